@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test; exits 0 only when all pass.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh"
+build=${KESTRUM_BUILD_DIR:-$root/build}
+cd "$build"
+ctest --output-on-failure -j2 "$@"

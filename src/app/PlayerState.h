@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/CommandLine.h"
+#include "app/Environment.h"
+#include "recording/RecordingState.h"
+
+namespace kestrum {
+
+// How far the run has come; shutdown looks at these to know what to undo.
+struct RunProgress {
+    bool windowSetupReached = false;
+    bool playStarted = false;
+    bool shutdownDone = false;
+    bool windowStateSaved = false;
+};
+
+// The one player state of a run, made at start-up and passed by reference, in the parts that
+// own its fields.
+struct PlayerState {
+    Options options;
+    Environment environment;
+    RecordingState recording;
+    RunProgress progress;
+};
+
+} // namespace kestrum

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kestrum {
+
+// Where the reader puts the comment text: the existing-comments and new-comments windows.
+class CommentsDisplay {
+public:
+    virtual ~CommentsDisplay() = default;
+    virtual void clearExistingComments() = 0;
+    virtual void clearNewComments() = 0;
+    virtual void showExistingComments(const std::string& text) = 0;
+};
+
+// Where the keyword list text goes: the keyword window's list, one line per entry.
+class KeywordListDisplay {
+public:
+    virtual ~KeywordListDisplay() = default;
+    virtual void clearKeywordList() = 0;
+    virtual void addKeywordLine(const std::string& line) = 0;
+};
+
+// Keeps what it is given; used where no window exists (the command-line tools, start-up before
+// the windows arrive, tests).
+class TextDisplays : public CommentsDisplay, public KeywordListDisplay {
+public:
+    void clearExistingComments() override { existingComments.clear(); }
+    void clearNewComments() override { newComments.clear(); }
+    void showExistingComments(const std::string& text) override { existingComments = text; }
+    void clearKeywordList() override { keywordLines.clear(); }
+    void addKeywordLine(const std::string& line) override { keywordLines.push_back(line); }
+
+    std::string existingComments;
+    std::string newComments;
+    std::vector<std::string> keywordLines;
+};
+
+} // namespace kestrum

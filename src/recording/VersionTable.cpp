@@ -1,0 +1,54 @@
+#include "recording/VersionTable.h"
+
+#include "recording/RecordingHeaders.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace kestrum {
+
+namespace {
+
+constexpr std::array<VersionInfo, 11> kVersions{{
+    /* 1 */ {HeaderLayout::Vrh, false, false, AudioStorage::Pcm8, true},
+    /* 2 */ {HeaderLayout::Vrh, false, false, AudioStorage::Refused, false},
+    /* 3 */ {HeaderLayout::Vrh, false, false, AudioStorage::Refused, false},
+    /* 4 */ {HeaderLayout::Vrh, true, false, AudioStorage::Compressed, false},
+    /* 5 */ {HeaderLayout::Vrh, true, true, AudioStorage::Pcm8, true},
+    /* 6 */ {HeaderLayout::Vrh, false, false, AudioStorage::Pcm8, false},
+    /* 7 */ {HeaderLayout::Vrh2, true, true, AudioStorage::Compressed, false},
+    /* 8 */ {HeaderLayout::Vrh2, true, true, AudioStorage::Pcm8, true},
+    /* 9 */ {HeaderLayout::Vrh3, true, true, AudioStorage::Pcm8, false},
+    /* 10 */ {HeaderLayout::Vrh3, true, true, AudioStorage::Compressed, false},
+    /* 11 */ {HeaderLayout::Vrh3, true, true, AudioStorage::Pcm8, true},
+}};
+
+} // namespace
+
+bool isKnownVersion(int version) { return version >= kLowestVersion && version <= kHighestVersion; }
+
+const VersionInfo& versionInfo(int version) {
+    if (!isKnownVersion(version))
+        throw std::out_of_range("recording header version out of range");
+    return kVersions[static_cast<std::size_t>(version - 1)];
+}
+
+std::size_t headerSize(HeaderLayout layout) {
+    switch (layout) {
+    case HeaderLayout::Vrh:
+        return layout::recordSize<Vrh>();
+    case HeaderLayout::Vrh2:
+        return layout::recordSize<Vrh2>();
+    case HeaderLayout::Vrh3:
+        return layout::recordSize<Vrh3>();
+    }
+    return 0;
+}
+
+std::size_t headerSizeOfVersion(int version) { return headerSize(versionInfo(version).layout); }
+
+bool isCompressedVersion(int version) {
+    return isKnownVersion(version) && versionInfo(version).audio == AudioStorage::Compressed;
+}
+
+} // namespace kestrum

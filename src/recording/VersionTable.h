@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+
+namespace kestrum {
+
+enum class HeaderLayout { Vrh, Vrh2, Vrh3 };
+enum class AudioStorage { Pcm8, Compressed, Refused };
+
+// What a header version carries and how its audio is stored. Sections a version does not carry
+// are absent from its files, whatever its header's counts say.
+struct VersionInfo {
+    HeaderLayout layout;
+    bool carriesText;
+    bool carriesScannedWords;
+    AudioStorage audio;
+    bool playbackFormatFromHeader; // otherwise 8-bit mono PCM at 8000 Hz
+};
+
+inline constexpr int kLowestVersion = 1;
+inline constexpr int kHighestVersion = 11;
+
+bool isKnownVersion(int version);
+// The table row of a known version (1 to 11).
+const VersionInfo& versionInfo(int version);
+std::size_t headerSize(HeaderLayout layout);
+std::size_t headerSizeOfVersion(int version);
+bool isCompressedVersion(int version);
+
+} // namespace kestrum

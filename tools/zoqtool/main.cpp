@@ -1,0 +1,28 @@
+// zoqtool: the player's command-line companion, for scripted work on many calls.
+
+#include "InfoCommand.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+void printUsage() {
+    std::fprintf(stderr, "usage: zoqtool info FILE [--json]\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        printUsage();
+        return 2;
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> arguments(argv + 2, argv + argc);
+    if (command == "info")
+        return zoqtool::runInfo(arguments);
+    printUsage();
+    return 2;
+}
