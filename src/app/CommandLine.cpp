@@ -46,26 +46,65 @@ struct IntegerOption {
 // The integer letters with their accepted ranges. P and Q also refuse 0; Z accepts -1 or 2001-2100.
 bool integerOption(char letter, IntegerOption& option) {
     switch (letter) {
-    case 'A': option = {&Options::keyCountMode, 0, 3}; return true;
-    case 'B': option = {&Options::extra2Value, INT_MIN, INT_MAX}; return true;
-    case 'C': option = {&Options::commentMode, 0, 3}; return true;
-    case 'E': option = {&Options::exportMode, 0, 2}; return true;
-    case 'H': option = {&Options::hourValue, -1, 23}; return true;
-    case 'K': option = {&Options::exportVariant, 0, 1}; return true;
-    case 'L': option = {&Options::secondValue, -1, 59}; return true;
-    case 'M': option = {&Options::minuteValue, -1, 59}; return true;
-    case 'O': option = {&Options::viewerMode, 0, 1}; return true;
-    case 'P': option = {&Options::monthValue, -1, 12}; return true;
-    case 'Q': option = {&Options::dayValue, -1, 31}; return true;
-    case 'R': option = {&Options::readOnly, 0, 1}; return true;
-    case 'S': option = {&Options::keywordMode, 0, 2}; return true;
-    case 'U': option = {&Options::costValue, -1, INT_MAX}; return true;
-    case 'V': option = {&Options::durationValue, -1, INT_MAX}; return true;
-    case 'W': option = {&Options::diskWriterValue, INT_MIN, INT_MAX}; return true;
-    case 'X': option = {&Options::compCodeValue, -1, 99}; return true;
-    case 'Y': option = {&Options::routeValue, -1, 999}; return true;
-    case 'Z': option = {&Options::yearValue, -1, 2100}; return true;
-    default: return false;
+    case 'A':
+        option = {&Options::keyCountMode, 0, 3};
+        return true;
+    case 'B':
+        option = {&Options::extra2Value, INT_MIN, INT_MAX};
+        return true;
+    case 'C':
+        option = {&Options::commentMode, 0, 3};
+        return true;
+    case 'E':
+        option = {&Options::exportMode, 0, 2};
+        return true;
+    case 'H':
+        option = {&Options::hourValue, -1, 23};
+        return true;
+    case 'K':
+        option = {&Options::exportVariant, 0, 1};
+        return true;
+    case 'L':
+        option = {&Options::secondValue, -1, 59};
+        return true;
+    case 'M':
+        option = {&Options::minuteValue, -1, 59};
+        return true;
+    case 'O':
+        option = {&Options::viewerMode, 0, 1};
+        return true;
+    case 'P':
+        option = {&Options::monthValue, -1, 12};
+        return true;
+    case 'Q':
+        option = {&Options::dayValue, -1, 31};
+        return true;
+    case 'R':
+        option = {&Options::readOnly, 0, 1};
+        return true;
+    case 'S':
+        option = {&Options::keywordMode, 0, 2};
+        return true;
+    case 'U':
+        option = {&Options::costValue, -1, INT_MAX};
+        return true;
+    case 'V':
+        option = {&Options::durationValue, -1, INT_MAX};
+        return true;
+    case 'W':
+        option = {&Options::diskWriterValue, INT_MIN, INT_MAX};
+        return true;
+    case 'X':
+        option = {&Options::compCodeValue, -1, 99};
+        return true;
+    case 'Y':
+        option = {&Options::routeValue, -1, 999};
+        return true;
+    case 'Z':
+        option = {&Options::yearValue, -1, 2100};
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -123,11 +162,20 @@ int parseOption(const std::string& piece, Options& options, Messenger& messenger
         return 0;
     }
     switch (letter) {
-    case 'D': setTextOption(value, options.recordedDateText, 20); return 0;
-    case 'F': setTextOption(value, options.recordingPath, kPathBufferSize); return 0;
-    case 'N': setTextOption(value, options.ridLabel, 4); return 0;
-    case 'T': setTextOption(value, options.recordedTimeText, 20); return 0;
-    case 'G': return parseEncryptionKeys(value, options, messenger);
+    case 'D':
+        setTextOption(value, options.recordedDateText, 20);
+        return 0;
+    case 'F':
+        setTextOption(value, options.recordingPath, kPathBufferSize);
+        return 0;
+    case 'N':
+        setTextOption(value, options.ridLabel, 4);
+        return 0;
+    case 'T':
+        setTextOption(value, options.recordedTimeText, 20);
+        return 0;
+    case 'G':
+        return parseEncryptionKeys(value, options, messenger);
     default:
         // I, J, digits, quotes and every other sign: the piece itself is the message.
         messenger.showInformation(piece);
@@ -162,7 +210,8 @@ int parseCommandLine(const std::string& commandLine, Options& options, Messenger
     options.keywordMode = 0;
     options.commentMode = 0;
 
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '"' || text.back() == ' '))
+    while (!text.empty() &&
+           (text.back() == '\n' || text.back() == '\r' || text.back() == '"' || text.back() == ' '))
         text.pop_back();
 
     if (text.find('^') == std::string::npos) {

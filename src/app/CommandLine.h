@@ -10,30 +10,30 @@ namespace kestrum {
 
 // The option values of one run, with their defaults. The command line is the only configuration.
 struct Options {
-    int keyCountMode = 0;                     // A
-    int extra2Value = 0;                      // B
-    int commentMode = 0;                      // C
-    std::string recordedDateText;             // D, shorter than 20 characters
-    int exportMode = 0;                       // E
-    std::string recordingPath;                // F, shorter than 261 characters
+    int keyCountMode = 0;                      // A
+    int extra2Value = 0;                       // B
+    int commentMode = 0;                       // C
+    std::string recordedDateText;              // D, shorter than 20 characters
+    int exportMode = 0;                        // E
+    std::string recordingPath;                 // F, shorter than 261 characters
     std::array<std::string, 3> encryptionKeys; // G, 8 letters or digits each
-    int hourValue = -1;                       // H
-    int exportVariant = 0;                    // K
-    int secondValue = -1;                     // L
-    int minuteValue = -1;                     // M
-    std::string ridLabel = "Rid";             // N, shorter than 4 characters
-    int viewerMode = 0;                       // O
-    int monthValue = -1;                      // P
-    int dayValue = -1;                        // Q
-    int readOnly = 0;                         // R
-    int keywordMode = 0;                      // S
-    std::string recordedTimeText;             // T, shorter than 20 characters
-    int costValue = -1;                       // U
-    int durationValue = -1;                   // V
-    int diskWriterValue = -1;                 // W
-    int compCodeValue = -1;                   // X
-    int routeValue = -1;                      // Y
-    int yearValue = -1;                       // Z
+    int hourValue = -1;                        // H
+    int exportVariant = 0;                     // K
+    int secondValue = -1;                      // L
+    int minuteValue = -1;                      // M
+    std::string ridLabel = "Rid";              // N, shorter than 4 characters
+    int viewerMode = 0;                        // O
+    int monthValue = -1;                       // P
+    int dayValue = -1;                         // Q
+    int readOnly = 0;                          // R
+    int keywordMode = 0;                       // S
+    std::string recordedTimeText;              // T, shorter than 20 characters
+    int costValue = -1;                        // U
+    int durationValue = -1;                    // V
+    int diskWriterValue = -1;                  // W
+    int compCodeValue = -1;                    // X
+    int routeValue = -1;                       // Y
+    int yearValue = -1;                        // Z
 
     // The header values to apply to the converted header.
     HeaderOverrides headerOverrides() const;

@@ -13,10 +13,10 @@ namespace kestrum {
 
 namespace {
 
-constexpr std::size_t kUserNameMaxLength = 28;     // a 29-byte buffer
+constexpr std::size_t kUserNameMaxLength = 28; // a 29-byte buffer
 constexpr std::size_t kComputerNameBufferSize = 30;
-constexpr std::size_t kLockPathMaxLength = 260;    // a 261-byte field
-constexpr std::size_t kLogPathMaxLength = 259;     // a 260-byte field, as the init path
+constexpr std::size_t kLockPathMaxLength = 260; // a 261-byte field
+constexpr std::size_t kLogPathMaxLength = 259;  // a 260-byte field, as the init path
 constexpr const char* kLockLine = "Kestrum player lock: held open while the player runs\r\n";
 
 std::string joinPath(const std::string& directory, const std::string& name) {
@@ -44,14 +44,15 @@ bool pathsFit(const Environment& env) {
 }
 
 int refuseLongPath(const Environment& env, Messenger& messenger) {
-    messenger.showError(formatText("Working directory path is too long, cannot continue\n%s",
-                                   env.workingDirectory.c_str()));
+    messenger.showError(
+        formatText("Working directory path is too long, cannot continue\n%s", env.workingDirectory.c_str()));
     return 1;
 }
 
 } // namespace
 
-int prepareEnvironment(Environment& env, const Options& options, SystemServices& system, Messenger& messenger) {
+int prepareEnvironment(Environment& env, const Options& options, SystemServices& system,
+                       Messenger& messenger) {
     env.viewerMode = options.viewerMode == 1;
     env.logPath.clear();
     env.initPath.clear();
@@ -99,7 +100,8 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
 
     struct stat info {};
     if (::stat(userDirectory.c_str(), &info) != 0 && ::mkdir(userDirectory.c_str(), 0755) != 0) {
-        messenger.showError(formatText("checkLockAccess could not create %s, cannot continue", userDirectory.c_str()));
+        messenger.showError(
+            formatText("checkLockAccess could not create %s, cannot continue", userDirectory.c_str()));
         return 1;
     }
     env.lockPath = paths.lockPath;
@@ -122,7 +124,9 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
     return 0;
 }
 
-void releaseLock(Environment& env) { env.lockFile.release(); }
+void releaseLock(Environment& env) {
+    env.lockFile.release();
+}
 
 int getTheVersion(Environment& env, Messenger&) {
     env.versionNumbers = {KESTRUM_VERSION_MAJOR, KESTRUM_VERSION_MINOR, KESTRUM_VERSION_PATCH,

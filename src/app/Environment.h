@@ -37,7 +37,8 @@ struct Environment {
 // Finds the working directory, user and computer, creates the per-user directory and takes the
 // lock (none of this in viewer mode), and sets the log and init paths. Returns 1 after showing
 // the message of the step that failed; nothing is logged, the log does not exist yet.
-int prepareEnvironment(Environment& env, const Options& options, SystemServices& system, Messenger& messenger);
+int prepareEnvironment(Environment& env, const Options& options, SystemServices& system,
+                       Messenger& messenger);
 
 // Closes and removes the lock file when it is held.
 void releaseLock(Environment& env);

@@ -34,8 +34,7 @@ struct InitRecord {
     std::int32_t playSpeedPosition = 0;
     std::int32_t reserved92 = 0;
 
-    template <class Self, class Visitor>
-    static constexpr void fields(Self& r, Visitor&& v) {
+    template <class Self, class Visitor> static constexpr void fields(Self& r, Visitor&& v) {
         v("newCommentsHeight", r.newCommentsHeight);
         v("newCommentsLeft", r.newCommentsLeft);
         v("newCommentsTop", r.newCommentsTop);

@@ -14,14 +14,15 @@ namespace kestrum {
 // complete however the process ends. Nothing is written before the environment is ready or in
 // viewer mode, and a failing write is never reported to the user.
 class Log : public LogSink {
-public:
+  public:
     explicit Log(const Environment& env) : env_(env) {}
     void writeLog(const std::string& message) override;
 
     // The line written for `message` at time `when`, with its CR LF.
-    static std::string formatLine(const std::string& versionText, std::time_t when, const std::string& message);
+    static std::string formatLine(const std::string& versionText, std::time_t when,
+                                  const std::string& message);
 
-private:
+  private:
     const Environment& env_;
     std::mutex mutex_; // export workers log from their own threads
 };

@@ -14,7 +14,7 @@ namespace kestrum {
 // One run of the player: start-up in its fixed order, then the shutdown sequence exactly once,
 // whoever asks for it (the end of the run, process exit).
 class Player {
-public:
+  public:
     Player(Messenger& messenger, SystemServices& system, SplashDisplay& splash);
     ~Player();
     Player(const Player&) = delete;
@@ -30,7 +30,7 @@ public:
 
     PlayerState& state() { return state_; }
 
-private:
+  private:
     int openForPlay();
     int loadRecording();
     void registerShutdownAtExit();

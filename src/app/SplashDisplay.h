@@ -7,7 +7,7 @@ namespace kestrum {
 // The small window that shows which start-up step is running. Start-up runs before the message
 // loop, so an implementation repaints at once on every change.
 class SplashDisplay {
-public:
+  public:
     virtual ~SplashDisplay() = default;
     virtual void setCaption(const std::string& caption) = 0;
     virtual void setStepText(const std::string& text) = 0;
@@ -18,7 +18,7 @@ public:
 
 // Start-up without a splash window: the step texts go nowhere.
 class NoSplash : public SplashDisplay {
-public:
+  public:
     void setCaption(const std::string&) override {}
     void setStepText(const std::string&) override {}
     void show() override {}

@@ -19,30 +19,25 @@ namespace kestrum::layout {
 // A record type: it marks itself with `static constexpr bool kIsRecord = true` and names its
 // fields through `fields`.
 template <class T>
-concept Record = requires { requires T::kIsRecord; };
+concept Record = requires {
+    requires T::kIsRecord;
+};
 
 // Adds up the sizes of the fields; used to compute a record's size at compile time.
 struct SizeCounter {
     std::size_t size = 0;
 
-    template <std::integral T>
-    constexpr void operator()(const char*, const T&) {
-        size += sizeof(T);
-    }
+    template <std::integral T> constexpr void operator()(const char*, const T&) { size += sizeof(T); }
     constexpr void operator()(const char*, const double&) { size += 8; }
     template <class T, std::size_t N>
     constexpr void operator()(const char* name, const std::array<T, N>& items) {
         for (const T& item : items)
             (*this)(name, item);
     }
-    template <Record T>
-    constexpr void operator()(const char*, const T& nested) {
-        T::fields(nested, *this);
-    }
+    template <Record T> constexpr void operator()(const char*, const T& nested) { T::fields(nested, *this); }
 };
 
-template <Record T>
-constexpr std::size_t recordSize() {
+template <Record T> constexpr std::size_t recordSize() {
     SizeCounter counter;
     const T record{};
     T::fields(record, counter);
@@ -51,11 +46,10 @@ constexpr std::size_t recordSize() {
 
 // Reads fields from a byte span that holds at least the record's size.
 class FieldReader {
-public:
+  public:
     explicit FieldReader(const std::uint8_t* bytes) : bytes_(bytes) {}
 
-    template <std::integral T>
-    void operator()(const char*, T& value) {
+    template <std::integral T> void operator()(const char*, T& value) {
         using U = std::make_unsigned_t<T>;
         U raw = 0;
         for (std::size_t i = 0; i < sizeof(T); ++i)
@@ -68,68 +62,57 @@ public:
         (*this)(name, raw);
         value = std::bit_cast<double>(raw);
     }
-    template <class T, std::size_t N>
-    void operator()(const char* name, std::array<T, N>& items) {
+    template <class T, std::size_t N> void operator()(const char* name, std::array<T, N>& items) {
         for (T& item : items)
             (*this)(name, item);
     }
-    template <Record T>
-    void operator()(const char*, T& nested) {
-        T::fields(nested, *this);
-    }
+    template <Record T> void operator()(const char*, T& nested) { T::fields(nested, *this); }
 
-private:
+  private:
     const std::uint8_t* bytes_;
     std::size_t offset_ = 0;
 };
 
 // Writes fields into a byte span that holds at least the record's size.
 class FieldWriter {
-public:
+  public:
     explicit FieldWriter(std::uint8_t* bytes) : bytes_(bytes) {}
 
-    template <std::integral T>
-    void operator()(const char*, const T& value) {
+    template <std::integral T> void operator()(const char*, const T& value) {
         using U = std::make_unsigned_t<T>;
         const U raw = static_cast<U>(value);
         for (std::size_t i = 0; i < sizeof(T); ++i)
             bytes_[offset_ + i] = static_cast<std::uint8_t>(raw >> (8 * i));
         offset_ += sizeof(T);
     }
-    void operator()(const char* name, const double& value) { (*this)(name, std::bit_cast<std::uint64_t>(value)); }
-    template <class T, std::size_t N>
-    void operator()(const char* name, const std::array<T, N>& items) {
+    void operator()(const char* name, const double& value) {
+        (*this)(name, std::bit_cast<std::uint64_t>(value));
+    }
+    template <class T, std::size_t N> void operator()(const char* name, const std::array<T, N>& items) {
         for (const T& item : items)
             (*this)(name, item);
     }
-    template <Record T>
-    void operator()(const char*, const T& nested) {
-        T::fields(nested, *this);
-    }
+    template <Record T> void operator()(const char*, const T& nested) { T::fields(nested, *this); }
 
-private:
+  private:
     std::uint8_t* bytes_;
     std::size_t offset_ = 0;
 };
 
-template <Record T>
-using Bytes = std::array<std::uint8_t, recordSize<T>()>;
+template <Record T> using Bytes = std::array<std::uint8_t, recordSize<T>()>;
 
-template <Record T>
-T decode(std::span<const std::uint8_t, recordSize<T>()> bytes) {
+template <Record T> T decode(std::span<const std::uint8_t, recordSize<T>()> bytes) {
     T record{};
     FieldReader reader(bytes.data());
     T::fields(record, reader);
     return record;
 }
 
-template <Record T>
-T decode(const Bytes<T>& bytes) {
+template <Record T> T decode(const Bytes<T>& bytes) {
     return decode<T>(std::span<const std::uint8_t, recordSize<T>()>(bytes));
 }
 
-template <Record T>
-Bytes<T> encode(const T& record) {
+template <Record T> Bytes<T> encode(const T& record) {
     Bytes<T> bytes{};
     FieldWriter writer(bytes.data());
     T::fields(record, writer);

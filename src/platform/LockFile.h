@@ -8,7 +8,7 @@ namespace kestrum {
 // flock on it. A file nobody holds is stale and is taken over; one held by a running process
 // cannot be taken.
 class LockFile {
-public:
+  public:
     enum class Result { Held, InUse, OpenFailed, WriteFailed };
 
     LockFile() = default;
@@ -22,7 +22,7 @@ public:
     void release();
     bool held() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
     std::string path_;
 };

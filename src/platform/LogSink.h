@@ -6,7 +6,7 @@ namespace kestrum {
 
 // Where failures are recorded. The per-user log implements it; it never reports its own failures.
 class LogSink {
-public:
+  public:
     virtual ~LogSink() = default;
     virtual void writeLog(const std::string& message) = 0;
 };

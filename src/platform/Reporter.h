@@ -11,7 +11,7 @@ namespace kestrum {
 // and shows it, then returns 1. The variants cover the few messages that are only shown, only
 // logged, or shown with the information icon.
 class Reporter {
-public:
+  public:
     Reporter(Messenger& messenger, LogSink& log) : messenger_(messenger), log_(log) {}
 
     // Logged and shown with the error icon; returns 1 so callers can `return reporter.fail(...)`.
@@ -28,7 +28,7 @@ public:
     Messenger& messenger() { return messenger_; }
     LogSink& log() { return log_; }
 
-private:
+  private:
     Messenger& messenger_;
     LogSink& log_;
 };

@@ -35,7 +35,9 @@ std::string messageLine(const std::string& text) {
     return line;
 }
 
-void echoToStandardError(const std::string& text) { writeAll(STDERR_FILENO, messageLine(text) + "\n"); }
+void echoToStandardError(const std::string& text) {
+    writeAll(STDERR_FILENO, messageLine(text) + "\n");
+}
 
 std::optional<bool> unattendedAnswer() {
     const char* value = std::getenv("KESTRUM_UNATTENDED");
@@ -48,9 +50,13 @@ std::optional<bool> unattendedAnswer() {
     return std::nullopt;
 }
 
-void ConsoleMessenger::showError(const std::string& text) { writeAll(STDERR_FILENO, text + "\n"); }
+void ConsoleMessenger::showError(const std::string& text) {
+    writeAll(STDERR_FILENO, text + "\n");
+}
 
-void ConsoleMessenger::showInformation(const std::string& text) { writeAll(STDERR_FILENO, text + "\n"); }
+void ConsoleMessenger::showInformation(const std::string& text) {
+    writeAll(STDERR_FILENO, text + "\n");
+}
 
 bool ConsoleMessenger::askQuestion(const std::string& text) {
     writeAll(STDERR_FILENO, text + (answer_ ? " yes\n" : " no\n"));

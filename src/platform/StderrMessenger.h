@@ -20,7 +20,7 @@ std::optional<bool> unattendedAnswer();
 // Unattended mode: no box is shown; every message and question goes to standard error as one
 // line, and every question is answered with the configured answer.
 class UnattendedMessenger : public Messenger {
-public:
+  public:
     explicit UnattendedMessenger(bool answer) : answer_(answer) {}
     void showError(const std::string& text) override { echoToStandardError(text); }
     void showInformation(const std::string& text) override { echoToStandardError(text); }
@@ -29,19 +29,19 @@ public:
         return answer_;
     }
 
-private:
+  private:
     bool answer_;
 };
 
 // For the command-line tools: the text as it is, with its line breaks, on standard error.
 class ConsoleMessenger : public Messenger {
-public:
+  public:
     explicit ConsoleMessenger(bool answer = false) : answer_(answer) {}
     void showError(const std::string& text) override;
     void showInformation(const std::string& text) override;
     bool askQuestion(const std::string& text) override;
 
-private:
+  private:
     bool answer_;
 };
 

@@ -7,7 +7,7 @@ namespace kestrum {
 
 // What the player asks of the operating system about where and as whom it runs.
 class SystemServices {
-public:
+  public:
     virtual ~SystemServices() = default;
     // The current directory; false when it cannot be had or is longer than `maxLength`.
     virtual bool currentDirectory(std::string& directory, std::size_t maxLength) = 0;
@@ -21,7 +21,7 @@ public:
 
 // The real services: getcwd, the password database, uname and gethostname.
 class PosixSystemServices : public SystemServices {
-public:
+  public:
     bool currentDirectory(std::string& directory, std::size_t maxLength) override;
     bool userName(std::string& name, std::size_t maxLength) override;
     bool osPlatformId(std::uint32_t& platformId) override;

@@ -29,8 +29,7 @@ struct ExportHeader {
     std::array<char, 31> exportComputer{};
     std::array<char, 30> exportUser{};
 
-    template <class Self, class Visitor>
-    static constexpr void fields(Self& h, Visitor&& v) {
+    template <class Self, class Visitor> static constexpr void fields(Self& h, Visitor&& v) {
         v("magic", h.magic);
         v("exportFlag", h.exportFlag);
         v("reserved5", h.reserved5);

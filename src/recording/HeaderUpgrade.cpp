@@ -7,8 +7,7 @@ namespace kestrum {
 namespace {
 
 // The fields the two older layouts share with vrh3 under the same names.
-template <class Old>
-void copyCommonFields(const Old& from, Vrh3& to) {
+template <class Old> void copyCommonFields(const Old& from, Vrh3& to) {
     to.name = from.name;
     to.scannedWordCount = from.scannedWordCount;
     copyFieldText(to.rid, from.rid);

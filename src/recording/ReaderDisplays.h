@@ -7,7 +7,7 @@ namespace kestrum {
 
 // Where the reader puts the comment text: the existing-comments and new-comments windows.
 class CommentsDisplay {
-public:
+  public:
     virtual ~CommentsDisplay() = default;
     virtual void clearExistingComments() = 0;
     virtual void clearNewComments() = 0;
@@ -16,7 +16,7 @@ public:
 
 // Where the keyword list text goes: the keyword window's list, one line per entry.
 class KeywordListDisplay {
-public:
+  public:
     virtual ~KeywordListDisplay() = default;
     virtual void clearKeywordList() = 0;
     virtual void addKeywordLine(const std::string& line) = 0;
@@ -25,7 +25,7 @@ public:
 // Keeps what it is given; used where no window exists (the command-line tools, start-up before
 // the windows arrive, tests).
 class TextDisplays : public CommentsDisplay, public KeywordListDisplay {
-public:
+  public:
     void clearExistingComments() override { existingComments.clear(); }
     void clearNewComments() override { newComments.clear(); }
     void showExistingComments(const std::string& text) override { existingComments = text; }

@@ -42,8 +42,7 @@ struct Vrh {
     std::uint32_t textLength = 0;
     std::array<char, 49> stationName{};
 
-    template <class Self, class Visitor>
-    static constexpr void fields(Self& h, Visitor&& v) {
+    template <class Self, class Visitor> static constexpr void fields(Self& h, Visitor&& v) {
         v("name", h.name);
         v("version", h.version);
         v("scannedWordCount", h.scannedWordCount);
@@ -100,8 +99,7 @@ struct Vrh2 {
     std::uint32_t textLength = 0;
     std::array<char, 49> stationName{};
 
-    template <class Self, class Visitor>
-    static constexpr void fields(Self& h, Visitor&& v) {
+    template <class Self, class Visitor> static constexpr void fields(Self& h, Visitor&& v) {
         v("name", h.name);
         v("version", h.version);
         v("scannedWordCount", h.scannedWordCount);
@@ -176,8 +174,7 @@ struct Vrh3 {
     std::array<char, 31> archivedAt{};
     std::array<char, 30> archivedBy{};
 
-    template <class Self, class Visitor>
-    static constexpr void fields(Self& h, Visitor&& v) {
+    template <class Self, class Visitor> static constexpr void fields(Self& h, Visitor&& v) {
         v("name", h.name);
         v("version", h.version);
         v("scannedWordCount", h.scannedWordCount);

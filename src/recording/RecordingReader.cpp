@@ -13,14 +13,14 @@ namespace kestrum {
 
 namespace {
 
-template <class T>
-bool startsWith(const T& field, const char* magic) {
+template <class T> bool startsWith(const T& field, const char* magic) {
     return std::memcmp(field.data(), magic, std::strlen(magic)) == 0;
 }
 
 // An audio length below zero (a header that claims more than the file holds) is no audio at all.
 std::uint32_t clampLength(std::int64_t length) {
-    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(length, 0, std::numeric_limits<std::uint32_t>::max()));
+    return static_cast<std::uint32_t>(
+        std::clamp<std::int64_t>(length, 0, std::numeric_limits<std::uint32_t>::max()));
 }
 
 } // namespace
@@ -99,13 +99,15 @@ int RecordingReader::openRecording() {
     if (version >= 9) {
         layout::Bytes<Vrh3> bytes{};
         if (!seekTo(rec_.headerStart) || readBytes(bytes.data(), bytes.size()) != bytes.size())
-            return reporter_.fail("File read 3 failed read %u of %u", 0u, static_cast<unsigned>(bytes.size()));
+            return reporter_.fail("File read 3 failed read %u of %u", 0u,
+                                  static_cast<unsigned>(bytes.size()));
         rec_.vrh3 = layout::decode<Vrh3>(bytes);
         cutRid(rec_.vrh3.rid, 14);
     } else if (version == 7 || version == 8) {
         layout::Bytes<Vrh2> bytes{};
         if (!seekTo(rec_.headerStart) || readBytes(bytes.data(), bytes.size()) != bytes.size())
-            return reporter_.fail("File read 2 failed read %u of %u", 0u, static_cast<unsigned>(bytes.size()));
+            return reporter_.fail("File read 2 failed read %u of %u", 0u,
+                                  static_cast<unsigned>(bytes.size()));
         rec_.vrh2 = layout::decode<Vrh2>(bytes);
         cutRid(rec_.vrh2.rid, 10);
     } else if (version >= 1) {

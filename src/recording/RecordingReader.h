@@ -19,11 +19,10 @@ struct ReaderOptions {
 // the reporter and returns 1. After success the file is left positioned for the next reader, and
 // after computeAudioLength at the first audio byte.
 class RecordingReader {
-public:
+  public:
     RecordingReader(RecordingState& recording, Reporter& reporter, CommentsDisplay& comments,
                     KeywordListDisplay& keywords, ReaderOptions options)
-        : rec_(recording), reporter_(reporter), comments_(comments), keywords_(keywords),
-          options_(options) {}
+        : rec_(recording), reporter_(reporter), comments_(comments), keywords_(keywords), options_(options) {}
 
     int openRecording();
     int readTextComments();
@@ -31,7 +30,7 @@ public:
     void buildScannedWordList();
     int computeAudioLength();
 
-private:
+  private:
     std::size_t readBytes(void* buffer, std::size_t size);
     bool seekTo(std::int64_t offset);
     std::int64_t bytesLeftInFile();

@@ -24,12 +24,12 @@ struct RecordingState {
     std::string recordingPath;
     FileHandle recordingFile;
 
-    ExportHeader edh;                // all zero when the file has none
-    Vrh vrh;                         // the first 216 header bytes, whatever the version
-    Vrh2 vrh2;                       // versions 7 and 8
-    Vrh3 vrh3;                       // the file's own (9-11) or the converted header
-    std::uint32_t headerStart = 0;   // 98 when the file starts with an export header, else 0
-    std::uint32_t dataStart = 0;     // offset just after the recording header
+    ExportHeader edh;              // all zero when the file has none
+    Vrh vrh;                       // the first 216 header bytes, whatever the version
+    Vrh2 vrh2;                     // versions 7 and 8
+    Vrh3 vrh3;                     // the file's own (9-11) or the converted header
+    std::uint32_t headerStart = 0; // 98 when the file starts with an export header, else 0
+    std::uint32_t dataStart = 0;   // offset just after the recording header
     std::int64_t fileSize = 0;
 
     WaveFormat playbackFormat;
@@ -39,7 +39,7 @@ struct RecordingState {
     std::array<ScannedWord, kMaxScannedWords> scannedWords{};
     int scannedWordTotal = 0;
 
-    std::string commentText;     // the comment section's bytes as read
+    std::string commentText; // the comment section's bytes as read
     bool commentsPresent = false;
     bool additionsPending = false;
 

@@ -14,8 +14,7 @@ struct ScannedWord {
     std::array<char, 20> word{};
     std::array<std::uint32_t, 10> positions{};
 
-    template <class Self, class Visitor>
-    static constexpr void fields(Self& w, Visitor&& v) {
+    template <class Self, class Visitor> static constexpr void fields(Self& w, Visitor&& v) {
         v("word", w.word);
         v("positions", w.positions);
     }

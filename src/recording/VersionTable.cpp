@@ -25,7 +25,9 @@ constexpr std::array<VersionInfo, 11> kVersions{{
 
 } // namespace
 
-bool isKnownVersion(int version) { return version >= kLowestVersion && version <= kHighestVersion; }
+bool isKnownVersion(int version) {
+    return version >= kLowestVersion && version <= kHighestVersion;
+}
 
 const VersionInfo& versionInfo(int version) {
     if (!isKnownVersion(version))
@@ -45,7 +47,9 @@ std::size_t headerSize(HeaderLayout layout) {
     return 0;
 }
 
-std::size_t headerSizeOfVersion(int version) { return headerSize(versionInfo(version).layout); }
+std::size_t headerSizeOfVersion(int version) {
+    return headerSize(versionInfo(version).layout);
+}
 
 bool isCompressedVersion(int version) {
     return isKnownVersion(version) && versionInfo(version).audio == AudioStorage::Compressed;

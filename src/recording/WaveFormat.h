@@ -18,8 +18,7 @@ struct WaveFormat {
     std::uint16_t bitsPerSample = 0;
     std::uint16_t extraSize = 0;
 
-    template <class Self, class Visitor>
-    static constexpr void fields(Self& f, Visitor&& v) {
+    template <class Self, class Visitor> static constexpr void fields(Self& f, Visitor&& v) {
         v("tag", f.tag);
         v("channels", f.channels);
         v("samplesPerSec", f.samplesPerSec);

@@ -20,7 +20,9 @@ QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const std::string& t
 
 } // namespace
 
-void QtMessenger::showError(const std::string& text) { showBox(QMessageBox::Critical, text, QMessageBox::Ok); }
+void QtMessenger::showError(const std::string& text) {
+    showBox(QMessageBox::Critical, text, QMessageBox::Ok);
+}
 
 void QtMessenger::showInformation(const std::string& text) {
     showBox(QMessageBox::Information, text, QMessageBox::Ok);

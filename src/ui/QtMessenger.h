@@ -9,7 +9,7 @@ namespace kestrum {
 // Stay-on-top message boxes titled "LUMBRA PLAYER"; every text is also echoed to standard error.
 // Needs a QApplication.
 class QtMessenger : public Messenger {
-public:
+  public:
     void showError(const std::string& text) override;
     void showInformation(const std::string& text) override;
     bool askQuestion(const std::string& text) override;

@@ -17,7 +17,7 @@ namespace {
 using kestrum::RecordingState;
 
 class NoLog : public kestrum::LogSink {
-public:
+  public:
     void writeLog(const std::string&) override {}
 };
 

@@ -6,20 +6,40 @@ namespace zoqtool {
 
 // Builds one compact JSON text. Strings are given as Latin-1 bytes and written as UTF-8.
 class JsonWriter {
-public:
-    void beginObject() { separate(); text_ += '{'; first_ = true; }
-    void endObject() { text_ += '}'; first_ = false; }
-    void beginArray() { separate(); text_ += '['; first_ = true; }
-    void endArray() { text_ += ']'; first_ = false; }
+  public:
+    void beginObject() {
+        separate();
+        text_ += '{';
+        first_ = true;
+    }
+    void endObject() {
+        text_ += '}';
+        first_ = false;
+    }
+    void beginArray() {
+        separate();
+        text_ += '[';
+        first_ = true;
+    }
+    void endArray() {
+        text_ += ']';
+        first_ = false;
+    }
     void key(const std::string& name);
     void string(const std::string& latin1);
-    void number(const std::string& digits) { separate(); text_ += digits; }
+    void number(const std::string& digits) {
+        separate();
+        text_ += digits;
+    }
     void number(long long value) { number(std::to_string(value)); }
-    void null() { separate(); text_ += "null"; }
+    void null() {
+        separate();
+        text_ += "null";
+    }
 
     const std::string& text() const { return text_; }
 
-private:
+  private:
     void separate();
     std::string text_;
     bool first_ = true;

@@ -1,0 +1,87 @@
+// The per-user log: its first line, its line format, and when nothing is written.
+
+#include "app/Log.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <thread>
+#include <vector>
+
+namespace kestrum {
+namespace {
+
+class LogTest : public ::testing::Test {
+  protected:
+    LogTest() {
+        env.logPath = dir.file("Kestrum.LOG");
+        env.versionText = "v1.2.3.4";
+    }
+    test::TempDir dir;
+    Environment env;
+    Log log{env};
+};
+
+TEST_F(LogTest, TheFirstMessageCreatesTheLogWithItsTitleLine) {
+    log.writeLog("Could not open file\n/calls/x.ZOQ");
+    log.writeLog("second");
+    const std::string text = test::readFileText(env.logPath);
+    const std::regex expected(
+        "ZOQ LUMBRA PLAYER\r\n"
+        R"(v1\.2\.3\.4 \d\d/\d\d/\d\d \d\d:\d\d:\d\d Could not open file\n/calls/x\.ZOQ)"
+        "\r\n"
+        R"(v1\.2\.3\.4 \d\d/\d\d/\d\d \d\d:\d\d:\d\d second)"
+        "\r\n");
+    EXPECT_TRUE(std::regex_match(text, expected)) << text;
+}
+
+TEST_F(LogTest, ALineHoldsTheVersionTheLocalTimeAndTheMessage) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    const std::time_t when = 1078477622; // 2004-03-05 09:07:02 UTC
+    EXPECT_EQ(Log::formatLine("v9.8.7.6", when, "msg 100%"), "v9.8.7.6 03/05/04 09:07:02 msg 100%\r\n");
+}
+
+TEST_F(LogTest, NothingIsWrittenBeforeTheEnvironmentIsReadyOrInViewerMode) {
+    env.logPath.clear();
+    log.writeLog("early");
+    env.logPath = dir.file("Kestrum.LOG");
+    env.viewerMode = true;
+    log.writeLog("viewer");
+    EXPECT_FALSE(std::filesystem::exists(env.logPath));
+}
+
+TEST_F(LogTest, AnUnwritableLogIsDroppedQuietly) {
+    env.logPath = dir.file("missing/Kestrum.LOG");
+    log.writeLog("lost");
+    EXPECT_FALSE(std::filesystem::exists(env.logPath));
+}
+
+TEST_F(LogTest, LinesFromSeveralThreadsStayWhole) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([this, t] {
+            for (int i = 0; i < 50; ++i)
+                log.writeLog("thread " + std::to_string(t) + " line " + std::to_string(i));
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    const std::string text = test::readFileText(env.logPath);
+    const std::regex line(R"(v1\.2\.3\.4 \S+ \S+ thread \d line \d+\r)");
+    std::size_t count = 0;
+    std::size_t start = text.find('\n') + 1; // after the title line
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_TRUE(std::regex_match(text.substr(start, end - start), line))
+            << text.substr(start, end - start);
+        ++count;
+        start = end + 1;
+    }
+    EXPECT_EQ(count, 200u);
+}
+
+} // namespace
+} // namespace kestrum
