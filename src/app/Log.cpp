@@ -2,6 +2,7 @@
 
 #include "platform/FormatText.h"
 #include "platform/Messenger.h"
+#include "platform/WriteAll.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,17 +13,6 @@
 namespace kestrum {
 
 namespace {
-
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 void reportOpenFailure(const std::string& path) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), std::strerror(errno));

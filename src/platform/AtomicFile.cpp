@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/WriteAll.h"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,17 +19,6 @@ std::string directoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 ReplaceResult replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
@@ -39,7 +30,7 @@ ReplaceResult replaceFileContents(const std::string& path, std::span<const std::
         return ReplaceResult::OpenFailed;
     ::fchmod(fd, 0644);
 
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(name.data(), path.c_str()) != 0) {
         ::unlink(name.data());

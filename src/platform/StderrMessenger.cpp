@@ -1,24 +1,12 @@
 #include "platform/StderrMessenger.h"
 
+#include "platform/WriteAll.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
 namespace kestrum {
-
-namespace {
-
-void writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-} // namespace
 
 std::string messageLine(const std::string& text) {
     std::string line = std::string(kProductTitle) + ": ";
