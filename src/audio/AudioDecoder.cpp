@@ -1,0 +1,277 @@
+#include "audio/AudioDecoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+
+namespace kestrum {
+
+namespace {
+
+// The decoder for each wave-format tag the player plays.
+AVCodecID codecIdFor(std::uint16_t tag, std::uint16_t bitsPerSample) {
+    switch (tag) {
+    case 0x0001:
+        return bitsPerSample == 8    ? AV_CODEC_ID_PCM_U8
+               : bitsPerSample == 16 ? AV_CODEC_ID_PCM_S16LE
+                                     : AV_CODEC_ID_NONE;
+    case 0x0002:
+        return AV_CODEC_ID_ADPCM_MS;
+    case 0x0006:
+        return AV_CODEC_ID_PCM_ALAW;
+    case 0x0007:
+        return AV_CODEC_ID_PCM_MULAW;
+    case 0x0011:
+        return AV_CODEC_ID_ADPCM_IMA_WAV;
+    case 0x0022:
+        return AV_CODEC_ID_TRUESPEECH;
+    case 0x0031:
+        return AV_CODEC_ID_GSM_MS;
+    case 0x0055:
+        return AV_CODEC_ID_MP3;
+    default:
+        return AV_CODEC_ID_NONE;
+    }
+}
+
+// A block size for headers that give none: the codec's own, or one sample frame for PCM.
+std::size_t defaultBlockSize(AVCodecID id, const WaveFormat& source) {
+    switch (id) {
+    case AV_CODEC_ID_TRUESPEECH:
+        return 32;
+    case AV_CODEC_ID_GSM_MS:
+        return 65;
+    case AV_CODEC_ID_PCM_S16LE:
+        return 2u * std::max<std::uint16_t>(source.channels, 1);
+    default:
+        return std::max<std::uint16_t>(source.channels, 1);
+    }
+}
+
+} // namespace
+
+struct AudioDecoder::Codec {
+    AVCodecContext* context = nullptr;
+    AVCodecParserContext* parser = nullptr; // stream formats (MP3) find their frames through it
+    AVPacket* packet = nullptr;
+    AVFrame* frame = nullptr;
+    SwrContext* resampler = nullptr;
+
+    ~Codec() {
+        swr_free(&resampler);
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        if (parser != nullptr)
+            av_parser_close(parser);
+        avcodec_free_context(&context);
+    }
+};
+
+AudioDecoder::AudioDecoder() : codec_(std::make_unique<Codec>()) {}
+AudioDecoder::~AudioDecoder() = default;
+
+bool AudioDecoder::canDecode(std::uint16_t tag, std::uint16_t bitsPerSample) {
+    const AVCodecID id = codecIdFor(tag, bitsPerSample);
+    return id != AV_CODEC_ID_NONE && avcodec_find_decoder(id) != nullptr;
+}
+
+std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
+                                                 std::span<const std::uint8_t> extraData,
+                                                 const WaveFormat& target, int& error) {
+    // Several blocks to a packet is deliberate; libav's notice about it is not for users.
+    av_log_set_level(AV_LOG_ERROR);
+    error = AVERROR_DECODER_NOT_FOUND;
+    const AVCodecID id = codecIdFor(source.tag, source.bitsPerSample);
+    const AVCodec* decoder = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    if (decoder == nullptr)
+        return nullptr;
+
+    std::unique_ptr<AudioDecoder> self(new AudioDecoder());
+    self->target_ = target;
+    Codec& codec = *self->codec_;
+    codec.context = avcodec_alloc_context3(decoder);
+    codec.packet = av_packet_alloc();
+    codec.frame = av_frame_alloc();
+    if (codec.context == nullptr || codec.packet == nullptr || codec.frame == nullptr) {
+        error = AVERROR(ENOMEM);
+        return nullptr;
+    }
+    AVCodecContext* context = codec.context;
+    context->sample_rate = static_cast<int>(source.samplesPerSec);
+    av_channel_layout_default(&context->ch_layout, std::max<int>(source.channels, 1));
+    context->block_align = source.blockAlign;
+    context->bits_per_coded_sample = source.bitsPerSample;
+    context->bit_rate = static_cast<std::int64_t>(source.avgBytesPerSec) * 8;
+    if (!extraData.empty()) {
+        context->extradata =
+            static_cast<std::uint8_t*>(av_mallocz(extraData.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (context->extradata == nullptr) {
+            error = AVERROR(ENOMEM);
+            return nullptr;
+        }
+        std::copy(extraData.begin(), extraData.end(), context->extradata);
+        context->extradata_size = static_cast<int>(extraData.size());
+    }
+    if (id == AV_CODEC_ID_MP3) {
+        codec.parser = av_parser_init(id);
+        if (codec.parser == nullptr)
+            return nullptr;
+        self->blockSize_ = 1;
+    } else {
+        self->blockSize_ = source.blockAlign > 0 ? source.blockAlign : defaultBlockSize(id, source);
+        if (context->block_align == 0)
+            context->block_align = static_cast<int>(self->blockSize_);
+    }
+    error = avcodec_open2(context, decoder, nullptr);
+    if (error < 0)
+        return nullptr;
+    error = 0;
+    return self;
+}
+
+long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::vector<std::uint8_t>& out) {
+    Codec& codec = *codec_;
+    std::size_t used = 0;
+    if (codec.parser != nullptr) {
+        // A stream format: the parser takes every byte, keeping a partial frame for the next call;
+        // the last call flushes it.
+        const std::uint8_t* data = input.data();
+        std::size_t left = input.size();
+        bool flushed = false;
+        while (left > 0 || (last && !flushed)) {
+            flushed = left == 0;
+            std::uint8_t* frameData = nullptr;
+            int frameSize = 0;
+            const int taken = av_parser_parse2(codec.parser, codec.context, &frameData, &frameSize,
+                                               flushed ? nullptr : data, static_cast<int>(left),
+                                               AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+            if (taken < 0)
+                return taken;
+            data += taken;
+            left -= static_cast<std::size_t>(taken);
+            if (frameSize > 0) {
+                codec.packet->data = frameData; // the parser's memory: copied by the decoder
+                codec.packet->size = frameSize;
+                const int sent = avcodec_send_packet(codec.context, codec.packet);
+                codec.packet->data = nullptr;
+                codec.packet->size = 0;
+                // A damaged frame is skipped, as players of such streams do.
+                if (sent == 0)
+                    if (const int received = receiveFrames(out); received < 0)
+                        return received;
+            }
+        }
+        used = input.size();
+    } else {
+        // Whole blocks only, several to a packet.
+        const std::size_t wholeBlocks = input.size() / blockSize_;
+        const std::size_t blocksPerPacket = std::max<std::size_t>(1, 8192 / blockSize_);
+        for (std::size_t block = 0; block < wholeBlocks; block += blocksPerPacket) {
+            const std::size_t count = std::min(blocksPerPacket, wholeBlocks - block);
+            if (av_new_packet(codec.packet, static_cast<int>(count * blockSize_)) < 0)
+                return AVERROR(ENOMEM);
+            std::copy_n(input.data() + block * blockSize_, count * blockSize_, codec.packet->data);
+            const int sent = avcodec_send_packet(codec.context, codec.packet);
+            av_packet_unref(codec.packet);
+            if (sent < 0)
+                return sent;
+            if (const int received = receiveFrames(out); received < 0)
+                return received;
+        }
+        used = wholeBlocks * blockSize_;
+    }
+    if (last) {
+        avcodec_send_packet(codec.context, nullptr);
+        if (const int received = receiveFrames(out); received < 0)
+            return received;
+        if (codec.resampler != nullptr) {
+            // The resampler holds back its filter's delay until flushed.
+            av_frame_unref(codec.frame);
+            if (const int flushed = convertFrame(out); flushed < 0)
+                return flushed;
+        }
+    }
+    return static_cast<long>(used);
+}
+
+int AudioDecoder::receiveFrames(std::vector<std::uint8_t>& out) {
+    Codec& codec = *codec_;
+    for (;;) {
+        const int result = avcodec_receive_frame(codec.context, codec.frame);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+            return 0;
+        if (result < 0)
+            return result;
+        const int converted = convertFrame(out);
+        av_frame_unref(codec.frame);
+        if (converted < 0)
+            return converted;
+    }
+}
+
+// Appends one decoded frame (or, for an empty frame, the resampler's remainder) as 8-bit PCM.
+int AudioDecoder::convertFrame(std::vector<std::uint8_t>& out) {
+    Codec& codec = *codec_;
+    AVFrame* frame = codec.frame;
+    const int targetChannels = std::max<int>(target_.channels, 1);
+    const auto format = static_cast<AVSampleFormat>(frame->format);
+    const bool sameShape = frame->nb_samples > 0 && frame->ch_layout.nb_channels == targetChannels &&
+                           frame->sample_rate == static_cast<int>(target_.samplesPerSec) &&
+                           (targetChannels == 1 || !av_sample_fmt_is_planar(format));
+
+    if (codec.resampler == nullptr && sameShape &&
+        (format == AV_SAMPLE_FMT_S16 || format == AV_SAMPLE_FMT_S16P)) {
+        const auto* samples = reinterpret_cast<const std::int16_t*>(frame->data[0]);
+        const std::size_t count =
+            static_cast<std::size_t>(frame->nb_samples) * static_cast<std::size_t>(targetChannels);
+        const std::size_t start = out.size();
+        out.resize(start + count);
+        for (std::size_t i = 0; i < count; ++i)
+            out[start + i] = static_cast<std::uint8_t>((samples[i] >> 8) + 128);
+        return 0;
+    }
+    if (codec.resampler == nullptr && sameShape &&
+        (format == AV_SAMPLE_FMT_U8 || format == AV_SAMPLE_FMT_U8P)) {
+        const std::size_t count =
+            static_cast<std::size_t>(frame->nb_samples) * static_cast<std::size_t>(targetChannels);
+        out.insert(out.end(), frame->data[0], frame->data[0] + count);
+        return 0;
+    }
+
+    if (codec.resampler == nullptr) {
+        if (frame->nb_samples == 0)
+            return 0; // nothing was ever resampled: nothing to flush
+        AVChannelLayout outLayout;
+        av_channel_layout_default(&outLayout, targetChannels);
+        const int made = swr_alloc_set_opts2(&codec.resampler, &outLayout, AV_SAMPLE_FMT_S16,
+                                             static_cast<int>(target_.samplesPerSec), &frame->ch_layout,
+                                             format, frame->sample_rate, 0, nullptr);
+        if (made < 0)
+            return made;
+        if (const int ready = swr_init(codec.resampler); ready < 0)
+            return ready;
+    }
+    const int inSamples = frame->nb_samples;
+    const int room = swr_get_out_samples(codec.resampler, inSamples);
+    if (room < 0)
+        return room;
+    std::vector<std::int16_t> buffer(static_cast<std::size_t>(room + 16) *
+                                     static_cast<std::size_t>(targetChannels));
+    std::uint8_t* outPlanes[1] = {reinterpret_cast<std::uint8_t*>(buffer.data())};
+    const int produced = swr_convert(
+        codec.resampler, outPlanes, room + 16,
+        inSamples > 0 ? const_cast<const std::uint8_t**>(frame->extended_data) : nullptr, inSamples);
+    if (produced < 0)
+        return produced;
+    const std::size_t count = static_cast<std::size_t>(produced) * static_cast<std::size_t>(targetChannels);
+    for (std::size_t i = 0; i < count; ++i)
+        out.push_back(static_cast<std::uint8_t>((buffer[i] >> 8) + 128));
+    return 0;
+}
+
+} // namespace kestrum

@@ -1,0 +1,150 @@
+#include "audio/AudioDecompress.h"
+
+#include "audio/AudioDecoder.h"
+#include "platform/FormatText.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace kestrum {
+
+namespace {
+
+constexpr std::uint32_t kSecondsPerPass = 4;
+
+// Room for the decoded audio up front, so the store is not regrown (and briefly held twice) while
+// it fills. No speech or PCM format here expands by more than 16 times.
+std::size_t expectedEntries(std::uint32_t compressedBytes, const WaveFormat& source,
+                            const WaveFormat& target) {
+    if (source.avgBytesPerSec == 0)
+        return compressedBytes;
+    const double ratio = std::min(16.0, static_cast<double>(target.avgBytesPerSec) / source.avgBytesPerSec);
+    return static_cast<std::size_t>(compressedBytes * ratio * 1.01) + 65536;
+}
+
+} // namespace
+
+std::uint16_t wantedFormatTag(const RecordingState& rec) {
+    const std::uint16_t tag = storedAudioFormat(rec).tag;
+    if (rec.version() >= 9 && tag != kTagPcm && tag != kTagTrueSpeech && tag != kTagMpegLayer3)
+        return 0;
+    return tag;
+}
+
+const WaveFormat& storedAudioFormat(const RecordingState& rec) {
+    if (rec.version() >= 9)
+        return rec.vrh3.audioFormat;
+    if (rec.version() == 7 || rec.version() == 8)
+        return rec.vrh2.audioFormat;
+    return rec.vrh.audioFormat;
+}
+
+int getAudioCompressionDriverId(const RecordingState& rec, Reporter& reporter) {
+    const std::uint16_t tag = wantedFormatTag(rec);
+    if (AudioDecoder::canDecode(tag, storedAudioFormat(rec).bitsPerSample))
+        return 0;
+    if (tag == kTagTrueSpeech) {
+        reporter.fail("DSP TrueSpeach codec not found");
+        return 2;
+    }
+    return reporter.fail("Error, getAudioCompressionDriverId decomp failed, 0x%02x pid=%d mfid=%d", tag, 0,
+                         0);
+}
+
+int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
+                    const ProgressText& progress) {
+    progress("FINDING CODEC");
+    if (getAudioCompressionDriverId(rec, reporter) != 0)
+        return 1;
+
+    const WaveFormat& target = rec.playbackFormat;
+    WaveFormat source = storedAudioFormat(rec);
+    source.tag = wantedFormatTag(rec);
+
+    progress("GETTING READY TO DECOMPRESS FILE");
+    int error = 0;
+    std::unique_ptr<AudioDecoder> decoder = AudioDecoder::open(source, {}, target, error);
+    if (!decoder)
+        return reporter.fail("audioDecompress failed to open stream mmr=%d hstr=%u", error, 0u);
+
+    // Four seconds of compressed input a pass (at least one block, for headers that give no rate).
+    const std::size_t sourceSize = std::max<std::size_t>(
+        source.avgBytesPerSec > 0 ? std::size_t{source.avgBytesPerSec} * kSecondsPerPass : 32000,
+        decoder->blockSize());
+    std::vector<std::uint8_t> input;
+    std::vector<std::uint8_t> output;
+    try {
+        input.resize(sourceSize);
+    } catch (const std::bad_alloc&) {
+        return reporter.fail("audioDecompress failed to malloc Src %u", static_cast<unsigned>(sourceSize));
+    }
+    const std::size_t outputSize =
+        std::size_t{target.samplesPerSec} * std::max(1, target.bitsPerSample / 8) * 5;
+    try {
+        output.reserve(outputSize);
+    } catch (const std::bad_alloc&) {
+        return reporter.fail("audioDecompress failed to malloc Dst %u", static_cast<unsigned>(outputSize));
+    }
+
+    std::FILE* file = rec.recordingFile.get();
+    const std::uint32_t compressed = rec.audioLength;
+    store.setTimeBase(target.avgBytesPerSec);
+    store.setBufferSize(expectedEntries(compressed, source, target));
+    store.beginUpdate();
+    off_t position = ::ftello(file);
+    if (position < 0) {
+        store.endUpdate();
+        return reporter.fail("audioDecompress fgetpos failed");
+    }
+
+    std::uint32_t consumed = 0;
+    std::size_t produced = 0;
+    unsigned block = 0;
+    int failed = 0;
+    while (consumed < compressed) {
+        const auto readLength =
+            static_cast<std::uint32_t>(std::min<std::size_t>(sourceSize, compressed - consumed));
+        if (::fseeko(file, position, SEEK_SET) != 0) {
+            failed = reporter.fail("audioDecompress fsetpos failed");
+            break;
+        }
+        const std::size_t got = std::fread(input.data(), 1, readLength, file);
+        if (got != readLength) {
+            failed =
+                reporter.fail("audioDecompress failed read %u of %u", static_cast<unsigned>(got), readLength);
+            break;
+        }
+        const bool lastRead = consumed + readLength >= compressed;
+        output.clear();
+        const long used =
+            decoder->decode(std::span<const std::uint8_t>(input.data(), readLength), lastRead, output);
+        if (used < 0) {
+            failed = reporter.fail("audioDecompress acmStreamConvert to PCM failed %ld", used);
+            break;
+        }
+        consumed += static_cast<std::uint32_t>(used);
+        position += used;
+        store.append(output);
+        produced += output.size();
+        if (used == 0) {
+            // A trailing part of a block that no decoder can use: the audio ends before it.
+            reporter.logOnly("audioDecompress ignored %u bytes after the last whole block",
+                             compressed - consumed);
+            break;
+        }
+        if (consumed < compressed) {
+            progress(formatText("Decompressing block %u", block));
+            ++block;
+        }
+    }
+    store.endUpdate();
+    if (failed != 0)
+        return 1;
+    rec.audioLength = static_cast<std::uint32_t>(produced);
+    return 0;
+}
+
+} // namespace kestrum
