@@ -1,5 +1,6 @@
 // zoqtool: the player's command-line companion, for scripted work on many calls.
 
+#include "DecodeCommand.h"
 #include "InfoCommand.h"
 
 #include <cstdio>
@@ -9,7 +10,8 @@
 namespace {
 
 void printUsage() {
-    std::fprintf(stderr, "usage: zoqtool info FILE [--json]\n");
+    std::fprintf(stderr, "usage: zoqtool info FILE [--json]\n"
+                         "       zoqtool decode FILE OUT.wav\n");
 }
 
 } // namespace
@@ -23,6 +25,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 2, argv + argc);
     if (command == "info")
         return zoqtool::runInfo(arguments);
+    if (command == "decode")
+        return zoqtool::runDecode(arguments);
     printUsage();
     return 2;
 }

@@ -1,0 +1,2 @@
+#pragma once
+// Placeholder: reading and writing WAV files (being written).
