@@ -13,12 +13,13 @@ namespace kestrum {
 
 // Loads `count` stored 8-bit PCM bytes from the recording file's current position into the
 // store; `audioLength` becomes the count. Returns 1 after reporting a file that ends early.
-int readSoundFileSound(RecordingState& recording, SampleStore& store, Reporter& reporter, std::uint32_t count);
+int readSoundFileSound(RecordingState& recording, SampleStore& store, Reporter& reporter,
+                       std::uint32_t count);
 
 // The loading step of start-up for an opened recording: the audio-length rule with its comment
 // and keyword readers, then the compressed audio decoded or the raw audio read into the store.
 // The recording file is closed afterwards. Returns 0, or 1 after reporting.
-int loadRecordingAudio(RecordingReader& reader, RecordingState& recording, SampleStore& store, Reporter& reporter,
-                       const ProgressText& progress);
+int loadRecordingAudio(RecordingReader& reader, RecordingState& recording, SampleStore& store,
+                       Reporter& reporter, const ProgressText& progress);
 
 } // namespace kestrum

@@ -11,4 +11,10 @@ class LogSink {
     virtual void writeLog(const std::string& message) = 0;
 };
 
+// For the command-line tools, which keep no log: their messages go to standard error only.
+class NoLog : public LogSink {
+  public:
+    void writeLog(const std::string&) override {}
+};
+
 } // namespace kestrum

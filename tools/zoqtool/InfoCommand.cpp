@@ -30,7 +30,7 @@ struct ReadResult {
 // start-up, without command-line header values. 1 after the reader's message went to stderr.
 int readRecording(const std::string& path, ReadResult& result) {
     kestrum::ConsoleMessenger messenger;
-    NoLog log;
+    kestrum::NoLog log;
     kestrum::Reporter reporter(messenger, log);
     result.recording.recordingPath = path;
     kestrum::RecordingReader reader(result.recording, reporter, result.displays, result.displays, {});

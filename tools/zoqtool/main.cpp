@@ -2,6 +2,7 @@
 
 #include "DecodeCommand.h"
 #include "InfoCommand.h"
+#include "PlayCommand.h"
 
 #include <cstdio>
 #include <string>
@@ -11,7 +12,8 @@ namespace {
 
 void printUsage() {
     std::fprintf(stderr, "usage: zoqtool info FILE [--json]\n"
-                         "       zoqtool decode FILE OUT.wav\n");
+                         "       zoqtool decode FILE OUT.wav\n"
+                         "       zoqtool play FILE [--speed 0-4] [--from SECONDS]\n");
 }
 
 } // namespace
@@ -27,6 +29,8 @@ int main(int argc, char** argv) {
         return zoqtool::runInfo(arguments);
     if (command == "decode")
         return zoqtool::runDecode(arguments);
+    if (command == "play")
+        return zoqtool::runPlay(arguments);
     printUsage();
     return 2;
 }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "audio/PlaybackView.h"
+#include "audio/WaveOut.h"
+#include "platform/Reporter.h"
+#include "recording/WaveFormat.h"
+
+#include <array>
+
+namespace kestrum {
+
+// The speed codes, in the play-speed control's position order: Slow -25%, Slow -12%, Normal,
+// Fast +25%, Fast +50%.
+inline constexpr std::array<int, 5> kSpeedCodeOfPosition = {1, 4, 0, 2, 3};
+inline constexpr int kNormalSpeedPosition = 2;
+
+// The playback format with both rates scaled for a speed code (the division first, in integers).
+WaveFormat scaledFormat(const WaveFormat& format, int speedCode);
+
+// The sound output device of the run: opened at start-up by index, reopened through the wave
+// mapper at the speed-scaled rate whenever play starts or the speed changes, and the two play
+// buffers that the playback engine fills. Failures are logged and shown, and return 1.
+class SoundDevice {
+  public:
+    SoundDevice(WaveOut& waveOut, Reporter& reporter, const WaveFormat& playbackFormat, PlaybackView& view)
+        : waveOut_(waveOut), reporter_(reporter), playbackFormat_(playbackFormat), view_(view) {}
+
+    int openSoundDevice();
+    int openSndOutDev(int deviceIndex);
+    int closeSndOutDev();
+    int reOpenSndOutDev(int speedCode);
+    int createPlayBuffers();
+    void releaseSoundDevice();
+
+    bool isOpen() const { return waveOut_.isOpen(); }
+    WaveOut& waveOut() { return waveOut_; }
+    std::array<WaveHeader, 2>& playBuffers() { return playBuffers_; }
+
+  private:
+    void unprepareBuffers();
+
+    WaveOut& waveOut_;
+    Reporter& reporter_;
+    const WaveFormat& playbackFormat_;
+    PlaybackView& view_;
+    std::array<WaveHeader, 2> playBuffers_{};
+};
+
+} // namespace kestrum
