@@ -111,7 +111,7 @@ bool parseWav(std::span<const std::uint8_t> bytes, WavContents& contents, std::s
         offset += std::min<std::size_t>(bytes.size() - offset, std::size_t{chunk.size} + (chunk.size & 1u));
     }
     if (!haveFormat || !haveData) {
-        error = std::string("WAV file has no ") + (haveFormat ? "data" : "fmt ") + " chunk";
+        error = std::string("WAV file has no ") + (haveFormat ? "'data'" : "'fmt '") + " chunk";
         return false;
     }
     return true;

@@ -1,0 +1,455 @@
+// Decoding real telephony recordings: directly, compared with the ffmpeg command line and with the
+// uncompressed speech, and through the player's loading step. Also the WAV file reader and writer.
+
+#include "audio/AudioDecoder.h"
+#include "audio/AudioLoader.h"
+#include "audio/SampleStore.h"
+#include "audio/WavFile.h"
+#include "recording/RecordingReader.h"
+#include "support/FakeMessenger.h"
+#include "support/RecordingBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kestrum {
+namespace {
+
+using test::RecordingBuilder;
+using Bytes = std::vector<std::uint8_t>;
+
+std::string dataFile(const std::string& name) {
+    return std::string(KESTRUM_TEST_DATA_DIR) + "/" + name;
+}
+
+// The test recordings, each read once.
+const WavContents& testWav(const std::string& name) {
+    static std::map<std::string, WavContents> cache;
+    auto [entry, added] = cache.try_emplace(name);
+    if (added) {
+        std::string error;
+        EXPECT_TRUE(readWavFile(dataFile(name), entry->second, error)) << error;
+    }
+    return entry->second;
+}
+
+std::string shellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The ffmpeg command line's decode of a WAV file to unsigned 8-bit mono at `rate`: the reference.
+Bytes ffmpegDecode(const std::string& path, int rate = 8000) {
+    const std::string command = "ffmpeg -nostdin -v error -i " + shellQuoted(path) + " -f u8 -ac 1 -ar " +
+                                std::to_string(rate) + " -";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        ADD_FAILURE() << "cannot run " << command;
+        return {};
+    }
+    Bytes out;
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.insert(out.end(), buffer, buffer + got);
+    EXPECT_EQ(::pclose(pipe), 0) << command;
+    return out;
+}
+
+std::unique_ptr<AudioDecoder> openDecoder(const WavContents& wav,
+                                          const WaveFormat& target = kPcmDefaultFormat) {
+    int error = 0;
+    std::unique_ptr<AudioDecoder> decoder = AudioDecoder::open(wav.format, wav.extraData, target, error);
+    EXPECT_NE(decoder, nullptr) << "libav error " << error;
+    EXPECT_EQ(error, 0);
+    return decoder;
+}
+
+// Decodes all the WAV's audio in one call.
+Bytes decodeWhole(const WavContents& wav, const WaveFormat& target = kPcmDefaultFormat) {
+    Bytes out;
+    if (std::unique_ptr<AudioDecoder> decoder = openDecoder(wav, target)) {
+        EXPECT_GE(decoder->decode(wav.data, true, out), 0);
+    }
+    return out;
+}
+
+// Decodes the WAV's audio offered `piece` bytes at a time, offering again what a call left unused,
+// as the loader does with its passes.
+Bytes decodeInPieces(const WavContents& wav, std::size_t piece) {
+    Bytes out;
+    std::unique_ptr<AudioDecoder> decoder = openDecoder(wav);
+    if (!decoder)
+        return out;
+    const std::span<const std::uint8_t> data = wav.data;
+    std::size_t offset = 0;
+    while (offset < data.size()) {
+        const std::size_t length = std::min(piece, data.size() - offset);
+        const bool last = offset + length == data.size();
+        const long used = decoder->decode(data.subspan(offset, length), last, out);
+        EXPECT_GE(used, 0);
+        if (used <= 0)
+            break;
+        offset += static_cast<std::size_t>(used);
+    }
+    return out;
+}
+
+// How a test recording decodes to 8-bit mono at 8000 Hz.
+struct CodecCase {
+    const char* file;
+    std::size_t samples;
+    // Samples the ffmpeg command line decodes beyond ours, from a final part-block it decodes.
+    std::size_t ffmpegOnlyTail;
+};
+
+void PrintTo(const CodecCase& c, std::ostream* os) {
+    *os << c.file;
+}
+
+class RealRecordingDecode : public ::testing::TestWithParam<CodecCase> {};
+
+TEST_P(RealRecordingDecode, MatchesTheFfmpegCommandLineSampleForSample) {
+    const CodecCase& c = GetParam();
+    const Bytes ours = decodeWhole(testWav(c.file));
+    const Bytes reference = ffmpegDecode(dataFile(c.file));
+    ASSERT_EQ(ours.size(), c.samples);
+    ASSERT_EQ(reference.size(), c.samples + c.ffmpegOnlyTail);
+    EXPECT_TRUE(std::equal(ours.begin(), ours.end(), reference.begin()));
+}
+
+TEST_P(RealRecordingDecode, GivesTheSameSamplesWhenOfferedInPieces) {
+    const CodecCase& c = GetParam();
+    const Bytes whole = decodeWhole(testWav(c.file));
+    // Pieces that split blocks, so every call leaves a part-block to offer again.
+    EXPECT_EQ(decodeInPieces(testWav(c.file), 1000), whole);
+    EXPECT_EQ(decodeInPieces(testWav(c.file), 4268), whole);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TelephonyCodecs, RealRecordingDecode,
+    ::testing::Values(CodecCase{"8ktruespeech.wav", 461 * 240, 0}, CodecCase{"8kgsm.wav", 346 * 320, 0},
+                      // 218 blocks of 505 samples, then 204 bytes that are no whole 256-byte block,
+                      // which ffmpeg decodes to 1 + (204 - 4) * 2 = 401 samples more.
+                      CodecCase{"8kadpcm.wav", 218 * 505, 401}, CodecCase{"8kulaw.wav", 110488, 0},
+                      // 16-bit PCM becomes (s >> 8) + 128, as the ffmpeg conversion does.
+                      CodecCase{"8k16bitpcm.wav", 110491, 0}));
+
+// The largest normalised cross-correlation of two zero-centred signals over lags -maxLag..maxLag,
+// and the lag of `b` against `a` where it is found.
+struct Correlation {
+    double value = -1;
+    int lag = 0;
+};
+
+Correlation bestCorrelation(const std::vector<double>& a, const std::vector<double>& b, int maxLag) {
+    Correlation best;
+    for (int lag = -maxLag; lag <= maxLag; ++lag) {
+        double product = 0, energyA = 0, energyB = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            const long j = static_cast<long>(i) + lag;
+            if (j < 0 || j >= static_cast<long>(b.size()))
+                continue;
+            product += a[i] * b[static_cast<std::size_t>(j)];
+            energyA += a[i] * a[i];
+            energyB += b[static_cast<std::size_t>(j)] * b[static_cast<std::size_t>(j)];
+        }
+        const double value = energyA > 0 && energyB > 0 ? product / std::sqrt(energyA * energyB) : 0;
+        if (value > best.value)
+            best = {value, lag};
+    }
+    return best;
+}
+
+TEST(TrueSpeechDecode, SoundsLikeTheUncompressedSpeech) {
+    // A decode of the right length but the wrong audio would not correlate with the original.
+    const Bytes decoded = decodeWhole(testWav("8ktruespeech.wav"));
+    std::vector<double> speech;
+    for (const std::uint8_t sample : decoded)
+        speech.push_back(sample - 128.0);
+
+    const Bytes& pcm = testWav("8k16bitpcm.wav").data;
+    std::vector<double> original;
+    for (std::size_t i = 0; i + 1 < pcm.size(); i += 2)
+        original.push_back(static_cast<std::int16_t>(pcm[i] | pcm[i + 1] << 8));
+
+    const Correlation best = bestCorrelation(original, speech, 200);
+    EXPECT_GE(best.value, 0.8);
+    // The codec's delay: the decoded speech runs 60 samples behind the original.
+    EXPECT_EQ(best.lag, 60);
+}
+
+TEST(AudioDecoderBlocks, UsesWholeBlocksOnlyAndDrainsOnTheLastCall) {
+    const WavContents& wav = testWav("8ktruespeech.wav");
+    std::unique_ptr<AudioDecoder> decoder = openDecoder(wav);
+    ASSERT_NE(decoder, nullptr);
+    EXPECT_EQ(decoder->blockSize(), 32u);
+
+    Bytes out;
+    EXPECT_EQ(decoder->decode(std::span(wav.data).first(31), false, out), 0);
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(decoder->decode(std::span(wav.data).first(70), false, out), 64);
+    Bytes withTail(wav.data.begin() + 64, wav.data.end());
+    withTail.insert(withTail.end(), 20, 0x55);
+    EXPECT_EQ(decoder->decode(withTail, true, out), static_cast<long>(wav.data.size() - 64));
+    EXPECT_EQ(out, decodeWhole(wav));
+}
+
+TEST(AudioDecoderBlocks, KnowsWhichTagsItServes) {
+    for (const std::uint16_t tag : {0x02, 0x06, 0x07, 0x11, 0x22, 0x31, 0x55})
+        EXPECT_TRUE(AudioDecoder::canDecode(tag, 0)) << tag;
+    EXPECT_TRUE(AudioDecoder::canDecode(kTagPcm, 8));
+    EXPECT_TRUE(AudioDecoder::canDecode(kTagPcm, 16));
+    EXPECT_FALSE(AudioDecoder::canDecode(kTagPcm, 12));
+    EXPECT_FALSE(AudioDecoder::canDecode(0, 8));
+    EXPECT_FALSE(AudioDecoder::canDecode(0x9999, 8));
+}
+
+// A recording of `version` whose header names the WAV's format and whose audio is its data.
+RecordingBuilder recordingOf(int version, const WavContents& wav) {
+    RecordingBuilder builder(version);
+    builder.vrh.audioFormat = builder.vrh2.audioFormat = builder.vrh3.audioFormat = wav.format;
+    builder.audio = wav.data;
+    return builder;
+}
+
+// The player's loading step on a recording file: reader, audio-length rule, decoder, store.
+class PlayerLoadsCompressedAudio : public ::testing::Test {
+  protected:
+    // Writes and opens the recording, then loads its audio; returns loadRecordingAudio's result.
+    int load(const RecordingBuilder& builder) {
+        builder.writeTo(path);
+        rec = RecordingState{};
+        rec.recordingPath = path;
+        RecordingReader reader(rec, reporter, displays, displays, {});
+        if (reader.openRecording() != 0) {
+            ADD_FAILURE() << "openRecording: " << messenger.onlyText();
+            return -1;
+        }
+        return loadRecordingAudio(reader, rec, store, reporter,
+                                  [this](const std::string& text) { progress.push_back(text); });
+    }
+    Bytes stored() const { return {store.samples().begin(), store.samples().end()}; }
+
+    test::TempDir dir;
+    std::string path = dir.file("call.ZOQ");
+    test::FakeMessenger messenger;
+    test::FakeLog log;
+    Reporter reporter{messenger, log};
+    TextDisplays displays;
+    RecordingState rec;
+    SampleStore store;
+    std::vector<std::string> progress;
+};
+
+TEST_F(PlayerLoadsCompressedAudio, DecodesATrueSpeechRecordingInFourSecondPasses) {
+    const WavContents& wav = testWav("8ktruespeech.wav");
+    RecordingBuilder builder = recordingOf(10, wav);
+    // The audio starts after the comments and keywords: a wrong start would misalign every block.
+    builder.comments = "caller asked for a refund\r\n";
+    builder.words = {test::makeWord("refund", {8000})};
+    ASSERT_EQ(load(builder), 0) << messenger.onlyText();
+
+    EXPECT_EQ(stored(), decodeWhole(wav));
+    EXPECT_EQ(rec.audioLength, 461u * 240u);
+    EXPECT_EQ(store.timeBase(), 8000.0);
+    EXPECT_FALSE(store.updating());
+    EXPECT_FALSE(rec.recordingFile);
+    EXPECT_TRUE(messenger.shown.empty());
+    // 4 seconds of input at 1067 bytes a second is 4268 bytes, 133 whole blocks (4256 bytes) a
+    // pass: 14752 bytes take four passes, and each pass but the last shows its number.
+    EXPECT_EQ(progress, (std::vector<std::string>{"READING FILE TO BUFFER", "FINDING CODEC",
+                                                  "GETTING READY TO DECOMPRESS FILE", "Decompressing block 0",
+                                                  "Decompressing block 1", "Decompressing block 2"}));
+}
+
+TEST_F(PlayerLoadsCompressedAudio, KeepsATrailingPartBlockOutAndLogsIt) {
+    const WavContents& wav = testWav("8ktruespeech.wav");
+    RecordingBuilder builder = recordingOf(10, wav);
+    builder.audio.insert(builder.audio.end(), 20, 0x55);
+    ASSERT_EQ(load(builder), 0) << messenger.onlyText();
+
+    EXPECT_EQ(stored(), decodeWhole(wav));
+    EXPECT_EQ(rec.audioLength, 461u * 240u);
+    EXPECT_TRUE(messenger.shown.empty());
+    EXPECT_EQ(log.lines,
+              std::vector<std::string>{"audioDecompress ignored 20 bytes after the last whole block"});
+}
+
+TEST_F(PlayerLoadsCompressedAudio, NewHeadersPlayOnlyPcmTrueSpeechAndMpeg) {
+    // GSM in a version-10 header is searched as tag 0, which nothing decodes.
+    ASSERT_EQ(load(recordingOf(10, testWav("8kgsm.wav"))), 1);
+    const std::string expected = "Error, getAudioCompressionDriverId decomp failed, 0x00 pid=0 mfid=0";
+    EXPECT_EQ(messenger.onlyText(), expected);
+    EXPECT_EQ(log.lines, std::vector<std::string>{expected});
+    EXPECT_EQ(progress, (std::vector<std::string>{"READING FILE TO BUFFER", "FINDING CODEC"}));
+    EXPECT_EQ(store.indexCount(), 0u);
+}
+
+TEST_F(PlayerLoadsCompressedAudio, OlderHeadersKeepTheirFormatTag) {
+    struct OldRecording {
+        int version;
+        const char* file;
+    };
+    for (const OldRecording old :
+         {OldRecording{7, "8kgsm.wav"}, OldRecording{4, "8kadpcm.wav"}, OldRecording{7, "8kulaw.wav"}}) {
+        SCOPED_TRACE(std::to_string(old.version) + " " + old.file);
+        store.clear();
+        progress.clear();
+        const WavContents& wav = testWav(old.file);
+        ASSERT_EQ(load(recordingOf(old.version, wav)), 0) << messenger.onlyText();
+        EXPECT_EQ(stored(), decodeWhole(wav));
+        EXPECT_EQ(rec.audioLength, store.indexCount());
+    }
+    EXPECT_TRUE(messenger.shown.empty());
+}
+
+TEST_F(PlayerLoadsCompressedAudio, ReportsAFileShorterThanItsExportHeaderSays) {
+    const WavContents& wav = testWav("8ktruespeech.wav");
+    RecordingBuilder builder = recordingOf(10, wav);
+    builder.exportHeader = test::makeExportHeader(static_cast<std::uint32_t>(wav.data.size()));
+    builder.audio.resize(5000);
+    EXPECT_EQ(load(builder), 1);
+    // The second pass starts at 4256 and finds 744 of its 4268 bytes.
+    EXPECT_EQ(messenger.onlyText(), "audioDecompress failed read 744 of 4268");
+    EXPECT_EQ(log.lines, std::vector<std::string>{"audioDecompress failed read 744 of 4268"});
+    EXPECT_FALSE(store.updating());
+    EXPECT_FALSE(rec.recordingFile);
+}
+
+TEST(WavFile, ReadsTheFormatExtraBytesAndDataPastOtherChunks) {
+    const WavContents& speech = testWav("8ktruespeech.wav");
+    EXPECT_EQ(speech.format, (WaveFormat{kTagTrueSpeech, 1, 8000, 1067, 32, 1, 32}));
+    ASSERT_EQ(speech.extraData.size(), 32u);
+    EXPECT_EQ(speech.extraData[0], 0x01);
+    EXPECT_EQ(speech.extraData[2], 0xF0);
+    EXPECT_EQ(speech.data.size(), 461u * 32u); // after a fact chunk
+
+    const WavContents& pcm = testWav("8k16bitpcm.wav");
+    // A 16-byte fmt chunk has no extra-size field.
+    EXPECT_EQ(pcm.format, (WaveFormat{kTagPcm, 1, 8000, 16000, 2, 16, 0}));
+    EXPECT_TRUE(pcm.extraData.empty());
+    EXPECT_EQ(pcm.data.size(), 220982u);
+}
+
+// Appends a RIFF chunk by hand, with the pad byte an odd length needs unless `pad` is false.
+void appendChunk(Bytes& out, const char* id, const Bytes& body, bool pad = true) {
+    out.insert(out.end(), id, id + 4);
+    const auto size = static_cast<std::uint32_t>(body.size());
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>(size >> shift));
+    out.insert(out.end(), body.begin(), body.end());
+    if (pad && body.size() % 2 != 0)
+        out.push_back(0xEE);
+}
+
+Bytes riffWave() {
+    return {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+}
+
+TEST(WavFile, SkipsOddLengthChunksByTheirPadByte) {
+    Bytes file = riffWave();
+    appendChunk(file, "LIST", {'a', 'b', 'c'});
+    appendChunk(file, "fmt ", {7, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0, 0, 0});
+    appendChunk(file, "data", {1, 2, 3, 4, 5}, false); // the last chunk may lack its pad byte
+    WavContents contents;
+    std::string error;
+    ASSERT_TRUE(parseWav(file, contents, error)) << error;
+    EXPECT_EQ(contents.format, (WaveFormat{7, 1, 8000, 8000, 1, 8, 0}));
+    EXPECT_EQ(contents.data, (Bytes{1, 2, 3, 4, 5}));
+}
+
+TEST(WavFile, RefusesFilesThatAreNotWholeWavFiles) {
+    test::TempDir dir;
+    const std::map<std::string, Bytes> refused = {
+        {"not a WAV file", RecordingBuilder(10).bytes()},
+        {"too short", {'R', 'I', 'F', 'F'}},
+        {"no 'data' chunk",
+         [] {
+             Bytes file = riffWave();
+             appendChunk(file, "fmt ", Bytes(16, 1));
+             return file;
+         }()},
+        {"no 'fmt ' chunk",
+         [] {
+             Bytes file = riffWave();
+             appendChunk(file, "data", Bytes(16, 1));
+             return file;
+         }()},
+        {"claims 100 bytes but only 16 follow",
+         [] {
+             Bytes file = riffWave();
+             appendChunk(file, "fmt ", Bytes(16, 1));
+             appendChunk(file, "data", Bytes(16, 1));
+             file[file.size() - 20] = 100;
+             return file;
+         }()},
+        {"declares 4 extra bytes but holds 2",
+         [] {
+             Bytes format(20, 0);
+             format[16] = 4;
+             Bytes file = riffWave();
+             appendChunk(file, "fmt ", format);
+             appendChunk(file, "data", Bytes(16, 1));
+             return file;
+         }()},
+    };
+    for (const auto& [reason, bytes] : refused) {
+        const std::string path = dir.file("refused.wav");
+        test::writeFileBytes(path, bytes);
+        WavContents contents;
+        std::string error;
+        EXPECT_FALSE(readWavFile(path, contents, error)) << reason;
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+        EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
+    }
+    WavContents contents;
+    std::string error;
+    EXPECT_FALSE(readWavFile(dir.file("missing.wav"), contents, error));
+    EXPECT_EQ(error, "cannot open " + dir.file("missing.wav") + ": No such file or directory");
+}
+
+TEST(WavFile, WritesStandardEightBitPcmThatReadsBack) {
+    test::TempDir dir;
+    const std::string path = dir.file("out.wav");
+    const Bytes samples = test::makeAudio(1001); // odd: the data chunk needs a pad byte
+    std::string error;
+    test::writeFileBytes(path, Bytes(10, 'x')); // replaced whole
+    ASSERT_TRUE(writePcm8WavFile(path, 1, 8000, samples, error)) << error;
+
+    const Bytes file = test::readFileBytes(path);
+    ASSERT_EQ(file.size(), 44u + 1001u + 1u);
+    EXPECT_EQ(Bytes(file.begin() + 4, file.begin() + 8), (Bytes{0x0E, 0x04, 0, 0})); // 4 + 24 + 8 + 1002
+    WavContents contents;
+    ASSERT_TRUE(readWavFile(path, contents, error)) << error;
+    EXPECT_EQ(contents.format, (WaveFormat{kTagPcm, 1, 8000, 8000, 1, 8, 0}));
+    EXPECT_EQ(contents.data, samples);
+    // Another program reads it as the same samples.
+    EXPECT_EQ(ffmpegDecode(path), samples);
+    // Nothing is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    ASSERT_TRUE(writePcm8WavFile(path, 2, 11025, samples, error)) << error;
+    ASSERT_TRUE(readWavFile(path, contents, error)) << error;
+    EXPECT_EQ(contents.format, (WaveFormat{kTagPcm, 2, 11025, 22050, 2, 8, 0}));
+}
+
+TEST(WavFile, ReportsAPathItCannotWrite) {
+    test::TempDir dir;
+    const std::string path = dir.file("no-such-directory/out.wav");
+    std::string error;
+    EXPECT_FALSE(writePcm8WavFile(path, 1, 8000, Bytes(8, 1), error));
+    EXPECT_EQ(error, "cannot create " + path + ": No such file or directory");
+}
+
+} // namespace
+} // namespace kestrum
