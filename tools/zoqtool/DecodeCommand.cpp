@@ -15,16 +15,11 @@ namespace zoqtool {
 
 namespace {
 
-class NoLog : public kestrum::LogSink {
-  public:
-    void writeLog(const std::string&) override {}
-};
-
 // Opens the recording and loads its audio as the player does at start-up, without command-line
 // header values. 1 after the reader's or decoder's message went to stderr.
 int loadAudio(const std::string& path, kestrum::RecordingState& recording, kestrum::SampleStore& store) {
     kestrum::ConsoleMessenger messenger;
-    NoLog log;
+    kestrum::NoLog log;
     kestrum::Reporter reporter(messenger, log);
     kestrum::TextDisplays displays;
     recording.recordingPath = path;
