@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kestrum {
@@ -143,6 +144,19 @@ INSTANTIATE_TEST_SUITE_P(
                       CodecCase{"8kadpcm.wav", 218 * 505, 401}, CodecCase{"8kulaw.wav", 110488, 0},
                       // 16-bit PCM becomes (s >> 8) + 128, as the ffmpeg conversion does.
                       CodecCase{"8k16bitpcm.wav", 110491, 0}));
+
+TEST(ResampledDecode, MatchesTheFfmpegCommandLineIncludingTheResamplersTail) {
+    // Another playback rate goes through the resampler, whose filter holds back its last samples
+    // until it is flushed: without the flush the output would come out short.
+    for (const auto& [file, rate, samples] :
+         {std::tuple{"8kulaw.wav", 11025, 152267u}, std::tuple{"8ktruespeech.wav", 6000, 82980u}}) {
+        SCOPED_TRACE(std::string(file) + " at " + std::to_string(rate));
+        const auto hertz = static_cast<std::uint32_t>(rate);
+        const Bytes ours = decodeWhole(testWav(file), WaveFormat{kTagPcm, 1, hertz, hertz, 1, 8, 0});
+        EXPECT_EQ(ours.size(), samples);
+        EXPECT_TRUE(ours == ffmpegDecode(dataFile(file), rate)) << "the samples differ from ffmpeg's";
+    }
+}
 
 // The largest normalised cross-correlation of two zero-centred signals over lags -maxLag..maxLag,
 // and the lag of `b` against `a` where it is found.
