@@ -31,12 +31,7 @@ WaveHeader* PlaybackEngine::freeBuffer(int& number) {
 }
 
 bool PlaybackEngine::deviceDrained() {
-    for (WaveHeader& header : device_.playBuffers()) {
-        device_.waveOut().updateDone(header);
-        if (!header.done)
-            return false;
-    }
-    return true;
+    return device_.waveOut().queuedBytes() == 0;
 }
 
 std::uint32_t PlaybackEngine::playableLength() const {
@@ -118,7 +113,7 @@ void PlaybackEngine::Timer1Timer() {
                 endOfPlay();
             return;
         }
-        // Both buffers may be free after a late tick: refill both, never more than two ahead.
+        // Both buffers may be free: refill both, never more than two waiting ahead.
         for (int queued = 0; queued < 2; ++queued) {
             const std::uint32_t before = state_.playPosition;
             if (sendBufferForPlay() != 0 || state_.playPosition == before)

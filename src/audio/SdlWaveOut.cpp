@@ -120,8 +120,9 @@ int SdlWaveOut::write(WaveHeader& header) {
     }
     if (SDL_QueueAudio(device_, bytes.data(), length) != 0)
         return fail(kError);
-    queuedTotal_ += length;
     header.done = false;
+    header.streamStart = queuedTotal_;
+    queuedTotal_ += length;
     header.streamEnd = queuedTotal_;
     header.streamId = streamId_;
     if (!started_) {
@@ -139,9 +140,15 @@ void SdlWaveOut::updateDone(WaveHeader& header) {
         header.done = true;
         return;
     }
+    // Refilled as soon as the device plays it: waiting until it has played all of it would leave
+    // the other buffer alone to cover a whole tick, and at the fastest speed a buffer lasts a tick.
     const std::uint64_t taken = queuedTotal_ - SDL_GetQueuedAudioSize(device_);
-    if (taken >= header.streamEnd)
+    if (taken > header.streamStart || header.streamEnd == header.streamStart)
         header.done = true;
+}
+
+std::uint64_t SdlWaveOut::queuedBytes() {
+    return device_ == 0 ? 0 : SDL_GetQueuedAudioSize(device_);
 }
 
 std::string SdlWaveOut::errorText(int) {

@@ -7,7 +7,7 @@
 namespace kestrum {
 
 // The wave-output device over SDL's audio queue: a written buffer is queued, and it is done once
-// the queue has drained past its last byte. SDL has no device volume, so the volume is applied
+// the device has taken its first bytes from the queue. SDL has no device volume, so the volume is applied
 // to the bytes as they are queued. SDL_AUDIODRIVER chooses the driver (`dummy` and `disk` play
 // without sound hardware).
 class SdlWaveOut : public WaveOut {
@@ -27,6 +27,7 @@ class SdlWaveOut : public WaveOut {
     int unprepareHeader(WaveHeader& header) override;
     int write(WaveHeader& header) override;
     void updateDone(WaveHeader& header) override;
+    std::uint64_t queuedBytes() override;
     std::uint32_t volume() override { return volume_; }
     void setVolume(std::uint32_t volume) override { volume_ = volume; }
     std::string errorText(int result) override;

@@ -11,13 +11,16 @@ namespace kestrum {
 
 inline constexpr std::size_t kPlayBufferSize = 1200;
 
-// One play buffer with its output header. The device sets `done` once it has taken the bytes.
+// One play buffer with its output header. `done` says the buffer may be filled again: the device
+// has started playing it (its bytes are the device's own by then), so at most two buffers are
+// ever waiting ahead of the one that plays.
 struct WaveHeader {
     std::array<std::uint8_t, kPlayBufferSize> data{};
     std::uint32_t bufferLength = kPlayBufferSize; // bytes to play from `data`
     bool prepared = false;
     bool done = false;
-    // The device's bookkeeping: where this buffer's bytes end in the stream it was written to.
+    // The device's bookkeeping: where this buffer's bytes lie in the stream it was written to.
+    std::uint64_t streamStart = 0;
     std::uint64_t streamEnd = 0;
     std::uint64_t streamId = 0;
 };
@@ -44,6 +47,8 @@ class WaveOut {
     virtual int unprepareHeader(WaveHeader& header) = 0;
     virtual int write(WaveHeader& header) = 0;
     virtual void updateDone(WaveHeader& header) = 0;
+    // Bytes written but not yet taken by the device: 0 once everything written has been played.
+    virtual std::uint64_t queuedBytes() = 0;
     // Left channel in the low 16 bits, right in the high 16 bits.
     virtual std::uint32_t volume() = 0;
     virtual void setVolume(std::uint32_t volume) = 0;
