@@ -7,6 +7,7 @@
 #include "audio/WavFile.h"
 #include "recording/RecordingReader.h"
 #include "support/FakeMessenger.h"
+#include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 
@@ -41,29 +42,13 @@ const WavContents& testWav(const std::string& name) {
     return entry->second;
 }
 
-std::string shellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 // The ffmpeg command line's decode of a WAV file to unsigned 8-bit mono at `rate`: the reference.
 Bytes ffmpegDecode(const std::string& path, int rate = 8000) {
-    const std::string command = "ffmpeg -nostdin -v error -i " + shellQuoted(path) + " -f u8 -ac 1 -ar " +
-                                std::to_string(rate) + " -";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        ADD_FAILURE() << "cannot run " << command;
-        return {};
-    }
-    Bytes out;
-    char buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.insert(out.end(), buffer, buffer + got);
-    EXPECT_EQ(::pclose(pipe), 0) << command;
-    return out;
+    const test::ProcessResult result =
+        test::runProcess("/usr/bin/env", {"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "u8", "-ac",
+                                          "1", "-ar", std::to_string(rate), "-"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    return Bytes(result.out.begin(), result.out.end());
 }
 
 std::unique_ptr<AudioDecoder> openDecoder(const WavContents& wav,
