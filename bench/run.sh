@@ -1,0 +1,198 @@
+#!/usr/bin/env bash
+# Start-up load benchmarks: how long loading a one-hour recording takes, and how much memory,
+# next to ffmpeg and cat doing the same work. Prints one table; exits 0 only when every target
+# passes. See bench/README.md.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${KESTRUM_BENCH_BUILD_DIR:-$root/build-bench}
+runs=${KESTRUM_BENCH_RUNS:-7}
+data=$root/tests/data
+work=$(mktemp -d "${TMPDIR:-/tmp}/kestrum-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+    echo "bench: $*" >&2
+    exit 1
+}
+
+# --- build ----------------------------------------------------------------------------------
+
+"$root/scripts/install-deps.sh"
+if [[ ! -f "$build/build.ninja" ]]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" -j2 --target makezoq zoqtool kestrum_load_bench >/dev/null
+makezoq=$build/tools/makezoq/makezoq
+zoqtool=$build/tools/zoqtool/zoqtool
+loadbench=$build/bench/kestrum_load_bench
+
+# --- helpers --------------------------------------------------------------------------------
+
+# A number field of `zoqtool info --json`.
+info_number() {
+    "$zoqtool" info --json "$1" | grep -o "\"$2\":[0-9]*" | head -1 | cut -d: -f2
+}
+
+# A `name=value` field of kestrum_load_bench's output.
+bench_field() {
+    grep "^$2=" <<<"$1" | cut -d= -f2
+}
+
+le32() {
+    local n=$1
+    # shellcheck disable=SC2059 # the inner printf makes the escapes the outer one turns into bytes
+    printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((n & 255)) $(((n >> 8) & 255)) \
+        $(((n >> 16) & 255)) $(((n >> 24) & 255)))"
+}
+
+# The samples of a WAV file written by zoqtool decode: a 44-byte header, then the data chunk
+# (whose size is at offset 40), then perhaps a pad byte.
+wav_samples() {
+    tail -c +45 "$1" | head -c "$(od -An -tu4 -j40 -N4 "$1" | tr -d ' ')"
+}
+
+# wav_with_audio SOURCE.wav AUDIO OUT.wav: a WAV file with SOURCE's fmt chunk and AUDIO's bytes
+# as its data, so ffmpeg reads exactly the blocks a recording holds.
+wav_with_audio() {
+    local source=$1 audio=$2 out=$3
+    [[ $(dd if="$source" bs=1 skip=12 count=4 status=none) == "fmt " ]] ||
+        fail "$source: the fmt chunk is not the first chunk"
+    local fmt_size audio_size
+    fmt_size=$(od -An -tu4 -j16 -N4 "$source" | tr -d ' ')
+    fmt_size=$((fmt_size + fmt_size % 2))
+    audio_size=$(stat -c %s "$audio")
+    {
+        printf 'RIFF'
+        le32 $((4 + 8 + fmt_size + 8 + audio_size))
+        printf 'WAVE'
+        dd if="$source" bs=1 skip=12 count=$((8 + fmt_size)) status=none
+        printf 'data'
+        le32 "$audio_size"
+        cat "$audio"
+    } >"$out"
+}
+
+# Wall seconds of one run of a command, its output discarded.
+seconds_of() {
+    local start=${EPOCHREALTIME/./} end
+    "$@" >/dev/null
+    end=${EPOCHREALTIME/./}
+    awk -v us=$((end - start)) 'BEGIN { printf "%.6f\n", us / 1e6 }'
+}
+
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+maximum() {
+    sort -g | tail -1
+}
+
+cat_to_null() { cat "$1" >/dev/null; }
+ffmpeg_to_u8() { ffmpeg -nostdin -v error -i "$1" -f u8 -y /dev/null; }
+
+# --- the recordings -------------------------------------------------------------------------
+
+hour=3600
+truespeech=$work/truespeech-1h.ZOQ
+raw=$work/raw8-1h.ZOQ
+truespeech_wav=$work/truespeech-1h.wav
+"$makezoq" "$data/8ktruespeech.wav" "$truespeech" --version 10 --repeat-to $hour --rid BENCH10 >/dev/null
+"$makezoq" "$data/8k16bitpcm.wav" "$raw" --version 9 --repeat-to $hour --rid BENCH9 >/dev/null
+truespeech_bytes=$(info_number "$truespeech" audioLength)
+tail -c "$truespeech_bytes" "$truespeech" >"$work/truespeech-1h.audio"
+wav_with_audio "$data/8ktruespeech.wav" "$work/truespeech-1h.audio" "$truespeech_wav"
+
+# --- end-to-end check of what makezoq makes -------------------------------------------------
+
+short=$work/short.ZOQ
+"$makezoq" "$data/8ktruespeech.wav" "$short" --comment "Demo call" --keyword alarm:1.5,3 \
+    --rid E2E1 --last Smith --date 2004-03-05 --time 09:07:02 >/dev/null
+short_json=$("$zoqtool" info --json "$short")
+for expected in '"fileVersion":10' '"rid":"E2E1"' '"lastName":"Smith"' '"recYear":2004' \
+    '"comments":"Demo call\r\n"' '"word":"alarm","positions":[12000,24000]'; do
+    grep -qF "$expected" <<<"$short_json" || fail "makezoq: $short reads back without $expected"
+done
+"$zoqtool" decode "$short" "$work/short.wav"
+cmp -s <(wav_samples "$work/short.wav") <(ffmpeg -nostdin -v error -i "$data/8ktruespeech.wav" -f u8 -) ||
+    fail "makezoq: the version 10 recording does not decode to ffmpeg's decoding of its WAV"
+"$makezoq" "$data/8k16bitpcm.wav" "$work/short9.ZOQ" --version 9 >/dev/null
+"$zoqtool" decode "$work/short9.ZOQ" "$work/short9.wav"
+cmp -s <(wav_samples "$work/short9.wav") <(ffmpeg -nostdin -v error -i "$data/8k16bitpcm.wav" -f u8 -) ||
+    fail "makezoq: the version 9 recording does not hold the WAV's samples as unsigned 8-bit"
+[[ $(info_number "$raw" audioLength) == $((hour * 8000)) ]] || fail "makezoq: $raw is not one hour long"
+
+# --- measurements ---------------------------------------------------------------------------
+
+# Warm runs first: every file in the page cache, every program's libraries loaded once. The
+# warm ffmpeg run also gives the number of samples the recording must load into.
+truespeech_samples=$(ffmpeg -nostdin -v error -i "$truespeech_wav" -f u8 - | wc -c)
+cat_to_null "$raw"
+cat_to_null "$truespeech"
+"$loadbench" "$raw" >/dev/null
+"$loadbench" "$truespeech" >/dev/null
+ffmpeg_to_u8 "$data/8ktruespeech.wav"
+
+for ((run = 1; run <= runs; ++run)); do
+    # Ours and the reference take turns, so a busy moment on the machine hits both alike.
+    result=$("$loadbench" "$truespeech")
+    [[ $(bench_field "$result" samples) == "$truespeech_samples" ]] ||
+        fail "$truespeech loaded $(bench_field "$result" samples) samples; ffmpeg decodes $truespeech_samples"
+    bench_field "$result" load_seconds >>"$work/ours-truespeech"
+    bench_field "$result" peak_above_baseline_bytes >>"$work/memory-truespeech"
+    seconds_of ffmpeg_to_u8 "$truespeech_wav" >>"$work/ffmpeg"
+    seconds_of ffmpeg_to_u8 "$data/8ktruespeech.wav" >>"$work/ffmpeg-startup"
+
+    result=$("$loadbench" "$raw")
+    [[ $(bench_field "$result" samples) == $((hour * 8000)) ]] ||
+        fail "$raw loaded $(bench_field "$result" samples) samples, not $((hour * 8000))"
+    bench_field "$result" load_seconds >>"$work/ours-raw"
+    bench_field "$result" peak_above_baseline_bytes >>"$work/memory-raw"
+    seconds_of cat_to_null "$raw" >>"$work/cat"
+done
+
+ours_truespeech=$(median <"$work/ours-truespeech")
+ffmpeg_seconds=$(median <"$work/ffmpeg")
+ffmpeg_startup=$(median <"$work/ffmpeg-startup")
+ours_raw=$(median <"$work/ours-raw")
+cat_seconds=$(median <"$work/cat")
+memory_truespeech=$(maximum <"$work/memory-truespeech")
+memory_raw=$(maximum <"$work/memory-raw")
+
+# --- the table ------------------------------------------------------------------------------
+
+failures=0
+row_format="%-52s %12s %12s %7s %8s  %s\n"
+# row WHAT OURS REFERENCE UNIT_DIVISOR UNIT TARGET [info]
+row() {
+    local what=$1 ours=$2 reference=$3 divisor=$4 unit=$5 target=$6 kind=${7:-}
+    local ratio verdict
+    ratio=$(awk -v a="$ours" -v b="$reference" 'BEGIN { printf "%.2f", a / b }')
+    if [[ $kind == info ]]; then
+        verdict=info
+    elif awk -v r="$ratio" -v t="$target" 'BEGIN { exit !(r <= t) }'; then
+        verdict=pass
+    else
+        verdict=FAIL
+        failures=$((failures + 1))
+    fi
+    printf "$row_format" "$what" \
+        "$(awk -v v="$ours" -v d="$divisor" -v u="$unit" 'BEGIN { printf "%.3f %s", v / d, u }')" \
+        "$(awk -v v="$reference" -v d="$divisor" -v u="$unit" 'BEGIN { printf "%.3f %s", v / d, u }')" \
+        "$ratio" "<= $target" "$verdict"
+}
+
+echo "median of $runs runs; memory is the largest of them"
+printf "$row_format" what ours reference ratio target result
+row "a. 1 h TrueSpeech into the store vs ffmpeg -f u8" "$ours_truespeech" "$ffmpeg_seconds" 1 s 1.00
+row "   (same, ffmpeg's start-up of $(printf %.3f "$ffmpeg_startup") s taken off)" "$ours_truespeech" \
+    "$(awk -v a="$ffmpeg_seconds" -v b="$ffmpeg_startup" 'BEGIN { print a - b }')" 1 s 1.00 info
+row "b. 1 h raw 8-bit into the store vs cat (warm cache)" "$ours_raw" "$cat_seconds" 1 s 2.00
+row "c. peak memory, 1 h TrueSpeech, vs decoded size" "$memory_truespeech" "$truespeech_samples" 1e6 MB 1.25
+row "c. peak memory, 1 h raw 8-bit, vs decoded size" "$memory_raw" $((hour * 8000)) 1e6 MB 1.25
+
+if ((failures > 0)); then
+    echo "$failures target(s) missed" >&2
+    exit 1
+fi
