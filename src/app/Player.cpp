@@ -1,8 +1,9 @@
 #include "app/Player.h"
 
+#include "audio/AudioLoader.h"
 #include "platform/FormatText.h"
+#include "platform/Priority.h"
 #include "recording/RecordingReader.h"
-#include "recording/VersionTable.h"
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -14,11 +15,6 @@ namespace {
 // The one player whose shutdown runs at process exit; an exit hook can reach nothing else.
 Player* playerForExit = nullptr;
 
-void shutdownAtExit() {
-    if (playerForExit != nullptr)
-        playerForExit->shutdown();
-}
-
 bool regularFileExists(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -26,12 +22,18 @@ bool regularFileExists(const std::string& path) {
 
 } // namespace
 
-Player::Player(Messenger& messenger, SystemServices& system, SplashDisplay& splash)
-    : messenger_(messenger), system_(system), splash_(splash), log_(state_.environment),
-      reporter_(messenger, log_) {}
+// At process exit the windows may be half torn down: the sequence runs without touching them.
+void shutdownAtExit() {
+    if (playerForExit != nullptr)
+        playerForExit->shutdown(false);
+}
+
+Player::Player(Messenger& messenger, SystemServices& system, WaveOut& waveOut, PlayerUi& ui)
+    : messenger_(messenger), system_(system), ui_(ui), log_(state_.environment), reporter_(messenger, log_),
+      device_(waveOut, reporter_, state_.recording.playbackFormat) {}
 
 Player::~Player() {
-    shutdown();
+    shutdown(false);
     if (playerForExit == this)
         playerForExit = nullptr;
 }
@@ -56,29 +58,37 @@ int Player::run(const std::string& commandLine) {
         return 1;
     }
 
-    state_.progress.windowSetupReached = true;
-    splash_.setStepText("Reading Forms Init");
-    initRecordRead_ = readInit(state_.environment) == 0;
-    if (loadRecording() == 0)
+    ui_.createWindows(*this);
+    engine_ = std::make_unique<PlaybackEngine>(state_.playback, state_.recording, state_.store, device_,
+                                               reporter_, ui_.playbackView(), ui_.waveformDisplay());
+    transport_ = std::make_unique<Transport>(*engine_, device_, ui_.playbackView(), messenger_,
+                                             state_.progress.playStarted);
+    device_.setView(&ui_.playbackView());
+
+    setUpWindows();
+    if (loadRecording() == 0) {
         state_.progress.playStarted = true;
+        ui_.runMessageLoop();
+    }
     shutdown();
     return 0;
 }
 
 int Player::openForPlay() {
     registerShutdownAtExit();
+    splash_ = &ui_.createSplash();
     Environment& env = state_.environment;
     if (getTheVersion(env, messenger_) != 0)
         return 1;
-    splash_.setCaption(formatText("%s  %s", kProductTitle, env.versionText.c_str()));
-    splash_.setStepText(formatText("STARTING %s", kProductTitle));
-    splash_.show();
+    splash_->setCaption(formatText("%s  %s", kProductTitle, env.versionText.c_str()));
+    splash_->setStepText(formatText("STARTING %s", kProductTitle));
+    splash_->show();
 
     RecordingState& rec = state_.recording;
     if (!regularFileExists(rec.recordingPath))
         return reporter_.fail("File not found\n%s", rec.recordingPath.c_str());
 
-    splash_.setStepText("OPENING FILE");
+    splash_->setStepText("OPENING FILE");
     RecordingReader reader(rec, reporter_, displays_, displays_,
                            {state_.options.headerOverrides(), env.viewerMode});
     if (reader.openRecording() != 0)
@@ -87,45 +97,88 @@ int Player::openForPlay() {
         rec.closeRecordingFile();
         return 1;
     }
+
+    splash_->setStepText("OPENING SOUND CARD");
+    if (device_.openSoundDevice() != 0 || !device_.isOpen())
+        return 1;
     return 0;
+}
+
+void Player::setUpWindows() {
+    state_.progress.windowSetupReached = true;
+    adjustModesForPlatform(state_.options, state_.environment.osPlatformId);
+    ui_.setUpWindows();
+    splash_->setStepText("Reading Forms Init");
+    restoreWindowState();
+}
+
+void Player::restoreWindowState() {
+    Environment& env = state_.environment;
+    state_.openAtLastRun = WindowOpenFlags{};
+    if (readInit(env) != 0) {
+        ui_.restoreWindowState(nullptr, env.viewerMode);
+        return;
+    }
+    const InitRecord& record = env.initRecord;
+    state_.openAtLastRun.newComments = record.newCommentsOpen != 0;
+    state_.openAtLastRun.keywords = record.keywordOpen != 0;
+    state_.openAtLastRun.waveform = record.waveformOpen != 0;
+    state_.openAtLastRun.existingComments = record.existingCommentsOpen != 0;
+    ui_.restoreWindowState(&record, env.viewerMode);
 }
 
 int Player::loadRecording() {
     RecordingState& rec = state_.recording;
     RecordingReader reader(rec, reporter_, displays_, displays_,
                            {state_.options.headerOverrides(), state_.environment.viewerMode});
-    splash_.setStepText(isCompressedVersion(rec.version()) ? "READING FILE TO BUFFER" : "CREATING BUFFERS");
-    const int failed = reader.computeAudioLength();
-    rec.closeRecordingFile();
+    const auto progress = [this](const std::string& text) { splash_->setStepText(text); };
+    const int failed = loadRecordingAudio(reader, rec, state_.store, reporter_, progress);
+    engine_->showPlayPosition(0);
     if (failed != 0)
         return 1;
-    splash_.hide();
+    engine_->prepareAfterLoading();
 
-    if (state_.recording.scannedWordTotal != 0)
+    splash_->setStepText("CREATING PLAY BUFFER");
+    if (device_.createPlayBuffers() != 0)
+        return 1;
+    splash_->hide();
+    if (!raiseProcessPriority())
+        reporter_.logOnly("init SetPriorityClass HIGH_PRIORITY_CLASS");
+
+    if (rec.scannedWordTotal != 0)
         state_.options.keywordMode = 2;
-    if (state_.recording.commentsPresent && state_.options.commentMode < 3)
+    if (rec.commentsPresent && state_.options.commentMode < 3)
         state_.options.commentMode = 3;
     return 0;
 }
 
-void Player::saveWindowState() {
-    if (state_.progress.windowStateSaved)
+void Player::saveWindowState(bool windowsAlive) {
+    RunProgress& progress = state_.progress;
+    if (progress.windowStateSaved)
         return;
-    state_.progress.windowStateSaved = true;
-    if (state_.environment.viewerMode || !state_.progress.windowSetupReached)
+    progress.windowStateSaved = true;
+    if (state_.environment.viewerMode || !progress.windowSetupReached)
         return;
-    // Until the windows that own its fields exist, a record is only written back as it was read.
-    if (initRecordRead_)
-        writeInitToDisk(state_.environment, reporter_);
+    if (windowsAlive)
+        ui_.saveWindowState(state_.environment.initRecord);
+    writeInitToDisk(state_.environment, reporter_);
 }
 
 void Player::shutdown() {
+    shutdown(true);
+}
+
+void Player::shutdown(bool windowsAlive) {
     if (state_.progress.shutdownDone)
         return;
     state_.progress.shutdownDone = true;
+    if (windowsAlive && state_.progress.windowSetupReached)
+        ui_.stopPlaybackTimer();
     state_.recording.closeRecordingFile();
-    saveWindowState();
-    splash_.close();
+    device_.releaseSoundDevice();
+    saveWindowState(windowsAlive);
+    if (windowsAlive)
+        splash_->close();
     releaseLock(state_.environment);
 }
 

@@ -2,20 +2,27 @@
 
 #include "app/Log.h"
 #include "app/PlayerState.h"
+#include "app/PlayerUi.h"
 #include "app/SplashDisplay.h"
+#include "audio/PlaybackEngine.h"
+#include "audio/SoundDevice.h"
+#include "audio/Transport.h"
+#include "audio/WaveOut.h"
 #include "platform/Reporter.h"
 #include "platform/SystemServices.h"
 #include "recording/ReaderDisplays.h"
 
+#include <memory>
 #include <string>
 
 namespace kestrum {
 
-// One run of the player: start-up in its fixed order, then the shutdown sequence exactly once,
-// whoever asks for it (the end of the run, process exit).
+// One run of the player: start-up in its fixed order, the windows' message loop, and the
+// shutdown sequence exactly once, whoever asks for it (closing the player window, a signal, the
+// end of the run, process exit).
 class Player {
   public:
-    Player(Messenger& messenger, SystemServices& system, SplashDisplay& splash);
+    Player(Messenger& messenger, SystemServices& system, WaveOut& waveOut, PlayerUi& ui);
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -24,26 +31,39 @@ class Player {
     // code: 1 when the command line, environment, version, recording or sound device fails.
     int run(const std::string& commandLine);
 
-    // Stops what runs, releases what is held, saves the init record and removes the lock. Only
-    // the first call does anything.
+    // Stops playback, releases the device, saves the init record (asking about unsaved additions
+    // first) and removes the lock. Only the first call does anything.
     void shutdown();
 
     PlayerState& state() { return state_; }
+    Reporter& reporter() { return reporter_; }
+    Messenger& messenger() { return messenger_; }
+    SoundDevice& device() { return device_; }
+    PlaybackEngine& engine() { return *engine_; }
+    Transport& transport() { return *transport_; }
 
   private:
     int openForPlay();
+    void setUpWindows();
+    void restoreWindowState();
     int loadRecording();
+    void saveWindowState(bool windowsAlive);
+    void shutdown(bool windowsAlive);
     void registerShutdownAtExit();
-    void saveWindowState();
+    friend void shutdownAtExit();
 
     PlayerState state_;
     Messenger& messenger_;
     SystemServices& system_;
-    SplashDisplay& splash_;
+    PlayerUi& ui_;
     Log log_;
     Reporter reporter_;
+    NoSplash noSplash_;
+    SplashDisplay* splash_ = &noSplash_;
     TextDisplays displays_; // the comment and keyword texts until their windows exist
-    bool initRecordRead_ = false;
+    SoundDevice device_;
+    std::unique_ptr<PlaybackEngine> engine_;
+    std::unique_ptr<Transport> transport_;
 };
 
 } // namespace kestrum

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/ButtonModes.h"
 #include "app/CommandLine.h"
 #include "app/Environment.h"
+#include "audio/PlaybackEngine.h"
+#include "audio/SampleStore.h"
 #include "recording/RecordingState.h"
 
 namespace kestrum {
@@ -20,6 +23,9 @@ struct PlayerState {
     Options options;
     Environment environment;
     RecordingState recording;
+    SampleStore store;
+    PlaybackState playback;
+    WindowOpenFlags openAtLastRun; // from the init record
     RunProgress progress;
 };
 

@@ -3,9 +3,11 @@
 
 #include "app/CommandLine.h"
 #include "app/Player.h"
+#include "audio/SdlWaveOut.h"
 #include "platform/Messenger.h"
 #include "platform/SystemServices.h"
 #include "ui/QtMessenger.h"
+#include "ui/QtPlayerUi.h"
 
 #include <QApplication>
 
@@ -21,7 +23,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<kestrum::Messenger> messenger = kestrum::makeMessenger();
     kestrum::PosixSystemServices system;
-    kestrum::NoSplash splash;
-    kestrum::Player player(*messenger, system, splash);
+    kestrum::SdlWaveOut waveOut;
+    kestrum::QtPlayerUi ui;
+    kestrum::Player player(*messenger, system, waveOut, ui);
     return player.run(commandLine);
 }

@@ -72,8 +72,9 @@ int SoundDevice::closeSndOutDev() {
 }
 
 int SoundDevice::reOpenSndOutDev(int speedCode) {
-    const bool timerWasRunning = view_.timerEnabled();
-    view_.setTimerEnabled(false);
+    const bool timerWasRunning = view_ != nullptr && view_->timerEnabled();
+    if (view_ != nullptr)
+        view_->setTimerEnabled(false);
     if (closeSndOutDev() != 0)
         return 1;
 
@@ -83,7 +84,8 @@ int SoundDevice::reOpenSndOutDev(int speedCode) {
             "reOpenSndOutDev waveOutOpen failed, Playout using sound device failed. Speed changed. %d %s",
             refused, waveOut_.errorText(refused).c_str());
         format = playbackFormat_;
-        view_.setPlaySpeedPosition(kNormalSpeedPosition);
+        if (view_ != nullptr)
+            view_->setPlaySpeedPosition(kNormalSpeedPosition);
         if (closeSndOutDev() != 0)
             return 1;
         if (const int again = waveOut_.queryFormat(format); again != 0)
@@ -102,7 +104,7 @@ int SoundDevice::reOpenSndOutDev(int speedCode) {
         header.done = true;
     }
     if (timerWasRunning)
-        view_.setTimerEnabled(true);
+        view_->setTimerEnabled(true);
     return 0;
 }
 

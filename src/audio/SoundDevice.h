@@ -22,8 +22,12 @@ WaveFormat scaledFormat(const WaveFormat& format, int speedCode);
 // buffers that the playback engine fills. Failures are logged and shown, and return 1.
 class SoundDevice {
   public:
-    SoundDevice(WaveOut& waveOut, Reporter& reporter, const WaveFormat& playbackFormat, PlaybackView& view)
-        : waveOut_(waveOut), reporter_(reporter), playbackFormat_(playbackFormat), view_(view) {}
+    SoundDevice(WaveOut& waveOut, Reporter& reporter, const WaveFormat& playbackFormat)
+        : waveOut_(waveOut), reporter_(reporter), playbackFormat_(playbackFormat) {}
+
+    // The window whose timer a reopen pauses and whose speed control a refused rate resets; the
+    // device opens at start-up before that window exists.
+    void setView(PlaybackView* view) { view_ = view; }
 
     int openSoundDevice();
     int openSndOutDev(int deviceIndex);
@@ -42,7 +46,7 @@ class SoundDevice {
     WaveOut& waveOut_;
     Reporter& reporter_;
     const WaveFormat& playbackFormat_;
-    PlaybackView& view_;
+    PlaybackView* view_ = nullptr;
     std::array<WaveHeader, 2> playBuffers_{};
 };
 

@@ -15,6 +15,8 @@ namespace kestrum::test {
 // and transport over a fake device and view.
 class PlaybackFixture : public ::testing::Test {
   protected:
+    PlaybackFixture() { device.setView(&view); }
+
     void load(std::uint32_t length) {
         recording.playbackFormat = kPcmDefaultFormat;
         recording.audioLength = length;
@@ -51,7 +53,7 @@ class PlaybackFixture : public ::testing::Test {
     FakeLog log;
     Reporter reporter{messenger, log};
     PlaybackState playback;
-    SoundDevice device{waveOut, reporter, recording.playbackFormat, view};
+    SoundDevice device{waveOut, reporter, recording.playbackFormat};
     PlaybackEngine engine{playback, recording, store, device, reporter, view, waveform};
     bool playStarted = false;
     Transport transport{engine, device, view, messenger, playStarted};

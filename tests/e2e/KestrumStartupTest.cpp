@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <unistd.h>
 
 namespace kestrum {
 namespace {
@@ -16,12 +19,26 @@ using test::RecordingBuilder;
 
 class KestrumStartupTest : public ::testing::Test {
   protected:
-    test::ProcessResult run(const std::string& commandLine) {
+    // Offscreen, unattended, playing into a file through SDL's disk driver.
+    test::ProcessOptions options() const {
         test::ProcessOptions options;
         options.workingDirectory = dir.path().string();
-        options.env = {
-            {"QT_QPA_PLATFORM", "offscreen"}, {"KESTRUM_UNATTENDED", "yes"}, {"SDL_AUDIODRIVER", "dummy"}};
-        return test::runProcess(KESTRUM_BINARY, {commandLine}, options);
+        options.env = {{"QT_QPA_PLATFORM", "offscreen"},
+                       {"KESTRUM_UNATTENDED", "yes"},
+                       {"SDL_AUDIODRIVER", "disk"},
+                       {"SDL_DISKAUDIOFILE", audioFile}};
+        return options;
+    }
+    test::ProcessResult run(const std::string& commandLine) {
+        return test::runProcess(KESTRUM_BINARY, {commandLine}, options());
+    }
+    std::unique_ptr<test::RunningProcess> start(const std::string& commandLine) {
+        return std::make_unique<test::RunningProcess>(KESTRUM_BINARY, std::vector<std::string>{commandLine},
+                                                      options());
+    }
+    // True once the player plays: its device has written to the disk driver's file.
+    bool playing() const {
+        return test::waitUntil([this] { return fs::exists(audioFile) && fs::file_size(audioFile) > 0; }, 20);
     }
     // The player's own lines on standard error, without what libraries print there.
     static std::string messages(const test::ProcessResult& result) {
@@ -46,6 +63,8 @@ class KestrumStartupTest : public ::testing::Test {
     }
 
     test::TempDir dir;
+    test::TempDir audioDir;
+    std::string audioFile = audioDir.file("played.raw");
 };
 
 TEST_F(KestrumStartupTest, AMissingRecordingIsReportedLoggedAndExits1) {
@@ -72,17 +91,79 @@ TEST_F(KestrumStartupTest, AVersion2RecordingEndsSilentlyWithExit1) {
     EXPECT_FALSE(fs::exists(userDirectory() / "Kestrum.LOG"));
 }
 
-TEST_F(KestrumStartupTest, AReadableRecordingRunsToShutdownAndReleasesTheLock) {
+TEST_F(KestrumStartupTest, ATerminationSignalClosesThePlayerThroughItsShutdown) {
     RecordingBuilder builder(10);
     builder.comments = "a comment\r\n";
     builder.words = {test::makeWord("alpha", {8000})};
     builder.audio = test::makeAudio(640);
     builder.writeTo(dir.file("call.ZOQ"));
-    const test::ProcessResult result = run("\"" + dir.file("call.ZOQ") + "\"");
+    auto player = start("\"" + dir.file("call.ZOQ") + "\"");
+    ASSERT_TRUE(playing());
+    EXPECT_TRUE(fs::exists(userDirectory() / "Kestrum.LCK"));
+
+    player->signal(SIGTERM);
+    const test::ProcessResult result = player->wait();
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(messages(result), "") << result.err;
-    EXPECT_TRUE(fs::is_directory(userDirectory()));
     EXPECT_FALSE(fs::exists(userDirectory() / "Kestrum.LCK"));
+    ASSERT_TRUE(fs::exists(userDirectory() / "Kestrum.DAT"));
+    const std::vector<std::uint8_t> init = test::readFileBytes((userDirectory() / "Kestrum.DAT").string());
+    ASSERT_EQ(init.size(), 96u);
+    EXPECT_EQ(init[84], 3); // the step-size switch as it stood: 30 seconds
+    EXPECT_EQ(init[88], 2); // the play-speed switch: Normal
+}
+
+TEST_F(KestrumStartupTest, ASecondPlayerOfTheSameUserIsRefusedWhileTheFirstRuns) {
+    RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(80000);
+    builder.writeTo(dir.file("call.ZOQ"));
+    auto first = start(dir.file("call.ZOQ"));
+    ASSERT_TRUE(playing());
+
+    const test::ProcessResult second = run(dir.file("call.ZOQ"));
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_EQ(messages(second), "LUMBRA PLAYER: Error lock file " +
+                                    (userDirectory() / "Kestrum.LCK").string() + " exist, cannot continue\n");
+    EXPECT_TRUE(first->running());
+    EXPECT_TRUE(fs::exists(userDirectory() / "Kestrum.LCK"));
+
+    first->signal(SIGINT);
+    EXPECT_EQ(first->wait().exitCode, 0);
+    EXPECT_FALSE(fs::exists(userDirectory() / "Kestrum.LCK"));
+}
+
+TEST_F(KestrumStartupTest, APlayedRawRecordingReachesTheDeviceUnchanged) {
+    RecordingBuilder builder(11);
+    builder.comments = "note\r\n";
+    builder.audio = test::makeAudio(4000); // half a second, never the silence value
+    builder.writeTo(dir.file("call.ZOQ"));
+    auto player = start(dir.file("call.ZOQ"));
+    ASSERT_TRUE(playing());
+    // Play takes half a second; the device then goes on writing silence until the player closes.
+    ::usleep(1500000);
+    player->signal(SIGTERM);
+    ASSERT_EQ(player->wait().exitCode, 0);
+
+    std::vector<std::uint8_t> played = test::readFileBytes(audioFile);
+    const auto first = std::find_if(played.begin(), played.end(), [](std::uint8_t b) { return b != 0x80; });
+    const auto last =
+        std::find_if(played.rbegin(), played.rend(), [](std::uint8_t b) { return b != 0x80; }).base();
+    ASSERT_LT(first, last);
+    EXPECT_EQ(std::vector<std::uint8_t>(first, last), builder.audio);
+}
+
+TEST_F(KestrumStartupTest, ViewerModeLeavesNoTraceInTheWorkingDirectory) {
+    test::TempDir disc;
+    RecordingBuilder builder(10);
+    builder.exportHeader = test::makeExportHeader(320);
+    builder.audio = test::makeAudio(320);
+    builder.writeTo(disc.file("call.ZOQ"));
+    auto player = start("^F" + disc.file("call.ZOQ") + "^O1");
+    ASSERT_TRUE(playing());
+    player->signal(SIGTERM);
+    const test::ProcessResult result = player->wait();
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
 TEST_F(KestrumStartupTest, ARefusedOptionShowsItsMessageBeforeAnythingIsCreated) {
@@ -92,7 +173,7 @@ TEST_F(KestrumStartupTest, ARefusedOptionShowsItsMessageBeforeAnythingIsCreated)
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
-TEST_F(KestrumStartupTest, ViewerModeWritesNoLogNoLockAndNoUserDirectory) {
+TEST_F(KestrumStartupTest, AViewerModeFailureIsShownButNotLogged) {
     const test::ProcessResult result = run("^F" + dir.file("absent.ZOQ") + "^O1");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(messages(result), "LUMBRA PLAYER: File not found\\n" + dir.file("absent.ZOQ") + "\n");

@@ -77,3 +77,104 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 }
 
 } // namespace kestrum::test
+
+namespace kestrum::test {
+
+namespace {
+
+std::string temporaryPath(const char* what) {
+    std::string pattern = std::string("/tmp/kestrum-") + what + "-XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd >= 0)
+        ::close(fd);
+    return pattern;
+}
+
+std::string fileText(const std::string& path) {
+    std::string text;
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return text;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    return text;
+}
+
+} // namespace
+
+RunningProcess::RunningProcess(const std::string& program, const std::vector<std::string>& arguments,
+                               const ProcessOptions& options)
+    : outPath_(temporaryPath("out")), errPath_(temporaryPath("err")) {
+    pid_ = ::fork();
+    if (pid_ != 0)
+        return;
+    const int out = ::open(outPath_.c_str(), O_WRONLY | O_TRUNC);
+    const int err = ::open(errPath_.c_str(), O_WRONLY | O_TRUNC);
+    const int devNull = ::open("/dev/null", O_RDONLY);
+    ::dup2(out, STDOUT_FILENO);
+    ::dup2(err, STDERR_FILENO);
+    ::dup2(devNull, STDIN_FILENO);
+    if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0)
+        ::_exit(127);
+    for (const std::string& name : options.unsetEnv)
+        ::unsetenv(name.c_str());
+    for (const auto& [name, value] : options.env)
+        ::setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+}
+
+RunningProcess::~RunningProcess() {
+    if (!ended_ && pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status_, 0);
+    }
+    ::unlink(outPath_.c_str());
+    ::unlink(errPath_.c_str());
+}
+
+void RunningProcess::signal(int number) {
+    if (!ended_ && pid_ > 0)
+        ::kill(pid_, number);
+}
+
+bool RunningProcess::running() {
+    if (ended_ || pid_ <= 0)
+        return false;
+    if (::waitpid(pid_, &status_, WNOHANG) == pid_)
+        ended_ = true;
+    return !ended_;
+}
+
+ProcessResult RunningProcess::wait(int timeoutSeconds) {
+    if (!waitUntil([this] { return !running(); }, timeoutSeconds)) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status_, 0);
+        ended_ = true;
+    }
+    ProcessResult result;
+    result.exitCode = WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+    result.out = fileText(outPath_);
+    result.err = fileText(errPath_);
+    return result;
+}
+
+bool waitUntil(const std::function<bool()>& condition, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        ::usleep(20000);
+    }
+    return true;
+}
+
+} // namespace kestrum::test

@@ -112,7 +112,8 @@ int runPlay(const std::vector<std::string>& arguments) {
 
     TerminalView view;
     SdlWaveOut waveOut;
-    SoundDevice device(waveOut, reporter, recording.playbackFormat, view);
+    SoundDevice device(waveOut, reporter, recording.playbackFormat);
+    device.setView(&view);
     PlaybackState playback;
     NoWaveform waveform;
     PlaybackEngine engine(playback, recording, store, device, reporter, view, waveform);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/Environment.h"
+#include "app/SplashDisplay.h"
+#include "audio/PlaybackView.h"
+
+namespace kestrum {
+
+class Player;
+
+// The windows of the player, as start-up and shutdown drive them. The desktop implementation
+// is Qt's; start-up itself knows nothing of widgets.
+class PlayerUi {
+  public:
+    virtual ~PlayerUi() = default;
+    // The splash window, made before the recording is opened.
+    virtual SplashDisplay& createSplash() = 0;
+    // Every window, hidden, in the order the player has always made them.
+    virtual void createWindows(Player& player) = 0;
+    // Places the player window and clears the texts the windows fill later.
+    virtual void setUpWindows() = 0;
+    // Applies the init record to the windows, or, with none, their first placement.
+    virtual void restoreWindowState(const InitRecord* record, bool viewerMode) = 0;
+    // Copies the windows' placement and settings into the record.
+    virtual void saveWindowState(InitRecord& record) = 0;
+    virtual PlaybackView& playbackView() = 0;
+    virtual WaveformDisplay& waveformDisplay() = 0;
+    virtual void stopPlaybackTimer() = 0;
+    // Shows the player window and runs until it closes; returns when the program should end.
+    virtual void runMessageLoop() = 0;
+};
+
+} // namespace kestrum

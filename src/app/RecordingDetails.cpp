@@ -1,0 +1,89 @@
+#include "app/RecordingDetails.h"
+
+#include "platform/FormatText.h"
+#include "recording/FieldText.h"
+
+namespace kestrum {
+
+namespace {
+
+// The lines every layout fills alike from its own fields.
+template <class Header> void commonLines(const Header& h, const Options& options, RecordingDetails& lines) {
+    lines.identifier = formatText("%s:  %s", options.ridLabel.c_str(), fieldText(h.rid).c_str());
+    lines.firstName = formatText("First Name:  %s", fieldText(h.firstName).c_str());
+    lines.lastName = formatText("Last Name:  %s", fieldText(h.lastName).c_str());
+    lines.stationName = formatText("Station Name:  %s", fieldText(h.stationName).c_str());
+}
+
+void olderLines(const Vrh& h, RecordingDetails& lines) {
+    lines.recorded = formatText("Recorded:  %d/%02d/%d   %d:%02d:%02d", h.recMonth, h.recDay, h.recYear,
+                                h.recHour, h.recMinute, h.recSecond);
+    lines.trunkDestination =
+        formatText("Trunk:  %d   Destination ANI:  %s", h.trunk, fieldText(h.destAni).c_str());
+    lines.site = formatText("Recorded By Site Number %0d   System:  %s", static_cast<int>(h.site),
+                            fieldText(h.system).c_str());
+}
+
+void olderLines(const Vrh2& h, RecordingDetails& lines) {
+    lines.recorded = formatText("Recorded:  %d/%02d/%d   %d:%02d:%02d", h.recMonth, h.recDay, h.recYear,
+                                h.recHour, h.recMinute, h.recSecond);
+    lines.trunkDestination = formatText("Destination ANI:  %s", fieldText(h.destAni).c_str());
+    lines.site = formatText("Recorded By Site Number %0d   Sta:  %0d   System:  %s", static_cast<int>(h.site),
+                            static_cast<int>(h.stationNumber), fieldText(h.system).c_str());
+}
+
+void newestLines(const Vrh3& h, bool viewerMode, RecordingDetails& lines) {
+    lines.recorded = formatText("Recorded:  %d/%02d/%d   %02d:%02d:%02d", h.recMonth, h.recDay, h.recYear,
+                                h.recHour, h.recMinute, h.recSecond);
+    if (h.middleName[0] != '\0')
+        lines.firstName += formatText("   Middle Name:  %s", fieldText(h.middleName).c_str());
+    lines.trunkDestination =
+        formatText("Trunk:  %d   Destination ANI:  %s", h.trunk, fieldText(h.destAni).c_str());
+    lines.site =
+        formatText("Recorded By Site Number %0d,%0d", static_cast<int>(h.site), static_cast<int>(h.lu));
+    if (h.stationNumber != 0)
+        lines.site += formatText("   Sta:  %0d", static_cast<int>(h.stationNumber));
+    lines.site += formatText("   System:  %s", fieldText(h.system).c_str());
+    lines.stationAni = formatText("Station ANI:  %s", fieldText(h.stationAni).c_str());
+
+    if (h.cost >= 0)
+        lines.cost += formatText("Cost:  %0d.%02d   ", h.cost / 100, h.cost % 100);
+    if (h.duration >= 0)
+        lines.cost += formatText("Duration:  %0d:%02d   ", h.duration / 60, h.duration % 60);
+    if (h.compCode >= 0)
+        lines.cost += formatText("Completion Code:  %d", h.compCode);
+
+    // Where and by whom a call was archived is not shown on a disc.
+    if (viewerMode)
+        return;
+    if (h.archivedBy[0] != '\0')
+        lines.archivedBy = formatText("Archived By:  %s", fieldText(h.archivedBy).c_str());
+    if (h.archivedAt[0] != '\0')
+        lines.archivedAt = formatText("Archived At:  %s", fieldText(h.archivedAt).c_str());
+    if (h.arcMonth > 0)
+        lines.archivedDate = formatText("Archived:  %d/%d/%d  %d:%02d:%02d", h.arcMonth, h.arcDay, h.arcYear,
+                                        h.arcHour, h.arcMinute, h.arcSecond);
+}
+
+} // namespace
+
+RecordingDetails recordingDetails(const RecordingState& rec, const Options& options) {
+    RecordingDetails lines;
+    const int version = rec.version();
+    if (version >= 9) {
+        commonLines(rec.vrh3, options, lines);
+        newestLines(rec.vrh3, options.viewerMode == 1, lines);
+    } else if (version >= 7) {
+        commonLines(rec.vrh2, options, lines);
+        olderLines(rec.vrh2, lines);
+    } else {
+        commonLines(rec.vrh, options, lines);
+        olderLines(rec.vrh, lines);
+    }
+    if (!options.recordedDateText.empty() && !options.recordedTimeText.empty())
+        lines.recorded = formatText("Recorded:  %s   %s", options.recordedDateText.c_str(),
+                                    options.recordedTimeText.c_str());
+    return lines;
+}
+
+} // namespace kestrum

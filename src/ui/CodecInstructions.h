@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kestrum {
+
+// TCodecInstructions: how to add the speech codec to a system that lacks it, shown modally when
+// the user asks for it.
+class CodecInstructions : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit CodecInstructions(QWidget* parent = nullptr);
+
+    QPlainTextEdit* Memo1;
+    QPushButton* CloseWindowBtn;
+};
+
+} // namespace kestrum
