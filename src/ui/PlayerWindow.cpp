@@ -180,8 +180,11 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     Timer1->setInterval(100);
 
     buildLayout();
+    // The designed size where the layout fits in it; never so small that a line is cut.
     setMinimumSize(615, 310);
-    resize(607, 335);
+    const QSize needed = minimumSizeHint().expandedTo(QSize(615, 310));
+    setMinimumSize(needed);
+    resize(needed.expandedTo(QSize(607, 335)));
 
     connect(PlayBtn, &QPushButton::clicked, this, &PlayerWindow::PlayBtnClick);
     connect(RestartBtn, &QPushButton::clicked, this, &PlayerWindow::RestartBtnClick);
@@ -211,32 +214,25 @@ void PlayerWindow::buildLayout() {
 
     auto* details = new QVBoxLayout;
     details->setSpacing(2);
-    for (QLabel* line :
-         {StaticText2, StaticText8, StaticText9, StaticText10, StaticText11, StaticText12, StaticText1,
-          StaticText13, StaticText3, StaticText5, StaticText6, StaticText7, StaticText14})
+    for (QLabel* line : {StaticText2, StaticText8, StaticText9, StaticText10, StaticText11, StaticText12, StaticText1,
+                         StaticText13, StaticText3, StaticText5, StaticText6, StaticText7, StaticText14})
         details->addWidget(line);
     auto* exportRow = new QHBoxLayout;
     exportRow->addWidget(ExportBtn);
     exportRow->addStretch(1);
     details->addLayout(exportRow);
     details->addStretch(1);
-    columns->addLayout(details, 3);
+    columns->addLayout(details, 1);
 
-    // The middle: time, percent, volume and the two switches.
-    auto* middle = new QVBoxLayout;
-    middle->addWidget(PlayTimeText);
-    middle->addWidget(PercentLbl);
-    auto* volume = new QGridLayout;
-    volume->addWidget(VolumeBar, 0, 0, 3, 1);
-    volume->addWidget(VolumeLbl, 0, 1);
-    volume->addWidget(VPerLbl, 1, 1);
-    volume->setRowStretch(2, 1);
-    middle->addLayout(volume, 1);
-    middle->addWidget(PlaySpeedLbl);
-    middle->addWidget(PlaySpeediSwitchSlider);
-    middle->addWidget(StepSizeLbl);
-    middle->addWidget(StepSizeiSwitchSlider);
-    columns->addLayout(middle, 2);
+    // Time and percent above the volume bar with its labels.
+    auto* middle = new QGridLayout;
+    middle->addWidget(PlayTimeText, 0, 0, 1, 2);
+    middle->addWidget(PercentLbl, 1, 0, 1, 2);
+    middle->addWidget(VolumeBar, 2, 0, 3, 1, Qt::AlignHCenter);
+    middle->addWidget(VolumeLbl, 2, 1);
+    middle->addWidget(VPerLbl, 3, 1);
+    middle->setRowStretch(4, 1);
+    columns->addLayout(middle);
 
     auto* transport = new QVBoxLayout;
     for (QPushButton* b :
@@ -246,7 +242,16 @@ void PlayerWindow::buildLayout() {
     for (QPushButton* b : {TextBtn, ScannedWordsBtn, WaveFormBtn})
         transport->addWidget(b);
     transport->addStretch(1);
-    columns->addLayout(transport, 1);
+    columns->addLayout(transport);
+
+    // The two switches side by side, each under its label.
+    auto* switches = new QGridLayout;
+    switches->addWidget(PlaySpeedLbl, 0, 0);
+    switches->addWidget(PlaySpeediSwitchSlider, 1, 0);
+    switches->addWidget(StepSizeLbl, 0, 1);
+    switches->addWidget(StepSizeiSwitchSlider, 1, 1);
+    switches->setHorizontalSpacing(24);
+    root->addLayout(switches);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(CloseBtn);
