@@ -163,7 +163,9 @@ memory_raw=$(maximum <"$work/memory-raw")
 # --- the table ------------------------------------------------------------------------------
 
 failures=0
-row_format="%-52s %12s %12s %7s %8s  %s\n"
+print_columns() {
+    printf '%-52s %12s %12s %7s %8s  %s\n' "$@"
+}
 # row WHAT OURS REFERENCE UNIT_DIVISOR UNIT TARGET [info]
 row() {
     local what=$1 ours=$2 reference=$3 divisor=$4 unit=$5 target=$6 kind=${7:-}
@@ -171,20 +173,20 @@ row() {
     ratio=$(awk -v a="$ours" -v b="$reference" 'BEGIN { printf "%.2f", a / b }')
     if [[ $kind == info ]]; then
         verdict=info
-    elif awk -v r="$ratio" -v t="$target" 'BEGIN { exit !(r <= t) }'; then
+    elif awk -v a="$ours" -v b="$reference" -v t="$target" 'BEGIN { exit !(a / b <= t) }'; then
         verdict=pass
     else
         verdict=FAIL
         failures=$((failures + 1))
     fi
-    printf "$row_format" "$what" \
+    print_columns "$what" \
         "$(awk -v v="$ours" -v d="$divisor" -v u="$unit" 'BEGIN { printf "%.3f %s", v / d, u }')" \
         "$(awk -v v="$reference" -v d="$divisor" -v u="$unit" 'BEGIN { printf "%.3f %s", v / d, u }')" \
         "$ratio" "<= $target" "$verdict"
 }
 
 echo "median of $runs runs; memory is the largest of them"
-printf "$row_format" what ours reference ratio target result
+print_columns what ours reference ratio target result
 row "a. 1 h TrueSpeech into the store vs ffmpeg -f u8" "$ours_truespeech" "$ffmpeg_seconds" 1 s 1.00
 row "   (same, ffmpeg's start-up of $(printf %.3f "$ffmpeg_startup") s taken off)" "$ours_truespeech" \
     "$(awk -v a="$ffmpeg_seconds" -v b="$ffmpeg_startup" 'BEGIN { print a - b }')" 1 s 1.00 info
