@@ -11,22 +11,19 @@ namespace kestrum {
 int readSoundFileSound(RecordingState& rec, SampleStore& store, Reporter& reporter, std::uint32_t count) {
     store.setTimeBase(rec.playbackFormat.avgBytesPerSec);
     store.beginUpdate();
-    // Read in large pieces, but never reserve more than the file can hold.
+    // Read straight into the store, never reserving more than the file can hold: a header that
+    // claims more audio than the file has fails as the short read it is.
     const std::int64_t position = ::ftello(rec.recordingFile.get());
     const std::int64_t available = position < 0 ? 0 : std::max<std::int64_t>(0, rec.fileSize - position);
-    store.setBufferSize(static_cast<std::size_t>(std::min<std::int64_t>(count, available)) + 2);
-
-    std::vector<std::uint8_t> chunk(1 << 16);
-    std::uint32_t done = 0;
-    while (done < count) {
-        const std::size_t want = std::min<std::size_t>(chunk.size(), count - done);
-        const std::size_t got = std::fread(chunk.data(), 1, want, rec.recordingFile.get());
-        store.append(std::span<const std::uint8_t>(chunk.data(), got));
-        done += static_cast<std::uint32_t>(got);
-        if (got != want) {
-            store.endUpdate();
-            return reporter.fail("readSoundFileSound failed read %u of %u", done, count);
-        }
+    const auto readable = static_cast<std::size_t>(std::min<std::int64_t>(count, available));
+    store.setBufferSize(store.indexCount() + readable + 2);
+    const std::size_t start = store.indexCount();
+    const std::span<std::uint8_t> target = store.appendUnset(readable);
+    const std::size_t got = std::fread(target.data(), 1, target.size(), rec.recordingFile.get());
+    store.truncate(start + got);
+    if (got != count) {
+        store.endUpdate();
+        return reporter.fail("readSoundFileSound failed read %u of %u", static_cast<unsigned>(got), count);
     }
     store.endUpdate();
     rec.audioLength = count;

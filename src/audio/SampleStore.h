@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audio/SampleAllocator.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -36,6 +38,17 @@ class SampleStore {
     void append(std::span<const std::uint8_t> values) {
         samples_.insert(samples_.end(), values.begin(), values.end());
     }
+    // Adds `count` entries with no value yet and returns them, so audio can be read straight in.
+    std::span<std::uint8_t> appendUnset(std::size_t count) {
+        const std::size_t start = samples_.size();
+        samples_.resize(start + count);
+        return {samples_.data() + start, count};
+    }
+    // Keeps the first `count` entries (after a read that came up short).
+    void truncate(std::size_t count) {
+        if (count < samples_.size())
+            samples_.resize(count);
+    }
     void setSample(std::size_t index, std::uint8_t value) { samples_.at(index) = value; }
     std::uint8_t sample(std::size_t index) const { return samples_[index]; }
 
@@ -47,7 +60,7 @@ class SampleStore {
     void clear() { samples_.clear(); }
 
   private:
-    std::vector<std::uint8_t> samples_;
+    std::vector<std::uint8_t, SampleAllocator<std::uint8_t>> samples_;
     double timeBase_ = 8000.0;
     int updateDepth_ = 0;
 };
