@@ -1,0 +1,170 @@
+// The player window as start-up shows it: a real run of the player on a real file, offscreen,
+// with a fake sound device, inspected once the window has been shown.
+
+#include "ui/PlayerWindow.h"
+#include "app/Player.h"
+#include "support/FakeMessenger.h"
+#include "support/FakePlayback.h"
+#include "support/RecordingBuilder.h"
+#include "support/TempDir.h"
+#include "ui/QtPlayerUi.h"
+#include "widgets/SwitchSlider.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace kestrum {
+namespace {
+
+// Shows the player window as the message loop would, lets the test look at it, and closes it.
+class InspectingUi : public QtPlayerUi {
+  public:
+    std::function<void(PlayerWindow&)> inspect;
+
+    void runMessageLoop() override {
+        playerWindow()->show();
+        QApplication::processEvents();
+        if (inspect)
+            inspect(*playerWindow());
+        playerWindow()->close();
+    }
+};
+
+class PlayerWindowTest : public ::testing::Test {
+  protected:
+    // Runs the player on the recording with the given options, calling `inspect` on its window.
+    int runOn(const test::RecordingBuilder& builder, const std::string& options,
+              std::function<void(PlayerWindow&)> inspect) {
+        builder.writeTo(dir.file("call.ZOQ"));
+        test::ScopedCurrentDirectory here(dir.path());
+        PosixSystemServices system;
+        InspectingUi ui;
+        ui.inspect = std::move(inspect);
+        Player player(messenger, system, waveOut, ui);
+        return player.run("^F" + dir.file("call.ZOQ") + options);
+    }
+
+    test::TempDir dir;
+    test::FakeMessenger messenger;
+    test::FakeWaveOut waveOut;
+};
+
+TEST_F(PlayerWindowTest, ShowsTheDetailLinesAndStartsPlaying) {
+    test::RecordingBuilder builder(11);
+    builder.vrh3.cost = 1234;
+    builder.vrh3.duration = 125;
+    builder.vrh3.compCode = 3;
+    builder.audio = test::makeAudio(16000);
+    bool inspected = false;
+    EXPECT_EQ(runOn(builder, "^NInm",
+                    [&](PlayerWindow& w) {
+                        inspected = true;
+                        EXPECT_TRUE(w.windowTitle().startsWith("LUMBRA PLAYER  v"));
+                        EXPECT_EQ(w.StaticText2->text(), "Inm:  RID123");
+                        EXPECT_EQ(w.StaticText11->text(), "Recorded:  3/05/2004   09:07:02");
+                        EXPECT_EQ(w.StaticText8->text(), "First Name:  John");
+                        EXPECT_EQ(w.StaticText9->text(), "Last Name:  Smith");
+                        EXPECT_EQ(w.StaticText10->text(), "Trunk:  0   Destination ANI:  5551234");
+                        EXPECT_EQ(w.StaticText12->text(), "Recorded By Site Number 7,0   System:  SYS1");
+                        EXPECT_EQ(w.StaticText1->text(), "Station ANI:  ");
+                        EXPECT_EQ(w.StaticText13->text(), "Station Name:  Block A");
+                        EXPECT_EQ(w.StaticText3->text(),
+                                  "Cost:  12.34   Duration:  2:05   Completion Code:  3");
+                        EXPECT_EQ(w.StaticText5->text(), "");
+                        EXPECT_FALSE(w.StaticText14->text().isEmpty());
+                        EXPECT_TRUE(w.Timer1->isActive());
+                        EXPECT_EQ(w.Timer1->interval(), 100);
+                        EXPECT_FALSE(w.ExportBtn->isVisibleTo(&w)); // export mode 0
+                        EXPECT_FALSE(w.TextBtn->isVisibleTo(&w));
+                    }),
+              0);
+    EXPECT_TRUE(inspected);
+    EXPECT_TRUE(messenger.shown.empty());
+}
+
+TEST_F(PlayerWindowTest, TheKeywordButtonFollowsTheVersion) {
+    for (const int version : {7, 8}) {
+        test::RecordingBuilder builder(version);
+        builder.audio = test::makeAudio(4000);
+        runOn(builder, "^S2^C1^E2", [&](PlayerWindow& w) {
+            EXPECT_TRUE(w.ScannedWordsBtn->isVisibleTo(&w));
+            EXPECT_EQ(w.ScannedWordsBtn->isEnabled(), version == 8) << version;
+            EXPECT_TRUE(w.TextBtn->isVisibleTo(&w));
+            EXPECT_FALSE(w.TextBtn->isEnabled());
+            EXPECT_TRUE(w.ExportBtn->isEnabled());
+            EXPECT_EQ(w.ExportBtn->text(), "Add To CD &Export List");
+        });
+    }
+}
+
+TEST_F(PlayerWindowTest, TheVolumeIsReadFromTheDeviceAndWrittenBackQuantised) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(4000);
+    waveOut.volumeValue = 0x10008000u; // left 0x8000, right 0x1000
+    runOn(builder, "", [&](PlayerWindow& w) {
+        EXPECT_EQ(w.VPerLbl->text(), "50%");
+        EXPECT_EQ(w.VolumeBar->value(), 16);
+        EXPECT_EQ(waveOut.volumeValue, 0x7FFF7FFFu);
+    });
+    waveOut.volumeValue = 0;
+    runOn(builder, "", [&](PlayerWindow& w) {
+        EXPECT_EQ(w.VPerLbl->text(), "00%");
+        EXPECT_EQ(w.VolumeBar->value(), 32);
+    });
+    waveOut.volumeValue = 0xFFFFFFFFu;
+    runOn(builder, "", [&](PlayerWindow& w) {
+        EXPECT_EQ(w.VPerLbl->text(), "100%");
+        EXPECT_EQ(w.VolumeBar->value(), 0);
+    });
+}
+
+TEST_F(PlayerWindowTest, ControlsCarryTheirNamesHintsAndAccessibleNames) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(4000);
+    runOn(builder, "", [&](PlayerWindow& w) {
+        EXPECT_EQ(w.objectName(), "Player1");
+        const QPushButton* play = w.findChild<QPushButton*>("PlayBtn");
+        ASSERT_NE(play, nullptr);
+        EXPECT_EQ(play->text(), "&Play");
+        EXPECT_EQ(play->accessibleName(), "Play");
+        EXPECT_EQ(play->toolTip(), "Start Play Back");
+        EXPECT_EQ(w.findChild<QPushButton*>("StopBtn")->accessibleName(), "Stop / Pause");
+        EXPECT_EQ(w.findChild<QPushButton*>("StepBtn")->accessibleName(), "Step");
+        EXPECT_EQ(w.VolumeBar->toolTip(), "Adjust The Speaker  Volume");
+        EXPECT_EQ(w.PlaySpeediSwitchSlider->positionLabels().size(), 5);
+        EXPECT_EQ(w.StepSizeiSwitchSlider->position(), 3);
+        EXPECT_EQ(w.BackBtn->toolTip(), "Steps Back 30 Seconds");
+        for (const char* name : {"RestartBtn", "BackBtn", "MarkLoopBeginBtn", "MarkLoopEndBtn", "PlayLoopBtn",
+                                 "TextBtn", "ScannedWordsBtn", "WaveFormBtn", "ExportBtn", "CloseBtn"})
+            EXPECT_NE(w.findChild<QPushButton*>(name), nullptr) << name;
+        EXPECT_FALSE(w.findChild<QPushButton*>("StopGlyphBtn")->isVisibleTo(&w));
+    });
+}
+
+TEST_F(PlayerWindowTest, TheSwitchPositionsAreSavedAndRestoredThroughTheInitFile) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(4000);
+    runOn(builder, "", [&](PlayerWindow& w) {
+        w.StepSizeiSwitchSlider->setPosition(1);
+        EXPECT_EQ(w.BackBtn->toolTip(), "Steps Back 10 Seconds");
+        w.PlaySpeediSwitchSlider->setPosition(4);
+        EXPECT_EQ(waveOut.opened.back().samplesPerSec, 12000u);
+    });
+    runOn(builder, "", [&](PlayerWindow& w) {
+        EXPECT_EQ(w.StepSizeiSwitchSlider->position(), 1);
+        EXPECT_EQ(w.PlaySpeediSwitchSlider->position(), 4);
+        // Play starts at the restored speed.
+        EXPECT_EQ(waveOut.opened.back().samplesPerSec, 12000u);
+    });
+}
+
+} // namespace
+} // namespace kestrum
