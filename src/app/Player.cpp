@@ -64,6 +64,7 @@ int Player::run(const std::string& commandLine) {
     transport_ = std::make_unique<Transport>(*engine_, device_, ui_.playbackView(), messenger_,
                                              state_.progress.playStarted);
     device_.setView(&ui_.playbackView());
+    annotations_ = std::make_unique<Annotations>(state_, reporter_, ui_.annotationViews());
 
     setUpWindows();
     if (loadRecording() == 0) {
@@ -129,7 +130,8 @@ void Player::restoreWindowState() {
 
 int Player::loadRecording() {
     RecordingState& rec = state_.recording;
-    RecordingReader reader(rec, reporter_, displays_, displays_,
+    AnnotationViews& windows = ui_.annotationViews();
+    RecordingReader reader(rec, reporter_, windows, windows,
                            {state_.options.headerOverrides(), state_.environment.viewerMode});
     const auto progress = [this](const std::string& text) { splash_->setStepText(text); };
     const int failed = loadRecordingAudio(reader, rec, state_.store, reporter_, progress);
@@ -159,6 +161,8 @@ void Player::saveWindowState(bool windowsAlive) {
     progress.windowStateSaved = true;
     if (state_.environment.viewerMode || !progress.windowSetupReached)
         return;
+    if (windowsAlive && state_.recording.additionsPending && reporter_.ask("Save New Additions?"))
+        ui_.saveWithProgress();
     if (windowsAlive)
         ui_.saveWindowState(state_.environment.initRecord);
     writeInitToDisk(state_.environment, reporter_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Annotations.h"
 #include "app/Log.h"
 #include "app/PlayerState.h"
 #include "app/PlayerUi.h"
@@ -41,6 +42,7 @@ class Player {
     SoundDevice& device() { return device_; }
     PlaybackEngine& engine() { return *engine_; }
     Transport& transport() { return *transport_; }
+    Annotations& annotations() { return *annotations_; }
 
   private:
     int openForPlay();
@@ -60,10 +62,11 @@ class Player {
     Reporter reporter_;
     NoSplash noSplash_;
     SplashDisplay* splash_ = &noSplash_;
-    TextDisplays displays_; // the comment and keyword texts until their windows exist
+    TextDisplays displays_; // where opening the file puts texts, before any window exists
     SoundDevice device_;
     std::unique_ptr<PlaybackEngine> engine_;
     std::unique_ptr<Transport> transport_;
+    std::unique_ptr<Annotations> annotations_;
 };
 
 } // namespace kestrum

@@ -3,6 +3,7 @@
 #include "app/Environment.h"
 #include "app/SplashDisplay.h"
 #include "audio/PlaybackView.h"
+#include "recording/ReaderDisplays.h"
 
 namespace kestrum {
 
@@ -24,6 +25,10 @@ class PlayerUi {
     // Copies the windows' placement and settings into the record.
     virtual void saveWindowState(InitRecord& record) = 0;
     virtual PlaybackView& playbackView() = 0;
+    // The comment and keyword windows, once made.
+    virtual AnnotationViews& annotationViews() = 0;
+    // Saves the additions while a "Saving File" window shows.
+    virtual void saveWithProgress() = 0;
     virtual WaveformDisplay& waveformDisplay() = 0;
     virtual void stopPlaybackTimer() = 0;
     // Shows the player window and runs until it closes; returns when the program should end.

@@ -145,6 +145,32 @@ void Transport::togglePlayLoop() {
     view_.setProgressPosition(0);
 }
 
+void Transport::playFromSeconds(int seconds) {
+    PlaybackState& state = engine_.state();
+    view_.setControlEnabled(TransportControl::StopBtn, true);
+    view_.setControlEnabled(TransportControl::BackBtn, true);
+    view_.setControlEnabled(TransportControl::StepBtn, true);
+    view_.setControlEnabled(TransportControl::MarkLoopBeginBtn, true);
+    view_.setControlEnabled(TransportControl::MarkLoopEndBtn, false);
+    view_.setControlEnabled(TransportControl::PlayLoopBtn, false);
+    state.loopPlaying = false;
+    device_.waveOut().reset();
+    view_.showLoopPlaying(false);
+    view_.setProgressPosition(0);
+    state.loopBegin = 0;
+    state.loopEnd = 0;
+    const double target = seconds * state.bytesPerSecond;
+    const std::uint32_t length = engine_.audioLength();
+    if (target >= length) {
+        // One second before the end, or the start of a recording shorter than a second.
+        const std::uint32_t second = engine_.playbackFormat().samplesPerSec;
+        state.playPosition = length > second ? length - second : 0;
+    } else {
+        state.playPosition = static_cast<std::uint32_t>(target);
+    }
+    view_.setTimerEnabled(true);
+}
+
 void Transport::volumeBarChanged(int barPosition) {
     view_.setVolumePercentText(percentText(volumePercentForBar(barPosition)));
     device_.waveOut().setVolume(deviceVolumeForBar(barPosition));

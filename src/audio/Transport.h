@@ -34,6 +34,8 @@ class Transport {
     void markLoopBegin();
     void markLoopEnd();
     void togglePlayLoop();
+    // Plays from a keyword's second (a double-click in the keyword list).
+    void playFromSeconds(int seconds);
     void volumeBarChanged(int barPosition);
     void stepSizeChanged(int position);
     void playSpeedChanged(int position);

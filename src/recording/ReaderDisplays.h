@@ -22,10 +22,20 @@ class KeywordListDisplay {
     virtual void addKeywordLine(const std::string& line) = 0;
 };
 
-// Keeps what it is given; used where no window exists (the command-line tools, start-up before
-// the windows arrive, tests).
-class TextDisplays : public CommentsDisplay, public KeywordListDisplay {
+// The comment and keyword windows as a save and an addition use them: the new comments typed,
+// and the two Save buttons.
+class AnnotationViews : public CommentsDisplay, public KeywordListDisplay {
   public:
+    // The new-comments window's text, lines separated by CR LF.
+    virtual std::string newCommentsText() const = 0;
+    virtual void setSaveButtonsEnabled(bool enabled) = 0;
+};
+
+// Keeps what it is given; used where no window exists (the command-line tools, tests).
+class TextDisplays : public AnnotationViews {
+  public:
+    std::string newCommentsText() const override { return newComments; }
+    void setSaveButtonsEnabled(bool enabled) override { saveEnabled = enabled; }
     void clearExistingComments() override { existingComments.clear(); }
     void clearNewComments() override { newComments.clear(); }
     void showExistingComments(const std::string& text) override { existingComments = text; }
@@ -35,6 +45,7 @@ class TextDisplays : public CommentsDisplay, public KeywordListDisplay {
     std::string existingComments;
     std::string newComments;
     std::vector<std::string> keywordLines;
+    bool saveEnabled = false;
 };
 
 } // namespace kestrum

@@ -2,6 +2,8 @@
 
 #include "platform/FormatText.h"
 #include "recording/FieldText.h"
+#include "recording/KeywordTable.h"
+#include "recording/Sections.h"
 #include "recording/VersionTable.h"
 
 #include <algorithm>
@@ -53,17 +55,11 @@ std::int64_t RecordingReader::bytesLeftInFile() {
 }
 
 std::uint32_t RecordingReader::textLengthOfVersion() const {
-    const int version = rec_.version();
-    if (version >= 9)
-        return rec_.vrh3.textLength;
-    if (version == 7 || version == 8)
-        return rec_.vrh2.textLength;
-    return rec_.vrh.textLength;
+    return headerTextLength(rec_);
 }
 
 int RecordingReader::scannedWordCountOfVersion() const {
-    // The count sits at the same offset in every layout; vrh3 is the file's own from version 9 on.
-    return rec_.version() >= 9 ? rec_.vrh3.scannedWordCount : rec_.vrh.scannedWordCount;
+    return headerScannedWordCount(rec_);
 }
 
 int RecordingReader::openRecording() {
@@ -179,19 +175,7 @@ int RecordingReader::readScannedWords() {
 }
 
 void RecordingReader::buildScannedWordList() {
-    keywords_.clearKeywordList();
-    keywords_.addKeywordLine(formatText("%19s   %s", "Key Word", "Seconds From Benning"));
-    const std::uint32_t bytesPerSecond = rec_.playbackFormat.avgBytesPerSec;
-    for (int i = 0; i < rec_.scannedWordTotal; ++i) {
-        const ScannedWord& word = rec_.scannedWords[static_cast<std::size_t>(i)];
-        std::string line = formatText("%19s ", fieldText(word.word).c_str());
-        for (const std::uint32_t position : word.positions) {
-            if (position == 0)
-                break;
-            line += formatText("%4u ", bytesPerSecond ? position / bytesPerSecond : 0u);
-        }
-        keywords_.addKeywordLine(line);
-    }
+    kestrum::buildScannedWordList(rec_, keywords_);
 }
 
 int RecordingReader::computeAudioLength() {

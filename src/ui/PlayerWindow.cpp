@@ -214,8 +214,9 @@ void PlayerWindow::buildLayout() {
 
     auto* details = new QVBoxLayout;
     details->setSpacing(2);
-    for (QLabel* line : {StaticText2, StaticText8, StaticText9, StaticText10, StaticText11, StaticText12, StaticText1,
-                         StaticText13, StaticText3, StaticText5, StaticText6, StaticText7, StaticText14})
+    for (QLabel* line :
+         {StaticText2, StaticText8, StaticText9, StaticText10, StaticText11, StaticText12, StaticText1,
+          StaticText13, StaticText3, StaticText5, StaticText6, StaticText7, StaticText14})
         details->addWidget(line);
     auto* exportRow = new QHBoxLayout;
     exportRow->addWidget(ExportBtn);
@@ -389,6 +390,8 @@ void PlayerWindow::FormShow() {
         ExportBtn->setText("Add To CD &Export List");
         ExportBtn->setAccessibleName(withoutMnemonic(ExportBtn->text()));
     }
+    if (showSideWindows)
+        showSideWindows(modes);
 
     setWindowTitle(text(formatText("%s  %s", kProductTitle, state.environment.versionText.c_str())));
     const RecordingDetails details = recordingDetails(state.recording, state.options);
@@ -465,10 +468,21 @@ void PlayerWindow::CloseBtnClick() {
     close();
 }
 
-// The side windows and the export command come with their own windows.
-void PlayerWindow::TextBtnClick() {}
-void PlayerWindow::ScannedWordsBtnClick() {}
-void PlayerWindow::WaveFormBtnClick() {}
-void PlayerWindow::ExportBtnClick() {}
+void PlayerWindow::TextBtnClick() {
+    if (onTextBtn)
+        onTextBtn();
+}
+void PlayerWindow::ScannedWordsBtnClick() {
+    if (onScannedWordsBtn)
+        onScannedWordsBtn();
+}
+void PlayerWindow::WaveFormBtnClick() {
+    if (onWaveFormBtn)
+        onWaveFormBtn();
+}
+void PlayerWindow::ExportBtnClick() {
+    if (onExportBtn)
+        onExportBtn();
+}
 
 } // namespace kestrum

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QProgressBar;
@@ -16,6 +17,7 @@ namespace kestrum {
 
 class Player;
 class SwitchSlider;
+struct ButtonModes;
 struct InitRecord;
 
 // TPlayer1: the main window, with the call's details, the transport controls and the buttons
@@ -46,6 +48,13 @@ class PlayerWindow : public QMainWindow, public PlaybackView {
     void setVolumePercentText(const std::string& text) override;
     void setStepHints(const std::string& back, const std::string& step) override;
     void closePlayer() override;
+
+    // What the buttons for the side windows do, and how the first showing reopens them.
+    std::function<void()> onTextBtn;
+    std::function<void()> onScannedWordsBtn;
+    std::function<void()> onWaveFormBtn;
+    std::function<void()> onExportBtn;
+    std::function<void(const ButtonModes&)> showSideWindows;
 
     // The detail lines, top to bottom.
     QLabel* StaticText2;

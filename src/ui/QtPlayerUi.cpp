@@ -1,11 +1,21 @@
 #include "ui/QtPlayerUi.h"
 
+#include "app/Player.h"
+#include "ui/AnnotateDialog.h"
 #include "ui/CodecInstructions.h"
+#include "ui/CommentWindows.h"
 #include "ui/PlayerWindow.h"
+#include "ui/ScannedWordWindow.h"
 #include "ui/SplashScreen.h"
 #include "ui/TerminationSignals.h"
+#include "widgets/SwitchSlider.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
 
 namespace kestrum {
 
@@ -14,26 +24,85 @@ QtPlayerUi::QtPlayerUi() : signals_(std::make_unique<TerminationSignals>([this] 
 QtPlayerUi::~QtPlayerUi() = default;
 
 SplashDisplay& QtPlayerUi::createSplash() {
-    QApplication::setApplicationDisplayName(QString());
     splash_ = std::make_unique<SplashScreen>();
     return *splash_;
 }
 
+double QtPlayerUi::totalSeconds() const {
+    const PlaybackState& playback = owner_->state().playback;
+    return playback.bytesPerSecond > 0 ? owner_->state().recording.audioLength / playback.bytesPerSecond
+                                       : 0.0;
+}
+
 void QtPlayerUi::createWindows(Player& player) {
+    owner_ = &player;
+    const auto total = [this] { return totalSeconds(); };
     player_ = std::make_unique<PlayerWindow>(player);
+    newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
+    scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
+    existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get(), total);
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
+    annotate_ = std::make_unique<AnnotateDialog>(player_.get());
+    connectSideWindows();
+}
+
+void QtPlayerUi::connectSideWindows() {
+    player_->showSideWindows = [this](const ButtonModes& modes) { showSideWindows(modes); };
+    player_->onTextBtn = [this] { TextBtnClick(); };
+    player_->onScannedWordsBtn = [this] { scannedWords_->toggle(); };
+    QObject::connect(newComments_.get(), &NewCommentsWindow::edited,
+                     [this] { owner_->annotations().newCommentsEdited(); });
+    QObject::connect(newComments_.get(), &NewCommentsWindow::saveRequested, [this] { saveFromWindows(); });
+    QObject::connect(scannedWords_.get(), &ScannedWordWindow::saveRequested, [this] { saveFromWindows(); });
+    QObject::connect(scannedWords_.get(), &ScannedWordWindow::playFromSecondsRequested,
+                     [this](int seconds) { playFromList(seconds); });
+    annotate_->addScannedWord = [this](const QString& keyword, int secondsBefore) {
+        return owner_->annotations().addScannedWord(keyword.toLatin1().toStdString(), secondsBefore) == 0;
+    };
 }
 
 void QtPlayerUi::setUpWindows() {
+    annotate_->KeyWordEdit->clear();
     player_->setUp();
+    scannedWords_->TotalSecondsText->clear();
+    existingComments_->TotalTimeText->clear();
 }
 
-void QtPlayerUi::restoreWindowState(const InitRecord* record, bool) {
-    if (record != nullptr)
-        player_->restoreSettings(*record);
+void QtPlayerUi::restoreWindowState(const InitRecord* record, bool viewerMode) {
+    if (record == nullptr) {
+        // On a disc, where no init file is written, the side windows open where they fit beside the player.
+        if (viewerMode) {
+            existingComments_->restorePlacement(existingComments_->height(), 615, 25,
+                                                existingComments_->width());
+            scannedWords_->restorePlacement(scannedWords_->height(), 400, 50, scannedWords_->width());
+        }
+        return;
+    }
+    newComments_->restorePlacement(record->newCommentsHeight, record->newCommentsLeft, record->newCommentsTop,
+                                   record->newCommentsWidth);
+    scannedWords_->restorePlacement(record->keywordHeight, record->keywordLeft, record->keywordTop,
+                                    record->keywordWidth);
+    existingComments_->restorePlacement(record->existingCommentsHeight, record->existingCommentsLeft,
+                                        record->existingCommentsTop, record->existingCommentsWidth);
+    player_->restoreSettings(*record);
 }
 
 void QtPlayerUi::saveWindowState(InitRecord& record) {
+    record.newCommentsHeight = newComments_->height();
+    record.newCommentsLeft = newComments_->x();
+    record.newCommentsTop = newComments_->y();
+    record.newCommentsWidth = newComments_->width();
+    record.keywordOpen = scannedWords_->isVisible() ? 1 : 0;
+    record.keywordHeight = scannedWords_->height();
+    record.keywordLeft = scannedWords_->x();
+    record.keywordTop = scannedWords_->y();
+    record.keywordWidth = scannedWords_->width();
+    record.newCommentsOpen = newComments_->isVisible() ? 1 : 0;
+    record.existingCommentsHeight = existingComments_->height();
+    record.existingCommentsLeft = existingComments_->x();
+    record.existingCommentsTop = existingComments_->y();
+    record.existingCommentsWidth = existingComments_->width();
+    record.existingCommentsOpen = existingComments_->isVisible() ? 1 : 0;
     player_->saveSettings(record);
 }
 
@@ -61,6 +130,100 @@ void QtPlayerUi::closeRequested() {
         player_->close();
     else
         closePending_ = true;
+}
+
+// --- the side windows ---------------------------------------------------------------------
+
+void QtPlayerUi::showSideWindows(const ButtonModes& modes) {
+    const auto show = [this](SideWindow* window) {
+        window->placeCentred(player_.get());
+        window->show();
+    };
+    if (modes.showKeywords)
+        show(scannedWords_.get());
+    if (modes.showNewComments)
+        show(newComments_.get());
+    if (modes.showExistingComments)
+        show(existingComments_.get());
+}
+
+void QtPlayerUi::TextBtnClick() {
+    if (existingComments_->isVisible()) {
+        newComments_->hide();
+        existingComments_->hide();
+        return;
+    }
+    if (owner_->state().options.commentMode == 3) {
+        newComments_->placeCentred(nullptr);
+        newComments_->show();
+    }
+    existingComments_->placeCentred(player_.get());
+    existingComments_->show();
+}
+
+// The Save button of either window: both windows wait while the file is rewritten.
+void QtPlayerUi::saveFromWindows() {
+    const bool newCommentsEnabled = newComments_->isEnabled();
+    const bool keywordsEnabled = scannedWords_->isEnabled();
+    newComments_->setEnabled(false);
+    scannedWords_->setEnabled(false);
+    setSaveButtonsEnabled(false);
+    if (owner_->annotations().savingAllowed())
+        saveWithProgress();
+    newComments_->setEnabled(newCommentsEnabled);
+    scannedWords_->setEnabled(keywordsEnabled);
+}
+
+void QtPlayerUi::saveWithProgress() {
+    SavingFileWindow saving(player_.get());
+    saving.show();
+    saving.repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    owner_->annotations().save();
+    saving.close();
+}
+
+void QtPlayerUi::playFromList(int seconds) {
+    if (owner_->state().playback.loopPlaying)
+        return;
+    if (seconds <= 0) {
+        owner_->reporter().logOnly("ScannedWordFrm::Memo1DblClick start play at=%d", seconds);
+        return;
+    }
+    owner_->transport().playFromSeconds(seconds);
+}
+
+// --- AnnotationViews: the texts the reader and a save put into the windows ------------------
+
+void QtPlayerUi::clearExistingComments() {
+    existingComments_->Memo1->clear();
+}
+
+void QtPlayerUi::clearNewComments() {
+    // Only the user's own edits make a save due.
+    const QSignalBlocker quiet(newComments_->Memo1);
+    newComments_->Memo1->clear();
+}
+
+void QtPlayerUi::showExistingComments(const std::string& text) {
+    existingComments_->Memo1->setPlainText(commentTextForDisplay(text));
+}
+
+void QtPlayerUi::clearKeywordList() {
+    scannedWords_->Memo1->clear();
+}
+
+void QtPlayerUi::addKeywordLine(const std::string& line) {
+    scannedWords_->Memo1->appendPlainText(QString::fromLatin1(line.c_str()));
+}
+
+std::string QtPlayerUi::newCommentsText() const {
+    return commentBytesFromWindow(newComments_->Memo1->toPlainText());
+}
+
+void QtPlayerUi::setSaveButtonsEnabled(bool enabled) {
+    newComments_->SaveBtn->setEnabled(enabled);
+    scannedWords_->SaveBtn->setEnabled(enabled);
 }
 
 } // namespace kestrum

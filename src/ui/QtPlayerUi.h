@@ -1,19 +1,24 @@
 #pragma once
 
+#include "app/ButtonModes.h"
 #include "app/PlayerUi.h"
 
 #include <memory>
 
 namespace kestrum {
 
+class AnnotateDialog;
 class CodecInstructions;
+class ExistingCommentsWindow;
+class NewCommentsWindow;
 class PlayerWindow;
+class ScannedWordWindow;
 class SplashScreen;
 class TerminationSignals;
 
 // The player's windows on Qt: made in start-up's order, the message loop run on the player
-// window, and a termination signal turned into closing that window.
-class QtPlayerUi : public PlayerUi {
+// window, the side windows toggled from it, and a termination signal turned into closing it.
+class QtPlayerUi : public PlayerUi, private AnnotationViews {
   public:
     QtPlayerUi();
     ~QtPlayerUi() override;
@@ -25,17 +30,43 @@ class QtPlayerUi : public PlayerUi {
     void saveWindowState(InitRecord& record) override;
     PlaybackView& playbackView() override;
     WaveformDisplay& waveformDisplay() override { return noWaveform_; }
+    AnnotationViews& annotationViews() override { return *this; }
+    void saveWithProgress() override;
     void stopPlaybackTimer() override;
     void runMessageLoop() override;
 
     PlayerWindow* playerWindow() const { return player_.get(); }
+    NewCommentsWindow* newCommentsWindow() const { return newComments_.get(); }
+    ScannedWordWindow* scannedWordWindow() const { return scannedWords_.get(); }
+    ExistingCommentsWindow* existingCommentsWindow() const { return existingComments_.get(); }
+    AnnotateDialog* annotateDialog() const { return annotate_.get(); }
 
   private:
-    void closeRequested();
+    // AnnotationViews
+    void clearExistingComments() override;
+    void clearNewComments() override;
+    void showExistingComments(const std::string& text) override;
+    void clearKeywordList() override;
+    void addKeywordLine(const std::string& line) override;
+    std::string newCommentsText() const override;
+    void setSaveButtonsEnabled(bool enabled) override;
 
+    void connectSideWindows();
+    void showSideWindows(const ButtonModes& modes);
+    void TextBtnClick();
+    void saveFromWindows();
+    void playFromList(int seconds);
+    void closeRequested();
+    double totalSeconds() const;
+
+    Player* owner_ = nullptr;
     std::unique_ptr<SplashScreen> splash_;
     std::unique_ptr<PlayerWindow> player_;
+    std::unique_ptr<NewCommentsWindow> newComments_;
+    std::unique_ptr<ScannedWordWindow> scannedWords_;
+    std::unique_ptr<ExistingCommentsWindow> existingComments_;
     std::unique_ptr<CodecInstructions> codecInstructions_;
+    std::unique_ptr<AnnotateDialog> annotate_;
     std::unique_ptr<TerminationSignals> signals_;
     NoWaveform noWaveform_;
     bool looping_ = false;

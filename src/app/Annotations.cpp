@@ -1,0 +1,72 @@
+#include "app/Annotations.h"
+
+#include "recording/CommentRewrite.h"
+#include "recording/KeywordTable.h"
+
+#include <chrono>
+#include <thread>
+
+namespace kestrum {
+
+Annotations::Annotations(PlayerState& state, Reporter& reporter, AnnotationViews& views, Clock clock)
+    : state_(state), reporter_(reporter), views_(views),
+      clock_(clock ? std::move(clock) : [] { return std::time(nullptr); }) {}
+
+bool Annotations::savingAllowed() const {
+    return state_.options.viewerMode == 0 && state_.options.readOnly == 0;
+}
+
+void Annotations::additionMade() {
+    if (!savingAllowed())
+        return;
+    views_.setSaveButtonsEnabled(true);
+    state_.recording.additionsPending = true;
+}
+
+void Annotations::newCommentsEdited() {
+    additionMade();
+}
+
+int Annotations::save() {
+    if (!savingAllowed())
+        return 0;
+    CommentAddition addition;
+    addition.newText = views_.newCommentsText();
+    if (!addition.newText.empty()) {
+        const std::time_t now = clock_();
+        std::tm local{};
+        ::localtime_r(&now, &local);
+        addition.stamp = commentStamp(local, state_.environment.userName, state_.environment.computerName);
+    }
+    views_.setSaveButtonsEnabled(false);
+    if (UpdateTextComments(state_.recording, addition, reporter_) != 0)
+        return 1; // the additions stay pending, and shutdown asks again
+    views_.showExistingComments(state_.recording.commentText);
+    views_.clearNewComments();
+    state_.recording.additionsPending = false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return 0;
+}
+
+int Annotations::addScannedWord(const std::string& typed, int secondsBefore) {
+    RecordingState& rec = state_.recording;
+    const std::uint32_t position = state_.playback.playPosition;
+    const std::uint64_t before = std::uint64_t(secondsBefore) * rec.playbackFormat.avgBytesPerSec;
+    if (before >= position)
+        return reporter_.fail("Error, Start Play Position is Equal to or Less than Beginning");
+    switch (addKeywordPosition(rec, typed, static_cast<std::uint32_t>(position - before))) {
+    case AddKeywordResult::Blank:
+        return reporter_.fail("Error, Key Word Cannot be Blank");
+    case AddKeywordResult::NoKeywordLocation:
+        return reporter_.fail("Error, No Available Key Word Locations");
+    case AddKeywordResult::NoSecondsLocation:
+        return reporter_.fail("Error, No Available Seconds Locations");
+    case AddKeywordResult::Added:
+        break;
+    }
+    buildScannedWordList(rec, views_);
+    additionMade();
+    return 0;
+}
+
+} // namespace kestrum

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/PlayerState.h"
+#include "platform/Reporter.h"
+#include "recording/ReaderDisplays.h"
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+namespace kestrum {
+
+// Comments and keywords added in a run: the edits that make a save due, the save itself, and
+// the keyword added at the play position. Nothing is saved in viewer or read-only mode.
+class Annotations {
+  public:
+    using Clock = std::function<std::time_t()>;
+
+    Annotations(PlayerState& state, Reporter& reporter, AnnotationViews& views, Clock clock = nullptr);
+
+    bool savingAllowed() const;
+    // Every edit of the new comments.
+    void newCommentsEdited();
+    // Rewrites the recording with the new comments and the keyword table and updates the windows.
+    int save();
+    // Adds the keyword at the play position less `secondsBefore` seconds.
+    int addScannedWord(const std::string& typed, int secondsBefore);
+
+  private:
+    void additionMade();
+
+    PlayerState& state_;
+    Reporter& reporter_;
+    AnnotationViews& views_;
+    Clock clock_;
+};
+
+} // namespace kestrum

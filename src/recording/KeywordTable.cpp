@@ -1,0 +1,59 @@
+#include "recording/KeywordTable.h"
+
+#include "platform/FormatText.h"
+#include "recording/FieldText.h"
+
+#include <strings.h>
+
+namespace kestrum {
+
+std::string trimKeyword(const std::string& typed) {
+    std::string word = typed;
+    while (!word.empty() && static_cast<unsigned char>(word.back()) <= 32)
+        word.pop_back();
+    return word;
+}
+
+AddKeywordResult addKeywordPosition(RecordingState& rec, const std::string& typed, std::uint32_t position) {
+    const std::string word = trimKeyword(typed).substr(0, kMaxKeywordLength);
+    if (word.empty())
+        return AddKeywordResult::Blank;
+    for (int i = 0; i < rec.scannedWordTotal; ++i) {
+        ScannedWord& entry = rec.scannedWords[static_cast<std::size_t>(i)];
+        if (::strcasecmp(fieldText(entry.word).c_str(), word.c_str()) != 0)
+            continue;
+        for (std::size_t slot = 1; slot < entry.positions.size(); ++slot) {
+            if (entry.positions[slot] == 0) {
+                entry.positions[slot] = position;
+                return AddKeywordResult::Added;
+            }
+        }
+        return AddKeywordResult::NoSecondsLocation;
+    }
+    if (rec.scannedWordTotal >= static_cast<int>(kMaxScannedWords))
+        return AddKeywordResult::NoKeywordLocation;
+    ScannedWord& entry = rec.scannedWords[static_cast<std::size_t>(rec.scannedWordTotal)];
+    entry = ScannedWord{};
+    setFieldText(entry.word, word);
+    entry.positions[0] = position;
+    ++rec.scannedWordTotal;
+    return AddKeywordResult::Added;
+}
+
+void buildScannedWordList(const RecordingState& rec, KeywordListDisplay& list) {
+    list.clearKeywordList();
+    list.addKeywordLine(formatText("%19s   %s", "Key Word", "Seconds From Benning"));
+    const std::uint32_t bytesPerSecond = rec.playbackFormat.avgBytesPerSec;
+    for (int i = 0; i < rec.scannedWordTotal; ++i) {
+        const ScannedWord& word = rec.scannedWords[static_cast<std::size_t>(i)];
+        std::string line = formatText("%19s ", fieldText(word.word).c_str());
+        for (const std::uint32_t position : word.positions) {
+            if (position == 0)
+                break;
+            line += formatText("%4u ", bytesPerSecond ? position / bytesPerSecond : 0u);
+        }
+        list.addKeywordLine(line);
+    }
+}
+
+} // namespace kestrum

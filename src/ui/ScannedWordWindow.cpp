@@ -1,0 +1,96 @@
+#include "ui/ScannedWordWindow.h"
+
+#include "ui/CommentWindows.h"
+
+#include <QEvent>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace kestrum {
+
+ScannedWordWindow::ScannedWordWindow(QWidget* owner, std::function<double()> totalSeconds)
+    : SideWindow(owner, "Scanned Word", QSize(384, 229), QSize(314, 138), 14),
+      totalSeconds_(std::move(totalSeconds)) {
+    setObjectName("ScannedWordFrm");
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName("Memo1");
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPixelSize(17);
+    Memo1->setFont(fixed);
+    Memo1->setToolTip("Double Click on Seconds to Start Playing");
+    Memo1->setAccessibleDescription(Memo1->toolTip());
+    Memo1->setAccessibleName("Scanned words");
+    Memo1->viewport()->installEventFilter(this);
+
+    CloseBtn = new QPushButton("&Close Window", this);
+    CloseBtn->setObjectName("CloseBtn");
+    CloseBtn->setAccessibleName("Close Window");
+    CloseBtn->setToolTip("Closes this Window");
+    SaveBtn = new QPushButton("&Save", this);
+    SaveBtn->setObjectName("SaveBtn");
+    SaveBtn->setAccessibleName("Save");
+    SaveBtn->setToolTip("Saves Changes to Recording");
+    SaveBtn->setEnabled(false);
+    TotalSecondsText = makeTotalTimeBox(this, "TotalSecondsText");
+    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
+    connect(SaveBtn, &QPushButton::clicked, this, &ScannedWordWindow::saveRequested);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 5);
+    layout->addWidget(Memo1, 1);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(5, 0, 5, 0);
+    row->addWidget(CloseBtn);
+    row->addWidget(SaveBtn);
+    row->addStretch(1);
+    row->addWidget(TotalSecondsText);
+    layout->addLayout(row);
+}
+
+void ScannedWordWindow::showEvent(QShowEvent* event) {
+    SideWindow::showEvent(event);
+    TotalSecondsText->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
+}
+
+int ScannedWordWindow::secondsAt(const QString& line, int position) {
+    // The keyword takes the first 19 columns and a blank; the seconds follow.
+    constexpr int kFirstSecondsColumn = 20;
+    if (position < kFirstSecondsColumn || position >= line.size() || !line[position].isDigit())
+        return 0;
+    int start = position;
+    int end = position;
+    while (start > 0 && line[start - 1].isDigit())
+        --start;
+    while (end < line.size() && line[end].isDigit())
+        ++end;
+    if (line[start - 1] != ' ' || (end < line.size() && line[end] != ' ') || end - start > 7)
+        return 0;
+    return line.mid(start, end - start).toInt();
+}
+
+bool ScannedWordWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const auto* click = static_cast<QMouseEvent*>(event);
+        const QTextCursor cursor = Memo1->cursorForPosition(click->position().toPoint());
+        const QString line = cursor.block().text();
+        int column = cursor.positionInBlock();
+        // The click may land just after the character it was aimed at.
+        if (column > 0 && (column >= line.size() || !line[column].isDigit()))
+            --column;
+        emit playFromSecondsRequested(secondsAt(line, column));
+        return false;
+    }
+    return SideWindow::eventFilter(watched, event);
+}
+
+} // namespace kestrum

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ui/SideWindow.h"
+
+#include <functional>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kestrum {
+
+// TScannedWordFrm: the recording's keywords with their positions in seconds; a double-click on
+// a seconds value plays from there.
+class ScannedWordWindow : public SideWindow {
+    Q_OBJECT
+
+  public:
+    ScannedWordWindow(QWidget* owner, std::function<double()> totalSeconds);
+
+    QPlainTextEdit* Memo1;
+    QPushButton* CloseBtn;
+    QPushButton* SaveBtn;
+    QLabel* TotalSecondsText;
+
+    // The seconds value a double-click at `position` in a list line picks, or 0 when the click is
+    // on no seconds value (a keyword, the heading, a blank).
+    static int secondsAt(const QString& line, int position);
+
+  signals:
+    void playFromSecondsRequested(int seconds);
+    void saveRequested();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    std::function<double()> totalSeconds_;
+};
+
+} // namespace kestrum

@@ -1,0 +1,93 @@
+#include "ui/SideWindow.h"
+
+#include "platform/FormatText.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <cmath>
+
+namespace kestrum {
+
+SideWindow::SideWindow(QWidget* owner, const QString& caption, QSize startSize, QSize minimumSize,
+                       int fontPixels)
+    : QWidget(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
+                         Qt::WindowStaysOnTopHint) {
+    setWindowTitle(caption);
+    QFont font = this->font();
+    font.setPixelSize(fontPixels);
+    setFont(font);
+    setMinimumSize(minimumSize);
+    resize(startSize);
+}
+
+void SideWindow::restorePlacement(int height, int left, int top, int width) {
+    const QScreen* screen = QApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const int largestLeft = area.width() - 50;
+    const int largestTop = area.height() - 50;
+    resize(width, height);
+    QPoint at = pos();
+    if (left < largestLeft)
+        at.setX(left);
+    if (top < largestTop)
+        at.setY(top);
+    move(at);
+    placed_ = true;
+}
+
+void SideWindow::placeCentred(const QWidget* over) {
+    if (placed_)
+        return;
+    QRect area;
+    if (over != nullptr && over->isVisible())
+        area = over->frameGeometry();
+    else if (const QScreen* screen = QApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isValid())
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    placed_ = true;
+}
+
+void SideWindow::toggle() {
+    setVisible(!isVisible());
+}
+
+QString totalTimeText(double seconds) {
+    const int whole = static_cast<int>(seconds);
+    return QString::fromStdString(formatText("Total %2d:%2.2f", whole / 60, std::fmod(seconds, 60.0)));
+}
+
+QString commentTextForDisplay(const std::string& bytes) {
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\r') {
+            text += '\n';
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+        } else if (c == 0) {
+            text += QChar(0x2400); // the symbol for NUL
+        } else {
+            text += QChar(c);
+        }
+    }
+    return text;
+}
+
+std::string commentBytesFromWindow(const QString& text) {
+    const QByteArray latin1 = text.toLatin1();
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(latin1.size()));
+    for (const char c : latin1) {
+        if (c == '\n')
+            bytes += "\r\n";
+        else
+            bytes += c;
+    }
+    return bytes;
+}
+
+} // namespace kestrum

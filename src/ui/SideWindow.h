@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+namespace kestrum {
+
+// What the player's side windows share: they stay on top, are hidden rather than destroyed when
+// closed, open first where the player puts them (unless the init file says otherwise), and keep
+// their place and size between runs.
+class SideWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    SideWindow(QWidget* owner, const QString& caption, QSize startSize, QSize minimumSize, int fontPixels);
+
+    // Places the window from stored values: the size always, the left and top only when they lie
+    // within the screen less a margin of 50 pixels.
+    void restorePlacement(int height, int left, int top, int width);
+    // Centres the window on `over` (or on the screen) unless it was placed already.
+    void placeCentred(const QWidget* over);
+    bool placed() const { return placed_; }
+
+    // Shows the window, hides it when visible.
+    void toggle();
+
+  private:
+    bool placed_ = false;
+};
+
+// The total playing time, "Total %2d:%2.2f": whole minutes, then the rest in seconds with two decimals.
+QString totalTimeText(double seconds);
+
+// Comment bytes as the windows show them: Latin-1, line breaks as line breaks, a NUL byte shown as
+// a visible mark rather than ending the text.
+QString commentTextForDisplay(const std::string& bytes);
+// A window's text as comment bytes: lines separated by CR LF, Latin-1.
+std::string commentBytesFromWindow(const QString& text);
+
+} // namespace kestrum
