@@ -1,5 +1,6 @@
 // zoqtool: the player's command-line companion, for scripted work on many calls.
 
+#include "AnnotateCommands.h"
 #include "DecodeCommand.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
@@ -13,7 +14,9 @@ namespace {
 void printUsage() {
     std::fprintf(stderr, "usage: zoqtool info FILE [--json]\n"
                          "       zoqtool decode FILE OUT.wav\n"
-                         "       zoqtool play FILE [--speed 0-4] [--from SECONDS]\n");
+                         "       zoqtool play FILE [--speed 0-4] [--from SECONDS]\n"
+                         "       zoqtool comment FILE TEXT\n"
+                         "       zoqtool keyword FILE WORD SECONDS\n");
 }
 
 } // namespace
@@ -31,6 +34,10 @@ int main(int argc, char** argv) {
         return zoqtool::runDecode(arguments);
     if (command == "play")
         return zoqtool::runPlay(arguments);
+    if (command == "comment")
+        return zoqtool::runComment(arguments);
+    if (command == "keyword")
+        return zoqtool::runKeyword(arguments);
     printUsage();
     return 2;
 }

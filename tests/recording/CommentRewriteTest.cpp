@@ -1,0 +1,287 @@
+// Saving comments and keywords into the recording: the rewritten file byte for byte, and every
+// failure leaving the recording as it was.
+
+#include "recording/CommentRewrite.h"
+#include "app/Annotations.h"
+#include "recording/RecordingReader.h"
+#include "support/FakeMessenger.h"
+#include "support/RecordingBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace kestrum {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RecordingBuilder;
+
+// 2004-03-05 09:07:02 in the test's time zone (UTC).
+constexpr std::time_t kSavedAt = 1078477622;
+const std::string kStamp = "3/05/2004 09:07:02 clerk @ DESK1";
+
+class CommentRewriteTest : public ::testing::Test {
+  protected:
+    CommentRewriteTest() {
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+        state.environment.userName = "clerk";
+        state.environment.computerName = "DESK1";
+    }
+
+    // Writes the recording and opens it as start-up does, comments and keywords read.
+    void open(const RecordingBuilder& builder) {
+        builder.writeTo(path);
+        original = builder.bytes();
+        state.recording = RecordingState{};
+        state.recording.recordingPath = path;
+        RecordingReader reader(state.recording, reporter, windows, windows, {});
+        ASSERT_EQ(reader.openRecording(), 0) << messenger.onlyText();
+        ASSERT_EQ(reader.computeAudioLength(), 0) << messenger.onlyText();
+        state.recording.closeRecordingFile();
+    }
+    int save(const std::string& newText) {
+        windows.newComments = newText;
+        return annotations.save();
+    }
+    std::vector<std::uint8_t> fileBytes() const { return test::readFileBytes(path); }
+    bool temporaryLeft() const { return fs::exists(temporarySiblingPath(path)); }
+
+    test::TempDir dir;
+    std::string path = dir.file("call.ZOQ");
+    std::vector<std::uint8_t> original;
+    test::FakeMessenger messenger;
+    test::FakeLog log;
+    Reporter reporter{messenger, log};
+    TextDisplays windows;
+    PlayerState state;
+    Annotations annotations{state, reporter, windows, [] { return kSavedAt; }};
+};
+
+TEST_F(CommentRewriteTest, AppendsTheStampAndTheNewTextBeforeTheKeywordsAndTheAudio) {
+    for (const int version : {5, 7, 8, 9, 10, 11}) {
+        RecordingBuilder builder(version);
+        builder.comments = "old line\r\n";
+        builder.words = {test::makeWord("gun", {8000, 16000}), test::makeWord("knife", {24000})};
+        builder.audio = test::makeAudio(3000);
+        open(builder);
+        ASSERT_EQ(save("abc"), 0) << version << ": " << messenger.onlyText();
+
+        RecordingBuilder expected = builder;
+        expected.comments = "old line\r\n" + kStamp + "\r\nabc\r\n";
+        EXPECT_EQ(fileBytes(), expected.bytes()) << "version " << version;
+        EXPECT_FALSE(temporaryLeft());
+        // The window now shows the stamp and the new line, the new comments are gone.
+        EXPECT_EQ(windows.existingComments, expected.comments);
+        EXPECT_EQ(windows.newComments, "");
+        EXPECT_FALSE(state.recording.additionsPending);
+    }
+}
+
+TEST_F(CommentRewriteTest, StoresTheNewLengthInTheHeaderField) {
+    RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(100);
+    open(builder);
+    ASSERT_EQ(save("abc"), 0);
+    const std::vector<std::uint8_t> bytes = fileBytes();
+    const std::uint32_t length = kStamp.size() + 2 + 3 + 2;
+    EXPECT_EQ(bytes[279], length & 0xFF); // textLength of the 351-byte header, little-endian
+    EXPECT_EQ(bytes[280], length >> 8);
+    EXPECT_EQ(std::string(bytes.begin() + 351, bytes.begin() + 351 + length), kStamp + "\r\nabc\r\n");
+}
+
+TEST_F(CommentRewriteTest, AnExportHeaderIsDroppedAndTheAudioFollowsTheKeywords) {
+    RecordingBuilder builder(10);
+    builder.exportHeader = test::makeExportHeader(700);
+    builder.comments = "x\r\n";
+    builder.words = {test::makeWord("w", {9000})};
+    builder.audio = test::makeAudio(700);
+    open(builder);
+    ASSERT_EQ(save("abc"), 0) << messenger.onlyText();
+    RecordingBuilder expected = builder;
+    expected.exportHeader.reset();
+    expected.comments = "x\r\n" + kStamp + "\r\nabc\r\n";
+    EXPECT_EQ(fileBytes(), expected.bytes());
+
+    // A second save in the same run finds the audio where the new file has it.
+    ASSERT_EQ(save("def\r\n"), 0) << messenger.onlyText();
+    expected.comments += kStamp + "\r\ndef\r\n";
+    EXPECT_EQ(fileBytes(), expected.bytes());
+}
+
+TEST_F(CommentRewriteTest, ASaveWithoutNewTextWritesNoStampButTheKeywords) {
+    RecordingBuilder builder(11);
+    builder.comments = "kept\r\n";
+    builder.audio = test::makeAudio(500);
+    open(builder);
+    ASSERT_EQ(annotations.addScannedWord("", 0), 1); // blank, and at position 0 anyway
+    state.playback.playPosition = 16000;
+    ASSERT_EQ(annotations.addScannedWord("gun", 0), 0);
+    EXPECT_TRUE(state.recording.additionsPending);
+    EXPECT_TRUE(windows.saveEnabled);
+    ASSERT_EQ(save(""), 0);
+    RecordingBuilder expected = builder;
+    expected.words = {test::makeWord("gun", {16000})};
+    EXPECT_EQ(fileBytes(), expected.bytes());
+}
+
+TEST_F(CommentRewriteTest, ExistingTextEndingMidLineGetsALineBreakBeforeTheStamp) {
+    RecordingBuilder builder(9);
+    builder.comments = "written elsewhere";
+    builder.audio = test::makeAudio(200);
+    open(builder);
+    ASSERT_EQ(save("abc\r\n"), 0);
+    RecordingBuilder expected = builder;
+    expected.comments = "written elsewhere\r\n" + kStamp + "\r\nabc\r\n";
+    EXPECT_EQ(fileBytes(), expected.bytes());
+}
+
+TEST_F(CommentRewriteTest, CommentTextHoldingANulByteSurvivesASave) {
+    RecordingBuilder builder(9);
+    builder.comments = std::string("before\0after\r\n", 14);
+    builder.audio = test::makeAudio(200);
+    open(builder);
+    ASSERT_EQ(save("abc"), 0);
+    RecordingBuilder expected = builder;
+    expected.comments = std::string("before\0after\r\n", 14) + kStamp + "\r\nabc\r\n";
+    EXPECT_EQ(fileBytes(), expected.bytes());
+}
+
+TEST_F(CommentRewriteTest, VersionsThatCarryNoCommentsRefuseThemAndKeepThemPending) {
+    RecordingBuilder builder(6);
+    builder.audio = test::makeAudio(300);
+    open(builder);
+    windows.newComments = "abc";
+    annotations.newCommentsEdited();
+    EXPECT_EQ(annotations.save(), 1);
+    EXPECT_EQ(messenger.onlyText(),
+              "UpdateTextComments cannot store comments in a version 6 recording\n" + path);
+    EXPECT_EQ(fileBytes(), original);
+    EXPECT_TRUE(state.recording.additionsPending);
+    EXPECT_EQ(windows.newComments, "abc");
+
+    // Version 4 carries comments but no keywords.
+    messenger.shown.clear();
+    RecordingBuilder v4(4);
+    v4.audio = test::makeAudio(320);
+    open(v4);
+    state.playback.playPosition = 9000;
+    ASSERT_EQ(annotations.addScannedWord("gun", 0), 0);
+    EXPECT_EQ(save(""), 1);
+    EXPECT_EQ(messenger.onlyText(),
+              "UpdateTextComments cannot store key words in a version 4 recording\n" + path);
+    EXPECT_EQ(fileBytes(), original);
+}
+
+TEST_F(CommentRewriteTest, SectionsAVersionDoesNotCarryStayAudio) {
+    // A version 4 header that counts keywords it does not carry: those bytes are audio.
+    RecordingBuilder v4(4);
+    v4.comments = "note\r\n";
+    v4.audio = test::makeAudio(400);
+    v4.setCounts = false;
+    v4.vrh.textLength = 6;
+    v4.vrh.scannedWordCount = 2;
+    open(v4);
+    ASSERT_EQ(save("abc"), 0) << messenger.onlyText();
+    RecordingBuilder expected = v4;
+    expected.comments = "note\r\n" + kStamp + "\r\nabc\r\n";
+    expected.vrh.textLength = static_cast<std::uint32_t>(expected.comments.size());
+    EXPECT_EQ(fileBytes(), expected.bytes());
+
+    // A version 1 header with a text length it does not carry: the save moves no byte.
+    RecordingBuilder v1(1);
+    v1.audio = test::makeAudio(400);
+    v1.setCounts = false;
+    v1.vrh.textLength = 50;
+    open(v1);
+    ASSERT_EQ(save(""), 0) << messenger.onlyText();
+    EXPECT_EQ(fileBytes(), original);
+}
+
+TEST_F(CommentRewriteTest, ViewerAndReadOnlyModesNeverWrite) {
+    for (const int option : {0, 1}) {
+        RecordingBuilder builder(9);
+        builder.audio = test::makeAudio(100);
+        open(builder);
+        state.options.viewerMode = option;
+        state.options.readOnly = 1 - option;
+        windows.saveEnabled = false;
+        annotations.newCommentsEdited();
+        EXPECT_FALSE(windows.saveEnabled);
+        EXPECT_FALSE(state.recording.additionsPending);
+        state.playback.playPosition = 9000;
+        EXPECT_EQ(annotations.addScannedWord("gun", 0), 0); // the table and list change...
+        EXPECT_EQ(state.recording.scannedWordTotal, 1);
+        EXPECT_FALSE(state.recording.additionsPending); // ...but nothing is due
+        EXPECT_EQ(save("abc"), 0);
+        EXPECT_EQ(fileBytes(), original);
+    }
+}
+
+TEST_F(CommentRewriteTest, AFailedSaveLeavesTheRecordingAndTheHeaderCopiesAsTheyWere) {
+    RecordingBuilder builder(10);
+    builder.comments = "old\r\n";
+    builder.audio = test::makeAudio(640);
+    open(builder);
+    annotations.newCommentsEdited();
+    // The temporary name is taken by a directory: the temporary file cannot be made.
+    fs::create_directory(temporarySiblingPath(path));
+    EXPECT_EQ(save("abc"), 1);
+    EXPECT_EQ(messenger.onlyText(), "UpdateTextComments could not open file\n" + temporarySiblingPath(path));
+    EXPECT_EQ(log.lines.back(), messenger.onlyText());
+    EXPECT_EQ(fileBytes(), original);
+    EXPECT_EQ(state.recording.vrh3.textLength, 5u);
+    EXPECT_TRUE(state.recording.additionsPending);
+    EXPECT_EQ(windows.newComments, "abc");
+
+    // Once the way is clear, the next save finds the audio where the file has it.
+    fs::remove(temporarySiblingPath(path));
+    ASSERT_EQ(save("abc"), 0);
+    RecordingBuilder expected = builder;
+    expected.comments = "old\r\n" + kStamp + "\r\nabc\r\n";
+    EXPECT_EQ(fileBytes(), expected.bytes());
+}
+
+TEST_F(CommentRewriteTest, AVanishedRecordingIsReported) {
+    RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(100);
+    open(builder);
+    fs::remove(path);
+    EXPECT_EQ(save("abc"), 1);
+    EXPECT_EQ(messenger.onlyText(), "UpdateTextComments could not open file " + path);
+    EXPECT_FALSE(temporaryLeft());
+}
+
+TEST_F(CommentRewriteTest, ARecordingCutShortSinceItWasOpenedIsNotRewritten) {
+    RecordingBuilder builder(9);
+    builder.comments = "old\r\n";
+    builder.words = {test::makeWord("w", {100})};
+    builder.audio = test::makeAudio(100);
+    open(builder);
+    std::vector<std::uint8_t> cut = original;
+    cut.resize(351 + 3);
+    test::writeFileBytes(path, cut);
+    EXPECT_EQ(save("abc"), 1);
+    EXPECT_EQ(messenger.onlyText(), "UpdateTextComments could not seek file " + path);
+    EXPECT_EQ(fileBytes(), cut);
+    EXPECT_FALSE(temporaryLeft());
+}
+
+TEST(CommentStamp, ReadsMonthDayYearTimeUserAndComputer) {
+    std::tm t{};
+    t.tm_year = 104;
+    t.tm_mon = 2;
+    t.tm_mday = 5;
+    t.tm_hour = 9;
+    t.tm_min = 7;
+    t.tm_sec = 2;
+    EXPECT_EQ(commentStamp(t, "clerk", "DESK1"), "3/05/2004 09:07:02 clerk @ DESK1");
+    EXPECT_EQ(temporarySiblingPath("/calls/a.ZOQ"), "/calls/a.TMP");
+    EXPECT_EQ(temporarySiblingPath("/calls/a.zq"), "/calls/aTMP");
+}
+
+} // namespace
+} // namespace kestrum

@@ -1,0 +1,92 @@
+#include "AnnotateCommands.h"
+
+#include "app/Annotations.h"
+#include "platform/LogSink.h"
+#include "platform/StderrMessenger.h"
+#include "platform/SystemServices.h"
+#include "recording/RecordingReader.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace zoqtool {
+
+namespace {
+
+using namespace kestrum;
+
+// A recording opened as the player opens it, with the user and computer a stamp names.
+struct OpenedRecording {
+    ConsoleMessenger messenger;
+    NoLog log;
+    Reporter reporter{messenger, log};
+    PlayerState state;
+    TextDisplays windows;
+
+    int open(const std::string& path) {
+        PosixSystemServices system;
+        int error = 0;
+        if (!system.userName(state.environment.userName, 28))
+            state.environment.userName.clear();
+        if (!system.computerName(state.environment.computerName, 29, error))
+            state.environment.computerName.clear();
+        state.recording.recordingPath = path;
+        RecordingReader reader(state.recording, reporter, windows, windows, {});
+        if (reader.openRecording() != 0 || reader.computeAudioLength() != 0)
+            return 1;
+        state.recording.closeRecordingFile();
+        return 0;
+    }
+};
+
+// Typed text as the comment windows hold it: lines separated by CR LF.
+std::string withCrLf(const std::string& text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            bytes += '\r';
+        bytes += text[i];
+    }
+    return bytes;
+}
+
+} // namespace
+
+int runComment(const std::vector<std::string>& arguments) {
+    if (arguments.size() != 2 || arguments[1].empty()) {
+        std::fprintf(stderr, "usage: zoqtool comment FILE TEXT\n");
+        return 2;
+    }
+    OpenedRecording recording;
+    if (recording.open(arguments[0]) != 0)
+        return 1;
+    recording.windows.newComments = withCrLf(arguments[1]);
+    Annotations annotations(recording.state, recording.reporter, recording.windows);
+    return annotations.save() == 0 ? 0 : 1;
+}
+
+int runKeyword(const std::vector<std::string>& arguments) {
+    char* end = nullptr;
+    const double seconds = arguments.size() == 3 ? std::strtod(arguments[2].c_str(), &end) : -1;
+    if (arguments.size() != 3 || *end != '\0' || seconds < 0) {
+        std::fprintf(stderr, "usage: zoqtool keyword FILE WORD SECONDS\n");
+        return 2;
+    }
+    if (arguments[1].size() > kMaxKeywordLength) {
+        std::fprintf(stderr, "A key word holds at most %zu characters: %s\n", kMaxKeywordLength,
+                     arguments[1].c_str());
+        return 1;
+    }
+    OpenedRecording recording;
+    if (recording.open(arguments[0]) != 0)
+        return 1;
+    // The keyword goes where the play position would stand at that second.
+    recording.state.playback.playPosition =
+        static_cast<std::uint32_t>(seconds * recording.state.recording.playbackFormat.avgBytesPerSec);
+    Annotations annotations(recording.state, recording.reporter, recording.windows);
+    if (annotations.addScannedWord(arguments[1], 0) != 0)
+        return 1;
+    return annotations.save() == 0 ? 0 : 1;
+}
+
+} // namespace zoqtool
