@@ -1,0 +1,164 @@
+// The comment and keyword windows driven as a user drives them, on a real recording, offscreen.
+
+#include "app/Player.h"
+#include "recording/CommentRewrite.h"
+#include "support/FakeMessenger.h"
+#include "support/FakePlayback.h"
+#include "support/RecordingBuilder.h"
+#include "support/TempDir.h"
+#include "ui/AnnotateDialog.h"
+#include "ui/CommentWindows.h"
+#include "ui/PlayerWindow.h"
+#include "ui/QtPlayerUi.h"
+#include "ui/ScannedWordWindow.h"
+#include "widgets/SwitchSlider.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace kestrum {
+namespace {
+
+class InspectingUi : public QtPlayerUi {
+public:
+    std::function<void(InspectingUi&)> inspect;
+
+    void runMessageLoop() override {
+        playerWindow()->show();
+        QApplication::processEvents();
+        if (inspect)
+            inspect(*this);
+        playerWindow()->close();
+    }
+};
+
+class SideWindowsTest : public ::testing::Test {
+protected:
+    void runOn(const test::RecordingBuilder& builder, const std::string& options,
+               std::function<void(InspectingUi&)> inspect) {
+        builder.writeTo(path);
+        test::ScopedCurrentDirectory here(dir.path());
+        PosixSystemServices system;
+        InspectingUi ui;
+        ui.inspect = std::move(inspect);
+        Player player(messenger, system, waveOut, ui);
+        player.run("^F" + path + options);
+    }
+
+    test::TempDir dir;
+    std::string path = dir.file("call.ZOQ");
+    test::FakeMessenger messenger;
+    test::FakeWaveOut waveOut;
+};
+
+TEST_F(SideWindowsTest, TheCommentsButtonTogglesBothWindowsAndSaveWritesTheNewComments) {
+    test::RecordingBuilder builder(10);
+    builder.comments = "old line\r\n";
+    builder.audio = test::makeAudio(16000 / 240 * 32);
+    runOn(builder, "^C3", [&](InspectingUi& ui) {
+        PlayerWindow& player = *ui.playerWindow();
+        EXPECT_TRUE(player.TextBtn->isEnabled());
+        EXPECT_FALSE(ui.existingCommentsWindow()->isVisible());
+        player.TextBtn->click();
+        EXPECT_TRUE(ui.newCommentsWindow()->isVisible());
+        EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
+        EXPECT_EQ(ui.existingCommentsWindow()->Memo1->toPlainText(), "old line\n");
+        EXPECT_TRUE(ui.existingCommentsWindow()->TotalTimeText->text().startsWith("Total  0:"));
+
+        NewCommentsWindow& comments = *ui.newCommentsWindow();
+        EXPECT_FALSE(comments.SaveBtn->isEnabled());
+        comments.Memo1->setPlainText("first\nsecond");
+        EXPECT_TRUE(comments.SaveBtn->isEnabled());
+        EXPECT_TRUE(ui.scannedWordWindow()->SaveBtn->isEnabled());
+        comments.SaveBtn->click();
+        EXPECT_FALSE(comments.SaveBtn->isEnabled());
+        EXPECT_EQ(comments.Memo1->toPlainText(), "");
+        const QString shown = ui.existingCommentsWindow()->Memo1->toPlainText();
+        EXPECT_TRUE(shown.startsWith("old line\n")) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith("\nfirst\nsecond\n")) << shown.toStdString();
+
+        // Pressing the button while the existing comments show hides both.
+        player.TextBtn->click();
+        EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
+        EXPECT_FALSE(ui.existingCommentsWindow()->isVisible());
+    });
+    const std::string text = test::readFileText(path);
+    EXPECT_NE(text.find("old line\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nfirst\r\nsecond\r\n"), std::string::npos);
+    EXPECT_TRUE(messenger.shown.empty()) << messenger.onlyText();
+}
+
+TEST_F(SideWindowsTest, CommentModeTwoOpensOnlyTheExistingComments) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000);
+    runOn(builder, "^C2", [&](InspectingUi& ui) {
+        ui.playerWindow()->TextBtn->click();
+        EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
+        EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
+    });
+}
+
+TEST_F(SideWindowsTest, AnAddedKeywordIsListedAndAskedAboutAtShutdown) {
+    test::RecordingBuilder builder(9);
+    builder.words = {test::makeWord("gun", {16000})};
+    builder.audio = test::makeAudio(80000);
+    messenger.answer = true; // yes, save the additions
+    runOn(builder, "", [&](InspectingUi& ui) {
+        ScannedWordWindow& words = *ui.scannedWordWindow();
+        EXPECT_TRUE(ui.playerWindow()->ScannedWordsBtn->isEnabled()); // keywords present: mode 2
+        ui.playerWindow()->ScannedWordsBtn->click();
+        EXPECT_TRUE(words.isVisible());
+        EXPECT_EQ(words.Memo1->toPlainText(),
+                  "           Key Word   Seconds From Benning\n                gun    2 ");
+        EXPECT_EQ(words.TotalSecondsText->text(), "Total  0:10.00");
+
+        AnnotateDialog& dialog = *ui.annotateDialog();
+        dialog.KeyWordEdit->setText("knife");
+        dialog.SecondsBeforeiSwitchSlider->setPosition(1);
+        ui.playerWindow()->StepBtn->click(); // 30 s past the end: a second before it, at 9 s
+        dialog.AddBtn->click();
+        EXPECT_TRUE(words.Memo1->toPlainText().endsWith("              knife    8 "));
+        EXPECT_TRUE(words.SaveBtn->isEnabled());
+    });
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_EQ(messenger.shown[0].text, "Save New Additions?");
+    EXPECT_NE(test::readFileText(path).find("knife"), std::string::npos);
+}
+
+TEST_F(SideWindowsTest, ADoubleClickedSecondsValuePlaysFromThere) {
+    EXPECT_EQ(ScannedWordWindow::secondsAt("                gun    2  125 ", 27), 125);
+    EXPECT_EQ(ScannedWordWindow::secondsAt("                gun    2  125 ", 26), 125);
+    EXPECT_EQ(ScannedWordWindow::secondsAt("                gun    2  125 ", 23), 2);
+    EXPECT_EQ(ScannedWordWindow::secondsAt("                gun    2  125 ", 25), 0); // a blank
+    EXPECT_EQ(ScannedWordWindow::secondsAt("                gun    2  125 ", 17), 0); // the keyword
+    EXPECT_EQ(ScannedWordWindow::secondsAt("                123    2 ", 17), 0);      // a keyword of digits
+    EXPECT_EQ(ScannedWordWindow::secondsAt("           Key Word   Seconds From Benning", 25), 0);
+
+    test::RecordingBuilder builder(9);
+    builder.words = {test::makeWord("gun", {16000})};
+    builder.audio = test::makeAudio(80000);
+    runOn(builder, "", [&](InspectingUi& ui) {
+        emit ui.scannedWordWindow()->playFromSecondsRequested(4);
+        EXPECT_TRUE(ui.playerWindow()->Timer1->isActive());
+        emit ui.scannedWordWindow()->playFromSecondsRequested(125); // past the end: a second before it
+        EXPECT_TRUE(ui.playerWindow()->StopBtn->isEnabled());
+    });
+}
+
+TEST(SideWindowTexts, TotalTimeAndCommentDisplay) {
+    EXPECT_EQ(totalTimeText(185.4), "Total  3:5.40");
+    EXPECT_EQ(totalTimeText(13.83), "Total  0:13.83");
+    EXPECT_EQ(commentTextForDisplay(std::string("a\r\nb\0c", 6)), QString("a\nb") + QChar(0x2400) + "c");
+    EXPECT_EQ(commentBytesFromWindow("x\ny\n"), "x\r\ny\r\n");
+}
+
+} // namespace
+} // namespace kestrum
