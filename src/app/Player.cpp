@@ -139,6 +139,7 @@ int Player::loadRecording() {
     if (failed != 0)
         return 1;
     engine_->prepareAfterLoading();
+    state_.peaks.build(state_.store.samples());
 
     splash_->setStepText("CREATING PLAY BUFFER");
     if (device_.createPlayBuffers() != 0)

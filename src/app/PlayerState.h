@@ -3,6 +3,7 @@
 #include "app/ButtonModes.h"
 #include "app/CommandLine.h"
 #include "app/Environment.h"
+#include "audio/PeakSummary.h"
 #include "audio/PlaybackEngine.h"
 #include "audio/SampleStore.h"
 #include "recording/RecordingState.h"
@@ -24,6 +25,7 @@ struct PlayerState {
     Environment environment;
     RecordingState recording;
     SampleStore store;
+    PeakSummary peaks; // of the store, for the waveform
     PlaybackState playback;
     WindowOpenFlags openAtLastRun; // from the init record
     RunProgress progress;

@@ -8,6 +8,8 @@
 #include "ui/ScannedWordWindow.h"
 #include "ui/SplashScreen.h"
 #include "ui/TerminationSignals.h"
+#include "ui/WaveformWindow.h"
+#include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -40,6 +42,7 @@ void QtPlayerUi::createWindows(Player& player) {
     player_ = std::make_unique<PlayerWindow>(player);
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
+    waveform_ = std::make_unique<WaveformWindow>(player, *player_, player_.get());
     existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get(), total);
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
     annotate_ = std::make_unique<AnnotateDialog>(player_.get());
@@ -50,6 +53,8 @@ void QtPlayerUi::connectSideWindows() {
     player_->showSideWindows = [this](const ButtonModes& modes) { showSideWindows(modes); };
     player_->onTextBtn = [this] { TextBtnClick(); };
     player_->onScannedWordsBtn = [this] { scannedWords_->toggle(); };
+    player_->onWaveFormBtn = [this] { waveform_->setVisible(!waveform_->isVisible()); };
+    waveform_->annotate = [this] { annotate_->exec(); };
     QObject::connect(newComments_.get(), &NewCommentsWindow::edited,
                      [this] { owner_->annotations().newCommentsEdited(); });
     QObject::connect(newComments_.get(), &NewCommentsWindow::saveRequested, [this] { saveFromWindows(); });
@@ -84,6 +89,9 @@ void QtPlayerUi::restoreWindowState(const InitRecord* record, bool viewerMode) {
                                     record->keywordWidth);
     existingComments_->restorePlacement(record->existingCommentsHeight, record->existingCommentsLeft,
                                         record->existingCommentsTop, record->existingCommentsWidth);
+    waveform_->place(record->waveformLeft, record->waveformTop);
+    if (record->waveformKnobPosition >= 0 && record->waveformKnobPosition <= 100)
+        waveform_->setKnobPosition(record->waveformKnobPosition);
     player_->restoreSettings(*record);
 }
 
@@ -103,11 +111,19 @@ void QtPlayerUi::saveWindowState(InitRecord& record) {
     record.existingCommentsTop = existingComments_->y();
     record.existingCommentsWidth = existingComments_->width();
     record.existingCommentsOpen = existingComments_->isVisible() ? 1 : 0;
+    record.waveformOpen = waveform_->isVisible() ? 1 : 0;
+    record.waveformTop = waveform_->y();
+    record.waveformLeft = waveform_->x();
+    record.waveformKnobPosition = waveform_->iKnob1->position();
     player_->saveSettings(record);
 }
 
 PlaybackView& QtPlayerUi::playbackView() {
     return *player_;
+}
+
+WaveformDisplay& QtPlayerUi::waveformDisplay() {
+    return *waveform_;
 }
 
 void QtPlayerUi::stopPlaybackTimer() {
@@ -139,6 +155,8 @@ void QtPlayerUi::showSideWindows(const ButtonModes& modes) {
         window->placeCentred(player_.get());
         window->show();
     };
+    if (owner_->state().openAtLastRun.waveform)
+        waveform_->show();
     if (modes.showKeywords)
         show(scannedWords_.get());
     if (modes.showNewComments)

@@ -15,6 +15,7 @@ class PlayerWindow;
 class ScannedWordWindow;
 class SplashScreen;
 class TerminationSignals;
+class WaveformWindow;
 
 // The player's windows on Qt: made in start-up's order, the message loop run on the player
 // window, the side windows toggled from it, and a termination signal turned into closing it.
@@ -29,7 +30,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void restoreWindowState(const InitRecord* record, bool viewerMode) override;
     void saveWindowState(InitRecord& record) override;
     PlaybackView& playbackView() override;
-    WaveformDisplay& waveformDisplay() override { return noWaveform_; }
+    WaveformDisplay& waveformDisplay() override;
     AnnotationViews& annotationViews() override { return *this; }
     void saveWithProgress() override;
     void stopPlaybackTimer() override;
@@ -40,6 +41,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     ScannedWordWindow* scannedWordWindow() const { return scannedWords_.get(); }
     ExistingCommentsWindow* existingCommentsWindow() const { return existingComments_.get(); }
     AnnotateDialog* annotateDialog() const { return annotate_.get(); }
+    WaveformWindow* waveformWindow() const { return waveform_.get(); }
 
   private:
     // AnnotationViews
@@ -64,11 +66,11 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<PlayerWindow> player_;
     std::unique_ptr<NewCommentsWindow> newComments_;
     std::unique_ptr<ScannedWordWindow> scannedWords_;
+    std::unique_ptr<WaveformWindow> waveform_;
     std::unique_ptr<ExistingCommentsWindow> existingComments_;
     std::unique_ptr<CodecInstructions> codecInstructions_;
     std::unique_ptr<AnnotateDialog> annotate_;
     std::unique_ptr<TerminationSignals> signals_;
-    NoWaveform noWaveform_;
     bool looping_ = false;
     bool closePending_ = false;
 };

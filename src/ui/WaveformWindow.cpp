@@ -1,0 +1,264 @@
+#include "ui/WaveformWindow.h"
+
+#include "app/Player.h"
+#include "widgets/Knob.h"
+#include "widgets/SwitchSlider.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace kestrum {
+
+namespace {
+
+enum SwitchPosition { kRun = 0, kZoom = 1, kScroll = 2 };
+
+const QColor kPlayLineColour(255, 255, 0); // yellow
+
+QPushButton* glyphHolder(QWidget* parent, const char* name, QStyle::StandardPixmap glyph) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setIcon(QApplication::style()->standardIcon(glyph));
+    button->setVisible(false);
+    button->setEnabled(false);
+    return button;
+}
+
+} // namespace
+
+double SampleStoreSeries::pointsPerSecond() const {
+    return player_.state().recording.playbackFormat.samplesPerSec;
+}
+
+std::size_t SampleStoreSeries::pointCount() const {
+    return player_.state().store.indexCount();
+}
+
+std::uint8_t SampleStoreSeries::point(std::size_t index) const {
+    return player_.state().store.sample(index);
+}
+
+StripChartSeries::Range SampleStoreSeries::range(std::size_t first, std::size_t last) const {
+    const PlayerState& state = player_.state();
+    const SampleRange found = state.peaks.range(state.store.samples(), first, last);
+    return {found.low, found.high};
+}
+
+WaveformWindow::WaveformWindow(Player& player, PlaybackView& transportView, QWidget* owner)
+    : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+      player_(player), transport_(transportView), series_(player) {
+    setObjectName("AudioWaveFormFrm");
+    setWindowTitle("Audio Wave Form");
+
+    iStripChart1 = new StripChart(this);
+    iStripChart1->setObjectName("iStripChart1");
+    iStripChart1->setToolTip("Click Left Mouse to Add an Annotation");
+    iStripChart1->setAccessibleDescription(iStripChart1->toolTip());
+    iStripChart1->setXAxisTitle("Seconds");
+    iStripChart1->setXRange(0, 10);
+    iStripChart1->setSeries(&series_);
+    iStripChart1->setMinimumSize(612, 308);
+
+    iKnob1 = new Knob(this);
+    iKnob1->setObjectName("iKnob1");
+    iKnob1->setMaximumPosition(100);
+    iKnob1->setPosition(1);
+    iKnob1->setToolTip("Changes the Scale on the Strip Chart");
+    iKnob1->setAccessibleName("Scale");
+    iKnob1->setAccessibleDescription(iKnob1->toolTip());
+    ScaleText = new QLabel("&Scale", this);
+    ScaleText->setObjectName("ScaleText");
+    ScaleText->setBuddy(iKnob1);
+    ScaleText->installEventFilter(this);
+
+    iSwitchSlider1 = new SwitchSlider(this);
+    iSwitchSlider1->setObjectName("iSwitchSlider1");
+    iSwitchSlider1->setPositionLabels("Run,Zoom,Scroll");
+    iSwitchSlider1->setPositionQuietly(kRun);
+    iSwitchSlider1->slider()->setAccessibleName("View mode");
+
+    DownLeftBtn = new QPushButton(this);
+    DownLeftBtn->setObjectName("DownLeftBtn");
+    DownLeftBtn->setEnabled(false);
+    UpRightBtn = new QPushButton(this);
+    UpRightBtn->setObjectName("UpRightBtn");
+    UpRightBtn->setEnabled(false);
+    zoomin = glyphHolder(this, "zoomin", QStyle::SP_ArrowDown);
+    zoomout = glyphHolder(this, "zoomout", QStyle::SP_ArrowUp);
+    scrollLeft = glyphHolder(this, "scrollLeft", QStyle::SP_ArrowLeft);
+    scrollRight = glyphHolder(this, "scrollRight", QStyle::SP_ArrowRight);
+    CloseBtn = new QPushButton("&Close Window", this);
+    CloseBtn->setObjectName("CloseBtn");
+    CloseBtn->setAccessibleName("Close Window");
+    CloseBtn->setToolTip("Closes this Window");
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(iStripChart1, 1);
+    auto* controls = new QVBoxLayout;
+    auto* knobRow = new QHBoxLayout;
+    knobRow->addWidget(iKnob1);
+    knobRow->addWidget(ScaleText);
+    controls->addLayout(knobRow);
+    controls->addWidget(iSwitchSlider1);
+    controls->addWidget(DownLeftBtn);
+    controls->addWidget(UpRightBtn);
+    controls->addStretch(1);
+    controls->addWidget(CloseBtn);
+    layout->addLayout(controls);
+    resize(747, 348);
+
+    connect(iKnob1, &Knob::positionChanged, this, &WaveformWindow::iKnob1PositionChange);
+    connect(iSwitchSlider1, &SwitchSlider::positionChanged, this,
+            &WaveformWindow::iSwitchSlider1PositionChange);
+    connect(DownLeftBtn, &QPushButton::clicked, this, &WaveformWindow::DownLeftBtnClick);
+    connect(UpRightBtn, &QPushButton::clicked, this, &WaveformWindow::UpRightBtnClick);
+    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
+    connect(iStripChart1, &StripChart::clicked, this, &WaveformWindow::iStripChart1Click);
+}
+
+void WaveformWindow::place(int left, int top) {
+    move(left, top);
+    placed_ = true;
+}
+
+void WaveformWindow::setKnobPosition(double position) {
+    iKnob1->setPosition(position);
+}
+
+void WaveformWindow::showSpan(double minimum, double maximum, double cursor) {
+    iStripChart1->BeginUpdate();
+    iStripChart1->RemoveAllVerticalLines();
+    iStripChart1->setXRange(minimum, maximum);
+    iStripChart1->AddVerticalLine(cursor, kPlayLineColour, 2, StripChart::iclsSolid);
+    iStripChart1->EndUpdate();
+}
+
+void WaveformWindow::hideEvent(QHideEvent* event) {
+    // FormHide: a hidden window is back in Run.
+    QWidget::hideEvent(event);
+    iSwitchSlider1->setPosition(kRun);
+}
+
+bool WaveformWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScaleText && event->type() == QEvent::MouseButtonPress) {
+        iKnob1->setFocus();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void WaveformWindow::iKnob1PositionChange() {
+    const double centre =
+        iStripChart1->xMinimum() + (iStripChart1->xMaximum() - iStripChart1->xMinimum()) * 0.5;
+    const auto samplesPerSecond = player_.state().recording.playbackFormat.samplesPerSec;
+    const auto wholeSeconds = static_cast<std::int64_t>(centre);
+    const auto index = static_cast<std::uint32_t>(std::max<std::int64_t>(0, wholeSeconds * samplesPerSecond));
+    player_.state().playback.waveformScale = iKnob1->positionFraction();
+    player_.engine().showPlayPosition(index);
+}
+
+void WaveformWindow::iSwitchSlider1PositionChange() {
+    const int mode = iSwitchSlider1->position();
+    if (mode == kZoom || mode == kScroll)
+        enterZoomOrScroll(mode);
+    else
+        enterRun();
+}
+
+void WaveformWindow::enterZoomOrScroll(int mode) {
+    iStripChart1->RemoveAllVerticalLines();
+    if (transport_.timerEnabled()) {
+        if (player_.state().playback.loopPlaying)
+            player_.transport().togglePlayLoop();
+        else
+            player_.transport().stop();
+    }
+    if (!savedTransport_) {
+        iKnob1->setEnabled(false);
+        savedTransport_ = {transport_.controlEnabled(TransportControl::PlayLoopBtn),
+                           transport_.controlEnabled(TransportControl::PlayBtn)};
+        transport_.setControlEnabled(TransportControl::PlayLoopBtn, false);
+        transport_.setControlEnabled(TransportControl::PlayBtn, false);
+        DownLeftBtn->setEnabled(true);
+        UpRightBtn->setEnabled(true);
+    }
+    if (mode == kZoom) {
+        iStripChart1->setToolBarMode(StripChart::iscmZoomX);
+        DownLeftBtn->setIcon(zoomin->icon());
+        DownLeftBtn->setText("Zoom &In");
+        UpRightBtn->setIcon(zoomout->icon());
+        UpRightBtn->setText("Zoom &Out");
+    } else {
+        iStripChart1->setToolBarMode(StripChart::iscmScrollX);
+        DownLeftBtn->setIcon(scrollLeft->icon());
+        DownLeftBtn->setText("Scroll &Left");
+        UpRightBtn->setIcon(scrollRight->icon());
+        UpRightBtn->setText("Scroll &Right");
+    }
+    DownLeftBtn->setAccessibleName(DownLeftBtn->text().remove('&'));
+    UpRightBtn->setAccessibleName(UpRightBtn->text().remove('&'));
+}
+
+void WaveformWindow::enterRun() {
+    if (savedTransport_) {
+        transport_.setControlEnabled(TransportControl::PlayLoopBtn, savedTransport_->first);
+        transport_.setControlEnabled(TransportControl::PlayBtn, savedTransport_->second);
+        iKnob1->setEnabled(true);
+        savedTransport_.reset();
+    }
+    DownLeftBtn->setEnabled(false);
+    UpRightBtn->setEnabled(false);
+
+    const double minimum = iStripChart1->xMinimum();
+    const double maximum = iStripChart1->xMaximum();
+    const double centre = minimum + (maximum - minimum) * 0.5;
+    // The play position moves to the centre of the view, within the recording at both ends.
+    const double samples = player_.state().recording.playbackFormat.samplesPerSec * centre;
+    const std::uint32_t length = player_.state().recording.audioLength;
+    player_.state().playback.playPosition = samples <= 0        ? 0
+                                            : samples >= length ? length
+                                                                : static_cast<std::uint32_t>(samples);
+
+    iStripChart1->setToolBarMode(StripChart::iscmPlot);
+    showSpan(minimum, maximum, centre);
+}
+
+void WaveformWindow::DownLeftBtnClick() {
+    if (iSwitchSlider1->position() == kZoom) {
+        iStripChart1->ZoomXAxis(0.5);
+        return;
+    }
+    const double half = (iStripChart1->xMaximum() - iStripChart1->xMinimum()) * 0.5;
+    iStripChart1->BeginUpdate();
+    iStripChart1->setXRange(iStripChart1->xMinimum() - half, iStripChart1->xMaximum() - half);
+    iStripChart1->EndUpdate();
+}
+
+void WaveformWindow::UpRightBtnClick() {
+    if (iSwitchSlider1->position() == kZoom)
+        iStripChart1->ZoomXAxis(2);
+    else
+        iStripChart1->ScrollXAxis((iStripChart1->xMaximum() - iStripChart1->xMinimum()) * 0.5);
+}
+
+void WaveformWindow::iStripChart1Click() {
+    const PlayerState& state = player_.state();
+    if (iStripChart1->toolBarMode() != StripChart::iscmPlot || state.playback.loopPlaying ||
+        state.options.viewerMode != 0 || state.options.keywordMode != 2)
+        return;
+    const bool wasRunning = transport_.timerEnabled();
+    transport_.setTimerEnabled(false);
+    if (annotate)
+        annotate();
+    transport_.setTimerEnabled(wasRunning);
+}
+
+} // namespace kestrum

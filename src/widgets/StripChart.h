@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kestrum {
+
+// What a strip chart draws: points with values 0 to 255 at a fixed number per second.
+class StripChartSeries {
+  public:
+    struct Range {
+        std::uint8_t low;
+        std::uint8_t high;
+    };
+    virtual ~StripChartSeries() = default;
+    virtual double pointsPerSecond() const = 0;
+    virtual std::size_t pointCount() const = 0;
+    virtual std::uint8_t point(std::size_t index) const = 0;
+    // The lowest and highest value of points [first, last); empty ranges have low above high.
+    virtual Range range(std::size_t first, std::size_t last) const = 0;
+};
+
+// A chart of one series against time: a time axis in seconds with its title, a value axis 0 to
+// 255 with ticks and grid, a settable time range, vertical marker lines, zoom and scroll of the
+// time axis, and a mode that says what the mouse does (plot: a click; scroll: drag the view;
+// zoom: the wheel zooms). Each pixel column shows the range of the points it covers, so drawing
+// costs the same whatever the span shown.
+class StripChart : public QWidget {
+    Q_OBJECT
+
+  public:
+    enum ToolBarMode { iscmPlot = 0, iscmScrollX = 1, iscmZoomX = 5 };
+    enum LineStyle { iclsSolid, iclsDash };
+
+    explicit StripChart(QWidget* parent = nullptr);
+
+    void setSeries(const StripChartSeries* series);
+    void setXAxisTitle(const QString& title) { xTitle_ = title; }
+
+    double xMinimum() const { return xMin_; }
+    double xMaximum() const { return xMax_; }
+    void setXRange(double minimum, double maximum);
+
+    void BeginUpdate() { ++updateDepth_; }
+    void EndUpdate();
+
+    void RemoveAllVerticalLines();
+    void AddVerticalLine(double position, QColor colour, int width, LineStyle style);
+    int verticalLineCount() const { return static_cast<int>(lines_.size()); }
+
+    // New span = span x factor around the same centre (nothing when that span would be 0).
+    void ZoomXAxis(double factor);
+    // Moves both ends of the time range by `delta` seconds.
+    void ScrollXAxis(double delta);
+
+    ToolBarMode toolBarMode() const { return mode_; }
+    void setToolBarMode(ToolBarMode mode) { mode_ = mode; }
+
+    // Draws the chart into `area` of any painter (the widget, an image).
+    void render(QPainter& painter, const QRect& area) const;
+    // The plot area (without the axes) inside a chart of `area`.
+    static QRect plotArea(const QRect& area);
+
+  signals:
+    void clicked();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+  private:
+    struct Line {
+        double position;
+        QColor colour;
+        int width;
+        LineStyle style;
+    };
+    void changed();
+    void drawSeries(QPainter& painter, const QRect& plot) const;
+    void drawAxes(QPainter& painter, const QRect& area, const QRect& plot) const;
+
+    const StripChartSeries* series_ = nullptr;
+    QString xTitle_;
+    double xMin_ = 0.0;
+    double xMax_ = 10.0;
+    std::vector<Line> lines_;
+    int updateDepth_ = 0;
+    ToolBarMode mode_ = iscmPlot;
+    bool dragging_ = false;
+    int dragX_ = 0;
+    bool dragged_ = false;
+};
+
+} // namespace kestrum
