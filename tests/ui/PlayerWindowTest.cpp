@@ -1,13 +1,6 @@
-// The player window as start-up shows it: a real run of the player on a real file, offscreen,
-// with a fake sound device, inspected once the window has been shown.
+// The player window as start-up shows it.
 
-#include "ui/PlayerWindow.h"
-#include "app/Player.h"
-#include "support/FakeMessenger.h"
-#include "support/FakePlayback.h"
-#include "support/RecordingBuilder.h"
-#include "support/TempDir.h"
-#include "ui/QtPlayerUi.h"
+#include "ui/UiRunFixture.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -24,37 +17,13 @@
 namespace kestrum {
 namespace {
 
-// Shows the player window as the message loop would, lets the test look at it, and closes it.
-class InspectingUi : public QtPlayerUi {
-  public:
-    std::function<void(PlayerWindow&)> inspect;
-
-    void runMessageLoop() override {
-        playerWindow()->show();
-        QApplication::processEvents();
-        if (inspect)
-            inspect(*playerWindow());
-        playerWindow()->close();
-    }
-};
-
-class PlayerWindowTest : public ::testing::Test {
+class PlayerWindowTest : public test::UiRunFixture {
   protected:
-    // Runs the player on the recording with the given options, calling `inspect` on its window.
     int runOn(const test::RecordingBuilder& builder, const std::string& options,
               std::function<void(PlayerWindow&)> inspect) {
-        builder.writeTo(dir.file("call.ZOQ"));
-        test::ScopedCurrentDirectory here(dir.path());
-        PosixSystemServices system;
-        InspectingUi ui;
-        ui.inspect = std::move(inspect);
-        Player player(messenger, system, waveOut, ui);
-        return player.run("^F" + dir.file("call.ZOQ") + options);
+        return UiRunFixture::runOn(builder, options,
+                                   [&](test::InspectingUi& ui) { inspect(*ui.playerWindow()); });
     }
-
-    test::TempDir dir;
-    test::FakeMessenger messenger;
-    test::FakeWaveOut waveOut;
 };
 
 TEST_F(PlayerWindowTest, ShowsTheDetailLinesAndStartsPlaying) {

@@ -1,16 +1,12 @@
 // The comment and keyword windows driven as a user drives them, on a real recording, offscreen.
 
-#include "app/Player.h"
 #include "recording/CommentRewrite.h"
-#include "support/FakeMessenger.h"
-#include "support/FakePlayback.h"
-#include "support/RecordingBuilder.h"
-#include "support/TempDir.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtPlayerUi.h"
 #include "ui/ScannedWordWindow.h"
+#include "ui/UiRunFixture.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -27,37 +23,9 @@
 namespace kestrum {
 namespace {
 
-class InspectingUi : public QtPlayerUi {
-public:
-    std::function<void(InspectingUi&)> inspect;
+using test::InspectingUi;
 
-    void runMessageLoop() override {
-        playerWindow()->show();
-        QApplication::processEvents();
-        if (inspect)
-            inspect(*this);
-        playerWindow()->close();
-    }
-};
-
-class SideWindowsTest : public ::testing::Test {
-protected:
-    void runOn(const test::RecordingBuilder& builder, const std::string& options,
-               std::function<void(InspectingUi&)> inspect) {
-        builder.writeTo(path);
-        test::ScopedCurrentDirectory here(dir.path());
-        PosixSystemServices system;
-        InspectingUi ui;
-        ui.inspect = std::move(inspect);
-        Player player(messenger, system, waveOut, ui);
-        player.run("^F" + path + options);
-    }
-
-    test::TempDir dir;
-    std::string path = dir.file("call.ZOQ");
-    test::FakeMessenger messenger;
-    test::FakeWaveOut waveOut;
-};
+class SideWindowsTest : public test::UiRunFixture {};
 
 TEST_F(SideWindowsTest, TheCommentsButtonTogglesBothWindowsAndSaveWritesTheNewComments) {
     test::RecordingBuilder builder(10);

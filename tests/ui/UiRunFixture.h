@@ -1,0 +1,61 @@
+#pragma once
+
+// A real run of the player on a real file, offscreen, with a fake sound device: the message
+// loop is replaced by one look at the windows once the player window has been shown.
+
+#include "app/Player.h"
+#include "support/FakeMessenger.h"
+#include "support/FakePlayback.h"
+#include "support/RecordingBuilder.h"
+#include "support/TempDir.h"
+#include "ui/PlayerWindow.h"
+#include "ui/QtPlayerUi.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace kestrum::test {
+
+class InspectingUi : public QtPlayerUi {
+  public:
+    std::function<void(InspectingUi&)> inspect;
+    Player* player = nullptr;
+
+    void createWindows(Player& owner) override {
+        player = &owner;
+        QtPlayerUi::createWindows(owner);
+    }
+
+    void runMessageLoop() override {
+        playerWindow()->show();
+        QApplication::processEvents();
+        if (inspect)
+            inspect(*this);
+        playerWindow()->close();
+    }
+};
+
+class UiRunFixture : public ::testing::Test {
+  protected:
+    // Runs the player on the recording with the given options; returns its exit code.
+    int runOn(const RecordingBuilder& builder, const std::string& options,
+              std::function<void(InspectingUi&)> inspect) {
+        builder.writeTo(path);
+        ScopedCurrentDirectory here(dir.path());
+        PosixSystemServices system;
+        InspectingUi ui;
+        ui.inspect = std::move(inspect);
+        Player player(messenger, system, waveOut, ui);
+        return player.run("^F" + path + options);
+    }
+
+    TempDir dir;
+    std::string path = dir.file("call.ZOQ");
+    FakeMessenger messenger;
+    FakeWaveOut waveOut;
+};
+
+} // namespace kestrum::test

@@ -1,0 +1,160 @@
+// The waveform window on a real run: the knob's scale, the Run/Zoom/Scroll switch, the play
+// position taken from the view, and when a chart click opens the annotation dialog.
+
+#include "ui/WaveformWindow.h"
+#include "ui/AnnotateDialog.h"
+#include "ui/UiRunFixture.h"
+#include "widgets/Knob.h"
+#include "widgets/SwitchSlider.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+namespace kestrum {
+namespace {
+
+using test::InspectingUi;
+
+class WaveformWindowTest : public test::UiRunFixture {
+  protected:
+    // Ten seconds of audio with a keyword, so keyword mode is 2.
+    static test::RecordingBuilder recording() {
+        test::RecordingBuilder builder(9);
+        builder.words = {test::makeWord("gun", {16000})};
+        builder.audio = test::makeAudio(80000);
+        return builder;
+    }
+    // Opens the waveform window with playback paused, as a user looking at the view would.
+    static WaveformWindow& openPaused(InspectingUi& ui) {
+        ui.playerWindow()->WaveFormBtn->click();
+        ui.playerWindow()->StopBtn->click();
+        return *ui.waveformWindow();
+    }
+};
+
+TEST_F(WaveformWindowTest, TheKnobSetsTheVisibleHalfSpanAroundTheView) {
+    runOn(recording(), "", [&](InspectingUi& ui) {
+        WaveformWindow& wave = openPaused(ui);
+        PlaybackState& playback = ui.player->state().playback;
+        ASSERT_TRUE(wave.isVisible());
+        EXPECT_DOUBLE_EQ(playback.waveformScale, 0.0); // until the knob first moves
+        wave.iStripChart1->setXRange(3.2, 3.4);        // centred on 3.3 s
+        wave.iKnob1->setPosition(10);
+        EXPECT_DOUBLE_EQ(playback.waveformScale, 0.1);
+        // The view centres on the whole second of its centre with a half span of (0.1 x 100 + 1) x 0.05 s.
+        EXPECT_NEAR(wave.iStripChart1->xMinimum(), 3.0 - 0.55, 1e-9);
+        EXPECT_NEAR(wave.iStripChart1->xMaximum(), 3.0 + 0.55, 1e-9);
+        // A wide view redraws on every second call only: two turns show the widest, 10.1 s.
+        wave.iKnob1->setPosition(99.9);
+        wave.iKnob1->setPosition(100);
+        EXPECT_DOUBLE_EQ(playback.waveformScale, 1.0);
+        EXPECT_NEAR(wave.iStripChart1->xMaximum() - wave.iStripChart1->xMinimum(), 10.1, 1e-9);
+    });
+}
+
+TEST_F(WaveformWindowTest, ZoomAndScrollHoldTheTransportAndRunTakesThePositionFromTheView) {
+    runOn(recording(), "", [&](InspectingUi& ui) {
+        WaveformWindow& wave = openPaused(ui);
+        PlayerWindow& player = *ui.playerWindow();
+        PlaybackState& playback = ui.player->state().playback;
+        player.PlayBtn->click(); // playing: entering zoom pauses it
+        ASSERT_TRUE(player.Timer1->isActive());
+
+        wave.iSwitchSlider1->setPosition(1); // Zoom
+        EXPECT_FALSE(player.Timer1->isActive());
+        EXPECT_FALSE(player.PlayBtn->isEnabled());
+        EXPECT_FALSE(wave.iKnob1->isEnabled());
+        EXPECT_EQ(wave.DownLeftBtn->text(), "Zoom &In");
+        EXPECT_EQ(wave.UpRightBtn->text(), "Zoom &Out");
+        wave.iStripChart1->setXRange(2, 6);
+        wave.DownLeftBtn->click();
+        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 3);
+        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMaximum(), 5);
+        wave.UpRightBtn->click();
+        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMaximum(), 6);
+
+        wave.iSwitchSlider1->setPosition(2); // Scroll: the saved state stays as saved on entering Zoom
+        EXPECT_EQ(wave.DownLeftBtn->text(), "Scroll &Left");
+        wave.DownLeftBtn->click();
+        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 0);
+        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMaximum(), 4);
+        wave.UpRightBtn->click();
+        wave.UpRightBtn->click();
+        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 4);
+
+        wave.iSwitchSlider1->setPosition(0); // Run: centred on 6 s
+        EXPECT_EQ(playback.playPosition, 6u * 8000);
+        EXPECT_TRUE(player.PlayBtn->isEnabled());
+        EXPECT_TRUE(wave.iKnob1->isEnabled());
+        EXPECT_FALSE(wave.DownLeftBtn->isEnabled());
+        EXPECT_EQ(wave.iStripChart1->verticalLineCount(), 1);
+
+        // Past the end: the end. Before the start: the start.
+        wave.iSwitchSlider1->setPosition(2);
+        wave.iStripChart1->setXRange(20, 30);
+        wave.iSwitchSlider1->setPosition(0);
+        EXPECT_EQ(playback.playPosition, 80000u);
+        wave.iSwitchSlider1->setPosition(2);
+        wave.iStripChart1->setXRange(-8, -2);
+        wave.iSwitchSlider1->setPosition(0);
+        EXPECT_EQ(playback.playPosition, 0u);
+
+        // Hiding the window returns it to Run.
+        wave.iSwitchSlider1->setPosition(1);
+        wave.hide();
+        EXPECT_EQ(wave.iSwitchSlider1->position(), 0);
+        EXPECT_TRUE(player.PlayBtn->isEnabled());
+    });
+}
+
+TEST_F(WaveformWindowTest, AChartClickAnnotatesOnlyInRunWithKeywordsAndNoLoopPlay) {
+    int opened = 0;
+    const auto clickCounting = [&](InspectingUi& ui, auto&& prepare) {
+        WaveformWindow& wave = openPaused(ui);
+        wave.annotate = [&] { ++opened; };
+        prepare(ui, wave);
+        emit wave.iStripChart1->clicked();
+    };
+    runOn(recording(), "", [&](InspectingUi& ui) {
+        clickCounting(ui, [](InspectingUi&, WaveformWindow&) {});
+        EXPECT_EQ(opened, 1);
+        clickCounting(ui, [](InspectingUi&, WaveformWindow& wave) { wave.iSwitchSlider1->setPosition(1); });
+        EXPECT_EQ(opened, 1);
+        clickCounting(ui, [](InspectingUi& inner, WaveformWindow& wave) {
+            wave.iSwitchSlider1->setPosition(0);
+            inner.player->state().playback.loopPlaying = true;
+        });
+        EXPECT_EQ(opened, 1);
+        ui.player->state().playback.loopPlaying = false;
+        // The timer runs again after the dialog as it did before.
+        ui.playerWindow()->PlayBtn->click();
+        emit ui.waveformWindow()->iStripChart1->clicked();
+        EXPECT_EQ(opened, 2);
+        EXPECT_TRUE(ui.playerWindow()->Timer1->isActive());
+    });
+    test::RecordingBuilder noKeywords(9);
+    noKeywords.audio = test::makeAudio(8000);
+    runOn(noKeywords, "^S1",
+          [&](InspectingUi& ui) { clickCounting(ui, [](InspectingUi&, WaveformWindow&) {}); });
+    EXPECT_EQ(opened, 2);
+    runOn(recording(), "^O1",
+          [&](InspectingUi& ui) { clickCounting(ui, [](InspectingUi&, WaveformWindow&) {}); });
+    EXPECT_EQ(opened, 2);
+}
+
+TEST_F(WaveformWindowTest, ItsPlaceAndScaleAreKeptInTheInitFile) {
+    runOn(recording(), "", [&](InspectingUi& ui) {
+        WaveformWindow& wave = openPaused(ui);
+        wave.move(40, 300);
+        wave.iKnob1->setPosition(42.5);
+    });
+    runOn(recording(), "", [&](InspectingUi& ui) {
+        WaveformWindow& wave = *ui.waveformWindow();
+        EXPECT_TRUE(wave.isVisible()); // open at the end of the last run
+        EXPECT_DOUBLE_EQ(wave.iKnob1->position(), 42.5);
+        EXPECT_EQ(wave.pos(), QPoint(40, 300));
+    });
+}
+
+} // namespace
+} // namespace kestrum
