@@ -12,10 +12,14 @@ namespace kestrum {
 // The CD audio format: 16-bit signed little-endian PCM, stereo, 44100 frames per second.
 inline constexpr WaveFormat kCdAudioFormat{kTagPcm, 2, 44100, 176400, 4, 16, 0};
 
-// Converts the player's unsigned 8-bit PCM (the playback format) to CD audio, a block at a time.
-// (Being written: the interface is fixed, the implementation follows.)
+// Converts the player's unsigned 8-bit PCM (the playback format: mono or stereo, any rate) to CD
+// audio, a block at a time, through libswresample with its defaults, as the ffmpeg command line
+// does: the bytes are ffmpeg's, however the source is cut into blocks. Mono goes to both channels
+// at -3 dB (swresample's standard upmix). The resampler's filter holds back its last 16 source
+// samples' worth until `flush`; with it, the output is the source's length at 44100 Hz, rounded up
+// to a whole frame (for anything of 31 source frames or more; less is shorter, as for ffmpeg).
 class CdAudioConverter {
-public:
+  public:
     ~CdAudioConverter();
     CdAudioConverter(const CdAudioConverter&) = delete;
     CdAudioConverter& operator=(const CdAudioConverter&) = delete;
@@ -29,7 +33,7 @@ public:
     // Appends what the resampler still holds; call once after the last block. 0 or an error code.
     int flush(std::vector<std::uint8_t>& out);
 
-private:
+  private:
     CdAudioConverter();
     struct Resampler;
     std::unique_ptr<Resampler> resampler_;
