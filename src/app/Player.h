@@ -43,6 +43,8 @@ class Player {
     PlaybackEngine& engine() { return *engine_; }
     Transport& transport() { return *transport_; }
     Annotations& annotations() { return *annotations_; }
+    LogSink& log() { return log_; }
+    PlaybackView& playbackView() { return ui_.playbackView(); }
 
   private:
     int openForPlay();

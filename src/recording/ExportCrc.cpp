@@ -1,30 +1,21 @@
 #include "recording/ExportCrc.h"
 
-#include <array>
+#include <zlib.h>
+
+#include <algorithm>
 
 namespace kestrum {
 
-namespace {
-
-constexpr std::array<std::uint32_t, 256> makeTable() {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-        std::uint32_t value = n;
-        for (int bit = 0; bit < 8; ++bit)
-            value = (value & 1) ? (0xEDB88320u ^ (value >> 1)) : (value >> 1);
-        table[n] = value;
-    }
-    return table;
-}
-
-constexpr std::array<std::uint32_t, 256> kTable = makeTable();
-
-} // namespace
-
+// zlib's CRC-32 is the same reflected polynomial with the value inverted on the way in and out;
+// inverting around it gives the running value that starts at 0 with no final inversion.
 std::uint32_t exportCrc(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
-    for (const std::uint8_t byte : bytes)
-        crc = (crc >> 8) ^ kTable[(crc ^ byte) & 0xFFu];
-    return crc;
+    uLong value = ~crc & 0xFFFFFFFFu;
+    while (!bytes.empty()) {
+        const std::size_t piece = std::min<std::size_t>(bytes.size(), 1u << 30);
+        value = ::crc32(value, bytes.data(), static_cast<uInt>(piece));
+        bytes = bytes.subspan(piece);
+    }
+    return ~static_cast<std::uint32_t>(value);
 }
 
 } // namespace kestrum

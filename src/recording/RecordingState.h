@@ -47,6 +47,27 @@ struct RecordingState {
     int version() const { return vrh.version; }
     bool hasExportHeader() const { return headerStart != 0; }
     void closeRecordingFile() { recordingFile.reset(); }
+
+    // Everything but the open file: what a worker thread works from while the player goes on.
+    RecordingState copyWithoutFile() const {
+        RecordingState copy;
+        copy.recordingPath = recordingPath;
+        copy.edh = edh;
+        copy.vrh = vrh;
+        copy.vrh2 = vrh2;
+        copy.vrh3 = vrh3;
+        copy.headerStart = headerStart;
+        copy.dataStart = dataStart;
+        copy.fileSize = fileSize;
+        copy.playbackFormat = playbackFormat;
+        copy.audioLength = audioLength;
+        copy.scannedWords = scannedWords;
+        copy.scannedWordTotal = scannedWordTotal;
+        copy.commentText = commentText;
+        copy.commentsPresent = commentsPresent;
+        copy.additionsPending = additionsPending;
+        return copy;
+    }
 };
 
 } // namespace kestrum

@@ -1,10 +1,12 @@
 #include "ui/QtPlayerUi.h"
 
+#include "app/ExportCommand.h"
 #include "app/Player.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CodecInstructions.h"
 #include "ui/CommentWindows.h"
 #include "ui/PlayerWindow.h"
+#include "ui/QtExportUi.h"
 #include "ui/ScannedWordWindow.h"
 #include "ui/SplashScreen.h"
 #include "ui/TerminationSignals.h"
@@ -46,6 +48,8 @@ void QtPlayerUi::createWindows(Player& player) {
     existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get(), total);
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
     annotate_ = std::make_unique<AnnotateDialog>(player_.get());
+    exportUi_ = std::make_unique<QtExportUi>(player, *this);
+    exportCommand_ = std::make_unique<ExportCommand>(player, *exportUi_);
     connectSideWindows();
 }
 
@@ -55,6 +59,7 @@ void QtPlayerUi::connectSideWindows() {
     player_->onScannedWordsBtn = [this] { scannedWords_->toggle(); };
     player_->onWaveFormBtn = [this] { waveform_->setVisible(!waveform_->isVisible()); };
     waveform_->annotate = [this] { annotate_->exec(); };
+    player_->onExportBtn = [this] { exportCommand_->ExportBtnClick(); };
     QObject::connect(newComments_.get(), &NewCommentsWindow::edited,
                      [this] { owner_->annotations().newCommentsEdited(); });
     QObject::connect(newComments_.get(), &NewCommentsWindow::saveRequested, [this] { saveFromWindows(); });
@@ -190,6 +195,16 @@ void QtPlayerUi::saveFromWindows() {
         saveWithProgress();
     newComments_->setEnabled(newCommentsEnabled);
     scannedWords_->setEnabled(keywordsEnabled);
+}
+
+void QtPlayerUi::setSideWindowsOnTop(bool onTop) {
+    for (QWidget* window : std::initializer_list<QWidget*>{newComments_.get(), scannedWords_.get(), waveform_.get(),
+                                                           existingComments_.get()}) {
+        const bool visible = window->isVisible();
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        if (visible)
+            window->show(); // changing the flags hides a window
+    }
 }
 
 void QtPlayerUi::saveWithProgress() {

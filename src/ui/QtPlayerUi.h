@@ -8,6 +8,8 @@
 namespace kestrum {
 
 class AnnotateDialog;
+class ExportCommand;
+class QtExportUi;
 class CodecInstructions;
 class ExistingCommentsWindow;
 class NewCommentsWindow;
@@ -42,6 +44,12 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     ExistingCommentsWindow* existingCommentsWindow() const { return existingComments_.get(); }
     AnnotateDialog* annotateDialog() const { return annotate_.get(); }
     WaveformWindow* waveformWindow() const { return waveform_.get(); }
+    ExportCommand* exportCommand() const { return exportCommand_.get(); }
+
+    // The Save button of either comment window (also the export's save of pending comments).
+    void saveFromWindows();
+    // While the disc program runs, the side windows stop staying on top.
+    void setSideWindowsOnTop(bool onTop);
 
   private:
     // AnnotationViews
@@ -56,7 +64,6 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void connectSideWindows();
     void showSideWindows(const ButtonModes& modes);
     void TextBtnClick();
-    void saveFromWindows();
     void playFromList(int seconds);
     void closeRequested();
     double totalSeconds() const;
@@ -71,6 +78,8 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<CodecInstructions> codecInstructions_;
     std::unique_ptr<AnnotateDialog> annotate_;
     std::unique_ptr<TerminationSignals> signals_;
+    std::unique_ptr<QtExportUi> exportUi_;
+    std::unique_ptr<ExportCommand> exportCommand_;
     bool looping_ = false;
     bool closePending_ = false;
 };

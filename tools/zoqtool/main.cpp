@@ -4,6 +4,7 @@
 #include "DecodeCommand.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
+#include "StampCommands.h"
 
 #include <cstdio>
 #include <string>
@@ -16,7 +17,9 @@ void printUsage() {
                          "       zoqtool decode FILE OUT.wav\n"
                          "       zoqtool play FILE [--speed 0-4] [--from SECONDS]\n"
                          "       zoqtool comment FILE TEXT\n"
-                         "       zoqtool keyword FILE WORD SECONDS\n");
+                         "       zoqtool keyword FILE WORD SECONDS\n"
+                         "       zoqtool stamp FILE LISTDIR\n"
+                         "       zoqtool verify FILE\n");
 }
 
 } // namespace
@@ -38,6 +41,10 @@ int main(int argc, char** argv) {
         return zoqtool::runComment(arguments);
     if (command == "keyword")
         return zoqtool::runKeyword(arguments);
+    if (command == "stamp")
+        return zoqtool::runStamp(arguments);
+    if (command == "verify")
+        return zoqtool::runVerify(arguments);
     printUsage();
     return 2;
 }

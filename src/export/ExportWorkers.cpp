@@ -1,0 +1,197 @@
+#include "export/ExportWorkers.h"
+
+#include "export/CdAudioConverter.h"
+#include "export/DiscProgram.h"
+#include "export/ExportList.h"
+#include "export/StampedCopy.h"
+#include "platform/FormatText.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
+#include <vector>
+
+namespace kestrum {
+
+void showExportStatus(ExportUi& ui, const std::string& text, std::uint32_t colour) {
+    if (text.size() >= 100)
+        return;
+    ui.setExportButtonLook({text, colour});
+}
+
+// --- the export list ------------------------------------------------------------------------
+
+int ExportListWorker::clearList(const std::string& directory) {
+    if (deleteAllFiles(directory, false, reporter_) != 0)
+        return 1;
+    if (deleteAllFiles(directory, true, reporter_) != 0)
+        return reporter_.fail("Unable to Remove Temp Programs from List directory %s", directory.c_str());
+    const std::string recordings = directory + "/Recs";
+    if (deleteAllFiles(recordings, false, reporter_) != 0)
+        return 1;
+    if (deleteAllFiles(recordings, true, reporter_) != 0)
+        return reporter_.fail("Unable to Remove Temp Recordings in List directory %s/Recs", directory.c_str());
+    return 0;
+}
+
+std::string ExportListWorker::addToList(std::string& directory, bool& finished) {
+    finished = false;
+    if (ui_.additionsPending() && argument_ == 0 && ui_.askQuestion("Save New Comment Additions Before Exporting?"))
+        ui_.saveComments();
+    RecordingState recording = ui_.recordingSnapshot();
+
+    const std::string temporary = temporaryDirectory();
+    if (temporary.empty())
+        return "Temp Path Undefined -- Setup Error.";
+    directory = temporary + setting_.userName;
+    const int made = dataExportCheckDirectory(directory, reporter_);
+    if (made == 2)
+        return "Temp Directory Missing -- Setup Error.";
+    const std::string recordings = directory + "/Recs/";
+
+    if (made == 0) {
+        const int listed = countListedRecordings(recordings);
+        if (listed != 0) {
+            const std::string question =
+                listed == 1 ? formatText("There is %d Recording already on the List.\nDo you want to Delete this "
+                                         "List and start a NEW List?",
+                                         listed)
+                            : formatText("There are %d Recordings already on the List.\nDo you want to Delete this "
+                                         "List and start a NEW List?",
+                                         listed);
+            if (ui_.askNoByDefault(question) &&
+                ui_.askQuestion("This Will Clear All Recordings Currently on the List For CD Creation, Proceed?") &&
+                clearList(directory) != 0)
+                return {}; // reported where it happened
+        }
+    }
+
+    showExportStatus(ui_, "Creating AutoRun");
+    if (createAutoRunFile(directory, reporter_) != 0)
+        return {};
+    showExportStatus(ui_, "Copying Program");
+    if (copyProgramFile(directory, setting_.workingDirectory, setting_.ownExecutable, reporter_) != 0)
+        return {};
+
+    const ExportStamp stamp{setting_.userName, setting_.computerName, std::time(nullptr)};
+    const StampOutcome outcome =
+        makeStampedCopy(recording, recordings, stamp, [this](const std::string& text) { showExportStatus(ui_, text); });
+    if (!outcome.ok)
+        return outcome.message;
+    finished = ui_.askNoByDefault("Recording Added to the List.\nAre you Finished Adding Recordings to the List?");
+    return {};
+}
+
+void ExportListWorker::Execute() {
+    const ExportUi::ButtonLook saved = ui_.exportButtonLook();
+    showExportStatus(ui_, "Export Started");
+    std::string directory;
+    bool finished = false;
+    const std::string message = addToList(directory, finished);
+    if (!message.empty())
+        reporter_.fail("%s", message.c_str());
+    if (message.empty() && finished) {
+        int process = 0;
+        if (!startProgram(kDiscWriterProgram, exportListParameters(setting_.diskWriterValue, directory),
+                          setting_.workingDirectory, process)) {
+            ui_.showError("Unable to Start Export Process.");
+        } else {
+            showExportStatus(ui_, "WRITING CD");
+            ui_.normalizeTopMosts();
+            waitForProgram(process);
+            ui_.restoreTopMosts();
+        }
+    }
+    ui_.setExportButtonLook(saved);
+}
+
+// --- CD audio -------------------------------------------------------------------------------
+
+bool AudioExportWorker::convertInto(std::FILE* file) {
+    int error = 0;
+    std::unique_ptr<CdAudioConverter> converter = CdAudioConverter::open(playbackFormat_, error);
+    if (!converter) {
+        reporter_.fail("SExpThread::Execute acmStreamOpen failed mmr=%d hstr=%u", error, 0u);
+        return false;
+    }
+    // One second of input a block.
+    const std::uint32_t blockSize = std::max<std::uint32_t>(playbackFormat_.avgBytesPerSec, 1);
+    std::vector<std::uint8_t> block;
+    std::vector<std::uint8_t> converted;
+    std::uint32_t done = 0;
+    unsigned blockNumber = 0;
+    showExportStatus(ui_, "Processing File");
+    bool finished = range_.total == 0;
+    while (!finished) {
+        const std::uint32_t count = std::min(blockSize, range_.total - done);
+        const std::uint64_t first = std::uint64_t{range_.start} + done;
+        if (first + count > store_.indexCount()) {
+            reporter_.fail("SExpThread::Execute source copy i=%u j=%u sBP=%u sc=%d SFBL=%u index cnt=%u, %s",
+                           blockNumber, 0u, done, static_cast<int>(argument_), range_.start,
+                           static_cast<unsigned>(store_.indexCount()), "index out of range");
+            return false;
+        }
+        const std::span<const std::uint8_t> source = store_.samples().subspan(first, count);
+        converted.clear();
+        const long used = converter->convert(source, converted);
+        if (used < 0) {
+            reporter_.fail("SExpThread::Execute acmStreamConvert failed %ld", used);
+            return false;
+        }
+        done += static_cast<std::uint32_t>(used);
+        finished = done >= range_.total || used == 0;
+        if (finished && converter->flush(converted) < 0) {
+            reporter_.fail("SExpThread::Execute acmStreamConvert failed %d", -1);
+            return false;
+        }
+        if (std::fwrite(converted.data(), 1, converted.size(), file) != converted.size()) {
+            // What was written still goes to the disc program.
+            reporter_.fail("SExpThread::Execute fwrite failed");
+            return true;
+        }
+        if (!finished)
+            showExportStatus(ui_, formatText("Processing block %u", blockNumber++));
+    }
+    return true;
+}
+
+void AudioExportWorker::Execute() {
+    const ExportUi::ButtonLook saved = ui_.exportButtonLook();
+    showExportStatus(ui_, "Export Started");
+
+    std::string name = temporaryDirectory() + "KESTRUMXXXXXX";
+    const int descriptor = ::mkstemp(name.data());
+    if (descriptor < 0) {
+        reporter_.fail("SExpThread::Execute Could not GetTempFileName");
+        ui_.setExportButtonLook(saved);
+        return;
+    }
+    reporter_.logOnly("%s", name.c_str());
+    std::FILE* file = ::fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        ::close(descriptor);
+        reporter_.fail("SExpThread::Execute fopen %s failed", name.c_str());
+    } else {
+        const bool convertedAll = convertInto(file);
+        const bool closed = std::fclose(file) == 0;
+        if (convertedAll && !closed)
+            reporter_.fail("SExpThread::Execute fwrite failed");
+        int process = 0;
+        if (convertedAll) {
+            if (!startProgram(kDiscWriterProgram, cdAudioParameters(setting_.diskWriterValue, name),
+                              setting_.workingDirectory, process)) {
+                ui_.showError("SExpThread could not create process");
+            } else {
+                showExportStatus(ui_, "CD WORKING");
+                ui_.normalizeTopMosts();
+                waitForProgram(process);
+                ui_.restoreTopMosts();
+            }
+        }
+    }
+    ::unlink(name.c_str());
+    ui_.setExportButtonLook(saved);
+}
+
+} // namespace kestrum

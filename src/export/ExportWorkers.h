@@ -1,0 +1,75 @@
+#pragma once
+
+#include "audio/SampleStore.h"
+#include "export/ExportUi.h"
+#include "platform/LogSink.h"
+#include "platform/Reporter.h"
+#include "recording/WaveFormat.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kestrum {
+
+// What an export run needs from the working environment, fixed when it starts.
+struct ExportSetting {
+    std::string workingDirectory;
+    std::string userName;
+    std::string computerName;
+    std::string ownExecutable;
+    int diskWriterValue = -1;
+};
+
+// Shows a step on the export button unless its text is 100 characters or more.
+void showExportStatus(ExportUi& ui, const std::string& text, std::uint32_t colour = kExportWorkingColour);
+
+// TSExp2Thread: adds the recording to the export list and, when the user says the list is
+// complete, runs the disc-writing program on it. A non-zero argument skips the question about
+// unsaved comments.
+class ExportListWorker {
+public:
+    ExportListWorker(ExportSetting setting, unsigned argument, ExportUi& ui, LogSink& log)
+        : setting_(std::move(setting)), argument_(argument), ui_(ui), reporter_(ui, log) {}
+    void Execute();
+
+private:
+    // The steps up to the disc program; the message of a failure to report at the end, or "".
+    std::string addToList(std::string& listDirectory, bool& finished);
+    int clearList(const std::string& directory);
+
+    ExportSetting setting_;
+    unsigned argument_;
+    ExportUi& ui_;
+    Reporter reporter_;
+};
+
+// What the audio export converts: samples [start, start + total) of the store.
+struct AudioExportRange {
+    std::uint32_t start = 0;
+    std::uint32_t total = 0;
+};
+
+// TSExpThread: converts the decoded audio, all of it or the marked loop, to CD audio in a
+// temporary file, runs the disc-writing program on it and deletes it.
+class AudioExportWorker {
+public:
+    AudioExportWorker(ExportSetting setting, unsigned argument, AudioExportRange range, const SampleStore& store,
+                      WaveFormat playbackFormat, ExportUi& ui, LogSink& log)
+        : setting_(std::move(setting)), argument_(argument), range_(range), store_(store),
+          playbackFormat_(playbackFormat), ui_(ui), reporter_(ui, log) {}
+    void Execute();
+
+private:
+    // Converts into the open file; false when the run must end without the disc program.
+    bool convertInto(std::FILE* file);
+
+    ExportSetting setting_;
+    unsigned argument_;
+    AudioExportRange range_;
+    const SampleStore& store_;
+    WaveFormat playbackFormat_;
+    ExportUi& ui_;
+    Reporter reporter_;
+};
+
+} // namespace kestrum

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "recording/RecordingState.h"
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+namespace kestrum {
+
+// Who stamps an exported copy, and when.
+struct ExportStamp {
+    std::string userName;
+    std::string computerName;
+    std::time_t when = 0;
+};
+
+// What stamping one recording into a list leaves: where the copy went, or why it failed.
+struct StampOutcome {
+    bool ok = false;
+    std::string target;   // the copy's path (removed again after a failure)
+    std::string message;  // the failure, to be logged and shown by the caller
+};
+
+// Copies the recording into `recordingsDirectory` under its own name, behind a fresh export
+// header: the 351-byte header as held (sections the file's version does not carry counted 0),
+// the comment bytes, the keyword records and the audio, unchanged, with checksums of the header,
+// the comments and the audio. The copy is read back and checked before it counts; a copy that
+// fails anywhere is removed. `edh` of the recording is the new export header afterwards.
+StampOutcome makeStampedCopy(RecordingState& recording, const std::string& recordingsDirectory,
+                             const ExportStamp& stamp, const std::function<void(const std::string&)>& status);
+
+// The checksums of a stamped copy as stored and as recomputed from its sections.
+struct CopyChecksums {
+    bool readable = false;
+    std::string problem;
+    std::uint32_t storedHeader = 0, storedText = 0, storedAudio = 0, storedAudioBytes = 0;
+    std::uint32_t header = 0, text = 0, audio = 0, audioBytes = 0;
+};
+CopyChecksums checkStampedCopy(const std::string& path);
+
+} // namespace kestrum

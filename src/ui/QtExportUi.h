@@ -1,0 +1,41 @@
+#pragma once
+
+#include "export/ExportUi.h"
+
+#include <QObject>
+
+#include <functional>
+
+namespace kestrum {
+
+class Player;
+class QtPlayerUi;
+
+// The export workers' way to the windows: each call runs on the user-interface thread (where Qt
+// allows widgets and message boxes) while the worker waits for it.
+class QtExportUi : public QObject, public ExportUi {
+    Q_OBJECT
+
+public:
+    QtExportUi(Player& player, QtPlayerUi& windows);
+
+    void showError(const std::string& text) override;
+    void showInformation(const std::string& text) override;
+    bool askQuestion(const std::string& text) override;
+    bool askNoByDefault(const std::string& question) override;
+    ButtonLook exportButtonLook() override;
+    void setExportButtonLook(const ButtonLook& look) override;
+    bool additionsPending() override;
+    void saveComments() override;
+    RecordingState recordingSnapshot() override;
+    void normalizeTopMosts() override;
+    void restoreTopMosts() override;
+
+private:
+    void onGuiThread(const std::function<void()>& work);
+
+    Player& player_;
+    QtPlayerUi& windows_;
+};
+
+} // namespace kestrum
