@@ -2,50 +2,12 @@
 // load its audio into the sample store) and prints how long that took and how much memory it
 // used, one `name=value` line each, for bench/run.sh.
 
+#include "RecordingLoad.h"
 #include "ResidentMemory.h"
 
-#include "audio/AudioLoader.h"
 #include "audio/SampleStore.h"
-#include "platform/LogSink.h"
-#include "platform/Reporter.h"
-#include "platform/StderrMessenger.h"
-#include "recording/ReaderDisplays.h"
-#include "recording/RecordingReader.h"
 
-#include <chrono>
 #include <cstdio>
-#include <string>
-
-namespace {
-
-struct LoadResult {
-    int failed = 1;
-    double seconds = 0;
-    std::size_t samples = 0;
-};
-
-// The store is the caller's, so the loaded audio is still resident when memory is read.
-LoadResult loadAsThePlayerDoes(const std::string& path, kestrum::SampleStore& store) {
-    kestrum::ConsoleMessenger messenger;
-    kestrum::NoLog log;
-    kestrum::Reporter reporter(messenger, log);
-    kestrum::TextDisplays displays;
-    kestrum::RecordingState recording;
-    const kestrum::ProgressText noProgress = [](const std::string&) {};
-    recording.recordingPath = path;
-    kestrum::RecordingReader reader(recording, reporter, displays, displays, {});
-
-    LoadResult result;
-    const auto start = std::chrono::steady_clock::now();
-    result.failed = reader.openRecording();
-    if (result.failed == 0)
-        result.failed = kestrum::loadRecordingAudio(reader, recording, store, reporter, noProgress);
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.samples = store.indexCount();
-    return result;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -60,7 +22,7 @@ int main(int argc, char** argv) {
     }
 
     kestrum::SampleStore store;
-    const LoadResult load = loadAsThePlayerDoes(argv[1], store);
+    const bench::LoadResult load = bench::loadAsThePlayerDoes(argv[1], store);
     const auto after = bench::readResidentMemory();
     if (load.failed != 0 || !after)
         return 1;

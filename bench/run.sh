@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Start-up load benchmarks: how long loading a one-hour recording takes, and how much memory,
-# next to ffmpeg and cat doing the same work. Prints one table; exits 0 only when every target
-# passes. See bench/README.md.
+# Start-up load and waveform benchmarks: how long loading a one-hour recording takes, and how much
+# memory, next to ffmpeg and cat doing the same work; how drawing its waveform chart costs at the
+# widest view next to the narrowest; how big its peak summaries are and how long they take to
+# build. Prints one table; exits 0 only when every target passes. See bench/README.md.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -19,13 +20,16 @@ fail() {
 # --- build ----------------------------------------------------------------------------------
 
 "$root/scripts/install-deps.sh"
-if [[ ! -f "$build/build.ninja" ]]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build" -j2 --target makezoq zoqtool kestrum_load_bench >/dev/null
+# Without the tests: the benchmarks need none of them, and a test being written elsewhere in the
+# tree then cannot stop the configure step.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target makezoq zoqtool kestrum_load_bench kestrum_chart_bench >/dev/null
 makezoq=$build/tools/makezoq/makezoq
 zoqtool=$build/tools/zoqtool/zoqtool
 loadbench=$build/bench/kestrum_load_bench
+chartbench=$build/bench/kestrum_chart_bench
+# The views kestrum_chart_bench draws, narrowest first, widest last.
+chart_views=(0.1s 1s 10s 60s 600s whole)
 
 # --- helpers --------------------------------------------------------------------------------
 
@@ -34,7 +38,7 @@ info_number() {
     "$zoqtool" info --json "$1" | grep -o "\"$2\":[0-9]*" | head -1 | cut -d: -f2
 }
 
-# A `name=value` field of kestrum_load_bench's output.
+# A `name=value` field of a bench program's output.
 bench_field() {
     grep "^$2=" <<<"$1" | cut -d= -f2
 }
@@ -89,6 +93,13 @@ maximum() {
     sort -g | tail -1
 }
 
+# kestrum_chart_bench offscreen; Qt's notices (no runtime directory, fonts) are shown only when
+# it fails.
+chart_bench() {
+    QT_QPA_PLATFORM=offscreen "$chartbench" "$@" 2>"$work/chart-bench.stderr" ||
+        fail "kestrum_chart_bench $*: $(cat "$work/chart-bench.stderr")"
+}
+
 cat_to_null() { cat "$1" >/dev/null; }
 ffmpeg_to_u8() { ffmpeg -nostdin -v error -i "$1" -f u8 -y /dev/null; }
 
@@ -132,6 +143,7 @@ cat_to_null "$raw"
 cat_to_null "$truespeech"
 "$loadbench" "$raw" >/dev/null
 "$loadbench" "$truespeech" >/dev/null
+chart_bench "$truespeech" >/dev/null
 ffmpeg_to_u8 "$data/8ktruespeech.wav"
 
 for ((run = 1; run <= runs; ++run)); do
@@ -150,6 +162,17 @@ for ((run = 1; run <= runs; ++run)); do
     bench_field "$result" load_seconds >>"$work/ours-raw"
     bench_field "$result" peak_above_baseline_bytes >>"$work/memory-raw"
     seconds_of cat_to_null "$raw" >>"$work/cat"
+
+    # The chart bench gives each view's median draw after a warm-up, and its one summary build.
+    result=$(chart_bench "$truespeech")
+    [[ $(bench_field "$result" samples) == "$truespeech_samples" ]] ||
+        fail "the chart bench loaded $(bench_field "$result" samples) samples; ffmpeg decodes $truespeech_samples"
+    chart_size=$(bench_field "$result" chart_size)
+    for view in "${chart_views[@]}"; do
+        bench_field "$result" "draw_seconds_$view" >>"$work/draw-$view"
+    done
+    bench_field "$result" peaks_build_seconds >>"$work/peaks-build"
+    bench_field "$result" peaks_bytes >>"$work/peaks-bytes"
 done
 
 ours_truespeech=$(median <"$work/ours-truespeech")
@@ -159,6 +182,19 @@ ours_raw=$(median <"$work/ours-raw")
 cat_seconds=$(median <"$work/cat")
 memory_truespeech=$(maximum <"$work/memory-truespeech")
 memory_raw=$(maximum <"$work/memory-raw")
+draw_narrowest=$(median <"$work/draw-${chart_views[0]}")
+draw_widest=$(median <"$work/draw-${chart_views[-1]}")
+slowest_view=${chart_views[0]}
+draw_slowest=$draw_narrowest
+for view in "${chart_views[@]}"; do
+    seconds=$(median <"$work/draw-$view")
+    if awk -v a="$seconds" -v b="$draw_slowest" 'BEGIN { exit !(a > b) }'; then
+        slowest_view=$view
+        draw_slowest=$seconds
+    fi
+done
+peaks_build=$(median <"$work/peaks-build")
+peaks_bytes=$(maximum <"$work/peaks-bytes")
 
 # --- the table ------------------------------------------------------------------------------
 
@@ -193,6 +229,10 @@ row "   (same, ffmpeg's start-up of $(printf %.3f "$ffmpeg_startup") s taken off
 row "b. 1 h raw 8-bit into the store vs cat (warm cache)" "$ours_raw" "$cat_seconds" 1 s 2.00
 row "c. peak memory, 1 h TrueSpeech, vs decoded size" "$memory_truespeech" "$truespeech_samples" 1e6 MB 1.25
 row "c. peak memory, 1 h raw 8-bit, vs decoded size" "$memory_raw" $((hour * 8000)) 1e6 MB 1.25
+row "d. draw the $chart_size chart: whole hour vs 0.1 s view" "$draw_widest" "$draw_narrowest" 1e-3 ms 2.00
+row "   (slowest view, $slowest_view, vs the 0.1 s view)" "$draw_slowest" "$draw_narrowest" 1e-3 ms 2.00 info
+row "e. peak summaries of 1 h TrueSpeech vs its PCM bytes" "$peaks_bytes" "$truespeech_samples" 1e6 MB 0.05
+row "f. building them vs row a's load (the decode)" "$peaks_build" "$ours_truespeech" 1e-3 ms 0.10
 
 if ((failures > 0)); then
     echo "$failures target(s) missed" >&2
