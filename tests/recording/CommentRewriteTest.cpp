@@ -191,14 +191,17 @@ TEST_F(CommentRewriteTest, SectionsAVersionDoesNotCarryStayAudio) {
     expected.vrh.textLength = static_cast<std::uint32_t>(expected.comments.size());
     EXPECT_EQ(fileBytes(), expected.bytes());
 
-    // A version 1 header with a text length it does not carry: the save moves no byte.
-    RecordingBuilder v1(1);
-    v1.audio = test::makeAudio(400);
-    v1.setCounts = false;
-    v1.vrh.textLength = 50;
-    open(v1);
-    ASSERT_EQ(save(""), 0) << messenger.onlyText();
-    EXPECT_EQ(fileBytes(), original);
+    // Versions 1 and 6 with a text length they do not carry: a save moves no byte.
+    for (const int version : {1, 6}) {
+        RecordingBuilder raw(version);
+        raw.audio = test::makeAudio(400);
+        raw.setCounts = false;
+        raw.vrh.textLength = 50;
+        raw.vrh.scannedWordCount = 1;
+        open(raw);
+        ASSERT_EQ(save(""), 0) << messenger.onlyText();
+        EXPECT_EQ(fileBytes(), original) << version;
+    }
 }
 
 TEST_F(CommentRewriteTest, ViewerAndReadOnlyModesNeverWrite) {

@@ -1,0 +1,207 @@
+// The export workers on real files and a real (stand-in) disc program: the list and its
+// questions, the files a disc needs, the parameter texts, CD audio, and failures.
+
+#include "export/ExportWorkers.h"
+#include "export/DiscProgram.h"
+#include "export/ExportList.h"
+#include "export/FakeExportUi.h"
+#include "recording/RecordingReader.h"
+#include "support/FakeMessenger.h"
+#include "support/RecordingBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace kestrum {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RecordingBuilder;
+
+TEST(DiscProgram, ParameterTextsCarryTheDiscWriterNumberOnlyWhenGiven) {
+    EXPECT_EQ(exportListParameters(-1, "/tmp/clerk"), "^K1 ^F/tmp/clerk");
+    EXPECT_EQ(exportListParameters(0, "/tmp/clerk"), "^W0 ^K1 ^F/tmp/clerk");
+    EXPECT_EQ(cdAudioParameters(-1, "/tmp/KESTRUMab12"), "^F/tmp/KESTRUMab12");
+    EXPECT_EQ(cdAudioParameters(3, "/tmp/KESTRUMab12"), "^W3 ^F/tmp/KESTRUMab12");
+}
+
+class ExportWorkersTest : public ::testing::Test {
+  protected:
+    ExportWorkersTest() {
+        ::setenv("TMPDIR", temporary.path().c_str(), 1);
+        setting.workingDirectory = working.path().string();
+        setting.userName = "clerk";
+        setting.computerName = "DESK1";
+        setting.ownExecutable = working.file("player-binary");
+        test::writeFileBytes(setting.ownExecutable, {'p', 'l', 'a', 'y'});
+        test::writeFileBytes(working.file("Vantrel.Exe"), {'m', 'e', 'n', 'u'});
+        // The disc program: records the one argument it was given.
+        const std::string script =
+            "#!/bin/sh\nprintf '%s' \"$1\" > \"" + working.file("disc-argument") + "\"\n";
+        test::writeFileBytes(working.file("Oskaret.exe"), {script.begin(), script.end()});
+        fs::permissions(working.file("Oskaret.exe"), fs::perms::owner_all);
+    }
+    ~ExportWorkersTest() override { ::unsetenv("TMPDIR"); }
+
+    void loadRecording(int version = 10) {
+        RecordingBuilder builder(version);
+        builder.comments = "abc\r\n";
+        builder.audio = test::makeAudio(640);
+        builder.writeTo(working.file("call.ZOQ"));
+        ui.recording.recordingPath = working.file("call.ZOQ");
+        RecordingReader reader(ui.recording, reporter, displays, displays, {});
+        ASSERT_EQ(reader.openRecording(), 0);
+        ASSERT_EQ(reader.computeAudioLength(), 0);
+        ui.recording.closeRecordingFile();
+    }
+    void runList(unsigned argument = 0) { ExportListWorker(setting, argument, ui, log).Execute(); }
+    std::string list() const { return (temporary.path() / "clerk").string(); }
+    std::string discArgument() const { return test::readFileText(working.file("disc-argument")); }
+
+    test::TempDir temporary;
+    test::TempDir working;
+    ExportSetting setting;
+    test::FakeExportUi ui;
+    test::FakeMessenger messenger;
+    test::FakeLog log;
+    Reporter reporter{messenger, log};
+    TextDisplays displays;
+};
+
+TEST_F(ExportWorkersTest, ANewListIsMadeWithWhatADiscNeedsAndTheRecordingStamped) {
+    loadRecording();
+    ui.answers = {true}; // finished adding: write the disc
+    runList();
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Recording Added to the List.\nAre you Finished Adding "
+                                                     "Recordings to the List?"});
+    EXPECT_EQ(test::readFileText(list() + "/AutoRun.Inf"),
+              "[autorun]\r\nopen=Vantrel.Exe\r\nicon=Vantrel.Exe\r\n");
+    EXPECT_EQ(test::readFileText(list() + "/Vantrel.Exe"), "menu");
+    EXPECT_EQ(test::readFileText(list() + "/Kestrum.Exe"), "play"); // the running player's own binary
+    EXPECT_TRUE(fs::exists(list() + "/Recs/call.ZOQ"));
+    EXPECT_EQ(discArgument(), "^K1 ^F" + list());
+    EXPECT_EQ(ui.statuses.front(), "Export Started");
+    EXPECT_NE(std::find(ui.statuses.begin(), ui.statuses.end(), "WRITING CD"), ui.statuses.end());
+    EXPECT_EQ(ui.statuses.back(), "Add To CD &Export List"); // the button as it was
+    EXPECT_EQ(ui.normalized, 1);
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(ExportWorkersTest, AnExistingListIsKeptUnlessBothQuestionsAreAnsweredYes) {
+    loadRecording();
+    fs::create_directories(list() + "/Recs");
+    test::writeFileBytes(list() + "/Recs/old.ZOQ", {1});
+    test::writeFileBytes(list() + "/AutoRun.Inf", {'m', 'i', 'n', 'e'});
+    setting.diskWriterValue = 0;
+
+    ui.answers = {true, false, false}; // clear? yes; proceed? no; finished? no
+    runList();
+    ASSERT_EQ(ui.questions.size(), 3u);
+    EXPECT_EQ(ui.questions[0],
+              "There is 1 Recording already on the List.\nDo you want to Delete this List and start "
+              "a NEW List?");
+    EXPECT_EQ(ui.questions[1],
+              "This Will Clear All Recordings Currently on the List For CD Creation, Proceed?");
+    EXPECT_TRUE(fs::exists(list() + "/Recs/old.ZOQ"));
+    EXPECT_TRUE(fs::exists(list() + "/Recs/call.ZOQ"));
+    EXPECT_EQ(test::readFileText(list() + "/AutoRun.Inf"), "mine"); // an existing one is left alone
+    EXPECT_FALSE(fs::exists(working.file("disc-argument")));
+
+    ui.questions.clear();
+    ui.answers = {true, true, true};
+    runList();
+    EXPECT_EQ(ui.questions[0],
+              "There are 2 Recordings already on the List.\nDo you want to Delete this List and "
+              "start a NEW List?");
+    EXPECT_FALSE(fs::exists(list() + "/Recs/old.ZOQ"));
+    EXPECT_TRUE(fs::exists(list() + "/Recs/call.ZOQ"));
+    EXPECT_EQ(test::readFileText(list() + "/AutoRun.Inf"),
+              "[autorun]\r\nopen=Vantrel.Exe\r\nicon=Vantrel.Exe\r\n");
+    EXPECT_EQ(discArgument(), "^W0 ^K1 ^F" + list());
+}
+
+TEST_F(ExportWorkersTest, PendingCommentsAreOfferedForSavingFirst) {
+    loadRecording();
+    ui.pending = true;
+    ui.answers = {true, false};
+    runList();
+    EXPECT_EQ(ui.questions.front(), "Save New Comment Additions Before Exporting?");
+    EXPECT_EQ(ui.saves, 1);
+
+    ui.pending = true;
+    ui.questions.clear();
+    runList(1); // a non-zero argument skips the question
+    EXPECT_NE(ui.questions.front(), "Save New Comment Additions Before Exporting?");
+}
+
+TEST_F(ExportWorkersTest, AFailureIsReportedOnceAndLeavesNoPartialCopy) {
+    loadRecording();
+    fs::remove(working.file("call.ZOQ"));
+    runList();
+    EXPECT_EQ(ui.shown, std::vector<std::string>{"Unable to open Recording file, problem with " +
+                                                 working.file("call.ZOQ") + "."});
+    EXPECT_EQ(log.lines, ui.shown);
+    EXPECT_FALSE(fs::exists(list() + "/Recs/call.ZOQ"));
+    EXPECT_EQ(ui.statuses.back(), "Add To CD &Export List");
+
+    // A missing disc menu in the working directory stops the run where it is found.
+    ui.shown.clear();
+    loadRecording();
+    fs::remove(working.file("Vantrel.Exe"));
+    fs::remove_all(list());
+    runList();
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].rfind("copyProgramFile from " + working.file("Vantrel.Exe"), 0), 0u);
+}
+
+TEST_F(ExportWorkersTest, ADiscProgramThatCannotStartIsSaidButNotLogged) {
+    loadRecording();
+    fs::remove(working.file("Oskaret.exe"));
+    const char* path = std::getenv("PATH");
+    const std::string saved = path ? path : "";
+    ::setenv("PATH", working.path().c_str(), 1);
+    ui.answers = {true};
+    runList();
+    ::setenv("PATH", saved.c_str(), 1);
+    EXPECT_EQ(ui.shown, std::vector<std::string>{"Unable to Start Export Process."});
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_TRUE(fs::exists(list() + "/Recs/call.ZOQ")); // the list stays
+}
+
+TEST_F(ExportWorkersTest, CdAudioOfTheWholeRecordingOrTheLoopGoesToATemporaryFileThatIsGoneAfterwards) {
+    // The disc program keeps a copy of the file it was given.
+    const std::string script = "#!/bin/sh\nprintf '%s' \"$1\" > \"" + working.file("disc-argument") +
+                               "\"\ncp \"${1#^F}\" \"" + working.file("cd.raw") + "\"\n";
+    test::writeFileBytes(working.file("Oskaret.exe"), {script.begin(), script.end()});
+    SampleStore store;
+    store.append(test::makeAudio(16000)); // two seconds at 8000 Hz
+    AudioExportWorker(setting, 0, {0, 16000}, store, kPcmDefaultFormat, ui, log).Execute();
+    const std::string argument = discArgument();
+    ASSERT_EQ(argument.rfind("^F" + temporary.path().string() + "/KESTRUM", 0), 0u) << argument;
+    EXPECT_FALSE(fs::exists(argument.substr(2)));
+    EXPECT_EQ(fs::file_size(working.file("cd.raw")), 2u * 176400);
+    EXPECT_EQ(ui.statuses,
+              (std::vector<std::string>{"Export Started", "Processing File", "Processing block 0",
+                                        "CD WORKING", "Add To CD &Export List"}));
+
+    ui.statuses.clear();
+    AudioExportWorker(setting, 1, {4000, 4000}, store, kPcmDefaultFormat, ui, log).Execute();
+    EXPECT_EQ(fs::file_size(working.file("cd.raw")), 176400u / 2);
+    EXPECT_EQ(ui.statuses, (std::vector<std::string>{"Export Started", "Processing File", "CD WORKING",
+                                                     "Add To CD &Export List"}));
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(ExportWorkersTest, AStatusOfAHundredCharactersIsNotShown) {
+    showExportStatus(ui, std::string(99, 's'));
+    showExportStatus(ui, std::string(100, 'x'));
+    ASSERT_EQ(ui.statuses.size(), 1u);
+    EXPECT_EQ(ui.statuses[0].size(), 99u);
+    EXPECT_EQ(ui.look.colour, 0x0000C0u);
+}
+
+} // namespace
+} // namespace kestrum
