@@ -13,6 +13,9 @@ player="$build/src/kestrum"
 workdir="$build/run"
 mkdir -p "$workdir"
 cd "$workdir"
+# The player starts the disc-writing program from its working directory (then PATH) and copies
+# the disc menu from there into an export list; the build holds stand-ins for both.
+cp "$build/disc/Oskaret.exe" "$build/disc/Vantrel.Exe" "$workdir/"
 
 if [[ $# -eq 0 ]]; then
   set -- "$build/demo/demo.ZOQ"
