@@ -151,7 +151,16 @@ void StripChart::drawSeries(QPainter& painter, const QRect& plot) const {
         }
         return;
     }
-    // Each column shows the range of the points it covers.
+    // Each column shows the range of the points it covers. The columns are written straight into
+    // an image that is drawn once: a painter fills a one-pixel-wide line a pixel at a time, so the
+    // whole recording, whose columns reach across most of the height, cost several times a short
+    // view.
+    if (trace_.size() != plot.size())
+        trace_ = QImage(plot.size(), QImage::Format_ARGB32_Premultiplied);
+    trace_.fill(Qt::transparent);
+    uchar* const rows = trace_.bits();
+    const qsizetype rowBytes = trace_.bytesPerLine();
+    const QRgb colour = kTrace.rgba(); // opaque, so already premultiplied
     for (int column = 0; column < plot.width(); ++column) {
         const double from = (xMin_ + span * column / plot.width()) * perSecond;
         const double to = (xMin_ + span * (column + 1) / plot.width()) * perSecond;
@@ -163,9 +172,12 @@ void StripChart::drawSeries(QPainter& painter, const QRect& plot) const {
             series_->range(static_cast<std::size_t>(first), static_cast<std::size_t>(last));
         if (range.low > range.high)
             continue;
-        const int x = plot.left() + column;
-        painter.drawLine(x, valueToY(range.low, plot), x, valueToY(range.high, plot));
+        const int top = valueToY(range.high, plot) - plot.top();
+        const int bottom = valueToY(range.low, plot) - plot.top();
+        for (int y = top; y <= bottom; ++y)
+            reinterpret_cast<QRgb*>(rows + y * rowBytes)[column] = colour;
     }
+    painter.drawImage(plot.topLeft(), trace_);
 }
 
 void StripChart::drawAxes(QPainter& painter, const QRect& area, const QRect& plot) const {

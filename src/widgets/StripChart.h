@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QWidget>
 
 #include <cstddef>
@@ -91,6 +92,8 @@ class StripChart : public QWidget {
     double xMin_ = 0.0;
     double xMax_ = 10.0;
     std::vector<Line> lines_;
+    // The columns of the trace, kept between draws so that drawing allocates nothing.
+    mutable QImage trace_;
     int updateDepth_ = 0;
     ToolBarMode mode_ = iscmPlot;
     bool dragging_ = false;
