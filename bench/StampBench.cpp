@@ -1,0 +1,46 @@
+// kestrum_stamp_bench: makes the stamped copy of one recording in an export list, as the export
+// list worker does (copy, checksums, read-back check), and prints how long that took, for
+// bench/run.sh. Like the other benches it times the work itself, not the program's start-up.
+
+#include "export/StampedCopy.h"
+#include "platform/LogSink.h"
+#include "platform/StderrMessenger.h"
+#include "recording/RecordingReader.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: kestrum_stamp_bench RECORDING.ZOQ LISTDIR\n");
+        return 2;
+    }
+    using namespace kestrum;
+    ConsoleMessenger messenger;
+    NoLog log;
+    Reporter reporter(messenger, log);
+    RecordingState recording;
+    recording.recordingPath = argv[1];
+    TextDisplays ignored;
+    RecordingReader reader(recording, reporter, ignored, ignored, {});
+    if (reader.openRecording() != 0)
+        return 1;
+    recording.closeRecordingFile();
+    const std::string recordings = std::string(argv[2]) + "/Recs/";
+    std::filesystem::create_directories(recordings);
+
+    const auto start = std::chrono::steady_clock::now();
+    const StampOutcome outcome =
+        makeStampedCopy(recording, recordings, {"bench", "bench", 0}, [](const std::string&) {});
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!outcome.ok) {
+        std::fprintf(stderr, "%s\n", outcome.message.c_str());
+        return 1;
+    }
+    std::printf("file=%s\n", argv[1]);
+    std::printf("copy=%s\n", outcome.target.c_str());
+    std::printf("stamp_seconds=%.6f\n", seconds);
+    std::printf("audio_bytes=%u\n", recording.edh.audioByteCount);
+    return 0;
+}
