@@ -1,0 +1,99 @@
+// From the export button to a disc and back: the player in export-list mode adds a recording,
+// the stand-in disc writer makes an ISO image of the list, the copy on it verifies, and the real
+// player opens it from there in viewer mode.
+
+#include "app/ExportCommand.h"
+#include "support/ProcessRunner.h"
+#include "ui/UiRunFixture.h"
+
+#include <QPushButton>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+
+namespace kestrum {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ExportToDiscTest : public test::UiRunFixture {
+  protected:
+    ExportToDiscTest() {
+        ::setenv("TMPDIR", temporary.path().c_str(), 1);
+        ::setenv("KESTRUM_DISC_OUTPUT", output.path().c_str(), 1);
+        ::setenv("KESTRUM_UNATTENDED", "yes", 1);
+        for (const char* program : {"Oskaret.exe", "Vantrel.Exe"})
+            fs::copy_file(fs::path(KESTRUM_DISC_DIR) / program, dir.path() / program);
+    }
+    ~ExportToDiscTest() override {
+        ::unsetenv("TMPDIR");
+        ::unsetenv("KESTRUM_DISC_OUTPUT");
+        ::unsetenv("KESTRUM_UNATTENDED");
+    }
+
+    test::TempDir temporary;
+    test::TempDir output;
+};
+
+TEST_F(ExportToDiscTest, AnExportedRecordingVerifiesAndPlaysFromTheDisc) {
+    test::RecordingBuilder builder(10);
+    builder.comments = "exported\r\n";
+    builder.words = {test::makeWord("gun", {8000})};
+    builder.audio = test::makeAudio(32 * 250);
+    messenger.answer = true; // every question: yes
+    runOn(builder, "^K1^E2", [&](test::InspectingUi& ui) {
+        ASSERT_TRUE(ui.playerWindow()->ExportBtn->isEnabled());
+        ui.playerWindow()->ExportBtn->click();
+        EXPECT_TRUE(ui.exportCommand()->exportListRunning());
+        // The worker asks and shows through this thread: keep it answering until the disc is done.
+        const bool done = test::waitUntil(
+            [&] {
+                QApplication::processEvents();
+                return !ui.exportCommand()->exportListRunning();
+            },
+            60);
+        ASSERT_TRUE(done);
+        EXPECT_EQ(ui.playerWindow()->ExportBtn->text(), "Add To CD &Export List");
+    });
+
+    // The disc writer's output: an image of the list.
+    fs::path image;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(output.path()))
+        if (entry.path().extension() == ".iso")
+            image = entry.path();
+    ASSERT_FALSE(image.empty()) << "no ISO image under " << output.path();
+
+    test::TempDir disc;
+    const test::ProcessResult extracted =
+        test::runProcess("/usr/bin/env", {"xorriso", "-osirrox", "on", "-indev", image.string(), "-extract",
+                                          "/", disc.path().string()});
+    ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
+    const std::string copy = (disc.path() / "Recs" / "call.ZOQ").string();
+    ASSERT_TRUE(fs::exists(copy));
+    EXPECT_TRUE(fs::exists(disc.path() / "AutoRun.Inf"));
+    EXPECT_TRUE(fs::exists(disc.path() / "Vantrel.Exe"));
+    EXPECT_TRUE(fs::exists(disc.path() / "Kestrum.Exe"));
+
+    const test::ProcessResult verified = test::runProcess(ZOQTOOL_BINARY, {"verify", copy});
+    EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+
+    // The real player opens the copy from the disc in viewer mode and plays it.
+    test::TempDir elsewhere;
+    test::ProcessOptions options;
+    options.workingDirectory = elsewhere.path().string();
+    const std::string played = elsewhere.file("played.raw");
+    options.env = {{"QT_QPA_PLATFORM", "offscreen"},
+                   {"KESTRUM_UNATTENDED", "yes"},
+                   {"SDL_AUDIODRIVER", "disk"},
+                   {"SDL_DISKAUDIOFILE", played}};
+    test::RunningProcess viewer(KESTRUM_BINARY, {"^F" + copy + "^O1"}, options);
+    ASSERT_TRUE(test::waitUntil([&] { return fs::exists(played) && fs::file_size(played) > 0; }, 20));
+    viewer.signal(SIGTERM);
+    const test::ProcessResult result = viewer.wait();
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err.find("LUMBRA PLAYER:"), std::string::npos) << result.err;
+}
+
+} // namespace
+} // namespace kestrum
