@@ -1,8 +1,11 @@
 #include "export/CdAudioConverter.h"
 
+#include <cmath>
+
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
+#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -62,12 +65,17 @@ std::unique_ptr<CdAudioConverter> CdAudioConverter::open(const WaveFormat& sourc
     AVChannelLayout outLayout;
     av_channel_layout_default(&inLayout, source.channels);
     av_channel_layout_default(&outLayout, kCdAudioFormat.channels);
-    // swresample's own defaults, as the ffmpeg command line uses them: mono goes to both channels
-    // through its standard matrix (each at -3 dB), with no dither from 8 bits to 16.
+    // swresample's own defaults, with no dither from 8 bits to 16, except for the level of a mono
+    // call: its standard matrix feeds mono into each channel at -3 dB, and a call on a CD should
+    // sound as loud as it plays, so the matrix is raised by the same 3 dB (mono to both channels
+    // at full level, as a plain duplication would).
     error = swr_alloc_set_opts2(&resampler.context, &outLayout, AV_SAMPLE_FMT_S16,
                                 static_cast<int>(kCdAudioFormat.samplesPerSec), &inLayout, AV_SAMPLE_FMT_U8,
                                 static_cast<int>(source.samplesPerSec), 0, nullptr);
     if (error < 0)
+        return nullptr;
+    if (source.channels == 1 &&
+        (error = av_opt_set_double(resampler.context, "rematrix_volume", M_SQRT2, 0)) < 0)
         return nullptr;
     error = swr_init(resampler.context);
     if (error < 0)

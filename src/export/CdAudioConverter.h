@@ -13,9 +13,9 @@ namespace kestrum {
 inline constexpr WaveFormat kCdAudioFormat{kTagPcm, 2, 44100, 176400, 4, 16, 0};
 
 // Converts the player's unsigned 8-bit PCM (the playback format: mono or stereo, any rate) to CD
-// audio, a block at a time, through libswresample with its defaults, as the ffmpeg command line
-// does: the bytes are ffmpeg's, however the source is cut into blocks. Mono goes to both channels
-// at -3 dB (swresample's standard upmix). The resampler's filter holds back its last 16 source
+// audio, a block at a time, through libswresample, the same bytes however the source is cut into
+// blocks. Mono goes to both channels at full level (swresample's upmix raised by the 3 dB it takes
+// off). The resampler's filter holds back its last 16 source
 // samples' worth until `flush`; with it, the output is the source's length at 44100 Hz, rounded up
 // to a whole frame (for anything of 31 source frames or more; less is shorter, as for ffmpeg).
 class CdAudioConverter {

@@ -99,23 +99,22 @@ Bytes convertBySeconds(const WaveFormat& source, const Bytes& samples) {
     return convertInBlocks(source, samples, source.avgBytesPerSec).all;
 }
 
-// The reference: ffmpeg -f u8 -ar RATE -ac CHANNELS -i IN -f s16le -ar 44100 -ac 2 OUT.
+// The reference: the ffmpeg command line's resampler to 16-bit stereo at 44100 Hz, a mono source
+// raised by 3 dB so that it reaches both channels at full level:
+// ffmpeg -f u8 -ar RATE -ac CHANNELS -i IN -af aresample=44100:ochl=stereo:osf=s16[:rematrix_volume=√2] -f
+// s16le OUT.
 Bytes ffmpegCdAudio(const WaveFormat& source, const Bytes& samples) {
     test::TempDir dir;
     const std::string in = dir.file("in.u8");
     const std::string out = dir.file("out.s16");
     test::writeFileBytes(in, samples);
-    const test::ProcessResult result =
-        test::runProcess("/usr/bin/env", {"ffmpeg", "-nostdin",
-                                          "-v",     "error",
-                                          "-f",     "u8",
-                                          "-ar",    std::to_string(source.samplesPerSec),
-                                          "-ac",    std::to_string(source.channels),
-                                          "-i",     in,
-                                          "-f",     "s16le",
-                                          "-ar",    "44100",
-                                          "-ac",    "2",
-                                          "-y",     out});
+    std::string resample = "aresample=44100:ochl=stereo:osf=s16";
+    if (source.channels == 1)
+        resample += ":rematrix_volume=1.4142135623730951";
+    const test::ProcessResult result = test::runProcess(
+        "/usr/bin/env",
+        {"ffmpeg", "-nostdin", "-v", "error", "-f", "u8", "-ar", std::to_string(source.samplesPerSec), "-ac",
+         std::to_string(source.channels), "-i", in, "-af", resample, "-f", "s16le", "-y", out});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     return test::readFileBytes(out);
 }
@@ -198,17 +197,16 @@ TEST(CdAudioContent, PutsMonoIntoBothChannelsAtMinusThreeDecibels) {
         unequal += cdSample(cd, 2 * frame) != cdSample(cd, 2 * frame + 1);
     EXPECT_EQ(unequal, 0u) << "frames whose left and right differ";
 
-    // swresample's standard mono-to-stereo matrix feeds each side at 1/sqrt(2): a steady +100 on
-    // the 8-bit scale (+25600 on the 16-bit) comes out as 25600 / sqrt(2) = 18101.9 on both sides,
-    // on average; each of the resampling filter's phases rounds its coefficients to 16 bits, so
-    // single samples stray by up to 4 (0.02%).
+    // Mono reaches both sides at full level: a steady +100 on the 8-bit scale (+25600 on the
+    // 16-bit) comes out as 25600 on both sides, on average; each of the resampling filter's phases
+    // rounds its coefficients to 16 bits, so single samples stray by a few (0.02%).
     const Bytes steady = convertWhole(pcm8Format(1, 8000), Bytes(8000, 228));
     double sum = 0;
     for (std::size_t frame = 1000; frame < 43000; ++frame) {
-        ASSERT_NEAR(cdSample(steady, 2 * frame), 18101.9, 4) << "frame " << frame;
+        ASSERT_NEAR(cdSample(steady, 2 * frame), 25600, 6) << "frame " << frame;
         sum += cdSample(steady, 2 * frame);
     }
-    EXPECT_NEAR(sum / 42000, 18101.9, 0.5);
+    EXPECT_NEAR(sum / 42000, 25600, 0.5);
 }
 
 TEST(CdAudioContent, OtherSourceRatesMatchTheFfmpegCommandLine) {
