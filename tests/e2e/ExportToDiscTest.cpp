@@ -46,6 +46,11 @@ TEST_F(ExportToDiscTest, AnExportedRecordingVerifiesAndPlaysFromTheDisc) {
         ASSERT_TRUE(ui.playerWindow()->ExportBtn->isEnabled());
         ui.playerWindow()->ExportBtn->click();
         EXPECT_TRUE(ui.exportCommand()->exportListRunning());
+        // One worker of a kind at a time: a second click is ignored, a second start refused.
+        ui.playerWindow()->ExportBtn->click();
+        EXPECT_EQ(ui.exportCommand()->startSExp2Thread(0), 1);
+        ASSERT_FALSE(messenger.shown.empty());
+        EXPECT_EQ(messenger.shown.back().text, "Application already running");
         // The worker asks and shows through this thread: keep it answering until the disc is done.
         const bool done = test::waitUntil(
             [&] {
