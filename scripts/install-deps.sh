@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # windows, sound, decoding
   qt6-base-dev libsdl2-dev libavcodec-dev libavutil-dev libswresample-dev zlib1g-dev
   # tests and benchmarks

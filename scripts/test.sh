@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test; exits 0 only when all pass.
+# Installs what is missing, builds, and runs every test; exits 0 only when all pass:
+# the test suite, the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer, and
+# each fuzzer for a short bounded time.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 build=${KESTRUM_BUILD_DIR:-$root/build}
-cd "$build"
-ctest --output-on-failure -j2 "$@"
+(cd "$build" && ctest --output-on-failure -j2 "$@")
+
+"$root/scripts/test-sanitized.sh"
+"$root/scripts/fuzz.sh" "${KESTRUM_CI_FUZZ_SECONDS:-15}"
