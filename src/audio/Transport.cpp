@@ -35,14 +35,19 @@ std::uint32_t Transport::stepEntries(int stepSizePosition) const {
     return static_cast<std::uint32_t>(stepSeconds(stepSizePosition)) * engine_.playbackFormat().samplesPerSec;
 }
 
-void Transport::play() {
-    PlaybackState& state = engine_.state();
+// The buttons of playing from a position: pause, step and mark a loop begin; no loop yet.
+void Transport::enableForPlay() {
     view_.setControlEnabled(TransportControl::StopBtn, true);
     view_.setControlEnabled(TransportControl::BackBtn, true);
     view_.setControlEnabled(TransportControl::StepBtn, true);
     view_.setControlEnabled(TransportControl::MarkLoopBeginBtn, true);
     view_.setControlEnabled(TransportControl::MarkLoopEndBtn, false);
     view_.setControlEnabled(TransportControl::PlayLoopBtn, false);
+}
+
+void Transport::play() {
+    PlaybackState& state = engine_.state();
+    enableForPlay();
     state.loopBegin = 0;
     state.loopEnd = 0;
     if (state.playPosition >= engine_.audioLength())
@@ -147,12 +152,7 @@ void Transport::togglePlayLoop() {
 
 void Transport::playFromSeconds(int seconds) {
     PlaybackState& state = engine_.state();
-    view_.setControlEnabled(TransportControl::StopBtn, true);
-    view_.setControlEnabled(TransportControl::BackBtn, true);
-    view_.setControlEnabled(TransportControl::StepBtn, true);
-    view_.setControlEnabled(TransportControl::MarkLoopBeginBtn, true);
-    view_.setControlEnabled(TransportControl::MarkLoopEndBtn, false);
-    view_.setControlEnabled(TransportControl::PlayLoopBtn, false);
+    enableForPlay();
     state.loopPlaying = false;
     device_.waveOut().reset();
     view_.showLoopPlaying(false);

@@ -44,6 +44,7 @@ class Transport {
 
   private:
     std::uint32_t stepEntries(int stepSizePosition) const;
+    void enableForPlay();
 
     PlaybackEngine& engine_;
     SoundDevice& device_;
