@@ -8,33 +8,6 @@
 
 namespace kestrum {
 
-namespace {
-
-QPlainTextEdit* makeMemo(QWidget* parent, bool readOnly, const char* hint, const char* accessibleName) {
-    auto* memo = new QPlainTextEdit(parent);
-    memo->setObjectName("Memo1");
-    memo->setReadOnly(readOnly);
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setToolTip(hint);
-    memo->setAccessibleDescription(hint);
-    memo->setAccessibleName(accessibleName);
-    return memo;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const char* caption, const char* accessibleName,
-                        const char* hint) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAccessibleName(accessibleName);
-    button->setToolTip(hint);
-    button->setAccessibleDescription(hint);
-    return button;
-}
-
-} // namespace
-
 QLabel* makeTotalTimeBox(QWidget* parent, const char* name) {
     auto* box = new QLabel(parent);
     box->setObjectName(name);
@@ -51,8 +24,8 @@ ExistingCommentsWindow::ExistingCommentsWindow(QWidget* owner, std::function<dou
     : SideWindow(owner, "Existing Comments", QSize(316, 207), QSize(267, 188), 14),
       totalSeconds_(std::move(totalSeconds)) {
     setObjectName("ECommentsFrm");
-    Memo1 = makeMemo(this, true, "Comments Stored In Recording", "Existing comments");
-    CloseBtn = makeButton(this, "CloseBtn", "&Close Window", "Close Window", "Close This Window");
+    Memo1 = makeSideMemo(this, true, "Comments Stored In Recording", "Existing comments");
+    CloseBtn = makeSideButton(this, "CloseBtn", "&Close Window", "Close Window", "Close This Window");
     TotalTimeText = makeTotalTimeBox(this, "TotalTimeText");
     connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
 
@@ -76,10 +49,10 @@ void ExistingCommentsWindow::showEvent(QShowEvent* event) {
 NewCommentsWindow::NewCommentsWindow(QWidget* owner)
     : SideWindow(owner, "New Comments", QSize(275, 197), QSize(275, 197), 14) {
     setObjectName("CommentsFrm");
-    Memo1 = makeMemo(this, false, "Type New Comments Here", "New comments");
-    SaveBtn = makeButton(this, "SaveBtn", "&Save", "Save", "Permanently Add All New Comments");
+    Memo1 = makeSideMemo(this, false, "Type New Comments Here", "New comments");
+    SaveBtn = makeSideButton(this, "SaveBtn", "&Save", "Save", "Permanently Add All New Comments");
     SaveBtn->setEnabled(false);
-    CloseBtn = makeButton(this, "CloseBtn", "&Close Window", "Close Window", "Close This Window");
+    CloseBtn = makeSideButton(this, "CloseBtn", "&Close Window", "Close Window", "Close This Window");
     connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
     connect(SaveBtn, &QPushButton::clicked, this, &NewCommentsWindow::saveRequested);
     connect(Memo1, &QPlainTextEdit::textChanged, this, &NewCommentsWindow::edited);

@@ -18,28 +18,14 @@ ScannedWordWindow::ScannedWordWindow(QWidget* owner, std::function<double()> tot
     : SideWindow(owner, "Scanned Word", QSize(384, 229), QSize(314, 138), 14),
       totalSeconds_(std::move(totalSeconds)) {
     setObjectName("ScannedWordFrm");
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName("Memo1");
-    Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1 = makeSideMemo(this, true, "Double Click on Seconds to Start Playing", "Scanned words");
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPixelSize(17);
     Memo1->setFont(fixed);
-    Memo1->setToolTip("Double Click on Seconds to Start Playing");
-    Memo1->setAccessibleDescription(Memo1->toolTip());
-    Memo1->setAccessibleName("Scanned words");
     Memo1->viewport()->installEventFilter(this);
 
-    CloseBtn = new QPushButton("&Close Window", this);
-    CloseBtn->setObjectName("CloseBtn");
-    CloseBtn->setAccessibleName("Close Window");
-    CloseBtn->setToolTip("Closes this Window");
-    SaveBtn = new QPushButton("&Save", this);
-    SaveBtn->setObjectName("SaveBtn");
-    SaveBtn->setAccessibleName("Save");
-    SaveBtn->setToolTip("Saves Changes to Recording");
+    CloseBtn = makeSideButton(this, "CloseBtn", "&Close Window", "Close Window", "Closes this Window");
+    SaveBtn = makeSideButton(this, "SaveBtn", "&Save", "Save", "Saves Changes to Recording");
     SaveBtn->setEnabled(false);
     TotalSecondsText = makeTotalTimeBox(this, "TotalSecondsText");
     connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);

@@ -3,6 +3,8 @@
 #include "platform/FormatText.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 
 #include <cmath>

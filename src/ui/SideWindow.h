@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+class QPlainTextEdit;
+class QPushButton;
+
 namespace kestrum {
 
 // What the player's side windows share: they stay on top, are hidden rather than destroyed when
@@ -26,6 +29,12 @@ class SideWindow : public QWidget {
   private:
     bool placed_ = false;
 };
+
+// The text area of a side window: no wrap, both scroll bars, with its hint and accessible name.
+QPlainTextEdit* makeSideMemo(QWidget* parent, bool readOnly, const char* hint, const char* accessibleName);
+// A button of a side window with its caption, accessible name and hint.
+QPushButton* makeSideButton(QWidget* parent, const char* name, const char* caption,
+                            const char* accessibleName, const char* hint);
 
 // The total playing time, "Total %2d:%2.2f": whole minutes, then the rest in seconds with two decimals.
 QString totalTimeText(double seconds);
