@@ -93,3 +93,30 @@ std::string commentBytesFromWindow(const QString& text) {
 }
 
 } // namespace kestrum
+
+namespace kestrum {
+
+QPlainTextEdit* makeSideMemo(QWidget* parent, bool readOnly, const char* hint, const char* accessibleName) {
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setObjectName("Memo1");
+    memo->setReadOnly(readOnly);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setToolTip(hint);
+    memo->setAccessibleDescription(hint);
+    memo->setAccessibleName(accessibleName);
+    return memo;
+}
+
+QPushButton* makeSideButton(QWidget* parent, const char* name, const char* caption, const char* accessibleName,
+                            const char* hint) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(accessibleName);
+    button->setToolTip(hint);
+    button->setAccessibleDescription(hint);
+    return button;
+}
+
+} // namespace kestrum
