@@ -1,0 +1,27 @@
+// The recording reader on arbitrary file contents: opening, then the audio-length rule with the
+// comment and keyword readers and the keyword list, as `zoqtool info` and the player read a file.
+// Every hostile file must end in the reader's own message, never a crash, hang or huge allocation.
+
+#include "platform/Reporter.h"
+#include "recording/RecordingReader.h"
+#include "support/MemoryFile.h"
+#include "support/SilentMessenger.h"
+
+#include <cstdint>
+#include <span>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static kestrum::fuzz::MemoryFile file;
+    file.write(std::span<const std::uint8_t>(data, size));
+
+    kestrum::fuzz::SilentMessenger messenger;
+    kestrum::NoLog log;
+    kestrum::Reporter reporter(messenger, log);
+    kestrum::TextDisplays displays;
+    kestrum::RecordingState recording;
+    recording.recordingPath = file.path();
+    kestrum::RecordingReader reader(recording, reporter, displays, displays, {});
+    if (reader.openRecording() == 0)
+        reader.computeAudioLength();
+    return 0;
+}
