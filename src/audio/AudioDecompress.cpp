@@ -25,6 +25,14 @@ std::size_t expectedEntries(std::uint32_t compressedBytes, const WaveFormat& sou
     return static_cast<std::size_t>(compressedBytes * ratio * 1.01) + 65536;
 }
 
+// The compressed bytes the file can supply from its current position: the audio length, unless
+// the file ends sooner (an export header's count is not checked against the file's size).
+std::uint32_t compressedBytesInFile(const RecordingState& rec) {
+    const off_t position = ::ftello(rec.recordingFile.get());
+    const std::int64_t left = position < 0 ? 0 : std::max<std::int64_t>(0, rec.fileSize - position);
+    return static_cast<std::uint32_t>(std::min<std::int64_t>(rec.audioLength, left));
+}
+
 } // namespace
 
 std::uint16_t wantedFormatTag(const RecordingState& rec) {
@@ -70,10 +78,13 @@ int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
     if (!decoder)
         return reporter.fail("audioDecompress failed to open stream mmr=%d hstr=%u", error, 0u);
 
-    // Four seconds of compressed input a pass (at least one block, for headers that give no rate).
+    // Four seconds of compressed input a pass (at least one block, for headers that give no rate),
+    // but no more than the file holds: the rate is a header field, and a hostile one would have
+    // gigabytes allocated for a file of a few hundred bytes.
+    const std::size_t passSize =
+        source.avgBytesPerSec > 0 ? std::size_t{source.avgBytesPerSec} * kSecondsPerPass : 32000;
     const std::size_t sourceSize = std::max<std::size_t>(
-        source.avgBytesPerSec > 0 ? std::size_t{source.avgBytesPerSec} * kSecondsPerPass : 32000,
-        decoder->blockSize());
+        std::min<std::size_t>(passSize, compressedBytesInFile(rec)), decoder->blockSize());
     std::vector<std::uint8_t> input;
     std::vector<std::uint8_t> output;
     try {
