@@ -103,7 +103,8 @@ int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
     std::FILE* file = rec.recordingFile.get();
     const std::uint32_t compressed = rec.audioLength;
     store.setTimeBase(target.avgBytesPerSec);
-    store.setBufferSize(expectedEntries(compressed, source, target));
+    // Sized from what the file holds, not from the export header's count, which may claim gigabytes.
+    store.setBufferSize(expectedEntries(compressedBytesInFile(rec), source, target));
     store.beginUpdate();
     off_t position = ::ftello(file);
     if (position < 0) {
