@@ -14,7 +14,7 @@ namespace kestrum {
 
 namespace {
 
-void reportOpenFailure(const std::string& path) {
+void reportFailure(const std::string& path) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), std::strerror(errno));
 }
 
@@ -35,21 +35,29 @@ void Log::writeLog(const std::string& message) {
     const char* path = env_.logPath.c_str();
 
     std::lock_guard<std::mutex> hold(mutex_);
-    // Only the run that creates the file writes its first line.
+    // Only the run that creates the file writes its first line. A file left without its whole
+    // first line (a full disk) would never get it: it goes, and the next line makes it again.
     const int created = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (created >= 0) {
-        writeAll(created, formatText("ZOQ %s\r\n", kProductTitle));
+        const bool titled = writeAll(created, formatText("ZOQ %s\r\n", kProductTitle));
         ::close(created);
+        if (!titled) {
+            ::unlink(path);
+            return;
+        }
     } else if (errno != EEXIST) {
-        reportOpenFailure(env_.logPath);
+        reportFailure(env_.logPath);
         return;
     }
     const int fd = ::open(path, O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0) {
-        reportOpenFailure(env_.logPath);
+        reportFailure(env_.logPath);
         return;
     }
-    writeAll(fd, line);
+    // A line that does not fit (a full disk) is taken back, so the log holds whole lines only.
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    if (!writeAll(fd, line) && end >= 0 && ::ftruncate(fd, end) != 0)
+        reportFailure(env_.logPath);
     ::close(fd);
 }
 
