@@ -44,8 +44,14 @@ LockFile::Result LockFile::acquire(const std::string& path, const std::string& l
 void LockFile::release() {
     if (fd_ < 0)
         return;
-    // Remove the name while still holding the lock, so nobody takes over a file about to vanish.
-    ::unlink(path_.c_str());
+    // Remove the name while still holding the lock, so nobody takes over a file about to vanish;
+    // but only while the name is still this lock's: once it was removed underneath, another
+    // player may have made and locked a new file under it, and that lock must stay.
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+        held.st_dev == named.st_dev)
+        ::unlink(path_.c_str());
     ::close(fd_);
     fd_ = -1;
     path_.clear();
