@@ -134,7 +134,10 @@ int UpdateTextComments(RecordingState& rec, const CommentAddition& addition, Rep
             static_cast<std::uint8_t>(rec.scannedWordTotal & 0xFF);
 
     const std::string temporary = temporarySiblingPath(path);
-    FileHandle out(std::fopen(temporary.c_str(), "wb"));
+    // The new file is always one this save creates: whatever holds the name already (a stale
+    // temporary file, or a link to some other file) is removed rather than written through.
+    ::unlink(temporary.c_str());
+    FileHandle out(std::fopen(temporary.c_str(), "wbx"));
     if (!out)
         return reporter.fail("UpdateTextComments could not open file\n%s", temporary.c_str());
     // From here on a failure leaves no temporary file behind.
