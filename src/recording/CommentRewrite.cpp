@@ -96,7 +96,10 @@ CommentSection commentSectionWith(const std::string& existingText, const Comment
 std::string temporarySiblingPath(const std::string& recordingPath) {
     if (recordingPath.size() < 3)
         return recordingPath + ".TMP";
-    return recordingPath.substr(0, recordingPath.size() - 3) + "TMP";
+    const std::string sibling = recordingPath.substr(0, recordingPath.size() - 3) + "TMP";
+    // A recording whose name already ends so must not be its own temporary file: a failed save
+    // removes the temporary file.
+    return sibling == recordingPath ? recordingPath + ".TMP" : sibling;
 }
 
 int UpdateTextComments(RecordingState& rec, const CommentAddition& addition, Reporter& reporter) {
