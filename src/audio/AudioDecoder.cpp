@@ -53,6 +53,25 @@ std::size_t defaultBlockSize(AVCodecID id, const WaveFormat& source) {
     }
 }
 
+// Resamples `inSamples` samples of `planes` (none, to flush what the resampler holds) and appends
+// them as 8-bit PCM.
+int appendResampled(SwrContext* resampler, const std::uint8_t** planes, int inSamples, int channels,
+                    std::vector<std::uint8_t>& out) {
+    const int room = swr_get_out_samples(resampler, inSamples);
+    if (room < 0)
+        return room;
+    std::vector<std::int16_t> buffer(static_cast<std::size_t>(room + 16) *
+                                     static_cast<std::size_t>(channels));
+    std::uint8_t* outPlanes[1] = {reinterpret_cast<std::uint8_t*>(buffer.data())};
+    const int produced = swr_convert(resampler, outPlanes, room + 16, planes, inSamples);
+    if (produced < 0)
+        return produced;
+    const std::size_t count = static_cast<std::size_t>(produced) * static_cast<std::size_t>(channels);
+    for (std::size_t i = 0; i < count; ++i)
+        out.push_back(static_cast<std::uint8_t>((buffer[i] >> 8) + 128));
+    return 0;
+}
+
 } // namespace
 
 struct AudioDecoder::Codec {
@@ -61,8 +80,18 @@ struct AudioDecoder::Codec {
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
     SwrContext* resampler = nullptr;
+    // The frames the resampler was set up for: it reads as many planes as this layout has.
+    AVChannelLayout resamplerLayout{};
+    int resamplerFormat = AV_SAMPLE_FMT_NONE;
+    int resamplerRate = 0;
+
+    bool resamplerTakes(const AVFrame& frame) const {
+        return frame.format == resamplerFormat && frame.sample_rate == resamplerRate &&
+               av_channel_layout_compare(&frame.ch_layout, &resamplerLayout) == 0;
+    }
 
     ~Codec() {
+        av_channel_layout_uninit(&resamplerLayout);
         swr_free(&resampler);
         av_frame_free(&frame);
         av_packet_free(&packet);
@@ -243,6 +272,14 @@ int AudioDecoder::convertFrame(std::vector<std::uint8_t>& out) {
         return 0;
     }
 
+    // A stream (MP3) may change its channels, rate or sample format from one frame to the next:
+    // what the resampler holds is flushed, and it is set up again for the new frames.
+    if (codec.resampler != nullptr && frame->nb_samples > 0 && !codec.resamplerTakes(*frame)) {
+        if (const int flushed = appendResampled(codec.resampler, nullptr, 0, targetChannels, out);
+            flushed < 0)
+            return flushed;
+        swr_free(&codec.resampler);
+    }
     if (codec.resampler == nullptr) {
         if (frame->nb_samples == 0)
             return 0; // nothing was ever resampled: nothing to flush
@@ -255,23 +292,15 @@ int AudioDecoder::convertFrame(std::vector<std::uint8_t>& out) {
             return made;
         if (const int ready = swr_init(codec.resampler); ready < 0)
             return ready;
+        if (const int copied = av_channel_layout_copy(&codec.resamplerLayout, &frame->ch_layout); copied < 0)
+            return copied;
+        codec.resamplerFormat = format;
+        codec.resamplerRate = frame->sample_rate;
     }
     const int inSamples = frame->nb_samples;
-    const int room = swr_get_out_samples(codec.resampler, inSamples);
-    if (room < 0)
-        return room;
-    std::vector<std::int16_t> buffer(static_cast<std::size_t>(room + 16) *
-                                     static_cast<std::size_t>(targetChannels));
-    std::uint8_t* outPlanes[1] = {reinterpret_cast<std::uint8_t*>(buffer.data())};
-    const int produced = swr_convert(
-        codec.resampler, outPlanes, room + 16,
-        inSamples > 0 ? const_cast<const std::uint8_t**>(frame->extended_data) : nullptr, inSamples);
-    if (produced < 0)
-        return produced;
-    const std::size_t count = static_cast<std::size_t>(produced) * static_cast<std::size_t>(targetChannels);
-    for (std::size_t i = 0; i < count; ++i)
-        out.push_back(static_cast<std::uint8_t>((buffer[i] >> 8) + 128));
-    return 0;
+    return appendResampled(codec.resampler,
+                           inSamples > 0 ? const_cast<const std::uint8_t**>(frame->extended_data) : nullptr,
+                           inSamples, targetChannels, out);
 }
 
 } // namespace kestrum
