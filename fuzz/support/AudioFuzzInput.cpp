@@ -6,8 +6,13 @@
 #include "platform/Reporter.h"
 #include "recording/RecordingReader.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 namespace kestrum::fuzz {
 
@@ -23,6 +28,18 @@ WaveFormat formatOf(const AudioControl& control) {
         format.bitsPerSample = control.bitsPerSample;
     }
     return format;
+}
+
+void ignoreCodecLog(void*, int, const char*, std::va_list) {}
+
+// libavcodec reports every damaged frame on stderr; a fuzzer makes millions of them.
+void quietenCodecLog() {
+    static const bool quietened = [] {
+        if (std::getenv("KESTRUM_FUZZ_MESSAGES") == nullptr)
+            av_log_set_callback(ignoreCodecLog);
+        return true;
+    }();
+    (void)quietened;
 }
 
 } // namespace
@@ -51,6 +68,7 @@ std::vector<std::uint8_t> audioFuzzInput(const AudioControl& control, std::span<
 }
 
 void loadRecordingAsPlayerDoes(const std::string& path, bool viewerMode) {
+    quietenCodecLog();
     SilentMessenger messenger;
     NoLog log;
     Reporter reporter(messenger, log);
