@@ -72,6 +72,11 @@ int appendResampled(SwrContext* resampler, const std::uint8_t** planes, int inSa
     return 0;
 }
 
+// The highest sample rate taken from a header. Block formats decode at the header's rate, and the
+// resampler's filter grows with the ratio to the playback rate: for a header's 1e9 Hz it takes
+// minutes to set up. Stream formats (MP3) carry their own rates, 48000 Hz at most.
+constexpr std::uint32_t kHighestSourceRate = 384000;
+
 } // namespace
 
 struct AudioDecoder::Codec {
@@ -152,6 +157,10 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
             return nullptr;
         self->blockSize_ = 1;
     } else {
+        if (source.samplesPerSec > kHighestSourceRate) {
+            error = AVERROR(EINVAL);
+            return nullptr;
+        }
         self->blockSize_ = source.blockAlign > 0 ? source.blockAlign : defaultBlockSize(id, source);
         if (context->block_align == 0)
             context->block_align = static_cast<int>(self->blockSize_);
