@@ -53,7 +53,8 @@ for name in "${fuzzers[@]}"; do
   fi
   [[ ${#inputs[@]} -gt 0 ]] || continue
   log=$work/logs/$name-regressions.log
-  if "$build/fuzz/$name" "${limits[@]}" "${inputs[@]}" >"$log" 2>&1; then
+  mkdir -p "$work/artifacts/$name"
+  if "$build/fuzz/$name" "${limits[@]}" -artifact_prefix="$work/artifacts/$name/" "${inputs[@]}" >"$log" 2>&1; then
     echo "$name: ${#inputs[@]} regression inputs replayed"
   else
     echo "FAIL: $name on a regression input; see $log" >&2
