@@ -1,0 +1,115 @@
+#include "hostile/FaultInjection.h"
+
+#include "support/TempDir.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sched.h>
+#include <string>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kestrum::test {
+
+namespace {
+
+bool writeText(const char* path, const std::string& text) {
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    return written;
+}
+
+// In a fresh user and mount namespace, where this process may mount, `directory` becomes a
+// read-only view of itself; the rest of the system is untouched.
+bool makeReadOnly(const std::string& directory) {
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+        return false;
+    writeText("/proc/self/setgroups", "deny");
+    if (!writeText("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+        !writeText("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
+        return false;
+    return ::mount(directory.c_str(), directory.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           ::mount(nullptr, directory.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
+
+} // namespace
+
+std::optional<std::string> runHampered(const Hindrance& hindrance, const std::function<std::string()>& body) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return std::nullopt;
+    std::fflush(nullptr); // nothing buffered may be written twice
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (!hindrance.readOnlyDirectory.empty() && !makeReadOnly(hindrance.readOnlyDirectory))
+            ::_exit(3);
+        if (hindrance.fileSizeLimit) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{*hindrance.fileSizeLimit, *hindrance.fileSizeLimit};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(3);
+        }
+        const std::string report = body();
+        std::size_t done = 0;
+        while (done < report.size()) {
+            const ssize_t n = ::write(pipeFds[1], report.data() + done, report.size() - done);
+            if (n <= 0)
+                ::_exit(4);
+            done += static_cast<std::size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+        if (n > 0)
+            report.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return report;
+}
+
+bool readOnlyDirectoriesWork() {
+    static const bool work = [] {
+        TempDir dir;
+        const std::optional<std::string> said = runHampered({std::nullopt, dir.path().string()}, [&] {
+            const int fd = ::open(dir.file("probe").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            return fd < 0 && errno == EROFS ? std::string("read-only") : std::string("writable");
+        });
+        return said == "read-only";
+    }();
+    return work;
+}
+
+std::vector<std::string> hamperedCommand(const Hindrance& hindrance, const std::string& program,
+                                         const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {"/bin/bash", "-c", "trap '' XFSZ; exec \"$@\"", "bash"};
+    if (hindrance.fileSizeLimit) {
+        const std::string limit = std::to_string(*hindrance.fileSizeLimit);
+        command.insert(command.end(), {"prlimit", "--fsize=" + limit + ":" + limit});
+    }
+    if (!hindrance.readOnlyDirectory.empty())
+        command.insert(
+            command.end(),
+            {"unshare", "--user", "--map-root-user", "--mount", "/bin/sh", "-c",
+             "d=$1; shift; mount --bind \"$d\" \"$d\" && mount -o remount,bind,ro \"$d\" && exec \"$@\"",
+             "sh", hindrance.readOnlyDirectory});
+    command.push_back(program);
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
+} // namespace kestrum::test
