@@ -72,10 +72,18 @@ int appendResampled(SwrContext* resampler, const std::uint8_t** planes, int inSa
     return 0;
 }
 
-// The highest sample rate taken from a header. Block formats decode at the header's rate, and the
-// resampler's filter grows with the ratio to the playback rate: for a header's 1e9 Hz it takes
-// minutes to set up. Stream formats (MP3) carry their own rates, 48000 Hz at most.
+// The sample rates taken from a header. Block formats decode at the header's rate and are then
+// converted to the playback rate: the resampler's filter grows with the ratio of the two (for a
+// header's 1e9 Hz it takes minutes to set up), and its output with their quotient (a header's 1 Hz
+// makes 8000 samples of every stored one, gigabytes from a small file). Stream formats (MP3) carry
+// their own rates, 8000 to 48000 Hz.
+constexpr std::uint32_t kLowestSourceRate = 1000;
 constexpr std::uint32_t kHighestSourceRate = 384000;
+
+// A header without a rate (0) is left to fail where it always has: its first frame cannot be converted.
+bool sourceRateRefused(std::uint32_t rate) {
+    return rate != 0 && (rate < kLowestSourceRate || rate > kHighestSourceRate);
+}
 
 } // namespace
 
@@ -157,7 +165,7 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
             return nullptr;
         self->blockSize_ = 1;
     } else {
-        if (source.samplesPerSec > kHighestSourceRate) {
+        if (sourceRateRefused(source.samplesPerSec)) {
             error = AVERROR(EINVAL);
             return nullptr;
         }
