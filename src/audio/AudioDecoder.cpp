@@ -72,11 +72,11 @@ int appendResampled(SwrContext* resampler, const std::uint8_t** planes, int inSa
     return 0;
 }
 
-// The sample rates taken from a header. Block formats decode at the header's rate and are then
-// converted to the playback rate: the resampler's filter grows with the ratio of the two (for a
-// header's 1e9 Hz it takes minutes to set up), and its output with their quotient (a header's 1 Hz
-// makes 8000 samples of every stored one, gigabytes from a small file). Stream formats (MP3) carry
-// their own rates, 8000 to 48000 Hz.
+// The sample rates taken from a header. The decoders give their frames the header's rate (even
+// MP3's first frames, before its stream's own rate is known), and the frames are converted to the
+// playback rate: the resampler's filter grows with the ratio of the two (for a header's 1e9 Hz it
+// takes minutes to set up), and its output with their quotient (a header's 1 Hz makes 8000 samples
+// of every stored one, gigabytes from a small file).
 constexpr std::uint32_t kLowestSourceRate = 1000;
 constexpr std::uint32_t kHighestSourceRate = 384000;
 
@@ -132,6 +132,10 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
     const AVCodec* decoder = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
     if (decoder == nullptr)
         return nullptr;
+    if (sourceRateRefused(source.samplesPerSec)) {
+        error = AVERROR(EINVAL);
+        return nullptr;
+    }
 
     std::unique_ptr<AudioDecoder> self(new AudioDecoder());
     self->target_ = target;
@@ -165,10 +169,6 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
             return nullptr;
         self->blockSize_ = 1;
     } else {
-        if (sourceRateRefused(source.samplesPerSec)) {
-            error = AVERROR(EINVAL);
-            return nullptr;
-        }
         self->blockSize_ = source.blockAlign > 0 ? source.blockAlign : defaultBlockSize(id, source);
         if (context->block_align == 0)
             context->block_align = static_cast<int>(self->blockSize_);
