@@ -90,6 +90,9 @@ bool sourceRateRefused(std::uint32_t rate) {
 struct AudioDecoder::Codec {
     AVCodecContext* context = nullptr;
     AVCodecParserContext* parser = nullptr; // stream formats (MP3) find their frames through it
+    // The parser reads up to AV_INPUT_BUFFER_PADDING_SIZE bytes past the end of its input, so it is
+    // given a copy followed by that many zeros.
+    std::vector<std::uint8_t> parserInput;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
     SwrContext* resampler = nullptr;
@@ -186,7 +189,9 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
     if (codec.parser != nullptr) {
         // A stream format: the parser takes every byte, keeping a partial frame for the next call;
         // the last call flushes it.
-        const std::uint8_t* data = input.data();
+        codec.parserInput.assign(input.begin(), input.end());
+        codec.parserInput.resize(input.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+        const std::uint8_t* data = codec.parserInput.data();
         std::size_t left = input.size();
         bool flushed = false;
         while (left > 0 || (last && !flushed)) {
