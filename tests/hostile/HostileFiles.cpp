@@ -19,10 +19,10 @@ HostileFile named(std::string name, std::vector<std::uint8_t> bytes) {
     return file;
 }
 
-// A file that every program refuses with the same reader message; the player before any window.
+// A file the reader refuses (zoqtool info and decode alike); the player before any window.
 HostileFile refusedByReader(std::string name, std::vector<std::uint8_t> bytes, const std::string& message) {
     HostileFile file = named(std::move(name), std::move(bytes));
-    file.infoFailure = file.decodeFailure = message;
+    file.infoFailure = message;
     file.playerExitCode = 1;
     file.playerMessage = message;
     return file;
@@ -40,8 +40,9 @@ HostileFile refusedWhileLoading(std::string name, std::vector<std::uint8_t> byte
 // A file that reads but whose audio cannot be decoded: zoqtool info has nothing to say.
 HostileFile refusedWhileDecoding(std::string name, std::vector<std::uint8_t> bytes,
                                  const std::string& message) {
-    HostileFile file = refusedWhileLoading(std::move(name), std::move(bytes), message);
-    file.infoFailure.reset();
+    HostileFile file = named(std::move(name), std::move(bytes));
+    file.decodeFailure = message;
+    file.playerMessage = message;
     return file;
 }
 
@@ -241,8 +242,9 @@ void noAudio(std::vector<HostileFile>& files) {
         if (version >= 5 && version != 6)
             builder.words = {makeWord("nothing", {8000})};
         HostileFile file = playable("v" + std::to_string(version) + " without audio", builder.bytes(), 0);
-        // The player tells versions apart by layout and storage only.
-        file.inPlayer = version == 1 || version == 2 || version == 9 || version == 10;
+        // In the player: raw audio, and a refused version; "v10 export audio count 0" is the
+        // compressed call without audio.
+        file.inPlayer = version == 1 || version == 2;
         if (version == 2 || version == 3) {
             // Versions whose audio the player refuses end silently, before any window.
             file.plays = false;

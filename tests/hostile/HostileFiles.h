@@ -13,14 +13,14 @@ struct HostileFile {
     std::string name;
     std::vector<std::uint8_t> bytes;
 
-    // zoqtool info: the reader's message (exit 1), or nothing (exit 0).
+    // zoqtool info: the reader's message (exit 1; zoqtool decode fails with it too), or nothing.
     std::optional<std::string> infoFailure;
-    // zoqtool decode: the message, or its start when it ends in "..." (exit 1); or the number of
-    // samples the WAV file holds (exit 0).
+    // zoqtool decode of a file that reads: the message, or its start when it ends in "..." (exit
+    // 1); or else the number of samples the WAV file holds (exit 0).
     std::optional<std::string> decodeFailure;
     long decodedSamples = 0;
-    // The player, given this text before the path (e.g. "^O1^F" for viewer mode, else "^F"):
-    // plays, or ends with its exit code and message (exactly, or its start when it ends in "...").
+    // The player, given `playerPrefix` before the path ("^O1^F" for viewer mode): plays, or ends
+    // with its exit code and message (exactly, or its start when it ends in "...").
     bool inPlayer = true; // false where another file already takes the player down the same path
     std::string playerPrefix = "^F";
     bool plays = false;
