@@ -452,3 +452,36 @@ TEST(WavFile, ReportsAPathItCannotWrite) {
 
 } // namespace
 } // namespace kestrum
+
+namespace kestrum {
+namespace {
+
+// Headers that promise far more than the file holds must fail as what they are, small and fast.
+TEST_F(PlayerLoadsCompressedAudio, AnExportHeaderCountingGigabytesFailsAsAShortRead) {
+    RecordingBuilder builder = recordingOf(10, testWav("8ktruespeech.wav"));
+    builder.audio.resize(64);
+    builder.exportHeader = test::makeExportHeader(0xFFFFFFFFu);
+    EXPECT_EQ(load(builder), 1);
+    EXPECT_EQ(messenger.onlyText(), "audioDecompress failed read 0 of 64");
+    EXPECT_LT(store.capacity(), 1u << 24); // nothing reserved for the claimed 4 GiB
+}
+
+TEST_F(PlayerLoadsCompressedAudio, HeaderRatesOutsideWhatADeviceCanPlayAreRefused) {
+    for (const std::uint32_t rate : {1u, 999u, 384001u, 1073749824u}) {
+        messenger.shown.clear();
+        RecordingBuilder builder(10);
+        builder.vrh3.audioFormat = {1, 1, rate, rate, 1, 8, 0};
+        builder.audio = test::makeAudio(4000);
+        EXPECT_EQ(load(builder), 1) << rate;
+        EXPECT_EQ(messenger.onlyText(), "audioDecompress failed to open stream mmr=-22 hstr=0") << rate;
+    }
+    for (const std::uint32_t rate : {1000u, 384000u}) {
+        RecordingBuilder builder(10);
+        builder.vrh3.audioFormat = {1, 1, rate, rate, 1, 8, 0};
+        builder.audio = test::makeAudio(4000);
+        EXPECT_EQ(load(builder), 0) << rate << ": " << messenger.onlyText();
+    }
+}
+
+} // namespace
+} // namespace kestrum
