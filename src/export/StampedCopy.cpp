@@ -1,11 +1,9 @@
 #include "export/StampedCopy.h"
 
 #include "platform/FormatText.h"
-#include "platform/LogSink.h"
-#include "platform/Reporter.h"
 #include "recording/ExportCrc.h"
 #include "recording/FieldText.h"
-#include "recording/RecordingReader.h"
+#include "recording/QuietRead.h"
 #include "recording/Sections.h"
 
 #include <cstdio>
@@ -17,14 +15,6 @@ namespace kestrum {
 namespace {
 
 constexpr std::size_t kCopyBlock = 1 << 16;
-
-class Silent : public Messenger {
-  public:
-    void showError(const std::string& text) override { said = text; }
-    void showInformation(const std::string& text) override { said = text; }
-    bool askQuestion(const std::string&) override { return false; }
-    std::string said;
-};
 
 std::string fileNameOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -159,13 +149,7 @@ StampOutcome makeStampedCopy(RecordingState& rec, const std::string& recordingsD
     // The copy must read back with the audio and keywords it was given before it counts.
     RecordingState check;
     check.recordingPath = target;
-    Silent said;
-    NoLog quiet;
-    Reporter checkReporter(said, quiet);
-    TextDisplays ignored;
-    RecordingReader reader(check, checkReporter, ignored, ignored, {});
-    const bool readsBack = reader.openRecording() == 0 && reader.computeAudioLength() == 0 &&
-                           check.audioLength == rec.edh.audioByteCount &&
+    const bool readsBack = readRecordingQuietly(check, true) && check.audioLength == rec.edh.audioByteCount &&
                            check.scannedWordTotal == sections.scannedWordCount;
     check.closeRecordingFile();
     if (!readsBack)
@@ -178,15 +162,8 @@ CopyChecksums checkStampedCopy(const std::string& path) {
     CopyChecksums sums;
     RecordingState copy;
     copy.recordingPath = path;
-    Silent said;
-    NoLog quiet;
-    Reporter reporter(said, quiet);
-    TextDisplays ignored;
-    RecordingReader reader(copy, reporter, ignored, ignored, {});
-    if (reader.openRecording() != 0) {
-        sums.problem = said.said;
+    if (!readRecordingQuietly(copy, false, &sums.problem))
         return sums;
-    }
     if (!copy.hasExportHeader()) {
         sums.problem = "the file has no export header";
         return sums;

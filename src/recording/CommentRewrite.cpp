@@ -1,8 +1,7 @@
 #include "recording/CommentRewrite.h"
 
 #include "platform/FormatText.h"
-#include "platform/LogSink.h"
-#include "recording/RecordingReader.h"
+#include "recording/QuietRead.h"
 #include "recording/Sections.h"
 #include "recording/VersionTable.h"
 
@@ -27,15 +26,6 @@ std::string directoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
-
-// A messenger that keeps what the check of a rewritten file would have said.
-class KeptMessages : public Messenger {
-  public:
-    void showError(const std::string& text) override { said = text; }
-    void showInformation(const std::string& text) override { said = text; }
-    bool askQuestion(const std::string&) override { return false; }
-    std::string said;
-};
 
 // Writes the new file's sections; every failure reports itself with the temporary path.
 class RewriteWriter {
@@ -203,12 +193,7 @@ int UpdateTextComments(RecordingState& rec, const CommentAddition& addition, Rep
     // The new file must read back as intended before it replaces the recording.
     RecordingState check;
     check.recordingPath = temporary;
-    KeptMessages said;
-    NoLog quiet;
-    Reporter checkReporter(said, quiet);
-    TextDisplays ignored;
-    RecordingReader reader(check, checkReporter, ignored, ignored, {});
-    const bool readsBack = reader.openRecording() == 0 && reader.computeAudioLength() == 0 &&
+    const bool readsBack = readRecordingQuietly(check, true) &&
                            check.audioLength == static_cast<std::uint32_t>(audioBytes) &&
                            (!info.carriesScannedWords || check.scannedWordTotal == rec.scannedWordTotal) &&
                            (!info.carriesText || check.commentText == section);

@@ -1,0 +1,34 @@
+#include "recording/QuietRead.h"
+
+#include "platform/LogSink.h"
+#include "platform/Reporter.h"
+#include "recording/RecordingReader.h"
+
+namespace kestrum {
+
+namespace {
+
+// Keeps the last message instead of showing it.
+class KeptMessage : public Messenger {
+  public:
+    void showError(const std::string& text) override { kept = text; }
+    void showInformation(const std::string& text) override { kept = text; }
+    bool askQuestion(const std::string&) override { return false; }
+    std::string kept;
+};
+
+} // namespace
+
+bool readRecordingQuietly(RecordingState& recording, bool withSections, std::string* problem) {
+    KeptMessage message;
+    NoLog noLog;
+    Reporter reporter(message, noLog);
+    TextDisplays ignored;
+    RecordingReader reader(recording, reporter, ignored, ignored, {});
+    const bool read = reader.openRecording() == 0 && (!withSections || reader.computeAudioLength() == 0);
+    if (!read && problem != nullptr)
+        *problem = message.kept;
+    return read;
+}
+
+} // namespace kestrum
