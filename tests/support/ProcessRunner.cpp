@@ -11,6 +11,32 @@
 
 namespace kestrum::test {
 
+namespace {
+
+// In a forked child: the program with its output on `out` and `err`, no input, and the options'
+// directory and environment. Never returns.
+[[noreturn]] void execInChild(const std::string& program, const std::vector<std::string>& arguments,
+                              const ProcessOptions& options, int out, int err) {
+    ::dup2(out, STDOUT_FILENO);
+    ::dup2(err, STDERR_FILENO);
+    ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
+    if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0)
+        ::_exit(127);
+    for (const std::string& name : options.unsetEnv)
+        ::unsetenv(name.c_str());
+    for (const auto& [name, value] : options.env)
+        ::setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+}
+
+} // namespace
+
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const ProcessOptions& options) {
     int outPipe[2], errPipe[2];
@@ -18,23 +44,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
         return {};
     const pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(outPipe[1], STDOUT_FILENO);
-        ::dup2(errPipe[1], STDERR_FILENO);
-        const int devNull = ::open("/dev/null", O_RDONLY);
-        ::dup2(devNull, STDIN_FILENO);
-        if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0)
-            ::_exit(127);
-        for (const std::string& name : options.unsetEnv)
-            ::unsetenv(name.c_str());
-        for (const auto& [name, value] : options.env)
-            ::setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
+        execInChild(program, arguments, options, outPipe[1], errPipe[1]);
     }
     ::close(outPipe[1]);
     ::close(errPipe[1]);
@@ -111,25 +121,8 @@ RunningProcess::RunningProcess(const std::string& program, const std::vector<std
     pid_ = ::fork();
     if (pid_ != 0)
         return;
-    const int out = ::open(outPath_.c_str(), O_WRONLY | O_TRUNC);
-    const int err = ::open(errPath_.c_str(), O_WRONLY | O_TRUNC);
-    const int devNull = ::open("/dev/null", O_RDONLY);
-    ::dup2(out, STDOUT_FILENO);
-    ::dup2(err, STDERR_FILENO);
-    ::dup2(devNull, STDIN_FILENO);
-    if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0)
-        ::_exit(127);
-    for (const std::string& name : options.unsetEnv)
-        ::unsetenv(name.c_str());
-    for (const auto& [name, value] : options.env)
-        ::setenv(name.c_str(), value.c_str(), 1);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
+    execInChild(program, arguments, options, ::open(outPath_.c_str(), O_WRONLY | O_TRUNC),
+                ::open(errPath_.c_str(), O_WRONLY | O_TRUNC));
 }
 
 RunningProcess::~RunningProcess() {
