@@ -2,6 +2,7 @@
 // list worker does (copy, checksums, read-back check), and prints how long that took, for
 // bench/run.sh. Like the other benches it times the work itself, not the program's start-up.
 
+#include "export/ExportList.h"
 #include "export/StampedCopy.h"
 #include "platform/LogSink.h"
 #include "platform/StderrMessenger.h"
@@ -9,7 +10,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -27,12 +27,13 @@ int main(int argc, char** argv) {
     if (reader.openRecording() != 0)
         return 1;
     recording.closeRecordingFile();
-    const std::string recordings = std::string(argv[2]) + "/Recs/";
-    std::filesystem::create_directories(recordings);
+    ExportListDirectories list;
+    if (dataExportCheckDirectory(argv[2], list, reporter) >= 2)
+        return 1;
 
     const auto start = std::chrono::steady_clock::now();
     const StampOutcome outcome =
-        makeStampedCopy(recording, recordings, {"bench", "bench", 0}, [](const std::string&) {});
+        makeStampedCopy(recording, list.recordings, {"bench", "bench", 0}, [](const std::string&) {});
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!outcome.ok) {
         std::fprintf(stderr, "%s\n", outcome.message.c_str());

@@ -2,10 +2,12 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FormatText.h"
+#include "platform/PrivateDirectory.h"
 #include "platform/Reporter.h"
 
 #include <cstdio>
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "KestrumVersion.h"
 
@@ -98,10 +100,20 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
     if (!pathsFit(paths))
         return refuseLongPath(env, messenger);
 
-    struct stat info {};
-    if (::stat(userDirectory.c_str(), &info) != 0 && ::mkdir(userDirectory.c_str(), 0755) != 0) {
+    // The lock, log and init file live here: it must be this user's alone, or another user could
+    // read the log or have the player write through a link of theirs.
+    PrivateDirectory checked;
+    switch (checked.open(userDirectory)) {
+    case PrivateDirectory::Status::Opened:
+    case PrivateDirectory::Status::Created:
+        break;
+    case PrivateDirectory::Status::CreateFailed:
         messenger.showError(
             formatText("checkLockAccess could not create %s, cannot continue", userDirectory.c_str()));
+        return 1;
+    case PrivateDirectory::Status::Refused:
+        messenger.showError(formatText("checkLockAccess will not use %s: it %s, cannot continue",
+                                       userDirectory.c_str(), checked.refusal().c_str()));
         return 1;
     }
     env.lockPath = paths.lockPath;
@@ -139,9 +151,14 @@ int getTheVersion(Environment& env, Messenger&) {
 int readInit(Environment& env) {
     if (env.initPath.empty())
         return 1;
-    std::FILE* file = std::fopen(env.initPath.c_str(), "rb");
-    if (file == nullptr)
+    // Settings are never read through a link.
+    const int fd = ::open(env.initPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        if (fd >= 0)
+            ::close(fd);
         return 1;
+    }
     layout::Bytes<InitRecord> bytes{};
     const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);

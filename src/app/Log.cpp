@@ -37,7 +37,7 @@ void Log::writeLog(const std::string& message) {
     std::lock_guard<std::mutex> hold(mutex_);
     // Only the run that creates the file writes its first line. A file left without its whole
     // first line (a full disk) would never get it: it goes, and the next line makes it again.
-    const int created = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int created = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (created >= 0) {
         const bool titled = writeAll(created, formatText("ZOQ %s\r\n", kProductTitle));
         ::close(created);
@@ -49,7 +49,7 @@ void Log::writeLog(const std::string& message) {
         reportFailure(env_.logPath);
         return;
     }
-    const int fd = ::open(path, O_WRONLY | O_APPEND | O_CLOEXEC);
+    const int fd = ::open(path, O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         reportFailure(env_.logPath);
         return;

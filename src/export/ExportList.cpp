@@ -22,20 +22,13 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
-bool isDirectory(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// Copies a file to a target that must not exist yet, keeping its permissions. False on failure;
-// a partial target is removed.
-bool copyNewFile(const std::string& source, const std::string& target) {
+// Copies a file into the list under `name` as a new file with `mode`. False on failure; a partial
+// copy is removed.
+bool copyIntoList(const std::string& source, const PrivateDirectory& list, const std::string& name, mode_t mode) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return false;
-    struct stat info {};
-    ::fstat(in, &info);
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
+    const int out = list.createFile(name, mode);
     if (out < 0) {
         ::close(in);
         return false;
@@ -55,8 +48,26 @@ bool copyNewFile(const std::string& source, const std::string& target) {
     if (::close(out) != 0)
         ok = false;
     if (!ok)
-        ::unlink(target.c_str());
+        list.remove(name);
     return ok;
+}
+
+// Opens one directory of the list; 0 existed, 1 made now, 2 or 3 after reporting.
+int openListDirectory(PrivateDirectory& directory, PrivateDirectory::Status status, Reporter& reporter) {
+    switch (status) {
+    case PrivateDirectory::Status::Opened:
+        return 0;
+    case PrivateDirectory::Status::Created:
+        return 1;
+    case PrivateDirectory::Status::CreateFailed:
+        reporter.fail("dataExportCheckDirectory error could not create %s", directory.path().c_str());
+        return 2;
+    case PrivateDirectory::Status::Refused:
+        break;
+    }
+    reporter.fail("dataExportCheckDirectory will not use %s: it %s", directory.path().c_str(),
+                  directory.refusal().c_str());
+    return 3;
 }
 
 } // namespace
@@ -71,30 +82,27 @@ std::string temporaryDirectory() {
 
 std::string exportListDirectory(const std::string& userName) { return temporaryDirectory() + userName; }
 
-int dataExportCheckDirectory(const std::string& directory, Reporter& reporter) {
-    const std::string recordings = directory + "/Recs";
-    int made = 0;
-    if (!isDirectory(directory)) {
-        if (::mkdir(directory.c_str(), 0755) != 0) {
-            reporter.fail("dataExportCheckDirectory error could not create %s", directory.c_str());
-            return 2;
-        }
-        made = 1;
-    }
-    if (!isDirectory(recordings) && ::mkdir(recordings.c_str(), 0755) != 0) {
-        reporter.fail("dataExportCheckDirectory error could not create %s", recordings.c_str());
-        return 2;
-    }
-    return made;
+int dataExportCheckDirectory(const std::string& directory, ExportListDirectories& opened, Reporter& reporter) {
+    const int made = openListDirectory(opened.list, opened.list.open(directory), reporter);
+    if (made > 1)
+        return made;
+    PrivateDirectory& recordings = opened.recordings;
+    const int recordingsMade = openListDirectory(recordings, opened.list.openSubdirectory("Recs", recordings), reporter);
+    return recordingsMade > 1 ? recordingsMade : made;
 }
 
-int createAutoRunFile(const std::string& directory, Reporter& reporter) {
-    const std::string path = directory + "/AutoRun.Inf";
-    if (exists(path))
+int createAutoRunFile(const PrivateDirectory& list, Reporter& reporter) {
+    const char* name = "AutoRun.Inf";
+    if (list.holdsFile(name))
         return 0;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
+    const std::string path = list.pathOf(name);
+    const int fd = list.createFile(name, 0600);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        if (fd >= 0)
+            ::close(fd);
         return reporter.fail("createAutoRunFile could not open %s", path.c_str());
+    }
     const char* lines[] = {"[autorun]\r\n", "open=Vantrel.Exe\r\n", "icon=Vantrel.Exe\r\n"};
     for (int i = 0; i < 3; ++i) {
         const std::size_t length = std::char_traits<char>::length(lines[i]);
@@ -108,26 +116,26 @@ int createAutoRunFile(const std::string& directory, Reporter& reporter) {
     return 0;
 }
 
-int copyProgramFile(const std::string& directory, const std::string& workingDirectory,
+int copyProgramFile(const PrivateDirectory& list, const std::string& workingDirectory,
                     const std::string& ownExecutable, Reporter& reporter) {
     for (const char* program : {kDiscMenuProgram, kDiscPlayerProgram}) {
-        const std::string target = directory + "/" + program;
-        if (exists(target))
+        if (list.holdsFile(program))
             continue;
         std::string source = workingDirectory + "/" + program;
         if (!exists(source) && std::string(program) == kDiscPlayerProgram && !ownExecutable.empty())
             source = ownExecutable;
-        if (!copyNewFile(source, target))
-            return reporter.fail("copyProgramFile from %s to %s failed", source.c_str(), target.c_str());
+        if (!copyIntoList(source, list, program, 0700))
+            return reporter.fail("copyProgramFile from %s to %s failed", source.c_str(),
+                                 list.pathOf(program).c_str());
     }
     return 0;
 }
 
-int deleteAllFiles(const std::string& directory, bool checkOnly, Reporter& reporter) {
-    if (directory.empty())
+int deleteAllFiles(const PrivateDirectory& directory, bool checkOnly, Reporter& reporter) {
+    if (!directory.isOpen())
         return 2;
-    const std::string pattern = directory + "/*.*";
-    DIR* listing = ::opendir(directory.c_str());
+    const std::string pattern = directory.pathOf("*.*");
+    DIR* listing = directory.openListing();
     if (listing == nullptr) {
         reporter.fail("deleteAllFiles FindFirstFile failed %s", pattern.c_str());
         reporter.logOnly("%s", pattern.c_str());
@@ -135,9 +143,9 @@ int deleteAllFiles(const std::string& directory, bool checkOnly, Reporter& repor
     }
     int result = 0;
     while (const dirent* entry = ::readdir(listing)) {
-        const std::string path = directory + "/" + entry->d_name;
+        const std::string path = directory.pathOf(entry->d_name);
         struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0) {
+        if (::fstatat(directory.descriptor(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
             reporter.fail("deleteAllFiles GetFileAttributes failed %s", path.c_str());
             result = 2;
             break;
@@ -148,7 +156,12 @@ int deleteAllFiles(const std::string& directory, bool checkOnly, Reporter& repor
             result = 1;
             break;
         }
-        if (::unlink(path.c_str()) != 0) {
+        if (info.st_uid != ::geteuid()) {
+            reporter.fail("deleteAllFiles will not remove %s: it belongs to another user", path.c_str());
+            result = 2;
+            break;
+        }
+        if (!directory.remove(entry->d_name)) {
             reporter.fail("deleteAllFiles Remove %s failed", path.c_str());
             result = 2;
             break;
@@ -158,8 +171,8 @@ int deleteAllFiles(const std::string& directory, bool checkOnly, Reporter& repor
     return result;
 }
 
-int countListedRecordings(const std::string& recordingsDirectory) {
-    DIR* listing = ::opendir(recordingsDirectory.c_str());
+int countListedRecordings(const PrivateDirectory& recordings) {
+    DIR* listing = recordings.openListing();
     if (listing == nullptr)
         return 0;
     int count = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PrivateDirectory.h"
 #include "platform/Reporter.h"
 
 #include <string>
@@ -19,25 +20,35 @@ std::string temporaryDirectory();
 // The list directory: the temporary directory with the user name appended directly.
 std::string exportListDirectory(const std::string& userName);
 
-// 0: the directory existed (its Recs subdirectory exists or was made now); 1: both were made
-// now; 2: a directory could not be made (reported).
-int dataExportCheckDirectory(const std::string& directory, Reporter& reporter);
+// An export list held open: its directory and the Recs directory in it, both this user's alone
+// (see PrivateDirectory), so everything the list holds is made and removed inside them.
+struct ExportListDirectories {
+    PrivateDirectory list;
+    PrivateDirectory recordings;
+};
+
+// Opens the list directory and its Recs subdirectory, making them (mode 0700) when missing.
+// 0: the directory existed (its Recs subdirectory exists or was made now); 1: both were made now;
+// 2: a directory could not be made; 3: something at one of the two paths is not safe to use (a
+// link, another user's, writable by others): nothing was made or changed. 2 and 3 are reported.
+int dataExportCheckDirectory(const std::string& directory, ExportListDirectories& opened, Reporter& reporter);
 
 // Writes AutoRun.Inf unless it exists. 0, or 1 after reporting.
-int createAutoRunFile(const std::string& directory, Reporter& reporter);
+int createAutoRunFile(const PrivateDirectory& list, Reporter& reporter);
 
 // Copies the disc menu and the player into the list unless they are there already: each from the
 // working directory, the player from its own executable when the working directory has none.
 // 0, or 1 after reporting.
-int copyProgramFile(const std::string& directory, const std::string& workingDirectory,
+int copyProgramFile(const PrivateDirectory& list, const std::string& workingDirectory,
                     const std::string& ownExecutable, Reporter& reporter);
 
-// Deletes the files of a directory (not its subdirectories); with `checkOnly`, only says whether
-// there are any (1). 0 when none is left, 2 after a reported failure or for an empty path.
-int deleteAllFiles(const std::string& directory, bool checkOnly, Reporter& reporter);
+// Deletes the files of a directory (not its subdirectories), and links as links, never what they
+// point to; a file of another user is refused. With `checkOnly`, only says whether there are
+// any (1). 0 when none is left, 2 after a reported failure or for a directory not open.
+int deleteAllFiles(const PrivateDirectory& directory, bool checkOnly, Reporter& reporter);
 
 // The number of recordings (*.ZOQ, any case) in a list's Recs directory.
-int countListedRecordings(const std::string& recordingsDirectory);
+int countListedRecordings(const PrivateDirectory& recordings);
 
 // The path of the running program.
 std::string ownExecutablePath();

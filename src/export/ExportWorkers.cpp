@@ -22,15 +22,15 @@ void showExportStatus(ExportUi& ui, const std::string& text, std::uint32_t colou
 
 // --- the export list ------------------------------------------------------------------------
 
-int ExportListWorker::clearList(const std::string& directory) {
-    if (deleteAllFiles(directory, false, reporter_) != 0)
+int ExportListWorker::clearList(const ExportListDirectories& opened) {
+    const std::string& directory = opened.list.path();
+    if (deleteAllFiles(opened.list, false, reporter_) != 0)
         return 1;
-    if (deleteAllFiles(directory, true, reporter_) != 0)
+    if (deleteAllFiles(opened.list, true, reporter_) != 0)
         return reporter_.fail("Unable to Remove Temp Programs from List directory %s", directory.c_str());
-    const std::string recordings = directory + "/Recs";
-    if (deleteAllFiles(recordings, false, reporter_) != 0)
+    if (deleteAllFiles(opened.recordings, false, reporter_) != 0)
         return 1;
-    if (deleteAllFiles(recordings, true, reporter_) != 0)
+    if (deleteAllFiles(opened.recordings, true, reporter_) != 0)
         return reporter_.fail("Unable to Remove Temp Recordings in List directory %s/Recs", directory.c_str());
     return 0;
 }
@@ -45,13 +45,15 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
     if (temporary.empty())
         return "Temp Path Undefined -- Setup Error.";
     directory = temporary + setting_.userName;
-    const int made = dataExportCheckDirectory(directory, reporter_);
+    ExportListDirectories opened;
+    const int made = dataExportCheckDirectory(directory, opened, reporter_);
     if (made == 2)
         return "Temp Directory Missing -- Setup Error.";
-    const std::string recordings = directory + "/Recs/";
+    if (made == 3)
+        return {}; // reported: the place is not safe, and nothing was touched
 
     if (made == 0) {
-        const int listed = countListedRecordings(recordings);
+        const int listed = countListedRecordings(opened.recordings);
         if (listed != 0) {
             const std::string question =
                 listed == 1 ? formatText("There is %d Recording already on the List.\nDo you want to Delete this "
@@ -62,21 +64,21 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
                                          listed);
             if (ui_.askNoByDefault(question) &&
                 ui_.askQuestion("This Will Clear All Recordings Currently on the List For CD Creation, Proceed?") &&
-                clearList(directory) != 0)
+                clearList(opened) != 0)
                 return {}; // reported where it happened
         }
     }
 
     showExportStatus(ui_, "Creating AutoRun");
-    if (createAutoRunFile(directory, reporter_) != 0)
+    if (createAutoRunFile(opened.list, reporter_) != 0)
         return {};
     showExportStatus(ui_, "Copying Program");
-    if (copyProgramFile(directory, setting_.workingDirectory, setting_.ownExecutable, reporter_) != 0)
+    if (copyProgramFile(opened.list, setting_.workingDirectory, setting_.ownExecutable, reporter_) != 0)
         return {};
 
     const ExportStamp stamp{setting_.userName, setting_.computerName, std::time(nullptr)};
-    const StampOutcome outcome =
-        makeStampedCopy(recording, recordings, stamp, [this](const std::string& text) { showExportStatus(ui_, text); });
+    const StampOutcome outcome = makeStampedCopy(recording, opened.recordings, stamp,
+                                                 [this](const std::string& text) { showExportStatus(ui_, text); });
     if (!outcome.ok)
         return outcome.message;
     finished = ui_.askNoByDefault("Recording Added to the List.\nAre you Finished Adding Recordings to the List?");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/SampleStore.h"
+#include "export/ExportList.h"
 #include "export/ExportUi.h"
 #include "platform/LogSink.h"
 #include "platform/Reporter.h"
@@ -35,7 +36,7 @@ public:
 private:
     // The steps up to the disc program; the message of a failure to report at the end, or "".
     std::string addToList(std::string& listDirectory, bool& finished);
-    int clearList(const std::string& directory);
+    int clearList(const ExportListDirectories& opened);
 
     ExportSetting setting_;
     unsigned argument_;

@@ -7,6 +7,7 @@
 #include "recording/Sections.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -43,6 +44,16 @@ bool copyBytes(std::FILE* in, std::FILE* out, std::uint64_t count, std::uint32_t
     return true;
 }
 
+// A stream over a descriptor, which is closed when no stream can be made; null for -1.
+FileHandle streamOf(int fd, const char* mode) {
+    if (fd < 0)
+        return nullptr;
+    std::FILE* stream = ::fdopen(fd, mode);
+    if (stream == nullptr)
+        ::close(fd);
+    return FileHandle(stream);
+}
+
 ExportHeader freshExportHeader(const ExportStamp& stamp) {
     ExportHeader edh;
     setFieldText(edh.magic, "EXP");
@@ -62,8 +73,7 @@ ExportHeader freshExportHeader(const ExportStamp& stamp) {
 
 } // namespace
 
-StampOutcome makeStampedCopy(RecordingState& rec, const std::string& recordingsDirectory,
-                             const ExportStamp& stamp,
+StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& recordings, const ExportStamp& stamp,
                              const std::function<void(const std::string&)>& status) {
     StampOutcome outcome;
     const std::string& source = rec.recordingPath;
@@ -72,7 +82,8 @@ StampOutcome makeStampedCopy(RecordingState& rec, const std::string& recordingsD
         outcome.message = formatText("Unable to open Recording file, problem with %s.", source.c_str());
         return outcome;
     }
-    const std::string target = recordingsDirectory + fileNameOf(source);
+    const std::string name = fileNameOf(source);
+    const std::string target = recordings.pathOf(name);
 
     // The sections as the reader finds them for the file's version; the copy's header counts an
     // absent section as 0, so a reader of the copy finds the same audio.
@@ -82,15 +93,21 @@ StampOutcome makeStampedCopy(RecordingState& rec, const std::string& recordingsD
     header.scannedWordCount = static_cast<std::uint8_t>(sections.scannedWordCount);
     rec.edh = freshExportHeader(stamp);
 
-    FileHandle out(std::fopen(target.c_str(), "w+b"));
+    // The copy is written under a name of its own and takes the target's name only once it reads
+    // back whole: a copy already listed stays until then, and the source may be that very file.
+    std::string partName;
+    const int partFd = recordings.createUniqueFile(name + ".part", 0600, partName);
+    FileHandle out = streamOf(partFd, "wb");
     if (!out) {
+        if (partFd >= 0)
+            recordings.remove(partName);
         outcome.message = formatText("Unable to open Recording Header for %s.", target.c_str());
         return outcome;
     }
     outcome.target = target;
     const auto fail = [&](std::string message) {
         out.reset();
-        ::unlink(target.c_str());
+        recordings.remove(partName);
         outcome.message = std::move(message);
         return outcome;
     };
@@ -149,11 +166,15 @@ StampOutcome makeStampedCopy(RecordingState& rec, const std::string& recordingsD
     // The copy must read back with the audio and keywords it was given before it counts.
     RecordingState check;
     check.recordingPath = target;
-    const bool readsBack = readRecordingQuietly(check, true) && check.audioLength == rec.edh.audioByteCount &&
+    check.recordingFile = streamOf(recordings.openForReading(partName), "rb");
+    const bool readsBack = check.recordingFile && readRecordingQuietly(check, true) &&
+                           check.audioLength == rec.edh.audioByteCount &&
                            check.scannedWordTotal == sections.scannedWordCount;
     check.closeRecordingFile();
     if (!readsBack)
         return fail(formatText("The copy of %s does not read back as written.", source.c_str()));
+    if (!recordings.rename(partName, name))
+        return fail(formatText("Unable to Rewrite Header for %s.", target.c_str()));
     outcome.ok = true;
     return outcome;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PrivateDirectory.h"
 #include "recording/RecordingState.h"
 
 #include <ctime>
@@ -22,13 +23,15 @@ struct StampOutcome {
     std::string message;  // the failure, to be logged and shown by the caller
 };
 
-// Copies the recording into `recordingsDirectory` under its own name, behind a fresh export
-// header: the 351-byte header as held (sections the file's version does not carry counted 0),
-// the comment bytes, the keyword records and the audio, unchanged, with checksums of the header,
-// the comments and the audio. The copy is read back and checked before it counts; a copy that
-// fails anywhere is removed. `edh` of the recording is the new export header afterwards.
-StampOutcome makeStampedCopy(RecordingState& recording, const std::string& recordingsDirectory,
-                             const ExportStamp& stamp, const std::function<void(const std::string&)>& status);
+// Copies the recording into `recordings` under its own name, behind a fresh export header: the
+// 351-byte header as held (sections the file's version does not carry counted 0), the comment
+// bytes, the keyword records and the audio, unchanged, with checksums of the header, the comments
+// and the audio. The copy is a new file (mode 0600) that is read back and checked before it
+// takes the name, replacing whatever had it (a link is replaced, never written through); a copy
+// that fails anywhere is removed and leaves the name as it was. `edh` of the recording is the new
+// export header afterwards.
+StampOutcome makeStampedCopy(RecordingState& recording, const PrivateDirectory& recordings, const ExportStamp& stamp,
+                             const std::function<void(const std::string&)>& status);
 
 // The checksums of a stamped copy as stored and as recomputed from its sections.
 struct CopyChecksums {

@@ -27,8 +27,7 @@ ReplaceResult replaceFileContents(const std::string& path, std::span<const std::
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
     if (fd < 0)
-        return ReplaceResult::OpenFailed;
-    ::fchmod(fd, 0644);
+        return ReplaceResult::OpenFailed; // mkstemp made it new, for this user only (0600)
 
     const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;

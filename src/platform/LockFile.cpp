@@ -13,7 +13,7 @@ LockFile::Result LockFile::acquire(const std::string& path, const std::string& l
     // A holder may remove the file between our open and our lock; then we hold a lock on a file
     // that no longer has the name, and must try again on the one that does.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0)
             return Result::OpenFailed;
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -22,7 +22,7 @@ LockFile::Result LockFile::acquire(const std::string& path, const std::string& l
         }
         struct stat opened {};
         struct stat named {};
-        if (::fstat(fd, &opened) != 0 || ::stat(path.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
+        if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
             opened.st_dev != named.st_dev) {
             ::close(fd);
             continue;
@@ -49,7 +49,7 @@ void LockFile::release() {
     // player may have made and locked a new file under it, and that lock must stay.
     struct stat held {};
     struct stat named {};
-    if (::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+    if (::fstat(fd_, &held) == 0 && ::lstat(path_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
         held.st_dev == named.st_dev)
         ::unlink(path_.c_str());
     ::close(fd_);

@@ -130,9 +130,18 @@ int UpdateTextComments(RecordingState& rec, const CommentAddition& addition, Rep
     // The new file is always one this save creates: whatever holds the name already (a stale
     // temporary file, or a link to some other file) is removed rather than written through.
     ::unlink(temporary.c_str());
-    FileHandle out(std::fopen(temporary.c_str(), "wbx"));
-    if (!out)
+    // It starts private (0600), so nobody can open it while it is written, and then takes the
+    // recording's permissions, which it keeps when it replaces the recording.
+    const int outFd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    FileHandle out(outFd < 0 ? nullptr : ::fdopen(outFd, "wb"));
+    if (!out) {
+        if (outFd >= 0) {
+            ::close(outFd);
+            ::unlink(temporary.c_str());
+        }
         return reporter.fail("UpdateTextComments could not open file\n%s", temporary.c_str());
+    }
+    ::fchmod(outFd, inInfo.st_mode & 0777);
     // From here on a failure leaves no temporary file behind.
     auto abandon = [&] {
         out.reset();

@@ -25,7 +25,8 @@ bool readRecordingQuietly(RecordingState& recording, bool withSections, std::str
     Reporter reporter(message, noLog);
     TextDisplays ignored;
     RecordingReader reader(recording, reporter, ignored, ignored, {});
-    const bool read = reader.openRecording() == 0 && (!withSections || reader.computeAudioLength() == 0);
+    const int opened = recording.recordingFile ? reader.readOpenedRecording() : reader.openRecording();
+    const bool read = opened == 0 && (!withSections || reader.computeAudioLength() == 0);
     if (!read && problem != nullptr)
         *problem = message.kept;
     return read;

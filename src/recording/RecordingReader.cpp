@@ -67,7 +67,11 @@ int RecordingReader::openRecording() {
     rec_.recordingFile.reset(std::fopen(path, "rb"));
     if (!rec_.recordingFile)
         return reporter_.fail("Could not open file\n%s", path);
+    return readOpenedRecording();
+}
 
+int RecordingReader::readOpenedRecording() {
+    const char* path = rec_.recordingPath.c_str();
     std::FILE* file = rec_.recordingFile.get();
     if (::fseeko(file, 0, SEEK_END) != 0 || (rec_.fileSize = ::ftello(file)) < 0 || !seekTo(0))
         return reporter_.fail("Could not seek file end");

@@ -25,6 +25,8 @@ class RecordingReader {
         : rec_(recording), reporter_(reporter), comments_(comments), keywords_(keywords), options_(options) {}
 
     int openRecording();
+    // What openRecording does once the file is open: for a file already open in the state.
+    int readOpenedRecording();
     int readTextComments();
     int readScannedWords();
     void buildScannedWordList();

@@ -204,13 +204,14 @@ TEST_F(EnvironmentTest, AUserDirectoryThatCannotBeCreatedIsReported) {
     EXPECT_EQ(messenger.onlyText(),
               "checkLockAccess could not create " + system.directory + "/clerk, cannot continue");
 
-    // A file where the user directory should be: the lock cannot be opened in it.
+    // A file where the user directory should be: it is not used.
     messenger.shown.clear();
     system.directory = dir.path().string();
     test::writeFileBytes((dir.path() / "clerk").string(), {'x'});
     EXPECT_EQ(prepare(env), 1);
     EXPECT_EQ(messenger.onlyText(),
-              "Error could not open lock file " + (dir.path() / "clerk" / "Kestrum.LCK").string());
+              "checkLockAccess will not use " + (dir.path() / "clerk").string() + ": it is not a directory, "
+              "cannot continue");
 }
 
 TEST_F(EnvironmentTest, APathThatWouldNotFitItsFieldRefusesToStart) {

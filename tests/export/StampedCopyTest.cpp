@@ -54,7 +54,9 @@ class StampedCopyTest : public ::testing::Test {
     }
     StampOutcome stamp(RecordingState& rec) {
         std::filesystem::create_directories(dir.path() / "list" / "Recs");
-        return makeStampedCopy(rec, (dir.path() / "list" / "Recs").string() + "/",
+        PrivateDirectory recordings;
+        recordings.open((dir.path() / "list" / "Recs").string());
+        return makeStampedCopy(rec, recordings,
                                {"clerk", "DESK1", 1078477622},
                                [this](const std::string& text) { statuses.push_back(text); });
     }
@@ -208,7 +210,7 @@ TEST_F(StampedCopyTest, VerificationFindsAChangedByte) {
     builder.audio = test::makeAudio(1000);
     RecordingState rec = open(builder);
     const StampOutcome outcome = stamp(rec);
-    ASSERT_TRUE(outcome.ok);
+    ASSERT_TRUE(outcome.ok) << outcome.message;
     std::vector<std::uint8_t> copy = test::readFileBytes(outcome.target);
     copy[copy.size() - 10] ^= 1;
     test::writeFileBytes(outcome.target, copy);

@@ -72,12 +72,14 @@ TEST_F(LockFileFaultTest, AUserDirectoryThatCannotBeWrittenStopsTheStartWithItsM
     test::RecordingBuilder(9).writeTo(recording);
     const fs::path user = working.path() / userName();
 
-    // Its name taken by a file: nothing can be made in it.
+    // Its name taken by a file: it is not used.
     test::writeFileBytes(user.string(), {'x'});
     test::ProcessResult run = startPlayer({});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(test::playerMessages(run.err),
-              messageLine("Error could not open lock file " + (user / "Kestrum.LCK").string()) + "\n");
+              messageLine("checkLockAccess will not use " + user.string() + ": it is not a directory, cannot "
+                          "continue") +
+                  "\n");
     fs::remove(user);
 
     if (!test::readOnlyDirectoriesWork())

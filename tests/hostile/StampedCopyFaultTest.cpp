@@ -65,12 +65,12 @@ TEST_F(StampedCopyFaultTest, ADiskThatFillsUpAnywhereInTheCopyLeavesNoCopy) {
 }
 
 TEST_F(StampedCopyFaultTest, AListThatCannotBeWrittenIsReported) {
-    // The recordings' folder is a file: it cannot be made.
+    // The recordings' folder is a file: it is not used.
     fs::remove(recs);
     test::writeFileBytes(recs.string(), {'x'});
     test::ProcessResult result = stamp({});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "dataExportCheckDirectory error could not create " + recs.string() + "\n");
+    EXPECT_EQ(result.err, "dataExportCheckDirectory will not use " + recs.string() + ": it is not a directory\n");
     EXPECT_EQ(test::readFileBytes(recs.string()), std::vector<std::uint8_t>{'x'});
     EXPECT_EQ(test::readFileBytes(source), original);
     fs::remove(recs);
@@ -96,8 +96,9 @@ TEST_F(StampedCopyFaultTest, ARecordingThatGoesAwayOrShrinksAfterItWasOpenedLeav
     ASSERT_EQ(reader.computeAudioLength(), 0);
     recording.closeRecordingFile();
     const auto copy = [&] {
-        return makeStampedCopy(recording, recs.string() + "/", {"clerk", "DESK1", 1078477622},
-                               [](const std::string&) {});
+        PrivateDirectory recordings;
+        recordings.open(recs.string());
+        return makeStampedCopy(recording, recordings, {"clerk", "DESK1", 1078477622}, [](const std::string&) {});
     };
 
     // Cut inside its keywords: the copy cannot be completed.

@@ -31,7 +31,8 @@ int runStamp(const std::vector<std::string>& arguments) {
     recording.closeRecordingFile();
 
     const std::string& list = arguments[1];
-    if (dataExportCheckDirectory(list, reporter) == 2)
+    ExportListDirectories opened;
+    if (dataExportCheckDirectory(list, opened, reporter) >= 2)
         return 1;
     PosixSystemServices system;
     ExportStamp stamp;
@@ -39,7 +40,7 @@ int runStamp(const std::vector<std::string>& arguments) {
     system.userName(stamp.userName, 28);
     system.computerName(stamp.computerName, 29, error);
     stamp.when = std::time(nullptr);
-    const StampOutcome outcome = makeStampedCopy(recording, list + "/Recs/", stamp, [](const std::string&) {});
+    const StampOutcome outcome = makeStampedCopy(recording, opened.recordings, stamp, [](const std::string&) {});
     if (!outcome.ok) {
         messenger.showError(outcome.message);
         return 1;
