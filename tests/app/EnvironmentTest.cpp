@@ -3,6 +3,7 @@
 #include "app/Environment.h"
 #include "platform/Reporter.h"
 #include "support/FakeMessenger.h"
+#include "support/OtherUser.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -288,6 +289,69 @@ TEST_F(EnvironmentTest, AFailingInitWriteIsLoggedOnly) {
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0], "writeInitToDisk could not open file " + env.initPath);
     EXPECT_TRUE(messenger.shown.empty());
+}
+
+// The per-user directory sits in a working directory other users may share.
+TEST_F(EnvironmentTest, APerUserDirectoryThatIsNotTheUsersAloneStopsTheStart) {
+    const fs::path user = dir.path() / "clerk";
+    const fs::path elsewhere = dir.path() / "elsewhere";
+    fs::create_directory(elsewhere);
+    test::writeFileBytes((elsewhere / "Kestrum.LOG").string(), {'o', 'l', 'd'});
+    const test::FolderContents before = test::folderContents(elsewhere);
+    const auto expectRefused = [&](const std::string& why) {
+        messenger.shown.clear();
+        Environment refused;
+        EXPECT_EQ(prepare(refused), 1);
+        EXPECT_EQ(messenger.onlyText(),
+                  "checkLockAccess will not use " + user.string() + ": it " + why + ", cannot continue");
+        EXPECT_FALSE(refused.lockFile.held());
+        EXPECT_EQ(refused.logPath, "");
+        EXPECT_EQ(test::folderContents(elsewhere), before);
+    };
+
+    fs::create_directory_symlink(elsewhere, user);
+    expectRefused("is a symbolic link");
+    fs::remove(user);
+
+    fs::create_directory(user);
+    fs::permissions(user, fs::perms(0770));
+    expectRefused("can be written by other users");
+    fs::remove(user);
+
+    if (const std::optional<test::OtherUser> other = test::otherUser()) {
+        fs::create_directory(user);
+        fs::permissions(user, fs::perms(0700));
+        test::handOver(user, *other);
+        expectRefused("belongs to another user");
+    }
+}
+
+TEST_F(EnvironmentTest, ThePerUserFilesAreTheUsersAloneAndNeverReachedThroughALink) {
+    ASSERT_EQ(prepare(env), 0) << messenger.onlyText();
+    const fs::path user = dir.path() / "clerk";
+    EXPECT_EQ(test::modeOf(user), 0700u);
+    EXPECT_EQ(test::modeOf(env.lockPath), 0600u);
+    test::FakeLog log;
+    Reporter reporter(messenger, log);
+    ASSERT_EQ(writeInitToDisk(env, reporter), 0);
+    EXPECT_EQ(test::modeOf(env.initPath), 0600u);
+
+    // Links left where the settings are: never read through, and replaced by a write.
+    test::writeFileBytes(dir.file("outside"), std::vector<std::uint8_t>(96, 7));
+    fs::remove(env.initPath);
+    fs::create_symlink(dir.file("outside"), env.initPath);
+    EXPECT_EQ(readInit(env), 1);
+    ASSERT_EQ(writeInitToDisk(env, reporter), 0);
+    EXPECT_FALSE(fs::is_symlink(env.initPath));
+    EXPECT_EQ(test::readFileBytes(dir.file("outside")), std::vector<std::uint8_t>(96, 7));
+
+    // A lock file that is a link is not taken.
+    releaseLock(env);
+    fs::create_symlink(dir.file("outside"), env.lockPath);
+    Environment second;
+    EXPECT_EQ(prepare(second), 1);
+    EXPECT_EQ(messenger.shown.back().text, "Error could not open lock file " + env.lockPath);
+    EXPECT_EQ(test::readFileBytes(dir.file("outside")), std::vector<std::uint8_t>(96, 7));
 }
 
 } // namespace

@@ -59,6 +59,23 @@ TEST_F(LogTest, AnUnwritableLogIsDroppedQuietly) {
     EXPECT_FALSE(std::filesystem::exists(env.logPath));
 }
 
+TEST_F(LogTest, TheLogIsTheUsersAloneAndNeverWrittenThroughALink) {
+    log.writeLog("first");
+    EXPECT_EQ(test::modeOf(env.logPath), 0600u);
+
+    // Lines carry recording paths: a link in the log's place (to a file of the user's, or to
+    // nothing yet) gets none of them.
+    test::writeFileBytes(dir.file("outside"), {'o'});
+    std::filesystem::remove(env.logPath);
+    std::filesystem::create_symlink(dir.file("outside"), env.logPath);
+    log.writeLog("/calls/secret.ZOQ");
+    EXPECT_EQ(test::readFileText(dir.file("outside")), "o");
+    std::filesystem::remove(env.logPath);
+    std::filesystem::create_symlink(dir.file("not-yet"), env.logPath);
+    log.writeLog("/calls/secret.ZOQ");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("not-yet")));
+}
+
 TEST_F(LogTest, LinesFromSeveralThreadsStayWhole) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)

@@ -5,8 +5,10 @@
 #include "export/DiscProgram.h"
 #include "export/ExportList.h"
 #include "export/FakeExportUi.h"
+#include "export/StampedCopy.h"
 #include "recording/RecordingReader.h"
 #include "support/FakeMessenger.h"
+#include "support/OtherUser.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 
@@ -14,6 +16,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 namespace kestrum {
 namespace {
@@ -88,6 +92,14 @@ TEST_F(ExportWorkersTest, ANewListIsMadeWithWhatADiscNeedsAndTheRecordingStamped
     EXPECT_EQ(ui.statuses.back(), "Add To CD &Export List"); // the button as it was
     EXPECT_EQ(ui.normalized, 1);
     EXPECT_TRUE(ui.shown.empty());
+
+    // All of it is the user's alone.
+    EXPECT_EQ(test::modeOf(list()), 0700u);
+    EXPECT_EQ(test::modeOf(list() + "/Recs"), 0700u);
+    EXPECT_EQ(test::modeOf(list() + "/Recs/call.ZOQ"), 0600u);
+    EXPECT_EQ(test::modeOf(list() + "/AutoRun.Inf"), 0600u);
+    EXPECT_EQ(test::modeOf(list() + "/Vantrel.Exe"), 0700u);
+    EXPECT_EQ(test::modeOf(list() + "/Kestrum.Exe"), 0700u);
 }
 
 TEST_F(ExportWorkersTest, AnExistingListIsKeptUnlessBothQuestionsAreAnsweredYes) {
@@ -174,7 +186,8 @@ TEST_F(ExportWorkersTest, ADiscProgramThatCannotStartIsSaidButNotLogged) {
 TEST_F(ExportWorkersTest, CdAudioOfTheWholeRecordingOrTheLoopGoesToATemporaryFileThatIsGoneAfterwards) {
     // The disc program keeps a copy of the file it was given.
     const std::string script = "#!/bin/sh\nprintf '%s' \"$1\" > \"" + working.file("disc-argument") +
-                               "\"\ncp \"${1#^F}\" \"" + working.file("cd.raw") + "\"\n";
+                               "\"\ncp \"${1#^F}\" \"" + working.file("cd.raw") + "\"\n" +
+                               "stat -c %a \"${1#^F}\" > \"" + working.file("cd.mode") + "\"\n";
     test::writeFileBytes(working.file("Oskaret.exe"), {script.begin(), script.end()});
     SampleStore store;
     store.append(test::makeAudio(16000)); // two seconds at 8000 Hz
@@ -183,6 +196,7 @@ TEST_F(ExportWorkersTest, CdAudioOfTheWholeRecordingOrTheLoopGoesToATemporaryFil
     ASSERT_EQ(argument.rfind("^F" + temporary.path().string() + "/KESTRUM", 0), 0u) << argument;
     EXPECT_FALSE(fs::exists(argument.substr(2)));
     EXPECT_EQ(fs::file_size(working.file("cd.raw")), 2u * 176400);
+    EXPECT_EQ(test::readFileText(working.file("cd.mode")), "600\n"); // the call's sound is the user's alone
     EXPECT_EQ(ui.statuses,
               (std::vector<std::string>{"Export Started", "Processing File", "Processing block 0",
                                         "CD WORKING", "Add To CD &Export List"}));
@@ -193,6 +207,122 @@ TEST_F(ExportWorkersTest, CdAudioOfTheWholeRecordingOrTheLoopGoesToATemporaryFil
     EXPECT_EQ(ui.statuses, (std::vector<std::string>{"Export Started", "Processing File", "CD WORKING",
                                                      "Add To CD &Export List"}));
     EXPECT_TRUE(ui.shown.empty());
+}
+
+// What another local user may have put at the list's place before the export.
+TEST_F(ExportWorkersTest, AListPlaceThatIsNotTheUsersAloneIsRefusedAndNothingIsTouched) {
+    loadRecording();
+    // A folder of the user's with recordings of its own, where a link may point.
+    const fs::path folder = working.path() / "folder";
+    fs::create_directories(folder / "Recs");
+    test::writeFileBytes((folder / "Recs" / "kept.ZOQ").string(), {'k'});
+    test::writeFileBytes((folder / "notes.txt").string(), {'n'});
+    const std::optional<test::OtherUser> other = test::otherUser();
+
+    struct Case {
+        const char* what;
+        std::function<void()> plant;
+        std::string message;
+    };
+    std::vector<Case> cases{
+        {"the list a link to the user's folder", [&] { fs::create_directory_symlink(folder, list()); },
+         "dataExportCheckDirectory will not use " + list() + ": it is a symbolic link"},
+        {"Recs a link to the user's folder",
+         [&] {
+             fs::create_directory(list());
+             fs::permissions(list(), fs::perms(0700));
+             fs::create_directory_symlink(folder / "Recs", list() + "/Recs");
+         },
+         "dataExportCheckDirectory will not use " + list() + "/Recs: it is a symbolic link"},
+        {"the list writable by the group",
+         [&] {
+             fs::create_directories(list() + "/Recs");
+             test::writeFileBytes(list() + "/Recs/planted.ZOQ", {'p'});
+             fs::permissions(list(), fs::perms(0775));
+         },
+         "dataExportCheckDirectory will not use " + list() + ": it can be written by other users"},
+    };
+    if (other)
+        cases.push_back({"the list another user's, with a recording of theirs",
+                         [&] {
+                             fs::create_directories(list() + "/Recs");
+                             test::writeFileBytes(list() + "/Recs/theirs.ZOQ", {'t'});
+                             for (const char* path : {"", "/Recs", "/Recs/theirs.ZOQ"})
+                                 test::handOver(list() + path, *other);
+                         },
+                         "dataExportCheckDirectory will not use " + list() + ": it belongs to another user"});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.plant();
+        const test::FolderContents before = test::folderContents(temporary.path());
+        const test::FolderContents folderBefore = test::folderContents(folder);
+        ui = test::FakeExportUi{};
+        loadRecording();
+        log.lines.clear();
+        ui.answers = {true, true, true}; // whatever is asked
+        runList();
+        EXPECT_EQ(ui.shown, std::vector<std::string>{c.message});
+        EXPECT_EQ(log.lines, ui.shown);
+        EXPECT_TRUE(ui.questions.empty()) << ui.questions.front();
+        EXPECT_EQ(test::folderContents(temporary.path()), before);
+        EXPECT_EQ(test::folderContents(folder), folderBefore);
+        EXPECT_FALSE(fs::exists(working.file("disc-argument")));
+        fs::remove_all(list());
+    }
+    if (!other)
+        GTEST_SKIP() << "a list of another user needs the tests to run as root";
+}
+
+TEST_F(ExportWorkersTest, LinksInTheListAreReplacedOrRemovedNeverFollowed) {
+    loadRecording();
+    const fs::path folder = working.path() / "folder";
+    fs::create_directory(folder);
+    for (const char* name : {"precious.ZOQ", "autorun", "program"})
+        test::writeFileBytes((folder / name).string(), {'m', 'i', 'n', 'e'});
+    const test::FolderContents folderBefore = test::folderContents(folder);
+
+    // Links planted where the list's files go: the copy, the autorun file, a program.
+    fs::create_directories(list() + "/Recs");
+    fs::permissions(list(), fs::perms(0700));
+    fs::create_symlink(folder / "precious.ZOQ", list() + "/Recs/call.ZOQ");
+    fs::create_symlink(folder / "autorun", list() + "/AutoRun.Inf");
+    fs::create_symlink(folder / "program", list() + "/Vantrel.Exe");
+    ui.answers = {false}; // keep the list
+    runList();
+    EXPECT_TRUE(ui.shown.empty()) << ui.shown.front();
+    EXPECT_EQ(test::folderContents(folder), folderBefore);
+    for (const char* name : {"/Recs/call.ZOQ", "/AutoRun.Inf", "/Vantrel.Exe"})
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(list() + name))) << name;
+    EXPECT_EQ(checkStampedCopy(list() + "/Recs/call.ZOQ").problem, "");
+    EXPECT_EQ(test::readFileText(list() + "/AutoRun.Inf"), "[autorun]\r\nopen=Vantrel.Exe\r\nicon=Vantrel.Exe\r\n");
+    EXPECT_EQ(test::readFileText(list() + "/Vantrel.Exe"), "menu");
+
+    // Clearing the list removes links as links: what they point to stays.
+    fs::create_symlink(folder / "precious.ZOQ", list() + "/Recs/linked.ZOQ");
+    fs::create_symlink(folder / "program", list() + "/Kestrum.Exe.old");
+    ui = test::FakeExportUi{};
+    loadRecording();
+    ui.answers = {true, true, false}; // clear? yes; proceed? yes; finished? no
+    runList();
+    EXPECT_TRUE(ui.shown.empty()) << ui.shown.front();
+    EXPECT_FALSE(fs::exists(fs::symlink_status(list() + "/Recs/linked.ZOQ")));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(list() + "/Kestrum.Exe.old")));
+    EXPECT_EQ(test::folderContents(folder), folderBefore);
+
+    // A file of another user in the list is never removed.
+    const std::optional<test::OtherUser> other = test::otherUser();
+    if (!other)
+        GTEST_SKIP() << "a file of another user needs the tests to run as root";
+    test::writeFileBytes(list() + "/Recs/theirs.ZOQ", {'t'});
+    test::handOver(list() + "/Recs/theirs.ZOQ", *other);
+    ui = test::FakeExportUi{};
+    loadRecording();
+    ui.answers = {true, true, false};
+    runList();
+    EXPECT_EQ(ui.shown, std::vector<std::string>{"deleteAllFiles will not remove " + list() +
+                                                 "/Recs/theirs.ZOQ: it belongs to another user"});
+    EXPECT_EQ(test::readFileText(list() + "/Recs/theirs.ZOQ"), "t");
 }
 
 TEST_F(ExportWorkersTest, AStatusOfAHundredCharactersIsNotShown) {

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace kestrum {
 namespace {
@@ -91,6 +92,20 @@ TEST_F(CommentRewriteTest, StoresTheNewLengthInTheHeaderField) {
     EXPECT_EQ(bytes[279], length & 0xFF); // textLength of the 351-byte header, little-endian
     EXPECT_EQ(bytes[280], length >> 8);
     EXPECT_EQ(std::string(bytes.begin() + 351, bytes.begin() + 351 + length), kStamp + "\r\nabc\r\n");
+}
+
+TEST_F(CommentRewriteTest, TheSavedRecordingKeepsItsPermissions) {
+    // A private call stays private, and one shared with a group stays shared, whatever the umask.
+    const mode_t umask = ::umask(0);
+    for (const unsigned mode : {0600u, 0640u}) {
+        RecordingBuilder builder(9);
+        builder.audio = test::makeAudio(100);
+        open(builder);
+        fs::permissions(path, fs::perms(mode));
+        ASSERT_EQ(save("abc"), 0) << messenger.onlyText();
+        EXPECT_EQ(test::modeOf(path), mode);
+    }
+    ::umask(umask);
 }
 
 TEST_F(CommentRewriteTest, AnExportHeaderIsDroppedAndTheAudioFollowsTheKeywords) {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace kestrum::test {
 
@@ -34,6 +35,12 @@ void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path);
+}
+
+unsigned modeOf(const std::filesystem::path& path) {
+    struct stat info {};
+    ::lstat(path.c_str(), &info);
+    return info.st_mode & 07777;
 }
 
 ScopedCurrentDirectory::ScopedCurrentDirectory(const std::filesystem::path& directory)

@@ -25,6 +25,8 @@ class TempDir {
 std::vector<std::uint8_t> readFileBytes(const std::string& path);
 std::string readFileText(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// A file's permission bits (07777), read without following a link.
+unsigned modeOf(const std::filesystem::path& path);
 
 // Runs `body` with the current directory changed to `directory`, restoring it afterwards.
 class ScopedCurrentDirectory {
