@@ -26,7 +26,7 @@ void handOver(const fs::path& path, const OtherUser& user) {
 
 std::vector<std::string> commandAs(const OtherUser& user, const std::string& program,
                                    const std::vector<std::string>& arguments) {
-    std::vector<std::string> command{"setpriv",
+    std::vector<std::string> command{"/usr/bin/setpriv",
                                      "--reuid=" + std::to_string(user.uid),
                                      "--regid=" + std::to_string(user.gid),
                                      "--clear-groups",
