@@ -6,14 +6,6 @@
 
 namespace kestrum {
 
-std::string playTimeText(int seconds) {
-    return formatText("Time %2d:%02d", seconds / 60, seconds % 60);
-}
-
-std::string percentText(int percent) {
-    return formatText("%02d%%", percent);
-}
-
 void PlaybackEngine::prepareAfterLoading() {
     state_.onePercent = recording_.audioLength / 100;
     const WaveFormat& format = recording_.playbackFormat;

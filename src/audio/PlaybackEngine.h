@@ -24,9 +24,7 @@ struct PlaybackState {
     bool redrawSkip = false;
 };
 
-// "Time %2d:%02d" for a whole number of seconds.
 std::string playTimeText(int seconds);
-// The percent text: at least two digits and a percent sign.
 std::string percentText(int percent);
 
 // Playback, polled by the player window's 100 ms timer: each tick shows the time and progress,

@@ -5,27 +5,6 @@
 
 namespace kestrum {
 
-WaveFormat scaledFormat(const WaveFormat& format, int speedCode) {
-    WaveFormat scaled = format;
-    const auto scale = [speedCode](std::uint32_t rate) -> std::uint32_t {
-        switch (speedCode) {
-        case 1:
-            return (rate / 4) * 3;
-        case 2:
-            return (rate / 4) * 5;
-        case 3:
-            return (rate / 4) * 6;
-        case 4:
-            return (rate / 8) * 7;
-        default:
-            return rate;
-        }
-    };
-    scaled.samplesPerSec = scale(format.samplesPerSec);
-    scaled.avgBytesPerSec = scale(format.avgBytesPerSec);
-    return scaled;
-}
-
 int SoundDevice::openSoundDevice() {
     // There is no MIDI output to count here: no wave-output device means no sound device at all.
     const unsigned devices = waveOut_.deviceCount();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/PlaybackView.h"
+#include "audio/SoundOutput.h"
 #include "audio/WaveOut.h"
 #include "platform/Reporter.h"
 #include "recording/WaveFormat.h"
@@ -9,13 +10,6 @@
 
 namespace kestrum {
 
-// The speed codes, in the play-speed control's position order: Slow -25%, Slow -12%, Normal,
-// Fast +25%, Fast +50%.
-inline constexpr std::array<int, 5> kSpeedCodeOfPosition = {1, 4, 0, 2, 3};
-inline constexpr int kNormalSpeedPosition = 2;
-
-// The playback format with both rates scaled for a speed code (the division first, in integers).
-WaveFormat scaledFormat(const WaveFormat& format, int speedCode);
 
 // The sound output device of the run: opened at start-up by index, reopened through the wave
 // mapper at the speed-scaled rate whenever play starts or the speed changes, and the two play

@@ -7,30 +7,6 @@
 
 namespace kestrum {
 
-namespace {
-
-constexpr std::array<int, 5> kStepSeconds = {5, 10, 20, 30, 40};
-
-int volumeLevel(int barPosition) {
-    return 32 - std::clamp(barPosition, 0, 32);
-}
-
-} // namespace
-
-int stepSeconds(int position) {
-    return position >= 0 && position < 5 ? kStepSeconds[static_cast<std::size_t>(position)] : 0;
-}
-
-std::uint32_t deviceVolumeForBar(int barPosition) {
-    const int level = volumeLevel(barPosition);
-    const auto channel = static_cast<std::uint32_t>(level * 2048 - (level != 0 ? 1 : 0));
-    return channel | (channel << 16);
-}
-
-int volumePercentForBar(int barPosition) {
-    return volumeLevel(barPosition) * 100 / 32;
-}
-
 std::uint32_t Transport::stepEntries(int stepSizePosition) const {
     return static_cast<std::uint32_t>(stepSeconds(stepSizePosition)) * engine_.playbackFormat().samplesPerSec;
 }

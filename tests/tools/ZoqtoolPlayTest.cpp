@@ -1,4 +1,5 @@
-// zoqtool play through SDL's disk driver: what reaches the device is exactly the recording.
+// zoqtool play through SDL's disk driver: what reaches the device is exactly the recording, at
+// every speed and in every playback format the reader accepts, in the time it should take.
 
 #include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
@@ -6,18 +7,34 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 namespace kestrum {
 namespace {
 
 using test::RecordingBuilder;
 
-// What the disk driver wrote, without the silence before the first and after the last sample.
-std::vector<std::uint8_t> heard(const std::string& path) {
+// What the disk driver wrote, without the silence (0x80, or 0 for 16-bit sound) before the first
+// and after the last sample.
+std::vector<std::uint8_t> heard(const std::string& path, std::uint8_t silence = 0x80) {
     std::vector<std::uint8_t> bytes = test::readFileBytes(path);
-    const auto first = std::find_if(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0x80; });
-    const auto last =
-        std::find_if(bytes.rbegin(), bytes.rend(), [](std::uint8_t b) { return b != 0x80; }).base();
+    const auto sound = [silence](std::uint8_t b) { return b != silence; };
+    const auto first = std::find_if(bytes.begin(), bytes.end(), sound);
+    const auto last = std::find_if(bytes.rbegin(), bytes.rend(), sound).base();
     return first < last ? std::vector<std::uint8_t>(first, last) : std::vector<std::uint8_t>{};
+}
+
+// A version-11 recording of raw PCM in a format of its own, `seconds` long, whose bytes are never
+// the format's silence.
+RecordingBuilder rawRecording(std::uint16_t channels, std::uint16_t bits, double seconds) {
+    RecordingBuilder builder(11);
+    const std::uint16_t frameBytes = static_cast<std::uint16_t>(channels * bits / 8);
+    builder.vrh3.audioFormat = {kTagPcm, channels, 8000, 8000u * frameBytes, frameBytes, bits, 0};
+    builder.audio = test::makeAudio(static_cast<std::size_t>(seconds * 8000) * frameBytes);
+    if (bits == 16)
+        std::replace(builder.audio.begin(), builder.audio.end(), std::uint8_t{0}, std::uint8_t{1});
+    return builder;
 }
 
 class ZoqtoolPlayTest : public ::testing::Test {
@@ -33,16 +50,42 @@ class ZoqtoolPlayTest : public ::testing::Test {
     std::string output = dir.file("played.raw");
 };
 
-TEST_F(ZoqtoolPlayTest, EverySpeedPlaysEveryByteInOrderWithoutGaps) {
-    RecordingBuilder builder(11);
-    builder.comments = "a comment";
-    builder.words = {test::makeWord("word", {4000})};
-    builder.audio = test::makeAudio(5000); // never the silence value, so a gap would show
-    builder.writeTo(dir.file("call.ZOQ"));
-    for (const int speed : {0, 1, 2, 3, 4}) {
-        const test::ProcessResult result = play({dir.file("call.ZOQ"), "--speed", std::to_string(speed)});
-        ASSERT_EQ(result.exitCode, 0) << "speed " << speed << ": " << result.err;
-        EXPECT_EQ(heard(output), builder.audio) << "speed " << speed;
+struct Format {
+    const char* name;
+    std::uint16_t channels, bits;
+};
+const Format kFormats[] = {{"8-bit mono", 1, 8}, {"16-bit mono", 1, 16}, {"8-bit stereo", 2, 8}};
+
+TEST_F(ZoqtoolPlayTest, EveryPlaybackFormatPlaysExactlyAtEverySpeedFromAnySecond) {
+    for (const Format& format : kFormats) {
+        SCOPED_TRACE(format.name);
+        const RecordingBuilder builder = rawRecording(format.channels, format.bits, 1.2);
+        builder.writeTo(dir.file("call.ZOQ"));
+        const std::uint8_t silence = format.bits == 16 ? 0 : 0x80;
+        for (const int speed : {0, 1, 2, 3, 4}) {
+            const test::ProcessResult result = play({dir.file("call.ZOQ"), "--speed", std::to_string(speed)});
+            ASSERT_EQ(result.exitCode, 0) << "speed " << speed << ": " << result.err;
+            EXPECT_EQ(heard(output, silence), builder.audio) << "speed " << speed;
+        }
+        // One second in is 8000 frames in, whatever a frame holds.
+        const test::ProcessResult result = play({dir.file("call.ZOQ"), "--from", "1"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        const std::size_t second = 8000u * format.channels * format.bits / 8;
+        EXPECT_EQ(heard(output, silence), std::vector<std::uint8_t>(builder.audio.begin() + second, builder.audio.end()));
+    }
+}
+
+TEST_F(ZoqtoolPlayTest, PlayTakesTheTimeTheRecordingLastsAtItsSpeed) {
+    // Four seconds at Fast +50%: the tightest of the speeds against the program's own start and end.
+    for (const Format& format : kFormats) {
+        SCOPED_TRACE(format.name);
+        rawRecording(format.channels, format.bits, 4).writeTo(dir.file("call.ZOQ"));
+        const auto start = std::chrono::steady_clock::now();
+        const test::ProcessResult result = play({dir.file("call.ZOQ"), "--speed", "3"});
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        const double expected = 4.0 * 8000 / 12000;
+        EXPECT_NEAR(elapsed, expected, expected * 0.1);
     }
 }
 

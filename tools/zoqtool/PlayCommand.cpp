@@ -1,10 +1,9 @@
 #include "PlayCommand.h"
 
 #include "audio/AudioLoader.h"
-#include "audio/PlaybackEngine.h"
-#include "audio/SdlWaveOut.h"
-#include "audio/SoundDevice.h"
-#include "audio/Transport.h"
+#include "audio/PlaybackSession.h"
+#include "audio/SdlAudioOutput.h"
+#include "audio/SoundOutput.h"
 #include "platform/LogSink.h"
 #include "platform/StderrMessenger.h"
 #include "recording/RecordingReader.h"
@@ -19,36 +18,6 @@ namespace zoqtool {
 namespace {
 
 using namespace kestrum;
-
-// The terminal as the player window: the time text on one line, the timer as a flag.
-class TerminalView : public PlaybackView {
-  public:
-    void setPlayTimeText(const std::string& text) override {
-        std::printf("\r%s", text.c_str());
-        std::fflush(stdout);
-    }
-    void setProgressPosition(int position) override { progress_ = std::min(position, 100); }
-    int progressPosition() const override { return progress_; }
-    void setPercentText(const std::string&) override {}
-    void setControlEnabled(TransportControl, bool) override {}
-    bool controlEnabled(TransportControl) const override { return true; }
-    void setTimerEnabled(bool enabled) override { timer_ = enabled; }
-    bool timerEnabled() const override { return timer_; }
-    int playSpeedPosition() const override { return speedPosition_; }
-    void setPlaySpeedPosition(int position) override { speedPosition_ = position; }
-    void showLoopPlaying(bool) override {}
-    void setVolumePercentText(const std::string&) override {}
-    void setStepHints(const std::string&, const std::string&) override {}
-    void closePlayer() override { closed_ = true; }
-
-    bool closed() const { return closed_; }
-
-  private:
-    int progress_ = 0;
-    bool timer_ = false;
-    int speedPosition_ = kNormalSpeedPosition;
-    bool closed_ = false;
-};
 
 struct PlayArguments {
     std::string path;
@@ -110,40 +79,31 @@ int runPlay(const std::vector<std::string>& arguments) {
         loadRecordingAudio(reader, recording, store, reporter, [](const std::string&) {}) != 0)
         return 1;
 
-    TerminalView view;
-    SdlWaveOut waveOut;
-    SoundDevice device(waveOut, reporter, recording.playbackFormat);
-    device.setView(&view);
-    PlaybackState playback;
-    NoWaveform waveform;
-    PlaybackEngine engine(playback, recording, store, device, reporter, view, waveform);
-    engine.prepareAfterLoading();
-    if (device.openSoundDevice() != 0 || device.createPlayBuffers() != 0)
+    SdlAudioOutput device;
+    SoundOutput output(device, reporter, recording.playbackFormat);
+    PlaybackSession session(store, recording.playbackFormat, output, messenger);
+    session.audioLoaded(recording.audioLength);
+    output.attachSource(session);
+    if (output.openSoundDevice() != 0)
+        return 1;
+    session.restoreSpeedPosition(speedPositionOfCode(parsed.speedCode));
+    session.moveTo(session.clock().framesAt(parsed.fromSeconds));
+    if (!session.play())
         return 1;
 
-    const bool playStarted = true;
-    Transport transport(engine, device, view, messenger, playStarted);
-    playback.playPosition = std::min<std::uint32_t>(
-        recording.audioLength,
-        static_cast<std::uint32_t>(parsed.fromSeconds * recording.playbackFormat.samplesPerSec));
-    view.setPlaySpeedPosition(speedPositionOfCode(parsed.speedCode));
-    transport.play();
-
-    // The player window's 100 ms timer: ticks on a fixed schedule, a late one not made up twice.
-    using Clock = std::chrono::steady_clock;
-    auto next = Clock::now();
-    while (view.timerEnabled() && !view.closed()) {
-        next += std::chrono::milliseconds(100);
-        std::this_thread::sleep_until(next);
-        if (Clock::now() - next > std::chrono::milliseconds(100))
-            next = Clock::now();
-        engine.Timer1Timer();
+    // The display tick, as the player window's: the time on one line until play ends.
+    std::string shownTime;
+    for (PlaybackSnapshot shown = session.refresh(); shown.playing(); shown = session.refresh()) {
+        if (shown.timeText != shownTime) {
+            shownTime = shown.timeText;
+            std::printf("\r%s", shownTime.c_str());
+            std::fflush(stdout);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     std::printf("\n");
-    // The device still holds the last fraction of a second it took from the queue.
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    device.releaseSoundDevice();
-    return view.closed() ? 1 : 0;
+    output.release();
+    return 0;
 }
 
 } // namespace zoqtool

@@ -1,0 +1,159 @@
+#pragma once
+
+#include "audio/AudioOutput.h"
+#include "audio/FrameClock.h"
+#include "audio/SampleStore.h"
+#include "audio/SoundOutput.h"
+#include "platform/Messenger.h"
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace kestrum {
+
+enum class TransportState { Stopped, Playing, LoopPlaying };
+
+// The transport buttons whose enabled state playback decides.
+enum class TransportControl { Play, Restart, StopPause, Back, Step, MarkLoopBegin, MarkLoopEnd, PlayLoop };
+
+// Which transport buttons can be used.
+class TransportControls {
+  public:
+    bool operator[](TransportControl control) const { return enabled_[index(control)]; }
+    void set(TransportControl control, bool enabled) { enabled_[index(control)] = enabled; }
+    bool operator==(const TransportControls&) const = default;
+
+  private:
+    static std::size_t index(TransportControl control) { return static_cast<std::size_t>(control); }
+    // As the player window is made: everything but the loop's end mark and loop play.
+    std::array<bool, 8> enabled_{true, true, true, true, true, true, false, false};
+};
+
+// What the windows show of playback at one moment. Positions are frames.
+struct PlaybackSnapshot {
+    TransportState state = TransportState::Stopped;
+    std::uint64_t position = 0; // the next frame the device takes
+    std::uint64_t length = 0;
+    std::uint64_t loopBegin = 0;
+    std::uint64_t loopEnd = 0;
+    std::string timeText;
+    int progress = 0; // 0 to 100
+    std::string percentText;
+    TransportControls controls;
+    int speedPosition = kNormalSpeedPosition;
+    int volumeBarPosition = 0; // 0, the loudest, to 32
+    std::string volumePercentText;
+
+    bool loopPlaying() const { return state == TransportState::LoopPlaying; }
+    bool playing() const { return state != TransportState::Stopped; }
+    bool operator==(const PlaybackSnapshot&) const = default;
+};
+
+// "Time %2d:%02d" for a whole number of seconds.
+std::string playTimeText(int seconds);
+// The percent text: at least two digits and a percent sign.
+std::string percentText(int percent);
+// The step sizes of the step-size control's positions, in seconds; 0 outside 0 to 4.
+int stepSeconds(int position);
+// The volume of both channels for a volume-bar position (0 at the top, loudest, to 32), and the
+// percent shown for it.
+std::uint32_t deviceVolumeForBar(int barPosition);
+int volumePercentForBar(int barPosition);
+
+// One playback of the recording in the sample store: the transport state, the play position in
+// frames, the loop marks, the speed and the volume, with the rules of every transport control.
+// The windows act on it and show its snapshots; they hold no playback state of their own.
+//
+// The sound device pulls the sound from it (fillSound, on the device's thread), so the sound
+// goes on whatever the windows' thread is doing. Everything else is called on one thread (the
+// windows', or zoqtool's), which also calls refresh() every 100 ms or so: that shows the time
+// and progress, and ends play once the device has taken the last frame.
+class PlaybackSession : public SoundSource {
+  public:
+    PlaybackSession(const SampleStore& store, const WaveFormat& playbackFormat, SoundOutput& output,
+                    Messenger& messenger);
+
+    // Once the audio is in the store: the frames there are to play.
+    void audioLoaded(std::uint64_t audioBytes);
+
+    // The transport. play() and changeSpeed() reopen the device at another speed when they must;
+    // false when the device failed there, after which the player must close.
+    bool play();
+    void restart();
+    void stop();
+    void back(int stepSizePosition);
+    void step(int stepSizePosition);
+    void markLoopBegin();
+    void markLoopEnd();
+    void togglePlayLoop();
+    // Plays on from a keyword's second.
+    void playFromSeconds(int seconds);
+    bool changeSpeed(int position);
+    // The speed control's position as restored at start-up: the device follows at the next play.
+    void restoreSpeedPosition(int position);
+    void setVolumeBar(int barPosition);
+    // Moves the play position (the waveform's view centre), within the recording.
+    void moveTo(std::uint64_t frame);
+    // The waveform window browsing the recording: play and loop play cannot start meanwhile.
+    void setBrowsing(bool browsing);
+    // The sound held while a dialog is open, the transport as it was.
+    void setHeld(bool held);
+    // A disc list takes the whole recording: loop play stops and the marks go, from the start.
+    void clearLoopForWholeRecording();
+
+    // The display tick: ends play when the device has taken the last frame, brings the time and
+    // progress up to date while playing, and returns what to show.
+    PlaybackSnapshot refresh();
+    PlaybackSnapshot snapshot() const;
+    const FrameClock& clock() const { return clock_; }
+
+    // SoundSource: on the device's thread.
+    void fillSound(std::span<std::uint8_t> out) override;
+
+  private:
+    using Lock = std::lock_guard<std::mutex>;
+    void enableForPlay();
+    void clearMarks();
+    void restartLocked();
+    void stopLoopPlayLocked();
+    void endOfPlayLocked();
+    void showProgressLocked(int position);
+    void updateDisplayLocked();
+    std::uint64_t stepFrames(int stepSizePosition) const;
+    // One second before the end, or the start of a recording shorter than a second.
+    std::uint64_t lastSecondLocked() const;
+    PlaybackSnapshot snapshotLocked() const;
+    bool reopenForSpeed(int position);
+    // Runs or stops the device as the transport wants it; never while the lock is held, since a
+    // stopping device waits for its thread, which may be waiting for the lock.
+    void syncDevice();
+    void copyWithVolume(const std::uint8_t* from, std::uint8_t* to, std::size_t bytes) const;
+
+    const SampleStore& store_;
+    const WaveFormat playbackFormat_;
+    const FrameClock clock_;
+    SoundOutput& output_;
+    Messenger& messenger_;
+
+    mutable std::mutex mutex_;
+    TransportState state_ = TransportState::Stopped;
+    std::uint64_t position_ = 0;
+    std::uint64_t length_ = 0;
+    std::uint64_t loopBegin_ = 0;
+    std::uint64_t loopEnd_ = 0;
+    bool reachedEnd_ = false; // the device found nothing more to play
+    bool held_ = false;
+    bool browsing_ = false;
+    TransportControls controls_;
+    int speedPosition_ = kNormalSpeedPosition;
+    int volumeBar_ = 0;
+    std::uint32_t volume_ = 0xFFFFFFFFu;
+    int lastShownSecond_ = 0;
+    std::string timeText_;
+    int progress_ = 0;
+    std::string percentText_;
+};
+
+} // namespace kestrum
