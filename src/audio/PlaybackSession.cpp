@@ -28,6 +28,11 @@ int stepSeconds(int position) {
     return position >= 0 && position < 5 ? kStepSeconds[static_cast<std::size_t>(position)] : 0;
 }
 
+StepHints stepHints(int stepSizePosition) {
+    const int seconds = stepSeconds(stepSizePosition);
+    return {formatText("Steps Back %d Seconds", seconds), formatText("Steps Forward %d Seconds", seconds)};
+}
+
 std::uint32_t deviceVolumeForBar(int barPosition) {
     const int level = volumeLevel(barPosition);
     const auto channel = static_cast<std::uint32_t>(level * 2048 - (level != 0 ? 1 : 0));

@@ -57,6 +57,12 @@ std::string playTimeText(int seconds);
 std::string percentText(int percent);
 // The step sizes of the step-size control's positions, in seconds; 0 outside 0 to 4.
 int stepSeconds(int position);
+// The hints of the Back and Step buttons for a step-size position.
+struct StepHints {
+    std::string back;
+    std::string step;
+};
+StepHints stepHints(int stepSizePosition);
 // The volume of both channels for a volume-bar position (0 at the top, loudest, to 32), and the
 // percent shown for it.
 std::uint32_t deviceVolumeForBar(int barPosition);
