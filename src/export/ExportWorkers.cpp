@@ -37,6 +37,8 @@ int ExportListWorker::clearList(const ExportListDirectories& opened) {
 
 std::string ExportListWorker::addToList(std::string& directory, bool& finished) {
     finished = false;
+    if (stopped())
+        return {};
     if (ui_.additionsPending() && argument_ == 0 && ui_.askQuestion("Save New Comment Additions Before Exporting?"))
         ui_.saveComments();
     RecordingState recording = ui_.recordingSnapshot();
@@ -69,6 +71,8 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
         }
     }
 
+    if (stopped())
+        return {};
     showExportStatus(ui_, "Creating AutoRun");
     if (createAutoRunFile(opened.list, reporter_) != 0)
         return {};
@@ -77,10 +81,12 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
         return {};
 
     const ExportStamp stamp{setting_.userName, setting_.computerName, std::time(nullptr)};
-    const StampOutcome outcome = makeStampedCopy(recording, opened.recordings, stamp,
-                                                 [this](const std::string& text) { showExportStatus(ui_, text); });
+    const StampOutcome outcome = makeStampedCopy(
+        recording, opened.recordings, stamp, [this](const std::string& text) { showExportStatus(ui_, text); }, stop_);
     if (!outcome.ok)
         return outcome.message;
+    if (stopped())
+        return {};
     finished = ui_.askNoByDefault("Recording Added to the List.\nAre you Finished Adding Recordings to the List?");
     return {};
 }
@@ -126,6 +132,10 @@ bool AudioExportWorker::convertInto(std::FILE* file) {
     showExportStatus(ui_, "Processing File");
     bool finished = range_.total == 0;
     while (!finished) {
+        if (stopped()) {
+            reporter_.logOnly("SExpThread::Execute stopped as the player closed");
+            return false;
+        }
         const std::uint32_t count = std::min(blockSize, range_.total - done);
         const std::uint64_t first = std::uint64_t{range_.start} + done;
         if (first + count > store_.indexCount()) {

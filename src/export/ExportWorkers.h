@@ -7,6 +7,7 @@
 #include "platform/Reporter.h"
 #include "recording/WaveFormat.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -26,22 +27,26 @@ void showExportStatus(ExportUi& ui, const std::string& text, std::uint32_t colou
 
 // TSExp2Thread: adds the recording to the export list and, when the user says the list is
 // complete, runs the disc-writing program on it. A non-zero argument skips the question about
-// unsaved comments.
+// unsaved comments. A set `stop` flag (the player closing) ends the work at its next step or
+// block, leaving no partial copy.
 class ExportListWorker {
 public:
-    ExportListWorker(ExportSetting setting, unsigned argument, ExportUi& ui, LogSink& log)
-        : setting_(std::move(setting)), argument_(argument), ui_(ui), reporter_(ui, log) {}
+    ExportListWorker(ExportSetting setting, unsigned argument, ExportUi& ui, LogSink& log,
+                     const std::atomic<bool>* stop = nullptr)
+        : setting_(std::move(setting)), argument_(argument), ui_(ui), reporter_(ui, log), stop_(stop) {}
     void Execute();
 
 private:
     // The steps up to the disc program; the message of a failure to report at the end, or "".
     std::string addToList(std::string& listDirectory, bool& finished);
     int clearList(const ExportListDirectories& opened);
+    bool stopped() const { return stop_ != nullptr && stop_->load(); }
 
     ExportSetting setting_;
     unsigned argument_;
     ExportUi& ui_;
     Reporter reporter_;
+    const std::atomic<bool>* stop_;
 };
 
 // What the audio export converts: samples [start, start + total) of the store.
@@ -51,18 +56,20 @@ struct AudioExportRange {
 };
 
 // TSExpThread: converts the decoded audio, all of it or the marked loop, to CD audio in a
-// temporary file, runs the disc-writing program on it and deletes it.
+// temporary file, runs the disc-writing program on it and deletes it. A set `stop` flag ends the
+// conversion at its next block, without the disc program.
 class AudioExportWorker {
 public:
     AudioExportWorker(ExportSetting setting, unsigned argument, AudioExportRange range, const SampleStore& store,
-                      WaveFormat playbackFormat, ExportUi& ui, LogSink& log)
+                      WaveFormat playbackFormat, ExportUi& ui, LogSink& log, const std::atomic<bool>* stop = nullptr)
         : setting_(std::move(setting)), argument_(argument), range_(range), store_(store),
-          playbackFormat_(playbackFormat), ui_(ui), reporter_(ui, log) {}
+          playbackFormat_(playbackFormat), ui_(ui), reporter_(ui, log), stop_(stop) {}
     void Execute();
 
 private:
     // Converts into the open file; false when the run must end without the disc program.
     bool convertInto(std::FILE* file);
+    bool stopped() const { return stop_ != nullptr && stop_->load(); }
 
     ExportSetting setting_;
     unsigned argument_;
@@ -71,6 +78,7 @@ private:
     WaveFormat playbackFormat_;
     ExportUi& ui_;
     Reporter reporter_;
+    const std::atomic<bool>* stop_;
 };
 
 } // namespace kestrum

@@ -74,7 +74,7 @@ ExportHeader freshExportHeader(const ExportStamp& stamp) {
 } // namespace
 
 StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& recordings, const ExportStamp& stamp,
-                             const std::function<void(const std::string&)>& status) {
+                             const std::function<void(const std::string&)>& status, const std::atomic<bool>* stop) {
     StampOutcome outcome;
     const std::string& source = rec.recordingPath;
     FileHandle in(std::fopen(source.c_str(), "rb"));
@@ -143,6 +143,8 @@ StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& record
     std::uint64_t audioBytes = 0;
     std::vector<std::uint8_t> buffer(kCopyBlock);
     for (;;) {
+        if (stop != nullptr && stop->load())
+            return fail(formatText("The copy of %s stopped as the player closed.", source.c_str()));
         const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in.get());
         audioCrc = exportCrc(std::span<const std::uint8_t>(buffer.data(), got), audioCrc);
         if (std::fwrite(buffer.data(), 1, got, out.get()) != got)

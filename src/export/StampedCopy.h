@@ -3,6 +3,7 @@
 #include "platform/PrivateDirectory.h"
 #include "recording/RecordingState.h"
 
+#include <atomic>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -29,9 +30,10 @@ struct StampOutcome {
 // and the audio. The copy is a new file (mode 0600) that is read back and checked before it
 // takes the name, replacing whatever had it (a link is replaced, never written through); a copy
 // that fails anywhere is removed and leaves the name as it was. `edh` of the recording is the new
-// export header afterwards.
+// export header afterwards. A set `stop` flag ends the copy at its next block, as a failure.
 StampOutcome makeStampedCopy(RecordingState& recording, const PrivateDirectory& recordings, const ExportStamp& stamp,
-                             const std::function<void(const std::string&)>& status);
+                             const std::function<void(const std::string&)>& status,
+                             const std::atomic<bool>* stop = nullptr);
 
 // The checksums of a stamped copy as stored and as recomputed from its sections.
 struct CopyChecksums {

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -323,6 +325,27 @@ TEST_F(ExportWorkersTest, LinksInTheListAreReplacedOrRemovedNeverFollowed) {
     EXPECT_EQ(ui.shown, std::vector<std::string>{"deleteAllFiles will not remove " + list() +
                                                  "/Recs/theirs.ZOQ: it belongs to another user"});
     EXPECT_EQ(test::readFileText(list() + "/Recs/theirs.ZOQ"), "t");
+}
+
+TEST_F(ExportWorkersTest, APlayerClosingStopsAWorkerAtItsNextStepWithNothingLeftBehind) {
+    loadRecording();
+    const std::atomic<bool> stop{true};
+    ExportListWorker(setting, 0, ui, log, &stop).Execute();
+    EXPECT_FALSE(fs::exists(list()));
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(ui.statuses.back(), "Add To CD &Export List");
+
+    // The CD audio: converted no further, no disc program, no temporary file.
+    SampleStore store;
+    store.append(test::makeAudio(16000));
+    AudioExportWorker(setting, 0, {0, 16000}, store, kPcmDefaultFormat, ui, log, &stop).Execute();
+    EXPECT_FALSE(fs::exists(working.file("disc-argument")));
+    EXPECT_EQ(std::count_if(fs::directory_iterator(temporary.path()), fs::directory_iterator(), [](const auto& entry) {
+                  return entry.path().filename().string().rfind("KESTRUM", 0) == 0;
+              }),
+              0);
+    EXPECT_EQ(log.lines.back(), "SExpThread::Execute stopped as the player closed");
+    EXPECT_TRUE(ui.shown.empty());
 }
 
 TEST_F(ExportWorkersTest, AStatusOfAHundredCharactersIsNotShown) {

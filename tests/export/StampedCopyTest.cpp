@@ -204,6 +204,25 @@ TEST_F(StampedCopyTest, ASourceThatEndsInsideASectionLeavesNoCopy) {
     EXPECT_EQ(outcome.message, "Unable to open Recording file, problem with " + source + ".");
 }
 
+TEST_F(StampedCopyTest, AStoppedCopyLeavesNothingAndAnEarlierCopyStands) {
+    RecordingBuilder builder(10);
+    builder.audio = test::makeAudio(200000);
+    RecordingState rec = open(builder);
+    ASSERT_TRUE(stamp(rec).ok);
+    const std::vector<std::uint8_t> earlier = test::readFileBytes(dir.file("list/Recs/call.ZOQ"));
+
+    PrivateDirectory recordings;
+    recordings.open(dir.file("list/Recs"));
+    const std::atomic<bool> stop{true};
+    const StampOutcome outcome = makeStampedCopy(rec, recordings, {"clerk", "DESK1", 1}, [](const std::string&) {}, &stop);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.message, "The copy of " + source + " stopped as the player closed.");
+    EXPECT_EQ(test::readFileBytes(dir.file("list/Recs/call.ZOQ")), earlier);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("list/Recs")),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
 TEST_F(StampedCopyTest, VerificationFindsAChangedByte) {
     RecordingBuilder builder(9);
     builder.comments = "abc\r\n";
