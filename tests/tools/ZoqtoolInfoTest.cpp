@@ -117,6 +117,8 @@ TEST(ZoqtoolInfo, PrintsAlignedTextForPeople) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("fileVersion            9\n"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("  rid                  RID123\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("scannedWords\n             Key Word   Seconds From Beginning\n"), std::string::npos)
+        << result.out;
     EXPECT_NE(result.out.find("              alpha    2 "), std::string::npos) << result.out;
 }
 

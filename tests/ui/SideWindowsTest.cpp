@@ -85,7 +85,7 @@ TEST_F(SideWindowsTest, AnAddedKeywordIsListedAndAskedAboutAtShutdown) {
         ui.playerWindow()->ScannedWordsBtn->click();
         EXPECT_TRUE(words.isVisible());
         EXPECT_EQ(words.Memo1->toPlainText(),
-                  "           Key Word   Seconds From Benning\n                gun    2 ");
+                  "           Key Word   Seconds From Beginning\n                gun    2 ");
         EXPECT_EQ(words.TotalSecondsText->text(), "Total  0:10.00");
 
         AnnotateDialog& dialog = *ui.annotateDialog();
@@ -108,7 +108,7 @@ TEST_F(SideWindowsTest, ADoubleClickedSecondsValuePlaysFromThere) {
     EXPECT_EQ(ScannedWordWindow::secondsAt("                gun    2  125 ", 25), 0); // a blank
     EXPECT_EQ(ScannedWordWindow::secondsAt("                gun    2  125 ", 17), 0); // the keyword
     EXPECT_EQ(ScannedWordWindow::secondsAt("                123    2 ", 17), 0);      // a keyword of digits
-    EXPECT_EQ(ScannedWordWindow::secondsAt("           Key Word   Seconds From Benning", 25), 0);
+    EXPECT_EQ(ScannedWordWindow::secondsAt("           Key Word   Seconds From Beginning", 25), 0);
 
     test::RecordingBuilder builder(9);
     builder.words = {test::makeWord("gun", {16000})};
