@@ -56,7 +56,7 @@ void QtPlayerUi::createWindows(Player& player) {
 void QtPlayerUi::connectSideWindows() {
     player_->showSideWindows = [this](const ButtonModes& modes) { showSideWindows(modes); };
     player_->onTextBtn = [this] { TextBtnClick(); };
-    player_->onScannedWordsBtn = [this] { scannedWords_->toggle(); };
+    player_->onScannedWordsBtn = [this] { scannedWords_->toggle(player_.get()); };
     player_->onWaveFormBtn = [this] { waveform_->setVisible(!waveform_->isVisible()); };
     waveform_->annotate = [this] { annotate_->exec(); };
     player_->onExportBtn = [this] { exportCommand_->ExportBtnClick(); };
@@ -85,6 +85,8 @@ void QtPlayerUi::restoreWindowState(const InitRecord* record, bool viewerMode) {
             existingComments_->restorePlacement(existingComments_->height(), 615, 25,
                                                 existingComments_->width());
             scannedWords_->restorePlacement(scannedWords_->height(), 400, 50, scannedWords_->width());
+            waveform_->place(1, 310);
+            waveform_->setKnobPosition(100);
         }
         return;
     }
@@ -217,7 +219,7 @@ void QtPlayerUi::saveWithProgress() {
 }
 
 void QtPlayerUi::playFromList(int seconds) {
-    if (owner_->state().playback.loopPlaying)
+    if (waveform_->zoomingOrScrolling() || owner_->state().playback.loopPlaying)
         return;
     if (seconds <= 0) {
         owner_->reporter().logOnly("ScannedWordFrm::Memo1DblClick start play at=%d", seconds);

@@ -24,18 +24,22 @@ SideWindow::SideWindow(QWidget* owner, const QString& caption, QSize startSize, 
     resize(startSize);
 }
 
-void SideWindow::restorePlacement(int height, int left, int top, int width) {
+void moveWithinScreen(QWidget& window, int left, int top) {
     const QScreen* screen = QApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
     const int largestLeft = area.width() - 50;
     const int largestTop = area.height() - 50;
-    resize(width, height);
-    QPoint at = pos();
+    QPoint at = window.pos();
     if (left < largestLeft)
         at.setX(left);
     if (top < largestTop)
         at.setY(top);
-    move(at);
+    window.move(at);
+}
+
+void SideWindow::restorePlacement(int height, int left, int top, int width) {
+    resize(width, height);
+    moveWithinScreen(*this, left, top);
     placed_ = true;
 }
 
@@ -52,8 +56,13 @@ void SideWindow::placeCentred(const QWidget* over) {
     placed_ = true;
 }
 
-void SideWindow::toggle() {
-    setVisible(!isVisible());
+void SideWindow::toggle(const QWidget* over) {
+    if (isVisible()) {
+        hide();
+        return;
+    }
+    placeCentred(over);
+    show();
 }
 
 QString totalTimeText(double seconds) {

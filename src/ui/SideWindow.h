@@ -23,12 +23,16 @@ class SideWindow : public QWidget {
     void placeCentred(const QWidget* over);
     bool placed() const { return placed_; }
 
-    // Shows the window, hides it when visible.
-    void toggle();
+    // Shows the window (centred on `over` unless it was placed already), hides it when visible.
+    void toggle(const QWidget* over);
 
   private:
     bool placed_ = false;
 };
+
+// Moves a window to a stored left and top, each only when it lies within the screen less a margin
+// of 50 pixels (an init file from a larger screen would put the window out of reach).
+void moveWithinScreen(QWidget& window, int left, int top);
 
 // The text area of a side window: no wrap, both scroll bars, with its hint and accessible name.
 QPlainTextEdit* makeSideMemo(QWidget* parent, bool readOnly, const char* hint, const char* accessibleName);

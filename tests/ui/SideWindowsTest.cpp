@@ -7,6 +7,7 @@
 #include "ui/QtPlayerUi.h"
 #include "ui/ScannedWordWindow.h"
 #include "ui/UiRunFixture.h"
+#include "ui/WaveformWindow.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -118,6 +119,54 @@ TEST_F(SideWindowsTest, ADoubleClickedSecondsValuePlaysFromThere) {
         EXPECT_TRUE(ui.playerWindow()->Timer1->isActive());
         emit ui.scannedWordWindow()->playFromSecondsRequested(125); // past the end: a second before it
         EXPECT_TRUE(ui.playerWindow()->StopBtn->isEnabled());
+    });
+}
+
+TEST_F(SideWindowsTest, ADoubleClickDoesNothingWhileTheWaveformIsZoomedOrScrolled) {
+    test::RecordingBuilder builder(9);
+    builder.words = {test::makeWord("gun", {16000})};
+    builder.audio = test::makeAudio(80000);
+    runOn(builder, "", [&](InspectingUi& ui) {
+        PlayerWindow& player = *ui.playerWindow();
+        WaveformWindow& wave = *ui.waveformWindow();
+        const PlaybackState& playback = ui.player->state().playback;
+        player.WaveFormBtn->click();
+        for (const int mode : {1, 2}) { // Zoom, Scroll
+            SCOPED_TRACE(mode);
+            wave.iSwitchSlider1->setPosition(mode); // pauses playback
+            ASSERT_FALSE(player.Timer1->isActive());
+            const std::uint32_t position = playback.playPosition;
+            emit ui.scannedWordWindow()->playFromSecondsRequested(4);
+            EXPECT_FALSE(player.Timer1->isActive());
+            EXPECT_EQ(playback.playPosition, position);
+            EXPECT_FALSE(player.PlayBtn->isEnabled()); // still held by the view
+        }
+        wave.iSwitchSlider1->setPosition(0); // Run
+        emit ui.scannedWordWindow()->playFromSecondsRequested(4);
+        EXPECT_TRUE(player.Timer1->isActive());
+        EXPECT_EQ(playback.playPosition, 4u * 8000);
+    });
+}
+
+TEST_F(SideWindowsTest, TheKeywordWindowOpensCentredOnThePlayerWindow) {
+    test::RecordingBuilder builder(9);
+    builder.words = {test::makeWord("gun", {16000})};
+    builder.audio = test::makeAudio(8000);
+    runOn(builder, "", [&](InspectingUi& ui) {
+        PlayerWindow& player = *ui.playerWindow();
+        ScannedWordWindow& words = *ui.scannedWordWindow();
+        player.move(20, 30);
+        player.ScannedWordsBtn->click();
+        ASSERT_TRUE(words.isVisible());
+        const QPoint offset = words.frameGeometry().center() - player.frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();
+
+        // Once placed it reopens where it was left.
+        player.ScannedWordsBtn->click();
+        EXPECT_FALSE(words.isVisible());
+        words.move(5, 6);
+        player.ScannedWordsBtn->click();
+        EXPECT_EQ(words.pos(), QPoint(5, 6));
     });
 }
 

@@ -2,7 +2,9 @@
 // position taken from the view, and when a chart click opens the annotation dialog.
 
 #include "ui/WaveformWindow.h"
+#include "app/InitRecord.h"
 #include "ui/AnnotateDialog.h"
+#include "ui/ScannedWordWindow.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
@@ -153,6 +155,49 @@ TEST_F(WaveformWindowTest, ItsPlaceAndScaleAreKeptInTheInitFile) {
         EXPECT_TRUE(wave.isVisible()); // open at the end of the last run
         EXPECT_DOUBLE_EQ(wave.iKnob1->position(), 42.5);
         EXPECT_EQ(wave.pos(), QPoint(40, 300));
+    });
+}
+
+TEST_F(WaveformWindowTest, ViewerModeWithoutAnInitFilePutsItBelowThePlayerAtTheWidestScale) {
+    runOn(recording(), "^O1", [&](InspectingUi& ui) {
+        WaveformWindow& wave = *ui.waveformWindow();
+        EXPECT_EQ(wave.pos(), QPoint(1, 310));
+        EXPECT_DOUBLE_EQ(wave.iKnob1->position(), 100);
+        EXPECT_EQ(ui.scannedWordWindow()->pos(), QPoint(400, 50));
+    });
+}
+
+TEST_F(WaveformWindowTest, AStoredPlaceBeyondTheScreenIsRefusedLikeTheSideWindows) {
+    // Viewer mode reads the init file from the working directory. The offscreen screen is 800 x 600:
+    // a left or top of the screen's size less 50 or more is not applied.
+    InitRecord stored;
+    stored.waveformLeft = 40;
+    stored.waveformTop = 4000;
+    stored.waveformKnobPosition = 30;
+    stored.keywordLeft = 40;
+    stored.keywordTop = 4000;
+    stored.keywordWidth = 384;
+    stored.keywordHeight = 229;
+    stored.stepSizePosition = 3;
+    stored.playSpeedPosition = 2;
+    const layout::Bytes<InitRecord> bytes = layout::encode(stored);
+    test::writeFileBytes(dir.file("Kestrum.DAT"), {bytes.begin(), bytes.end()});
+    runOn(recording(), "^O1", [&](InspectingUi& ui) {
+        const QPoint wave = ui.waveformWindow()->pos();
+        const QPoint words = ui.scannedWordWindow()->pos();
+        EXPECT_EQ(wave.x(), 40);
+        EXPECT_NE(wave.y(), 4000);
+        EXPECT_EQ(wave.y(), words.y());
+        EXPECT_DOUBLE_EQ(ui.waveformWindow()->iKnob1->position(), 30);
+    });
+
+    stored.waveformLeft = 750;
+    stored.waveformTop = 549;
+    const layout::Bytes<InitRecord> edge = layout::encode(stored);
+    test::writeFileBytes(dir.file("Kestrum.DAT"), {edge.begin(), edge.end()});
+    runOn(recording(), "^O1", [&](InspectingUi& ui) {
+        EXPECT_NE(ui.waveformWindow()->pos().x(), 750);
+        EXPECT_EQ(ui.waveformWindow()->pos().y(), 549);
     });
 }
 
