@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QWindow>
 
 namespace kestrum {
 
@@ -199,13 +200,17 @@ void QtPlayerUi::saveFromWindows() {
     scannedWords_->setEnabled(keywordsEnabled);
 }
 
+// QWidget::setWindowFlag re-creates a shown window, which hides it (and hiding the waveform window
+// returns it to Run, which moves the play position): the window system is told directly instead,
+// and a window not yet shown takes the flags when it is made.
 void QtPlayerUi::setSideWindowsOnTop(bool onTop) {
     for (QWidget* window : std::initializer_list<QWidget*>{newComments_.get(), scannedWords_.get(), waveform_.get(),
                                                            existingComments_.get()}) {
-        const bool visible = window->isVisible();
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-        if (visible)
-            window->show(); // changing the flags hides a window
+        Qt::WindowFlags flags = window->windowFlags();
+        flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+        window->overrideWindowFlags(flags);
+        if (QWindow* shown = window->windowHandle())
+            shown->setFlags(flags);
     }
 }
 

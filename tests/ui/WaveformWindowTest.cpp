@@ -4,6 +4,7 @@
 #include "ui/WaveformWindow.h"
 #include "app/InitRecord.h"
 #include "ui/AnnotateDialog.h"
+#include "ui/CommentWindows.h"
 #include "ui/ScannedWordWindow.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/Knob.h"
@@ -11,6 +12,7 @@
 
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 namespace kestrum {
 namespace {
@@ -155,6 +157,55 @@ TEST_F(WaveformWindowTest, ItsPlaceAndScaleAreKeptInTheInitFile) {
         EXPECT_TRUE(wave.isVisible()); // open at the end of the last run
         EXPECT_DOUBLE_EQ(wave.iKnob1->position(), 42.5);
         EXPECT_EQ(wave.pos(), QPoint(40, 300));
+    });
+}
+
+// Counts the hide events a window gets.
+class HideCounter : public QObject {
+  public:
+    int hides = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        hides += event->type() == QEvent::Hide;
+        return false;
+    }
+};
+
+TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportAsTheyStand) {
+    runOn(recording(), "", [&](InspectingUi& ui) {
+        WaveformWindow& wave = openPaused(ui);
+        PlayerWindow& player = *ui.playerWindow();
+        const PlaybackState& playback = ui.player->state().playback;
+        wave.iSwitchSlider1->setPosition(2); // Scroll
+        wave.iStripChart1->setXRange(5, 7);
+        const std::uint32_t position = playback.playPosition;
+        HideCounter counter;
+        wave.installEventFilter(&counter);
+
+        // As while the disc program runs: off the top, then back.
+        for (const bool onTop : {false, true}) {
+            SCOPED_TRACE(onTop);
+            ui.setSideWindowsOnTop(onTop);
+            EXPECT_EQ(counter.hides, 0);
+            EXPECT_TRUE(wave.isVisible());
+            EXPECT_EQ(wave.iSwitchSlider1->position(), 2);
+            EXPECT_EQ(playback.playPosition, position);
+            EXPECT_FALSE(player.PlayBtn->isEnabled()); // still held by the view
+            EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 5);
+            EXPECT_EQ(wave.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+            ASSERT_NE(wave.windowHandle(), nullptr);
+            EXPECT_EQ(wave.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+            // A side window never shown takes the flag when it is made.
+            EXPECT_EQ(ui.newCommentsWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        }
+
+        // Playing in Run, the same: playback goes on from where it stands.
+        wave.iSwitchSlider1->setPosition(0);
+        player.PlayBtn->click();
+        ui.setSideWindowsOnTop(false);
+        ui.setSideWindowsOnTop(true);
+        EXPECT_EQ(counter.hides, 0);
+        EXPECT_TRUE(player.Timer1->isActive());
+        wave.removeEventFilter(&counter);
     });
 }
 
