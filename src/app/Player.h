@@ -51,6 +51,7 @@ class Player {
     void setUpWindows();
     void restoreWindowState();
     int loadRecording();
+    void destroySplash();
     void saveWindowState(bool windowsAlive);
     void shutdown(bool windowsAlive);
     void registerShutdownAtExit();

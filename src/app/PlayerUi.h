@@ -16,6 +16,9 @@ class PlayerUi {
     virtual ~PlayerUi() = default;
     // The splash window, made before the recording is opened.
     virtual SplashDisplay& createSplash() = 0;
+    // Destroys the splash window once the player window is to show, so that no hidden second
+    // window under the product's title stays behind for the run.
+    virtual void destroySplash() = 0;
     // Every window, hidden, in the order the player has always made them.
     virtual void createWindows(Player& player) = 0;
     // Places the player window and clears the texts the windows fill later.

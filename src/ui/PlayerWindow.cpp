@@ -140,7 +140,8 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
 
     PlayTimeText = makeLabel(central, "PlayTimeText", "");
     PlayTimeText->setTextFormat(Qt::PlainText);
-    PlayTimeText->setAccessibleName("Play time");
+    // No fixed accessible name: a label's name is then its text, so a screen reader hears the time itself.
+    PlayTimeText->setAccessibleDescription("Play time");
     PercentLbl = makeLabel(central, "PercentLbl", "");
     PercentLbl->setTextFormat(Qt::PlainText);
     VolumeBar = new QSlider(Qt::Vertical, central);

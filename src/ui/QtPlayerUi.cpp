@@ -33,6 +33,10 @@ SplashDisplay& QtPlayerUi::createSplash() {
     return *splash_;
 }
 
+void QtPlayerUi::destroySplash() {
+    splash_.reset();
+}
+
 double QtPlayerUi::totalSeconds() const {
     const PlaybackState& playback = owner_->state().playback;
     return playback.bytesPerSecond > 0 ? owner_->state().recording.audioLength / playback.bytesPerSecond

@@ -27,6 +27,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     ~QtPlayerUi() override;
 
     SplashDisplay& createSplash() override;
+    void destroySplash() override;
     void createWindows(Player& player) override;
     void setUpWindows() override;
     void restoreWindowState(const InitRecord* record, bool viewerMode) override;

@@ -1,8 +1,10 @@
 // The player window as start-up shows it.
 
+#include "ui/SplashScreen.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/SwitchSlider.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -115,6 +117,44 @@ TEST_F(PlayerWindowTest, ControlsCarryTheirNamesHintsAndAccessibleNames) {
                                  "TextBtn", "ScannedWordsBtn", "WaveFormBtn", "ExportBtn", "CloseBtn"})
             EXPECT_NE(w.findChild<QPushButton*>(name), nullptr) << name;
         EXPECT_FALSE(w.findChild<QPushButton*>("StopGlyphBtn")->isVisibleTo(&w));
+    });
+}
+
+// What a screen reader hears for a widget: its accessible name.
+QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible != nullptr ? accessible->text(QAccessible::Name) : QString();
+}
+
+TEST_F(PlayerWindowTest, EveryLabelIsHeardWithTheTextItShows) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(16000);
+    runOn(builder, "", [&](PlayerWindow& w) {
+        EXPECT_EQ(accessibleName(w.PlayTimeText), "Time  0:00");
+        w.setPlayTimeText("Time  0:42");
+        EXPECT_EQ(accessibleName(w.PlayTimeText), "Time  0:42");
+        w.setPercentText("42%");
+        EXPECT_EQ(accessibleName(w.PercentLbl), "42%");
+        const QList<QLabel*> labels = w.findChildren<QLabel*>();
+        ASSERT_GT(labels.size(), 15);
+        for (QLabel* label : labels)
+            EXPECT_TRUE(accessibleName(label).contains(QString(label->text()).remove('&')))
+                << label->objectName().toStdString() << ": " << accessibleName(label).toStdString();
+    });
+}
+
+TEST_F(PlayerWindowTest, OnlyThePlayerWindowCarriesTheProductTitleOnceItShows) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(4000);
+    runOn(builder, "", [&](PlayerWindow& w) {
+        int titled = 0;
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            titled += window->windowTitle().startsWith("LUMBRA PLAYER");
+        EXPECT_EQ(titled, 1);
+        EXPECT_TRUE(w.windowTitle().startsWith("LUMBRA PLAYER"));
+        EXPECT_EQ(w.findChild<SplashScreen*>(), nullptr);
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            EXPECT_EQ(qobject_cast<const SplashScreen*>(window), nullptr);
     });
 }
 
