@@ -72,7 +72,7 @@ void QtPlayerUi::connectSideWindows() {
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::playFromSecondsRequested,
                      [this](int seconds) { playFromList(seconds); });
     annotate_->addScannedWord = [this](const QString& keyword, int secondsBefore) {
-        return owner_->annotations().addScannedWord(keyword.toLatin1().toStdString(), secondsBefore) == 0;
+        return owner_->annotations().addScannedWord(keyword.toStdString(), secondsBefore) == 0;
     };
 }
 
@@ -258,11 +258,11 @@ void QtPlayerUi::clearKeywordList() {
 }
 
 void QtPlayerUi::addKeywordLine(const std::string& line) {
-    scannedWords_->Memo1->appendPlainText(QString::fromLatin1(line.c_str()));
+    scannedWords_->Memo1->appendPlainText(keywordLineForDisplay(line));
 }
 
 std::string QtPlayerUi::newCommentsText() const {
-    return commentBytesFromWindow(newComments_->Memo1->toPlainText());
+    return commentTextFromWindow(newComments_->Memo1->toPlainText());
 }
 
 void QtPlayerUi::setSaveButtonsEnabled(bool enabled) {

@@ -1,5 +1,6 @@
 // The player window as start-up shows it.
 
+#include "recording/FieldText.h"
 #include "ui/SplashScreen.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/SwitchSlider.h"
@@ -59,6 +60,30 @@ TEST_F(PlayerWindowTest, ShowsTheDetailLinesAndStartsPlaying) {
               0);
     EXPECT_TRUE(inspected);
     EXPECT_TRUE(messenger.shown.empty());
+}
+
+TEST_F(PlayerWindowTest, TheHeadersTextIsReadAsWindows1252WhateverTheVersion) {
+    for (const int version : {6, 8, 10}) {
+        test::RecordingBuilder builder(version);
+        setFieldText(builder.vrh.lastName, "M\xFCller");
+        setFieldText(builder.vrh2.lastName, "M\xFCller");
+        setFieldText(builder.vrh3.lastName, "M\xFCller");
+        setFieldText(builder.vrh3.firstName, "\x93Jo\x94");
+        setFieldText(builder.vrh3.middleName, "\x80");
+        setFieldText(builder.vrh3.stationName, "Fl\xFCgel \x96 B");
+        builder.audio = test::makeAudio(4000);
+        runOn(builder, "^D3/5/2004^T9:07", [&](PlayerWindow& w) {
+            SCOPED_TRACE(version);
+            EXPECT_EQ(w.StaticText9->text(), QString::fromUtf8("Last Name:  M\u00FCller"));
+            if (version == 10) {
+                EXPECT_EQ(w.StaticText8->text(),
+                          QString::fromUtf8("First Name:  \u201CJo\u201D   Middle Name:  \u20AC"));
+                EXPECT_EQ(w.StaticText13->text(), QString::fromUtf8("Station Name:  Fl\u00FCgel \u2013 B"));
+            }
+            // Texts from the command line are shown as given.
+            EXPECT_EQ(w.StaticText11->text(), "Recorded:  3/5/2004   9:07");
+        });
+    }
 }
 
 TEST_F(PlayerWindowTest, TheKeywordButtonFollowsTheVersion) {
