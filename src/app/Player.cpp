@@ -180,6 +180,12 @@ void Player::shutdown() {
     shutdown(true);
 }
 
+void Player::endAfterException(const std::string& what) {
+    reporter_.fail("%s", what.c_str());
+    shutdown();
+    ui_.endMessageLoop();
+}
+
 void Player::shutdown(bool windowsAlive) {
     if (state_.progress.shutdownDone)
         return;

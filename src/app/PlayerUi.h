@@ -36,6 +36,8 @@ class PlayerUi {
     virtual void stopPlaybackTimer() = 0;
     // Shows the player window and runs until it closes; returns when the program should end.
     virtual void runMessageLoop() = 0;
+    // Makes the message loop return (or not start) without closing a window.
+    virtual void endMessageLoop() = 0;
 };
 
 } // namespace kestrum

@@ -152,6 +152,13 @@ void QtPlayerUi::runMessageLoop() {
     looping_ = false;
 }
 
+void QtPlayerUi::endMessageLoop() {
+    if (looping_)
+        QApplication::exit(0);
+    else
+        closePending_ = true;
+}
+
 // Before the loop runs, the request is kept: start-up ends instead of showing the window.
 void QtPlayerUi::closeRequested() {
     if (looping_ && player_)

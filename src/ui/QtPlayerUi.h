@@ -38,6 +38,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void saveWithProgress() override;
     void stopPlaybackTimer() override;
     void runMessageLoop() override;
+    void endMessageLoop() override;
 
     PlayerWindow* playerWindow() const { return player_.get(); }
     NewCommentsWindow* newCommentsWindow() const { return newComments_.get(); }

@@ -1,6 +1,7 @@
 // The player window as start-up shows it.
 
 #include "recording/FieldText.h"
+#include "ui/PlayerApplication.h"
 #include "ui/SplashScreen.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/SwitchSlider.h"
@@ -15,10 +16,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <stdexcept>
 
 namespace kestrum {
 namespace {
+
+namespace fs = std::filesystem;
 
 class PlayerWindowTest : public test::UiRunFixture {
   protected:
@@ -181,6 +186,44 @@ TEST_F(PlayerWindowTest, OnlyThePlayerWindowCarriesTheProductTitleOnceItShows) {
         for (const QWidget* window : QApplication::topLevelWidgets())
             EXPECT_EQ(qobject_cast<const SplashScreen*>(window), nullptr);
     });
+}
+
+// An object whose every event handler throws, as a faulty handler would.
+class ThrowingObject : public QObject {
+  public:
+    bool event(QEvent*) override { throw std::runtime_error("the handler failed"); }
+};
+
+TEST_F(PlayerWindowTest, AnExceptionFromAnEventHandlerIsShownAndTheShutdownRunsOnce) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(16000);
+    builder.writeTo(path);
+    test::ScopedCurrentDirectory here(dir.path());
+    PosixSystemServices system;
+    test::InspectingUi ui;
+    ui.inspect = [&](test::InspectingUi& running) {
+        ASSERT_TRUE(running.playerWindow()->Timer1->isActive());
+        ThrowingObject faulty;
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&faulty, &event);
+        // Shown, and the shutdown has run: playback stopped, the lock gone.
+        EXPECT_EQ(messenger.onlyText(), "the handler failed");
+        EXPECT_FALSE(running.playerWindow()->Timer1->isActive());
+        EXPECT_TRUE(running.player->state().progress.shutdownDone);
+    };
+    Player player(messenger, system, waveOut, ui);
+    auto* application = qobject_cast<PlayerApplication*>(QCoreApplication::instance());
+    ASSERT_NE(application, nullptr);
+    EXPECT_EQ(application->runPlayer(player, "^F" + path), 0);
+    EXPECT_EQ(messenger.shown.size(), 1u) << messenger.onlyText();
+    fs::path user;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.path()))
+        if (entry.is_directory())
+            user = entry.path();
+    ASSERT_TRUE(fs::exists(user / "Kestrum.DAT"));
+    EXPECT_EQ(fs::file_size(user / "Kestrum.DAT"), 96u);
+    EXPECT_FALSE(fs::exists(user / "Kestrum.LCK"));
+    EXPECT_NE(test::readFileText((user / "Kestrum.LOG").string()).find(" the handler failed\r\n"), std::string::npos);
 }
 
 TEST_F(PlayerWindowTest, TheSwitchPositionsAreSavedAndRestoredThroughTheInitFile) {
