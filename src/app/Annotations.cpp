@@ -17,8 +17,8 @@ namespace {
 std::optional<std::string> storedText(const std::string& typed, const char* what, Reporter& reporter) {
     Windows1252Text text = utf8ToWindows1252(typed);
     if (text.refused) {
-        reporter.fail("Error, %s Cannot Hold \"%s\" (U+%04X): a recording keeps Windows-1252 characters only", what,
-                      utf8Character(*text.refused).c_str(), static_cast<unsigned>(*text.refused));
+        reporter.fail("Error, %s Cannot Hold \"%s\" (U+%04X): a recording keeps Windows-1252 characters only",
+                      what, utf8Character(*text.refused).c_str(), static_cast<unsigned>(*text.refused));
         return std::nullopt;
     }
     return std::move(text.stored);

@@ -283,7 +283,8 @@ int AudioDecoder::sendPacket(std::span<const std::uint8_t> bytes) {
 // few bytes after them that make no whole group of samples, which stands as what there is. A
 // part-block the decoder does not take at all is left unused, as in formats that cannot decode one,
 // rather than failing the audio before it.
-long AudioDecoder::decodeFinalPartBlock(std::span<const std::uint8_t> partBlock, std::vector<std::uint8_t>& out) {
+long AudioDecoder::decodeFinalPartBlock(std::span<const std::uint8_t> partBlock,
+                                        std::vector<std::uint8_t>& out) {
     if (smallestPartBlock_ == 0 || partBlock.size() < smallestPartBlock_)
         return 0;
     const std::size_t before = out.size();

@@ -141,7 +141,8 @@ bool readWavFile(const std::string& path, WavContents& contents, std::string& er
     return true;
 }
 
-std::vector<std::uint8_t> pcm8WavHeader(std::uint16_t channels, std::uint32_t sampleRate, std::size_t sampleCount) {
+std::vector<std::uint8_t> pcm8WavHeader(std::uint16_t channels, std::uint32_t sampleRate,
+                                        std::size_t sampleCount) {
     const auto dataSize = static_cast<std::uint32_t>(sampleCount);
     const std::uint32_t padding = dataSize & 1u;
     const auto formatSize = static_cast<std::uint32_t>(kPcmFormatSize);

@@ -31,7 +31,8 @@ bool readWavFile(const std::string& path, WavContents& contents, std::string& er
 // What comes before the samples in a standard WAV file of `sampleCount` unsigned 8-bit PCM samples
 // (interleaved when there are several channels): the RIFF header, a 16-byte `fmt ` chunk and the
 // `data` chunk's header. An odd sample count is followed by one pad byte.
-std::vector<std::uint8_t> pcm8WavHeader(std::uint16_t channels, std::uint32_t sampleRate, std::size_t sampleCount);
+std::vector<std::uint8_t> pcm8WavHeader(std::uint16_t channels, std::uint32_t sampleRate,
+                                        std::size_t sampleCount);
 
 // Writes that WAV file to `path`, the samples straight from where they are held, through a
 // temporary sibling renamed over it, so `path` never holds a partial file. False with a reason in

@@ -256,8 +256,8 @@ bool WaveformWindow::zoomingOrScrolling() const {
 
 void WaveformWindow::iStripChart1Click() {
     const PlayerState& state = player_.state();
-    if (zoomingOrScrolling() || state.playback.loopPlaying ||
-        state.options.viewerMode != 0 || state.options.keywordMode != 2)
+    if (zoomingOrScrolling() || state.playback.loopPlaying || state.options.viewerMode != 0 ||
+        state.options.keywordMode != 2)
         return;
     const bool wasRunning = transport_.timerEnabled();
     transport_.setTimerEnabled(false);

@@ -42,8 +42,8 @@ const WavContents& testWav(const std::string& name) {
 
 std::vector<std::uint8_t> ffmpegDecode(const std::string& path, int rate) {
     const ProcessResult result =
-        runProcess("/usr/bin/env", {"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "u8", "-ac", "1", "-ar",
-                                    std::to_string(rate), "-"});
+        runProcess("/usr/bin/env", {"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "u8", "-ac", "1",
+                                    "-ar", std::to_string(rate), "-"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     return {result.out.begin(), result.out.end()};
 }

@@ -176,9 +176,9 @@ TEST_F(KestrumStartupTest, AnExceptionIsShownAndTheRunShutsDownWithExit0) {
     builder.audio = test::makeAudio(8000);
     builder.writeTo(dir.file("huge.ZOQ"));
     fs::resize_file(dir.file("huge.ZOQ"), 3'000'000'000);
-    const test::ProcessResult result =
-        test::runProcess("/bin/sh", {"-c", "ulimit -v 1500000 && exec \"$0\" \"$@\"", KESTRUM_BINARY, dir.file("huge.ZOQ")},
-                         options());
+    const test::ProcessResult result = test::runProcess(
+        "/bin/sh", {"-c", "ulimit -v 1500000 && exec \"$0\" \"$@\"", KESTRUM_BINARY, dir.file("huge.ZOQ")},
+        options());
     EXPECT_EQ(result.exitCode, 0) << result.err; // not killed by SIGABRT
     EXPECT_EQ(messages(result), "LUMBRA PLAYER: Out of memory\n") << result.err;
     // The shutdown ran: the init file written, the lock gone, the message logged.
@@ -187,7 +187,8 @@ TEST_F(KestrumStartupTest, AnExceptionIsShownAndTheRunShutsDownWithExit0) {
     ASSERT_TRUE(fs::exists(user / "Kestrum.DAT"));
     EXPECT_EQ(fs::file_size(user / "Kestrum.DAT"), 96u);
     EXPECT_FALSE(fs::exists(user / "Kestrum.LCK"));
-    EXPECT_NE(test::readFileText((user / "Kestrum.LOG").string()).find(" Out of memory\r\n"), std::string::npos);
+    EXPECT_NE(test::readFileText((user / "Kestrum.LOG").string()).find(" Out of memory\r\n"),
+              std::string::npos);
 }
 
 TEST_F(KestrumStartupTest, ARefusedOptionShowsItsMessageBeforeAnythingIsCreated) {

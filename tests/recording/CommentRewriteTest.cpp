@@ -266,7 +266,10 @@ TEST_F(CommentRewriteTest, TypedCommentsAreStoredAsWindows1252OrRefusedBeforeAny
     // Without it the text is stored one byte a character.
     ASSERT_EQ(save("price \u20AC5, \u201Cfair\u201D, caf\u00E9"), 0) << messenger.onlyText();
     RecordingBuilder expected = builder;
-    expected.comments = "old\r\n" + kStamp + "\r\nprice \x80" "5, \x93" "fair\x94, caf\xE9\r\n";
+    expected.comments = "old\r\n" + kStamp +
+                        "\r\nprice \x80"
+                        "5, \x93"
+                        "fair\x94, caf\xE9\r\n";
     EXPECT_EQ(fileBytes(), expected.bytes());
     EXPECT_EQ(windows.existingComments, expected.comments);
 }

@@ -72,8 +72,10 @@ TEST_F(KeywordTableTest, BlanksAreTrimmedAndABlankKeywordIsRefused) {
 TEST_F(KeywordTableTest, ATypedKeywordIsStoredAsWindows1252OrRefusedWhole) {
     // Typed text arrives as UTF-8; the table, the file and the list hold one byte a character.
     ASSERT_EQ(add("\u20ACuro\u2014Stra\u00DFe", 1), 0);
-    EXPECT_EQ(fieldText(entry(0).word), "\x80uro\x97Stra\xDF" "e");
-    EXPECT_EQ(windows.keywordLines.back(), "        \x80uro\x97Stra\xDF" "e    1 ");
+    EXPECT_EQ(fieldText(entry(0).word), "\x80uro\x97Stra\xDF"
+                                        "e");
+    EXPECT_EQ(windows.keywordLines.back(), "        \x80uro\x97Stra\xDF"
+                                           "e    1 ");
     // Nineteen characters fit however many UTF-8 bytes they take.
     ASSERT_EQ(add("\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9"
                   "\u00E9\u00E9\u00E9\u00E9",

@@ -51,7 +51,8 @@ TEST(Windows1252, EveryByteReadsAsTheCodePageHasIt) {
 TEST(Windows1252, TypedTextIsStoredOrItsFirstMissingCharacterRefused) {
     const Windows1252Text ok = utf8ToWindows1252("caf\u00E9 \u20AC5 \u2014 \u0160koda");
     EXPECT_FALSE(ok.refused);
-    EXPECT_EQ(ok.stored, "caf\xE9 \x80" "5 \x97 \x8Akoda");
+    EXPECT_EQ(ok.stored, "caf\xE9 \x80"
+                         "5 \x97 \x8Akoda");
 
     EXPECT_EQ(utf8ToWindows1252("x\u03A9y\u4E2D").refused, U'\u03A9'); // Greek omega: not in the code page
     EXPECT_EQ(utf8ToWindows1252("\U0001F600").refused, U'\U0001F600');

@@ -58,8 +58,12 @@ TEST_F(ZoqtoolAnnotateTest, TypedTextIsStoredAsWindows1252AndPrintedBackAsUtf8) 
     ASSERT_EQ(zoqtool({"keyword", path, word, "2"}).exitCode, 0);
 
     const std::string stored = test::readFileText(path);
-    EXPECT_NE(stored.find("\r\n\x80" "5 caf\xE9\r\n"), std::string::npos);
-    EXPECT_NE(stored.find("\xDC" "berwachung-\xC4\xD6\xDC\xE4\xF6\xFC\xDF"), std::string::npos);
+    EXPECT_NE(stored.find("\r\n\x80"
+                          "5 caf\xE9\r\n"),
+              std::string::npos);
+    EXPECT_NE(stored.find("\xDC"
+                          "berwachung-\xC4\xD6\xDC\xE4\xF6\xFC\xDF"),
+              std::string::npos);
     const test::ProcessResult info = zoqtool({"info", path});
     EXPECT_NE(info.out.find("\n  \u20AC5 caf\u00E9\n"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("\n  " + word + "    2 \n"), std::string::npos) << info.out;

@@ -223,7 +223,8 @@ TEST_F(PlayerWindowTest, AnExceptionFromAnEventHandlerIsShownAndTheShutdownRunsO
     ASSERT_TRUE(fs::exists(user / "Kestrum.DAT"));
     EXPECT_EQ(fs::file_size(user / "Kestrum.DAT"), 96u);
     EXPECT_FALSE(fs::exists(user / "Kestrum.LCK"));
-    EXPECT_NE(test::readFileText((user / "Kestrum.LOG").string()).find(" the handler failed\r\n"), std::string::npos);
+    EXPECT_NE(test::readFileText((user / "Kestrum.LOG").string()).find(" the handler failed\r\n"),
+              std::string::npos);
 }
 
 TEST_F(PlayerWindowTest, TheSwitchPositionsAreSavedAndRestoredThroughTheInitFile) {

@@ -172,8 +172,11 @@ TEST_F(SideWindowsTest, TheKeywordWindowOpensCentredOnThePlayerWindow) {
 
 TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLacksIsRefused) {
     test::RecordingBuilder builder(9);
-    builder.comments = "caf\xE9 \x80" "5 \x93ok\x94\r\n";
-    builder.words = {test::makeWord("Stra\xDF" "e", {16000})};
+    builder.comments = "caf\xE9 \x80"
+                       "5 \x93ok\x94\r\n";
+    builder.words = {test::makeWord("Stra\xDF"
+                                    "e",
+                                    {16000})};
     builder.audio = test::makeAudio(80000);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
@@ -181,7 +184,8 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
         EXPECT_EQ(ui.existingCommentsWindow()->Memo1->toPlainText(),
                   QString::fromUtf8("caf\u00E9 \u20AC5 \u201Cok\u201D\n"));
         player.ScannedWordsBtn->click();
-        EXPECT_TRUE(ui.scannedWordWindow()->Memo1->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF" "e    2 ")));
+        EXPECT_TRUE(ui.scannedWordWindow()->Memo1->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF"
+                                                                                            "e    2 ")));
 
         // A comment with a character the recording cannot hold: refused, the file untouched.
         const std::vector<std::uint8_t> before = test::readFileBytes(path);
@@ -210,7 +214,8 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
         comments.SaveBtn->click();
         EXPECT_TRUE(messenger.shown.empty()) << messenger.onlyText();
         EXPECT_NE(test::readFileText(path).find("\r\n\x80 and \xE9\r\n"), std::string::npos);
-        EXPECT_TRUE(ui.existingCommentsWindow()->Memo1->toPlainText().endsWith(QString::fromUtf8("\u20AC and \u00E9\n")));
+        EXPECT_TRUE(ui.existingCommentsWindow()->Memo1->toPlainText().endsWith(
+            QString::fromUtf8("\u20AC and \u00E9\n")));
     });
 }
 

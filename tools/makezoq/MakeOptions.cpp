@@ -105,8 +105,8 @@ std::optional<KeywordTimes> parseKeyword(const std::string& text, std::string& e
     if (!storedText(typedWord, "--keyword", keyword.word, error))
         return std::nullopt;
     if (keyword.word.size() > kestrum::kMaxKeywordLength) {
-        error = "keyword '" + typedWord + "' is longer than " +
-                std::to_string(kestrum::kMaxKeywordLength) + " characters";
+        error = "keyword '" + typedWord + "' is longer than " + std::to_string(kestrum::kMaxKeywordLength) +
+                " characters";
         return std::nullopt;
     }
     for (const std::string& part : split(text.substr(colon + 1), ',')) {
