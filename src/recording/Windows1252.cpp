@@ -8,7 +8,7 @@ namespace {
 
 // Bytes 0x80 to 0x9F, where the code page differs from Latin-1; the rest map to the character
 // of the same number.
-constexpr std::array<char32_t, 32> kHighControlBlock = {
+constexpr std::array<char32_t, 32> kCharactersOf80To9F = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
@@ -17,8 +17,8 @@ constexpr std::array<char32_t, 32> kHighControlBlock = {
 std::optional<unsigned char> byteFor(char32_t character) {
     if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
         return static_cast<unsigned char>(character);
-    for (std::size_t i = 0; i < kHighControlBlock.size(); ++i)
-        if (kHighControlBlock[i] == character)
+    for (std::size_t i = 0; i < kCharactersOf80To9F.size(); ++i)
+        if (kCharactersOf80To9F[i] == character)
             return static_cast<unsigned char>(0x80 + i);
     return std::nullopt;
 }
@@ -66,7 +66,7 @@ char32_t nextCharacter(std::string_view text, std::size_t& at) {
 } // namespace
 
 char32_t windows1252Character(unsigned char byte) {
-    return byte >= 0x80 && byte <= 0x9F ? kHighControlBlock[byte - 0x80u] : byte;
+    return byte >= 0x80 && byte <= 0x9F ? kCharactersOf80To9F[byte - 0x80u] : byte;
 }
 
 std::string utf8Character(char32_t character) {
