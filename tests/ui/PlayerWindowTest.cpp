@@ -158,18 +158,28 @@ QString accessibleName(QWidget* widget) {
 
 TEST_F(PlayerWindowTest, EveryLabelIsHeardWithTheTextItShows) {
     test::RecordingBuilder builder(9);
+    builder.comments = "note\r\n";
+    builder.words = {test::makeWord("gun", {8000})};
     builder.audio = test::makeAudio(16000);
-    runOn(builder, "", [&](PlayerWindow& w) {
+    UiRunFixture::runOn(builder, "^C3", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
         EXPECT_EQ(accessibleName(w.PlayTimeText), "Time  0:00");
         w.setPlayTimeText("Time  0:42");
         EXPECT_EQ(accessibleName(w.PlayTimeText), "Time  0:42");
         w.setPercentText("42%");
         EXPECT_EQ(accessibleName(w.PercentLbl), "42%");
-        const QList<QLabel*> labels = w.findChildren<QLabel*>();
-        ASSERT_GT(labels.size(), 15);
-        for (QLabel* label : labels)
-            EXPECT_TRUE(accessibleName(label).contains(QString(label->text()).remove('&')))
-                << label->objectName().toStdString() << ": " << accessibleName(label).toStdString();
+        // Every label of every window, the side windows' playing times among them.
+        w.ScannedWordsBtn->click();
+        w.TextBtn->click();
+        int labels = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                ++labels;
+                EXPECT_TRUE(accessibleName(label).contains(QString(label->text()).remove('&')))
+                    << label->objectName().toStdString() << ": " << accessibleName(label).toStdString();
+            }
+        }
+        EXPECT_GT(labels, 20);
     });
 }
 
