@@ -102,6 +102,12 @@ chart_bench() {
         fail "kestrum_chart_bench $*: $(cat "$work/chart-bench.stderr")"
 }
 
+# Peak resident memory of one run of a command, in bytes; its output discarded.
+peak_memory_of() {
+    /usr/bin/time -o "$work/time" -f %M "$@" >/dev/null
+    echo $(($(tail -1 "$work/time") * 1024))
+}
+
 cat_to_null() { cat "$1" >/dev/null; }
 ffmpeg_to_u8() { ffmpeg -nostdin -v error -i "$1" -f u8 -y /dev/null; }
 ffmpeg_to_cd() { ffmpeg -nostdin -v error -f u8 -ar 8000 -ac 1 -i "$1" -f s16le -ar 44100 -ac 2 -y /dev/null; }
@@ -198,6 +204,11 @@ for ((run = 1; run <= runs; ++run)); do
     bench_field "$result" convert_seconds >>"$work/ours-cd"
     seconds_of ffmpeg_to_cd "$raw_samples" >>"$work/ffmpeg-cd"
 
+    # zoqtool decode holds the decoded call once: what it needs beyond zoqtool info on the same file.
+    decode_memory=$(peak_memory_of "$zoqtool" decode "$truespeech" "$work/decoded.wav")
+    info_memory=$(peak_memory_of "$zoqtool" info "$truespeech")
+    echo $((decode_memory - info_memory)) >>"$work/memory-decode"
+
     # The stamped copy with its checksums, against copying the file.
     bench_field "$(stamp_to_list "$raw")" stamp_seconds >>"$work/stamp"
     seconds_of copy_file "$raw" >>"$work/cp"
@@ -225,6 +236,7 @@ peaks_build=$(median <"$work/peaks-build")
 peaks_bytes=$(maximum <"$work/peaks-bytes")
 ours_cd=$(median <"$work/ours-cd")
 ffmpeg_cd=$(median <"$work/ffmpeg-cd")
+memory_decode=$(maximum <"$work/memory-decode")
 stamp_seconds=$(median <"$work/stamp")
 cp_seconds=$(median <"$work/cp")
 
@@ -267,6 +279,7 @@ row "e. peak summaries of 1 h TrueSpeech vs its PCM bytes" "$peaks_bytes" "$true
 row "f. building them vs row a's load (the decode)" "$peaks_build" "$ours_truespeech" 1e-3 ms 0.10
 row "g. 1 h 8-bit to CD audio in 1 s blocks vs ffmpeg" "$ours_cd" "$ffmpeg_cd" 1 s 1.20
 row "h. stamping 1 h raw into an export list vs cp" "$stamp_seconds" "$cp_seconds" 1 s 1.50
+row "i. zoqtool decode 1 h TrueSpeech, memory above info" "$memory_decode" "$truespeech_samples" 1e6 MB 1.25
 
 if ((failures > 0)); then
     echo "$failures target(s) missed" >&2

@@ -2,11 +2,29 @@
 
 #include "recording/CommentRewrite.h"
 #include "recording/KeywordTable.h"
+#include "recording/Windows1252.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace kestrum {
+
+namespace {
+
+// Typed text as the recording stores it. A character Windows-1252 lacks is reported (`what`
+// names the text) and nothing is given back, so that nothing is written.
+std::optional<std::string> storedText(const std::string& typed, const char* what, Reporter& reporter) {
+    Windows1252Text text = utf8ToWindows1252(typed);
+    if (text.refused) {
+        reporter.fail("Error, %s Cannot Hold \"%s\" (U+%04X): a recording keeps Windows-1252 characters only",
+                      what, utf8Character(*text.refused).c_str(), static_cast<unsigned>(*text.refused));
+        return std::nullopt;
+    }
+    return std::move(text.stored);
+}
+
+} // namespace
 
 Annotations::Annotations(PlayerState& state, Reporter& reporter, AnnotationViews& views, Clock clock)
     : state_(state), reporter_(reporter), views_(views),
@@ -31,7 +49,10 @@ int Annotations::save() {
     if (!savingAllowed())
         return 0;
     CommentAddition addition;
-    addition.newText = views_.newCommentsText();
+    const std::optional<std::string> newText = storedText(views_.newCommentsText(), "Comments", reporter_);
+    if (!newText)
+        return 1; // the additions stay pending, and shutdown asks again
+    addition.newText = *newText;
     if (!addition.newText.empty()) {
         const std::time_t now = clock_();
         std::tm local{};
@@ -54,7 +75,10 @@ int Annotations::addScannedWord(const std::string& typed, int secondsBefore) {
     const std::uint64_t before = std::uint64_t(secondsBefore) * rec.playbackFormat.avgBytesPerSec;
     if (before >= position)
         return reporter_.fail("Error, Start Play Position is Equal to or Less than Beginning");
-    switch (addKeywordPosition(rec, typed, static_cast<std::uint32_t>(position - before))) {
+    const std::optional<std::string> word = storedText(typed, "Key Word", reporter_);
+    if (!word)
+        return 1;
+    switch (addKeywordPosition(rec, *word, static_cast<std::uint32_t>(position - before))) {
     case AddKeywordResult::Blank:
         return reporter_.fail("Error, Key Word Cannot be Blank");
     case AddKeywordResult::NoKeywordLocation:

@@ -11,7 +11,9 @@
 namespace kestrum {
 
 // Comments and keywords added in a run: the edits that make a save due, the save itself, and
-// the keyword added at the play position. Nothing is saved in viewer or read-only mode.
+// the keyword added at the play position. Nothing is saved in viewer or read-only mode. Typed
+// text arrives as UTF-8 and is stored as Windows-1252; a character the recording cannot hold is
+// refused, with its message, before anything changes.
 class Annotations {
   public:
     using Clock = std::function<std::time_t()>;
@@ -23,7 +25,7 @@ class Annotations {
     void newCommentsEdited();
     // Rewrites the recording with the new comments and the keyword table and updates the windows.
     int save();
-    // Adds the keyword at the play position less `secondsBefore` seconds.
+    // Adds the keyword (as typed, UTF-8) at the play position less `secondsBefore` seconds.
     int addScannedWord(const std::string& typed, int secondsBefore);
 
   private:

@@ -69,6 +69,7 @@ int Player::run(const std::string& commandLine) {
     setUpWindows();
     if (loadRecording() == 0) {
         state_.progress.playStarted = true;
+        destroySplash();
         ui_.runMessageLoop();
     }
     shutdown();
@@ -111,6 +112,12 @@ void Player::setUpWindows() {
     ui_.setUpWindows();
     splash_->setStepText("Reading Forms Init");
     restoreWindowState();
+}
+
+// Start-up has hidden the splash window; it has no more use once the player window shows.
+void Player::destroySplash() {
+    splash_ = &noSplash_;
+    ui_.destroySplash();
 }
 
 void Player::restoreWindowState() {
@@ -171,6 +178,12 @@ void Player::saveWindowState(bool windowsAlive) {
 
 void Player::shutdown() {
     shutdown(true);
+}
+
+void Player::endAfterException(const std::string& what) {
+    reporter_.fail("%s", what.c_str());
+    shutdown();
+    ui_.endMessageLoop();
 }
 
 void Player::shutdown(bool windowsAlive) {

@@ -36,6 +36,10 @@ class Player {
     // first) and removes the lock. Only the first call does anything.
     void shutdown();
 
+    // An exception escaped the run (start-up, an event handler, the shutdown): its text is logged
+    // and shown, the shutdown runs (once), and the message loop, if running, ends.
+    void endAfterException(const std::string& what);
+
     PlayerState& state() { return state_; }
     Reporter& reporter() { return reporter_; }
     Messenger& messenger() { return messenger_; }
@@ -51,6 +55,7 @@ class Player {
     void setUpWindows();
     void restoreWindowState();
     int loadRecording();
+    void destroySplash();
     void saveWindowState(bool windowsAlive);
     void shutdown(bool windowsAlive);
     void registerShutdownAtExit();

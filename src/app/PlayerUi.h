@@ -16,6 +16,9 @@ class PlayerUi {
     virtual ~PlayerUi() = default;
     // The splash window, made before the recording is opened.
     virtual SplashDisplay& createSplash() = 0;
+    // Destroys the splash window once the player window is to show, so that no hidden second
+    // window under the product's title stays behind for the run.
+    virtual void destroySplash() = 0;
     // Every window, hidden, in the order the player has always made them.
     virtual void createWindows(Player& player) = 0;
     // Places the player window and clears the texts the windows fill later.
@@ -33,6 +36,8 @@ class PlayerUi {
     virtual void stopPlaybackTimer() = 0;
     // Shows the player window and runs until it closes; returns when the program should end.
     virtual void runMessageLoop() = 0;
+    // Makes the message loop return (or not start) without closing a window.
+    virtual void endMessageLoop() = 0;
 };
 
 } // namespace kestrum

@@ -2,49 +2,55 @@
 
 #include "platform/FormatText.h"
 #include "recording/FieldText.h"
+#include "recording/Windows1252.h"
 
 namespace kestrum {
 
 namespace {
 
+// A header text field as shown.
+template <std::size_t N> std::string shown(const std::array<char, N>& field) {
+    return windows1252ToUtf8(fieldText(field));
+}
+
 // The lines every layout fills alike from its own fields.
 template <class Header> void commonLines(const Header& h, const Options& options, RecordingDetails& lines) {
-    lines.identifier = formatText("%s:  %s", options.ridLabel.c_str(), fieldText(h.rid).c_str());
-    lines.firstName = formatText("First Name:  %s", fieldText(h.firstName).c_str());
-    lines.lastName = formatText("Last Name:  %s", fieldText(h.lastName).c_str());
-    lines.stationName = formatText("Station Name:  %s", fieldText(h.stationName).c_str());
+    lines.identifier = formatText("%s:  %s", options.ridLabel.c_str(), shown(h.rid).c_str());
+    lines.firstName = formatText("First Name:  %s", shown(h.firstName).c_str());
+    lines.lastName = formatText("Last Name:  %s", shown(h.lastName).c_str());
+    lines.stationName = formatText("Station Name:  %s", shown(h.stationName).c_str());
 }
 
 void olderLines(const Vrh& h, RecordingDetails& lines) {
     lines.recorded = formatText("Recorded:  %d/%02d/%d   %d:%02d:%02d", h.recMonth, h.recDay, h.recYear,
                                 h.recHour, h.recMinute, h.recSecond);
     lines.trunkDestination =
-        formatText("Trunk:  %d   Destination ANI:  %s", h.trunk, fieldText(h.destAni).c_str());
+        formatText("Trunk:  %d   Destination ANI:  %s", h.trunk, shown(h.destAni).c_str());
     lines.site = formatText("Recorded By Site Number %0d   System:  %s", static_cast<int>(h.site),
-                            fieldText(h.system).c_str());
+                            shown(h.system).c_str());
 }
 
 void olderLines(const Vrh2& h, RecordingDetails& lines) {
     lines.recorded = formatText("Recorded:  %d/%02d/%d   %d:%02d:%02d", h.recMonth, h.recDay, h.recYear,
                                 h.recHour, h.recMinute, h.recSecond);
-    lines.trunkDestination = formatText("Destination ANI:  %s", fieldText(h.destAni).c_str());
+    lines.trunkDestination = formatText("Destination ANI:  %s", shown(h.destAni).c_str());
     lines.site = formatText("Recorded By Site Number %0d   Sta:  %0d   System:  %s", static_cast<int>(h.site),
-                            static_cast<int>(h.stationNumber), fieldText(h.system).c_str());
+                            static_cast<int>(h.stationNumber), shown(h.system).c_str());
 }
 
 void newestLines(const Vrh3& h, bool viewerMode, RecordingDetails& lines) {
     lines.recorded = formatText("Recorded:  %d/%02d/%d   %02d:%02d:%02d", h.recMonth, h.recDay, h.recYear,
                                 h.recHour, h.recMinute, h.recSecond);
     if (h.middleName[0] != '\0')
-        lines.firstName += formatText("   Middle Name:  %s", fieldText(h.middleName).c_str());
+        lines.firstName += formatText("   Middle Name:  %s", shown(h.middleName).c_str());
     lines.trunkDestination =
-        formatText("Trunk:  %d   Destination ANI:  %s", h.trunk, fieldText(h.destAni).c_str());
+        formatText("Trunk:  %d   Destination ANI:  %s", h.trunk, shown(h.destAni).c_str());
     lines.site =
         formatText("Recorded By Site Number %0d,%0d", static_cast<int>(h.site), static_cast<int>(h.lu));
     if (h.stationNumber != 0)
         lines.site += formatText("   Sta:  %0d", static_cast<int>(h.stationNumber));
-    lines.site += formatText("   System:  %s", fieldText(h.system).c_str());
-    lines.stationAni = formatText("Station ANI:  %s", fieldText(h.stationAni).c_str());
+    lines.site += formatText("   System:  %s", shown(h.system).c_str());
+    lines.stationAni = formatText("Station ANI:  %s", shown(h.stationAni).c_str());
 
     if (h.cost >= 0)
         lines.cost += formatText("Cost:  %0d.%02d   ", h.cost / 100, h.cost % 100);
@@ -57,9 +63,9 @@ void newestLines(const Vrh3& h, bool viewerMode, RecordingDetails& lines) {
     if (viewerMode)
         return;
     if (h.archivedBy[0] != '\0')
-        lines.archivedBy = formatText("Archived By:  %s", fieldText(h.archivedBy).c_str());
+        lines.archivedBy = formatText("Archived By:  %s", shown(h.archivedBy).c_str());
     if (h.archivedAt[0] != '\0')
-        lines.archivedAt = formatText("Archived At:  %s", fieldText(h.archivedAt).c_str());
+        lines.archivedAt = formatText("Archived At:  %s", shown(h.archivedAt).c_str());
     if (h.arcMonth > 0)
         lines.archivedDate = formatText("Archived:  %d/%d/%d  %d:%02d:%02d", h.arcMonth, h.arcDay, h.arcYear,
                                         h.arcHour, h.arcMinute, h.arcSecond);

@@ -9,7 +9,8 @@ namespace kestrum {
 
 // The detail lines of the player window, each formatted from the header copy that belongs to the
 // recording's version (vrh for 1-6, vrh2 for 7-8, the converted vrh3 with the command-line values
-// for 9-11). Lines a version does not have are empty.
+// for 9-11). Lines a version does not have are empty. The lines are UTF-8: the header's text fields
+// decoded from the recording's Windows-1252, the command-line texts as given.
 struct RecordingDetails {
     std::string identifier;       // StaticText2
     std::string firstName;        // StaticText8

@@ -6,10 +6,9 @@
 #include "audio/SdlWaveOut.h"
 #include "platform/Messenger.h"
 #include "platform/SystemServices.h"
+#include "ui/PlayerApplication.h"
 #include "ui/QtMessenger.h"
 #include "ui/QtPlayerUi.h"
-
-#include <QApplication>
 
 int main(int argc, char** argv) {
     const std::string commandLine = kestrum::joinArguments(argc, argv);
@@ -18,13 +17,13 @@ int main(int argc, char** argv) {
     // It gets only the program name: the caller's arguments are the player's, not Qt's.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
-    QApplication application(qtArgc, qtArgv);
-    QApplication::setApplicationName(QString::fromLatin1(kestrum::kProductTitle));
+    kestrum::PlayerApplication application(qtArgc, qtArgv);
+    kestrum::PlayerApplication::setApplicationName(QString::fromLatin1(kestrum::kProductTitle));
 
     std::unique_ptr<kestrum::Messenger> messenger = kestrum::makeMessenger();
     kestrum::PosixSystemServices system;
     kestrum::SdlWaveOut waveOut;
     kestrum::QtPlayerUi ui;
     kestrum::Player player(*messenger, system, waveOut, ui);
-    return player.run(commandLine);
+    return application.runPlayer(player, commandLine);
 }

@@ -53,6 +53,22 @@ std::size_t defaultBlockSize(AVCodecID id, const WaveFormat& source) {
     }
 }
 
+// The bytes a final part-block must hold for its decoder to use it: the ADPCM formats start each
+// block with a header (IMA: 4 bytes a channel, MS: 7) from which the decoder counts the samples that
+// follow, so a part-block decodes as far as it goes. 0 for formats whose part-blocks nothing can
+// decode (TrueSpeech, GSM: a frame is all or nothing).
+std::size_t smallestPartBlock(AVCodecID id, const WaveFormat& source) {
+    const std::size_t channels = std::max<std::uint16_t>(source.channels, 1);
+    switch (id) {
+    case AV_CODEC_ID_ADPCM_IMA_WAV:
+        return 4 * channels;
+    case AV_CODEC_ID_ADPCM_MS:
+        return 7 * channels;
+    default:
+        return 0;
+    }
+}
+
 // Resamples `inSamples` samples of `planes` (none, to flush what the resampler holds) and appends
 // them as 8-bit PCM.
 int appendResampled(SwrContext* resampler, const std::uint8_t** planes, int inSamples, int channels,
@@ -175,6 +191,7 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
         self->blockSize_ = source.blockAlign > 0 ? source.blockAlign : defaultBlockSize(id, source);
         if (context->block_align == 0)
             context->block_align = static_cast<int>(self->blockSize_);
+        self->smallestPartBlock_ = smallestPartBlock(id, source);
     }
     error = avcodec_open2(context, decoder, nullptr);
     if (error < 0)
@@ -219,22 +236,23 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
         }
         used = input.size();
     } else {
-        // Whole blocks only, several to a packet.
+        // Whole blocks, several to a packet.
         const std::size_t wholeBlocks = input.size() / blockSize_;
         const std::size_t blocksPerPacket = std::max<std::size_t>(1, 8192 / blockSize_);
         for (std::size_t block = 0; block < wholeBlocks; block += blocksPerPacket) {
             const std::size_t count = std::min(blocksPerPacket, wholeBlocks - block);
-            if (av_new_packet(codec.packet, static_cast<int>(count * blockSize_)) < 0)
-                return AVERROR(ENOMEM);
-            std::copy_n(input.data() + block * blockSize_, count * blockSize_, codec.packet->data);
-            const int sent = avcodec_send_packet(codec.context, codec.packet);
-            av_packet_unref(codec.packet);
-            if (sent < 0)
+            if (const int sent = sendPacket(input.subspan(block * blockSize_, count * blockSize_)); sent < 0)
                 return sent;
             if (const int received = receiveFrames(out); received < 0)
                 return received;
         }
         used = wholeBlocks * blockSize_;
+        if (last && used < input.size()) {
+            const long partBlock = decodeFinalPartBlock(input.subspan(used), out);
+            if (partBlock < 0)
+                return partBlock;
+            used += static_cast<std::size_t>(partBlock);
+        }
     }
     if (last) {
         avcodec_send_packet(codec.context, nullptr);
@@ -248,6 +266,33 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
         }
     }
     return static_cast<long>(used);
+}
+
+int AudioDecoder::sendPacket(std::span<const std::uint8_t> bytes) {
+    Codec& codec = *codec_;
+    if (av_new_packet(codec.packet, static_cast<int>(bytes.size())) < 0)
+        return AVERROR(ENOMEM);
+    std::copy(bytes.begin(), bytes.end(), codec.packet->data);
+    const int sent = avcodec_send_packet(codec.context, codec.packet);
+    av_packet_unref(codec.packet);
+    return sent;
+}
+
+// The end of the call may lie in a block the recorder never filled. Sent as a packet of its own,
+// the decoder takes it as a short block: it decodes the samples its header counts and refuses the
+// few bytes after them that make no whole group of samples, which stands as what there is. A
+// part-block the decoder does not take at all is left unused, as in formats that cannot decode one,
+// rather than failing the audio before it.
+long AudioDecoder::decodeFinalPartBlock(std::span<const std::uint8_t> partBlock,
+                                        std::vector<std::uint8_t>& out) {
+    if (smallestPartBlock_ == 0 || partBlock.size() < smallestPartBlock_)
+        return 0;
+    const std::size_t before = out.size();
+    if (sendPacket(partBlock) < 0)
+        return 0;
+    if (const int received = receiveFrames(out); received < 0 && received != AVERROR_INVALIDDATA)
+        return received;
+    return out.size() > before ? static_cast<long>(partBlock.size()) : 0;
 }
 
 int AudioDecoder::receiveFrames(std::vector<std::uint8_t>& out) {

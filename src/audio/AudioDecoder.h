@@ -13,8 +13,9 @@ namespace kestrum {
 
 // Decodes stored audio of one wave format into unsigned 8-bit PCM of the playback format, through
 // libavcodec (and libswresample when the rate or channel count differs). 16-bit samples become
-// (s >> 8) + 128. Input is taken in whole codec blocks only; what is left over is the caller's to
-// offer again with more data.
+// (s >> 8) + 128. Input is taken in whole codec blocks; what is left over is the caller's to offer
+// again with more data. At the end of the audio, a part-block is decoded too where its format
+// allows (ADPCM: its block header says how many samples follow); elsewhere it is left unused.
 class AudioDecoder {
   public:
     ~AudioDecoder();
@@ -34,8 +35,9 @@ class AudioDecoder {
     std::size_t blockSize() const { return blockSize_; }
 
     // Decodes the whole blocks at the start of `input`, appending the PCM to `out`. With `last`,
-    // also drains what the decoder still holds. Returns the bytes used (0 when `input` holds no
-    // whole block), or a negative libav error code.
+    // `input` ends the audio: a final part-block is decoded where the format allows, and what the
+    // decoder still holds is drained. Returns the bytes used (0 when `input` holds nothing this
+    // decoder can use), or a negative libav error code.
     long decode(std::span<const std::uint8_t> input, bool last, std::vector<std::uint8_t>& out);
 
   private:
@@ -44,8 +46,14 @@ class AudioDecoder {
     int receiveFrames(std::vector<std::uint8_t>& out);
     int convertFrame(std::vector<std::uint8_t>& out);
 
+    int sendPacket(std::span<const std::uint8_t> bytes);
+    long decodeFinalPartBlock(std::span<const std::uint8_t> partBlock, std::vector<std::uint8_t>& out);
+
     std::unique_ptr<Codec> codec_;
     std::size_t blockSize_ = 1;
+    // The least a final part-block must hold to be decoded (its block header); 0 when the format
+    // decodes whole blocks only.
+    std::size_t smallestPartBlock_ = 0;
     WaveFormat target_;
 };
 

@@ -141,9 +141,9 @@ bool readWavFile(const std::string& path, WavContents& contents, std::string& er
     return true;
 }
 
-std::vector<std::uint8_t> pcm8WavBytes(std::uint16_t channels, std::uint32_t sampleRate,
-                                       std::span<const std::uint8_t> samples) {
-    const auto dataSize = static_cast<std::uint32_t>(samples.size());
+std::vector<std::uint8_t> pcm8WavHeader(std::uint16_t channels, std::uint32_t sampleRate,
+                                        std::size_t sampleCount) {
+    const auto dataSize = static_cast<std::uint32_t>(sampleCount);
     const std::uint32_t padding = dataSize & 1u;
     const auto formatSize = static_cast<std::uint32_t>(kPcmFormatSize);
     const auto riffSize =
@@ -151,7 +151,6 @@ std::vector<std::uint8_t> pcm8WavBytes(std::uint16_t channels, std::uint32_t sam
     const WaveFormat format{kTagPcm, channels, sampleRate, sampleRate * channels, channels, 8, 0};
 
     std::vector<std::uint8_t> out;
-    out.reserve(riffSize + kChunkHeaderSize);
     appendRecord(out, ChunkHeader{fourCc("RIFF"), riffSize});
     const FourCc wave = fourCc("WAVE");
     out.insert(out.end(), wave.begin(), wave.end());
@@ -159,9 +158,6 @@ std::vector<std::uint8_t> pcm8WavBytes(std::uint16_t channels, std::uint32_t sam
     const layout::Bytes<WaveFormat> formatBytes = layout::encode(format);
     out.insert(out.end(), formatBytes.begin(), formatBytes.begin() + kPcmFormatSize);
     appendRecord(out, ChunkHeader{fourCc("data"), dataSize});
-    out.insert(out.end(), samples.begin(), samples.end());
-    if (padding != 0)
-        out.push_back(0);
     return out;
 }
 
@@ -174,7 +170,9 @@ bool writePcm8WavFile(const std::string& path, std::uint16_t channels, std::uint
                 " samples are more than a WAV file can hold";
         return false;
     }
-    switch (replaceFileContents(path, pcm8WavBytes(channels, sampleRate, samples))) {
+    const std::vector<std::uint8_t> header = pcm8WavHeader(channels, sampleRate, samples.size());
+    const std::uint8_t pad[1] = {0};
+    switch (replaceFileContents(path, {header, samples, std::span(pad, samples.size() & 1u)})) {
     case ReplaceResult::Replaced:
         return true;
     case ReplaceResult::OpenFailed:

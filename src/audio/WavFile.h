@@ -2,6 +2,7 @@
 
 #include "recording/WaveFormat.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -27,13 +28,15 @@ bool parseWav(std::span<const std::uint8_t> bytes, WavContents& contents, std::s
 // Reads and parses the WAV file at `path`; the reason names the path when it cannot be read.
 bool readWavFile(const std::string& path, WavContents& contents, std::string& error);
 
-// The bytes of a standard WAV file of unsigned 8-bit PCM: a 16-byte `fmt ` chunk and `samples`
-// (interleaved when there are several channels) as the `data` chunk.
-std::vector<std::uint8_t> pcm8WavBytes(std::uint16_t channels, std::uint32_t sampleRate,
-                                       std::span<const std::uint8_t> samples);
+// What comes before the samples in a standard WAV file of `sampleCount` unsigned 8-bit PCM samples
+// (interleaved when there are several channels): the RIFF header, a 16-byte `fmt ` chunk and the
+// `data` chunk's header. An odd sample count is followed by one pad byte.
+std::vector<std::uint8_t> pcm8WavHeader(std::uint16_t channels, std::uint32_t sampleRate,
+                                        std::size_t sampleCount);
 
-// Writes pcm8WavBytes to `path` through a temporary sibling renamed over it, so `path` never
-// holds a partial file. False with a reason in `error` when it cannot be written.
+// Writes that WAV file to `path`, the samples straight from where they are held, through a
+// temporary sibling renamed over it, so `path` never holds a partial file. False with a reason in
+// `error` when it cannot be written.
 bool writePcm8WavFile(const std::string& path, std::uint16_t channels, std::uint32_t sampleRate,
                       std::span<const std::uint8_t> samples, std::string& error);
 

@@ -22,6 +22,11 @@ std::string directoryOf(const std::string& path) {
 } // namespace
 
 ReplaceResult replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return replaceFileContents(path, {bytes});
+}
+
+ReplaceResult replaceFileContents(const std::string& path,
+                                  std::initializer_list<std::span<const std::uint8_t>> pieces) {
     std::string pattern = path + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -29,7 +34,10 @@ ReplaceResult replaceFileContents(const std::string& path, std::span<const std::
     if (fd < 0)
         return ReplaceResult::OpenFailed; // mkstemp made it new, for this user only (0600)
 
-    const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    bool written = true;
+    for (const std::span<const std::uint8_t> piece : pieces)
+        written = written && writeAll(fd, piece.data(), piece.size());
+    written = written && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(name.data(), path.c_str()) != 0) {
         ::unlink(name.data());

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 
@@ -13,5 +14,9 @@ enum class ReplaceResult { Replaced, OpenFailed, WriteFailed };
 // renames it over the target, so the path always holds either the old or the whole new file.
 // On failure the temporary file is removed and the old file is untouched.
 ReplaceResult replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
+// The same with the new contents given in pieces, written one after the other: a large body need
+// not be copied behind its header first.
+ReplaceResult replaceFileContents(const std::string& path,
+                                  std::initializer_list<std::span<const std::uint8_t>> pieces);
 
 } // namespace kestrum

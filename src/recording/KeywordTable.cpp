@@ -42,7 +42,7 @@ AddKeywordResult addKeywordPosition(RecordingState& rec, const std::string& type
 
 void buildScannedWordList(const RecordingState& rec, KeywordListDisplay& list) {
     list.clearKeywordList();
-    list.addKeywordLine(formatText("%19s   %s", "Key Word", "Seconds From Benning"));
+    list.addKeywordLine(formatText("%19s   %s", "Key Word", "Seconds From Beginning"));
     const std::uint32_t bytesPerSecond = rec.playbackFormat.avgBytesPerSec;
     for (int i = 0; i < rec.scannedWordTotal; ++i) {
         const ScannedWord& word = rec.scannedWords[static_cast<std::size_t>(i)];

@@ -5,7 +5,8 @@
 
 namespace kestrum {
 
-// Where the reader puts the comment text: the existing-comments and new-comments windows.
+// Where the reader puts the comment text (as stored: Windows-1252): the existing-comments and
+// new-comments windows.
 class CommentsDisplay {
   public:
     virtual ~CommentsDisplay() = default;
@@ -14,7 +15,8 @@ class CommentsDisplay {
     virtual void showExistingComments(const std::string& text) = 0;
 };
 
-// Where the keyword list text goes: the keyword window's list, one line per entry.
+// Where the keyword list text goes (as stored: Windows-1252): the keyword window's list, one line
+// per entry.
 class KeywordListDisplay {
   public:
     virtual ~KeywordListDisplay() = default;
@@ -26,7 +28,7 @@ class KeywordListDisplay {
 // and the two Save buttons.
 class AnnotationViews : public CommentsDisplay, public KeywordListDisplay {
   public:
-    // The new-comments window's text, lines separated by CR LF.
+    // The new-comments window's text as typed (UTF-8), lines separated by CR LF.
     virtual std::string newCommentsText() const = 0;
     virtual void setSaveButtonsEnabled(bool enabled) = 0;
 };

@@ -25,8 +25,9 @@ namespace {
 // The fixed line at the foot of the details.
 constexpr const char* kOwnershipLine = "Recorded Call Review  -  Authorised Use Only";
 
+// The window's texts arrive as UTF-8 (the detail lines with the recording's text already decoded).
 QString text(const std::string& value) {
-    return QString::fromLocal8Bit(value.c_str());
+    return QString::fromStdString(value);
 }
 
 // A caption's accessible name: the caption without its mnemonic marks.
@@ -140,7 +141,8 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
 
     PlayTimeText = makeLabel(central, "PlayTimeText", "");
     PlayTimeText->setTextFormat(Qt::PlainText);
-    PlayTimeText->setAccessibleName("Play time");
+    // No fixed accessible name: a label's name is then its text, so a screen reader hears the time itself.
+    PlayTimeText->setAccessibleDescription("Play time");
     PercentLbl = makeLabel(central, "PercentLbl", "");
     PercentLbl->setTextFormat(Qt::PlainText);
     VolumeBar = new QSlider(Qt::Vertical, central);

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QWindow>
 
 namespace kestrum {
 
@@ -30,6 +31,10 @@ QtPlayerUi::~QtPlayerUi() = default;
 SplashDisplay& QtPlayerUi::createSplash() {
     splash_ = std::make_unique<SplashScreen>();
     return *splash_;
+}
+
+void QtPlayerUi::destroySplash() {
+    splash_.reset();
 }
 
 double QtPlayerUi::totalSeconds() const {
@@ -56,7 +61,7 @@ void QtPlayerUi::createWindows(Player& player) {
 void QtPlayerUi::connectSideWindows() {
     player_->showSideWindows = [this](const ButtonModes& modes) { showSideWindows(modes); };
     player_->onTextBtn = [this] { TextBtnClick(); };
-    player_->onScannedWordsBtn = [this] { scannedWords_->toggle(); };
+    player_->onScannedWordsBtn = [this] { scannedWords_->toggle(player_.get()); };
     player_->onWaveFormBtn = [this] { waveform_->setVisible(!waveform_->isVisible()); };
     waveform_->annotate = [this] { annotate_->exec(); };
     player_->onExportBtn = [this] { exportCommand_->ExportBtnClick(); };
@@ -67,7 +72,7 @@ void QtPlayerUi::connectSideWindows() {
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::playFromSecondsRequested,
                      [this](int seconds) { playFromList(seconds); });
     annotate_->addScannedWord = [this](const QString& keyword, int secondsBefore) {
-        return owner_->annotations().addScannedWord(keyword.toLatin1().toStdString(), secondsBefore) == 0;
+        return owner_->annotations().addScannedWord(keyword.toStdString(), secondsBefore) == 0;
     };
 }
 
@@ -85,6 +90,8 @@ void QtPlayerUi::restoreWindowState(const InitRecord* record, bool viewerMode) {
             existingComments_->restorePlacement(existingComments_->height(), 615, 25,
                                                 existingComments_->width());
             scannedWords_->restorePlacement(scannedWords_->height(), 400, 50, scannedWords_->width());
+            waveform_->place(1, 310);
+            waveform_->setKnobPosition(100);
         }
         return;
     }
@@ -145,6 +152,13 @@ void QtPlayerUi::runMessageLoop() {
     looping_ = false;
 }
 
+void QtPlayerUi::endMessageLoop() {
+    if (looping_)
+        QApplication::exit(0);
+    else
+        closePending_ = true;
+}
+
 // Before the loop runs, the request is kept: start-up ends instead of showing the window.
 void QtPlayerUi::closeRequested() {
     if (looping_ && player_)
@@ -197,13 +211,17 @@ void QtPlayerUi::saveFromWindows() {
     scannedWords_->setEnabled(keywordsEnabled);
 }
 
+// QWidget::setWindowFlag re-creates a shown window, which hides it (and hiding the waveform window
+// returns it to Run, which moves the play position): the window system is told directly instead,
+// and a window not yet shown takes the flags when it is made.
 void QtPlayerUi::setSideWindowsOnTop(bool onTop) {
     for (QWidget* window : std::initializer_list<QWidget*>{newComments_.get(), scannedWords_.get(), waveform_.get(),
                                                            existingComments_.get()}) {
-        const bool visible = window->isVisible();
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-        if (visible)
-            window->show(); // changing the flags hides a window
+        Qt::WindowFlags flags = window->windowFlags();
+        flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+        window->overrideWindowFlags(flags);
+        if (QWindow* shown = window->windowHandle())
+            shown->setFlags(flags);
     }
 }
 
@@ -217,7 +235,7 @@ void QtPlayerUi::saveWithProgress() {
 }
 
 void QtPlayerUi::playFromList(int seconds) {
-    if (owner_->state().playback.loopPlaying)
+    if (waveform_->zoomingOrScrolling() || owner_->state().playback.loopPlaying)
         return;
     if (seconds <= 0) {
         owner_->reporter().logOnly("ScannedWordFrm::Memo1DblClick start play at=%d", seconds);
@@ -247,11 +265,11 @@ void QtPlayerUi::clearKeywordList() {
 }
 
 void QtPlayerUi::addKeywordLine(const std::string& line) {
-    scannedWords_->Memo1->appendPlainText(QString::fromLatin1(line.c_str()));
+    scannedWords_->Memo1->appendPlainText(keywordLineForDisplay(line));
 }
 
 std::string QtPlayerUi::newCommentsText() const {
-    return commentBytesFromWindow(newComments_->Memo1->toPlainText());
+    return commentTextFromWindow(newComments_->Memo1->toPlainText());
 }
 
 void QtPlayerUi::setSaveButtonsEnabled(bool enabled) {

@@ -27,6 +27,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     ~QtPlayerUi() override;
 
     SplashDisplay& createSplash() override;
+    void destroySplash() override;
     void createWindows(Player& player) override;
     void setUpWindows() override;
     void restoreWindowState(const InitRecord* record, bool viewerMode) override;
@@ -37,6 +38,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void saveWithProgress() override;
     void stopPlaybackTimer() override;
     void runMessageLoop() override;
+    void endMessageLoop() override;
 
     PlayerWindow* playerWindow() const { return player_.get(); }
     NewCommentsWindow* newCommentsWindow() const { return newComments_.get(); }

@@ -1,6 +1,7 @@
 #include "ui/SideWindow.h"
 
 #include "platform/FormatText.h"
+#include "recording/Windows1252.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -24,18 +25,22 @@ SideWindow::SideWindow(QWidget* owner, const QString& caption, QSize startSize, 
     resize(startSize);
 }
 
-void SideWindow::restorePlacement(int height, int left, int top, int width) {
+void moveWithinScreen(QWidget& window, int left, int top) {
     const QScreen* screen = QApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
     const int largestLeft = area.width() - 50;
     const int largestTop = area.height() - 50;
-    resize(width, height);
-    QPoint at = pos();
+    QPoint at = window.pos();
     if (left < largestLeft)
         at.setX(left);
     if (top < largestTop)
         at.setY(top);
-    move(at);
+    window.move(at);
+}
+
+void SideWindow::restorePlacement(int height, int left, int top, int width) {
+    resize(width, height);
+    moveWithinScreen(*this, left, top);
     placed_ = true;
 }
 
@@ -52,8 +57,13 @@ void SideWindow::placeCentred(const QWidget* over) {
     placed_ = true;
 }
 
-void SideWindow::toggle() {
-    setVisible(!isVisible());
+void SideWindow::toggle(const QWidget* over) {
+    if (isVisible()) {
+        hide();
+        return;
+    }
+    placeCentred(over);
+    show();
 }
 
 QString totalTimeText(double seconds) {
@@ -61,35 +71,39 @@ QString totalTimeText(double seconds) {
     return QString::fromStdString(formatText("Total %2d:%2.2f", whole / 60, std::fmod(seconds, 60.0)));
 }
 
-QString commentTextForDisplay(const std::string& bytes) {
+QString commentTextForDisplay(const std::string& stored) {
     QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
+    text.reserve(static_cast<qsizetype>(stored.size()));
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const auto c = static_cast<unsigned char>(stored[i]);
         if (c == '\r') {
             text += '\n';
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            if (i + 1 < stored.size() && stored[i + 1] == '\n')
                 ++i;
         } else if (c == 0) {
             text += QChar(0x2400); // the symbol for NUL
         } else {
-            text += QChar(c);
+            text += QChar(static_cast<char16_t>(windows1252Character(c))); // all within the BMP
         }
     }
     return text;
 }
 
-std::string commentBytesFromWindow(const QString& text) {
-    const QByteArray latin1 = text.toLatin1();
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(latin1.size()));
-    for (const char c : latin1) {
+std::string commentTextFromWindow(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    std::string typed;
+    typed.reserve(static_cast<std::size_t>(utf8.size()));
+    for (const char c : utf8) {
         if (c == '\n')
-            bytes += "\r\n";
+            typed += "\r\n";
         else
-            bytes += c;
+            typed += c;
     }
-    return bytes;
+    return typed;
+}
+
+QString keywordLineForDisplay(const std::string& stored) {
+    return QString::fromStdString(windows1252ToUtf8(stored));
 }
 
 } // namespace kestrum

@@ -23,12 +23,16 @@ class SideWindow : public QWidget {
     void placeCentred(const QWidget* over);
     bool placed() const { return placed_; }
 
-    // Shows the window, hides it when visible.
-    void toggle();
+    // Shows the window (centred on `over` unless it was placed already), hides it when visible.
+    void toggle(const QWidget* over);
 
   private:
     bool placed_ = false;
 };
+
+// Moves a window to a stored left and top, each only when it lies within the screen less a margin
+// of 50 pixels (an init file from a larger screen would put the window out of reach).
+void moveWithinScreen(QWidget& window, int left, int top);
 
 // The text area of a side window: no wrap, both scroll bars, with its hint and accessible name.
 QPlainTextEdit* makeSideMemo(QWidget* parent, bool readOnly, const char* hint, const char* accessibleName);
@@ -39,10 +43,13 @@ QPushButton* makeSideButton(QWidget* parent, const char* name, const char* capti
 // The total playing time, "Total %2d:%2.2f": whole minutes, then the rest in seconds with two decimals.
 QString totalTimeText(double seconds);
 
-// Comment bytes as the windows show them: Latin-1, line breaks as line breaks, a NUL byte shown as
-// a visible mark rather than ending the text.
-QString commentTextForDisplay(const std::string& bytes);
-// A window's text as comment bytes: lines separated by CR LF, Latin-1.
-std::string commentBytesFromWindow(const QString& text);
+// Stored comment text (Windows-1252) as the windows show it: line breaks as line breaks, a NUL
+// byte shown as a visible mark rather than ending the text.
+QString commentTextForDisplay(const std::string& stored);
+// A window's text as typed comment text: UTF-8, lines separated by CR LF. A save stores it as
+// Windows-1252 (or refuses it).
+std::string commentTextFromWindow(const QString& text);
+// A stored keyword-list line as the keyword window shows it.
+QString keywordLineForDisplay(const std::string& stored);
 
 } // namespace kestrum

@@ -33,7 +33,6 @@ void SplashScreen::setCaption(const std::string& caption) {
 
 void SplashScreen::setStepText(const std::string& text) {
     Label1->setText(QString::fromLocal8Bit(text.c_str()));
-    Label1->setAccessibleName(Label1->text());
     paintNow();
 }
 

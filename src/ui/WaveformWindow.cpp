@@ -1,6 +1,7 @@
 #include "ui/WaveformWindow.h"
 
 #include "app/Player.h"
+#include "ui/SideWindow.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
 
@@ -125,7 +126,7 @@ WaveformWindow::WaveformWindow(Player& player, PlaybackView& transportView, QWid
 }
 
 void WaveformWindow::place(int left, int top) {
-    move(left, top);
+    moveWithinScreen(*this, left, top);
     placed_ = true;
 }
 
@@ -249,10 +250,14 @@ void WaveformWindow::UpRightBtnClick() {
         iStripChart1->ScrollXAxis((iStripChart1->xMaximum() - iStripChart1->xMinimum()) * 0.5);
 }
 
+bool WaveformWindow::zoomingOrScrolling() const {
+    return iStripChart1->toolBarMode() != StripChart::iscmPlot;
+}
+
 void WaveformWindow::iStripChart1Click() {
     const PlayerState& state = player_.state();
-    if (iStripChart1->toolBarMode() != StripChart::iscmPlot || state.playback.loopPlaying ||
-        state.options.viewerMode != 0 || state.options.keywordMode != 2)
+    if (zoomingOrScrolling() || state.playback.loopPlaying || state.options.viewerMode != 0 ||
+        state.options.keywordMode != 2)
         return;
     const bool wasRunning = transport_.timerEnabled();
     transport_.setTimerEnabled(false);

@@ -57,7 +57,10 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     QPushButton* scrollRight;
     QPushButton* CloseBtn;
 
-    // The scale as the knob gives it, and the view's first placement.
+    // Zoom or Scroll: the view is the user's, and nothing else may start playback or annotate.
+    bool zoomingOrScrolling() const;
+
+    // The scale as the knob gives it, and the view's first placement (within the screen's limits).
     void setKnobPosition(double position);
     bool placed() const { return placed_; }
     void place(int left, int top);

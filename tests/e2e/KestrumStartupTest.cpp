@@ -166,6 +166,31 @@ TEST_F(KestrumStartupTest, ViewerModeLeavesNoTraceInTheWorkingDirectory) {
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
+TEST_F(KestrumStartupTest, AnExceptionIsShownAndTheRunShutsDownWithExit0) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+    // Three gigabytes of audio (a sparse file) for a player limited to 1.5 GB of address space:
+    // the sample store cannot be had, and the allocation's exception reaches the entry.
+    RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000);
+    builder.writeTo(dir.file("huge.ZOQ"));
+    fs::resize_file(dir.file("huge.ZOQ"), 3'000'000'000);
+    const test::ProcessResult result = test::runProcess(
+        "/bin/sh", {"-c", "ulimit -v 1500000 && exec \"$0\" \"$@\"", KESTRUM_BINARY, dir.file("huge.ZOQ")},
+        options());
+    EXPECT_EQ(result.exitCode, 0) << result.err; // not killed by SIGABRT
+    EXPECT_EQ(messages(result), "LUMBRA PLAYER: Out of memory\n") << result.err;
+    // The shutdown ran: the init file written, the lock gone, the message logged.
+    const fs::path user = userDirectory();
+    ASSERT_FALSE(user.empty());
+    ASSERT_TRUE(fs::exists(user / "Kestrum.DAT"));
+    EXPECT_EQ(fs::file_size(user / "Kestrum.DAT"), 96u);
+    EXPECT_FALSE(fs::exists(user / "Kestrum.LCK"));
+    EXPECT_NE(test::readFileText((user / "Kestrum.LOG").string()).find(" Out of memory\r\n"),
+              std::string::npos);
+}
+
 TEST_F(KestrumStartupTest, ARefusedOptionShowsItsMessageBeforeAnythingIsCreated) {
     const test::ProcessResult result = run("^F" + dir.file("call.ZOQ") + "^Q0");
     EXPECT_EQ(result.exitCode, 1);

@@ -190,7 +190,7 @@ TEST(CdAudioContent, HowTheSourceIsCutIntoBlocksDoesNotChangeAByte) {
     }
 }
 
-TEST(CdAudioContent, PutsMonoIntoBothChannelsAtMinusThreeDecibels) {
+TEST(CdAudioContent, PutsMonoIntoBothChannelsAtFullLevel) {
     const Bytes cd = convertBySeconds(pcm8Format(1, 8000), speech());
     std::size_t unequal = 0;
     for (std::size_t frame = 0; frame < cd.size() / kCdFrameBytes; ++frame)

@@ -263,6 +263,32 @@ TEST_F(CommentRewriteTest, AFailedSaveLeavesTheRecordingAndTheHeaderCopiesAsThey
     EXPECT_EQ(fileBytes(), expected.bytes());
 }
 
+TEST_F(CommentRewriteTest, TypedCommentsAreStoredAsWindows1252OrRefusedBeforeAnythingIsWritten) {
+    RecordingBuilder builder(9);
+    builder.comments = "old\r\n";
+    builder.audio = test::makeAudio(100);
+    open(builder);
+    annotations.newCommentsEdited();
+    // A character Windows-1252 lacks: the file is not touched and the additions stay due.
+    EXPECT_EQ(save("price \u20AC5, \u03A9 ohms"), 1);
+    EXPECT_EQ(messenger.onlyText(), "Error, Comments Cannot Hold \"\u03A9\" (U+03A9): a recording keeps "
+                                    "Windows-1252 characters only");
+    EXPECT_EQ(fileBytes(), original);
+    EXPECT_FALSE(temporaryLeft());
+    EXPECT_TRUE(state.recording.additionsPending);
+    EXPECT_EQ(windows.newComments, "price \u20AC5, \u03A9 ohms");
+
+    // Without it the text is stored one byte a character.
+    ASSERT_EQ(save("price \u20AC5, \u201Cfair\u201D, caf\u00E9"), 0) << messenger.onlyText();
+    RecordingBuilder expected = builder;
+    expected.comments = "old\r\n" + kStamp +
+                        "\r\nprice \x80"
+                        "5, \x93"
+                        "fair\x94, caf\xE9\r\n";
+    EXPECT_EQ(fileBytes(), expected.bytes());
+    EXPECT_EQ(windows.existingComments, expected.comments);
+}
+
 TEST_F(CommentRewriteTest, AVanishedRecordingIsReported) {
     RecordingBuilder builder(9);
     builder.audio = test::makeAudio(100);

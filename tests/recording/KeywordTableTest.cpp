@@ -63,10 +63,33 @@ TEST_F(KeywordTableTest, BlanksAreTrimmedAndABlankKeywordIsRefused) {
     EXPECT_EQ(add("\t\n", 1), 1);
     ASSERT_EQ(add("abc   ", 1), 0);
     EXPECT_EQ(fieldText(entry(0).word), "abc");
-    ASSERT_EQ(add("caf\xE9", 2), 0); // a letter above code 127 is not trimmed
+    ASSERT_EQ(add("caf\u00E9", 2), 0); // a letter above code 127 is not trimmed
     EXPECT_EQ(fieldText(entry(1).word), "caf\xE9");
     ASSERT_EQ(add("nineteen-characters", 3), 0);
     EXPECT_EQ(windows.keywordLines.back(), "nineteen-characters    3 ");
+}
+
+TEST_F(KeywordTableTest, ATypedKeywordIsStoredAsWindows1252OrRefusedWhole) {
+    // Typed text arrives as UTF-8; the table, the file and the list hold one byte a character.
+    ASSERT_EQ(add("\u20ACuro\u2014Stra\u00DFe", 1), 0);
+    EXPECT_EQ(fieldText(entry(0).word), "\x80uro\x97Stra\xDF"
+                                        "e");
+    EXPECT_EQ(windows.keywordLines.back(), "        \x80uro\x97Stra\xDF"
+                                           "e    1 ");
+    // Nineteen characters fit however many UTF-8 bytes they take.
+    ASSERT_EQ(add("\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9"
+                  "\u00E9\u00E9\u00E9\u00E9",
+                  2),
+              0);
+    EXPECT_EQ(fieldText(entry(1).word), std::string(19, '\xE9'));
+
+    // A character the code page lacks: refused with its name, nothing added, no save made due.
+    EXPECT_EQ(add("gun\u03A9", 3), 1);
+    EXPECT_EQ(messenger.onlyText(), "Error, Key Word Cannot Hold \"\u03A9\" (U+03A9): a recording keeps "
+                                    "Windows-1252 characters only");
+    EXPECT_EQ(log.lines.back(), messenger.onlyText());
+    EXPECT_EQ(state.recording.scannedWordTotal, 2);
+    EXPECT_EQ(windows.keywordLines.size(), 3u); // the title and the two keywords
 }
 
 TEST_F(KeywordTableTest, TenPositionsAndTwoHundredFiftyFiveKeywordsAtMost) {

@@ -337,7 +337,7 @@ TEST_F(RecordingReaderTest, BuildsTheKeywordListText) {
     builder.audio = test::makeAudio(100);
     ASSERT_EQ(load(builder), 0);
     ASSERT_EQ(displays.keywordLines.size(), 4u);
-    EXPECT_EQ(displays.keywordLines[0], "           Key Word   Seconds From Benning");
+    EXPECT_EQ(displays.keywordLines[0], "           Key Word   Seconds From Beginning");
     EXPECT_EQ(displays.keywordLines[1], "              alpha    1    2    0 ");
     EXPECT_EQ(displays.keywordLines[2],
               "                ten    1    2    3    4    5    6    7    8    9   10 ");

@@ -48,6 +48,27 @@ TEST_F(ZoqtoolAnnotateTest, AddsAStampedCommentAndAKeyword) {
     EXPECT_FALSE(std::filesystem::exists(temporarySiblingPath(path)));
 }
 
+TEST_F(ZoqtoolAnnotateTest, TypedTextIsStoredAsWindows1252AndPrintedBackAsUtf8) {
+    RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(24000);
+    builder.writeTo(path);
+    ASSERT_EQ(zoqtool({"comment", path, "\u20AC5 caf\u00E9"}).exitCode, 0);
+    // Nineteen characters, more UTF-8 bytes than that.
+    const std::string word = "\u00DCberwachung-\u00C4\u00D6\u00DC\u00E4\u00F6\u00FC\u00DF";
+    ASSERT_EQ(zoqtool({"keyword", path, word, "2"}).exitCode, 0);
+
+    const std::string stored = test::readFileText(path);
+    EXPECT_NE(stored.find("\r\n\x80"
+                          "5 caf\xE9\r\n"),
+              std::string::npos);
+    EXPECT_NE(stored.find("\xDC"
+                          "berwachung-\xC4\xD6\xDC\xE4\xF6\xFC\xDF"),
+              std::string::npos);
+    const test::ProcessResult info = zoqtool({"info", path});
+    EXPECT_NE(info.out.find("\n  \u20AC5 caf\u00E9\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\n  " + word + "    2 \n"), std::string::npos) << info.out;
+}
+
 TEST_F(ZoqtoolAnnotateTest, RefusalsExit1WithTheirMessage) {
     RecordingBuilder builder(9);
     builder.audio = test::makeAudio(8000);
@@ -61,6 +82,15 @@ TEST_F(ZoqtoolAnnotateTest, RefusalsExit1WithTheirMessage) {
     EXPECT_EQ(result.err, "Error, Key Word Cannot be Blank\n");
     result = zoqtool({"keyword", path, "twenty-characters-xx", "0.5"});
     EXPECT_EQ(result.exitCode, 1);
+    // A character a recording cannot hold, in a keyword or a comment.
+    result = zoqtool({"keyword", path, "\u03A9", "0.5"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Error, Key Word Cannot Hold \"\u03A9\" (U+03A9): a recording keeps Windows-1252 "
+                          "characters only\n");
+    result = zoqtool({"comment", path, "\u4E2D"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Error, Comments Cannot Hold \"\u4E2D\" (U+4E2D): a recording keeps Windows-1252 "
+                          "characters only\n");
     result = zoqtool({"comment", dir.file("absent.ZOQ"), "abc"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Could not open file\n" + dir.file("absent.ZOQ") + "\n");

@@ -117,7 +117,52 @@ TEST(ZoqtoolInfo, PrintsAlignedTextForPeople) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("fileVersion            9\n"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("  rid                  RID123\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("scannedWords\n             Key Word   Seconds From Beginning\n"),
+              std::string::npos)
+        << result.out;
     EXPECT_NE(result.out.find("              alpha    2 "), std::string::npos) << result.out;
+}
+
+// Whether `text` is well-formed UTF-8.
+bool isUtf8(const std::string& text) {
+    const QByteArray bytes = QByteArray::fromStdString(text);
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
+TEST(ZoqtoolInfo, StoredTextIsPrintedAsUtf8FromWindows1252) {
+    test::TempDir dir;
+    RecordingBuilder builder(10);
+    setFieldText(builder.vrh3.lastName, "M\xFCller"); // u with diaeresis
+    setFieldText(builder.vrh3.firstName, "\x93Jo\x94 \x80"
+                                         "5"); // curly quotes and the euro sign
+    setFieldText(builder.vrh3.system, "\x81"); // a byte the code page leaves out
+    builder.comments = "caf\xE9 \x96 ok\r\n";
+    builder.words = {test::makeWord("Stra\xDF"
+                                    "e",
+                                    {8000})};
+    builder.audio = test::makeAudio(320);
+    builder.writeTo(dir.file("a.ZOQ"));
+
+    const test::ProcessResult text = test::runProcess(ZOQTOOL_BINARY, {"info", dir.file("a.ZOQ")});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_TRUE(isUtf8(text.out)) << text.out;
+    EXPECT_NE(text.out.find("  lastName             M\u00FCller\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("  firstName            \u201CJo\u201D \u20AC5\n"), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("  caf\u00E9 \u2013 ok\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("             Stra\u00DF"
+                            "e    1 \n"),
+              std::string::npos)
+        << text.out;
+
+    const QJsonObject info = infoJson(dir.file("a.ZOQ"));
+    const QJsonObject header = info["header"].toObject();
+    EXPECT_EQ(header["lastName"].toString(), QString::fromUtf8("M\u00FCller"));
+    EXPECT_EQ(header["firstName"].toString(), QString::fromUtf8("\u201CJo\u201D \u20AC5"));
+    EXPECT_EQ(header["system"].toString(), QString(QChar(0x81)));
+    EXPECT_EQ(info["comments"].toString(), QString::fromUtf8("caf\u00E9 \u2013 ok\r\n"));
+    EXPECT_EQ(info["scannedWords"].toArray()[0].toObject()["word"].toString(), QString::fromUtf8("Stra\u00DF"
+                                                                                                 "e"));
 }
 
 TEST(ZoqtoolInfo, AReaderFailurePrintsItsMessageAndExits1) {

@@ -1,8 +1,12 @@
 // The player window as start-up shows it.
 
+#include "recording/FieldText.h"
+#include "ui/PlayerApplication.h"
+#include "ui/SplashScreen.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/SwitchSlider.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,10 +16,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <stdexcept>
 
 namespace kestrum {
 namespace {
+
+namespace fs = std::filesystem;
 
 class PlayerWindowTest : public test::UiRunFixture {
   protected:
@@ -57,6 +65,30 @@ TEST_F(PlayerWindowTest, ShowsTheDetailLinesAndStartsPlaying) {
               0);
     EXPECT_TRUE(inspected);
     EXPECT_TRUE(messenger.shown.empty());
+}
+
+TEST_F(PlayerWindowTest, TheHeadersTextIsReadAsWindows1252WhateverTheVersion) {
+    for (const int version : {6, 8, 10}) {
+        test::RecordingBuilder builder(version);
+        setFieldText(builder.vrh.lastName, "M\xFCller");
+        setFieldText(builder.vrh2.lastName, "M\xFCller");
+        setFieldText(builder.vrh3.lastName, "M\xFCller");
+        setFieldText(builder.vrh3.firstName, "\x93Jo\x94");
+        setFieldText(builder.vrh3.middleName, "\x80");
+        setFieldText(builder.vrh3.stationName, "Fl\xFCgel \x96 B");
+        builder.audio = test::makeAudio(4000);
+        runOn(builder, "^D3/5/2004^T9:07", [&](PlayerWindow& w) {
+            SCOPED_TRACE(version);
+            EXPECT_EQ(w.StaticText9->text(), QString::fromUtf8("Last Name:  M\u00FCller"));
+            if (version == 10) {
+                EXPECT_EQ(w.StaticText8->text(),
+                          QString::fromUtf8("First Name:  \u201CJo\u201D   Middle Name:  \u20AC"));
+                EXPECT_EQ(w.StaticText13->text(), QString::fromUtf8("Station Name:  Fl\u00FCgel \u2013 B"));
+            }
+            // Texts from the command line are shown as given.
+            EXPECT_EQ(w.StaticText11->text(), "Recorded:  3/5/2004   9:07");
+        });
+    }
 }
 
 TEST_F(PlayerWindowTest, TheKeywordButtonFollowsTheVersion) {
@@ -116,6 +148,93 @@ TEST_F(PlayerWindowTest, ControlsCarryTheirNamesHintsAndAccessibleNames) {
             EXPECT_NE(w.findChild<QPushButton*>(name), nullptr) << name;
         EXPECT_FALSE(w.findChild<QPushButton*>("StopGlyphBtn")->isVisibleTo(&w));
     });
+}
+
+// What a screen reader hears for a widget: its accessible name.
+QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible != nullptr ? accessible->text(QAccessible::Name) : QString();
+}
+
+TEST_F(PlayerWindowTest, EveryLabelIsHeardWithTheTextItShows) {
+    test::RecordingBuilder builder(9);
+    builder.comments = "note\r\n";
+    builder.words = {test::makeWord("gun", {8000})};
+    builder.audio = test::makeAudio(16000);
+    UiRunFixture::runOn(builder, "^C3", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        EXPECT_EQ(accessibleName(w.PlayTimeText), "Time  0:00");
+        w.setPlayTimeText("Time  0:42");
+        EXPECT_EQ(accessibleName(w.PlayTimeText), "Time  0:42");
+        w.setPercentText("42%");
+        EXPECT_EQ(accessibleName(w.PercentLbl), "42%");
+        // Every label of every window, the side windows' playing times among them.
+        w.ScannedWordsBtn->click();
+        w.TextBtn->click();
+        int labels = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                ++labels;
+                EXPECT_TRUE(accessibleName(label).contains(QString(label->text()).remove('&')))
+                    << label->objectName().toStdString() << ": " << accessibleName(label).toStdString();
+            }
+        }
+        EXPECT_GT(labels, 20);
+    });
+}
+
+TEST_F(PlayerWindowTest, OnlyThePlayerWindowCarriesTheProductTitleOnceItShows) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(4000);
+    runOn(builder, "", [&](PlayerWindow& w) {
+        int titled = 0;
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            titled += window->windowTitle().startsWith("LUMBRA PLAYER");
+        EXPECT_EQ(titled, 1);
+        EXPECT_TRUE(w.windowTitle().startsWith("LUMBRA PLAYER"));
+        EXPECT_EQ(w.findChild<SplashScreen*>(), nullptr);
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            EXPECT_EQ(qobject_cast<const SplashScreen*>(window), nullptr);
+    });
+}
+
+// An object whose every event handler throws, as a faulty handler would.
+class ThrowingObject : public QObject {
+  public:
+    bool event(QEvent*) override { throw std::runtime_error("the handler failed"); }
+};
+
+TEST_F(PlayerWindowTest, AnExceptionFromAnEventHandlerIsShownAndTheShutdownRunsOnce) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(16000);
+    builder.writeTo(path);
+    test::ScopedCurrentDirectory here(dir.path());
+    PosixSystemServices system;
+    test::InspectingUi ui;
+    ui.inspect = [&](test::InspectingUi& running) {
+        ASSERT_TRUE(running.playerWindow()->Timer1->isActive());
+        ThrowingObject faulty;
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&faulty, &event);
+        // Shown, and the shutdown has run: playback stopped, the lock gone.
+        EXPECT_EQ(messenger.onlyText(), "the handler failed");
+        EXPECT_FALSE(running.playerWindow()->Timer1->isActive());
+        EXPECT_TRUE(running.player->state().progress.shutdownDone);
+    };
+    Player player(messenger, system, waveOut, ui);
+    auto* application = qobject_cast<PlayerApplication*>(QCoreApplication::instance());
+    ASSERT_NE(application, nullptr);
+    EXPECT_EQ(application->runPlayer(player, "^F" + path), 0);
+    EXPECT_EQ(messenger.shown.size(), 1u) << messenger.onlyText();
+    fs::path user;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.path()))
+        if (entry.is_directory())
+            user = entry.path();
+    ASSERT_TRUE(fs::exists(user / "Kestrum.DAT"));
+    EXPECT_EQ(fs::file_size(user / "Kestrum.DAT"), 96u);
+    EXPECT_FALSE(fs::exists(user / "Kestrum.LCK"));
+    EXPECT_NE(test::readFileText((user / "Kestrum.LOG").string()).find(" the handler failed\r\n"),
+              std::string::npos);
 }
 
 TEST_F(PlayerWindowTest, TheSwitchPositionsAreSavedAndRestoredThroughTheInitFile) {

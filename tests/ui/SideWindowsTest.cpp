@@ -7,6 +7,7 @@
 #include "ui/QtPlayerUi.h"
 #include "ui/ScannedWordWindow.h"
 #include "ui/UiRunFixture.h"
+#include "ui/WaveformWindow.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -85,7 +86,7 @@ TEST_F(SideWindowsTest, AnAddedKeywordIsListedAndAskedAboutAtShutdown) {
         ui.playerWindow()->ScannedWordsBtn->click();
         EXPECT_TRUE(words.isVisible());
         EXPECT_EQ(words.Memo1->toPlainText(),
-                  "           Key Word   Seconds From Benning\n                gun    2 ");
+                  "           Key Word   Seconds From Beginning\n                gun    2 ");
         EXPECT_EQ(words.TotalSecondsText->text(), "Total  0:10.00");
 
         AnnotateDialog& dialog = *ui.annotateDialog();
@@ -108,7 +109,7 @@ TEST_F(SideWindowsTest, ADoubleClickedSecondsValuePlaysFromThere) {
     EXPECT_EQ(ScannedWordWindow::secondsAt("                gun    2  125 ", 25), 0); // a blank
     EXPECT_EQ(ScannedWordWindow::secondsAt("                gun    2  125 ", 17), 0); // the keyword
     EXPECT_EQ(ScannedWordWindow::secondsAt("                123    2 ", 17), 0);      // a keyword of digits
-    EXPECT_EQ(ScannedWordWindow::secondsAt("           Key Word   Seconds From Benning", 25), 0);
+    EXPECT_EQ(ScannedWordWindow::secondsAt("           Key Word   Seconds From Beginning", 25), 0);
 
     test::RecordingBuilder builder(9);
     builder.words = {test::makeWord("gun", {16000})};
@@ -121,11 +122,109 @@ TEST_F(SideWindowsTest, ADoubleClickedSecondsValuePlaysFromThere) {
     });
 }
 
+TEST_F(SideWindowsTest, ADoubleClickDoesNothingWhileTheWaveformIsZoomedOrScrolled) {
+    test::RecordingBuilder builder(9);
+    builder.words = {test::makeWord("gun", {16000})};
+    builder.audio = test::makeAudio(80000);
+    runOn(builder, "", [&](InspectingUi& ui) {
+        PlayerWindow& player = *ui.playerWindow();
+        WaveformWindow& wave = *ui.waveformWindow();
+        const PlaybackState& playback = ui.player->state().playback;
+        player.WaveFormBtn->click();
+        for (const int mode : {1, 2}) { // Zoom, Scroll
+            SCOPED_TRACE(mode);
+            wave.iSwitchSlider1->setPosition(mode); // pauses playback
+            ASSERT_FALSE(player.Timer1->isActive());
+            const std::uint32_t position = playback.playPosition;
+            emit ui.scannedWordWindow()->playFromSecondsRequested(4);
+            EXPECT_FALSE(player.Timer1->isActive());
+            EXPECT_EQ(playback.playPosition, position);
+            EXPECT_FALSE(player.PlayBtn->isEnabled()); // still held by the view
+        }
+        wave.iSwitchSlider1->setPosition(0); // Run
+        emit ui.scannedWordWindow()->playFromSecondsRequested(4);
+        EXPECT_TRUE(player.Timer1->isActive());
+        EXPECT_EQ(playback.playPosition, 4u * 8000);
+    });
+}
+
+TEST_F(SideWindowsTest, TheKeywordWindowOpensCentredOnThePlayerWindow) {
+    test::RecordingBuilder builder(9);
+    builder.words = {test::makeWord("gun", {16000})};
+    builder.audio = test::makeAudio(8000);
+    runOn(builder, "", [&](InspectingUi& ui) {
+        PlayerWindow& player = *ui.playerWindow();
+        ScannedWordWindow& words = *ui.scannedWordWindow();
+        player.move(20, 30);
+        player.ScannedWordsBtn->click();
+        ASSERT_TRUE(words.isVisible());
+        const QPoint offset = words.frameGeometry().center() - player.frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();
+
+        // Once placed it reopens where it was left.
+        player.ScannedWordsBtn->click();
+        EXPECT_FALSE(words.isVisible());
+        words.move(5, 6);
+        player.ScannedWordsBtn->click();
+        EXPECT_EQ(words.pos(), QPoint(5, 6));
+    });
+}
+
+TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLacksIsRefused) {
+    test::RecordingBuilder builder(9);
+    builder.comments = "caf\xE9 \x80"
+                       "5 \x93ok\x94\r\n";
+    builder.words = {test::makeWord("Stra\xDF"
+                                    "e",
+                                    {16000})};
+    builder.audio = test::makeAudio(80000);
+    runOn(builder, "^C3", [&](InspectingUi& ui) {
+        PlayerWindow& player = *ui.playerWindow();
+        player.TextBtn->click();
+        EXPECT_EQ(ui.existingCommentsWindow()->Memo1->toPlainText(),
+                  QString::fromUtf8("caf\u00E9 \u20AC5 \u201Cok\u201D\n"));
+        player.ScannedWordsBtn->click();
+        EXPECT_TRUE(ui.scannedWordWindow()->Memo1->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF"
+                                                                                            "e    2 ")));
+
+        // A comment with a character the recording cannot hold: refused, the file untouched.
+        const std::vector<std::uint8_t> before = test::readFileBytes(path);
+        NewCommentsWindow& comments = *ui.newCommentsWindow();
+        comments.Memo1->setPlainText(QString::fromUtf8("\u03A9 and \u20AC"));
+        comments.SaveBtn->click();
+        EXPECT_EQ(messenger.onlyText(), "Error, Comments Cannot Hold \"\u03A9\" (U+03A9): a recording keeps "
+                                        "Windows-1252 characters only");
+        EXPECT_EQ(test::readFileBytes(path), before);
+        EXPECT_EQ(comments.Memo1->toPlainText(), QString::fromUtf8("\u03A9 and \u20AC"));
+        EXPECT_TRUE(ui.player->state().recording.additionsPending);
+
+        // A keyword likewise: the dialog stays open and nothing is added.
+        messenger.shown.clear();
+        player.StepBtn->click(); // a play position past the start
+        AnnotateDialog& dialog = *ui.annotateDialog();
+        dialog.KeyWordEdit->setText(QString::fromUtf8("\u0394elta"));
+        dialog.AddBtn->click();
+        EXPECT_EQ(messenger.onlyText(), "Error, Key Word Cannot Hold \"\u0394\" (U+0394): a recording keeps "
+                                        "Windows-1252 characters only");
+        EXPECT_EQ(ui.player->state().recording.scannedWordTotal, 1);
+
+        // What the code page holds is stored one byte a character.
+        messenger.shown.clear();
+        comments.Memo1->setPlainText(QString::fromUtf8("\u20AC and \u00E9"));
+        comments.SaveBtn->click();
+        EXPECT_TRUE(messenger.shown.empty()) << messenger.onlyText();
+        EXPECT_NE(test::readFileText(path).find("\r\n\x80 and \xE9\r\n"), std::string::npos);
+        EXPECT_TRUE(ui.existingCommentsWindow()->Memo1->toPlainText().endsWith(
+            QString::fromUtf8("\u20AC and \u00E9\n")));
+    });
+}
+
 TEST(SideWindowTexts, TotalTimeAndCommentDisplay) {
     EXPECT_EQ(totalTimeText(185.4), "Total  3:5.40");
     EXPECT_EQ(totalTimeText(13.83), "Total  0:13.83");
     EXPECT_EQ(commentTextForDisplay(std::string("a\r\nb\0c", 6)), QString("a\nb") + QChar(0x2400) + "c");
-    EXPECT_EQ(commentBytesFromWindow("x\ny\n"), "x\r\ny\r\n");
+    EXPECT_EQ(commentTextForDisplay("\x80\x81\xFC"), QString::fromUtf8("\u20AC\u0081\u00FC"));
+    EXPECT_EQ(commentTextFromWindow(QString::fromUtf8("x\n\u20AC\n")), "x\r\n\u20AC\r\n");
 }
 
 } // namespace

@@ -2,13 +2,17 @@
 // position taken from the view, and when a chart click opens the annotation dialog.
 
 #include "ui/WaveformWindow.h"
+#include "app/InitRecord.h"
 #include "ui/AnnotateDialog.h"
+#include "ui/CommentWindows.h"
+#include "ui/ScannedWordWindow.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 namespace kestrum {
 namespace {
@@ -153,6 +157,98 @@ TEST_F(WaveformWindowTest, ItsPlaceAndScaleAreKeptInTheInitFile) {
         EXPECT_TRUE(wave.isVisible()); // open at the end of the last run
         EXPECT_DOUBLE_EQ(wave.iKnob1->position(), 42.5);
         EXPECT_EQ(wave.pos(), QPoint(40, 300));
+    });
+}
+
+// Counts the hide events a window gets.
+class HideCounter : public QObject {
+  public:
+    int hides = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        hides += event->type() == QEvent::Hide;
+        return false;
+    }
+};
+
+TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportAsTheyStand) {
+    runOn(recording(), "", [&](InspectingUi& ui) {
+        WaveformWindow& wave = openPaused(ui);
+        PlayerWindow& player = *ui.playerWindow();
+        const PlaybackState& playback = ui.player->state().playback;
+        wave.iSwitchSlider1->setPosition(2); // Scroll
+        wave.iStripChart1->setXRange(5, 7);
+        const std::uint32_t position = playback.playPosition;
+        HideCounter counter;
+        wave.installEventFilter(&counter);
+
+        // As while the disc program runs: off the top, then back.
+        for (const bool onTop : {false, true}) {
+            SCOPED_TRACE(onTop);
+            ui.setSideWindowsOnTop(onTop);
+            EXPECT_EQ(counter.hides, 0);
+            EXPECT_TRUE(wave.isVisible());
+            EXPECT_EQ(wave.iSwitchSlider1->position(), 2);
+            EXPECT_EQ(playback.playPosition, position);
+            EXPECT_FALSE(player.PlayBtn->isEnabled()); // still held by the view
+            EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 5);
+            EXPECT_EQ(wave.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+            ASSERT_NE(wave.windowHandle(), nullptr);
+            EXPECT_EQ(wave.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+            // A side window never shown takes the flag when it is made.
+            EXPECT_EQ(ui.newCommentsWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        }
+
+        // Playing in Run, the same: playback goes on from where it stands.
+        wave.iSwitchSlider1->setPosition(0);
+        player.PlayBtn->click();
+        ui.setSideWindowsOnTop(false);
+        ui.setSideWindowsOnTop(true);
+        EXPECT_EQ(counter.hides, 0);
+        EXPECT_TRUE(player.Timer1->isActive());
+        wave.removeEventFilter(&counter);
+    });
+}
+
+TEST_F(WaveformWindowTest, ViewerModeWithoutAnInitFilePutsItBelowThePlayerAtTheWidestScale) {
+    runOn(recording(), "^O1", [&](InspectingUi& ui) {
+        WaveformWindow& wave = *ui.waveformWindow();
+        EXPECT_EQ(wave.pos(), QPoint(1, 310));
+        EXPECT_DOUBLE_EQ(wave.iKnob1->position(), 100);
+        EXPECT_EQ(ui.scannedWordWindow()->pos(), QPoint(400, 50));
+    });
+}
+
+TEST_F(WaveformWindowTest, AStoredPlaceBeyondTheScreenIsRefusedLikeTheSideWindows) {
+    // Viewer mode reads the init file from the working directory. The offscreen screen is 800 x 600:
+    // a left or top of the screen's size less 50 or more is not applied.
+    InitRecord stored;
+    stored.waveformLeft = 40;
+    stored.waveformTop = 4000;
+    stored.waveformKnobPosition = 30;
+    stored.keywordLeft = 40;
+    stored.keywordTop = 4000;
+    stored.keywordWidth = 384;
+    stored.keywordHeight = 229;
+    stored.stepSizePosition = 3;
+    stored.playSpeedPosition = 2;
+    const layout::Bytes<InitRecord> bytes = layout::encode(stored);
+    test::writeFileBytes(dir.file("Kestrum.DAT"), {bytes.begin(), bytes.end()});
+    runOn(recording(), "^O1", [&](InspectingUi& ui) {
+        const QPoint wave = ui.waveformWindow()->pos();
+        const QPoint words = ui.scannedWordWindow()->pos();
+        EXPECT_EQ(wave.x(), 40);
+        EXPECT_NE(wave.y(), 4000);
+        EXPECT_EQ(wave.y(), words.y());
+        EXPECT_DOUBLE_EQ(ui.waveformWindow()->iKnob1->position(), 30);
+    });
+
+    stored.waveformLeft = 750;
+    stored.waveformTop = 549;
+    const layout::Bytes<InitRecord> edge = layout::encode(stored);
+    test::writeFileBytes(dir.file("Kestrum.DAT"), {edge.begin(), edge.end()});
+    runOn(recording(), "^O1", [&](InspectingUi& ui) {
+        EXPECT_NE(ui.waveformWindow()->pos().x(), 750);
+        EXPECT_EQ(ui.waveformWindow()->pos().y(), 549);
     });
 }
 

@@ -1,12 +1,13 @@
-// The window tests need an application object for their widgets; they run offscreen.
+// The window tests need an application object for their widgets: the player's own, so that an
+// exception escaping an event handler meets what it meets in the player. They run offscreen.
 
-#include <QApplication>
+#include "ui/PlayerApplication.h"
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    kestrum::PlayerApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

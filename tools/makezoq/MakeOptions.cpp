@@ -2,6 +2,7 @@
 
 #include "recording/RecordingHeaders.h"
 #include "recording/ScannedWord.h"
+#include "recording/Windows1252.h"
 
 #include <cerrno>
 #include <cmath>
@@ -75,6 +76,19 @@ std::optional<std::array<int, 3>> parseTriple(const std::string& text, char sepa
     return values;
 }
 
+// An option's text as the recording stores it (Windows-1252); false with the reason in `error`
+// when the code page lacks one of its characters.
+bool storedText(const std::string& typed, const std::string& name, std::string& stored, std::string& error) {
+    const kestrum::Windows1252Text text = kestrum::utf8ToWindows1252(typed);
+    if (text.refused) {
+        error = name + ": a recording cannot hold \"" + kestrum::utf8Character(*text.refused) +
+                "\", only Windows-1252 characters";
+        return false;
+    }
+    stored = text.stored;
+    return true;
+}
+
 bool isLetterOrDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -87,23 +101,25 @@ std::optional<KeywordTimes> parseKeyword(const std::string& text, std::string& e
         return std::nullopt;
     }
     KeywordTimes keyword;
-    keyword.word = text.substr(0, colon);
+    const std::string typedWord = text.substr(0, colon);
+    if (!storedText(typedWord, "--keyword", keyword.word, error))
+        return std::nullopt;
     if (keyword.word.size() > kestrum::kMaxKeywordLength) {
-        error = "keyword '" + keyword.word + "' is longer than " +
-                std::to_string(kestrum::kMaxKeywordLength) + " characters";
+        error = "keyword '" + typedWord + "' is longer than " + std::to_string(kestrum::kMaxKeywordLength) +
+                " characters";
         return std::nullopt;
     }
     for (const std::string& part : split(text.substr(colon + 1), ',')) {
         const auto seconds = parseSeconds(part);
         // A stored position of 0 ends the keyword's list, so the very start cannot be marked.
         if (!seconds || *seconds <= 0) {
-            error = "keyword '" + keyword.word + "': '" + part + "' is not a number of seconds above 0";
+            error = "keyword '" + typedWord + "': '" + part + "' is not a number of seconds above 0";
             return std::nullopt;
         }
         keyword.seconds.push_back(*seconds);
     }
     if (keyword.seconds.size() > kMaxPositions) {
-        error = "keyword '" + keyword.word + "' has more than " + std::to_string(kMaxPositions) + " times";
+        error = "keyword '" + typedWord + "' has more than " + std::to_string(kMaxPositions) + " times";
         return std::nullopt;
     }
     return keyword;
@@ -113,11 +129,14 @@ std::optional<KeywordTimes> parseKeyword(const std::string& text, std::string& e
 std::function<bool(const std::string&, std::string&)> textInto(std::string& field, const char* name,
                                                                std::size_t maxLength) {
     return [&field, name, maxLength](const std::string& value, std::string& error) {
-        if (value.size() > maxLength) {
+        std::string stored;
+        if (!storedText(value, name, stored, error))
+            return false;
+        if (stored.size() > maxLength) {
             error = std::string(name) + " is at most " + std::to_string(maxLength) + " characters";
             return false;
         }
-        field = value;
+        field = stored;
         return true;
     };
 }
@@ -168,8 +187,11 @@ std::optional<MakeOptions> parseMakeOptions(const std::vector<std::string>& argu
              return true;
          }},
         {"--comment",
-         [&](const std::string& value, std::string&) {
-             options.comments.push_back(value);
+         [&](const std::string& value, std::string& why) {
+             std::string stored;
+             if (!storedText(value, "--comment", stored, why))
+                 return false;
+             options.comments.push_back(stored);
              return true;
          }},
         {"--keyword",

@@ -5,6 +5,7 @@
 #include "recording/FieldText.h"
 #include "recording/RecordingHeaders.h"
 #include "recording/ScannedWord.h"
+#include "recording/Windows1252.h"
 
 #include <algorithm>
 #include <cmath>
@@ -66,8 +67,9 @@ std::optional<kestrum::ScannedWord> makeScannedWord(const KeywordTimes& keyword,
         const double seconds = keyword.seconds[i];
         const auto position = static_cast<std::uint32_t>(std::llround(seconds * bytesPerSecond));
         if (seconds > audioSeconds || position == 0) {
-            error = kestrum::formatText("keyword '%s' at %g s is outside the audio (0 to %.2f s)",
-                                        keyword.word.c_str(), seconds, audioSeconds);
+            error =
+                kestrum::formatText("keyword '%s' at %g s is outside the audio (0 to %.2f s)",
+                                    kestrum::windows1252ToUtf8(keyword.word).c_str(), seconds, audioSeconds);
             return std::nullopt;
         }
         record.positions[i] = position;

@@ -5,6 +5,7 @@
 #include "platform/StderrMessenger.h"
 #include "platform/SystemServices.h"
 #include "recording/RecordingReader.h"
+#include "recording/Windows1252.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,7 +40,7 @@ struct OpenedRecording {
     }
 };
 
-// Typed text as the comment windows hold it: lines separated by CR LF.
+// Typed text as the comment windows give it: UTF-8, lines separated by CR LF.
 std::string withCrLf(const std::string& text) {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -72,7 +73,9 @@ int runKeyword(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "usage: zoqtool keyword FILE WORD SECONDS\n");
         return 2;
     }
-    if (arguments[1].size() > kMaxKeywordLength) {
+    // Counted as stored; a character the recording cannot hold is refused when it is added.
+    const Windows1252Text word = utf8ToWindows1252(arguments[1]);
+    if (!word.refused && word.stored.size() > kMaxKeywordLength) {
         std::fprintf(stderr, "A key word holds at most %zu characters: %s\n", kMaxKeywordLength,
                      arguments[1].c_str());
         return 1;

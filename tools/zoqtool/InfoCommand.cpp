@@ -6,6 +6,7 @@
 #include "platform/Reporter.h"
 #include "platform/StderrMessenger.h"
 #include "recording/RecordingReader.h"
+#include "recording/Windows1252.h"
 
 #include <cstdio>
 #include <iostream>
@@ -104,6 +105,11 @@ void printJson(const ReadResult& result) {
     std::cout << json.text() << '\n';
 }
 
+// The recording's text as printed for people: UTF-8.
+std::string shown(const std::string& stored) {
+    return kestrum::windows1252ToUtf8(stored);
+}
+
 // Text for people: one "name  value" line per field, nested records indented.
 void printFields(const std::vector<FieldValue>& fields, int indent) {
     for (const FieldValue& field : fields) {
@@ -112,7 +118,8 @@ void printFields(const std::vector<FieldValue>& fields, int indent) {
             std::printf("%s\n", label.c_str());
             printFields(field.fields, indent + 2);
         } else {
-            std::printf("%-22s %s\n", label.c_str(), field.value.c_str());
+            std::printf("%-22s %s\n", label.c_str(),
+                        (field.kind == FieldValue::Kind::Text ? shown(field.value) : field.value).c_str());
         }
     }
 }
@@ -138,17 +145,17 @@ void printText(const ReadResult& result) {
     std::string line;
     for (const char c : rec.commentText) {
         if (c == '\n') {
-            std::printf("  %s\n", line.c_str());
+            std::printf("  %s\n", shown(line).c_str());
             line.clear();
         } else if (c != '\r') {
             line += c;
         }
     }
     if (!line.empty())
-        std::printf("  %s\n", line.c_str());
+        std::printf("  %s\n", shown(line).c_str());
     std::printf("scannedWords\n");
     for (const std::string& keywordLine : result.displays.keywordLines)
-        std::printf("  %s\n", keywordLine.c_str());
+        std::printf("  %s\n", shown(keywordLine).c_str());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "JsonWriter.h"
 
+#include "recording/Windows1252.h"
+
 #include <cstdio>
 
 namespace zoqtool {
@@ -20,10 +22,10 @@ void JsonWriter::key(const std::string& name) {
     afterKey_ = true;
 }
 
-void JsonWriter::string(const std::string& latin1) {
+void JsonWriter::string(const std::string& stored) {
     separate();
     text_ += '"';
-    for (const char c : latin1) {
+    for (const char c : kestrum::windows1252ToUtf8(stored)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte == '"' || byte == '\\') {
             text_ += '\\';
@@ -38,11 +40,8 @@ void JsonWriter::string(const std::string& latin1) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", byte);
             text_ += escape;
-        } else if (byte < 0x80) {
-            text_ += c;
         } else {
-            text_ += static_cast<char>(0xC0 | (byte >> 6));
-            text_ += static_cast<char>(0x80 | (byte & 0x3F));
+            text_ += c;
         }
     }
     text_ += '"';

@@ -4,7 +4,8 @@
 
 namespace zoqtool {
 
-// Builds one compact JSON text. Strings are given as Latin-1 bytes and written as UTF-8.
+// Builds one compact JSON text. Strings are given as the recording stores its text (Windows-1252)
+// and written as UTF-8.
 class JsonWriter {
   public:
     void beginObject() {
@@ -26,7 +27,7 @@ class JsonWriter {
         first_ = false;
     }
     void key(const std::string& name);
-    void string(const std::string& latin1);
+    void string(const std::string& stored);
     void number(const std::string& digits) {
         separate();
         text_ += digits;

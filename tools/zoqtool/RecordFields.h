@@ -16,7 +16,7 @@ struct FieldValue {
     enum class Kind { Number, Text, Record };
     std::string name;
     Kind kind = Kind::Number;
-    std::string value;              // the number's digits or the text's bytes (Latin-1)
+    std::string value;              // the number's digits or the text as stored (Windows-1252)
     std::vector<FieldValue> fields; // a nested record's fields
 };
 
