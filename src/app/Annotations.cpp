@@ -1,5 +1,6 @@
 #include "app/Annotations.h"
 
+#include "audio/FrameClock.h"
 #include "recording/CommentRewrite.h"
 #include "recording/KeywordTable.h"
 #include "recording/Windows1252.h"
@@ -69,16 +70,17 @@ int Annotations::save() {
     return 0;
 }
 
-int Annotations::addScannedWord(const std::string& typed, int secondsBefore) {
+int Annotations::addScannedWord(const std::string& typed, int secondsBefore, std::uint64_t playPosition) {
     RecordingState& rec = state_.recording;
-    const std::uint32_t position = state_.playback.playPosition;
-    const std::uint64_t before = std::uint64_t(secondsBefore) * rec.playbackFormat.avgBytesPerSec;
-    if (before >= position)
+    const FrameClock clock(rec.playbackFormat);
+    const std::uint64_t before = std::uint64_t(secondsBefore) * clock.framesPerSecond();
+    if (before >= playPosition)
         return reporter_.fail("Error, Start Play Position is Equal to or Less than Beginning");
     const std::optional<std::string> word = storedText(typed, "Key Word", reporter_);
     if (!word)
         return 1;
-    switch (addKeywordPosition(rec, *word, static_cast<std::uint32_t>(position - before))) {
+    // The keyword table keeps byte offsets into the audio.
+    switch (addKeywordPosition(rec, *word, static_cast<std::uint32_t>(clock.bytesOf(playPosition - before)))) {
     case AddKeywordResult::Blank:
         return reporter_.fail("Error, Key Word Cannot be Blank");
     case AddKeywordResult::NoKeywordLocation:

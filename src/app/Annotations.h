@@ -4,6 +4,7 @@
 #include "platform/Reporter.h"
 #include "recording/ReaderDisplays.h"
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -25,8 +26,9 @@ class Annotations {
     void newCommentsEdited();
     // Rewrites the recording with the new comments and the keyword table and updates the windows.
     int save();
-    // Adds the keyword (as typed, UTF-8) at the play position less `secondsBefore` seconds.
-    int addScannedWord(const std::string& typed, int secondsBefore);
+    // Adds the keyword (as typed, UTF-8) at the play position (in frames) less `secondsBefore`
+    // seconds.
+    int addScannedWord(const std::string& typed, int secondsBefore, std::uint64_t playPosition);
 
   private:
     void additionMade();

@@ -4,31 +4,47 @@
 #include "export/ExportWorkers.h"
 
 #include <atomic>
+#include <thread>
 
 namespace kestrum {
 
 class Player;
 
-// The export button: one worker of the run's kind at a time, on its own thread at the lowest
-// priority: the export list (option K1) or CD audio.
+// The export button: one worker of the run's kind at a time, on a thread of the player's at the
+// lowest priority: the export list (option K1) or CD audio. The player ends its workers before it
+// goes (finishWorkers), so no worker outlives what it works with.
 class ExportCommand {
 public:
     ExportCommand(Player& player, ExportUi& ui) : player_(player), ui_(ui) {}
+    ~ExportCommand() { finishWorkers(); }
+    ExportCommand(const ExportCommand&) = delete;
+    ExportCommand& operator=(const ExportCommand&) = delete;
 
-    void ExportBtnClick();
-    int startSExp2Thread(unsigned argument);
-    int startSExpThread(unsigned argument);
+    void exportClicked();
+    // 0 started, 1 refused (one of the kind runs already).
+    int startListExport(unsigned argument);
+    int startAudioExport(unsigned argument);
 
-    bool exportListRunning() const { return listRunning_; }
-    bool audioExportRunning() const { return audioRunning_; }
+    bool exportListRunning() const { return list_.running; }
+    bool audioExportRunning() const { return audio_.running; }
+
+    // The player closing: nothing more is shown or asked, a worker still copying or converting
+    // stops at its next block, and one waiting for the disc program is waited for.
+    void finishWorkers();
 
 private:
+    struct Worker {
+        std::thread thread;
+        std::atomic<bool> running{false};
+    };
+    template <class Work> void start(Worker& worker, Work work);
     ExportSetting setting() const;
 
     Player& player_;
     ExportUi& ui_;
-    std::atomic<bool> listRunning_{false};
-    std::atomic<bool> audioRunning_{false};
+    Worker list_;
+    Worker audio_;
+    std::atomic<bool> stopRequested_{false};
 };
 
 } // namespace kestrum

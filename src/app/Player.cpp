@@ -28,9 +28,9 @@ void shutdownAtExit() {
         playerForExit->shutdown(false);
 }
 
-Player::Player(Messenger& messenger, SystemServices& system, WaveOut& waveOut, PlayerUi& ui)
+Player::Player(Messenger& messenger, SystemServices& system, AudioOutput& device, PlayerUi& ui)
     : messenger_(messenger), system_(system), ui_(ui), log_(state_.environment), reporter_(messenger, log_),
-      device_(waveOut, reporter_, state_.recording.playbackFormat) {}
+      output_(device, reporter_, state_.recording.playbackFormat) {}
 
 Player::~Player() {
     shutdown(false);
@@ -58,17 +58,12 @@ int Player::run(const std::string& commandLine) {
         return 1;
     }
 
+    session_ = std::make_unique<PlaybackSession>(state_.store, state_.recording.playbackFormat, output_, messenger_);
     ui_.createWindows(*this);
-    engine_ = std::make_unique<PlaybackEngine>(state_.playback, state_.recording, state_.store, device_,
-                                               reporter_, ui_.playbackView(), ui_.waveformDisplay());
-    transport_ = std::make_unique<Transport>(*engine_, device_, ui_.playbackView(), messenger_,
-                                             state_.progress.playStarted);
-    device_.setView(&ui_.playbackView());
     annotations_ = std::make_unique<Annotations>(state_, reporter_, ui_.annotationViews());
 
     setUpWindows();
     if (loadRecording() == 0) {
-        state_.progress.playStarted = true;
         destroySplash();
         ui_.runMessageLoop();
     }
@@ -101,7 +96,7 @@ int Player::openForPlay() {
     }
 
     splash_->setStepText("OPENING SOUND CARD");
-    if (device_.openSoundDevice() != 0 || !device_.isOpen())
+    if (output_.openSoundDevice() != 0 || !output_.isOpen())
         return 1;
     return 0;
 }
@@ -142,15 +137,15 @@ int Player::loadRecording() {
                            {state_.options.headerOverrides(), state_.environment.viewerMode});
     const auto progress = [this](const std::string& text) { splash_->setStepText(text); };
     const int failed = loadRecordingAudio(reader, rec, state_.store, reporter_, progress);
-    engine_->showPlayPosition(0);
+    ui_.showPlayPosition();
     if (failed != 0)
         return 1;
-    engine_->prepareAfterLoading();
+    session_->audioLoaded(rec.audioLength);
     state_.peaks.build(state_.store.samples());
 
+    // The device, open since start-up, takes its sound from the session from here on.
     splash_->setStepText("CREATING PLAY BUFFER");
-    if (device_.createPlayBuffers() != 0)
-        return 1;
+    output_.attachSource(*session_);
     splash_->hide();
     if (!raiseProcessPriority())
         reporter_.logOnly("init SetPriorityClass HIGH_PRIORITY_CLASS");
@@ -191,12 +186,15 @@ void Player::shutdown(bool windowsAlive) {
         return;
     state_.progress.shutdownDone = true;
     if (windowsAlive && state_.progress.windowSetupReached)
-        ui_.stopPlaybackTimer();
+        ui_.stopDisplay();
     state_.recording.closeRecordingFile();
-    device_.releaseSoundDevice();
+    output_.release();
     saveWindowState(windowsAlive);
     if (windowsAlive)
         splash_->close();
+    // The lock stays until an export still running has ended: no second player meanwhile.
+    if (windowsAlive && state_.progress.windowSetupReached)
+        ui_.finishExports();
     releaseLock(state_.environment);
 }
 

@@ -5,10 +5,9 @@
 #include "app/PlayerState.h"
 #include "app/PlayerUi.h"
 #include "app/SplashDisplay.h"
-#include "audio/PlaybackEngine.h"
-#include "audio/SoundDevice.h"
-#include "audio/Transport.h"
-#include "audio/WaveOut.h"
+#include "audio/AudioOutput.h"
+#include "audio/PlaybackSession.h"
+#include "audio/SoundOutput.h"
 #include "platform/Reporter.h"
 #include "platform/SystemServices.h"
 #include "recording/ReaderDisplays.h"
@@ -23,7 +22,7 @@ namespace kestrum {
 // end of the run, process exit).
 class Player {
   public:
-    Player(Messenger& messenger, SystemServices& system, WaveOut& waveOut, PlayerUi& ui);
+    Player(Messenger& messenger, SystemServices& system, AudioOutput& device, PlayerUi& ui);
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -33,7 +32,7 @@ class Player {
     int run(const std::string& commandLine);
 
     // Stops playback, releases the device, saves the init record (asking about unsaved additions
-    // first) and removes the lock. Only the first call does anything.
+    // first), lets running exports end and removes the lock. Only the first call does anything.
     void shutdown();
 
     // An exception escaped the run (start-up, an event handler, the shutdown): its text is logged
@@ -43,12 +42,10 @@ class Player {
     PlayerState& state() { return state_; }
     Reporter& reporter() { return reporter_; }
     Messenger& messenger() { return messenger_; }
-    SoundDevice& device() { return device_; }
-    PlaybackEngine& engine() { return *engine_; }
-    Transport& transport() { return *transport_; }
+    // The playback of the recording, from the moment the windows are made.
+    PlaybackSession& session() { return *session_; }
     Annotations& annotations() { return *annotations_; }
     LogSink& log() { return log_; }
-    PlaybackView& playbackView() { return ui_.playbackView(); }
 
   private:
     int openForPlay();
@@ -70,9 +67,8 @@ class Player {
     NoSplash noSplash_;
     SplashDisplay* splash_ = &noSplash_;
     TextDisplays displays_; // where opening the file puts texts, before any window exists
-    SoundDevice device_;
-    std::unique_ptr<PlaybackEngine> engine_;
-    std::unique_ptr<Transport> transport_;
+    SoundOutput output_;
+    std::unique_ptr<PlaybackSession> session_;
     std::unique_ptr<Annotations> annotations_;
 };
 

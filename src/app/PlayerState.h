@@ -4,7 +4,6 @@
 #include "app/CommandLine.h"
 #include "app/Environment.h"
 #include "audio/PeakSummary.h"
-#include "audio/PlaybackEngine.h"
 #include "audio/SampleStore.h"
 #include "recording/RecordingState.h"
 
@@ -13,7 +12,6 @@ namespace kestrum {
 // How far the run has come; shutdown looks at these to know what to undo.
 struct RunProgress {
     bool windowSetupReached = false;
-    bool playStarted = false;
     bool shutdownDone = false;
     bool windowStateSaved = false;
 };
@@ -26,7 +24,6 @@ struct PlayerState {
     RecordingState recording;
     SampleStore store;
     PeakSummary peaks; // of the store, for the waveform
-    PlaybackState playback;
     WindowOpenFlags openAtLastRun; // from the init record
     RunProgress progress;
 };

@@ -2,7 +2,6 @@
 
 #include "app/Environment.h"
 #include "app/SplashDisplay.h"
-#include "audio/PlaybackView.h"
 #include "recording/ReaderDisplays.h"
 
 namespace kestrum {
@@ -27,13 +26,17 @@ class PlayerUi {
     virtual void restoreWindowState(const InitRecord* record, bool viewerMode) = 0;
     // Copies the windows' placement and settings into the record.
     virtual void saveWindowState(InitRecord& record) = 0;
-    virtual PlaybackView& playbackView() = 0;
     // The comment and keyword windows, once made.
     virtual AnnotationViews& annotationViews() = 0;
     // Saves the additions while a "Saving File" window shows.
     virtual void saveWithProgress() = 0;
-    virtual WaveformDisplay& waveformDisplay() = 0;
-    virtual void stopPlaybackTimer() = 0;
+    // Centres the waveform on the play position (after loading, before anything plays).
+    virtual void showPlayPosition() = 0;
+    // Stops refreshing the windows from the playback.
+    virtual void stopDisplay() = 0;
+    // Closes the windows and ends the export workers: one still converting or copying stops at
+    // its next block, one waiting for the disc program is waited for.
+    virtual void finishExports() = 0;
     // Shows the player window and runs until it closes; returns when the program should end.
     virtual void runMessageLoop() = 0;
     // Makes the message loop return (or not start) without closing a window.

@@ -12,18 +12,18 @@ namespace kestrum {
 // for 9-11). Lines a version does not have are empty. The lines are UTF-8: the header's text fields
 // decoded from the recording's Windows-1252, the command-line texts as given.
 struct RecordingDetails {
-    std::string identifier;       // StaticText2
-    std::string firstName;        // StaticText8
-    std::string lastName;         // StaticText9
-    std::string trunkDestination; // StaticText10
-    std::string recorded;         // StaticText11
-    std::string site;             // StaticText12
-    std::string stationAni;       // StaticText1
-    std::string stationName;      // StaticText13
-    std::string cost;             // StaticText3
-    std::string archivedBy;       // StaticText5
-    std::string archivedAt;       // StaticText6
-    std::string archivedDate;     // StaticText7
+    std::string identifier;
+    std::string firstName;
+    std::string lastName;
+    std::string trunkDestination;
+    std::string recorded;
+    std::string site;
+    std::string stationAni;
+    std::string stationName;
+    std::string cost;
+    std::string archivedBy;
+    std::string archivedAt;
+    std::string archivedDate;
 };
 
 RecordingDetails recordingDetails(const RecordingState& recording, const Options& options);

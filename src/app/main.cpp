@@ -3,7 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Player.h"
-#include "audio/SdlWaveOut.h"
+#include "audio/SdlAudioOutput.h"
 #include "platform/Messenger.h"
 #include "platform/SystemServices.h"
 #include "ui/PlayerApplication.h"
@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<kestrum::Messenger> messenger = kestrum::makeMessenger();
     kestrum::PosixSystemServices system;
-    kestrum::SdlWaveOut waveOut;
+    kestrum::SdlAudioOutput device;
     kestrum::QtPlayerUi ui;
-    kestrum::Player player(*messenger, system, waveOut, ui);
+    kestrum::Player player(*messenger, system, device, ui);
     return application.runPlayer(player, commandLine);
 }

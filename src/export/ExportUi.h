@@ -34,6 +34,9 @@ public:
     // While the disc program runs, the player's windows stop staying on top of it.
     virtual void normalizeTopMosts() = 0;
     virtual void restoreTopMosts() = 0;
+    // The player is closing: from now on nothing is shown or asked (questions get No), and a
+    // worker never waits for the windows again.
+    virtual void playerClosing() {}
 };
 
 } // namespace kestrum

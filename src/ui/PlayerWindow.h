@@ -1,11 +1,11 @@
 #pragma once
 
-#include "audio/PlaybackView.h"
+#include "audio/PlaybackSession.h"
 
 #include <QMainWindow>
 
-#include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -20,9 +20,10 @@ class SwitchSlider;
 struct ButtonModes;
 struct InitRecord;
 
-// TPlayer1: the main window, with the call's details, the transport controls and the buttons
-// that open the side windows. Its handlers are thin: they call the player's transport.
-class PlayerWindow : public QMainWindow, public PlaybackView {
+// The main window: the call's details, the transport controls and the buttons that open the side
+// windows. It holds no playback state: its controls act on the player's playback session, and its
+// display timer shows the session's snapshots.
+class PlayerWindow : public QMainWindow {
     Q_OBJECT
 
   public:
@@ -32,71 +33,62 @@ class PlayerWindow : public QMainWindow, public PlaybackView {
     void setUp();
     void restoreSettings(const InitRecord& record);
     void saveSettings(InitRecord& record) const;
-
-    // PlaybackView
-    void setPlayTimeText(const std::string& text) override;
-    void setProgressPosition(int position) override;
-    int progressPosition() const override;
-    void setPercentText(const std::string& text) override;
-    void setControlEnabled(TransportControl control, bool enabled) override;
-    bool controlEnabled(TransportControl control) const override;
-    void setTimerEnabled(bool enabled) override;
-    bool timerEnabled() const override;
-    int playSpeedPosition() const override;
-    void setPlaySpeedPosition(int position) override;
-    void showLoopPlaying(bool playing) override;
-    void setVolumePercentText(const std::string& text) override;
-    void setStepHints(const std::string& back, const std::string& step) override;
-    void closePlayer() override;
+    // Shows a snapshot of the playback: time, progress, buttons, loop caption, speed and volume.
+    void showPlayback(const PlaybackSnapshot& shown);
 
     // What the buttons for the side windows do, and how the first showing reopens them.
-    std::function<void()> onTextBtn;
-    std::function<void()> onScannedWordsBtn;
-    std::function<void()> onWaveFormBtn;
-    std::function<void()> onExportBtn;
+    std::function<void()> onCommentsButton;
+    std::function<void()> onKeywordsButton;
+    std::function<void()> onWaveformButton;
+    std::function<void()> onExportButton;
     std::function<void(const ButtonModes&)> showSideWindows;
+    // Brings every window up to date with the playback; the display timer and every transport
+    // control call it.
+    std::function<void()> refreshDisplay;
 
-    // The detail lines, top to bottom.
-    QLabel* StaticText2;
-    QLabel* StaticText8;
-    QLabel* StaticText9;
-    QLabel* StaticText10;
-    QLabel* StaticText11;
-    QLabel* StaticText12;
-    QLabel* StaticText1;
-    QLabel* StaticText13;
-    QLabel* StaticText3;
-    QLabel* StaticText5;
-    QLabel* StaticText6;
-    QLabel* StaticText7;
-    QLabel* StaticText14;
+    // The call's details, top to bottom as laid out.
+    struct DetailLines {
+        QLabel* identifier;
+        QLabel* firstName;
+        QLabel* lastName;
+        QLabel* trunkDestination;
+        QLabel* recorded;
+        QLabel* site;
+        QLabel* stationAni;
+        QLabel* stationName;
+        QLabel* cost;
+        QLabel* archivedBy;
+        QLabel* archivedAt;
+        QLabel* archivedDate;
+        QLabel* ownership;
+    } detailLines;
 
-    QPushButton* ExportBtn;
-    QPushButton* CloseBtn;
-    QProgressBar* ProgressBar1;
-    QPushButton* TextBtn;
-    QPushButton* ScannedWordsBtn;
-    QPushButton* WaveFormBtn;
+    QPushButton* exportButton;
+    QPushButton* closeButton;
+    QProgressBar* progressBar;
+    QPushButton* commentsButton;
+    QPushButton* keywordsButton;
+    QPushButton* waveformButton;
 
-    QPushButton* PlayBtn;
-    QPushButton* RestartBtn;
-    QPushButton* StopBtn;
-    QPushButton* BackBtn;
-    QPushButton* StepBtn;
-    QPushButton* MarkLoopBeginBtn;
-    QPushButton* MarkLoopEndBtn;
-    QPushButton* PlayLoopBtn;
-    QPushButton* StopGlyphBtn;
-    QLabel* PlayTimeText;
-    QLabel* PercentLbl;
-    QSlider* VolumeBar;
-    QLabel* VolumeLbl;
-    QLabel* VPerLbl;
-    SwitchSlider* PlaySpeediSwitchSlider;
-    QLabel* PlaySpeedLbl;
-    SwitchSlider* StepSizeiSwitchSlider;
-    QLabel* StepSizeLbl;
-    QTimer* Timer1;
+    QPushButton* playButton;
+    QPushButton* restartButton;
+    QPushButton* stopButton;
+    QPushButton* backButton;
+    QPushButton* stepButton;
+    QPushButton* markLoopBeginButton;
+    QPushButton* markLoopEndButton;
+    QPushButton* playLoopButton;
+    QLabel* playTimeLabel;
+    QLabel* percentLabel;
+    QSlider* volumeBar;
+    QLabel* volumeLabel;
+    QLabel* volumePercentLabel;
+    SwitchSlider* playSpeedSwitch;
+    QLabel* playSpeedLabel;
+    SwitchSlider* stepSizeSwitch;
+    QLabel* stepSizeLabel;
+    // Refreshes the display every 100 ms; the sound does not depend on it.
+    QTimer* displayTimer;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -104,33 +96,20 @@ class PlayerWindow : public QMainWindow, public PlaybackView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void FormShow();
-    void showDeviceVolume();
-    void PlayBtnClick();
-    void RestartBtnClick();
-    void StopBtnClick();
-    void BackBtnClick();
-    void StepBtnClick();
-    void MarkLoopBeginBtnClick();
-    void MarkLoopEndBtnClick();
-    void PlayLoopBtnClick();
-    void VolumeBarChange();
-    void VolumeLblClick();
-    void StepSizeiSwitchSliderPositionChange();
-    void PlaySpeediSwitchSliderPositionChange();
-    void Timer1Timer();
-    void TextBtnClick();
-    void ScannedWordsBtnClick();
-    void WaveFormBtnClick();
-    void ExportBtnClick();
-    void CloseBtnClick();
-
-    QPushButton* button(TransportControl control) const;
     void buildLayout();
+    void connectControls();
+    // The first showing: details, button modes, side windows, and play from the start.
+    void firstShow();
+    void showDetails();
+    // Runs a transport action and shows its effect at once.
+    void act(const std::function<void()>& action);
+    // Play and a speed change end the player when the sound device fails.
+    void actOrClose(const std::function<bool()>& action);
+    QPushButton* button(TransportControl control) const;
 
     Player& player_;
     bool shown_ = false;
-    bool loopGlyphShown_ = false;
+    std::optional<bool> loopCaptionShown_;
 };
 
 } // namespace kestrum

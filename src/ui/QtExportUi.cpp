@@ -24,11 +24,48 @@ std::uint32_t toBgr(const QColor& colour) {
 
 QtExportUi::QtExportUi(Player& player, QtPlayerUi& windows) : player_(player), windows_(windows) {}
 
-void QtExportUi::onGuiThread(const std::function<void()>& work) {
-    if (QThread::currentThread() == thread())
+bool QtExportUi::onGuiThread(const std::function<void()>& work) {
+    if (QThread::currentThread() == thread()) {
+        if (closing_)
+            return false;
         work();
-    else
-        QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
+        return true;
+    }
+    // Posted, not sent blocking: a worker must not wait on a thread that waits for it at close.
+    struct Call {
+        std::function<void()> work;
+        bool finished = false;
+    };
+    auto call = std::make_shared<Call>();
+    call->work = work;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (closing_)
+            return false;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, call] {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                if (closing_)
+                    return;
+            }
+            call->work();
+            std::unique_lock<std::mutex> lock(mutex_);
+            call->finished = true;
+            done_.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [&] { return call->finished || closing_; });
+    return call->finished;
+}
+
+void QtExportUi::playerClosing() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    closing_ = true;
+    done_.notify_all();
 }
 
 void QtExportUi::showError(const std::string& text) {
@@ -65,7 +102,7 @@ bool QtExportUi::askNoByDefault(const std::string& question) {
 ExportUi::ButtonLook QtExportUi::exportButtonLook() {
     ButtonLook look;
     onGuiThread([&] {
-        const QPushButton* button = windows_.playerWindow()->ExportBtn;
+        const QPushButton* button = windows_.playerWindow()->exportButton;
         look.caption = button->text().toStdString();
         look.colour = toBgr(button->palette().color(QPalette::ButtonText));
     });
@@ -74,7 +111,7 @@ ExportUi::ButtonLook QtExportUi::exportButtonLook() {
 
 void QtExportUi::setExportButtonLook(const ButtonLook& look) {
     onGuiThread([&] {
-        QPushButton* button = windows_.playerWindow()->ExportBtn;
+        QPushButton* button = windows_.playerWindow()->exportButton;
         QPalette palette = button->palette();
         palette.setColor(QPalette::ButtonText, fromBgr(look.colour));
         button->setPalette(palette);

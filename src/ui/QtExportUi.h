@@ -4,7 +4,9 @@
 
 #include <QObject>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 namespace kestrum {
 
@@ -30,12 +32,18 @@ public:
     RecordingState recordingSnapshot() override;
     void normalizeTopMosts() override;
     void restoreTopMosts() override;
+    void playerClosing() override;
 
 private:
-    void onGuiThread(const std::function<void()>& work);
+    // Runs `work` on the user-interface thread and waits for it; false, without running it, once
+    // the player is closing (the windows' thread may then be waiting for this worker).
+    bool onGuiThread(const std::function<void()>& work);
 
     Player& player_;
     QtPlayerUi& windows_;
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool closing_ = false;
 };
 
 } // namespace kestrum

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QWindow>
 
 namespace kestrum {
@@ -38,9 +39,8 @@ void QtPlayerUi::destroySplash() {
 }
 
 double QtPlayerUi::totalSeconds() const {
-    const PlaybackState& playback = owner_->state().playback;
-    return playback.bytesPerSecond > 0 ? owner_->state().recording.audioLength / playback.bytesPerSecond
-                                       : 0.0;
+    const PlaybackSession& session = owner_->session();
+    return session.clock().secondsOf(session.snapshot().length);
 }
 
 void QtPlayerUi::createWindows(Player& player) {
@@ -49,7 +49,7 @@ void QtPlayerUi::createWindows(Player& player) {
     player_ = std::make_unique<PlayerWindow>(player);
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
-    waveform_ = std::make_unique<WaveformWindow>(player, *player_, player_.get());
+    waveform_ = std::make_unique<WaveformWindow>(player, player_.get());
     existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get(), total);
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
     annotate_ = std::make_unique<AnnotateDialog>(player_.get());
@@ -60,11 +60,16 @@ void QtPlayerUi::createWindows(Player& player) {
 
 void QtPlayerUi::connectSideWindows() {
     player_->showSideWindows = [this](const ButtonModes& modes) { showSideWindows(modes); };
-    player_->onTextBtn = [this] { TextBtnClick(); };
-    player_->onScannedWordsBtn = [this] { scannedWords_->toggle(player_.get()); };
-    player_->onWaveFormBtn = [this] { waveform_->setVisible(!waveform_->isVisible()); };
+    player_->onCommentsButton = [this] { commentsButtonClicked(); };
+    player_->onKeywordsButton = [this] { scannedWords_->toggle(player_.get()); };
+    player_->onWaveformButton = [this] { waveform_->setVisible(!waveform_->isVisible()); };
     waveform_->annotate = [this] { annotate_->exec(); };
-    player_->onExportBtn = [this] { exportCommand_->ExportBtnClick(); };
+    waveform_->playbackChanged = [this] { refreshDisplay(); };
+    player_->onExportButton = [this] {
+        exportCommand_->exportClicked();
+        refreshDisplay();
+    };
+    player_->refreshDisplay = [this] { refreshDisplay(); };
     QObject::connect(newComments_.get(), &NewCommentsWindow::edited,
                      [this] { owner_->annotations().newCommentsEdited(); });
     QObject::connect(newComments_.get(), &NewCommentsWindow::saveRequested, [this] { saveFromWindows(); });
@@ -72,7 +77,8 @@ void QtPlayerUi::connectSideWindows() {
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::playFromSecondsRequested,
                      [this](int seconds) { playFromList(seconds); });
     annotate_->addScannedWord = [this](const QString& keyword, int secondsBefore) {
-        return owner_->annotations().addScannedWord(keyword.toStdString(), secondsBefore) == 0;
+        return owner_->annotations().addScannedWord(keyword.toStdString(), secondsBefore,
+                                                    owner_->session().snapshot().position) == 0;
     };
 }
 
@@ -130,17 +136,31 @@ void QtPlayerUi::saveWindowState(InitRecord& record) {
     player_->saveSettings(record);
 }
 
-PlaybackView& QtPlayerUi::playbackView() {
-    return *player_;
+void QtPlayerUi::refreshDisplay() {
+    const PlaybackSnapshot shown = owner_->session().refresh();
+    player_->showPlayback(shown);
+    // The waveform follows the play position wherever it moves, and shows the end when play ends.
+    if (followedPosition_ != shown.position) {
+        waveform_->follow(shown.position, shown.position == shown.length && !shown.playing());
+        followedPosition_ = shown.position;
+    }
 }
 
-WaveformDisplay& QtPlayerUi::waveformDisplay() {
-    return *waveform_;
+void QtPlayerUi::showPlayPosition() {
+    waveform_->follow(0, false);
+    followedPosition_ = 0;
 }
 
-void QtPlayerUi::stopPlaybackTimer() {
+void QtPlayerUi::stopDisplay() {
     if (player_)
-        player_->setTimerEnabled(false);
+        player_->displayTimer->stop();
+}
+
+void QtPlayerUi::finishExports() {
+    for (QWidget* window : std::initializer_list<QWidget*>{player_.get(), newComments_.get(), scannedWords_.get(),
+                                                           waveform_.get(), existingComments_.get()})
+        window->hide();
+    exportCommand_->finishWorkers();
 }
 
 void QtPlayerUi::runMessageLoop() {
@@ -184,7 +204,7 @@ void QtPlayerUi::showSideWindows(const ButtonModes& modes) {
         show(existingComments_.get());
 }
 
-void QtPlayerUi::TextBtnClick() {
+void QtPlayerUi::commentsButtonClicked() {
     if (existingComments_->isVisible()) {
         newComments_->hide();
         existingComments_->hide();
@@ -235,13 +255,14 @@ void QtPlayerUi::saveWithProgress() {
 }
 
 void QtPlayerUi::playFromList(int seconds) {
-    if (waveform_->zoomingOrScrolling() || owner_->state().playback.loopPlaying)
+    if (waveform_->zoomingOrScrolling() || owner_->session().snapshot().loopPlaying())
         return;
     if (seconds <= 0) {
         owner_->reporter().logOnly("ScannedWordFrm::Memo1DblClick start play at=%d", seconds);
         return;
     }
-    owner_->transport().playFromSeconds(seconds);
+    owner_->session().playFromSeconds(seconds);
+    refreshDisplay();
 }
 
 // --- AnnotationViews: the texts the reader and a save put into the windows ------------------

@@ -3,7 +3,9 @@
 #include "app/ButtonModes.h"
 #include "app/PlayerUi.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace kestrum {
 
@@ -32,11 +34,11 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void setUpWindows() override;
     void restoreWindowState(const InitRecord* record, bool viewerMode) override;
     void saveWindowState(InitRecord& record) override;
-    PlaybackView& playbackView() override;
-    WaveformDisplay& waveformDisplay() override;
     AnnotationViews& annotationViews() override { return *this; }
     void saveWithProgress() override;
-    void stopPlaybackTimer() override;
+    void showPlayPosition() override;
+    void stopDisplay() override;
+    void finishExports() override;
     void runMessageLoop() override;
     void endMessageLoop() override;
 
@@ -65,10 +67,12 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
 
     void connectSideWindows();
     void showSideWindows(const ButtonModes& modes);
-    void TextBtnClick();
+    void commentsButtonClicked();
     void playFromList(int seconds);
     void closeRequested();
     double totalSeconds() const;
+    // The display tick: the player window and the waveform brought up to date with the playback.
+    void refreshDisplay();
 
     Player* owner_ = nullptr;
     std::unique_ptr<SplashScreen> splash_;
@@ -83,6 +87,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<QtExportUi> exportUi_;
     std::unique_ptr<ExportCommand> exportCommand_;
     bool looping_ = false;
+    std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred
     bool closePending_ = false;
 };
 

@@ -35,8 +35,10 @@ QPushButton* glyphHolder(QWidget* parent, const char* name, QStyle::StandardPixm
 
 } // namespace
 
+// One point a byte of the store, so seconds are the frames' seconds whatever a frame holds.
 double SampleStoreSeries::pointsPerSecond() const {
-    return player_.state().recording.playbackFormat.samplesPerSec;
+    const FrameClock& clock = player_.session().clock();
+    return static_cast<double>(clock.framesPerSecond()) * clock.frameBytes();
 }
 
 std::size_t SampleStoreSeries::pointCount() const {
@@ -53,9 +55,10 @@ StripChartSeries::Range SampleStoreSeries::range(std::size_t first, std::size_t 
     return {found.low, found.high};
 }
 
-WaveformWindow::WaveformWindow(Player& player, PlaybackView& transportView, QWidget* owner)
+WaveformWindow::WaveformWindow(Player& player, QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
-      player_(player), transport_(transportView), series_(player) {
+      player_(player), series_(player),
+      follower_(*this, player.state().recording.playbackFormat.samplesPerSec) {
     setObjectName("AudioWaveFormFrm");
     setWindowTitle("Audio Wave Form");
 
@@ -156,14 +159,22 @@ bool WaveformWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+// The frame at a time of the view, within the recording.
+std::uint64_t WaveformWindow::frameAt(double seconds) const {
+    const PlaybackSession& session = player_.session();
+    return std::min(session.clock().framesAt(seconds), session.snapshot().length);
+}
+
+void WaveformWindow::follow(std::uint64_t frame, bool atEnd) {
+    follower_.follow(frame, atEnd);
+}
+
 void WaveformWindow::iKnob1PositionChange() {
     const double centre =
         iStripChart1->xMinimum() + (iStripChart1->xMaximum() - iStripChart1->xMinimum()) * 0.5;
-    const auto samplesPerSecond = player_.state().recording.playbackFormat.samplesPerSec;
-    const auto wholeSeconds = static_cast<std::int64_t>(centre);
-    const auto index = static_cast<std::uint32_t>(std::max<std::int64_t>(0, wholeSeconds * samplesPerSecond));
-    player_.state().playback.waveformScale = iKnob1->positionFraction();
-    player_.engine().showPlayPosition(index);
+    follower_.setScale(iKnob1->positionFraction());
+    // Centred again on the whole second at the view's centre.
+    follower_.follow(frameAt(std::floor(centre)), false);
 }
 
 void WaveformWindow::iSwitchSlider1PositionChange() {
@@ -172,22 +183,22 @@ void WaveformWindow::iSwitchSlider1PositionChange() {
         enterZoomOrScroll(mode);
     else
         enterRun();
+    if (playbackChanged)
+        playbackChanged();
 }
 
 void WaveformWindow::enterZoomOrScroll(int mode) {
+    PlaybackSession& session = player_.session();
     iStripChart1->RemoveAllVerticalLines();
-    if (transport_.timerEnabled()) {
-        if (player_.state().playback.loopPlaying)
-            player_.transport().togglePlayLoop();
-        else
-            player_.transport().stop();
-    }
-    if (!savedTransport_) {
+    const PlaybackSnapshot shown = session.snapshot();
+    if (shown.loopPlaying())
+        session.togglePlayLoop();
+    else if (shown.playing())
+        session.stop();
+    if (!zoomingOrScrolling()) {
+        // The view is the user's now: play and loop play wait until Run.
         iKnob1->setEnabled(false);
-        savedTransport_ = {transport_.controlEnabled(TransportControl::PlayLoopBtn),
-                           transport_.controlEnabled(TransportControl::PlayBtn)};
-        transport_.setControlEnabled(TransportControl::PlayLoopBtn, false);
-        transport_.setControlEnabled(TransportControl::PlayBtn, false);
+        session.setBrowsing(true);
         DownLeftBtn->setEnabled(true);
         UpRightBtn->setEnabled(true);
     }
@@ -209,12 +220,9 @@ void WaveformWindow::enterZoomOrScroll(int mode) {
 }
 
 void WaveformWindow::enterRun() {
-    if (savedTransport_) {
-        transport_.setControlEnabled(TransportControl::PlayLoopBtn, savedTransport_->first);
-        transport_.setControlEnabled(TransportControl::PlayBtn, savedTransport_->second);
-        iKnob1->setEnabled(true);
-        savedTransport_.reset();
-    }
+    PlaybackSession& session = player_.session();
+    session.setBrowsing(false);
+    iKnob1->setEnabled(true);
     DownLeftBtn->setEnabled(false);
     UpRightBtn->setEnabled(false);
 
@@ -222,12 +230,7 @@ void WaveformWindow::enterRun() {
     const double maximum = iStripChart1->xMaximum();
     const double centre = minimum + (maximum - minimum) * 0.5;
     // The play position moves to the centre of the view, within the recording at both ends.
-    const double samples = player_.state().recording.playbackFormat.samplesPerSec * centre;
-    const std::uint32_t length = player_.state().recording.audioLength;
-    player_.state().playback.playPosition = samples <= 0        ? 0
-                                            : samples >= length ? length
-                                                                : static_cast<std::uint32_t>(samples);
-
+    session.moveTo(frameAt(centre));
     iStripChart1->setToolBarMode(StripChart::iscmPlot);
     showSpan(minimum, maximum, centre);
 }
@@ -256,14 +259,15 @@ bool WaveformWindow::zoomingOrScrolling() const {
 
 void WaveformWindow::iStripChart1Click() {
     const PlayerState& state = player_.state();
-    if (zoomingOrScrolling() || state.playback.loopPlaying || state.options.viewerMode != 0 ||
+    PlaybackSession& session = player_.session();
+    if (zoomingOrScrolling() || session.snapshot().loopPlaying() || state.options.viewerMode != 0 ||
         state.options.keywordMode != 2)
         return;
-    const bool wasRunning = transport_.timerEnabled();
-    transport_.setTimerEnabled(false);
+    // The sound waits while the keyword is written, at the position where the chart was clicked.
+    session.setHeld(true);
     if (annotate)
         annotate();
-    transport_.setTimerEnabled(wasRunning);
+    session.setHeld(false);
 }
 
 } // namespace kestrum

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/PlaybackView.h"
+#include "audio/WaveformFollower.h"
 #include "widgets/StripChart.h"
 
 #include <QWidget>
@@ -36,14 +36,18 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     Q_OBJECT
 
   public:
-    WaveformWindow(Player& player, PlaybackView& transportView, QWidget* owner);
+    WaveformWindow(Player& player, QWidget* owner);
 
     // WaveformDisplay
     bool isVisible() const override { return QWidget::isVisible(); }
     void showSpan(double minimum, double maximum, double cursor) override;
 
+    // Centres the view on a play position (in Run); `atEnd` for the recording's last position.
+    void follow(std::uint64_t frame, bool atEnd);
     // Opens the annotation dialog modally; true when a keyword was added.
     std::function<void()> annotate;
+    // The window changed the playback (paused it, moved its position): show it at once.
+    std::function<void()> playbackChanged;
 
     StripChart* iStripChart1;
     Knob* iKnob1;
@@ -62,6 +66,8 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
 
     // The scale as the knob gives it, and the view's first placement (within the screen's limits).
     void setKnobPosition(double position);
+    // The knob's scale as a fraction, 0 until the knob first moves.
+    double scale() const { return follower_.scale(); }
     bool placed() const { return placed_; }
     void place(int left, int top);
 
@@ -77,12 +83,11 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     void DownLeftBtnClick();
     void UpRightBtnClick();
     void iStripChart1Click();
+    std::uint64_t frameAt(double seconds) const;
 
     Player& player_;
-    PlaybackView& transport_;
     SampleStoreSeries series_;
-    // PlayLoopBtn's and PlayBtn's enabled states while zoom or scroll holds them.
-    std::optional<std::pair<bool, bool>> savedTransport_;
+    WaveformFollower follower_;
     bool placed_ = false;
 };
 

@@ -43,12 +43,12 @@ TEST_F(ExportToDiscTest, AnExportedRecordingVerifiesAndPlaysFromTheDisc) {
     builder.audio = test::makeAudio(32 * 250);
     messenger.answer = true; // every question: yes
     runOn(builder, "^K1^E2", [&](test::InspectingUi& ui) {
-        ASSERT_TRUE(ui.playerWindow()->ExportBtn->isEnabled());
-        ui.playerWindow()->ExportBtn->click();
+        ASSERT_TRUE(ui.playerWindow()->exportButton->isEnabled());
+        ui.playerWindow()->exportButton->click();
         EXPECT_TRUE(ui.exportCommand()->exportListRunning());
         // One worker of a kind at a time: a second click is ignored, a second start refused.
-        ui.playerWindow()->ExportBtn->click();
-        EXPECT_EQ(ui.exportCommand()->startSExp2Thread(0), 1);
+        ui.playerWindow()->exportButton->click();
+        EXPECT_EQ(ui.exportCommand()->startListExport(0), 1);
         ASSERT_FALSE(messenger.shown.empty());
         EXPECT_EQ(messenger.shown.back().text, "Application already running");
         // The worker asks and shows through this thread: keep it answering until the disc is done.
@@ -59,7 +59,7 @@ TEST_F(ExportToDiscTest, AnExportedRecordingVerifiesAndPlaysFromTheDisc) {
             },
             60);
         ASSERT_TRUE(done);
-        EXPECT_EQ(ui.playerWindow()->ExportBtn->text(), "Add To CD &Export List");
+        EXPECT_EQ(ui.playerWindow()->exportButton->text(), "Add To CD &Export List");
     });
 
     // The disc writer's output: an image of the list.

@@ -132,9 +132,8 @@ TEST_F(CommentRewriteTest, ASaveWithoutNewTextWritesNoStampButTheKeywords) {
     builder.comments = "kept\r\n";
     builder.audio = test::makeAudio(500);
     open(builder);
-    ASSERT_EQ(annotations.addScannedWord("", 0), 1); // blank, and at position 0 anyway
-    state.playback.playPosition = 16000;
-    ASSERT_EQ(annotations.addScannedWord("gun", 0), 0);
+    ASSERT_EQ(annotations.addScannedWord("", 0, 0), 1); // blank, and at position 0 anyway
+    ASSERT_EQ(annotations.addScannedWord("gun", 0, 16000), 0);
     EXPECT_TRUE(state.recording.additionsPending);
     EXPECT_TRUE(windows.saveEnabled);
     ASSERT_EQ(save(""), 0);
@@ -183,8 +182,7 @@ TEST_F(CommentRewriteTest, VersionsThatCarryNoCommentsRefuseThemAndKeepThemPendi
     RecordingBuilder v4(4);
     v4.audio = test::makeAudio(320);
     open(v4);
-    state.playback.playPosition = 9000;
-    ASSERT_EQ(annotations.addScannedWord("gun", 0), 0);
+    ASSERT_EQ(annotations.addScannedWord("gun", 0, 9000), 0);
     EXPECT_EQ(save(""), 1);
     EXPECT_EQ(messenger.onlyText(),
               "UpdateTextComments cannot store key words in a version 4 recording\n" + path);
@@ -230,8 +228,7 @@ TEST_F(CommentRewriteTest, ViewerAndReadOnlyModesNeverWrite) {
         annotations.newCommentsEdited();
         EXPECT_FALSE(windows.saveEnabled);
         EXPECT_FALSE(state.recording.additionsPending);
-        state.playback.playPosition = 9000;
-        EXPECT_EQ(annotations.addScannedWord("gun", 0), 0); // the table and list change...
+        EXPECT_EQ(annotations.addScannedWord("gun", 0, 9000), 0); // the table and list change...
         EXPECT_EQ(state.recording.scannedWordTotal, 1);
         EXPECT_FALSE(state.recording.additionsPending); // ...but nothing is due
         EXPECT_EQ(save("abc"), 0);

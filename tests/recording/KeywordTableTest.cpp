@@ -18,8 +18,7 @@ class KeywordTableTest : public ::testing::Test {
     }
     int add(const std::string& word, double atSeconds, int secondsBefore = 0) {
         messenger.shown.clear();
-        state.playback.playPosition = static_cast<std::uint32_t>(atSeconds * 8000);
-        return annotations.addScannedWord(word, secondsBefore);
+        return annotations.addScannedWord(word, secondsBefore, static_cast<std::uint64_t>(atSeconds * 8000));
     }
     const ScannedWord& entry(int i) const {
         return state.recording.scannedWords[static_cast<std::size_t>(i)];

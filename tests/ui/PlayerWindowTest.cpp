@@ -45,22 +45,22 @@ TEST_F(PlayerWindowTest, ShowsTheDetailLinesAndStartsPlaying) {
                     [&](PlayerWindow& w) {
                         inspected = true;
                         EXPECT_TRUE(w.windowTitle().startsWith("LUMBRA PLAYER  v"));
-                        EXPECT_EQ(w.StaticText2->text(), "Inm:  RID123");
-                        EXPECT_EQ(w.StaticText11->text(), "Recorded:  3/05/2004   09:07:02");
-                        EXPECT_EQ(w.StaticText8->text(), "First Name:  John");
-                        EXPECT_EQ(w.StaticText9->text(), "Last Name:  Smith");
-                        EXPECT_EQ(w.StaticText10->text(), "Trunk:  0   Destination ANI:  5551234");
-                        EXPECT_EQ(w.StaticText12->text(), "Recorded By Site Number 7,0   System:  SYS1");
-                        EXPECT_EQ(w.StaticText1->text(), "Station ANI:  ");
-                        EXPECT_EQ(w.StaticText13->text(), "Station Name:  Block A");
-                        EXPECT_EQ(w.StaticText3->text(),
+                        EXPECT_EQ(w.detailLines.identifier->text(), "Inm:  RID123");
+                        EXPECT_EQ(w.detailLines.recorded->text(), "Recorded:  3/05/2004   09:07:02");
+                        EXPECT_EQ(w.detailLines.firstName->text(), "First Name:  John");
+                        EXPECT_EQ(w.detailLines.lastName->text(), "Last Name:  Smith");
+                        EXPECT_EQ(w.detailLines.trunkDestination->text(), "Trunk:  0   Destination ANI:  5551234");
+                        EXPECT_EQ(w.detailLines.site->text(), "Recorded By Site Number 7,0   System:  SYS1");
+                        EXPECT_EQ(w.detailLines.stationAni->text(), "Station ANI:  ");
+                        EXPECT_EQ(w.detailLines.stationName->text(), "Station Name:  Block A");
+                        EXPECT_EQ(w.detailLines.cost->text(),
                                   "Cost:  12.34   Duration:  2:05   Completion Code:  3");
-                        EXPECT_EQ(w.StaticText5->text(), "");
-                        EXPECT_FALSE(w.StaticText14->text().isEmpty());
-                        EXPECT_TRUE(w.Timer1->isActive());
-                        EXPECT_EQ(w.Timer1->interval(), 100);
-                        EXPECT_FALSE(w.ExportBtn->isVisibleTo(&w)); // export mode 0
-                        EXPECT_FALSE(w.TextBtn->isVisibleTo(&w));
+                        EXPECT_EQ(w.detailLines.archivedBy->text(), "");
+                        EXPECT_FALSE(w.detailLines.ownership->text().isEmpty());
+                        EXPECT_TRUE(w.displayTimer->isActive());
+                        EXPECT_EQ(w.displayTimer->interval(), 100);
+                        EXPECT_FALSE(w.exportButton->isVisibleTo(&w)); // export mode 0
+                        EXPECT_FALSE(w.commentsButton->isVisibleTo(&w));
                     }),
               0);
     EXPECT_TRUE(inspected);
@@ -79,14 +79,14 @@ TEST_F(PlayerWindowTest, TheHeadersTextIsReadAsWindows1252WhateverTheVersion) {
         builder.audio = test::makeAudio(4000);
         runOn(builder, "^D3/5/2004^T9:07", [&](PlayerWindow& w) {
             SCOPED_TRACE(version);
-            EXPECT_EQ(w.StaticText9->text(), QString::fromUtf8("Last Name:  M\u00FCller"));
+            EXPECT_EQ(w.detailLines.lastName->text(), QString::fromUtf8("Last Name:  M\u00FCller"));
             if (version == 10) {
-                EXPECT_EQ(w.StaticText8->text(),
+                EXPECT_EQ(w.detailLines.firstName->text(),
                           QString::fromUtf8("First Name:  \u201CJo\u201D   Middle Name:  \u20AC"));
-                EXPECT_EQ(w.StaticText13->text(), QString::fromUtf8("Station Name:  Fl\u00FCgel \u2013 B"));
+                EXPECT_EQ(w.detailLines.stationName->text(), QString::fromUtf8("Station Name:  Fl\u00FCgel \u2013 B"));
             }
             // Texts from the command line are shown as given.
-            EXPECT_EQ(w.StaticText11->text(), "Recorded:  3/5/2004   9:07");
+            EXPECT_EQ(w.detailLines.recorded->text(), "Recorded:  3/5/2004   9:07");
         });
     }
 }
@@ -96,34 +96,74 @@ TEST_F(PlayerWindowTest, TheKeywordButtonFollowsTheVersion) {
         test::RecordingBuilder builder(version);
         builder.audio = test::makeAudio(4000);
         runOn(builder, "^S2^C1^E2", [&](PlayerWindow& w) {
-            EXPECT_TRUE(w.ScannedWordsBtn->isVisibleTo(&w));
-            EXPECT_EQ(w.ScannedWordsBtn->isEnabled(), version == 8) << version;
-            EXPECT_TRUE(w.TextBtn->isVisibleTo(&w));
-            EXPECT_FALSE(w.TextBtn->isEnabled());
-            EXPECT_TRUE(w.ExportBtn->isEnabled());
-            EXPECT_EQ(w.ExportBtn->text(), "Add To CD &Export List");
+            EXPECT_TRUE(w.keywordsButton->isVisibleTo(&w));
+            EXPECT_EQ(w.keywordsButton->isEnabled(), version == 8) << version;
+            EXPECT_TRUE(w.commentsButton->isVisibleTo(&w));
+            EXPECT_FALSE(w.commentsButton->isEnabled());
+            EXPECT_TRUE(w.exportButton->isEnabled());
+            EXPECT_EQ(w.exportButton->text(), "Add To CD &Export List");
         });
     }
 }
 
-TEST_F(PlayerWindowTest, TheVolumeIsReadFromTheDeviceAndWrittenBackQuantised) {
+TEST_F(PlayerWindowTest, TheVolumeBarStartsAtTheTopAndScalesTheSound) {
     test::RecordingBuilder builder(9);
     builder.audio = test::makeAudio(4000);
-    waveOut.volumeValue = 0x10008000u; // left 0x8000, right 0x1000
-    runOn(builder, "", [&](PlayerWindow& w) {
-        EXPECT_EQ(w.VPerLbl->text(), "50%");
-        EXPECT_EQ(w.VolumeBar->value(), 16);
-        EXPECT_EQ(waveOut.volumeValue, 0x7FFF7FFFu);
+    UiRunFixture::runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        EXPECT_EQ(w.volumePercentLabel->text(), "100%");
+        EXPECT_EQ(w.volumeBar->value(), 0);
+        EXPECT_EQ(device.pull(2), std::vector<std::uint8_t>(builder.audio.begin(), builder.audio.begin() + 2));
+        w.volumeBar->setValue(16);
+        EXPECT_EQ(w.volumePercentLabel->text(), "50%");
+        const std::vector<std::uint8_t> half = device.pull(2);
+        EXPECT_EQ(half[0], 128 + (builder.audio[2] - 128) * 0x7FFF / 0xFFFF);
+        w.volumeBar->setValue(32);
+        EXPECT_EQ(w.volumePercentLabel->text(), "00%");
+        EXPECT_EQ(device.pull(2), std::vector<std::uint8_t>(2, 0x80));
     });
-    waveOut.volumeValue = 0;
-    runOn(builder, "", [&](PlayerWindow& w) {
-        EXPECT_EQ(w.VPerLbl->text(), "00%");
-        EXPECT_EQ(w.VolumeBar->value(), 32);
-    });
-    waveOut.volumeValue = 0xFFFFFFFFu;
-    runOn(builder, "", [&](PlayerWindow& w) {
-        EXPECT_EQ(w.VPerLbl->text(), "100%");
-        EXPECT_EQ(w.VolumeBar->value(), 0);
+}
+
+TEST_F(PlayerWindowTest, TheTransportButtonsActOnThePlaybackAndShowItsState) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 60);
+    UiRunFixture::runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        ASSERT_TRUE(session.snapshot().playing()); // the first showing plays
+        EXPECT_TRUE(device.running());
+        w.stepButton->click(); // 30 s
+        EXPECT_EQ(session.snapshot().position, 8000u * 30);
+        EXPECT_EQ(w.playTimeLabel->text(), "Time  0:30");
+        EXPECT_EQ(w.percentLabel->text(), "50%");
+        w.markLoopBeginButton->click();
+        EXPECT_TRUE(w.markLoopEndButton->isEnabled());
+        device.pull(8000);
+        w.markLoopEndButton->click();
+        ASSERT_TRUE(w.playLoopButton->isEnabled());
+        w.playLoopButton->click();
+        EXPECT_EQ(w.playLoopButton->text(), "Stop &Loop");
+        EXPECT_EQ(w.playLoopButton->accessibleName(), "Stop Loop");
+        EXPECT_FALSE(w.playButton->isEnabled());
+        EXPECT_FALSE(w.stepButton->isEnabled());
+        EXPECT_EQ(device.pull(4), std::vector<std::uint8_t>(builder.audio.begin() + 8000 * 30,
+                                                            builder.audio.begin() + 8000 * 30 + 4));
+        w.playLoopButton->click();
+        EXPECT_EQ(w.playLoopButton->text(), "Play &Loop");
+        EXPECT_TRUE(w.playButton->isEnabled());
+        EXPECT_FALSE(device.running());
+        EXPECT_EQ(w.progressBar->value(), 0);
+
+        w.playButton->click();
+        w.stopButton->click();
+        EXPECT_FALSE(device.running());
+        for (QPushButton* off : {w.stopButton, w.backButton, w.stepButton, w.markLoopBeginButton,
+                                 w.markLoopEndButton, w.playLoopButton})
+            EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
+        w.restartButton->click();
+        EXPECT_EQ(w.playTimeLabel->text(), "Time  0:00");
+        EXPECT_EQ(w.percentLabel->text(), "00%");
+        EXPECT_FALSE(device.running()); // restart while stopped stays stopped
     });
 }
 
@@ -131,22 +171,21 @@ TEST_F(PlayerWindowTest, ControlsCarryTheirNamesHintsAndAccessibleNames) {
     test::RecordingBuilder builder(9);
     builder.audio = test::makeAudio(4000);
     runOn(builder, "", [&](PlayerWindow& w) {
-        EXPECT_EQ(w.objectName(), "Player1");
-        const QPushButton* play = w.findChild<QPushButton*>("PlayBtn");
+        EXPECT_EQ(w.objectName(), "playerWindow");
+        const QPushButton* play = w.findChild<QPushButton*>("playButton");
         ASSERT_NE(play, nullptr);
         EXPECT_EQ(play->text(), "&Play");
         EXPECT_EQ(play->accessibleName(), "Play");
         EXPECT_EQ(play->toolTip(), "Start Play Back");
-        EXPECT_EQ(w.findChild<QPushButton*>("StopBtn")->accessibleName(), "Stop / Pause");
-        EXPECT_EQ(w.findChild<QPushButton*>("StepBtn")->accessibleName(), "Step");
-        EXPECT_EQ(w.VolumeBar->toolTip(), "Adjust The Speaker  Volume");
-        EXPECT_EQ(w.PlaySpeediSwitchSlider->positionLabels().size(), 5);
-        EXPECT_EQ(w.StepSizeiSwitchSlider->position(), 3);
-        EXPECT_EQ(w.BackBtn->toolTip(), "Steps Back 30 Seconds");
-        for (const char* name : {"RestartBtn", "BackBtn", "MarkLoopBeginBtn", "MarkLoopEndBtn", "PlayLoopBtn",
-                                 "TextBtn", "ScannedWordsBtn", "WaveFormBtn", "ExportBtn", "CloseBtn"})
+        EXPECT_EQ(w.findChild<QPushButton*>("stopButton")->accessibleName(), "Stop / Pause");
+        EXPECT_EQ(w.findChild<QPushButton*>("stepButton")->accessibleName(), "Step");
+        EXPECT_EQ(w.volumeBar->toolTip(), "Adjust The Speaker  Volume");
+        EXPECT_EQ(w.playSpeedSwitch->positionLabels().size(), 5);
+        EXPECT_EQ(w.stepSizeSwitch->position(), 3);
+        EXPECT_EQ(w.backButton->toolTip(), "Steps Back 30 Seconds");
+        for (const char* name : {"restartButton", "backButton", "markLoopBeginButton", "markLoopEndButton", "playLoopButton",
+                                 "commentsButton", "keywordsButton", "waveformButton", "exportButton", "closeButton"})
             EXPECT_NE(w.findChild<QPushButton*>(name), nullptr) << name;
-        EXPECT_FALSE(w.findChild<QPushButton*>("StopGlyphBtn")->isVisibleTo(&w));
     });
 }
 
@@ -163,14 +202,14 @@ TEST_F(PlayerWindowTest, EveryLabelIsHeardWithTheTextItShows) {
     builder.audio = test::makeAudio(16000);
     UiRunFixture::runOn(builder, "^C3", [&](test::InspectingUi& ui) {
         PlayerWindow& w = *ui.playerWindow();
-        EXPECT_EQ(accessibleName(w.PlayTimeText), "Time  0:00");
-        w.setPlayTimeText("Time  0:42");
-        EXPECT_EQ(accessibleName(w.PlayTimeText), "Time  0:42");
-        w.setPercentText("42%");
-        EXPECT_EQ(accessibleName(w.PercentLbl), "42%");
+        EXPECT_EQ(accessibleName(w.playTimeLabel), "Time  0:00");
+        ui.player->session().moveTo(8000 + 10);
+        w.refreshDisplay();
+        EXPECT_EQ(accessibleName(w.playTimeLabel), "Time  0:01");
+        EXPECT_EQ(accessibleName(w.percentLabel), "50%");
         // Every label of every window, the side windows' playing times among them.
-        w.ScannedWordsBtn->click();
-        w.TextBtn->click();
+        w.keywordsButton->click();
+        w.commentsButton->click();
         int labels = 0;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             for (QLabel* label : window->findChildren<QLabel*>()) {
@@ -212,16 +251,16 @@ TEST_F(PlayerWindowTest, AnExceptionFromAnEventHandlerIsShownAndTheShutdownRunsO
     PosixSystemServices system;
     test::InspectingUi ui;
     ui.inspect = [&](test::InspectingUi& running) {
-        ASSERT_TRUE(running.playerWindow()->Timer1->isActive());
+        ASSERT_TRUE(running.playerWindow()->displayTimer->isActive());
         ThrowingObject faulty;
         QEvent event(QEvent::User);
         QCoreApplication::sendEvent(&faulty, &event);
         // Shown, and the shutdown has run: playback stopped, the lock gone.
         EXPECT_EQ(messenger.onlyText(), "the handler failed");
-        EXPECT_FALSE(running.playerWindow()->Timer1->isActive());
+        EXPECT_FALSE(running.playerWindow()->displayTimer->isActive());
         EXPECT_TRUE(running.player->state().progress.shutdownDone);
     };
-    Player player(messenger, system, waveOut, ui);
+    Player player(messenger, system, device, ui);
     auto* application = qobject_cast<PlayerApplication*>(QCoreApplication::instance());
     ASSERT_NE(application, nullptr);
     EXPECT_EQ(application->runPlayer(player, "^F" + path), 0);
@@ -241,16 +280,16 @@ TEST_F(PlayerWindowTest, TheSwitchPositionsAreSavedAndRestoredThroughTheInitFile
     test::RecordingBuilder builder(9);
     builder.audio = test::makeAudio(4000);
     runOn(builder, "", [&](PlayerWindow& w) {
-        w.StepSizeiSwitchSlider->setPosition(1);
-        EXPECT_EQ(w.BackBtn->toolTip(), "Steps Back 10 Seconds");
-        w.PlaySpeediSwitchSlider->setPosition(4);
-        EXPECT_EQ(waveOut.opened.back().samplesPerSec, 12000u);
+        w.stepSizeSwitch->setPosition(1);
+        EXPECT_EQ(w.backButton->toolTip(), "Steps Back 10 Seconds");
+        w.playSpeedSwitch->setPosition(4);
+        EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
     });
     runOn(builder, "", [&](PlayerWindow& w) {
-        EXPECT_EQ(w.StepSizeiSwitchSlider->position(), 1);
-        EXPECT_EQ(w.PlaySpeediSwitchSlider->position(), 4);
+        EXPECT_EQ(w.stepSizeSwitch->position(), 1);
+        EXPECT_EQ(w.playSpeedSwitch->position(), 4);
         // Play starts at the restored speed.
-        EXPECT_EQ(waveOut.opened.back().samplesPerSec, 12000u);
+        EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
     });
 }
 

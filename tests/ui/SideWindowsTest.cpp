@@ -34,9 +34,9 @@ TEST_F(SideWindowsTest, TheCommentsButtonTogglesBothWindowsAndSaveWritesTheNewCo
     builder.audio = test::makeAudio(16000 / 240 * 32);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
-        EXPECT_TRUE(player.TextBtn->isEnabled());
+        EXPECT_TRUE(player.commentsButton->isEnabled());
         EXPECT_FALSE(ui.existingCommentsWindow()->isVisible());
-        player.TextBtn->click();
+        player.commentsButton->click();
         EXPECT_TRUE(ui.newCommentsWindow()->isVisible());
         EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
         EXPECT_EQ(ui.existingCommentsWindow()->Memo1->toPlainText(), "old line\n");
@@ -55,7 +55,7 @@ TEST_F(SideWindowsTest, TheCommentsButtonTogglesBothWindowsAndSaveWritesTheNewCo
         EXPECT_TRUE(shown.endsWith("\nfirst\nsecond\n")) << shown.toStdString();
 
         // Pressing the button while the existing comments show hides both.
-        player.TextBtn->click();
+        player.commentsButton->click();
         EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
         EXPECT_FALSE(ui.existingCommentsWindow()->isVisible());
     });
@@ -69,7 +69,7 @@ TEST_F(SideWindowsTest, CommentModeTwoOpensOnlyTheExistingComments) {
     test::RecordingBuilder builder(9);
     builder.audio = test::makeAudio(8000);
     runOn(builder, "^C2", [&](InspectingUi& ui) {
-        ui.playerWindow()->TextBtn->click();
+        ui.playerWindow()->commentsButton->click();
         EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
         EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
     });
@@ -82,8 +82,8 @@ TEST_F(SideWindowsTest, AnAddedKeywordIsListedAndAskedAboutAtShutdown) {
     messenger.answer = true; // yes, save the additions
     runOn(builder, "", [&](InspectingUi& ui) {
         ScannedWordWindow& words = *ui.scannedWordWindow();
-        EXPECT_TRUE(ui.playerWindow()->ScannedWordsBtn->isEnabled()); // keywords present: mode 2
-        ui.playerWindow()->ScannedWordsBtn->click();
+        EXPECT_TRUE(ui.playerWindow()->keywordsButton->isEnabled()); // keywords present: mode 2
+        ui.playerWindow()->keywordsButton->click();
         EXPECT_TRUE(words.isVisible());
         EXPECT_EQ(words.Memo1->toPlainText(),
                   "           Key Word   Seconds From Beginning\n                gun    2 ");
@@ -92,7 +92,7 @@ TEST_F(SideWindowsTest, AnAddedKeywordIsListedAndAskedAboutAtShutdown) {
         AnnotateDialog& dialog = *ui.annotateDialog();
         dialog.KeyWordEdit->setText("knife");
         dialog.SecondsBeforeiSwitchSlider->setPosition(1);
-        ui.playerWindow()->StepBtn->click(); // 30 s past the end: a second before it, at 9 s
+        ui.playerWindow()->stepButton->click(); // 30 s past the end: a second before it, at 9 s
         dialog.AddBtn->click();
         EXPECT_TRUE(words.Memo1->toPlainText().endsWith("              knife    8 "));
         EXPECT_TRUE(words.SaveBtn->isEnabled());
@@ -115,10 +115,14 @@ TEST_F(SideWindowsTest, ADoubleClickedSecondsValuePlaysFromThere) {
     builder.words = {test::makeWord("gun", {16000})};
     builder.audio = test::makeAudio(80000);
     runOn(builder, "", [&](InspectingUi& ui) {
+        PlaybackSession& session = ui.player->session();
+        ui.playerWindow()->stopButton->click();
         emit ui.scannedWordWindow()->playFromSecondsRequested(4);
-        EXPECT_TRUE(ui.playerWindow()->Timer1->isActive());
+        EXPECT_TRUE(session.snapshot().playing());
+        EXPECT_EQ(session.snapshot().position, 4u * 8000);
         emit ui.scannedWordWindow()->playFromSecondsRequested(125); // past the end: a second before it
-        EXPECT_TRUE(ui.playerWindow()->StopBtn->isEnabled());
+        EXPECT_EQ(session.snapshot().position, 80000u - 8000);
+        EXPECT_TRUE(ui.playerWindow()->stopButton->isEnabled());
     });
 }
 
@@ -129,22 +133,22 @@ TEST_F(SideWindowsTest, ADoubleClickDoesNothingWhileTheWaveformIsZoomedOrScrolle
     runOn(builder, "", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
         WaveformWindow& wave = *ui.waveformWindow();
-        const PlaybackState& playback = ui.player->state().playback;
-        player.WaveFormBtn->click();
+        PlaybackSession& session = ui.player->session();
+        player.waveformButton->click();
         for (const int mode : {1, 2}) { // Zoom, Scroll
             SCOPED_TRACE(mode);
             wave.iSwitchSlider1->setPosition(mode); // pauses playback
-            ASSERT_FALSE(player.Timer1->isActive());
-            const std::uint32_t position = playback.playPosition;
+            ASSERT_FALSE(session.snapshot().playing());
+            const std::uint64_t position = session.snapshot().position;
             emit ui.scannedWordWindow()->playFromSecondsRequested(4);
-            EXPECT_FALSE(player.Timer1->isActive());
-            EXPECT_EQ(playback.playPosition, position);
-            EXPECT_FALSE(player.PlayBtn->isEnabled()); // still held by the view
+            EXPECT_FALSE(session.snapshot().playing());
+            EXPECT_EQ(session.snapshot().position, position);
+            EXPECT_FALSE(player.playButton->isEnabled()); // still held by the view
         }
         wave.iSwitchSlider1->setPosition(0); // Run
         emit ui.scannedWordWindow()->playFromSecondsRequested(4);
-        EXPECT_TRUE(player.Timer1->isActive());
-        EXPECT_EQ(playback.playPosition, 4u * 8000);
+        EXPECT_TRUE(session.snapshot().playing());
+        EXPECT_EQ(session.snapshot().position, 4u * 8000);
     });
 }
 
@@ -156,16 +160,16 @@ TEST_F(SideWindowsTest, TheKeywordWindowOpensCentredOnThePlayerWindow) {
         PlayerWindow& player = *ui.playerWindow();
         ScannedWordWindow& words = *ui.scannedWordWindow();
         player.move(20, 30);
-        player.ScannedWordsBtn->click();
+        player.keywordsButton->click();
         ASSERT_TRUE(words.isVisible());
         const QPoint offset = words.frameGeometry().center() - player.frameGeometry().center();
         EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();
 
         // Once placed it reopens where it was left.
-        player.ScannedWordsBtn->click();
+        player.keywordsButton->click();
         EXPECT_FALSE(words.isVisible());
         words.move(5, 6);
-        player.ScannedWordsBtn->click();
+        player.keywordsButton->click();
         EXPECT_EQ(words.pos(), QPoint(5, 6));
     });
 }
@@ -180,10 +184,10 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
     builder.audio = test::makeAudio(80000);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
-        player.TextBtn->click();
+        player.commentsButton->click();
         EXPECT_EQ(ui.existingCommentsWindow()->Memo1->toPlainText(),
                   QString::fromUtf8("caf\u00E9 \u20AC5 \u201Cok\u201D\n"));
-        player.ScannedWordsBtn->click();
+        player.keywordsButton->click();
         EXPECT_TRUE(ui.scannedWordWindow()->Memo1->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF"
                                                                                             "e    2 ")));
 
@@ -200,7 +204,7 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
 
         // A keyword likewise: the dialog stays open and nothing is added.
         messenger.shown.clear();
-        player.StepBtn->click(); // a play position past the start
+        player.stepButton->click(); // a play position past the start
         AnnotateDialog& dialog = *ui.annotateDialog();
         dialog.KeyWordEdit->setText(QString::fromUtf8("\u0394elta"));
         dialog.AddBtn->click();

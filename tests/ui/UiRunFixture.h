@@ -1,11 +1,12 @@
 #pragma once
 
 // A real run of the player on a real file, offscreen, with a fake sound device: the message
-// loop is replaced by one look at the windows once the player window has been shown.
+// loop is replaced by one look at the windows once the player window has been shown. The sound
+// device is one the test clocks: it takes sound only when the test pulls it.
 
 #include "app/Player.h"
 #include "support/FakeMessenger.h"
-#include "support/FakePlayback.h"
+#include "support/FakeAudioOutput.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 #include "ui/PlayerWindow.h"
@@ -48,14 +49,14 @@ class UiRunFixture : public ::testing::Test {
         PosixSystemServices system;
         InspectingUi ui;
         ui.inspect = std::move(inspect);
-        Player player(messenger, system, waveOut, ui);
+        Player player(messenger, system, device, ui);
         return player.run("^F" + path + options);
     }
 
     TempDir dir;
     std::string path = dir.file("call.ZOQ");
     FakeMessenger messenger;
-    FakeWaveOut waveOut;
+    FakeAudioOutput device;
 };
 
 } // namespace kestrum::test

@@ -30,8 +30,8 @@ class WaveformWindowTest : public test::UiRunFixture {
     }
     // Opens the waveform window with playback paused, as a user looking at the view would.
     static WaveformWindow& openPaused(InspectingUi& ui) {
-        ui.playerWindow()->WaveFormBtn->click();
-        ui.playerWindow()->StopBtn->click();
+        ui.playerWindow()->waveformButton->click();
+        ui.playerWindow()->stopButton->click();
         return *ui.waveformWindow();
     }
 };
@@ -39,19 +39,18 @@ class WaveformWindowTest : public test::UiRunFixture {
 TEST_F(WaveformWindowTest, TheKnobSetsTheVisibleHalfSpanAroundTheView) {
     runOn(recording(), "", [&](InspectingUi& ui) {
         WaveformWindow& wave = openPaused(ui);
-        PlaybackState& playback = ui.player->state().playback;
         ASSERT_TRUE(wave.isVisible());
-        EXPECT_DOUBLE_EQ(playback.waveformScale, 0.0); // until the knob first moves
+        EXPECT_DOUBLE_EQ(wave.scale(), 0.0); // until the knob first moves
         wave.iStripChart1->setXRange(3.2, 3.4);        // centred on 3.3 s
         wave.iKnob1->setPosition(10);
-        EXPECT_DOUBLE_EQ(playback.waveformScale, 0.1);
+        EXPECT_DOUBLE_EQ(wave.scale(), 0.1);
         // The view centres on the whole second of its centre with a half span of (0.1 x 100 + 1) x 0.05 s.
         EXPECT_NEAR(wave.iStripChart1->xMinimum(), 3.0 - 0.55, 1e-9);
         EXPECT_NEAR(wave.iStripChart1->xMaximum(), 3.0 + 0.55, 1e-9);
         // A wide view redraws on every second call only: two turns show the widest, 10.1 s.
         wave.iKnob1->setPosition(99.9);
         wave.iKnob1->setPosition(100);
-        EXPECT_DOUBLE_EQ(playback.waveformScale, 1.0);
+        EXPECT_DOUBLE_EQ(wave.scale(), 1.0);
         EXPECT_NEAR(wave.iStripChart1->xMaximum() - wave.iStripChart1->xMinimum(), 10.1, 1e-9);
     });
 }
@@ -60,13 +59,13 @@ TEST_F(WaveformWindowTest, ZoomAndScrollHoldTheTransportAndRunTakesThePositionFr
     runOn(recording(), "", [&](InspectingUi& ui) {
         WaveformWindow& wave = openPaused(ui);
         PlayerWindow& player = *ui.playerWindow();
-        PlaybackState& playback = ui.player->state().playback;
-        player.PlayBtn->click(); // playing: entering zoom pauses it
-        ASSERT_TRUE(player.Timer1->isActive());
+        PlaybackSession& session = ui.player->session();
+        player.playButton->click(); // playing: entering zoom pauses it
+        ASSERT_TRUE(session.snapshot().playing());
 
         wave.iSwitchSlider1->setPosition(1); // Zoom
-        EXPECT_FALSE(player.Timer1->isActive());
-        EXPECT_FALSE(player.PlayBtn->isEnabled());
+        EXPECT_FALSE(session.snapshot().playing());
+        EXPECT_FALSE(player.playButton->isEnabled());
         EXPECT_FALSE(wave.iKnob1->isEnabled());
         EXPECT_EQ(wave.DownLeftBtn->text(), "Zoom &In");
         EXPECT_EQ(wave.UpRightBtn->text(), "Zoom &Out");
@@ -87,8 +86,8 @@ TEST_F(WaveformWindowTest, ZoomAndScrollHoldTheTransportAndRunTakesThePositionFr
         EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 4);
 
         wave.iSwitchSlider1->setPosition(0); // Run: centred on 6 s
-        EXPECT_EQ(playback.playPosition, 6u * 8000);
-        EXPECT_TRUE(player.PlayBtn->isEnabled());
+        EXPECT_EQ(session.snapshot().position, 6u * 8000);
+        EXPECT_TRUE(player.playButton->isEnabled());
         EXPECT_TRUE(wave.iKnob1->isEnabled());
         EXPECT_FALSE(wave.DownLeftBtn->isEnabled());
         EXPECT_EQ(wave.iStripChart1->verticalLineCount(), 1);
@@ -97,17 +96,17 @@ TEST_F(WaveformWindowTest, ZoomAndScrollHoldTheTransportAndRunTakesThePositionFr
         wave.iSwitchSlider1->setPosition(2);
         wave.iStripChart1->setXRange(20, 30);
         wave.iSwitchSlider1->setPosition(0);
-        EXPECT_EQ(playback.playPosition, 80000u);
+        EXPECT_EQ(session.snapshot().position, 80000u);
         wave.iSwitchSlider1->setPosition(2);
         wave.iStripChart1->setXRange(-8, -2);
         wave.iSwitchSlider1->setPosition(0);
-        EXPECT_EQ(playback.playPosition, 0u);
+        EXPECT_EQ(session.snapshot().position, 0u);
 
         // Hiding the window returns it to Run.
         wave.iSwitchSlider1->setPosition(1);
         wave.hide();
         EXPECT_EQ(wave.iSwitchSlider1->position(), 0);
-        EXPECT_TRUE(player.PlayBtn->isEnabled());
+        EXPECT_TRUE(player.playButton->isEnabled());
     });
 }
 
@@ -126,15 +125,24 @@ TEST_F(WaveformWindowTest, AChartClickAnnotatesOnlyInRunWithKeywordsAndNoLoopPla
         EXPECT_EQ(opened, 1);
         clickCounting(ui, [](InspectingUi& inner, WaveformWindow& wave) {
             wave.iSwitchSlider1->setPosition(0);
-            inner.player->state().playback.loopPlaying = true;
+            PlayerWindow& player = *inner.playerWindow();
+            player.playButton->click();
+            player.markLoopBeginButton->click();
+            player.markLoopEndButton->click();
+            player.playLoopButton->click();
         });
         EXPECT_EQ(opened, 1);
-        ui.player->state().playback.loopPlaying = false;
-        // The timer runs again after the dialog as it did before.
-        ui.playerWindow()->PlayBtn->click();
+        ui.playerWindow()->playLoopButton->click();
+        // The sound waits while the dialog is open, and goes on after it as it did before.
+        ui.playerWindow()->playButton->click();
+        ui.waveformWindow()->annotate = [&] {
+            ++opened;
+            EXPECT_FALSE(device.running());
+        };
         emit ui.waveformWindow()->iStripChart1->clicked();
         EXPECT_EQ(opened, 2);
-        EXPECT_TRUE(ui.playerWindow()->Timer1->isActive());
+        EXPECT_TRUE(ui.player->session().snapshot().playing());
+        EXPECT_TRUE(device.running());
     });
     test::RecordingBuilder noKeywords(9);
     noKeywords.audio = test::makeAudio(8000);
@@ -174,10 +182,10 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
     runOn(recording(), "", [&](InspectingUi& ui) {
         WaveformWindow& wave = openPaused(ui);
         PlayerWindow& player = *ui.playerWindow();
-        const PlaybackState& playback = ui.player->state().playback;
+        PlaybackSession& session = ui.player->session();
         wave.iSwitchSlider1->setPosition(2); // Scroll
         wave.iStripChart1->setXRange(5, 7);
-        const std::uint32_t position = playback.playPosition;
+        const std::uint64_t position = session.snapshot().position;
         HideCounter counter;
         wave.installEventFilter(&counter);
 
@@ -188,8 +196,8 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
             EXPECT_EQ(counter.hides, 0);
             EXPECT_TRUE(wave.isVisible());
             EXPECT_EQ(wave.iSwitchSlider1->position(), 2);
-            EXPECT_EQ(playback.playPosition, position);
-            EXPECT_FALSE(player.PlayBtn->isEnabled()); // still held by the view
+            EXPECT_EQ(session.snapshot().position, position);
+            EXPECT_FALSE(player.playButton->isEnabled()); // still held by the view
             EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 5);
             EXPECT_EQ(wave.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
             ASSERT_NE(wave.windowHandle(), nullptr);
@@ -200,11 +208,11 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
 
         // Playing in Run, the same: playback goes on from where it stands.
         wave.iSwitchSlider1->setPosition(0);
-        player.PlayBtn->click();
+        player.playButton->click();
         ui.setSideWindowsOnTop(false);
         ui.setSideWindowsOnTop(true);
         EXPECT_EQ(counter.hides, 0);
-        EXPECT_TRUE(player.Timer1->isActive());
+        EXPECT_TRUE(session.snapshot().playing());
         wave.removeEventFilter(&counter);
     });
 }

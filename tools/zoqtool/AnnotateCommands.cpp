@@ -1,6 +1,7 @@
 #include "AnnotateCommands.h"
 
 #include "app/Annotations.h"
+#include "audio/FrameClock.h"
 #include "platform/LogSink.h"
 #include "platform/StderrMessenger.h"
 #include "platform/SystemServices.h"
@@ -83,11 +84,10 @@ int runKeyword(const std::vector<std::string>& arguments) {
     OpenedRecording recording;
     if (recording.open(arguments[0]) != 0)
         return 1;
-    // The keyword goes where the play position would stand at that second.
-    recording.state.playback.playPosition =
-        static_cast<std::uint32_t>(seconds * recording.state.recording.playbackFormat.avgBytesPerSec);
     Annotations annotations(recording.state, recording.reporter, recording.windows);
-    if (annotations.addScannedWord(arguments[1], 0) != 0)
+    // The keyword goes where the play position would stand at that second.
+    const std::uint64_t position = FrameClock(recording.state.recording.playbackFormat).framesAt(seconds);
+    if (annotations.addScannedWord(arguments[1], 0, position) != 0)
         return 1;
     return annotations.save() == 0 ? 0 : 1;
 }
