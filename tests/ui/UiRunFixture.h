@@ -49,7 +49,7 @@ class UiRunFixture : public ::testing::Test {
         PosixSystemServices system;
         InspectingUi ui;
         ui.inspect = std::move(inspect);
-        Player player(messenger, system, device, ui);
+        Player player(messenger, system, soundDevice != nullptr ? *soundDevice : device, ui);
         return player.run("^F" + path + options);
     }
 
@@ -57,6 +57,8 @@ class UiRunFixture : public ::testing::Test {
     std::string path = dir.file("call.ZOQ");
     FakeMessenger messenger;
     FakeAudioOutput device;
+    // A real device instead of the fake one, for the tests of what is heard.
+    AudioOutput* soundDevice = nullptr;
 };
 
 } // namespace kestrum::test

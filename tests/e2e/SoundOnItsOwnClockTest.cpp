@@ -1,0 +1,141 @@
+// The sound on its own clock: the real player's windows with the real SDL device (its disk driver
+// writes what is played, in real time). A windows' thread held for two seconds while a call
+// plays leaves no silence in the sound, at every speed; and closing the player while an export
+// works ends the export cleanly, with nothing left behind.
+
+#include "app/ExportCommand.h"
+#include "app/InitRecord.h"
+#include "audio/SdlAudioOutput.h"
+#include "support/ProcessRunner.h"
+#include "ui/UiRunFixture.h"
+
+#include <QPushButton>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kestrum {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the disk driver wrote, without the silence before the first and after the last sample.
+std::vector<std::uint8_t> heard(const std::string& path) {
+    std::vector<std::uint8_t> bytes = test::readFileBytes(path);
+    const auto sound = [](std::uint8_t b) { return b != 0x80; };
+    const auto first = std::find_if(bytes.begin(), bytes.end(), sound);
+    const auto last = std::find_if(bytes.rbegin(), bytes.rend(), sound).base();
+    return first < last ? std::vector<std::uint8_t>(first, last) : std::vector<std::uint8_t>{};
+}
+
+// Keeps the windows' event loop going until `done`, or for `seconds` at most.
+bool runWindowsUntil(const std::function<bool()>& done, double seconds) {
+    return test::waitUntil(
+        [&] {
+            QApplication::processEvents();
+            return done();
+        },
+        seconds);
+}
+
+class SoundOnItsOwnClockTest : public test::UiRunFixture {
+  protected:
+    SoundOnItsOwnClockTest() {
+        ::setenv("SDL_AUDIODRIVER", "disk", 1);
+        ::setenv("SDL_DISKAUDIOFILE", played.c_str(), 1);
+        ::setenv("TMPDIR", temporary.path().c_str(), 1);
+        ::setenv("KESTRUM_UNATTENDED", "yes", 1);
+    }
+    ~SoundOnItsOwnClockTest() override {
+        for (const char* name : {"SDL_AUDIODRIVER", "SDL_DISKAUDIOFILE", "TMPDIR", "KESTRUM_UNATTENDED"})
+            ::unsetenv(name);
+    }
+
+    // The settings of an earlier run, so play starts at `speedPosition`.
+    void startAtSpeed(int speedPosition) {
+        const fs::path user = dir.path() / ::getpwuid(::geteuid())->pw_name;
+        fs::create_directories(user);
+        fs::permissions(user, fs::perms(0700));
+        InitRecord record;
+        record.stepSizePosition = 3;
+        record.playSpeedPosition = speedPosition;
+        record.waveformKnobPosition = 1;
+        const auto bytes = layout::encode(record);
+        test::writeFileBytes((user / "Kestrum.DAT").string(), {bytes.begin(), bytes.end()});
+    }
+
+    test::TempDir temporary;
+    std::string played = dir.file("played.raw");
+};
+
+TEST_F(SoundOnItsOwnClockTest, AHeldWindowThreadLeavesNoSilenceInTheSoundAtAnySpeed) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(4 * 8000); // never the silence value, so a gap would show
+    for (const int speed : {0, 1, 2, 3, 4}) {
+        SCOPED_TRACE("speed position " + std::to_string(speed));
+        startAtSpeed(speed);
+        SdlAudioOutput sdl;
+        soundDevice = &sdl;
+        runOn(builder, "", [&](test::InspectingUi& ui) {
+            PlaybackSession& session = ui.player->session();
+            ASSERT_TRUE(runWindowsUntil([&] { return session.snapshot().position > 1000; }, 5));
+            // The windows' thread does something long (a save on a slow disk, say).
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            ASSERT_TRUE(runWindowsUntil([&] { return !session.snapshot().playing(); }, 10));
+        });
+        EXPECT_EQ(heard(played), builder.audio);
+    }
+}
+
+TEST_F(SoundOnItsOwnClockTest, ClosingThePlayerDuringAnExportEndsItWithNothingLeftBehind) {
+    // A disc program that takes its time, as one writing a disc does.
+    const std::string started = dir.file("disc-started");
+    const std::string discProgram = "#!/bin/sh\ntouch '" + started + "'\nsleep 2\n";
+    test::writeFileBytes(dir.file("Oskaret.exe"), {discProgram.begin(), discProgram.end()});
+    fs::permissions(dir.file("Oskaret.exe"), fs::perms::owner_all);
+    test::writeFileBytes(dir.file("Vantrel.Exe"), {'m'});
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 120); // two minutes
+    messenger.answer = true;
+
+    for (const char* mode : {"^E2", "^K1^E2"}) { // CD audio, then the export list
+        for (const bool discProgramRunning : {false, true}) {
+            SCOPED_TRACE(std::string(mode) + (discProgramRunning ? ", the disc program running" : ", at once"));
+            fs::remove(started);
+            SdlAudioOutput sdl;
+            soundDevice = &sdl;
+            EXPECT_EQ(runOn(builder, mode,
+                            [&](test::InspectingUi& ui) {
+                                ui.playerWindow()->exportButton->click();
+                                ASSERT_TRUE(ui.exportCommand()->exportListRunning() ||
+                                            ui.exportCommand()->audioExportRunning());
+                                if (discProgramRunning)
+                                    ASSERT_TRUE(runWindowsUntil([&] { return fs::exists(started); }, 20));
+                                // Closed while the export works (the path a SIGTERM takes too): a
+                                // conversion or copy stops, a disc program is waited for.
+                                ui.playerWindow()->close();
+                                EXPECT_FALSE(ui.exportCommand()->exportListRunning());
+                                EXPECT_FALSE(ui.exportCommand()->audioExportRunning());
+                            }),
+                      0);
+            // No CD audio file, no partial copy; the lock is gone.
+            for (const fs::directory_entry& entry : fs::recursive_directory_iterator(temporary.path())) {
+                const std::string name = entry.path().filename().string();
+                EXPECT_NE(name.rfind("KESTRUM", 0), 0u) << entry.path();
+                EXPECT_EQ(name.find(".part"), std::string::npos) << entry.path();
+                if (entry.is_regular_file() && entry.path().extension() == ".ZOQ")
+                    EXPECT_EQ(fs::file_size(entry.path()), 98u + builder.bytes().size()); // only a whole copy
+            }
+            for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.path()))
+                EXPECT_NE(entry.path().filename(), "Kestrum.LCK");
+        }
+    }
+}
+
+} // namespace
+} // namespace kestrum
