@@ -23,13 +23,16 @@ fail() {
 # Without the tests: the benchmarks need none of them, and a test being written elsewhere in the
 # tree then cannot stop the configure step.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target makezoq zoqtool kestrum_load_bench kestrum_chart_bench kestrum_cd_bench kestrum_stamp_bench >/dev/null
+cmake --build "$build" -j2 --target makezoq zoqtool kestrum kestrum_load_bench kestrum_chart_bench kestrum_cd_bench \
+    kestrum_stamp_bench kestrum_playback_bench >/dev/null
 makezoq=$build/tools/makezoq/makezoq
 zoqtool=$build/tools/zoqtool/zoqtool
 loadbench=$build/bench/kestrum_load_bench
 chartbench=$build/bench/kestrum_chart_bench
 cdbench=$build/bench/kestrum_cd_bench
 stampbench=$build/bench/kestrum_stamp_bench
+playbackbench=$build/bench/kestrum_playback_bench
+player=$build/src/kestrum
 # The views kestrum_chart_bench draws, narrowest first, widest last.
 chart_views=(0.1s 1s 10s 60s 600s whole)
 
@@ -118,6 +121,29 @@ stamp_to_list() {
     "$stampbench" "$1" "$work/list"
 }
 copy_file() { cp "$1" "$work/copied.ZOQ"; }
+
+# CPU time a process has used, in clock ticks (user and system).
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# The whole player playing a recording at Normal speed (offscreen, SDL's dummy device in real
+# time): its CPU time over SECONDS of play, after its start-up, as a share of one core.
+player_cpu_share() {
+    local recording=$1 seconds=$2 run=$work/player-run pid ticks_before ticks_after before after
+    mkdir -p "$run"
+    (cd "$run" && KESTRUM_UNATTENDED=yes QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+        exec "$player" "$recording") >/dev/null 2>&1 &
+    pid=$!
+    sleep 5 # start-up, the decode of the hour among it
+    kill -0 "$pid" 2>/dev/null || fail "the player did not start on $recording"
+    ticks_before=$(cpu_ticks "$pid")
+    before=$(date +%s.%N)
+    sleep "$seconds"
+    ticks_after=$(cpu_ticks "$pid")
+    after=$(date +%s.%N)
+    kill -TERM "$pid"
+    wait "$pid" || true
+    awk -v t="$((ticks_after - ticks_before))" -v hz="$(getconf CLK_TCK)" -v a="$before" -v b="$after" \
+        'BEGIN { printf "%.6f", t / hz / (b - a) }'
+}
 
 # --- the recordings -------------------------------------------------------------------------
 
@@ -214,6 +240,12 @@ for ((run = 1; run <= runs; ++run)); do
     seconds_of copy_file "$raw" >>"$work/cp"
 done
 
+# Playback in real time, once: Play and Stop through the real device (SDL's disk driver, which
+# plays in real time), and the CPU it takes to play, the session alone and the whole player.
+playback=$(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null "$playbackbench" "$truespeech" 10 2>/dev/null) ||
+    fail "kestrum_playback_bench failed on $truespeech"
+player_cpu=$(player_cpu_share "$truespeech" 10)
+
 ours_truespeech=$(median <"$work/ours-truespeech")
 ffmpeg_seconds=$(median <"$work/ffmpeg")
 ffmpeg_startup=$(median <"$work/ffmpeg-startup")
@@ -280,6 +312,11 @@ row "f. building them vs row a's load (the decode)" "$peaks_build" "$ours_truesp
 row "g. 1 h 8-bit to CD audio in 1 s blocks vs ffmpeg" "$ours_cd" "$ffmpeg_cd" 1 s 1.20
 row "h. stamping 1 h raw into an export list vs cp" "$stamp_seconds" "$cp_seconds" 1 s 1.50
 row "i. zoqtool decode 1 h TrueSpeech, memory above info" "$memory_decode" "$truespeech_samples" 1e6 MB 1.25
+row "j. Play to sound, worst of 10, vs 100 ms" "$(bench_field "$playback" play_to_sound_seconds)" 0.1 1e-3 ms 1.00
+row "j. Stop to silence (with the device's buffer), vs 100 ms" "$(bench_field "$playback" pause_to_silence_seconds)" \
+    0.1 1e-3 ms 1.00
+row "k. CPU playing at Normal: session and device, vs 1%" "$(bench_field "$playback" cpu_share)" 0.01 0.01 % 1.00
+row "k. CPU playing at Normal: the whole player, vs 1%" "$player_cpu" 0.01 0.01 % 1.00
 
 if ((failures > 0)); then
     echo "$failures target(s) missed" >&2
