@@ -12,7 +12,6 @@
 #include "audio/SoundOutput.h"
 #include "platform/LogSink.h"
 #include "platform/StderrMessenger.h"
-#include "recording/RecordingReader.h"
 
 #include <algorithm>
 #include <atomic>
@@ -66,11 +65,8 @@ int main(int argc, char** argv) {
     Reporter reporter(messenger, log);
     RecordingState recording;
     recording.recordingPath = argv[1];
-    TextDisplays ignored;
-    RecordingReader reader(recording, reporter, ignored, ignored, {});
     SampleStore store;
-    if (reader.openRecording() != 0 ||
-        loadRecordingAudio(reader, recording, store, reporter, [](const std::string&) {}) != 0)
+    if (openAndLoadRecording(recording, store, reporter) != 0)
         return 1;
 
     SdlAudioOutput device;

@@ -49,4 +49,12 @@ int loadRecordingAudio(RecordingReader& reader, RecordingState& rec, SampleStore
     return failed;
 }
 
+int openAndLoadRecording(RecordingState& recording, SampleStore& store, Reporter& reporter) {
+    TextDisplays ignored;
+    RecordingReader reader(recording, reporter, ignored, ignored, {});
+    if (reader.openRecording() != 0)
+        return 1;
+    return loadRecordingAudio(reader, recording, store, reporter, [](const std::string&) {});
+}
+
 } // namespace kestrum

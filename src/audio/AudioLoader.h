@@ -22,4 +22,9 @@ int readSoundFileSound(RecordingState& recording, SampleStore& store, Reporter& 
 int loadRecordingAudio(RecordingReader& reader, RecordingState& recording, SampleStore& store,
                        Reporter& reporter, const ProgressText& progress);
 
+// Opens the recording at `recording.recordingPath` as start-up does, without command-line header
+// values, and loads its audio into the store: for the programs beside the player. Returns 0, or 1
+// after reporting.
+int openAndLoadRecording(RecordingState& recording, SampleStore& store, Reporter& reporter);
+
 } // namespace kestrum

@@ -6,8 +6,6 @@
 #include "platform/LogSink.h"
 #include "platform/Reporter.h"
 #include "platform/StderrMessenger.h"
-#include "recording/ReaderDisplays.h"
-#include "recording/RecordingReader.h"
 
 #include <cstdio>
 
@@ -21,13 +19,8 @@ int loadAudio(const std::string& path, kestrum::RecordingState& recording, kestr
     kestrum::ConsoleMessenger messenger;
     kestrum::NoLog log;
     kestrum::Reporter reporter(messenger, log);
-    kestrum::TextDisplays displays;
     recording.recordingPath = path;
-    kestrum::RecordingReader reader(recording, reporter, displays, displays, {});
-    if (reader.openRecording() != 0)
-        return 1;
-    const kestrum::ProgressText noProgress = [](const std::string&) {};
-    return kestrum::loadRecordingAudio(reader, recording, store, reporter, noProgress);
+    return kestrum::openAndLoadRecording(recording, store, reporter);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include "audio/SoundOutput.h"
 #include "platform/LogSink.h"
 #include "platform/StderrMessenger.h"
-#include "recording/RecordingReader.h"
 
 #include <chrono>
 #include <cstdio>
@@ -72,11 +71,8 @@ int runPlay(const std::vector<std::string>& arguments) {
     Reporter reporter(messenger, log);
     RecordingState recording;
     recording.recordingPath = parsed.path;
-    TextDisplays displays;
-    RecordingReader reader(recording, reporter, displays, displays, {});
     SampleStore store;
-    if (reader.openRecording() != 0 ||
-        loadRecordingAudio(reader, recording, store, reporter, [](const std::string&) {}) != 0)
+    if (openAndLoadRecording(recording, store, reporter) != 0)
         return 1;
 
     SdlAudioOutput device;
