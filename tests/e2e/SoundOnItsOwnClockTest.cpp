@@ -11,6 +11,8 @@
 
 #include <QPushButton>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -24,10 +26,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What the disk driver wrote, without the silence before the first and after the last sample.
-std::vector<std::uint8_t> heard(const std::string& path) {
+// What the disk driver wrote, without the silence (0x80, or 0 for 16-bit sound) before the first
+// and after the last sample.
+std::vector<std::uint8_t> heard(const std::string& path, std::uint8_t silence) {
     std::vector<std::uint8_t> bytes = test::readFileBytes(path);
-    const auto sound = [](std::uint8_t b) { return b != 0x80; };
+    const auto sound = [silence](std::uint8_t b) { return b != silence; };
     const auto first = std::find_if(bytes.begin(), bytes.end(), sound);
     const auto last = std::find_if(bytes.rbegin(), bytes.rend(), sound).base();
     return first < last ? std::vector<std::uint8_t>(first, last) : std::vector<std::uint8_t>{};
@@ -73,22 +76,41 @@ class SoundOnItsOwnClockTest : public test::UiRunFixture {
     std::string played = dir.file("played.raw");
 };
 
-TEST_F(SoundOnItsOwnClockTest, AHeldWindowThreadLeavesNoSilenceInTheSoundAtAnySpeed) {
-    test::RecordingBuilder builder(9);
-    builder.audio = test::makeAudio(4 * 8000); // never the silence value, so a gap would show
-    for (const int speed : {0, 1, 2, 3, 4}) {
-        SCOPED_TRACE("speed position " + std::to_string(speed));
-        startAtSpeed(speed);
-        SdlAudioOutput sdl;
-        soundDevice = &sdl;
-        runOn(builder, "", [&](test::InspectingUi& ui) {
-            PlaybackSession& session = ui.player->session();
-            ASSERT_TRUE(runWindowsUntil([&] { return session.snapshot().position > 1000; }, 5));
-            // The windows' thread does something long (a save on a slow disk, say).
-            std::this_thread::sleep_for(std::chrono::seconds(2));
-            ASSERT_TRUE(runWindowsUntil([&] { return !session.snapshot().playing(); }, 10));
-        });
-        EXPECT_EQ(heard(played), builder.audio);
+TEST_F(SoundOnItsOwnClockTest, AHeldWindowThreadLeavesNoSilenceInTheSoundAtAnySpeedInAnyFormat) {
+    struct Run {
+        const char* format;
+        std::uint16_t channels, bits;
+        std::vector<int> speedPositions;
+    };
+    const Run runs[] = {{"8-bit mono", 1, 8, {0, 1, 2, 3, 4}}, {"16-bit mono", 1, 16, {2}}, {"8-bit stereo", 2, 8, {3}}};
+    const std::array<double, 5> speedOfPosition = {0.75, 0.875, 1.0, 1.25, 1.5};
+    for (const Run& run : runs) {
+        // Four seconds of sound, never the silence value, so a gap would show.
+        test::RecordingBuilder builder(11);
+        const auto frameBytes = static_cast<std::uint16_t>(run.channels * run.bits / 8);
+        builder.vrh3.audioFormat = {kTagPcm, run.channels, 8000, 8000u * frameBytes, frameBytes, run.bits, 0};
+        builder.audio = test::makeAudio(4 * 8000 * frameBytes);
+        const std::uint8_t silence = run.bits == 16 ? 0 : 0x80;
+        std::replace(builder.audio.begin(), builder.audio.end(), silence, std::uint8_t{0x81});
+        for (const int speed : run.speedPositions) {
+            SCOPED_TRACE(std::string(run.format) + ", speed position " + std::to_string(speed));
+            startAtSpeed(speed);
+            SdlAudioOutput sdl;
+            soundDevice = &sdl;
+            double playedFor = 0;
+            runOn(builder, "", [&](test::InspectingUi& ui) {
+                PlaybackSession& session = ui.player->session();
+                ASSERT_TRUE(runWindowsUntil([&] { return session.snapshot().position > 0; }, 5));
+                const auto started = std::chrono::steady_clock::now();
+                // The windows' thread does something long (a save on a slow disk, say).
+                std::this_thread::sleep_for(std::chrono::seconds(2));
+                ASSERT_TRUE(runWindowsUntil([&] { return !session.snapshot().playing(); }, 10));
+                playedFor = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            });
+            EXPECT_EQ(heard(played, silence), builder.audio);
+            const double lasts = 4.0 / speedOfPosition[static_cast<std::size_t>(speed)];
+            EXPECT_NEAR(playedFor, lasts, lasts * 0.1);
+        }
     }
 }
 
