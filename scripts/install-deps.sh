@@ -7,7 +7,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # windows, sound, decoding
-  qt6-base-dev libsdl2-dev libavcodec-dev libavutil-dev libswresample-dev zlib1g-dev
+  qt6-base-dev libsdl2-dev libavcodec-dev libavfilter-dev libavutil-dev libswresample-dev zlib1g-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # reference decoder for tests, virtual display and screenshots, disc images

@@ -3,6 +3,7 @@
 #include "platform/FormatText.h"
 
 #include <algorithm>
+#include <array>
 
 namespace kestrum {
 
@@ -73,19 +74,20 @@ void PlaybackSession::clearMarks() {
 }
 
 bool PlaybackSession::play() {
-    int speedPosition = 0;
+    int deviceSpeedCode = kNormalSpeedCode;
     {
         const Lock lock(mutex_);
         enableForPlay();
         clearMarks();
         if (position_ >= length_)
             restartLocked();
-        speedPosition = speedPosition_;
+        else if (state_ == TransportState::Stopped && aids_.rewindSeconds > 0)
+            // After a pause the last words are heard again.
+            jumpToLocked(position_ - std::min(position_, stepFramesOfSeconds(aids_.rewindSeconds)));
+        deviceSpeedCode = deviceSpeedCodeLocked();
     }
-    // Play starts at the selected speed: the device is reopened when it runs at another.
-    const bool deviceReady =
-        output_.isOpen() && output_.speedCode() == kSpeedCodeOfPosition[static_cast<std::size_t>(speedPosition)];
-    if (!deviceReady && !reopenForSpeed(speedPosition))
+    // Play starts at the selected speed: the device is reopened when it runs at another rate.
+    if ((!output_.isOpen() || output_.speedCode() != deviceSpeedCode) && !reopenDevice(deviceSpeedCode))
         return false;
     {
         const Lock lock(mutex_);
@@ -96,8 +98,7 @@ bool PlaybackSession::play() {
 }
 
 void PlaybackSession::restartLocked() {
-    position_ = 0;
-    reachedEnd_ = false;
+    jumpToLocked(0);
     progress_ = 0;
     percentText_ = percentText(0);
     lastShownSecond_ = 0;
@@ -122,8 +123,19 @@ void PlaybackSession::stop() {
     syncDevice();
 }
 
+std::uint64_t PlaybackSession::stepFramesOfSeconds(int seconds) const {
+    return static_cast<std::uint64_t>(std::max(seconds, 0)) * clock_.framesPerSecond();
+}
+
 std::uint64_t PlaybackSession::stepFrames(int stepSizePosition) const {
-    return static_cast<std::uint64_t>(stepSeconds(stepSizePosition)) * clock_.framesPerSecond();
+    return stepFramesOfSeconds(stepSeconds(stepSizePosition));
+}
+
+void PlaybackSession::jumpToLocked(std::uint64_t frame) {
+    position_ = frame;
+    reachedEnd_ = false;
+    // What the filters hold belongs to the old place: it is not heard.
+    filterStale_ = true;
 }
 
 std::uint64_t PlaybackSession::lastSecondLocked() const {
@@ -135,15 +147,13 @@ std::uint64_t PlaybackSession::lastSecondLocked() const {
 void PlaybackSession::back(int stepSizePosition) {
     const Lock lock(mutex_);
     const std::uint64_t step = stepFrames(stepSizePosition);
-    position_ = position_ < step ? 0 : position_ - step;
-    reachedEnd_ = false;
+    jumpToLocked(position_ < step ? 0 : position_ - step);
 }
 
 void PlaybackSession::step(int stepSizePosition) {
     const Lock lock(mutex_);
     const std::uint64_t next = position_ + stepFrames(stepSizePosition);
-    position_ = next >= length_ ? lastSecondLocked() : next;
-    reachedEnd_ = false;
+    jumpToLocked(next >= length_ ? lastSecondLocked() : next);
 }
 
 void PlaybackSession::markLoopBegin() {
@@ -184,8 +194,7 @@ void PlaybackSession::togglePlayLoop() {
                   TransportControl::Back, TransportControl::Step, TransportControl::MarkLoopBegin,
                   TransportControl::MarkLoopEnd})
                 controls_.set(control, false);
-            position_ = loopBegin_;
-            reachedEnd_ = false;
+            jumpToLocked(loopBegin_);
             state_ = TransportState::LoopPlaying;
         }
     }
@@ -203,16 +212,20 @@ void PlaybackSession::playFromSeconds(int seconds) {
         clearMarks();
         progress_ = 0;
         const std::uint64_t target = clock_.framesAt(seconds);
-        position_ = target >= length_ ? lastSecondLocked() : target;
-        reachedEnd_ = false;
+        jumpToLocked(target >= length_ ? lastSecondLocked() : target);
         state_ = TransportState::Playing;
     }
     syncDevice();
 }
 
-bool PlaybackSession::reopenForSpeed(int position) {
+int PlaybackSession::deviceSpeedCodeLocked() const {
+    // Keeping the pitch, the device stays at the recording's rate and the filter changes the tempo.
+    return aids_.filters.keepPitch ? kNormalSpeedCode : kSpeedCodeOfPosition[static_cast<std::size_t>(speedPosition_)];
+}
+
+bool PlaybackSession::reopenDevice(int speedCode) {
     bool fellBack = false;
-    const int result = output_.reopenAtSpeed(kSpeedCodeOfPosition[static_cast<std::size_t>(position)], fellBack);
+    const int result = output_.reopenAtSpeed(speedCode, fellBack);
     if (fellBack) {
         const Lock lock(mutex_);
         speedPosition_ = kNormalSpeedPosition;
@@ -223,14 +236,41 @@ bool PlaybackSession::reopenForSpeed(int position) {
 bool PlaybackSession::changeSpeed(int position) {
     if (position < 0 || position >= static_cast<int>(kSpeedCodeOfPosition.size()))
         return true;
+    int deviceSpeedCode = kNormalSpeedCode;
     {
         const Lock lock(mutex_);
         speedPosition_ = position;
+        tempoChanged_ = true;
+        if (aids_.filters.keepPitch)
+            return true; // the filter takes the new tempo with its next frames
+        deviceSpeedCode = deviceSpeedCodeLocked();
     }
-    if (!reopenForSpeed(position))
+    if (!reopenDevice(deviceSpeedCode))
         return false;
     syncDevice();
     return true;
+}
+
+bool PlaybackSession::setAids(const ListeningAids& aids) {
+    int deviceSpeedCode = kNormalSpeedCode;
+    {
+        const Lock lock(mutex_);
+        if (aids.filters != aids_.filters)
+            filterStale_ = true;
+        aids_ = aids;
+        aids_.rewindSeconds = std::clamp(aids.rewindSeconds, 0, kLongestRewindSeconds);
+        filterError_.clear();
+        deviceSpeedCode = deviceSpeedCodeLocked();
+    }
+    if (output_.isOpen() && output_.speedCode() != deviceSpeedCode && !reopenDevice(deviceSpeedCode))
+        return false;
+    syncDevice();
+    return true;
+}
+
+void PlaybackSession::setSilences(std::vector<FrameSpan> skippable) {
+    const Lock lock(mutex_);
+    skippable_ = std::move(skippable);
 }
 
 void PlaybackSession::restoreSpeedPosition(int position) {
@@ -247,8 +287,7 @@ void PlaybackSession::setVolumeBar(int barPosition) {
 
 void PlaybackSession::moveTo(std::uint64_t frame) {
     const Lock lock(mutex_);
-    position_ = std::min(frame, length_);
-    reachedEnd_ = false;
+    jumpToLocked(std::min(frame, length_));
 }
 
 void PlaybackSession::setBrowsing(bool browsing) {
@@ -273,8 +312,7 @@ void PlaybackSession::clearLoopForWholeRecording() {
         controls_.set(TransportControl::MarkLoopEnd, false);
         controls_.set(TransportControl::PlayLoop, false);
         clearMarks();
-        position_ = 0;
-        reachedEnd_ = false;
+        jumpToLocked(0);
     }
     syncDevice();
 }
@@ -337,11 +375,19 @@ void PlaybackSession::updateDisplayLocked() {
 
 PlaybackSnapshot PlaybackSession::refresh() {
     PlaybackSnapshot shown;
+    std::string filterError;
     {
         const Lock lock(mutex_);
         updateDisplayLocked();
+        if (!filterError_.empty() && !filterErrorShown_) {
+            filterError = filterError_;
+            filterErrorShown_ = true;
+        }
         shown = snapshotLocked();
     }
+    // The device's thread cannot show it: the aids play on without their filters.
+    if (!filterError.empty())
+        messenger_.showError("The listening aids cannot be used: " + filterError);
     syncDevice();
     return shown;
 }
@@ -368,58 +414,132 @@ PlaybackSnapshot PlaybackSession::snapshotLocked() const {
     }
     shown.speedPosition = speedPosition_;
     shown.volumeBarPosition = volumeBar_;
+    shown.aids = aids_;
     shown.volumePercentText = percentText(volumePercentForBar(volumeBar_));
     return shown;
 }
 
 // --- the sound, on the device's thread ------------------------------------------------------
 
-void PlaybackSession::copyWithVolume(const std::uint8_t* from, std::uint8_t* to, std::size_t bytes) const {
+void PlaybackSession::applyVolume(std::uint8_t* bytes, std::size_t count) const {
     const int left = static_cast<int>(volume_ & 0xFFFFu);
     const int right = static_cast<int>(volume_ >> 16);
-    if (left == 0xFFFF && right == 0xFFFF) {
-        std::copy_n(from, bytes, to);
+    if (left == 0xFFFF && right == 0xFFFF)
         return;
-    }
     const unsigned channels = std::max<unsigned>(1, playbackFormat_.channels);
     if (playbackFormat_.bitsPerSample == 8) {
-        for (std::size_t i = 0; i < bytes; ++i) {
+        for (std::size_t i = 0; i < count; ++i) {
             const int level = i % channels == 1 ? right : left;
-            to[i] = static_cast<std::uint8_t>(128 + (static_cast<int>(from[i]) - 128) * level / 0xFFFF);
+            bytes[i] = static_cast<std::uint8_t>(128 + (static_cast<int>(bytes[i]) - 128) * level / 0xFFFF);
         }
         return;
     }
-    for (std::size_t i = 0; i + 1 < bytes; i += 2) {
+    for (std::size_t i = 0; i + 1 < count; i += 2) {
         const int level = (i / 2) % channels == 1 ? right : left;
-        const auto sample = static_cast<std::int16_t>(from[i] | (from[i + 1] << 8));
+        const auto sample = static_cast<std::int16_t>(bytes[i] | (bytes[i + 1] << 8));
         const auto scaled = static_cast<std::uint16_t>(static_cast<std::int16_t>(sample * level / 0xFFFF));
-        to[i] = static_cast<std::uint8_t>(scaled & 0xFF);
-        to[i + 1] = static_cast<std::uint8_t>(scaled >> 8);
+        bytes[i] = static_cast<std::uint8_t>(scaled & 0xFF);
+        bytes[i + 1] = static_cast<std::uint8_t>(scaled >> 8);
     }
 }
 
-void PlaybackSession::fillSound(std::span<std::uint8_t> out) {
-    const Lock lock(mutex_);
-    const std::uint32_t frameBytes = clock_.frameBytes();
-    std::size_t filled = 0;
-    const bool playing = state_ != TransportState::Stopped && !held_;
-    while (playing && filled + frameBytes <= out.size()) {
-        const bool looping = state_ == TransportState::LoopPlaying;
-        const std::uint64_t end = looping ? std::min(loopEnd_, length_) : length_;
+std::uint64_t PlaybackSession::readSourceLocked(std::uint8_t* to, std::uint64_t wanted) {
+    const bool looping = state_ == TransportState::LoopPlaying;
+    const bool skipping = aids_.skipSilence && !looping;
+    std::uint64_t read = 0;
+    while (read < wanted) {
+        std::uint64_t end = looping ? std::min(loopEnd_, length_) : length_;
         if (position_ >= end) {
             // A loop starts again at its begin mark; the recording's end is where play ends.
             if (looping && end > loopBegin_) {
                 position_ = loopBegin_;
                 continue;
             }
-            reachedEnd_ = !looping;
             break;
         }
-        const std::uint64_t frames = std::min<std::uint64_t>(end - position_, (out.size() - filled) / frameBytes);
-        const std::size_t bytes = static_cast<std::size_t>(clock_.bytesOf(frames));
-        copyWithVolume(store_.samples().data() + clock_.bytesOf(position_), out.data() + filled, bytes);
-        filled += bytes;
+        if (skipping) {
+            // The next silent stretch: jumped over from its start, played through from inside
+            // it (where a keyword or the user put the position).
+            const auto next = std::upper_bound(skippable_.begin(), skippable_.end(), position_,
+                                               [](std::uint64_t frame, const FrameSpan& span) { return frame < span.end; });
+            if (next != skippable_.end()) {
+                if (position_ == next->begin) {
+                    position_ = next->end;
+                    continue;
+                }
+                if (position_ < next->begin)
+                    end = std::min(end, next->begin);
+            }
+        }
+        const std::uint64_t frames = std::min(end - position_, wanted - read);
+        std::copy_n(store_.samples().data() + clock_.bytesOf(position_), clock_.bytesOf(frames),
+                    to + clock_.bytesOf(read));
+        read += frames;
         position_ += frames;
+    }
+    return read;
+}
+
+bool PlaybackSession::filterReadyLocked() {
+    if (!aids_.filters.any() || !filterError_.empty())
+        return false;
+    const double tempo = tempoOfSpeedPosition(speedPosition_);
+    if (!filter_ || filterStale_ || filterChoice_ != aids_.filters) {
+        filter_ = SoundFilter::open(playbackFormat_, aids_.filters, tempo, filterError_);
+        filterChoice_ = aids_.filters;
+        filterStale_ = false;
+        tempoChanged_ = false;
+        if (!filter_)
+            return false;
+    }
+    if (tempoChanged_) {
+        filter_->setTempo(tempo);
+        tempoChanged_ = false;
+    }
+    return true;
+}
+
+void PlaybackSession::fillFilteredLocked(std::span<std::uint8_t> out) {
+    const bool looping = state_ == TransportState::LoopPlaying;
+    // Fed in pieces of about 30 ms until enough has come out.
+    std::array<std::uint8_t, 4096> piece{};
+    const std::uint64_t pieceFrames = std::min<std::uint64_t>(clock_.framesIn(piece.size()),
+                                                              std::max<std::uint32_t>(1, clock_.framesPerSecond() / 32));
+    while (filter_->queuedBytes() < out.size() && !filter_->finished()) {
+        const std::uint64_t read = readSourceLocked(piece.data(), pieceFrames);
+        if (read == 0) {
+            if (looping)
+                break; // a loop over nothing
+            filter_->finish();
+            break;
+        }
+        if (!filter_->push({piece.data(), static_cast<std::size_t>(clock_.bytesOf(read))})) {
+            filterError_ = "the sound filter failed";
+            break;
+        }
+    }
+    const std::size_t taken = filter_->take(out);
+    applyVolume(out.data(), taken);
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(taken), out.end(), silenceByte(playbackFormat_));
+    if (filter_->finished() && filter_->queuedBytes() == 0)
+        reachedEnd_ = true;
+}
+
+void PlaybackSession::fillSound(std::span<std::uint8_t> out) {
+    const Lock lock(mutex_);
+    const bool playing = state_ != TransportState::Stopped && !held_;
+    if (playing && filterReadyLocked()) {
+        fillFilteredLocked(out);
+        return;
+    }
+    std::size_t filled = 0;
+    if (playing) {
+        const std::uint64_t wanted = clock_.framesIn(out.size());
+        const std::uint64_t read = readSourceLocked(out.data(), wanted);
+        filled = static_cast<std::size_t>(clock_.bytesOf(read));
+        applyVolume(out.data(), filled);
+        if (read < wanted && state_ == TransportState::Playing)
+            reachedEnd_ = true;
     }
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(filled), out.end(), silenceByte(playbackFormat_));
 }

@@ -3,13 +3,17 @@
 #include "audio/AudioOutput.h"
 #include "audio/FrameClock.h"
 #include "audio/SampleStore.h"
+#include "audio/SilenceMap.h"
+#include "audio/SoundFilter.h"
 #include "audio/SoundOutput.h"
 #include "platform/Messenger.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace kestrum {
 
@@ -31,6 +35,17 @@ class TransportControls {
     std::array<bool, 8> enabled_{true, true, true, true, true, true, false, false};
 };
 
+inline constexpr int kLongestRewindSeconds = 5;
+
+// The listening aids: all off unless the user turns them on, when the sound is exactly the
+// recording's at the selected rate.
+struct ListeningAids {
+    SoundFilterChoice filters; // keep pitch, even out voices, reduce noise
+    bool skipSilence = false;  // jump over silent stretches of 2 seconds or more
+    int rewindSeconds = 0;     // Play after a pause starts this much earlier (0 to 5)
+    bool operator==(const ListeningAids&) const = default;
+};
+
 // What the windows show of playback at one moment. Positions are frames.
 struct PlaybackSnapshot {
     TransportState state = TransportState::Stopped;
@@ -45,6 +60,7 @@ struct PlaybackSnapshot {
     int speedPosition = kNormalSpeedPosition;
     int volumeBarPosition = 0; // 0, the loudest, to 32
     std::string volumePercentText;
+    ListeningAids aids;
 
     bool loopPlaying() const { return state == TransportState::LoopPlaying; }
     bool playing() const { return state != TransportState::Stopped; }
@@ -108,6 +124,11 @@ class PlaybackSession : public SoundSource {
     void setHeld(bool held);
     // A disc list takes the whole recording: loop play stops and the marks go, from the start.
     void clearLoopForWholeRecording();
+    // Turns listening aids on or off. Keep pitch moves the device to the recording's rate (or back
+    // to the speed's); false when the device failed there, after which the player must close.
+    bool setAids(const ListeningAids& aids);
+    // The parts of silent stretches that skipping silence jumps over (SilenceMap::skippable).
+    void setSilences(std::vector<FrameSpan> skippable);
 
     // The display tick: ends play when the device has taken the last frame, brings the time and
     // progress up to date while playing, and returns what to show.
@@ -128,14 +149,24 @@ class PlaybackSession : public SoundSource {
     void showProgressLocked(int position);
     void updateDisplayLocked();
     std::uint64_t stepFrames(int stepSizePosition) const;
+    std::uint64_t stepFramesOfSeconds(int seconds) const;
+    // Every move of the play position that is not the sound's own course goes through here.
+    void jumpToLocked(std::uint64_t frame);
+    int deviceSpeedCodeLocked() const;
+    bool reopenDevice(int speedCode);
     // One second before the end, or the start of a recording shorter than a second.
     std::uint64_t lastSecondLocked() const;
     PlaybackSnapshot snapshotLocked() const;
-    bool reopenForSpeed(int position);
     // Runs or stops the device as the transport wants it; never while the lock is held, since a
     // stopping device waits for its thread, which may be waiting for the lock.
     void syncDevice();
-    void copyWithVolume(const std::uint8_t* from, std::uint8_t* to, std::size_t bytes) const;
+    void applyVolume(std::uint8_t* bytes, std::size_t count) const;
+    // Copies up to `wanted` frames from the play position on, as the transport runs: a loop wraps
+    // at its end mark, skipping jumps over silent stretches. Fewer at the recording's end.
+    std::uint64_t readSourceLocked(std::uint8_t* to, std::uint64_t wanted);
+    // The filter graph for the aids turned on, built (again) when they or the place changed.
+    bool filterReadyLocked();
+    void fillFilteredLocked(std::span<std::uint8_t> out);
 
     const SampleStore& store_;
     const WaveFormat playbackFormat_;
@@ -160,6 +191,15 @@ class PlaybackSession : public SoundSource {
     std::string timeText_;
     int progress_ = 0;
     std::string percentText_;
+
+    ListeningAids aids_;
+    std::vector<FrameSpan> skippable_;
+    std::unique_ptr<SoundFilter> filter_; // on the device's thread only
+    SoundFilterChoice filterChoice_;
+    bool filterStale_ = false;
+    bool tempoChanged_ = false;
+    std::string filterError_;
+    bool filterErrorShown_ = false;
 };
 
 } // namespace kestrum

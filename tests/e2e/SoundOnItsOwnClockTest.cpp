@@ -136,8 +136,9 @@ TEST_F(SoundOnItsOwnClockTest, ClosingThePlayerDuringAnExportEndsItWithNothingLe
                                 ui.playerWindow()->exportButton->click();
                                 ASSERT_TRUE(ui.exportCommand()->exportListRunning() ||
                                             ui.exportCommand()->audioExportRunning());
-                                if (discProgramRunning)
+                                if (discProgramRunning) {
                                     ASSERT_TRUE(runWindowsUntil([&] { return fs::exists(started); }, 20));
+                                }
                                 // Closed while the export works (the path a SIGTERM takes too): a
                                 // conversion or copy stops, a disc program is waited for.
                                 ui.playerWindow()->close();
@@ -150,8 +151,9 @@ TEST_F(SoundOnItsOwnClockTest, ClosingThePlayerDuringAnExportEndsItWithNothingLe
                 const std::string name = entry.path().filename().string();
                 EXPECT_NE(name.rfind("KESTRUM", 0), 0u) << entry.path();
                 EXPECT_EQ(name.find(".part"), std::string::npos) << entry.path();
-                if (entry.is_regular_file() && entry.path().extension() == ".ZOQ")
+                if (entry.is_regular_file() && entry.path().extension() == ".ZOQ") {
                     EXPECT_EQ(fs::file_size(entry.path()), 98u + builder.bytes().size()); // only a whole copy
+                }
             }
             for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.path()))
                 EXPECT_NE(entry.path().filename(), "Kestrum.LCK");

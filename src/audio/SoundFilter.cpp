@@ -1,0 +1,190 @@
+#include "audio/SoundFilter.h"
+
+#include "platform/FormatText.h"
+
+extern "C" {
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/frame.h>
+#include <libavutil/samplefmt.h>
+}
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
+
+namespace kestrum {
+
+namespace {
+
+// The filters of each aid, in the order the sound meets them: noise goes before the leveller
+// would raise it, and the tempo changes last, on the cleaned sound.
+constexpr const char* kReduceNoise = "highpass=f=120,afftdn=nf=-40";
+// Quick to raise a quiet talker and to come down for a loud one, with no look-ahead (no delay).
+constexpr const char* kEvenVoices = "speechnorm=p=0.5:e=10:c=10:r=0.0005:f=0.0005:l=1";
+constexpr const char* kTimeStretcher = "rubberband";
+
+constexpr std::array<double, 5> kTempoOfPosition = {0.75, 0.875, 1.0, 1.25, 1.5};
+
+// A decimal number as FFmpeg's option parser reads it, whatever the locale says of commas.
+std::string decimal(double value) {
+    std::array<char, 32> text{};
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 4).ptr;
+    return std::string(text.data(), end);
+}
+
+std::string ffmpegError(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+} // namespace
+
+double tempoOfSpeedPosition(int position) {
+    return position >= 0 && position < static_cast<int>(kTempoOfPosition.size())
+               ? kTempoOfPosition[static_cast<std::size_t>(position)]
+               : 1.0;
+}
+
+struct SoundFilter::Graph {
+    AVFilterGraph* graph = nullptr;
+    AVFilterContext* source = nullptr;
+    AVFilterContext* sink = nullptr;
+    AVChannelLayout layout{};
+    AVSampleFormat sampleFormat = AV_SAMPLE_FMT_U8;
+    int sampleRate = 0;
+    ~Graph() {
+        avfilter_graph_free(&graph);
+        av_channel_layout_uninit(&layout);
+    }
+};
+
+std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const SoundFilterChoice& choice,
+                                               double tempo, std::string& error) {
+    if (format.tag != kTagPcm || (format.bitsPerSample != 8 && format.bitsPerSample != 16) || format.channels == 0) {
+        error = "the listening aids take 8-bit or 16-bit PCM only";
+        return nullptr;
+    }
+    auto graph = std::make_unique<Graph>();
+    graph->sampleFormat = format.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
+    graph->sampleRate = static_cast<int>(format.samplesPerSec);
+    av_channel_layout_default(&graph->layout, format.channels);
+    char layoutName[64] = {};
+    av_channel_layout_describe(&graph->layout, layoutName, sizeof layoutName);
+    const char* sampleName = av_get_sample_fmt_name(graph->sampleFormat);
+
+    graph->graph = avfilter_graph_alloc();
+    // One thread: the graph runs inside the device's own callback.
+    graph->graph->nb_threads = 1;
+    const std::string sourceArguments = formatText("time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
+                                                   graph->sampleRate, graph->sampleRate, sampleName, layoutName);
+    int result = avfilter_graph_create_filter(&graph->source, avfilter_get_by_name("abuffer"), "in",
+                                              sourceArguments.c_str(), nullptr, graph->graph);
+    if (result >= 0)
+        result = avfilter_graph_create_filter(&graph->sink, avfilter_get_by_name("abuffersink"), "out", nullptr,
+                                              nullptr, graph->graph);
+    if (result < 0) {
+        error = "the sound filter's ends cannot be made: " + ffmpegError(result);
+        return nullptr;
+    }
+
+    std::string chain;
+    const auto add = [&chain](const std::string& filters) { chain += (chain.empty() ? "" : ",") + filters; };
+    if (choice.reduceNoise)
+        add(kReduceNoise);
+    if (choice.evenVoices)
+        add(kEvenVoices);
+    if (choice.keepPitch)
+        add(std::string(kTimeStretcher) + "=tempo=" + decimal(tempo));
+    // Out as it came in, so the device's format never changes.
+    add(formatText("aformat=sample_fmts=%s:sample_rates=%d:channel_layouts=%s", sampleName, graph->sampleRate,
+                   layoutName));
+
+    AVFilterInOut* outputs = avfilter_inout_alloc();
+    AVFilterInOut* inputs = avfilter_inout_alloc();
+    outputs->name = av_strdup("in");
+    outputs->filter_ctx = graph->source;
+    inputs->name = av_strdup("out");
+    inputs->filter_ctx = graph->sink;
+    result = avfilter_graph_parse_ptr(graph->graph, chain.c_str(), &inputs, &outputs, nullptr);
+    avfilter_inout_free(&inputs);
+    avfilter_inout_free(&outputs);
+    if (result >= 0)
+        result = avfilter_graph_config(graph->graph, nullptr);
+    if (result < 0) {
+        error = "the sound filter \"" + chain + "\" cannot be made: " + ffmpegError(result);
+        return nullptr;
+    }
+    const std::uint32_t frameBytes = std::uint32_t{format.channels} * (format.bitsPerSample / 8u);
+    return std::unique_ptr<SoundFilter>(new SoundFilter(std::move(graph), frameBytes));
+}
+
+SoundFilter::SoundFilter(std::unique_ptr<Graph> graph, std::uint32_t frameBytes)
+    : graph_(std::move(graph)), frameBytes_(frameBytes) {}
+
+SoundFilter::~SoundFilter() = default;
+
+bool SoundFilter::push(std::span<const std::uint8_t> frames) {
+    const int count = static_cast<int>(frames.size() / frameBytes_);
+    if (count == 0 || finished_)
+        return true;
+    AVFrame* frame = av_frame_alloc();
+    frame->nb_samples = count;
+    frame->format = graph_->sampleFormat;
+    frame->sample_rate = graph_->sampleRate;
+    frame->pts = nextTimestamp_;
+    int result = av_channel_layout_copy(&frame->ch_layout, &graph_->layout);
+    if (result >= 0)
+        result = av_frame_get_buffer(frame, 0);
+    if (result >= 0) {
+        std::memcpy(frame->data[0], frames.data(), static_cast<std::size_t>(count) * frameBytes_);
+        result = av_buffersrc_add_frame(graph_->source, frame);
+    }
+    av_frame_free(&frame);
+    nextTimestamp_ += count;
+    if (result < 0)
+        return false;
+    drainSink();
+    return true;
+}
+
+void SoundFilter::finish() {
+    if (finished_)
+        return;
+    finished_ = true;
+    // The end of input: filters that hold sound back (the time-stretcher) give it up now.
+    if (av_buffersrc_add_frame(graph_->source, nullptr) >= 0)
+        drainSink();
+}
+
+void SoundFilter::drainSink() {
+    // Taken bytes leave the front; the queue is compacted before it grows.
+    if (queueStart_ > 0 && queueStart_ * 2 >= queue_.size()) {
+        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(queueStart_));
+        queueStart_ = 0;
+    }
+    AVFrame* frame = av_frame_alloc();
+    while (av_buffersink_get_frame(graph_->sink, frame) >= 0) {
+        const std::size_t bytes = static_cast<std::size_t>(frame->nb_samples) * frameBytes_;
+        queue_.insert(queue_.end(), frame->data[0], frame->data[0] + bytes);
+        av_frame_unref(frame);
+    }
+    av_frame_free(&frame);
+}
+
+std::size_t SoundFilter::take(std::span<std::uint8_t> out) {
+    const std::size_t bytes = std::min(queuedBytes(), out.size() / frameBytes_ * frameBytes_);
+    std::copy_n(queue_.begin() + static_cast<std::ptrdiff_t>(queueStart_), bytes, out.begin());
+    queueStart_ += bytes;
+    return bytes;
+}
+
+void SoundFilter::setTempo(double tempo) {
+    avfilter_graph_send_command(graph_->graph, kTimeStretcher, "tempo", decimal(tempo).c_str(), nullptr, 0, 0);
+}
+
+} // namespace kestrum
