@@ -23,8 +23,9 @@ namespace {
 // The filters of each aid, in the order the sound meets them: noise goes before the leveller
 // would raise it, and the tempo changes last, on the cleaned sound.
 constexpr const char* kReduceNoise = "highpass=f=120,afftdn=nf=-40";
-// Quick to raise a quiet talker and to come down for a loud one, with no look-ahead (no delay).
-constexpr const char* kEvenVoices = "speechnorm=p=0.5:e=10:c=10:r=0.0005:f=0.0005:l=1";
+// Raises a quiet talker within a second or two and comes down for a loud one, linked across
+// channels, with no look-ahead (so no delay); slow enough not to pump between words.
+constexpr const char* kEvenVoices = "speechnorm=p=0.5:e=10:c=10:r=0.002:f=0.001:l=1";
 constexpr const char* kTimeStretcher = "rubberband";
 
 constexpr std::array<double, 5> kTempoOfPosition = {0.75, 0.875, 1.0, 1.25, 1.5};

@@ -3,7 +3,7 @@
 
 #include "audio/AudioDecoder.h"
 #include "audio/AudioLoader.h"
-#include "audio/RealAudio.h"
+#include "support/RealAudio.h"
 #include "audio/SampleStore.h"
 #include "audio/WavFile.h"
 #include "recording/RecordingReader.h"

@@ -3,7 +3,7 @@
 // line does; TrueSpeech and GSM cannot, and leave it unused.
 
 #include "audio/AudioDecoder.h"
-#include "audio/RealAudio.h"
+#include "support/RealAudio.h"
 #include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"

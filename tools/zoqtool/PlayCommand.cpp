@@ -22,24 +22,45 @@ struct PlayArguments {
     std::string path;
     int speedCode = 0;
     double fromSeconds = 0;
+    ListeningAids aids;
 };
+
+bool parseNumber(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0';
+}
 
 bool parseArguments(const std::vector<std::string>& arguments, PlayArguments& parsed) {
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if ((argument == "--speed" || argument == "--from") && i + 1 < arguments.size()) {
-            char* end = nullptr;
-            const std::string& value = arguments[++i];
+        const bool takesValue = argument == "--speed" || argument == "--from" || argument == "--rewind";
+        if (takesValue && i + 1 < arguments.size()) {
+            double value = 0;
+            if (!parseNumber(arguments[++i], value) || value < 0)
+                return false;
             if (argument == "--speed") {
-                parsed.speedCode = static_cast<int>(std::strtol(value.c_str(), &end, 10));
-                if (*end != '\0' || parsed.speedCode < 0 || parsed.speedCode > 4)
+                if (value > 4 || value != static_cast<int>(value))
                     return false;
+                parsed.speedCode = static_cast<int>(value);
+            } else if (argument == "--from") {
+                parsed.fromSeconds = value;
             } else {
-                parsed.fromSeconds = std::strtod(value.c_str(), &end);
-                if (*end != '\0' || parsed.fromSeconds < 0)
+                if (value > kLongestRewindSeconds || value != static_cast<int>(value))
                     return false;
+                parsed.aids.rewindSeconds = static_cast<int>(value);
             }
+        } else if (argument == "--keep-pitch") {
+            parsed.aids.filters.keepPitch = true;
+        } else if (argument == "--even") {
+            parsed.aids.filters.evenVoices = true;
+        } else if (argument == "--denoise") {
+            parsed.aids.filters.reduceNoise = true;
+        } else if (argument == "--skip-silence") {
+            parsed.aids.skipSilence = true;
+        } else if (takesValue || argument.rfind("--", 0) == 0) {
+            return false;
         } else {
             paths.push_back(argument);
         }
@@ -62,7 +83,8 @@ int speedPositionOfCode(int code) {
 int runPlay(const std::vector<std::string>& arguments) {
     PlayArguments parsed;
     if (!parseArguments(arguments, parsed)) {
-        std::fprintf(stderr, "usage: zoqtool play FILE [--speed 0-4] [--from SECONDS]\n");
+        std::fprintf(stderr, "usage: zoqtool play FILE [--speed 0-4] [--from SECONDS] [--keep-pitch] [--even] "
+                             "[--denoise] [--skip-silence] [--rewind 0-5]\n");
         return 2;
     }
 
@@ -79,12 +101,18 @@ int runPlay(const std::vector<std::string>& arguments) {
     SoundOutput output(device, reporter, recording.playbackFormat);
     PlaybackSession session(store, recording.playbackFormat, output, messenger);
     session.audioLoaded(recording.audioLength);
+    if (parsed.aids.skipSilence) {
+        SilenceMap silences;
+        silences.build(store.samples(), recording.playbackFormat);
+        session.setSilences(silences.skippable());
+    }
     output.attachSource(session);
     if (output.openSoundDevice() != 0)
         return 1;
     session.restoreSpeedPosition(speedPositionOfCode(parsed.speedCode));
+    // Play from a second is Play after a pause there: a rewind starts that much earlier.
     session.moveTo(session.clock().framesAt(parsed.fromSeconds));
-    if (!session.play())
+    if (!session.setAids(parsed.aids) || !session.play())
         return 1;
 
     // The display tick, as the player window's: the time on one line until play ends.

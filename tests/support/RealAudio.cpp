@@ -1,4 +1,4 @@
-#include "audio/RealAudio.h"
+#include "support/RealAudio.h"
 
 #include "platform/BinaryLayout.h"
 #include "support/ProcessRunner.h"
