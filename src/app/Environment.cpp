@@ -58,6 +58,7 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
     env.viewerMode = options.viewerMode == 1;
     env.logPath.clear();
     env.initPath.clear();
+    env.settingsPath.clear();
 
     if (!system.currentDirectory(env.workingDirectory, kPathBufferSize - 1)) {
         messenger.showError("GetCurrentDirectory failed, cannot continue");
@@ -133,6 +134,7 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
 
     env.logPath = paths.logPath;
     env.initPath = paths.initPath;
+    env.settingsPath = joinPath(userDirectory, kSettingsFileName);
     return 0;
 }
 

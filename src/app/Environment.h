@@ -17,6 +17,7 @@ class Reporter;
 inline constexpr const char* kLockFileName = "Kestrum.LCK";
 inline constexpr const char* kLogFileName = "Kestrum.LOG";
 inline constexpr const char* kInitFileName = "Kestrum.DAT";
+inline constexpr const char* kSettingsFileName = "Kestrum.SET";
 
 // Where and as whom the player runs, and its per-user files.
 struct Environment {
@@ -28,6 +29,7 @@ struct Environment {
     LockFile lockFile;
     std::string logPath; // empty until the environment is ready
     std::string initPath;
+    std::string settingsPath; // the listening aids; empty in viewer mode, which keeps the defaults
     std::array<int, 4> versionNumbers{};
     std::string versionText;
     bool viewerMode = false;

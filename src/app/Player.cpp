@@ -1,5 +1,6 @@
 #include "app/Player.h"
 
+#include "app/ListeningSettings.h"
 #include "audio/AudioLoader.h"
 #include "platform/FormatText.h"
 #include "platform/Priority.h"
@@ -117,6 +118,9 @@ void Player::destroySplash() {
 
 void Player::restoreWindowState() {
     Environment& env = state_.environment;
+    // The listening aids as the user left them (viewer mode keeps the defaults).
+    state_.aids = readListeningSettings(env.settingsPath);
+    session_->setAids(state_.aids);
     state_.openAtLastRun = WindowOpenFlags{};
     if (readInit(env) != 0) {
         ui_.restoreWindowState(nullptr, env.viewerMode);
@@ -142,6 +146,8 @@ int Player::loadRecording() {
         return 1;
     session_->audioLoaded(rec.audioLength);
     state_.peaks.build(state_.store.samples());
+    state_.silences.build(state_.store.samples(), rec.playbackFormat);
+    session_->setSilences(state_.silences.skippable());
 
     // The device, open since start-up, takes its sound from the session from here on.
     splash_->setStepText("CREATING PLAY BUFFER");
@@ -169,6 +175,7 @@ void Player::saveWindowState(bool windowsAlive) {
     if (windowsAlive)
         ui_.saveWindowState(state_.environment.initRecord);
     writeInitToDisk(state_.environment, reporter_);
+    writeListeningSettings(state_.environment.settingsPath, session_->snapshot().aids, reporter_);
 }
 
 void Player::shutdown() {

@@ -6,14 +6,17 @@
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -45,6 +48,11 @@ void setHint(QWidget* widget, const QString& hint) {
     widget->setAccessibleDescription(hint);
 }
 
+// A control's hint naming the key that does the same from any window.
+QString withKey(const QString& hint, const char* key) {
+    return hint + " (" + QString::fromLatin1(key) + ")";
+}
+
 QPushButton* makeButton(QWidget* parent, const char* name, const char* caption, const char* hint) {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
     button->setObjectName(name);
@@ -64,6 +72,14 @@ QLabel* makeDetailLine(QWidget* parent, const char* name, const char* hint) {
     if (hint != nullptr)
         setHint(label, QString::fromLatin1(hint));
     return label;
+}
+
+QCheckBox* makeCheckBox(QWidget* parent, const char* name, const char* caption, const char* hint) {
+    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
+    box->setObjectName(name);
+    box->setAccessibleName(withoutMnemonic(box->text()));
+    setHint(box, QString::fromLatin1(hint));
+    return box;
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const char* caption) {
@@ -116,24 +132,32 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
 
     QStyle* style = QApplication::style();
     playButton = makeButton(central, "playButton", "&Play", "Start Play Back");
+    setHint(playButton, withKey(playButton->toolTip(), "Space"));
     playButton->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
     restartButton = makeButton(central, "restartButton", "&Restart", "Returns to the Beginning of Recording");
+    setHint(restartButton, withKey(restartButton->toolTip(), "Home"));
     restartButton->setIcon(style->standardIcon(QStyle::SP_MediaSkipBackward));
     stopButton = makeButton(central, "stopButton", "&Stop / Pause", "Stops / Pauses Playback");
+    setHint(stopButton, withKey(stopButton->toolTip(), "Space"));
     stopButton->setIcon(style->standardIcon(QStyle::SP_MediaPause));
-    backButton = makeButton(central, "backButton", "&Back", "Steps Back 30 Seconds");
+    backButton = makeButton(central, "backButton", "&Back", nullptr);
+    setHint(backButton, withKey("Steps Back 30 Seconds", "Left"));
     backButton->setIcon(style->standardIcon(QStyle::SP_MediaSeekBackward));
-    stepButton = makeButton(central, "stepButton", "S&tep", "Steps Forward 30 Seconds");
+    stepButton = makeButton(central, "stepButton", "S&tep", nullptr);
+    setHint(stepButton, withKey("Steps Forward 30 Seconds", "Right"));
     stepButton->setIcon(style->standardIcon(QStyle::SP_MediaSeekForward));
     markLoopBeginButton = makeButton(central, "markLoopBeginButton", "&Mark Loop Begin",
                                      "Marks The Begining Position For Loop Play");
+    setHint(markLoopBeginButton, withKey(markLoopBeginButton->toolTip(), "["));
     markLoopBeginButton->setIcon(style->standardIcon(QStyle::SP_ArrowRight));
     markLoopEndButton =
         makeButton(central, "markLoopEndButton", "Mark Loop En&d", "Marks The End Position For Loop Play");
+    setHint(markLoopEndButton, withKey(markLoopEndButton->toolTip(), "]"));
     markLoopEndButton->setIcon(style->standardIcon(QStyle::SP_ArrowLeft));
     markLoopEndButton->setEnabled(false);
     // No picture until loop play first starts.
     playLoopButton = makeButton(central, "playLoopButton", "Play &Loop", "Plays Or Stops Loop Play Back");
+    setHint(playLoopButton, withKey(playLoopButton->toolTip(), "L"));
     playLoopButton->setEnabled(false);
 
     playTimeLabel = makeLabel(central, "playTimeLabel", "");
@@ -150,7 +174,7 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     volumeBar->setTickInterval(1);
     volumeBar->setValue(32);
     volumeBar->setAccessibleName("Volume");
-    setHint(volumeBar, "Adjust The Speaker  Volume");
+    setHint(volumeBar, withKey("Adjust The Speaker  Volume", "Up, Down"));
     volumeLabel = makeLabel(central, "volumeLabel", "&Volume");
     volumeLabel->setBuddy(volumeBar);
     volumeLabel->installEventFilter(this);
@@ -162,7 +186,7 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     playSpeedSwitch->setPositionLabels("Slow -25%,Slow -12%,Normal,Fast +25%, Fast +50%");
     playSpeedSwitch->setPositionQuietly(kNormalSpeedPosition);
     playSpeedSwitch->slider()->setAccessibleName("Play speed");
-    setHint(playSpeedSwitch, "Adjusts the Playback Speed");
+    setHint(playSpeedSwitch, withKey("Adjusts the Playback Speed", "+, -"));
     playSpeedLabel = makeLabel(central, "playSpeedLabel", "Play Speed");
     setHint(playSpeedLabel, "Adjusts the Playback Speed");
     stepSizeSwitch = new SwitchSlider(central);
@@ -173,6 +197,22 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     setHint(stepSizeSwitch, "Select the Size of the Back and Step in Seconds");
     stepSizeLabel = makeLabel(central, "stepSizeLabel", " Step Size");
     setHint(stepSizeLabel, "Select the Size of the Back and Step in Seconds");
+
+    keepPitchBox = makeCheckBox(central, "keepPitchBox", "Keep pitc&h",
+                                "The speeds change the tempo only: the voice keeps its pitch");
+    evenVoicesBox = makeCheckBox(central, "evenVoicesBox", "Even &out voices",
+                                 "Brings quiet and loud talkers to a similar level");
+    reduceNoiseBox = makeCheckBox(central, "reduceNoiseBox", "Reduce &noise", "Takes off line hum and hiss");
+    skipSilenceBox = makeCheckBox(central, "skipSilenceBox", "S&kip silence",
+                                  "Jumps over silences of two seconds or more, keeping 0.3 s at each side");
+    rewindBox = new QSpinBox(central);
+    rewindBox->setObjectName("rewindBox");
+    rewindBox->setRange(0, kLongestRewindSeconds);
+    rewindBox->setSuffix(" s");
+    rewindBox->setAccessibleName("Rewind on resume");
+    setHint(rewindBox, "Play after a pause starts this many seconds earlier");
+    rewindLabel = makeLabel(central, "rewindLabel", "Rewind on res&ume");
+    rewindLabel->setBuddy(rewindBox);
 
     displayTimer = new QTimer(this);
     displayTimer->setObjectName("displayTimer");
@@ -185,6 +225,44 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     setMinimumSize(needed);
     resize(needed.expandedTo(QSize(607, 335)));
     connectControls();
+    installKeys();
+}
+
+// The keys transcription players use, from every window of the player; each does what its control
+// does, and only when that control can be used.
+void PlayerWindow::installKeys() {
+    const auto onKey = [this](const QKeySequence& key, std::function<void()> action) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, std::move(action));
+    };
+    const auto pressing = [](QPushButton* button) {
+        return [button] {
+            if (button->isEnabled())
+                button->click();
+        };
+    };
+    onKey(Qt::Key_Space, [this] {
+        const PlaybackSnapshot shown = player_.session().snapshot();
+        QPushButton* button = shown.loopPlaying() ? playLoopButton : shown.playing() ? stopButton : playButton;
+        if (button->isEnabled())
+            button->click();
+    });
+    onKey(Qt::Key_Home, pressing(restartButton));
+    onKey(Qt::Key_Left, pressing(backButton));
+    onKey(Qt::Key_Right, pressing(stepButton));
+    onKey(Qt::Key_BracketLeft, pressing(markLoopBeginButton));
+    onKey(Qt::Key_BracketRight, pressing(markLoopEndButton));
+    onKey(Qt::Key_L, pressing(playLoopButton));
+    // The bar's top is loudest; a key moves it two of its 32 steps.
+    onKey(Qt::Key_Up, [this] { volumeBar->setValue(volumeBar->value() - 2); });
+    onKey(Qt::Key_Down, [this] { volumeBar->setValue(volumeBar->value() + 2); });
+    const auto changeSpeed = [this](int by) {
+        return [this, by] { playSpeedSwitch->setPosition(std::clamp(playSpeedSwitch->position() + by, 0, 4)); };
+    };
+    onKey(Qt::Key_Plus, changeSpeed(1));
+    onKey(Qt::Key_Equal, changeSpeed(1)); // + without Shift on most keyboards
+    onKey(Qt::Key_Minus, changeSpeed(-1));
 }
 
 void PlayerWindow::connectControls() {
@@ -203,12 +281,15 @@ void PlayerWindow::connectControls() {
             [this, &session](int position) { act([&] { session.setVolumeBar(position); }); });
     connect(stepSizeSwitch, &SwitchSlider::positionChanged, this, [this] {
         const StepHints hints = stepHints(stepSizeSwitch->position());
-        setHint(backButton, text(hints.back));
-        setHint(stepButton, text(hints.step));
+        setHint(backButton, withKey(text(hints.back), "Left"));
+        setHint(stepButton, withKey(text(hints.step), "Right"));
     });
     connect(playSpeedSwitch, &SwitchSlider::positionChanged, this, [this, &session] {
         actOrClose([&] { return session.changeSpeed(playSpeedSwitch->position()); });
     });
+    for (QCheckBox* box : {keepPitchBox, evenVoicesBox, reduceNoiseBox, skipSilenceBox})
+        connect(box, &QCheckBox::toggled, this, [this] { aidsChanged(); });
+    connect(rewindBox, &QSpinBox::valueChanged, this, [this] { aidsChanged(); });
     connect(displayTimer, &QTimer::timeout, this, [this] {
         if (refreshDisplay)
             refreshDisplay();
@@ -224,6 +305,16 @@ void PlayerWindow::connectControls() {
     connect(waveformButton, &QPushButton::clicked, this, forward(onWaveformButton));
     connect(exportButton, &QPushButton::clicked, this, forward(onExportButton));
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void PlayerWindow::aidsChanged() {
+    ListeningAids aids;
+    aids.filters.keepPitch = keepPitchBox->isChecked();
+    aids.filters.evenVoices = evenVoicesBox->isChecked();
+    aids.filters.reduceNoise = reduceNoiseBox->isChecked();
+    aids.skipSilence = skipSilenceBox->isChecked();
+    aids.rewindSeconds = rewindBox->value();
+    actOrClose([&] { return player_.session().setAids(aids); });
 }
 
 void PlayerWindow::act(const std::function<void()>& action) {
@@ -280,14 +371,26 @@ void PlayerWindow::buildLayout() {
     transport->addStretch(1);
     columns->addLayout(transport);
 
-    // The two switches side by side, each under its label.
+    // The two switches side by side, each under its label; Keep pitch beside the speeds.
     auto* switches = new QGridLayout;
-    switches->addWidget(playSpeedLabel, 0, 0);
+    auto* speedHeading = new QHBoxLayout;
+    speedHeading->addWidget(playSpeedLabel);
+    speedHeading->addStretch(1);
+    speedHeading->addWidget(keepPitchBox);
+    switches->addLayout(speedHeading, 0, 0);
     switches->addWidget(playSpeedSwitch, 1, 0);
     switches->addWidget(stepSizeLabel, 0, 1);
     switches->addWidget(stepSizeSwitch, 1, 1);
     switches->setHorizontalSpacing(24);
     root->addLayout(switches);
+
+    auto* aids = new QHBoxLayout;
+    for (QWidget* aid : std::initializer_list<QWidget*>{evenVoicesBox, reduceNoiseBox, skipSilenceBox})
+        aids->addWidget(aid);
+    aids->addStretch(1);
+    aids->addWidget(rewindLabel);
+    aids->addWidget(rewindBox);
+    root->addLayout(aids);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(closeButton);
@@ -358,6 +461,17 @@ void PlayerWindow::showPlayback(const PlaybackSnapshot& shown) {
     if (playSpeedSwitch->position() != shown.speedPosition)
         playSpeedSwitch->setPositionQuietly(shown.speedPosition); // a speed that fell back to Normal
     volumePercentLabel->setText(text(shown.volumePercentText));
+    // The aids as the playback has them (from the settings at start-up).
+    const std::pair<QCheckBox*, bool> boxes[] = {{keepPitchBox, shown.aids.filters.keepPitch},
+                                                 {evenVoicesBox, shown.aids.filters.evenVoices},
+                                                 {reduceNoiseBox, shown.aids.filters.reduceNoise},
+                                                 {skipSilenceBox, shown.aids.skipSilence}};
+    for (const auto& [box, on] : boxes) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(on);
+    }
+    const QSignalBlocker quiet(rewindBox);
+    rewindBox->setValue(shown.aids.rewindSeconds);
 }
 
 // --- the window's events ------------------------------------------------------------------

@@ -7,8 +7,10 @@
 #include <functional>
 #include <optional>
 
+class QCheckBox;
 class QLabel;
 class QProgressBar;
+class QSpinBox;
 class QPushButton;
 class QSlider;
 class QTimer;
@@ -87,6 +89,13 @@ class PlayerWindow : public QMainWindow {
     QLabel* playSpeedLabel;
     SwitchSlider* stepSizeSwitch;
     QLabel* stepSizeLabel;
+    // The listening aids.
+    QCheckBox* keepPitchBox;
+    QCheckBox* evenVoicesBox;
+    QCheckBox* reduceNoiseBox;
+    QCheckBox* skipSilenceBox;
+    QLabel* rewindLabel;
+    QSpinBox* rewindBox;
     // Refreshes the display every 100 ms; the sound does not depend on it.
     QTimer* displayTimer;
 
@@ -98,6 +107,9 @@ class PlayerWindow : public QMainWindow {
   private:
     void buildLayout();
     void connectControls();
+    void installKeys();
+    // The aids as the controls show them, handed to the playback.
+    void aidsChanged();
     // The first showing: details, button modes, side windows, and play from the start.
     void firstShow();
     void showDetails();

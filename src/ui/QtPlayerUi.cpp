@@ -10,6 +10,7 @@
 #include "ui/ScannedWordWindow.h"
 #include "ui/SplashScreen.h"
 #include "ui/TerminationSignals.h"
+#include "ui/TextEntryKeys.h"
 #include "ui/WaveformWindow.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
@@ -45,6 +46,9 @@ double QtPlayerUi::totalSeconds() const {
 
 void QtPlayerUi::createWindows(Player& player) {
     owner_ = &player;
+    // The player's keys work in every window, but a field being typed in keeps them.
+    textEntryKeys_ = std::make_unique<TextEntryKeys>();
+    qApp->installEventFilter(textEntryKeys_.get());
     const auto total = [this] { return totalSeconds(); };
     player_ = std::make_unique<PlayerWindow>(player);
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
@@ -139,6 +143,7 @@ void QtPlayerUi::saveWindowState(InitRecord& record) {
 void QtPlayerUi::refreshDisplay() {
     const PlaybackSnapshot shown = owner_->session().refresh();
     player_->showPlayback(shown);
+    waveform_->shadeSilences(shown.aids.skipSilence);
     // The waveform follows the play position wherever it moves, and shows the end when play ends.
     if (followedPosition_ != shown.position) {
         waveform_->follow(shown.position, shown.position == shown.length && !shown.playing());

@@ -19,6 +19,7 @@ class PlayerWindow;
 class ScannedWordWindow;
 class SplashScreen;
 class TerminationSignals;
+class TextEntryKeys;
 class WaveformWindow;
 
 // The player's windows on Qt: made in start-up's order, the message loop run on the player
@@ -84,6 +85,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<CodecInstructions> codecInstructions_;
     std::unique_ptr<AnnotateDialog> annotate_;
     std::unique_ptr<TerminationSignals> signals_;
+    std::unique_ptr<TextEntryKeys> textEntryKeys_;
     std::unique_ptr<QtExportUi> exportUi_;
     std::unique_ptr<ExportCommand> exportCommand_;
     bool looping_ = false;

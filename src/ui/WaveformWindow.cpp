@@ -169,6 +169,16 @@ void WaveformWindow::follow(std::uint64_t frame, bool atEnd) {
     follower_.follow(frame, atEnd);
 }
 
+void WaveformWindow::shadeSilences(bool shaded) {
+    std::vector<StripChart::Span> spans;
+    if (shaded) {
+        const FrameClock& clock = player_.session().clock();
+        for (const FrameSpan& silence : player_.state().silences.silences())
+            spans.push_back({clock.secondsOf(silence.begin), clock.secondsOf(silence.end)});
+    }
+    iStripChart1->setShadedSpans(std::move(spans));
+}
+
 void WaveformWindow::iKnob1PositionChange() {
     const double centre =
         iStripChart1->xMinimum() + (iStripChart1->xMaximum() - iStripChart1->xMinimum()) * 0.5;

@@ -44,6 +44,8 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
 
     // Centres the view on a play position (in Run); `atEnd` for the recording's last position.
     void follow(std::uint64_t frame, bool atEnd);
+    // Shades the recording's silent stretches, or takes the shading away.
+    void shadeSilences(bool shaded);
     // Opens the annotation dialog modally; true when a keyword was added.
     std::function<void()> annotate;
     // The window changed the playback (paused it, moved its position): show it at once.

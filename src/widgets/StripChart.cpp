@@ -21,6 +21,7 @@ constexpr int kMinorTicks = 9;
 const QColor kBackground(0, 0, 0);
 const QColor kGrid(60, 60, 60);
 const QColor kTrace(0, 220, 0);
+const QColor kShade(70, 70, 110); // silences: a dim blue behind the trace
 const QColor kAxisText(30, 30, 30);
 
 // A step of 1, 2 or 5 times a power of ten that divides `span` into about five parts.
@@ -66,6 +67,13 @@ void StripChart::setXRange(double minimum, double maximum) {
     changed();
 }
 
+void StripChart::setShadedSpans(std::vector<Span> spans) {
+    if (spans == shaded_)
+        return;
+    shaded_ = std::move(spans);
+    changed();
+}
+
 void StripChart::RemoveAllVerticalLines() {
     lines_.clear();
     changed();
@@ -108,8 +116,18 @@ void StripChart::render(QPainter& painter, const QRect& area) const {
     drawAxes(painter, area, plot);
     painter.save();
     painter.setClipRect(plot);
-    drawSeries(painter, plot);
     const double span = xMax_ - xMin_;
+    for (const Span& shaded : shaded_) {
+        if (span <= 0 || shaded.to <= xMin_ || shaded.from >= xMax_)
+            continue;
+        const auto xOf = [&](double seconds) {
+            return plot.left() + static_cast<int>(std::lround((seconds - xMin_) / span * (plot.width() - 1)));
+        };
+        painter.fillRect(QRect(QPoint(xOf(std::max(shaded.from, xMin_)), plot.top()),
+                               QPoint(xOf(std::min(shaded.to, xMax_)), plot.bottom())),
+                         kShade);
+    }
+    drawSeries(painter, plot);
     for (const Line& line : lines_) {
         if (span <= 0)
             break;

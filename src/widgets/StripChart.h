@@ -49,6 +49,15 @@ class StripChart : public QWidget {
     void BeginUpdate() { ++updateDepth_; }
     void EndUpdate();
 
+    // Stretches of time drawn shaded behind the trace (in seconds), such as silences.
+    struct Span {
+        double from;
+        double to;
+        bool operator==(const Span&) const = default;
+    };
+    void setShadedSpans(std::vector<Span> spans);
+    const std::vector<Span>& shadedSpans() const { return shaded_; }
+
     void RemoveAllVerticalLines();
     void AddVerticalLine(double position, QColor colour, int width, LineStyle style);
     int verticalLineCount() const { return static_cast<int>(lines_.size()); }
@@ -92,6 +101,7 @@ class StripChart : public QWidget {
     double xMin_ = 0.0;
     double xMax_ = 10.0;
     std::vector<Line> lines_;
+    std::vector<Span> shaded_;
     // The columns of the trace, kept between draws so that drawing allocates nothing.
     mutable QImage trace_;
     int updateDepth_ = 0;

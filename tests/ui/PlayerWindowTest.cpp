@@ -176,13 +176,13 @@ TEST_F(PlayerWindowTest, ControlsCarryTheirNamesHintsAndAccessibleNames) {
         ASSERT_NE(play, nullptr);
         EXPECT_EQ(play->text(), "&Play");
         EXPECT_EQ(play->accessibleName(), "Play");
-        EXPECT_EQ(play->toolTip(), "Start Play Back");
+        EXPECT_EQ(play->toolTip(), "Start Play Back (Space)"); // the hint, and the key that does the same
         EXPECT_EQ(w.findChild<QPushButton*>("stopButton")->accessibleName(), "Stop / Pause");
         EXPECT_EQ(w.findChild<QPushButton*>("stepButton")->accessibleName(), "Step");
-        EXPECT_EQ(w.volumeBar->toolTip(), "Adjust The Speaker  Volume");
+        EXPECT_EQ(w.volumeBar->toolTip(), "Adjust The Speaker  Volume (Up, Down)");
         EXPECT_EQ(w.playSpeedSwitch->positionLabels().size(), 5);
         EXPECT_EQ(w.stepSizeSwitch->position(), 3);
-        EXPECT_EQ(w.backButton->toolTip(), "Steps Back 30 Seconds");
+        EXPECT_EQ(w.backButton->toolTip(), "Steps Back 30 Seconds (Left)");
         for (const char* name : {"restartButton", "backButton", "markLoopBeginButton", "markLoopEndButton", "playLoopButton",
                                  "commentsButton", "keywordsButton", "waveformButton", "exportButton", "closeButton"})
             EXPECT_NE(w.findChild<QPushButton*>(name), nullptr) << name;
@@ -281,7 +281,7 @@ TEST_F(PlayerWindowTest, TheSwitchPositionsAreSavedAndRestoredThroughTheInitFile
     builder.audio = test::makeAudio(4000);
     runOn(builder, "", [&](PlayerWindow& w) {
         w.stepSizeSwitch->setPosition(1);
-        EXPECT_EQ(w.backButton->toolTip(), "Steps Back 10 Seconds");
+        EXPECT_EQ(w.backButton->toolTip(), "Steps Back 10 Seconds (Left)");
         w.playSpeedSwitch->setPosition(4);
         EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
     });
