@@ -383,6 +383,93 @@ TEST_F(PlaybackSessionTest, AListExportTakesTheWholeRecordingFromTheStart) {
     EXPECT_TRUE(now.controls[Control::Play]);
 }
 
+TEST_F(PlaybackSessionTest, PlayAfterAPauseRewindsByTheChosenSeconds) {
+    load(8000 * 20);
+    ListeningAids aids;
+    aids.rewindSeconds = 3;
+    ASSERT_TRUE(session->setAids(aids));
+    ASSERT_TRUE(session->play());
+    EXPECT_EQ(position(), 0u); // from the start: nothing before it
+    session->moveTo(8000 * 10);
+    session->stop();
+    ASSERT_TRUE(session->play());
+    EXPECT_EQ(position(), 8000u * 7);
+    ASSERT_TRUE(session->play()); // Play while playing is no resume
+    EXPECT_EQ(position(), 8000u * 7);
+    session->moveTo(8000 * 2);
+    session->stop();
+    ASSERT_TRUE(session->play());
+    EXPECT_EQ(position(), 0u); // clamped at the start
+    aids.rewindSeconds = 9;
+    ASSERT_TRUE(session->setAids(aids));
+    EXPECT_EQ(shown().aids.rewindSeconds, kLongestRewindSeconds);
+}
+
+TEST_F(PlaybackSessionTest, SkippingSilenceJumpsFromAStretchsStartButNotFromInsideIt) {
+    load(8000 * 10);
+    session->setSilences({{8000 * 2, 8000 * 6}});
+    ListeningAids aids;
+    aids.skipSilence = true;
+    ASSERT_TRUE(session->setAids(aids));
+    ASSERT_TRUE(session->play());
+    session->moveTo(8000 * 2 - 100);
+    // The 100 frames before the stretch, then straight on from its end.
+    std::vector<std::uint8_t> expected = audioBetween(8000 * 2 - 100, 8000 * 2);
+    const std::vector<std::uint8_t> after = audioBetween(8000 * 6, 8000 * 6 + 100);
+    expected.insert(expected.end(), after.begin(), after.end());
+    EXPECT_EQ(pull(200), expected);
+
+    // Put inside a stretch (a keyword there), play goes on from there.
+    session->playFromSeconds(3);
+    EXPECT_EQ(pull(50), audioBetween(8000 * 3, 8000 * 3 + 50));
+    // A loop plays what its marks hold, silence or not.
+    session->moveTo(8000 * 1);
+    session->markLoopBegin();
+    session->moveTo(8000 * 7);
+    session->markLoopEnd();
+    session->togglePlayLoop();
+    session->moveTo(8000 * 2 - 10);
+    EXPECT_EQ(pull(20), audioBetween(8000 * 2 - 10, 8000 * 2 + 10));
+
+    // Off, nothing is skipped.
+    session->togglePlayLoop();
+    ASSERT_TRUE(session->setAids({}));
+    ASSERT_TRUE(session->play());
+    session->moveTo(8000 * 2 - 10);
+    EXPECT_EQ(pull(20), audioBetween(8000 * 2 - 10, 8000 * 2 + 10));
+}
+
+TEST_F(PlaybackSessionTest, KeepingThePitchHoldsTheDeviceAtTheRecordingsRateAndFiltersTheSound) {
+    load(8000 * 4);
+    ASSERT_TRUE(session->changeSpeed(4)); // Fast +50%: the device at 12000 Hz
+    EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
+    ListeningAids aids;
+    aids.filters.keepPitch = true;
+    ASSERT_TRUE(session->setAids(aids)); // back to the recording's rate
+    EXPECT_EQ(device.opened.back().samplesPerSec, 8000u);
+    ASSERT_TRUE(session->play());
+    const std::size_t opens = device.opened.size();
+    // At 1.5 the filter takes about 1.5 frames for each it gives (once past its own delay, which
+    // the position leads what is heard by); a speed change reopens nothing.
+    pull(4000);
+    std::uint64_t before = position();
+    pull(4000);
+    EXPECT_NEAR(static_cast<double>(position() - before), 6000, 600);
+    ASSERT_TRUE(session->changeSpeed(0)); // Slow -25%
+    EXPECT_EQ(device.opened.size(), opens);
+    pull(8000); // past the filter's own delay
+    before = position();
+    pull(8000);
+    EXPECT_NEAR(static_cast<double>(position() - before), 6000, 600);
+    EXPECT_EQ(shown().speedPosition, 0);
+
+    // Off again: the device follows the speed once more.
+    ASSERT_TRUE(session->setAids({}));
+    EXPECT_EQ(device.opened.back().samplesPerSec, 6000u);
+    const std::uint64_t at = position();
+    EXPECT_EQ(pull(10), audioBetween(at, at + 10)); // the recording's own bytes again
+}
+
 TEST(PlaybackTexts, FormatTimePercentAndStepHints) {
     EXPECT_EQ(playTimeText(0), "Time  0:00");
     EXPECT_EQ(playTimeText(65), "Time  1:05");

@@ -1,0 +1,60 @@
+// The listening aids kept between runs: read back as written, private, never through a link,
+// defaults for anything missing or strange.
+
+#include "app/ListeningSettings.h"
+#include "support/FakeMessenger.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace kestrum {
+namespace {
+
+TEST(ListeningSettings, AreReadBackAsWrittenAndKeptPrivate) {
+    test::TempDir dir;
+    test::FakeMessenger messenger;
+    test::FakeLog log;
+    Reporter reporter(messenger, log);
+    const std::string path = dir.file("Kestrum.SET");
+    EXPECT_EQ(readListeningSettings(path), ListeningAids{}); // none yet: every aid off
+
+    ListeningAids aids;
+    aids.filters.keepPitch = true;
+    aids.filters.reduceNoise = true;
+    aids.skipSilence = true;
+    aids.rewindSeconds = 2;
+    writeListeningSettings(path, aids, reporter);
+    EXPECT_EQ(readListeningSettings(path), aids);
+    EXPECT_EQ(test::modeOf(path), 0600u);
+    EXPECT_TRUE(log.lines.empty());
+
+    // Lines of another player's version, broken ones, out-of-range values: ignored or bounded.
+    const std::string text = "evenVoices=1\nfutureAid=1\nrewindSeconds=9\nnonsense\nkeepPitch=yes\n";
+    test::writeFileBytes(path, {text.begin(), text.end()});
+    ListeningAids read = readListeningSettings(path);
+    EXPECT_TRUE(read.filters.evenVoices);
+    EXPECT_FALSE(read.filters.keepPitch);
+    EXPECT_EQ(read.rewindSeconds, 5);
+
+    // A link in its place is not read, and a write replaces the link, not what it points to.
+    test::writeFileBytes(dir.file("elsewhere"), {'k', 'e', 'e', 'p', 'P', 'i', 't', 'c', 'h', '=', '1'});
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(dir.file("elsewhere"), path);
+    EXPECT_EQ(readListeningSettings(path), ListeningAids{});
+    writeListeningSettings(path, aids, reporter);
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(test::readFileText(dir.file("elsewhere")), "keepPitch=1");
+
+    // Viewer mode has no path: the defaults, and nothing written.
+    EXPECT_EQ(readListeningSettings(""), ListeningAids{});
+    writeListeningSettings("", aids, reporter);
+
+    writeListeningSettings(dir.file("missing/Kestrum.SET"), aids, reporter);
+    EXPECT_EQ(log.lines, std::vector<std::string>{"writeListeningSettings could not write to file " +
+                                                  dir.file("missing/Kestrum.SET")});
+}
+
+} // namespace
+} // namespace kestrum

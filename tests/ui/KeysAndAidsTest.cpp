@@ -1,0 +1,151 @@
+// The player's keys in its real windows (key presses through Qt's shortcut handling, as a
+// keyboard gives them) and the listening aids' controls.
+
+#include "ui/AnnotateDialog.h"
+#include "ui/CommentWindows.h"
+#include "ui/UiRunFixture.h"
+#include "widgets/SwitchSlider.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QtTest/QTest>
+
+#include <filesystem>
+
+namespace kestrum {
+namespace {
+
+class KeysAndAidsTest : public test::UiRunFixture {};
+
+TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 120);
+    runOn(builder, "^C3", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        const auto press = [&](QWidget* where, int key) {
+            QTest::keyClick(where, static_cast<Qt::Key>(key));
+            w.refreshDisplay();
+        };
+        ASSERT_TRUE(session.snapshot().playing());
+        press(&w, Qt::Key_Space);
+        EXPECT_FALSE(session.snapshot().playing()); // as Stop / Pause
+        EXPECT_FALSE(w.stopButton->isEnabled());
+        press(&w, Qt::Key_Space);
+        EXPECT_TRUE(session.snapshot().playing()); // as Play
+        press(&w, Qt::Key_Right);                  // as Step, by the step size (30 s)
+        EXPECT_EQ(session.snapshot().position, 8000u * 30);
+        press(&w, Qt::Key_Left); // as Back
+        EXPECT_EQ(session.snapshot().position, 0u);
+        session.moveTo(8000 * 50);
+        press(&w, Qt::Key_BracketLeft); // as Mark Loop Begin
+        EXPECT_EQ(session.snapshot().loopBegin, 8000u * 50);
+        session.moveTo(8000 * 55);
+        press(&w, Qt::Key_BracketRight); // as Mark Loop End
+        EXPECT_EQ(session.snapshot().loopEnd, 8000u * 55);
+        press(&w, Qt::Key_L); // as Play Loop
+        EXPECT_TRUE(session.snapshot().loopPlaying());
+        press(&w, Qt::Key_Right); // Step cannot be used in loop play: nor can its key
+        EXPECT_EQ(session.snapshot().position, 8000u * 50);
+        press(&w, Qt::Key_Space); // in loop play, Space stops the loop
+        EXPECT_FALSE(session.snapshot().playing());
+        press(&w, Qt::Key_Home); // as Restart
+        EXPECT_EQ(session.snapshot().position, 0u);
+
+        press(&w, Qt::Key_Down); // quieter: the bar two steps down
+        EXPECT_EQ(w.volumeBar->value(), 2);
+        EXPECT_EQ(session.snapshot().volumeBarPosition, 2);
+        press(&w, Qt::Key_Up);
+        EXPECT_EQ(session.snapshot().volumeBarPosition, 0);
+        press(&w, Qt::Key_Plus); // faster: Normal to Fast +25%
+        EXPECT_EQ(session.snapshot().speedPosition, 3);
+        EXPECT_EQ(device.opened.back().samplesPerSec, 10000u);
+        press(&w, Qt::Key_Minus);
+        press(&w, Qt::Key_Minus);
+        EXPECT_EQ(session.snapshot().speedPosition, 1);
+
+        // From a side window too.
+        w.keywordsButton->click();
+        ui.newCommentsWindow()->show();
+        press(ui.newCommentsWindow(), Qt::Key_Space);
+        EXPECT_TRUE(session.snapshot().playing());
+
+        // But never while the user types in a comment: the keys are the text.
+        QPlainTextEdit* comment = ui.newCommentsWindow()->findChild<QPlainTextEdit*>();
+        ASSERT_NE(comment, nullptr);
+        comment->setFocus();
+        const PlaybackSnapshot before = session.snapshot();
+        QTest::keyClicks(comment, " L[]+-");
+        for (const int key : {Qt::Key_Home, Qt::Key_Left, Qt::Key_Up, Qt::Key_Down})
+            QTest::keyClick(comment, static_cast<Qt::Key>(key));
+        EXPECT_EQ(comment->toPlainText(), " L[]+-");
+        const PlaybackSnapshot after = session.snapshot();
+        EXPECT_TRUE(after.playing());
+        EXPECT_EQ(after.loopBegin, before.loopBegin);
+        EXPECT_EQ(after.speedPosition, before.speedPosition);
+        EXPECT_EQ(after.volumeBarPosition, before.volumeBarPosition);
+
+        // Nor in a keyword field or the rewind box, where Up and Down are the field's own.
+        ui.annotateDialog()->show();
+        QLineEdit* keyword = ui.annotateDialog()->KeyWordEdit;
+        keyword->setFocus();
+        QTest::keyClicks(keyword, "gun ");
+        QTest::keyClick(keyword, Qt::Key_Down);
+        EXPECT_EQ(keyword->text(), "gun ");
+        EXPECT_EQ(session.snapshot().volumeBarPosition, before.volumeBarPosition);
+        ui.annotateDialog()->hide();
+        w.rewindBox->setFocus();
+        QTest::keyClick(w.rewindBox, Qt::Key_Up);
+        EXPECT_EQ(w.rewindBox->value(), 1);
+        EXPECT_EQ(session.snapshot().volumeBarPosition, before.volumeBarPosition);
+
+        // Each control's hint names its key, for a screen reader as for the eye.
+        EXPECT_TRUE(w.playButton->toolTip().endsWith("(Space)"));
+        EXPECT_TRUE(w.playButton->accessibleDescription().endsWith("(Space)"));
+        EXPECT_TRUE(w.markLoopEndButton->toolTip().endsWith("(])"));
+    });
+}
+
+TEST_F(KeysAndAidsTest, TheAidsControlsDriveThePlaybackAndAreKeptForTheNextRun) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 10);
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        for (QCheckBox* box : {w.keepPitchBox, w.evenVoicesBox, w.reduceNoiseBox, w.skipSilenceBox})
+            EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString(); // every aid off at first
+        EXPECT_EQ(w.rewindBox->value(), 0);
+        w.playSpeedSwitch->setPosition(4);
+        EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
+        w.keepPitchBox->click(); // the device back at the recording's rate, the tempo in the filter
+        EXPECT_TRUE(session.snapshot().aids.filters.keepPitch);
+        EXPECT_EQ(device.opened.back().samplesPerSec, 8000u);
+        w.skipSilenceBox->click();
+        w.rewindBox->setValue(2);
+        EXPECT_TRUE(session.snapshot().aids.skipSilence);
+        EXPECT_EQ(session.snapshot().aids.rewindSeconds, 2);
+        EXPECT_EQ(w.keepPitchBox->accessibleName(), "Keep pitch");
+    });
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        EXPECT_TRUE(w.keepPitchBox->isChecked());
+        EXPECT_TRUE(w.skipSilenceBox->isChecked());
+        EXPECT_FALSE(w.evenVoicesBox->isChecked());
+        EXPECT_EQ(w.rewindBox->value(), 2);
+        EXPECT_TRUE(ui.player->session().snapshot().aids.filters.keepPitch);
+        EXPECT_EQ(device.opened.back().samplesPerSec, 8000u); // Fast +50% without a higher rate
+    });
+    // A disc's player (viewer mode) starts with every aid off and keeps nothing.
+    runOn(builder, "^O1", [&](test::InspectingUi& ui) {
+        EXPECT_FALSE(ui.playerWindow()->keepPitchBox->isChecked());
+        ui.playerWindow()->evenVoicesBox->click();
+    });
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Kestrum.SET"));
+}
+
+} // namespace
+} // namespace kestrum
