@@ -1,12 +1,15 @@
 // kestrum_load_bench: loads one recording the way the player does at start-up (open it, then
 // load its audio into the sample store) and prints how long that took and how much memory it
-// used, one `name=value` line each, for bench/run.sh.
+// used, one `name=value` line each, for bench/run.sh; then how long the silence map that start-up
+// builds next takes.
 
 #include "RecordingLoad.h"
 #include "ResidentMemory.h"
 
 #include "audio/SampleStore.h"
+#include "audio/SilenceMap.h"
 
+#include <chrono>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -39,5 +42,12 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(after->peak > baseline ? after->peak - baseline : 0));
     std::printf("peak_was_reset=%s\n", peakReset ? "yes" : "no");
     std::printf("lifetime_peak_rss_bytes=%llu\n", static_cast<unsigned long long>(bench::lifetimePeak()));
+
+    const auto start = std::chrono::steady_clock::now();
+    kestrum::SilenceMap silences;
+    silences.build(store.samples(), load.format);
+    std::printf("silence_map_seconds=%.6f\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    std::printf("silences=%zu\n", silences.silences().size());
     return 0;
 }

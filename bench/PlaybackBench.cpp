@@ -4,7 +4,8 @@
 //   - how long after Play the device takes its first sound, and how long after Stop sound can
 //     still be heard (until Stop returns, plus the device buffer already taken), the worst of
 //     several tries each;
-//   - the process's CPU time while a call plays at Normal speed, as a share of one core.
+//   - the process's CPU time while a call plays at Normal speed, as a share of one core (with
+//     --all-aids, every listening aid on: keep pitch, even out voices, reduce noise, skip silence).
 
 #include "audio/AudioLoader.h"
 #include "audio/PlaybackSession.h"
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <sys/resource.h>
 #include <thread>
 
@@ -56,10 +58,11 @@ double secondsBetween(Clock::time_point from, Clock::time_point to) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: kestrum_playback_bench RECORDING.ZOQ CPU_SECONDS\n");
+    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "--all-aids")) {
+        std::fprintf(stderr, "usage: kestrum_playback_bench RECORDING.ZOQ CPU_SECONDS [--all-aids]\n");
         return 2;
     }
+    const bool allAids = argc == 4;
     ConsoleMessenger messenger;
     NoLog log;
     Reporter reporter(messenger, log);
@@ -105,6 +108,17 @@ int main(int argc, char** argv) {
     }
 
     session.restart();
+    if (allAids) {
+        // Every listening aid at once: the whole filter graph, and the silence map to skip by.
+        SilenceMap silences;
+        silences.build(store.samples(), recording.playbackFormat);
+        session.setSilences(silences.skippable());
+        ListeningAids aids;
+        aids.filters = {true, true, true};
+        aids.skipSilence = true;
+        if (!session.setAids(aids))
+            return 1;
+    }
     if (!session.play())
         return 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(500)); // past the start

@@ -22,6 +22,7 @@ LoadResult loadAsThePlayerDoes(const std::string& path, kestrum::SampleStore& st
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.samples = store.indexCount();
     result.samplesPerSecond = recording.playbackFormat.samplesPerSec;
+    result.format = recording.playbackFormat;
     return result;
 }
 

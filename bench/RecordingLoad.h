@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/SampleStore.h"
+#include "recording/WaveFormat.h"
 
 #include <cstddef>
 #include <string>
@@ -12,6 +13,7 @@ struct LoadResult {
     double seconds = 0;          // wall time of opening the recording and loading its audio
     std::size_t samples = 0;     // entries in the store afterwards
     double samplesPerSecond = 0; // the playback format's rate, the waveform's points per second
+    kestrum::WaveFormat format;  // the playback format
 };
 
 // Loads a recording as the player does at start-up: open it, then load its audio into `store`.

@@ -201,6 +201,7 @@ for ((run = 1; run <= runs; ++run)); do
     [[ $(bench_field "$result" samples) == "$truespeech_samples" ]] ||
         fail "$truespeech loaded $(bench_field "$result" samples) samples; ffmpeg decodes $truespeech_samples"
     bench_field "$result" load_seconds >>"$work/ours-truespeech"
+    bench_field "$result" silence_map_seconds >>"$work/silence-map"
     bench_field "$result" peak_above_baseline_bytes >>"$work/memory-truespeech"
     seconds_of ffmpeg_to_u8 "$truespeech_wav" >>"$work/ffmpeg"
     seconds_of ffmpeg_to_u8 "$data/8ktruespeech.wav" >>"$work/ffmpeg-startup"
@@ -245,8 +246,11 @@ done
 playback=$(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null "$playbackbench" "$truespeech" 10 2>/dev/null) ||
     fail "kestrum_playback_bench failed on $truespeech"
 player_cpu=$(player_cpu_share "$truespeech" 10)
+aids=$(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null "$playbackbench" "$truespeech" 10 --all-aids 2>/dev/null) ||
+    fail "kestrum_playback_bench --all-aids failed on $truespeech"
 
 ours_truespeech=$(median <"$work/ours-truespeech")
+silence_map=$(median <"$work/silence-map")
 ffmpeg_seconds=$(median <"$work/ffmpeg")
 ffmpeg_startup=$(median <"$work/ffmpeg-startup")
 ours_raw=$(median <"$work/ours-raw")
@@ -317,6 +321,9 @@ row "j. Stop to silence (with the device's buffer), vs 100 ms" "$(bench_field "$
     0.1 1e-3 ms 1.00
 row "k. CPU playing at Normal: session and device, vs 1%" "$(bench_field "$playback" cpu_share)" 0.01 0.01 % 1.00
 row "k. CPU playing at Normal: the whole player, vs 1%" "$player_cpu" 0.01 0.01 % 1.00
+row "l. CPU with every listening aid on, vs 5%" "$(bench_field "$aids" cpu_share)" 0.05 0.01 % 1.00
+row "l. load and silence map of 1 h TrueSpeech vs the load" \
+    "$(awk -v a="$ours_truespeech" -v b="$silence_map" 'BEGIN { print a + b }')" "$ours_truespeech" 1 s 1.10
 
 if ((failures > 0)); then
     echo "$failures target(s) missed" >&2
