@@ -11,7 +11,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # reference decoder for tests, virtual display and screenshots, disc images
-  ffmpeg xvfb xauth imagemagick xorriso
+  ffmpeg xvfb xauth imagemagick xorriso xdotool
 )
 
 missing=()

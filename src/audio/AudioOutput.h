@@ -30,7 +30,8 @@ class AudioOutput {
     virtual int canPlay(const WaveFormat& format) = 0;
     // Opens a device, not yet running. A device already open hands over to the new one: if it
     // was running, the new one starts as the old one stops, so the sound goes on at the new rate
-    // with at most one device buffer between them. On failure the old device stays as it was.
+    // with at most one device buffer between them; a driver that opens one device at a time
+    // closes the old one first. On failure no device may be left open.
     virtual int open(int deviceIndex, const WaveFormat& format, SoundSource& source) = 0;
     virtual bool isOpen() const = 0;
     // Starts or stops pulling; a stopped device plays silence. Once `running(false)` returns, the

@@ -79,7 +79,19 @@ int SdlAudioOutput::open(int deviceIndex, const WaveFormat& format, SoundSource&
     // drivers (the disk driver) share one output between the two.
     if (!running_)
         close();
-    const SDL_AudioDeviceID opened = SDL_OpenAudioDevice(name, 0, &wanted, &obtained, 0);
+    SDL_AudioDeviceID opened = SDL_OpenAudioDevice(name, 0, &wanted, &obtained, 0);
+    if (opened == 0 && device_ != 0) {
+        // A driver that opens one device at a time (SDL's disk and dummy drivers, some hardware):
+        // the old one goes first, and the sound has a gap instead of stopping.
+        const bool wasRunning = running_;
+        close();
+        opened = SDL_OpenAudioDevice(name, 0, &wanted, &obtained, 0);
+        if (opened == 0)
+            return fail(kError);
+        device_ = opened;
+        setRunning(wasRunning);
+        return 0;
+    }
     if (opened == 0)
         return fail(kError);
     const SDL_AudioDeviceID previous = device_;
