@@ -26,18 +26,17 @@ bool isEnter(const QKeyEvent* key) {
 }
 
 // Texts as wide as a column's usual values, for its starting width.
-constexpr const char* kColumnSamples[RecordingTableModel::ColumnCount] = {
-    "0000-00-00 00:00:00",
-    "00000000000000",
-    "Christopher",
-    "Montgomery-Smith",
-    "(000) 000-000000",
-    "Front desk 00",
-    "0:00:00",
-    "keyword, keyword",
-    "A first comment line of some length",
-    "not stamped",
-    "0000.ZOQ"};
+constexpr const char* kColumnSamples[RecordingTableModel::ColumnCount] = {"0000-00-00 00:00:00",
+                                                                          "0000000000",
+                                                                          "Christine",
+                                                                          "Montgomery",
+                                                                          "000-000-0000",
+                                                                          "Front desk",
+                                                                          "0:00:00",
+                                                                          "keyword, word",
+                                                                          "A first comment line cut",
+                                                                          "not stamped",
+                                                                          "0000.ZOQ"};
 
 } // namespace
 
