@@ -153,8 +153,11 @@ void MenuWindow::showListing(std::shared_ptr<FolderListing> listing) {
     listing_ = std::move(listing);
     loadError_ = QString::fromStdString(listing_->error);
     copiesToCheck_ = 0;
-    for (const kestrum::CatalogueEntry& entry : listing_->entries)
+    unreadable_ = 0;
+    for (const kestrum::CatalogueEntry& entry : listing_->entries) {
         copiesToCheck_ += entry.checksums == ChecksumState::Unchecked ? 1 : 0;
+        unreadable_ += entry.readable() ? 0 : 1;
+    }
     recordings_.setEntries(std::move(listing_->entries));
     listing_->entries.clear();
     applyFilter(); // what was typed while the folder was read
@@ -200,13 +203,10 @@ void MenuWindow::openSelected() {
     const QModelIndex current = table->currentIndex();
     if (!current.isValid())
         return;
-    const kestrum::CatalogueEntry& entry = recordings_.entry(shown_.mapToSource(current).row());
+    const int row = shown_.mapToSource(current).row();
+    const kestrum::CatalogueEntry& entry = recordings_.entry(row);
     const QString path = QString::fromStdString(entry.path);
-    const QString name =
-        recordings_
-            .data(recordings_.index(shown_.mapToSource(current).row(), RecordingTableModel::File),
-                  Qt::DisplayRole)
-            .toString();
+    const QString name = recordings_.index(row, RecordingTableModel::File).data().toString();
     if (!entry.readable()) {
         lastAction_ = QStringLiteral("%1 cannot be opened: it could not be read.").arg(name);
     } else {
@@ -229,11 +229,8 @@ void MenuWindow::updateStatus() {
         text = shown_.rowCount() == all
                    ? QStringLiteral("%1 recordings").arg(all)
                    : QStringLiteral("%1 of %2 recordings shown").arg(shown_.rowCount()).arg(all);
-        int unreadable = 0;
-        for (int row = 0; row < all; ++row)
-            unreadable += recordings_.entry(row).readable() ? 0 : 1;
-        if (unreadable > 0)
-            text += QStringLiteral("; %1 could not be read").arg(unreadable);
+        if (unreadable_ > 0)
+            text += QStringLiteral("; %1 could not be read").arg(unreadable_);
         if (copiesChecked_ < copiesToCheck_)
             text +=
                 QStringLiteral("; checking stamped copies: %1 of %2").arg(copiesChecked_).arg(copiesToCheck_);

@@ -65,6 +65,7 @@ class MenuWindow : public QWidget {
 
     QString loadError_;
     int filesSeen_ = 0;
+    int unreadable_ = 0; // files the reader refused
     int copiesToCheck_ = 0;
     int copiesChecked_ = 0;
     int copiesDamaged_ = 0;

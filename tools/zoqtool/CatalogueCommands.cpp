@@ -93,15 +93,15 @@ void printEntry(const CatalogueEntry& e) {
         std::printf("  not read: %s\n", oneLine(e.problem).c_str());
         return;
     }
+    const std::string damage = e.checksumProblem.empty() ? std::string() : " (" + e.checksumProblem + ")";
     std::printf("  %s   rid %s   duration %s   checksums %s%s\n", e.recorded.c_str(), e.rid.c_str(),
-                durationText(e.durationSeconds).c_str(), checksumStateName(e.checksums),
-                e.checksumProblem.empty() ? "" : (" (" + e.checksumProblem + ")").c_str());
-    std::string people = joined({e.firstName, e.middleName, e.lastName}, " ");
-    std::string line = joined({people.empty() ? std::string() : people,
-                               e.dialledNumber.empty() ? std::string() : "dialled " + e.dialledNumber,
-                               e.stationName.empty() ? std::string() : "station " + e.stationName,
-                               e.stationAni.empty() ? std::string() : "station number " + e.stationAni},
-                              ", ");
+                durationText(e.durationSeconds).c_str(), checksumStateName(e.checksums), damage.c_str());
+    const std::string people = joined({e.firstName, e.middleName, e.lastName}, " ");
+    const std::string line =
+        joined({people, e.dialledNumber.empty() ? std::string() : "dialled " + e.dialledNumber,
+                e.stationName.empty() ? std::string() : "station " + e.stationName,
+                e.stationAni.empty() ? std::string() : "station number " + e.stationAni},
+               ", ");
     if (!line.empty())
         std::printf("  %s\n", line.c_str());
     if (!e.keywords.empty())
