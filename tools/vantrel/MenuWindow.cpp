@@ -1,6 +1,7 @@
 #include "MenuWindow.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -42,7 +43,11 @@ constexpr const char* kColumnSamples[RecordingTableModel::ColumnCount] = {"0000-
 
 MenuWindow::MenuWindow(const QString& folder, OpenInPlayer openInPlayer, QWidget* parent)
     : QWidget(parent), folder_(folder), openInPlayer_(std::move(openInPlayer)),
-      recordings_(folder.toStdString()), shown_(recordings_) {
+      // The catalogue keeps paths with links resolved: the File column shows them below the same.
+      recordings_(
+          (QFileInfo(folder).canonicalFilePath().isEmpty() ? folder : QFileInfo(folder).canonicalFilePath())
+              .toStdString()),
+      shown_(recordings_) {
     setWindowTitle(QStringLiteral("Recordings - %1").arg(folder));
     // Wide enough for every column where the screen allows.
     const QRect screenArea = screen()->availableGeometry();
