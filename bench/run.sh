@@ -2,12 +2,17 @@
 # Start-up load and waveform benchmarks: how long loading a one-hour recording takes, and how much
 # memory, next to ffmpeg and cat doing the same work; how drawing its waveform chart costs at the
 # widest view next to the narrowest; how big its peak summaries are and how long they take to
-# build. Prints one table; exits 0 only when every target passes. See bench/README.md.
+# build; and the catalogue of recordings and the disc menu on a hundred thousand small recordings.
+# Prints one table; exits 0 only when every target passes. See bench/README.md.
+#
+# Usage: bench/run.sh [player|catalogue]   (without an argument: both parts)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${KESTRUM_BENCH_BUILD_DIR:-$root/build-bench}
 runs=${KESTRUM_BENCH_RUNS:-7}
+part=${1:-all}
+[[ $part == all || $part == player || $part == catalogue ]] || { echo "usage: bench/run.sh [player|catalogue]" >&2; exit 2; }
 data=$root/tests/data
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrum-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -24,7 +29,7 @@ fail() {
 # tree then cannot stop the configure step.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target makezoq zoqtool kestrum kestrum_load_bench kestrum_chart_bench kestrum_cd_bench \
-    kestrum_stamp_bench kestrum_playback_bench >/dev/null
+    kestrum_stamp_bench kestrum_playback_bench kestrum_catalogue_files kestrum_search_bench kestrum_menu_bench >/dev/null
 makezoq=$build/tools/makezoq/makezoq
 zoqtool=$build/tools/zoqtool/zoqtool
 loadbench=$build/bench/kestrum_load_bench
@@ -32,6 +37,9 @@ chartbench=$build/bench/kestrum_chart_bench
 cdbench=$build/bench/kestrum_cd_bench
 stampbench=$build/bench/kestrum_stamp_bench
 playbackbench=$build/bench/kestrum_playback_bench
+cataloguefiles=$build/bench/kestrum_catalogue_files
+searchbench=$build/bench/kestrum_search_bench
+menubench=$build/bench/kestrum_menu_bench
 player=$build/src/kestrum
 # The views kestrum_chart_bench draws, narrowest first, widest last.
 chart_views=(0.1s 1s 10s 60s 600s whole)
@@ -144,6 +152,9 @@ player_cpu_share() {
     awk -v t="$((ticks_after - ticks_before))" -v hz="$(getconf CLK_TCK)" -v a="$before" -v b="$after" \
         'BEGIN { printf "%.6f", t / hz / (b - a) }'
 }
+
+# The player's part: loading, drawing, converting, stamping, playing.
+if [[ $part != catalogue ]]; then
 
 # --- the recordings -------------------------------------------------------------------------
 
@@ -276,6 +287,46 @@ memory_decode=$(maximum <"$work/memory-decode")
 stamp_seconds=$(median <"$work/stamp")
 cp_seconds=$(median <"$work/cp")
 
+fi # the player's part
+
+# --- the catalogue and the disc menu ----------------------------------------------------------
+
+if [[ $part != player ]]; then
+    calls=$work/calls
+    "$cataloguefiles" "$calls" 100000
+    "$cataloguefiles" "$work/menu" 10000 --flat
+    "$cataloguefiles" --queries 100 >"$work/queries"
+    catalogue=$work/calls.sqlite
+    # Every file read into a new catalogue, then again with nothing changed (the files were just
+    # written: both runs read them from the page cache).
+    /usr/bin/time -o "$work/time" -f "%e %M" "$zoqtool" index "$calls" --db "$catalogue" >"$work/index.out"
+    [[ $(cat "$work/index.out") == "100000 read, 0 unchanged, 0 failed, 0 removed" ]] ||
+        fail "zoqtool index said: $(cat "$work/index.out")"
+    index_seconds=$(tail -1 "$work/time" | cut -d' ' -f1)
+    index_memory=$(($(tail -1 "$work/time" | cut -d' ' -f2) * 1024))
+    /usr/bin/time -o "$work/time" -f "%e %M" "$zoqtool" index "$calls" --db "$catalogue" >"$work/index.out"
+    [[ $(cat "$work/index.out") == "0 read, 100000 unchanged, 0 failed, 0 removed" ]] ||
+        fail "zoqtool index again said: $(cat "$work/index.out")"
+    reindex_seconds=$(tail -1 "$work/time" | cut -d' ' -f1)
+    # The searches: as the search command does them, and through the whole zoqtool process.
+    search=$("$searchbench" "$catalogue" "$work/queries") || fail "kestrum_search_bench failed"
+    while IFS= read -r query; do
+        # shellcheck disable=SC2086 # a query line is zoqtool search's arguments
+        seconds_of "$zoqtool" search --db "$catalogue" $query >>"$work/search-process"
+    done <"$work/queries"
+    search_process_p95=$(sort -g "$work/search-process" | sed -n 95p)
+    # What every run of zoqtool search costs before it searches: the program's start-up (it links
+    # the whole audio stack) and opening the catalogue; a search for a day without calls.
+    for ((run = 1; run <= 21; ++run)); do
+        seconds_of "$zoqtool" search --db "$catalogue" --from 1900-01-01 --to 1900-01-01 >>"$work/zoqtool-startup"
+    done
+    zoqtool_startup=$(median <"$work/zoqtool-startup")
+    # The disc menu on a folder of ten thousand.
+    menu=$(QT_QPA_PLATFORM=offscreen "$menubench" "$work/menu" 2>"$work/menu.err") ||
+        fail "kestrum_menu_bench failed: $(cat "$work/menu.err")"
+    [[ $(bench_field "$menu" rows) == 10000 ]] || fail "the menu shows $(bench_field "$menu" rows) rows, not 10000"
+fi
+
 # --- the table ------------------------------------------------------------------------------
 
 failures=0
@@ -301,8 +352,9 @@ row() {
         "$ratio" "<= $target" "$verdict"
 }
 
-echo "median of $runs runs; memory is the largest of them"
 print_columns what ours reference ratio target result
+if [[ $part != catalogue ]]; then
+echo "median of $runs runs; memory is the largest of them"
 row "a. 1 h TrueSpeech into the store vs ffmpeg -f u8" "$ours_truespeech" "$ffmpeg_seconds" 1 s 1.00
 row "   (same, ffmpeg's start-up of $(printf %.3f "$ffmpeg_startup") s taken off)" "$ours_truespeech" \
     "$(awk -v a="$ffmpeg_seconds" -v b="$ffmpeg_startup" 'BEGIN { print a - b }')" 1 s 1.00 info
@@ -321,9 +373,21 @@ row "j. Stop to silence (with the device's buffer), vs 100 ms" "$(bench_field "$
     0.1 1e-3 ms 1.00
 row "k. CPU playing at Normal: session and device, vs 1%" "$(bench_field "$playback" cpu_share)" 0.01 0.01 % 1.00
 row "k. CPU playing at Normal: the whole player, vs 1%" "$player_cpu" 0.01 0.01 % 1.00
-row "l. CPU with every listening aid on, vs 5%" "$(bench_field "$aids" cpu_share)" 0.05 0.01 % 1.00
-row "l. load and silence map of 1 h TrueSpeech vs the load" \
+row "p. CPU with every listening aid on, vs 5%" "$(bench_field "$aids" cpu_share)" 0.05 0.01 % 1.00
+row "p. load and silence map of 1 h TrueSpeech vs the load" \
     "$(awk -v a="$ours_truespeech" -v b="$silence_map" 'BEGIN { print a + b }')" "$ours_truespeech" 1 s 1.10
+fi
+if [[ $part != player ]]; then
+row "l. index 100,000 small recordings vs 60 s" "$index_seconds" 60 1 s 1.00
+row "l. peak memory of that run vs 100 MB" "$index_memory" 100e6 1e6 MB 1.00
+row "m. index them again, unchanged, vs 5 s" "$reindex_seconds" 5 1 s 1.00
+row "n. search, 95th percentile of 100, vs 50 ms" "$(bench_field "$search" seconds_p95)" 0.05 1e-3 ms 1.00
+row "   (same, through zoqtool search, vs 50 ms)" "$search_process_p95" 0.05 1e-3 ms 1.00 info
+row "   (zoqtool search finding nothing, vs 50 ms)" "$zoqtool_startup" 0.05 1e-3 ms 1.00 info
+row "o. menu lists 10,000 recordings vs 2 s" "$(bench_field "$menu" list_seconds)" 2 1 s 1.00
+row "o. menu filter, slowest keystroke, vs 100 ms" "$(bench_field "$menu" keystroke_seconds_max)" 0.1 1e-3 ms 1.00
+row "   (median keystroke, vs 100 ms)" "$(bench_field "$menu" keystroke_seconds_median)" 0.1 1e-3 ms 1.00 info
+fi
 
 if ((failures > 0)); then
     echo "$failures target(s) missed" >&2

@@ -8,10 +8,12 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # windows, sound, decoding
   qt6-base-dev libsdl2-dev libavcodec-dev libavfilter-dev libavutil-dev libswresample-dev zlib1g-dev
+  # the catalogue of recordings
+  libsqlite3-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # reference decoder for tests, virtual display and screenshots, disc images
-  ffmpeg xvfb xauth imagemagick xorriso xdotool
+  # reference decoder for tests, virtual display, keystrokes and screenshots, disc images
+  ffmpeg xvfb xauth xdotool imagemagick xorriso
 )
 
 missing=()

@@ -14,7 +14,8 @@ workdir="$build/run"
 mkdir -p "$workdir"
 cd "$workdir"
 # The player starts the disc-writing program from its working directory (then PATH) and copies
-# the disc menu from there into an export list; the build holds stand-ins for both.
+# the disc menu from there into an export list; the build holds the stand-in disc writer and the
+# disc menu (vantrel, as Vantrel.Exe).
 cp "$build/disc/Oskaret.exe" "$build/disc/Vantrel.Exe" "$workdir/"
 
 if [[ $# -eq 0 ]]; then

@@ -1,9 +1,10 @@
 // From the export button to a disc and back: the player in export-list mode adds a recording,
-// the stand-in disc writer makes an ISO image of the list, the copy on it verifies, and the real
-// player opens it from there in viewer mode.
+// the stand-in disc writer makes an ISO image of the list, the copy on it verifies, the real
+// player opens it from there in viewer mode, and so does the disc's own menu on a key press.
 
 #include "app/ExportCommand.h"
 #include "support/ProcessRunner.h"
+#include "support/VirtualDisplay.h"
 #include "ui/UiRunFixture.h"
 
 #include <QPushButton>
@@ -98,6 +99,39 @@ TEST_F(ExportToDiscTest, AnExportedRecordingVerifiesAndPlaysFromTheDisc) {
     const test::ProcessResult result = viewer.wait();
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err.find("LUMBRA PLAYER:"), std::string::npos) << result.err;
+
+    // The disc's menu, started as the autorun file names it, opens the call in the disc's player
+    // on Enter (the disc of this test holds the test program as its player: put the real one there).
+    fs::copy_file(KESTRUM_BINARY, disc.path() / "Kestrum.Exe", fs::copy_options::overwrite_existing);
+    test::VirtualDisplay display;
+    ASSERT_TRUE(display.started());
+    const std::string heard = elsewhere.file("heard.raw");
+    options.env = {{"DISPLAY", display.name()},
+                   {"QT_QPA_PLATFORM", "xcb"},
+                   {"KESTRUM_UNATTENDED", "yes"},
+                   {"SDL_AUDIODRIVER", "disk"},
+                   {"SDL_DISKAUDIOFILE", heard}};
+    test::RunningProcess menu((disc.path() / "Vantrel.Exe").string(), {}, options);
+    const auto xdotool = [&options](const std::vector<std::string>& arguments) {
+        return test::runProcess("/usr/bin/xdotool", arguments, options);
+    };
+    ASSERT_EQ(xdotool({"search", "--sync", "--onlyvisible", "--name", "^Recordings - "}).exitCode, 0);
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            xdotool({"key", "Return"});
+            return test::waitUntil([&] { return fs::exists(heard) && fs::file_size(heard) > 0; }, 2);
+        },
+        10));
+    // The player the menu started is on its own: found by its window, and closed as a user would.
+    const test::ProcessResult player =
+        xdotool({"search", "--sync", "--onlyvisible", "--name", "^LUMBRA PLAYER", "getwindowpid"});
+    ASSERT_EQ(player.exitCode, 0) << player.err;
+    const int playerId = std::stoi(player.out);
+    EXPECT_NE(playerId, ::getpid());
+    ::kill(playerId, SIGTERM);
+    EXPECT_TRUE(test::waitUntil([&] { return ::kill(playerId, 0) != 0; }, 10));
+    menu.signal(SIGTERM);
+    menu.wait();
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 namespace zoqtool {
 
 // Builds one compact JSON text. Strings are given as the recording stores its text (Windows-1252)
-// and written as UTF-8.
+// or, through utf8String, as UTF-8 text (the catalogue's); both are written as UTF-8.
 class JsonWriter {
   public:
     void beginObject() {
@@ -28,6 +28,12 @@ class JsonWriter {
     }
     void key(const std::string& name);
     void string(const std::string& stored);
+    // A byte that is not part of valid UTF-8 (a file name in another encoding) is written as U+FFFD.
+    void utf8String(const std::string& text);
+    void boolean(bool value) {
+        separate();
+        text_ += value ? "true" : "false";
+    }
     void number(const std::string& digits) {
         separate();
         text_ += digits;

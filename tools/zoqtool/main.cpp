@@ -1,6 +1,7 @@
 // zoqtool: the player's command-line companion, for scripted work on many calls.
 
 #include "AnnotateCommands.h"
+#include "CatalogueCommands.h"
 #include "DecodeCommand.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
@@ -19,7 +20,10 @@ void printUsage() {
                          "       zoqtool comment FILE TEXT\n"
                          "       zoqtool keyword FILE WORD SECONDS\n"
                          "       zoqtool stamp FILE LISTDIR\n"
-                         "       zoqtool verify FILE\n");
+                         "       zoqtool verify FILE\n"
+                         "       zoqtool index DIR [--db FILE] [--verify]\n"
+                         "       zoqtool search [--db FILE] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json] "
+                         "[WORDS...]\n");
 }
 
 } // namespace
@@ -45,6 +49,10 @@ int main(int argc, char** argv) {
         return zoqtool::runStamp(arguments);
     if (command == "verify")
         return zoqtool::runVerify(arguments);
+    if (command == "index")
+        return zoqtool::runIndex(arguments);
+    if (command == "search")
+        return zoqtool::runSearch(arguments);
     printUsage();
     return 2;
 }

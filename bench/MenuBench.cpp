@@ -1,0 +1,76 @@
+// kestrum_menu_bench FOLDER: the disc menu's window on a folder (offscreen), as bench/run.sh
+// measures it. Prints name=value lines:
+//   list_seconds              from the program's start to the window showing the folder's rows
+//   rows                      how many rows it shows
+//   keystroke_seconds_median  from a key pressed in the filter field to the table drawn with its
+//   keystroke_seconds_max     rows (each letter of a few searches typed, then erased)
+
+#include "MenuWindow.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Draws the table as the screen would, now.
+void drawTable(QTableView& table) {
+    table.viewport()->repaint();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Clock::time_point start = Clock::now();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kestrum_menu_bench FOLDER\n");
+        return 2;
+    }
+    vantrel::MenuWindow window(QString::fromLocal8Bit(argv[1]), [](const QString&) { return QString(); });
+    window.show();
+    bool listed = false;
+    QObject::connect(&window, &vantrel::MenuWindow::listed, [&listed] { listed = true; });
+    while (!listed)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    drawTable(*window.table);
+    const double listSeconds = secondsSince(start);
+
+    std::vector<double> keystrokes;
+    for (const char* search : {"smith", "garc", "block a", "escape", "555", "r123", "thompson visit"}) {
+        for (const char* c = search; *c != '\0'; ++c) {
+            const Clock::time_point pressed = Clock::now();
+            QTest::keyClick(window.filterField, *c);
+            QApplication::processEvents();
+            drawTable(*window.table);
+            keystrokes.push_back(secondsSince(pressed));
+        }
+        for (const char* c = search; *c != '\0'; ++c) {
+            const Clock::time_point pressed = Clock::now();
+            QTest::keyClick(window.filterField, Qt::Key_Backspace);
+            QApplication::processEvents();
+            drawTable(*window.table);
+            keystrokes.push_back(secondsSince(pressed));
+        }
+    }
+    std::sort(keystrokes.begin(), keystrokes.end());
+    std::printf("list_seconds=%.6f\n", listSeconds);
+    std::printf("rows=%d\n", window.shownRecordings().rowCount());
+    std::printf("keystroke_seconds_median=%.6f\n", keystrokes[keystrokes.size() / 2]);
+    std::printf("keystroke_seconds_max=%.6f\n", keystrokes.back());
+    return 0;
+}

@@ -1,0 +1,257 @@
+// The catalogue on real files: indexing a folder tree into a real SQLite file, again after
+// changes, searching it, and the privacy of the file and its journal.
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueError.h"
+#include "catalogue/IndexRun.h"
+#include "catalogue/StampedRecordings.h"
+#include "recording/FieldText.h"
+#include "support/OtherUser.h"
+#include "support/RecordingBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace kestrum {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RecordingBuilder;
+
+RecordingBuilder call(int version, const char* last, int year, const char* comment = "") {
+    RecordingBuilder builder(version);
+    setFieldText(builder.vrh.lastName, last);
+    setFieldText(builder.vrh2.lastName, last);
+    setFieldText(builder.vrh3.lastName, last);
+    builder.vrh.recYear = builder.vrh2.recYear = builder.vrh3.recYear = static_cast<std::int16_t>(year);
+    builder.comments = comment;
+    builder.audio = test::makeAudio(800);
+    return builder;
+}
+
+std::vector<std::string> lastNames(const std::vector<CatalogueEntry>& entries) {
+    std::vector<std::string> names;
+    for (const CatalogueEntry& entry : entries)
+        names.push_back(entry.readable() ? entry.lastName
+                                         : "(" + fs::path(entry.path).filename().string() + ")");
+    return names;
+}
+
+class CatalogueTest : public ::testing::Test {
+  protected:
+    CatalogueTest() {
+        fs::create_directories(calls / "2004" / "march");
+        fs::permissions(dir.path(), fs::perms::owner_all);
+        call(9, "Smith", 2004, "Caller asked for the \x93manager\x94\r\n").writeTo(file("2004/march/a.ZOQ"));
+        RecordingBuilder keyworded = call(11, "M\xFCller", 2010, "");
+        keyworded.words = {test::makeWord("firearm", {100})};
+        setFieldText(keyworded.vrh3.destAni, "555-0199");
+        keyworded.writeTo(file("b.zoq"));
+        call(5, "Jones", 1999, "Transfer to desk\r\n").writeTo(file("2004/c.ZOQ"));
+        test::writeFileBytes(file("broken.ZOQ"), {'n', 'o', 't'});
+        test::writeFileBytes(file("notes.txt"), {'x'}); // not a recording
+    }
+
+    std::string file(const std::string& name) const { return (calls / name).string(); }
+    IndexCounts index(bool verify = false) {
+        Catalogue catalogue = Catalogue::openForWriting(database);
+        IndexOptions options;
+        options.verify = verify;
+        return indexFolder(catalogue, calls.string(), options);
+    }
+    std::vector<CatalogueEntry> search(std::vector<std::string> words, std::string from = "",
+                                       std::string to = "") {
+        return Catalogue::openForReading(database).search({std::move(words), std::move(from), std::move(to)});
+    }
+
+    test::TempDir dir;
+    fs::path calls = dir.path() / "calls";
+    std::string database = (dir.path() / "catalogue.sqlite").string();
+};
+
+TEST_F(CatalogueTest, IndexesAFolderTreeAndFindsCallsByAnyOfTheirWords) {
+    const IndexCounts counts = index();
+    EXPECT_EQ(counts.read, 3);
+    EXPECT_EQ(counts.failed, 1);
+    EXPECT_EQ(counts.removed, 0);
+
+    // Everything, newest call first, the file that did not read last with the reader's message.
+    const std::vector<CatalogueEntry> all = search({});
+    EXPECT_EQ(lastNames(all), (std::vector<std::string>{"Müller", "Smith", "Jones", "(broken.ZOQ)"}));
+    EXPECT_EQ(all[3].problem, "File Edh read failed 98");
+    EXPECT_EQ(all[0].path, fs::canonical(calls).string() + "/b.zoq");
+    EXPECT_EQ(all[0].keywords, std::vector<std::string>{"firearm"});
+
+    // Prefixes of any indexed word, every word required, whatever the case and accents.
+    EXPECT_EQ(lastNames(search({"smi"})), std::vector<std::string>{"Smith"});
+    EXPECT_EQ(lastNames(search({"MULLER"})), std::vector<std::string>{"Müller"});
+    EXPECT_EQ(lastNames(search({"fire"})), std::vector<std::string>{"Müller"});   // keyword
+    EXPECT_EQ(lastNames(search({"manag"})), std::vector<std::string>{"Smith"});   // comment
+    EXPECT_EQ(lastNames(search({"555-01"})), std::vector<std::string>{"Müller"}); // number
+    EXPECT_EQ(lastNames(search({"rid1", "block"})).size(), 3u);                   // rid, station
+    EXPECT_EQ(lastNames(search({"john", "transfer"})), std::vector<std::string>{"Jones"});
+    EXPECT_TRUE(search({"smith", "transfer"}).empty());
+    // Words the query language would read as operators are only text.
+    EXPECT_TRUE(search({"\"", "*"}).size() == 4u);
+    EXPECT_TRUE(search({"NOT", "AND"}).empty());
+    EXPECT_TRUE(search({"sm\"ith"}).empty());
+
+    // Dates bound the call's date, both days included; a call without a date is not in the range.
+    EXPECT_EQ(lastNames(search({}, "2004-03-05", "2010-03-05")),
+              (std::vector<std::string>{"Müller", "Smith"}));
+    EXPECT_EQ(lastNames(search({}, "", "2004-03-05")), (std::vector<std::string>{"Smith", "Jones"}));
+    EXPECT_EQ(lastNames(search({"smith"}, "2004-03-06")), std::vector<std::string>{});
+}
+
+TEST_F(CatalogueTest, ReadsOnlyWhatChangedAndForgetsWhatWentAway) {
+    index();
+    IndexCounts again = index();
+    EXPECT_EQ(again.unchanged, 4);
+    EXPECT_EQ(again.read + again.failed + again.removed, 0);
+
+    // A changed file is read again and found by its new text only; a fixed file reads now.
+    call(9, "Smithers", 2004, "").writeTo(file("2004/march/a.ZOQ"));
+    call(10, "Fixed", 2001, "").writeTo(file("broken.ZOQ"));
+    fs::remove(file("2004/c.ZOQ"));
+    again = index();
+    EXPECT_EQ(again.read, 2);
+    EXPECT_EQ(again.unchanged, 1);
+    EXPECT_EQ(again.failed, 0);
+    EXPECT_EQ(again.removed, 1);
+    EXPECT_EQ(lastNames(search({})), (std::vector<std::string>{"Müller", "Smithers", "Fixed"}));
+    EXPECT_EQ(lastNames(search({"smith"})), std::vector<std::string>{"Smithers"});
+    EXPECT_TRUE(search({"transfer"}).empty());
+    EXPECT_TRUE(search({"manager"}).empty());
+
+    // The same file under another path is another row; the old path is gone.
+    fs::rename(calls / "2004", calls / "2005");
+    again = index();
+    EXPECT_EQ(again.read, 1);
+    EXPECT_EQ(again.removed, 1);
+    ASSERT_EQ(search({"smithers"}).size(), 1u);
+    EXPECT_EQ(search({"smithers"})[0].path, fs::canonical(calls).string() + "/2005/march/a.ZOQ");
+}
+
+TEST_F(CatalogueTest, ChecksStampedCopiesWhenAskedAndKeepsTheResult) {
+    RecordingBuilder exported = call(10, "Exported", 2012, "for the disc\r\n");
+    exported.audio = test::makeAudio(32 * 20);
+    const std::string copy = test::writeStampedCopy(exported, calls.string(), "e.ZOQ");
+    RecordingBuilder other = call(11, "Damaged", 2013);
+    const std::string damaged = test::writeStampedCopy(other, calls.string(), "d.ZOQ");
+    test::flipByte(damaged, -1);
+
+    IndexCounts counts = index();
+    EXPECT_EQ(counts.verified, 0);
+    EXPECT_EQ(search({"exported"}).at(0).checksums, ChecksumState::Unchecked);
+    EXPECT_EQ(search({"exported"}).at(1).checksums, ChecksumState::NotStamped); // the source
+
+    // Unchanged copies not checked yet are checked now; the sources have nothing to check.
+    counts = index(true);
+    EXPECT_EQ(counts.unchanged, 8);
+    EXPECT_EQ(counts.verified, 2);
+    EXPECT_EQ(search({"exported"}).at(0).checksums, ChecksumState::Intact);
+    const CatalogueEntry bad = search({"damaged"}).at(0);
+    EXPECT_EQ(bad.path, fs::canonical(copy).parent_path().string() + "/d.ZOQ");
+    EXPECT_EQ(bad.checksums, ChecksumState::Damaged);
+    EXPECT_EQ(bad.checksumProblem, "does not match: audio");
+
+    // Checked copies are not checked again while they stay as they are.
+    EXPECT_EQ(index(true).verified, 0);
+    // A copy that changed is read and checked again.
+    test::flipByte(damaged, -1);
+    counts = index(true);
+    EXPECT_EQ(counts.read, 1);
+    EXPECT_EQ(counts.verified, 1);
+    EXPECT_EQ(search({"damaged"}).at(0).checksums, ChecksumState::Intact);
+}
+
+TEST_F(CatalogueTest, TheDatabaseAndItsJournalAreTheUsersAlone) {
+    Catalogue catalogue = Catalogue::openForWriting(database);
+    EXPECT_EQ(test::modeOf(database), 0600u);
+    IndexOptions options;
+    bool journalSeen = false;
+    options.progress = [&](const IndexCounts&) {
+        // Inside the run's transaction SQLite keeps its rollback journal beside the database.
+        if (fs::exists(database + "-journal")) {
+            journalSeen = true;
+            EXPECT_EQ(test::modeOf(database + "-journal"), 0600u);
+        }
+    };
+    indexFolder(catalogue, calls.string(), options);
+    EXPECT_TRUE(journalSeen);
+    EXPECT_FALSE(fs::exists(database + "-wal"));
+
+    // A catalogue others could read is made private when opened.
+    fs::permissions(database, fs::perms(0644));
+    Catalogue::openForWriting(database);
+    EXPECT_EQ(test::modeOf(database), 0600u);
+}
+
+TEST_F(CatalogueTest, RefusesPlacesAndFilesThatAreNotSafeOrNotCatalogues) {
+    const auto refusal = [](const std::function<void()>& open) {
+        try {
+            open();
+        } catch (const CatalogueError& error) {
+            return std::string(error.what());
+        }
+        return std::string("(opened)");
+    };
+    // A link at the catalogue's name is refused and what it points to left alone.
+    test::writeFileBytes(dir.file("target"), {'k', 'e', 'e', 'p'});
+    fs::create_symlink(dir.file("target"), database);
+    EXPECT_EQ(refusal([&] { Catalogue::openForWriting(database); }),
+              "will not use the catalogue " + database + ": it is a symbolic link");
+    EXPECT_EQ(refusal([&] { Catalogue::openForReading(database); }),
+              "will not use the catalogue " + database + ": it is a symbolic link");
+    EXPECT_EQ(test::readFileText(dir.file("target")), "keep");
+    fs::remove(database);
+
+    // A folder others may write to is no place for it.
+    fs::create_directories(dir.path() / "shared");
+    fs::permissions(dir.path() / "shared", fs::perms(0777));
+    EXPECT_EQ(refusal([&] { Catalogue::openForWriting(dir.file("shared/c.sqlite")); }),
+              "will not keep the catalogue in " + dir.file("shared") + ": it can be written by other users");
+    EXPECT_FALSE(fs::exists(dir.file("shared/c.sqlite")));
+
+    // Nothing to search is said so; a file that is no catalogue is refused and left as it was.
+    EXPECT_EQ(refusal([&] { Catalogue::openForReading(dir.file("none.sqlite")); }),
+              "there is no catalogue at " + dir.file("none.sqlite"));
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(dir.file("other.sqlite").c_str(), &other), SQLITE_OK);
+    sqlite3_exec(other, "CREATE TABLE t(x); INSERT INTO t VALUES (1);", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    fs::permissions(dir.file("other.sqlite"), fs::perms(0600));
+    const auto before = test::readFileBytes(dir.file("other.sqlite"));
+    EXPECT_EQ(refusal([&] { Catalogue::openForWriting(dir.file("other.sqlite")); }),
+              "the catalogue " + dir.file("other.sqlite") + " is not a catalogue of recordings");
+    EXPECT_EQ(test::readFileBytes(dir.file("other.sqlite")), before);
+    test::writeFileBytes(dir.file("text.sqlite"), std::vector<std::uint8_t>(600, 'x'));
+    EXPECT_NE(refusal([&] { Catalogue::openForReading(dir.file("text.sqlite")); }).find("not a database"),
+              std::string::npos);
+}
+
+TEST_F(CatalogueTest, RefusesAnotherUsersCatalogue) {
+    const std::optional<test::OtherUser> user = test::otherUser();
+    if (!user)
+        GTEST_SKIP() << "needs root, to act for another user";
+    index();
+    test::handOver(database, *user);
+    const auto before = test::readFileBytes(database);
+    for (const bool writing : {true, false}) {
+        try {
+            writing ? (void)Catalogue::openForWriting(database) : (void)Catalogue::openForReading(database);
+            ADD_FAILURE() << "opened another user's catalogue";
+        } catch (const CatalogueError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "will not use the catalogue " + database + ": it belongs to another user");
+        }
+    }
+    EXPECT_EQ(test::readFileBytes(database), before);
+}
+
+} // namespace
+} // namespace kestrum

@@ -1,0 +1,156 @@
+// zoqtool index and search: the real binary on real files, the JSON read back with a JSON parser.
+
+#include "recording/FieldText.h"
+#include "support/ProcessRunner.h"
+#include "support/RecordingBuilder.h"
+#include "support/TempDir.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace kestrum {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RecordingBuilder;
+
+test::ProcessResult zoqtool(const std::vector<std::string>& arguments, const std::string& in = "") {
+    test::ProcessOptions options;
+    options.workingDirectory = in;
+    return test::runProcess(ZOQTOOL_BINARY, arguments, options);
+}
+
+QJsonArray searchJson(const std::vector<std::string>& arguments) {
+    const test::ProcessResult result = zoqtool(arguments);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(result.out), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << result.out;
+    return document.array();
+}
+
+class ZoqtoolCatalogueTest : public ::testing::Test {
+  protected:
+    ZoqtoolCatalogueTest() {
+        fs::create_directories(calls / "older");
+        RecordingBuilder first(10);
+        setFieldText(first.vrh3.lastName, "Gr\xFCn"); // Windows-1252
+        first.vrh3.duration = 125;
+        first.vrh3.stationNumber = 42;
+        first.comments = "Asked about the \x80 balance\r\n";
+        first.words = {test::makeWord("refund", {1067})};
+        first.audio = test::makeAudio(32 * 50);
+        first.writeTo((calls / "first.ZOQ").string());
+        RecordingBuilder second(8);
+        second.vrh2.recYear = 1998;
+        second.audio = test::makeAudio(16000);
+        second.writeTo((calls / "older" / "second.ZOQ").string());
+        test::writeFileBytes((calls / "older" / "bad.ZOQ").string(), std::vector<std::uint8_t>(50, 'Z'));
+    }
+
+    test::TempDir dir;
+    fs::path calls = dir.path() / "calls";
+    std::string database = (calls / ".catalogue.sqlite").string();
+};
+
+TEST_F(ZoqtoolCatalogueTest, IndexesIntoTheFolderAndSearchesAsJson) {
+    test::ProcessResult run = zoqtool({"index", calls.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "2 read, 0 unchanged, 1 failed, 0 removed\n");
+    // The failed file is named with the reader's message; no progress line off a terminal.
+    EXPECT_EQ(run.err,
+              "zoqtool: " + fs::canonical(calls).string() + "/older/bad.ZOQ: File Edh read failed 98\n");
+    EXPECT_EQ(test::modeOf(database), 0600u);
+
+    const QJsonArray all = searchJson({"search", "--db", database, "--json"});
+    ASSERT_EQ(all.size(), 3);
+    const QJsonObject newest = all[0].toObject();
+    EXPECT_EQ(newest["path"].toString().toStdString(), fs::canonical(calls).string() + "/first.ZOQ");
+    EXPECT_TRUE(newest["problem"].isNull());
+    EXPECT_EQ(newest["version"].toInt(), 10);
+    EXPECT_EQ(newest["exported"].toBool(), false);
+    EXPECT_EQ(newest["recorded"].toString(), "2004-03-05 09:07:02");
+    EXPECT_EQ(newest["rid"].toString(), "RID123");
+    EXPECT_EQ(newest["firstName"].toString(), "John");
+    EXPECT_EQ(newest["lastName"].toString(), QString::fromUtf8("Grün"));
+    EXPECT_EQ(newest["dialledNumber"].toString(), "5551234");
+    EXPECT_EQ(newest["stationName"].toString(), "Block A");
+    EXPECT_EQ(newest["stationNumber"].toInt(), 42);
+    EXPECT_EQ(newest["site"].toInt(), 7);
+    EXPECT_EQ(newest["system"].toString(), "SYS1");
+    EXPECT_EQ(newest["durationSeconds"].toInt(), 125);
+    EXPECT_EQ(newest["comments"].toString(), QString::fromUtf8("Asked about the € balance\r\n"));
+    EXPECT_EQ(newest["keywords"].toArray(), QJsonArray({"refund"}));
+    EXPECT_EQ(newest["checksums"].toString(), "none");
+    EXPECT_TRUE(newest["checksumProblem"].isNull());
+    EXPECT_EQ(all[1].toObject()["recorded"].toString(), "1998-03-05 09:07:02");
+    EXPECT_EQ(all[1].toObject()["durationSeconds"].toInt(), 2); // 16000 bytes at 8000 a second
+    const QJsonObject bad = all[2].toObject();
+    EXPECT_EQ(bad["problem"].toString(), "File Edh read failed 98");
+    EXPECT_FALSE(bad.contains("recorded"));
+
+    // Words, prefixes, accents and dates; the default catalogue is the one in the current folder.
+    test::ProcessResult found = zoqtool({"search", "--json", "gru", "refu"}, calls.string());
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_NE(found.out.find("first.ZOQ"), std::string::npos);
+    EXPECT_EQ(searchJson({"search", "--db", database, "--json", "--to", "1999-12-31"}).size(), 1);
+    EXPECT_EQ(searchJson({"search", "--db", database, "--json", "--from", "1998-03-05", "--to", "1998-03-05"})
+                  .size(),
+              1);
+    EXPECT_EQ(searchJson({"search", "--db", database, "--json", "nobody"}).size(), 0);
+
+    run = zoqtool({"index", calls.string(), "--verify"});
+    EXPECT_EQ(run.out, "0 read, 3 unchanged, 0 failed, 0 removed, 0 verified\n");
+    fs::remove(calls / "older" / "bad.ZOQ");
+    run = zoqtool({"index", calls.string()});
+    EXPECT_EQ(run.out, "0 read, 2 unchanged, 0 failed, 1 removed\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ZoqtoolCatalogueTest, PrintsCallsForPeopleNewestFirst) {
+    ASSERT_EQ(zoqtool({"index", calls.string(), "--db", dir.file("elsewhere.sqlite")}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(database));
+    const test::ProcessResult found = zoqtool({"search", "--db", dir.file("elsewhere.sqlite")});
+    ASSERT_EQ(found.exitCode, 0) << found.err;
+    const std::string root = fs::canonical(calls).string();
+    EXPECT_EQ(found.out, root +
+                             "/first.ZOQ\n"
+                             "  2004-03-05 09:07:02   rid RID123   duration 2:05   checksums none\n"
+                             "  John Grün, dialled 5551234, station Block A\n"
+                             "  keywords: refund\n" +
+                             root +
+                             "/older/second.ZOQ\n"
+                             "  1998-03-05 09:07:02   rid RID123   duration 0:02   checksums none\n"
+                             "  John Smith, dialled 5551234, station Block A\n" +
+                             root +
+                             "/older/bad.ZOQ\n"
+                             "  not read: File Edh read failed 98\n"
+                             "3 found\n");
+}
+
+TEST_F(ZoqtoolCatalogueTest, SaysWhatIsWrongWithTheCommandLineOrTheCatalogue) {
+    EXPECT_EQ(zoqtool({"index"}).exitCode, 2);
+    EXPECT_EQ(zoqtool({"index", calls.string(), "--db"}).exitCode, 2);
+    EXPECT_EQ(zoqtool({"search", "--from", "2004-02-30"}).exitCode, 2);
+    EXPECT_EQ(zoqtool({"search", "--color"}).exitCode, 2);
+
+    // A folder that is not there is not made, and no catalogue either.
+    const test::ProcessResult missing = zoqtool({"index", dir.file("missing")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err,
+              "zoqtool: cannot read the folder " + dir.file("missing") + ": No such file or directory\n");
+    EXPECT_FALSE(fs::exists(dir.file("missing")));
+
+    const test::ProcessResult none = zoqtool({"search", "--db", database, "smith"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err, "zoqtool: there is no catalogue at " + database + "\n");
+    EXPECT_FALSE(fs::exists(database));
+}
+
+} // namespace
+} // namespace kestrum

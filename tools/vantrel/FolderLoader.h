@@ -1,0 +1,54 @@
+#pragma once
+
+#include "catalogue/Catalogue.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vantrel {
+
+// The recordings of a folder, read into a catalogue in memory (a disc cannot hold one).
+struct FolderListing {
+    std::unique_ptr<kestrum::Catalogue> catalogue;
+    std::vector<kestrum::CatalogueEntry> entries; // newest call first
+    std::string error;                            // the folder could not be read
+};
+
+// A stamped copy's checksums, once checked.
+struct CheckedCopy {
+    std::int64_t id = 0;
+    kestrum::ChecksumState state = kestrum::ChecksumState::Unchecked;
+    std::string problem;
+};
+
+// Reads a folder's recordings on a thread of its own, then checks the checksums of its stamped
+// copies one by one (each read whole), so the list shows at once and the check follows. The
+// callbacks run on that thread. The destructor stops the work at the next file and waits for it.
+class FolderLoader {
+  public:
+    struct Callbacks {
+        std::function<void(int filesSeen)> progress;
+        std::function<void(std::shared_ptr<FolderListing>)> listed;
+        std::function<void(std::vector<CheckedCopy>)> checked; // a few at a time
+        std::function<void()> allChecked;
+    };
+
+    FolderLoader(std::string folder, Callbacks callbacks);
+    ~FolderLoader();
+    FolderLoader(const FolderLoader&) = delete;
+    FolderLoader& operator=(const FolderLoader&) = delete;
+
+  private:
+    void run(const std::string& folder);
+    void checkCopies(std::vector<kestrum::CatalogueEntry> copies);
+
+    Callbacks callbacks_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+} // namespace vantrel

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "FolderLoader.h"
+#include "RecordingFilterModel.h"
+#include "RecordingTableModel.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace vantrel {
+
+// The disc menu's window: the recordings of a folder in a sortable table, a filter field that
+// narrows the table as the user types, a button and the Enter key (or a double click) to open
+// the selected call in the player, and a status line. Everything works from the keyboard, and
+// every part is named for assistive technology.
+class MenuWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Opens a recording's path in the player; returns what went wrong, or nothing.
+    using OpenInPlayer = std::function<QString(const QString& recordingPath)>;
+
+    MenuWindow(const QString& folder, OpenInPlayer openInPlayer, QWidget* parent = nullptr);
+    ~MenuWindow() override;
+
+    QLineEdit* filterField = nullptr;
+    QTableView* table = nullptr;
+    QPushButton* openButton = nullptr;
+    QLabel* statusLine = nullptr;
+
+    RecordingTableModel& recordings() { return recordings_; }
+    RecordingFilterModel& shownRecordings() { return shown_; }
+    bool isListed() const { return listing_ != nullptr; }
+
+  signals:
+    void listed();      // the folder's recordings are in the table
+    void allChecked();  // every stamped copy's checksums are checked
+    void filterShown(); // the table shows what the filter asks for
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void startLoading();
+    void showListing(std::shared_ptr<FolderListing> listing);
+    void showChecked(const std::vector<CheckedCopy>& copies);
+    void applyFilter();
+    void openSelected();
+    void selectFirstRowIfNone();
+    void updateStatus();
+
+    QString folder_;
+    OpenInPlayer openInPlayer_;
+    RecordingTableModel recordings_;
+    RecordingFilterModel shown_;
+    std::shared_ptr<FolderListing> listing_;
+    std::unique_ptr<FolderLoader> loader_;
+
+    QString loadError_;
+    int filesSeen_ = 0;
+    int unreadable_ = 0; // files the reader refused
+    int copiesToCheck_ = 0;
+    int copiesChecked_ = 0;
+    int copiesDamaged_ = 0;
+    QString lastAction_;
+};
+
+} // namespace vantrel
