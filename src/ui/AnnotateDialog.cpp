@@ -22,80 +22,80 @@ void setHint(QWidget* widget, const char* hint) {
 
 AnnotateDialog::AnnotateDialog(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-    setObjectName("AnnotateFrm");
+    setObjectName("annotateDialog");
     setWindowTitle("Add Annotate");
     QFont font = this->font();
     font.setPixelSize(13);
     setFont(font);
 
-    KeyWordLable = new QLabel("Type the Key Word", this);
-    KeyWordLable->setObjectName("KeyWordLable");
-    KeyWordLable->setAlignment(Qt::AlignCenter);
-    KeyWordLable->setStyleSheet("QLabel { background-color: aqua; }");
-    setHint(KeyWordLable, "Type a Key Word for Recall");
-    KeyWordLable->installEventFilter(this);
-    KeyWordEdit = new QLineEdit(this);
-    KeyWordEdit->setObjectName("KeyWordEdit");
-    KeyWordEdit->setMaxLength(19);
-    KeyWordEdit->setStyleSheet("QLineEdit { background-color: aqua; }");
-    KeyWordEdit->setAccessibleName("Key word");
-    setHint(KeyWordEdit, "Type a Key Word for Recall");
-    KeyWordLable->setBuddy(KeyWordEdit);
+    keywordLabel = new QLabel("Type the Key Word", this);
+    keywordLabel->setObjectName("keywordLabel");
+    keywordLabel->setAlignment(Qt::AlignCenter);
+    keywordLabel->setStyleSheet("QLabel { background-color: aqua; }");
+    setHint(keywordLabel, "Type a Key Word for Recall");
+    keywordLabel->installEventFilter(this);
+    keywordEdit = new QLineEdit(this);
+    keywordEdit->setObjectName("keywordEdit");
+    keywordEdit->setMaxLength(19);
+    keywordEdit->setStyleSheet("QLineEdit { background-color: aqua; }");
+    keywordEdit->setAccessibleName("Key word");
+    setHint(keywordEdit, "Type a Key Word for Recall");
+    keywordLabel->setBuddy(keywordEdit);
 
-    SecondsBeforeiSwitchSlider = new SwitchSlider(this);
-    SecondsBeforeiSwitchSlider->setObjectName("SecondsBeforeiSwitchSlider");
-    SecondsBeforeiSwitchSlider->setPositionLabels("0,1,2,3,4,5,6,7,8,9,10");
-    SecondsBeforeiSwitchSlider->setPositionQuietly(0);
-    SecondsBeforeiSwitchSlider->setStyleSheet("background-color: yellow;");
-    SecondsBeforeiSwitchSlider->slider()->setAccessibleName("Seconds before");
-    setHint(SecondsBeforeiSwitchSlider, "The Amount of Seconds to Start Playback Before this Position");
-    SecondsBeforeLabel = new QLabel("Seconds Before to Start Play From", this);
-    SecondsBeforeLabel->setObjectName("SecondsBeforeLabel");
-    SecondsBeforeLabel->setAlignment(Qt::AlignCenter);
-    SecondsBeforeLabel->setStyleSheet("QLabel { background-color: yellow; }");
-    setHint(SecondsBeforeLabel, "The Amount of Seconds to Start Playback Before this Position");
-    SecondsBeforeLabel->installEventFilter(this);
+    secondsBeforeSwitch = new SwitchSlider(this);
+    secondsBeforeSwitch->setObjectName("secondsBeforeSwitch");
+    secondsBeforeSwitch->setPositionLabels("0,1,2,3,4,5,6,7,8,9,10");
+    secondsBeforeSwitch->setPositionQuietly(0);
+    secondsBeforeSwitch->setStyleSheet("background-color: yellow;");
+    secondsBeforeSwitch->slider()->setAccessibleName("Seconds before");
+    setHint(secondsBeforeSwitch, "The Amount of Seconds to Start Playback Before this Position");
+    secondsBeforeLabel = new QLabel("Seconds Before to Start Play From", this);
+    secondsBeforeLabel->setObjectName("secondsBeforeLabel");
+    secondsBeforeLabel->setAlignment(Qt::AlignCenter);
+    secondsBeforeLabel->setStyleSheet("QLabel { background-color: yellow; }");
+    setHint(secondsBeforeLabel, "The Amount of Seconds to Start Playback Before this Position");
+    secondsBeforeLabel->installEventFilter(this);
 
-    AddBtn = new QPushButton("&Add", this);
-    AddBtn->setObjectName("AddBtn");
-    AddBtn->setAccessibleName("Add");
-    setHint(AddBtn, "Add Annotation");
-    AddBtn->setDefault(true);
-    CancelBtn = new QPushButton("&Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    CancelBtn->setAccessibleName("Cancel");
-    setHint(CancelBtn, "Do not add this Annotation");
-    connect(AddBtn, &QPushButton::clicked, this, &AnnotateDialog::AddBtnClick);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    addButton = new QPushButton("&Add", this);
+    addButton->setObjectName("addButton");
+    addButton->setAccessibleName("Add");
+    setHint(addButton, "Add Annotation");
+    addButton->setDefault(true);
+    cancelButton = new QPushButton("&Cancel", this);
+    cancelButton->setObjectName("cancelButton");
+    cancelButton->setAccessibleName("Cancel");
+    setHint(cancelButton, "Do not add this Annotation");
+    connect(addButton, &QPushButton::clicked, this, &AnnotateDialog::addClicked);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(KeyWordLable);
-    layout->addWidget(KeyWordEdit);
-    layout->addWidget(SecondsBeforeiSwitchSlider);
-    layout->addWidget(SecondsBeforeLabel);
+    layout->addWidget(keywordLabel);
+    layout->addWidget(keywordEdit);
+    layout->addWidget(secondsBeforeSwitch);
+    layout->addWidget(secondsBeforeLabel);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(AddBtn);
-    buttons->addWidget(CancelBtn);
+    buttons->addWidget(addButton);
+    buttons->addWidget(cancelButton);
     layout->addLayout(buttons);
     resize(260, 186);
 }
 
 bool AnnotateDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
-        if (watched == KeyWordLable) {
-            KeyWordEdit->setFocus();
+        if (watched == keywordLabel) {
+            keywordEdit->setFocus();
             return true;
         }
-        if (watched == SecondsBeforeLabel) {
-            SecondsBeforeiSwitchSlider->setFocus();
+        if (watched == secondsBeforeLabel) {
+            secondsBeforeSwitch->setFocus();
             return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void AnnotateDialog::AddBtnClick() {
-    if (addScannedWord && addScannedWord(KeyWordEdit->text(), SecondsBeforeiSwitchSlider->position()))
+void AnnotateDialog::addClicked() {
+    if (addScannedWord && addScannedWord(keywordEdit->text(), secondsBeforeSwitch->position()))
         accept();
 }
 

@@ -12,7 +12,7 @@ namespace kestrum {
 
 class SwitchSlider;
 
-// TAnnotateFrm: a keyword to add at the play position, with how many seconds before it playback
+// A keyword to add at the play position, with how many seconds before it playback
 // from the keyword should start. Add keeps the dialog open when the keyword is refused.
 class AnnotateDialog : public QDialog {
     Q_OBJECT
@@ -23,18 +23,18 @@ class AnnotateDialog : public QDialog {
     // Called by Add with the keyword and the seconds before; true when the keyword was added.
     std::function<bool(const QString& keyword, int secondsBefore)> addScannedWord;
 
-    QLabel* KeyWordLable;
-    QLineEdit* KeyWordEdit;
-    SwitchSlider* SecondsBeforeiSwitchSlider;
-    QLabel* SecondsBeforeLabel;
-    QPushButton* AddBtn;
-    QPushButton* CancelBtn;
+    QLabel* keywordLabel;
+    QLineEdit* keywordEdit;
+    SwitchSlider* secondsBeforeSwitch;
+    QLabel* secondsBeforeLabel;
+    QPushButton* addButton;
+    QPushButton* cancelButton;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void AddBtnClick();
+    void addClicked();
 };
 
 } // namespace kestrum

@@ -29,28 +29,28 @@ const char* const kInstructionLines[] = {
 CodecInstructions::CodecInstructions(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      Memo1(new QPlainTextEdit(this)), CloseWindowBtn(new QPushButton("&Close Window", this)) {
-    setObjectName("CodecInstructions");
+      instructionsText(new QPlainTextEdit(this)), closeButton(new QPushButton("&Close Window", this)) {
+    setObjectName("codecInstructions");
     setWindowTitle("Codec Activation Instructions");
-    Memo1->setObjectName("Memo1");
-    Memo1->setReadOnly(true);
-    Memo1->setAccessibleName("Codec activation instructions");
-    QFont bold = Memo1->font();
+    instructionsText->setObjectName("instructionsText");
+    instructionsText->setReadOnly(true);
+    instructionsText->setAccessibleName("Codec activation instructions");
+    QFont bold = instructionsText->font();
     bold.setPointSize(10);
     bold.setBold(true);
-    Memo1->setFont(bold);
+    instructionsText->setFont(bold);
     QStringList lines;
     for (const char* line : kInstructionLines)
         lines << QString::fromLatin1(line);
-    Memo1->setPlainText(lines.join('\n'));
-    CloseWindowBtn->setObjectName("CloseWindowBtn");
-    CloseWindowBtn->setAccessibleName("Close Window");
-    connect(CloseWindowBtn, &QPushButton::clicked, this, &QDialog::accept);
+    instructionsText->setPlainText(lines.join('\n'));
+    closeButton->setObjectName("closeButton");
+    closeButton->setAccessibleName("Close Window");
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Memo1, 1);
+    layout->addWidget(instructionsText, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(CloseWindowBtn);
+    buttons->addWidget(closeButton);
     buttons->addStretch(1);
     layout->addLayout(buttons);
     resize(563, 227);

@@ -7,7 +7,7 @@ class QPushButton;
 
 namespace kestrum {
 
-// TCodecInstructions: how to add the speech codec to a system that lacks it, shown modally when
+// How to add the speech codec to a system that lacks it, shown modally when
 // the user asks for it.
 class CodecInstructions : public QDialog {
     Q_OBJECT
@@ -15,8 +15,8 @@ class CodecInstructions : public QDialog {
   public:
     explicit CodecInstructions(QWidget* parent = nullptr);
 
-    QPlainTextEdit* Memo1;
-    QPushButton* CloseWindowBtn;
+    QPlainTextEdit* instructionsText;
+    QPushButton* closeButton;
 };
 
 } // namespace kestrum

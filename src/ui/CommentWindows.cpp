@@ -23,68 +23,68 @@ QLabel* makeTotalTimeBox(QWidget* parent, const char* name) {
 ExistingCommentsWindow::ExistingCommentsWindow(QWidget* owner, std::function<double()> totalSeconds)
     : SideWindow(owner, "Existing Comments", QSize(316, 207), QSize(267, 188), 14),
       totalSeconds_(std::move(totalSeconds)) {
-    setObjectName("ECommentsFrm");
-    Memo1 = makeSideMemo(this, true, "Comments Stored In Recording", "Existing comments");
-    CloseBtn = makeSideButton(this, "CloseBtn", "&Close Window", "Close Window", "Close This Window");
-    TotalTimeText = makeTotalTimeBox(this, "TotalTimeText");
-    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
+    setObjectName("existingCommentsWindow");
+    existingCommentsText = makeSideMemo(this, "existingCommentsText", true, "Comments Stored In Recording", "Existing comments");
+    closeButton = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Close This Window");
+    totalTimeLabel = makeTotalTimeBox(this, "totalTimeLabel");
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 5);
-    layout->addWidget(Memo1, 1);
+    layout->addWidget(existingCommentsText, 1);
     auto* row = new QHBoxLayout;
     row->setContentsMargins(5, 0, 5, 0);
-    row->addWidget(CloseBtn);
+    row->addWidget(closeButton);
     row->addStretch(1);
-    row->addWidget(TotalTimeText);
+    row->addWidget(totalTimeLabel);
     layout->addLayout(row);
 }
 
 void ExistingCommentsWindow::showEvent(QShowEvent* event) {
     SideWindow::showEvent(event);
-    TotalTimeText->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
-    Memo1->setFocus();
+    totalTimeLabel->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
+    existingCommentsText->setFocus();
 }
 
 NewCommentsWindow::NewCommentsWindow(QWidget* owner)
     : SideWindow(owner, "New Comments", QSize(275, 197), QSize(275, 197), 14) {
-    setObjectName("CommentsFrm");
-    Memo1 = makeSideMemo(this, false, "Type New Comments Here", "New comments");
-    SaveBtn = makeSideButton(this, "SaveBtn", "&Save", "Save", "Permanently Add All New Comments");
-    SaveBtn->setEnabled(false);
-    CloseBtn = makeSideButton(this, "CloseBtn", "&Close Window", "Close Window", "Close This Window");
-    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
-    connect(SaveBtn, &QPushButton::clicked, this, &NewCommentsWindow::saveRequested);
-    connect(Memo1, &QPlainTextEdit::textChanged, this, &NewCommentsWindow::edited);
+    setObjectName("newCommentsWindow");
+    newCommentsText = makeSideMemo(this, "newCommentsText", false, "Type New Comments Here", "New comments");
+    saveButton = makeSideButton(this, "saveButton", "&Save", "Save", "Permanently Add All New Comments");
+    saveButton->setEnabled(false);
+    closeButton = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Close This Window");
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
+    connect(saveButton, &QPushButton::clicked, this, &NewCommentsWindow::saveRequested);
+    connect(newCommentsText, &QPlainTextEdit::textChanged, this, &NewCommentsWindow::edited);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 5);
-    layout->addWidget(Memo1, 1);
+    layout->addWidget(newCommentsText, 1);
     auto* row = new QHBoxLayout;
     row->setContentsMargins(5, 0, 5, 0);
-    row->addWidget(CloseBtn);
+    row->addWidget(closeButton);
     row->addStretch(1);
-    row->addWidget(SaveBtn);
+    row->addWidget(saveButton);
     layout->addLayout(row);
 }
 
 void NewCommentsWindow::showEvent(QShowEvent* event) {
     SideWindow::showEvent(event);
-    Memo1->setFocus();
+    newCommentsText->setFocus();
 }
 
 SavingFileWindow::SavingFileWindow(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
-    setObjectName("SavingFileFrm");
+    setObjectName("savingFileWindow");
     setWindowTitle("Saving File");
-    SavingFileText = new QLabel("Saving File Please Wait", this);
-    SavingFileText->setObjectName("SavingFileText");
-    QFont font = SavingFileText->font();
+    savingLabel = new QLabel("Saving File Please Wait", this);
+    savingLabel->setObjectName("savingLabel");
+    QFont font = savingLabel->font();
     font.setPixelSize(13);
-    SavingFileText->setFont(font);
-    SavingFileText->setAlignment(Qt::AlignCenter);
+    savingLabel->setFont(font);
+    savingLabel->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SavingFileText);
+    layout->addWidget(savingLabel);
     setFixedSize(171, 54);
 }
 

@@ -12,16 +12,16 @@ class QPushButton;
 
 namespace kestrum {
 
-// TECommentsFrm: the comment text stored in the recording, read-only, with its playing time.
+// The comment text stored in the recording, read-only, with its playing time.
 class ExistingCommentsWindow : public SideWindow {
     Q_OBJECT
 
   public:
     ExistingCommentsWindow(QWidget* owner, std::function<double()> totalSeconds);
 
-    QPlainTextEdit* Memo1;
-    QPushButton* CloseBtn;
-    QLabel* TotalTimeText;
+    QPlainTextEdit* existingCommentsText;
+    QPushButton* closeButton;
+    QLabel* totalTimeLabel;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -30,16 +30,16 @@ class ExistingCommentsWindow : public SideWindow {
     std::function<double()> totalSeconds_;
 };
 
-// TCommentsFrm: where new comments are typed; Save writes them into the recording.
+// Where new comments are typed; Save writes them into the recording.
 class NewCommentsWindow : public SideWindow {
     Q_OBJECT
 
   public:
     explicit NewCommentsWindow(QWidget* owner);
 
-    QPlainTextEdit* Memo1;
-    QPushButton* SaveBtn;
-    QPushButton* CloseBtn;
+    QPlainTextEdit* newCommentsText;
+    QPushButton* saveButton;
+    QPushButton* closeButton;
 
   signals:
     void edited();
@@ -49,14 +49,14 @@ class NewCommentsWindow : public SideWindow {
     void showEvent(QShowEvent* event) override;
 };
 
-// TSavingFileFrm: shown while the recording is rewritten.
+// Shown while the recording is rewritten.
 class SavingFileWindow : public QDialog {
     Q_OBJECT
 
   public:
     explicit SavingFileWindow(QWidget* owner);
 
-    QLabel* SavingFileText;
+    QLabel* savingLabel;
 };
 
 // A sunken aqua box for a total playing time.

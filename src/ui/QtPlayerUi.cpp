@@ -87,10 +87,10 @@ void QtPlayerUi::connectSideWindows() {
 }
 
 void QtPlayerUi::setUpWindows() {
-    annotate_->KeyWordEdit->clear();
+    annotate_->keywordEdit->clear();
     player_->setUp();
-    scannedWords_->TotalSecondsText->clear();
-    existingComments_->TotalTimeText->clear();
+    scannedWords_->totalSecondsLabel->clear();
+    existingComments_->totalTimeLabel->clear();
 }
 
 void QtPlayerUi::restoreWindowState(const InitRecord* record, bool viewerMode) {
@@ -136,7 +136,7 @@ void QtPlayerUi::saveWindowState(InitRecord& record) {
     record.waveformOpen = waveform_->isVisible() ? 1 : 0;
     record.waveformTop = waveform_->y();
     record.waveformLeft = waveform_->x();
-    record.waveformKnobPosition = waveform_->iKnob1->position();
+    record.waveformKnobPosition = waveform_->scaleKnob->position();
     player_->saveSettings(record);
 }
 
@@ -273,34 +273,34 @@ void QtPlayerUi::playFromList(int seconds) {
 // --- AnnotationViews: the texts the reader and a save put into the windows ------------------
 
 void QtPlayerUi::clearExistingComments() {
-    existingComments_->Memo1->clear();
+    existingComments_->existingCommentsText->clear();
 }
 
 void QtPlayerUi::clearNewComments() {
     // Only the user's own edits make a save due.
-    const QSignalBlocker quiet(newComments_->Memo1);
-    newComments_->Memo1->clear();
+    const QSignalBlocker quiet(newComments_->newCommentsText);
+    newComments_->newCommentsText->clear();
 }
 
 void QtPlayerUi::showExistingComments(const std::string& text) {
-    existingComments_->Memo1->setPlainText(commentTextForDisplay(text));
+    existingComments_->existingCommentsText->setPlainText(commentTextForDisplay(text));
 }
 
 void QtPlayerUi::clearKeywordList() {
-    scannedWords_->Memo1->clear();
+    scannedWords_->keywordList->clear();
 }
 
 void QtPlayerUi::addKeywordLine(const std::string& line) {
-    scannedWords_->Memo1->appendPlainText(keywordLineForDisplay(line));
+    scannedWords_->keywordList->appendPlainText(keywordLineForDisplay(line));
 }
 
 std::string QtPlayerUi::newCommentsText() const {
-    return commentTextFromWindow(newComments_->Memo1->toPlainText());
+    return commentTextFromWindow(newComments_->newCommentsText->toPlainText());
 }
 
 void QtPlayerUi::setSaveButtonsEnabled(bool enabled) {
-    newComments_->SaveBtn->setEnabled(enabled);
-    scannedWords_->SaveBtn->setEnabled(enabled);
+    newComments_->saveButton->setEnabled(enabled);
+    scannedWords_->saveButton->setEnabled(enabled);
 }
 
 } // namespace kestrum

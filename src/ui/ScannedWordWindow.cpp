@@ -17,35 +17,35 @@ namespace kestrum {
 ScannedWordWindow::ScannedWordWindow(QWidget* owner, std::function<double()> totalSeconds)
     : SideWindow(owner, "Scanned Word", QSize(384, 229), QSize(314, 138), 14),
       totalSeconds_(std::move(totalSeconds)) {
-    setObjectName("ScannedWordFrm");
-    Memo1 = makeSideMemo(this, true, "Double Click on Seconds to Start Playing", "Scanned words");
+    setObjectName("keywordWindow");
+    keywordList = makeSideMemo(this, "keywordList", true, "Double Click on Seconds to Start Playing", "Scanned words");
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPixelSize(17);
-    Memo1->setFont(fixed);
-    Memo1->viewport()->installEventFilter(this);
+    keywordList->setFont(fixed);
+    keywordList->viewport()->installEventFilter(this);
 
-    CloseBtn = makeSideButton(this, "CloseBtn", "&Close Window", "Close Window", "Closes this Window");
-    SaveBtn = makeSideButton(this, "SaveBtn", "&Save", "Save", "Saves Changes to Recording");
-    SaveBtn->setEnabled(false);
-    TotalSecondsText = makeTotalTimeBox(this, "TotalSecondsText");
-    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
-    connect(SaveBtn, &QPushButton::clicked, this, &ScannedWordWindow::saveRequested);
+    closeButton = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Closes this Window");
+    saveButton = makeSideButton(this, "saveButton", "&Save", "Save", "Saves Changes to Recording");
+    saveButton->setEnabled(false);
+    totalSecondsLabel = makeTotalTimeBox(this, "totalSecondsLabel");
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
+    connect(saveButton, &QPushButton::clicked, this, &ScannedWordWindow::saveRequested);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 5);
-    layout->addWidget(Memo1, 1);
+    layout->addWidget(keywordList, 1);
     auto* row = new QHBoxLayout;
     row->setContentsMargins(5, 0, 5, 0);
-    row->addWidget(CloseBtn);
-    row->addWidget(SaveBtn);
+    row->addWidget(closeButton);
+    row->addWidget(saveButton);
     row->addStretch(1);
-    row->addWidget(TotalSecondsText);
+    row->addWidget(totalSecondsLabel);
     layout->addLayout(row);
 }
 
 void ScannedWordWindow::showEvent(QShowEvent* event) {
     SideWindow::showEvent(event);
-    TotalSecondsText->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
+    totalSecondsLabel->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
 }
 
 int ScannedWordWindow::secondsAt(const QString& line, int position) {
@@ -65,9 +65,9 @@ int ScannedWordWindow::secondsAt(const QString& line, int position) {
 }
 
 bool ScannedWordWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == keywordList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         const auto* click = static_cast<QMouseEvent*>(event);
-        const QTextCursor cursor = Memo1->cursorForPosition(click->position().toPoint());
+        const QTextCursor cursor = keywordList->cursorForPosition(click->position().toPoint());
         const QString line = cursor.block().text();
         int column = cursor.positionInBlock();
         // The click may land just after the character it was aimed at.

@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace kestrum {
 
-// TScannedWordFrm: the recording's keywords with their positions in seconds; a double-click on
+// The recording's keywords with their positions in seconds; a double-click on
 // a seconds value plays from there.
 class ScannedWordWindow : public SideWindow {
     Q_OBJECT
@@ -18,10 +18,10 @@ class ScannedWordWindow : public SideWindow {
   public:
     ScannedWordWindow(QWidget* owner, std::function<double()> totalSeconds);
 
-    QPlainTextEdit* Memo1;
-    QPushButton* CloseBtn;
-    QPushButton* SaveBtn;
-    QLabel* TotalSecondsText;
+    QPlainTextEdit* keywordList;
+    QPushButton* closeButton;
+    QPushButton* saveButton;
+    QLabel* totalSecondsLabel;
 
     // The seconds value a double-click at `position` in a list line picks, or 0 when the click is
     // on no seconds value (a keyword, the heading, a blank).

@@ -110,9 +110,10 @@ QString keywordLineForDisplay(const std::string& stored) {
 
 namespace kestrum {
 
-QPlainTextEdit* makeSideMemo(QWidget* parent, bool readOnly, const char* hint, const char* accessibleName) {
+QPlainTextEdit* makeSideMemo(QWidget* parent, const char* name, bool readOnly, const char* hint,
+                             const char* accessibleName) {
     auto* memo = new QPlainTextEdit(parent);
-    memo->setObjectName("Memo1");
+    memo->setObjectName(name);
     memo->setReadOnly(readOnly);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -35,7 +35,8 @@ class SideWindow : public QWidget {
 void moveWithinScreen(QWidget& window, int left, int top);
 
 // The text area of a side window: no wrap, both scroll bars, with its hint and accessible name.
-QPlainTextEdit* makeSideMemo(QWidget* parent, bool readOnly, const char* hint, const char* accessibleName);
+QPlainTextEdit* makeSideMemo(QWidget* parent, const char* name, bool readOnly, const char* hint,
+                             const char* accessibleName);
 // A button of a side window with its caption, accessible name and hint.
 QPushButton* makeSideButton(QWidget* parent, const char* name, const char* caption,
                             const char* accessibleName, const char* hint);

@@ -9,15 +9,15 @@ namespace kestrum {
 
 SplashScreen::SplashScreen(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
-      Label1(new QLabel(this)) {
-    setObjectName("SplashScreen");
-    Label1->setObjectName("Label1");
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setMinimumWidth(313);
+      stepLabel(new QLabel(this)) {
+    setObjectName("splashScreen");
+    stepLabel->setObjectName("stepLabel");
+    stepLabel->setTextFormat(Qt::PlainText);
+    stepLabel->setAlignment(Qt::AlignCenter);
+    stepLabel->setMinimumWidth(313);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(7, 2, 7, 2);
-    layout->addWidget(Label1);
+    layout->addWidget(stepLabel);
     resize(328, 22);
 }
 
@@ -32,7 +32,7 @@ void SplashScreen::setCaption(const std::string& caption) {
 }
 
 void SplashScreen::setStepText(const std::string& text) {
-    Label1->setText(QString::fromLocal8Bit(text.c_str()));
+    stepLabel->setText(QString::fromLocal8Bit(text.c_str()));
     paintNow();
 }
 

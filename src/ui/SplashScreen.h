@@ -22,12 +22,12 @@ class SplashScreen : public QDialog, public SplashDisplay {
     void hide() override;
     void close() override;
 
-    QLabel* label() const { return Label1; }
+    QLabel* label() const { return stepLabel; }
 
   private:
     void paintNow();
 
-    QLabel* Label1;
+    QLabel* stepLabel;
 };
 
 } // namespace kestrum

@@ -24,13 +24,8 @@ enum SwitchPosition { kRun = 0, kZoom = 1, kScroll = 2 };
 
 const QColor kPlayLineColour(255, 255, 0); // yellow
 
-QPushButton* glyphHolder(QWidget* parent, const char* name, QStyle::StandardPixmap glyph) {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setIcon(QApplication::style()->standardIcon(glyph));
-    button->setVisible(false);
-    button->setEnabled(false);
-    return button;
+QIcon standardIcon(QStyle::StandardPixmap glyph) {
+    return QApplication::style()->standardIcon(glyph);
 }
 
 } // namespace
@@ -59,73 +54,69 @@ WaveformWindow::WaveformWindow(Player& player, QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       player_(player), series_(player),
       follower_(*this, player.state().recording.playbackFormat.samplesPerSec) {
-    setObjectName("AudioWaveFormFrm");
+    setObjectName("waveformWindow");
     setWindowTitle("Audio Wave Form");
 
-    iStripChart1 = new StripChart(this);
-    iStripChart1->setObjectName("iStripChart1");
-    iStripChart1->setToolTip("Click Left Mouse to Add an Annotation");
-    iStripChart1->setAccessibleDescription(iStripChart1->toolTip());
-    iStripChart1->setXAxisTitle("Seconds");
-    iStripChart1->setXRange(0, 10);
-    iStripChart1->setSeries(&series_);
-    iStripChart1->setMinimumSize(612, 308);
+    waveformChart = new StripChart(this);
+    waveformChart->setObjectName("waveformChart");
+    waveformChart->setToolTip("Click Left Mouse to Add an Annotation");
+    waveformChart->setAccessibleDescription(waveformChart->toolTip());
+    waveformChart->setXAxisTitle("Seconds");
+    waveformChart->setXRange(0, 10);
+    waveformChart->setSeries(&series_);
+    waveformChart->setMinimumSize(612, 308);
 
-    iKnob1 = new Knob(this);
-    iKnob1->setObjectName("iKnob1");
-    iKnob1->setMaximumPosition(100);
-    iKnob1->setPosition(1);
-    iKnob1->setToolTip("Changes the Scale on the Strip Chart");
-    iKnob1->setAccessibleName("Scale");
-    iKnob1->setAccessibleDescription(iKnob1->toolTip());
-    ScaleText = new QLabel("&Scale", this);
-    ScaleText->setObjectName("ScaleText");
-    ScaleText->setBuddy(iKnob1);
-    ScaleText->installEventFilter(this);
+    scaleKnob = new Knob(this);
+    scaleKnob->setObjectName("scaleKnob");
+    scaleKnob->setMaximumPosition(100);
+    scaleKnob->setPosition(1);
+    scaleKnob->setToolTip("Changes the Scale on the Strip Chart");
+    scaleKnob->setAccessibleName("Scale");
+    scaleKnob->setAccessibleDescription(scaleKnob->toolTip());
+    scaleLabel = new QLabel("&Scale", this);
+    scaleLabel->setObjectName("scaleLabel");
+    scaleLabel->setBuddy(scaleKnob);
+    scaleLabel->installEventFilter(this);
 
-    iSwitchSlider1 = new SwitchSlider(this);
-    iSwitchSlider1->setObjectName("iSwitchSlider1");
-    iSwitchSlider1->setPositionLabels("Run,Zoom,Scroll");
-    iSwitchSlider1->setPositionQuietly(kRun);
-    iSwitchSlider1->slider()->setAccessibleName("View mode");
+    viewModeSwitch = new SwitchSlider(this);
+    viewModeSwitch->setObjectName("viewModeSwitch");
+    viewModeSwitch->setPositionLabels("Run,Zoom,Scroll");
+    viewModeSwitch->setPositionQuietly(kRun);
+    viewModeSwitch->slider()->setAccessibleName("View mode");
 
-    DownLeftBtn = new QPushButton(this);
-    DownLeftBtn->setObjectName("DownLeftBtn");
-    DownLeftBtn->setEnabled(false);
-    UpRightBtn = new QPushButton(this);
-    UpRightBtn->setObjectName("UpRightBtn");
-    UpRightBtn->setEnabled(false);
-    zoomin = glyphHolder(this, "zoomin", QStyle::SP_ArrowDown);
-    zoomout = glyphHolder(this, "zoomout", QStyle::SP_ArrowUp);
-    scrollLeft = glyphHolder(this, "scrollLeft", QStyle::SP_ArrowLeft);
-    scrollRight = glyphHolder(this, "scrollRight", QStyle::SP_ArrowRight);
-    CloseBtn = new QPushButton("&Close Window", this);
-    CloseBtn->setObjectName("CloseBtn");
-    CloseBtn->setAccessibleName("Close Window");
-    CloseBtn->setToolTip("Closes this Window");
+    zoomInOrLeftButton = new QPushButton(this);
+    zoomInOrLeftButton->setObjectName("zoomInOrLeftButton");
+    zoomInOrLeftButton->setEnabled(false);
+    zoomOutOrRightButton = new QPushButton(this);
+    zoomOutOrRightButton->setObjectName("zoomOutOrRightButton");
+    zoomOutOrRightButton->setEnabled(false);
+    closeButton = new QPushButton("&Close Window", this);
+    closeButton->setObjectName("closeButton");
+    closeButton->setAccessibleName("Close Window");
+    closeButton->setToolTip("Closes this Window");
 
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(iStripChart1, 1);
+    layout->addWidget(waveformChart, 1);
     auto* controls = new QVBoxLayout;
     auto* knobRow = new QHBoxLayout;
-    knobRow->addWidget(iKnob1);
-    knobRow->addWidget(ScaleText);
+    knobRow->addWidget(scaleKnob);
+    knobRow->addWidget(scaleLabel);
     controls->addLayout(knobRow);
-    controls->addWidget(iSwitchSlider1);
-    controls->addWidget(DownLeftBtn);
-    controls->addWidget(UpRightBtn);
+    controls->addWidget(viewModeSwitch);
+    controls->addWidget(zoomInOrLeftButton);
+    controls->addWidget(zoomOutOrRightButton);
     controls->addStretch(1);
-    controls->addWidget(CloseBtn);
+    controls->addWidget(closeButton);
     layout->addLayout(controls);
     resize(747, 348);
 
-    connect(iKnob1, &Knob::positionChanged, this, &WaveformWindow::iKnob1PositionChange);
-    connect(iSwitchSlider1, &SwitchSlider::positionChanged, this,
-            &WaveformWindow::iSwitchSlider1PositionChange);
-    connect(DownLeftBtn, &QPushButton::clicked, this, &WaveformWindow::DownLeftBtnClick);
-    connect(UpRightBtn, &QPushButton::clicked, this, &WaveformWindow::UpRightBtnClick);
-    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::hide);
-    connect(iStripChart1, &StripChart::clicked, this, &WaveformWindow::iStripChart1Click);
+    connect(scaleKnob, &Knob::positionChanged, this, &WaveformWindow::scaleChanged);
+    connect(viewModeSwitch, &SwitchSlider::positionChanged, this,
+            &WaveformWindow::viewModeChanged);
+    connect(zoomInOrLeftButton, &QPushButton::clicked, this, &WaveformWindow::zoomInOrScrollLeft);
+    connect(zoomOutOrRightButton, &QPushButton::clicked, this, &WaveformWindow::zoomOutOrScrollRight);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
+    connect(waveformChart, &StripChart::clicked, this, &WaveformWindow::chartClicked);
 }
 
 void WaveformWindow::place(int left, int top) {
@@ -134,26 +125,26 @@ void WaveformWindow::place(int left, int top) {
 }
 
 void WaveformWindow::setKnobPosition(double position) {
-    iKnob1->setPosition(position);
+    scaleKnob->setPosition(position);
 }
 
 void WaveformWindow::showSpan(double minimum, double maximum, double cursor) {
-    iStripChart1->BeginUpdate();
-    iStripChart1->RemoveAllVerticalLines();
-    iStripChart1->setXRange(minimum, maximum);
-    iStripChart1->AddVerticalLine(cursor, kPlayLineColour, 2, StripChart::iclsSolid);
-    iStripChart1->EndUpdate();
+    waveformChart->beginUpdate();
+    waveformChart->removeAllVerticalLines();
+    waveformChart->setXRange(minimum, maximum);
+    waveformChart->addVerticalLine(cursor, kPlayLineColour, 2, StripChart::Solid);
+    waveformChart->endUpdate();
 }
 
 void WaveformWindow::hideEvent(QHideEvent* event) {
-    // FormHide: a hidden window is back in Run.
+    // A hidden window is back in Run.
     QWidget::hideEvent(event);
-    iSwitchSlider1->setPosition(kRun);
+    viewModeSwitch->setPosition(kRun);
 }
 
 bool WaveformWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ScaleText && event->type() == QEvent::MouseButtonPress) {
-        iKnob1->setFocus();
+    if (watched == scaleLabel && event->type() == QEvent::MouseButtonPress) {
+        scaleKnob->setFocus();
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -176,19 +167,19 @@ void WaveformWindow::shadeSilences(bool shaded) {
         for (const FrameSpan& silence : player_.state().silences.silences())
             spans.push_back({clock.secondsOf(silence.begin), clock.secondsOf(silence.end)});
     }
-    iStripChart1->setShadedSpans(std::move(spans));
+    waveformChart->setShadedSpans(std::move(spans));
 }
 
-void WaveformWindow::iKnob1PositionChange() {
+void WaveformWindow::scaleChanged() {
     const double centre =
-        iStripChart1->xMinimum() + (iStripChart1->xMaximum() - iStripChart1->xMinimum()) * 0.5;
-    follower_.setScale(iKnob1->positionFraction());
+        waveformChart->xMinimum() + (waveformChart->xMaximum() - waveformChart->xMinimum()) * 0.5;
+    follower_.setScale(scaleKnob->positionFraction());
     // Centred again on the whole second at the view's centre.
     follower_.follow(frameAt(std::floor(centre)), false);
 }
 
-void WaveformWindow::iSwitchSlider1PositionChange() {
-    const int mode = iSwitchSlider1->position();
+void WaveformWindow::viewModeChanged() {
+    const int mode = viewModeSwitch->position();
     if (mode == kZoom || mode == kScroll)
         enterZoomOrScroll(mode);
     else
@@ -199,7 +190,7 @@ void WaveformWindow::iSwitchSlider1PositionChange() {
 
 void WaveformWindow::enterZoomOrScroll(int mode) {
     PlaybackSession& session = player_.session();
-    iStripChart1->RemoveAllVerticalLines();
+    waveformChart->removeAllVerticalLines();
     const PlaybackSnapshot shown = session.snapshot();
     if (shown.loopPlaying())
         session.togglePlayLoop();
@@ -207,67 +198,67 @@ void WaveformWindow::enterZoomOrScroll(int mode) {
         session.stop();
     if (!zoomingOrScrolling()) {
         // The view is the user's now: play and loop play wait until Run.
-        iKnob1->setEnabled(false);
+        scaleKnob->setEnabled(false);
         session.setBrowsing(true);
-        DownLeftBtn->setEnabled(true);
-        UpRightBtn->setEnabled(true);
+        zoomInOrLeftButton->setEnabled(true);
+        zoomOutOrRightButton->setEnabled(true);
     }
     if (mode == kZoom) {
-        iStripChart1->setToolBarMode(StripChart::iscmZoomX);
-        DownLeftBtn->setIcon(zoomin->icon());
-        DownLeftBtn->setText("Zoom &In");
-        UpRightBtn->setIcon(zoomout->icon());
-        UpRightBtn->setText("Zoom &Out");
+        waveformChart->setToolBarMode(StripChart::ZoomX);
+        zoomInOrLeftButton->setIcon(standardIcon(QStyle::SP_ArrowDown));
+        zoomInOrLeftButton->setText("Zoom &In");
+        zoomOutOrRightButton->setIcon(standardIcon(QStyle::SP_ArrowUp));
+        zoomOutOrRightButton->setText("Zoom &Out");
     } else {
-        iStripChart1->setToolBarMode(StripChart::iscmScrollX);
-        DownLeftBtn->setIcon(scrollLeft->icon());
-        DownLeftBtn->setText("Scroll &Left");
-        UpRightBtn->setIcon(scrollRight->icon());
-        UpRightBtn->setText("Scroll &Right");
+        waveformChart->setToolBarMode(StripChart::ScrollX);
+        zoomInOrLeftButton->setIcon(standardIcon(QStyle::SP_ArrowLeft));
+        zoomInOrLeftButton->setText("Scroll &Left");
+        zoomOutOrRightButton->setIcon(standardIcon(QStyle::SP_ArrowRight));
+        zoomOutOrRightButton->setText("Scroll &Right");
     }
-    DownLeftBtn->setAccessibleName(DownLeftBtn->text().remove('&'));
-    UpRightBtn->setAccessibleName(UpRightBtn->text().remove('&'));
+    zoomInOrLeftButton->setAccessibleName(zoomInOrLeftButton->text().remove('&'));
+    zoomOutOrRightButton->setAccessibleName(zoomOutOrRightButton->text().remove('&'));
 }
 
 void WaveformWindow::enterRun() {
     PlaybackSession& session = player_.session();
     session.setBrowsing(false);
-    iKnob1->setEnabled(true);
-    DownLeftBtn->setEnabled(false);
-    UpRightBtn->setEnabled(false);
+    scaleKnob->setEnabled(true);
+    zoomInOrLeftButton->setEnabled(false);
+    zoomOutOrRightButton->setEnabled(false);
 
-    const double minimum = iStripChart1->xMinimum();
-    const double maximum = iStripChart1->xMaximum();
+    const double minimum = waveformChart->xMinimum();
+    const double maximum = waveformChart->xMaximum();
     const double centre = minimum + (maximum - minimum) * 0.5;
     // The play position moves to the centre of the view, within the recording at both ends.
     session.moveTo(frameAt(centre));
-    iStripChart1->setToolBarMode(StripChart::iscmPlot);
+    waveformChart->setToolBarMode(StripChart::Plot);
     showSpan(minimum, maximum, centre);
 }
 
-void WaveformWindow::DownLeftBtnClick() {
-    if (iSwitchSlider1->position() == kZoom) {
-        iStripChart1->ZoomXAxis(0.5);
+void WaveformWindow::zoomInOrScrollLeft() {
+    if (viewModeSwitch->position() == kZoom) {
+        waveformChart->zoomXAxis(0.5);
         return;
     }
-    const double half = (iStripChart1->xMaximum() - iStripChart1->xMinimum()) * 0.5;
-    iStripChart1->BeginUpdate();
-    iStripChart1->setXRange(iStripChart1->xMinimum() - half, iStripChart1->xMaximum() - half);
-    iStripChart1->EndUpdate();
+    const double half = (waveformChart->xMaximum() - waveformChart->xMinimum()) * 0.5;
+    waveformChart->beginUpdate();
+    waveformChart->setXRange(waveformChart->xMinimum() - half, waveformChart->xMaximum() - half);
+    waveformChart->endUpdate();
 }
 
-void WaveformWindow::UpRightBtnClick() {
-    if (iSwitchSlider1->position() == kZoom)
-        iStripChart1->ZoomXAxis(2);
+void WaveformWindow::zoomOutOrScrollRight() {
+    if (viewModeSwitch->position() == kZoom)
+        waveformChart->zoomXAxis(2);
     else
-        iStripChart1->ScrollXAxis((iStripChart1->xMaximum() - iStripChart1->xMinimum()) * 0.5);
+        waveformChart->scrollXAxis((waveformChart->xMaximum() - waveformChart->xMinimum()) * 0.5);
 }
 
 bool WaveformWindow::zoomingOrScrolling() const {
-    return iStripChart1->toolBarMode() != StripChart::iscmPlot;
+    return waveformChart->toolBarMode() != StripChart::Plot;
 }
 
-void WaveformWindow::iStripChart1Click() {
+void WaveformWindow::chartClicked() {
     const PlayerState& state = player_.state();
     PlaybackSession& session = player_.session();
     if (zoomingOrScrolling() || session.snapshot().loopPlaying() || state.options.viewerMode != 0 ||

@@ -30,7 +30,7 @@ class SampleStoreSeries : public StripChartSeries {
     Player& player_;
 };
 
-// TAudioWaveFormFrm: the recording's samples against time, kept centred on the play position
+// The recording's samples against time, kept centred on the play position
 // while playing (Run), zoomed or scrolled by hand (Zoom, Scroll), and clicked to annotate.
 class WaveformWindow : public QWidget, public WaveformDisplay {
     Q_OBJECT
@@ -51,17 +51,13 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     // The window changed the playback (paused it, moved its position): show it at once.
     std::function<void()> playbackChanged;
 
-    StripChart* iStripChart1;
-    Knob* iKnob1;
-    QLabel* ScaleText;
-    SwitchSlider* iSwitchSlider1;
-    QPushButton* DownLeftBtn;
-    QPushButton* UpRightBtn;
-    QPushButton* zoomin;
-    QPushButton* zoomout;
-    QPushButton* scrollLeft;
-    QPushButton* scrollRight;
-    QPushButton* CloseBtn;
+    StripChart* waveformChart;
+    Knob* scaleKnob;
+    QLabel* scaleLabel;
+    SwitchSlider* viewModeSwitch;
+    QPushButton* zoomInOrLeftButton;
+    QPushButton* zoomOutOrRightButton;
+    QPushButton* closeButton;
 
     // Zoom or Scroll: the view is the user's, and nothing else may start playback or annotate.
     bool zoomingOrScrolling() const;
@@ -78,13 +74,13 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void iKnob1PositionChange();
-    void iSwitchSlider1PositionChange();
+    void scaleChanged();
+    void viewModeChanged();
     void enterZoomOrScroll(int mode);
     void enterRun();
-    void DownLeftBtnClick();
-    void UpRightBtnClick();
-    void iStripChart1Click();
+    void zoomInOrScrollLeft();
+    void zoomOutOrScrollRight();
+    void chartClicked();
     std::uint64_t frameAt(double seconds) const;
 
     Player& player_;

@@ -56,7 +56,7 @@ void StripChart::changed() {
         update();
 }
 
-void StripChart::EndUpdate() {
+void StripChart::endUpdate() {
     if (updateDepth_ > 0 && --updateDepth_ == 0)
         update();
 }
@@ -74,17 +74,17 @@ void StripChart::setShadedSpans(std::vector<Span> spans) {
     changed();
 }
 
-void StripChart::RemoveAllVerticalLines() {
+void StripChart::removeAllVerticalLines() {
     lines_.clear();
     changed();
 }
 
-void StripChart::AddVerticalLine(double position, QColor colour, int width, LineStyle style) {
+void StripChart::addVerticalLine(double position, QColor colour, int width, LineStyle style) {
     lines_.push_back({position, colour, width, style});
     changed();
 }
 
-void StripChart::ZoomXAxis(double factor) {
+void StripChart::zoomXAxis(double factor) {
     const double span = (xMax_ - xMin_) * factor;
     if (span == 0.0)
         return;
@@ -94,7 +94,7 @@ void StripChart::ZoomXAxis(double factor) {
     changed();
 }
 
-void StripChart::ScrollXAxis(double delta) {
+void StripChart::scrollXAxis(double delta) {
     xMin_ += delta;
     xMax_ += delta;
     changed();
@@ -133,7 +133,7 @@ void StripChart::render(QPainter& painter, const QRect& area) const {
             break;
         const int x =
             plot.left() + static_cast<int>(std::lround((line.position - xMin_) / span * (plot.width() - 1)));
-        QPen pen(line.colour, line.width, line.style == iclsSolid ? Qt::SolidLine : Qt::DashLine);
+        QPen pen(line.colour, line.width, line.style == Solid ? Qt::SolidLine : Qt::DashLine);
         painter.setPen(pen);
         painter.drawLine(x, plot.top(), x, plot.bottom());
     }
@@ -254,13 +254,13 @@ void StripChart::mousePressEvent(QMouseEvent* event) {
 }
 
 void StripChart::mouseMoveEvent(QMouseEvent* event) {
-    if (!dragging_ || mode_ != iscmScrollX)
+    if (!dragging_ || mode_ != ScrollX)
         return;
     // Scroll mode: the view follows the mouse.
     const int x = event->position().toPoint().x();
     const QRect plot = plotArea(rect());
     if (plot.width() > 0 && x != dragX_) {
-        ScrollXAxis(-(x - dragX_) * (xMax_ - xMin_) / plot.width());
+        scrollXAxis(-(x - dragX_) * (xMax_ - xMin_) / plot.width());
         dragX_ = x;
         dragged_ = true;
     }
@@ -275,9 +275,9 @@ void StripChart::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void StripChart::wheelEvent(QWheelEvent* event) {
-    if (mode_ != iscmZoomX)
+    if (mode_ != ZoomX)
         return;
-    ZoomXAxis(event->angleDelta().y() > 0 ? 0.5 : 2.0);
+    zoomXAxis(event->angleDelta().y() > 0 ? 0.5 : 2.0);
 }
 
 } // namespace kestrum

@@ -34,8 +34,8 @@ class StripChart : public QWidget {
     Q_OBJECT
 
   public:
-    enum ToolBarMode { iscmPlot = 0, iscmScrollX = 1, iscmZoomX = 5 };
-    enum LineStyle { iclsSolid, iclsDash };
+    enum ToolBarMode { Plot = 0, ScrollX = 1, ZoomX = 5 };
+    enum LineStyle { Solid, Dash };
 
     explicit StripChart(QWidget* parent = nullptr);
 
@@ -46,8 +46,8 @@ class StripChart : public QWidget {
     double xMaximum() const { return xMax_; }
     void setXRange(double minimum, double maximum);
 
-    void BeginUpdate() { ++updateDepth_; }
-    void EndUpdate();
+    void beginUpdate() { ++updateDepth_; }
+    void endUpdate();
 
     // Stretches of time drawn shaded behind the trace (in seconds), such as silences.
     struct Span {
@@ -58,14 +58,14 @@ class StripChart : public QWidget {
     void setShadedSpans(std::vector<Span> spans);
     const std::vector<Span>& shadedSpans() const { return shaded_; }
 
-    void RemoveAllVerticalLines();
-    void AddVerticalLine(double position, QColor colour, int width, LineStyle style);
+    void removeAllVerticalLines();
+    void addVerticalLine(double position, QColor colour, int width, LineStyle style);
     int verticalLineCount() const { return static_cast<int>(lines_.size()); }
 
     // New span = span x factor around the same centre (nothing when that span would be 0).
-    void ZoomXAxis(double factor);
+    void zoomXAxis(double factor);
     // Moves both ends of the time range by `delta` seconds.
-    void ScrollXAxis(double delta);
+    void scrollXAxis(double delta);
 
     ToolBarMode toolBarMode() const { return mode_; }
     void setToolBarMode(ToolBarMode mode) { mode_ = mode; }
@@ -105,7 +105,7 @@ class StripChart : public QWidget {
     // The columns of the trace, kept between draws so that drawing allocates nothing.
     mutable QImage trace_;
     int updateDepth_ = 0;
-    ToolBarMode mode_ = iscmPlot;
+    ToolBarMode mode_ = Plot;
     bool dragging_ = false;
     int dragX_ = 0;
     bool dragged_ = false;

@@ -91,7 +91,7 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
 
         // Nor in a keyword field or the rewind box, where Up and Down are the field's own.
         ui.annotateDialog()->show();
-        QLineEdit* keyword = ui.annotateDialog()->KeyWordEdit;
+        QLineEdit* keyword = ui.annotateDialog()->keywordEdit;
         keyword->setFocus();
         QTest::keyClicks(keyword, "gun ");
         QTest::keyClick(keyword, Qt::Key_Down);

@@ -39,18 +39,18 @@ TEST_F(SideWindowsTest, TheCommentsButtonTogglesBothWindowsAndSaveWritesTheNewCo
         player.commentsButton->click();
         EXPECT_TRUE(ui.newCommentsWindow()->isVisible());
         EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
-        EXPECT_EQ(ui.existingCommentsWindow()->Memo1->toPlainText(), "old line\n");
-        EXPECT_TRUE(ui.existingCommentsWindow()->TotalTimeText->text().startsWith("Total  0:"));
+        EXPECT_EQ(ui.existingCommentsWindow()->existingCommentsText->toPlainText(), "old line\n");
+        EXPECT_TRUE(ui.existingCommentsWindow()->totalTimeLabel->text().startsWith("Total  0:"));
 
         NewCommentsWindow& comments = *ui.newCommentsWindow();
-        EXPECT_FALSE(comments.SaveBtn->isEnabled());
-        comments.Memo1->setPlainText("first\nsecond");
-        EXPECT_TRUE(comments.SaveBtn->isEnabled());
-        EXPECT_TRUE(ui.scannedWordWindow()->SaveBtn->isEnabled());
-        comments.SaveBtn->click();
-        EXPECT_FALSE(comments.SaveBtn->isEnabled());
-        EXPECT_EQ(comments.Memo1->toPlainText(), "");
-        const QString shown = ui.existingCommentsWindow()->Memo1->toPlainText();
+        EXPECT_FALSE(comments.saveButton->isEnabled());
+        comments.newCommentsText->setPlainText("first\nsecond");
+        EXPECT_TRUE(comments.saveButton->isEnabled());
+        EXPECT_TRUE(ui.scannedWordWindow()->saveButton->isEnabled());
+        comments.saveButton->click();
+        EXPECT_FALSE(comments.saveButton->isEnabled());
+        EXPECT_EQ(comments.newCommentsText->toPlainText(), "");
+        const QString shown = ui.existingCommentsWindow()->existingCommentsText->toPlainText();
         EXPECT_TRUE(shown.startsWith("old line\n")) << shown.toStdString();
         EXPECT_TRUE(shown.endsWith("\nfirst\nsecond\n")) << shown.toStdString();
 
@@ -85,17 +85,17 @@ TEST_F(SideWindowsTest, AnAddedKeywordIsListedAndAskedAboutAtShutdown) {
         EXPECT_TRUE(ui.playerWindow()->keywordsButton->isEnabled()); // keywords present: mode 2
         ui.playerWindow()->keywordsButton->click();
         EXPECT_TRUE(words.isVisible());
-        EXPECT_EQ(words.Memo1->toPlainText(),
+        EXPECT_EQ(words.keywordList->toPlainText(),
                   "           Key Word   Seconds From Beginning\n                gun    2 ");
-        EXPECT_EQ(words.TotalSecondsText->text(), "Total  0:10.00");
+        EXPECT_EQ(words.totalSecondsLabel->text(), "Total  0:10.00");
 
         AnnotateDialog& dialog = *ui.annotateDialog();
-        dialog.KeyWordEdit->setText("knife");
-        dialog.SecondsBeforeiSwitchSlider->setPosition(1);
+        dialog.keywordEdit->setText("knife");
+        dialog.secondsBeforeSwitch->setPosition(1);
         ui.playerWindow()->stepButton->click(); // 30 s past the end: a second before it, at 9 s
-        dialog.AddBtn->click();
-        EXPECT_TRUE(words.Memo1->toPlainText().endsWith("              knife    8 "));
-        EXPECT_TRUE(words.SaveBtn->isEnabled());
+        dialog.addButton->click();
+        EXPECT_TRUE(words.keywordList->toPlainText().endsWith("              knife    8 "));
+        EXPECT_TRUE(words.saveButton->isEnabled());
     });
     ASSERT_EQ(messenger.shown.size(), 1u);
     EXPECT_EQ(messenger.shown[0].text, "Save New Additions?");
@@ -137,7 +137,7 @@ TEST_F(SideWindowsTest, ADoubleClickDoesNothingWhileTheWaveformIsZoomedOrScrolle
         player.waveformButton->click();
         for (const int mode : {1, 2}) { // Zoom, Scroll
             SCOPED_TRACE(mode);
-            wave.iSwitchSlider1->setPosition(mode); // pauses playback
+            wave.viewModeSwitch->setPosition(mode); // pauses playback
             ASSERT_FALSE(session.snapshot().playing());
             const std::uint64_t position = session.snapshot().position;
             emit ui.scannedWordWindow()->playFromSecondsRequested(4);
@@ -145,7 +145,7 @@ TEST_F(SideWindowsTest, ADoubleClickDoesNothingWhileTheWaveformIsZoomedOrScrolle
             EXPECT_EQ(session.snapshot().position, position);
             EXPECT_FALSE(player.playButton->isEnabled()); // still held by the view
         }
-        wave.iSwitchSlider1->setPosition(0); // Run
+        wave.viewModeSwitch->setPosition(0); // Run
         emit ui.scannedWordWindow()->playFromSecondsRequested(4);
         EXPECT_TRUE(session.snapshot().playing());
         EXPECT_EQ(session.snapshot().position, 4u * 8000);
@@ -185,40 +185,40 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
         player.commentsButton->click();
-        EXPECT_EQ(ui.existingCommentsWindow()->Memo1->toPlainText(),
+        EXPECT_EQ(ui.existingCommentsWindow()->existingCommentsText->toPlainText(),
                   QString::fromUtf8("caf\u00E9 \u20AC5 \u201Cok\u201D\n"));
         player.keywordsButton->click();
-        EXPECT_TRUE(ui.scannedWordWindow()->Memo1->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF"
+        EXPECT_TRUE(ui.scannedWordWindow()->keywordList->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF"
                                                                                             "e    2 ")));
 
         // A comment with a character the recording cannot hold: refused, the file untouched.
         const std::vector<std::uint8_t> before = test::readFileBytes(path);
         NewCommentsWindow& comments = *ui.newCommentsWindow();
-        comments.Memo1->setPlainText(QString::fromUtf8("\u03A9 and \u20AC"));
-        comments.SaveBtn->click();
+        comments.newCommentsText->setPlainText(QString::fromUtf8("\u03A9 and \u20AC"));
+        comments.saveButton->click();
         EXPECT_EQ(messenger.onlyText(), "Error, Comments Cannot Hold \"\u03A9\" (U+03A9): a recording keeps "
                                         "Windows-1252 characters only");
         EXPECT_EQ(test::readFileBytes(path), before);
-        EXPECT_EQ(comments.Memo1->toPlainText(), QString::fromUtf8("\u03A9 and \u20AC"));
+        EXPECT_EQ(comments.newCommentsText->toPlainText(), QString::fromUtf8("\u03A9 and \u20AC"));
         EXPECT_TRUE(ui.player->state().recording.additionsPending);
 
         // A keyword likewise: the dialog stays open and nothing is added.
         messenger.shown.clear();
         player.stepButton->click(); // a play position past the start
         AnnotateDialog& dialog = *ui.annotateDialog();
-        dialog.KeyWordEdit->setText(QString::fromUtf8("\u0394elta"));
-        dialog.AddBtn->click();
+        dialog.keywordEdit->setText(QString::fromUtf8("\u0394elta"));
+        dialog.addButton->click();
         EXPECT_EQ(messenger.onlyText(), "Error, Key Word Cannot Hold \"\u0394\" (U+0394): a recording keeps "
                                         "Windows-1252 characters only");
         EXPECT_EQ(ui.player->state().recording.scannedWordTotal, 1);
 
         // What the code page holds is stored one byte a character.
         messenger.shown.clear();
-        comments.Memo1->setPlainText(QString::fromUtf8("\u20AC and \u00E9"));
-        comments.SaveBtn->click();
+        comments.newCommentsText->setPlainText(QString::fromUtf8("\u20AC and \u00E9"));
+        comments.saveButton->click();
         EXPECT_TRUE(messenger.shown.empty()) << messenger.onlyText();
         EXPECT_NE(test::readFileText(path).find("\r\n\x80 and \xE9\r\n"), std::string::npos);
-        EXPECT_TRUE(ui.existingCommentsWindow()->Memo1->toPlainText().endsWith(
+        EXPECT_TRUE(ui.existingCommentsWindow()->existingCommentsText->toPlainText().endsWith(
             QString::fromUtf8("\u20AC and \u00E9\n")));
     });
 }

@@ -41,17 +41,17 @@ TEST_F(WaveformWindowTest, TheKnobSetsTheVisibleHalfSpanAroundTheView) {
         WaveformWindow& wave = openPaused(ui);
         ASSERT_TRUE(wave.isVisible());
         EXPECT_DOUBLE_EQ(wave.scale(), 0.0); // until the knob first moves
-        wave.iStripChart1->setXRange(3.2, 3.4);        // centred on 3.3 s
-        wave.iKnob1->setPosition(10);
+        wave.waveformChart->setXRange(3.2, 3.4);        // centred on 3.3 s
+        wave.scaleKnob->setPosition(10);
         EXPECT_DOUBLE_EQ(wave.scale(), 0.1);
         // The view centres on the whole second of its centre with a half span of (0.1 x 100 + 1) x 0.05 s.
-        EXPECT_NEAR(wave.iStripChart1->xMinimum(), 3.0 - 0.55, 1e-9);
-        EXPECT_NEAR(wave.iStripChart1->xMaximum(), 3.0 + 0.55, 1e-9);
+        EXPECT_NEAR(wave.waveformChart->xMinimum(), 3.0 - 0.55, 1e-9);
+        EXPECT_NEAR(wave.waveformChart->xMaximum(), 3.0 + 0.55, 1e-9);
         // A wide view redraws on every second call only: two turns show the widest, 10.1 s.
-        wave.iKnob1->setPosition(99.9);
-        wave.iKnob1->setPosition(100);
+        wave.scaleKnob->setPosition(99.9);
+        wave.scaleKnob->setPosition(100);
         EXPECT_DOUBLE_EQ(wave.scale(), 1.0);
-        EXPECT_NEAR(wave.iStripChart1->xMaximum() - wave.iStripChart1->xMinimum(), 10.1, 1e-9);
+        EXPECT_NEAR(wave.waveformChart->xMaximum() - wave.waveformChart->xMinimum(), 10.1, 1e-9);
     });
 }
 
@@ -63,49 +63,49 @@ TEST_F(WaveformWindowTest, ZoomAndScrollHoldTheTransportAndRunTakesThePositionFr
         player.playButton->click(); // playing: entering zoom pauses it
         ASSERT_TRUE(session.snapshot().playing());
 
-        wave.iSwitchSlider1->setPosition(1); // Zoom
+        wave.viewModeSwitch->setPosition(1); // Zoom
         EXPECT_FALSE(session.snapshot().playing());
         EXPECT_FALSE(player.playButton->isEnabled());
-        EXPECT_FALSE(wave.iKnob1->isEnabled());
-        EXPECT_EQ(wave.DownLeftBtn->text(), "Zoom &In");
-        EXPECT_EQ(wave.UpRightBtn->text(), "Zoom &Out");
-        wave.iStripChart1->setXRange(2, 6);
-        wave.DownLeftBtn->click();
-        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 3);
-        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMaximum(), 5);
-        wave.UpRightBtn->click();
-        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMaximum(), 6);
+        EXPECT_FALSE(wave.scaleKnob->isEnabled());
+        EXPECT_EQ(wave.zoomInOrLeftButton->text(), "Zoom &In");
+        EXPECT_EQ(wave.zoomOutOrRightButton->text(), "Zoom &Out");
+        wave.waveformChart->setXRange(2, 6);
+        wave.zoomInOrLeftButton->click();
+        EXPECT_DOUBLE_EQ(wave.waveformChart->xMinimum(), 3);
+        EXPECT_DOUBLE_EQ(wave.waveformChart->xMaximum(), 5);
+        wave.zoomOutOrRightButton->click();
+        EXPECT_DOUBLE_EQ(wave.waveformChart->xMaximum(), 6);
 
-        wave.iSwitchSlider1->setPosition(2); // Scroll: the saved state stays as saved on entering Zoom
-        EXPECT_EQ(wave.DownLeftBtn->text(), "Scroll &Left");
-        wave.DownLeftBtn->click();
-        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 0);
-        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMaximum(), 4);
-        wave.UpRightBtn->click();
-        wave.UpRightBtn->click();
-        EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 4);
+        wave.viewModeSwitch->setPosition(2); // Scroll: the saved state stays as saved on entering Zoom
+        EXPECT_EQ(wave.zoomInOrLeftButton->text(), "Scroll &Left");
+        wave.zoomInOrLeftButton->click();
+        EXPECT_DOUBLE_EQ(wave.waveformChart->xMinimum(), 0);
+        EXPECT_DOUBLE_EQ(wave.waveformChart->xMaximum(), 4);
+        wave.zoomOutOrRightButton->click();
+        wave.zoomOutOrRightButton->click();
+        EXPECT_DOUBLE_EQ(wave.waveformChart->xMinimum(), 4);
 
-        wave.iSwitchSlider1->setPosition(0); // Run: centred on 6 s
+        wave.viewModeSwitch->setPosition(0); // Run: centred on 6 s
         EXPECT_EQ(session.snapshot().position, 6u * 8000);
         EXPECT_TRUE(player.playButton->isEnabled());
-        EXPECT_TRUE(wave.iKnob1->isEnabled());
-        EXPECT_FALSE(wave.DownLeftBtn->isEnabled());
-        EXPECT_EQ(wave.iStripChart1->verticalLineCount(), 1);
+        EXPECT_TRUE(wave.scaleKnob->isEnabled());
+        EXPECT_FALSE(wave.zoomInOrLeftButton->isEnabled());
+        EXPECT_EQ(wave.waveformChart->verticalLineCount(), 1);
 
         // Past the end: the end. Before the start: the start.
-        wave.iSwitchSlider1->setPosition(2);
-        wave.iStripChart1->setXRange(20, 30);
-        wave.iSwitchSlider1->setPosition(0);
+        wave.viewModeSwitch->setPosition(2);
+        wave.waveformChart->setXRange(20, 30);
+        wave.viewModeSwitch->setPosition(0);
         EXPECT_EQ(session.snapshot().position, 80000u);
-        wave.iSwitchSlider1->setPosition(2);
-        wave.iStripChart1->setXRange(-8, -2);
-        wave.iSwitchSlider1->setPosition(0);
+        wave.viewModeSwitch->setPosition(2);
+        wave.waveformChart->setXRange(-8, -2);
+        wave.viewModeSwitch->setPosition(0);
         EXPECT_EQ(session.snapshot().position, 0u);
 
         // Hiding the window returns it to Run.
-        wave.iSwitchSlider1->setPosition(1);
+        wave.viewModeSwitch->setPosition(1);
         wave.hide();
-        EXPECT_EQ(wave.iSwitchSlider1->position(), 0);
+        EXPECT_EQ(wave.viewModeSwitch->position(), 0);
         EXPECT_TRUE(player.playButton->isEnabled());
     });
 }
@@ -116,15 +116,15 @@ TEST_F(WaveformWindowTest, AChartClickAnnotatesOnlyInRunWithKeywordsAndNoLoopPla
         WaveformWindow& wave = openPaused(ui);
         wave.annotate = [&] { ++opened; };
         prepare(ui, wave);
-        emit wave.iStripChart1->clicked();
+        emit wave.waveformChart->clicked();
     };
     runOn(recording(), "", [&](InspectingUi& ui) {
         clickCounting(ui, [](InspectingUi&, WaveformWindow&) {});
         EXPECT_EQ(opened, 1);
-        clickCounting(ui, [](InspectingUi&, WaveformWindow& wave) { wave.iSwitchSlider1->setPosition(1); });
+        clickCounting(ui, [](InspectingUi&, WaveformWindow& wave) { wave.viewModeSwitch->setPosition(1); });
         EXPECT_EQ(opened, 1);
         clickCounting(ui, [](InspectingUi& inner, WaveformWindow& wave) {
-            wave.iSwitchSlider1->setPosition(0);
+            wave.viewModeSwitch->setPosition(0);
             PlayerWindow& player = *inner.playerWindow();
             player.playButton->click();
             player.markLoopBeginButton->click();
@@ -139,7 +139,7 @@ TEST_F(WaveformWindowTest, AChartClickAnnotatesOnlyInRunWithKeywordsAndNoLoopPla
             ++opened;
             EXPECT_FALSE(device.running());
         };
-        emit ui.waveformWindow()->iStripChart1->clicked();
+        emit ui.waveformWindow()->waveformChart->clicked();
         EXPECT_EQ(opened, 2);
         EXPECT_TRUE(ui.player->session().snapshot().playing());
         EXPECT_TRUE(device.running());
@@ -158,12 +158,12 @@ TEST_F(WaveformWindowTest, ItsPlaceAndScaleAreKeptInTheInitFile) {
     runOn(recording(), "", [&](InspectingUi& ui) {
         WaveformWindow& wave = openPaused(ui);
         wave.move(40, 300);
-        wave.iKnob1->setPosition(42.5);
+        wave.scaleKnob->setPosition(42.5);
     });
     runOn(recording(), "", [&](InspectingUi& ui) {
         WaveformWindow& wave = *ui.waveformWindow();
         EXPECT_TRUE(wave.isVisible()); // open at the end of the last run
-        EXPECT_DOUBLE_EQ(wave.iKnob1->position(), 42.5);
+        EXPECT_DOUBLE_EQ(wave.scaleKnob->position(), 42.5);
         EXPECT_EQ(wave.pos(), QPoint(40, 300));
     });
 }
@@ -183,8 +183,8 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
         WaveformWindow& wave = openPaused(ui);
         PlayerWindow& player = *ui.playerWindow();
         PlaybackSession& session = ui.player->session();
-        wave.iSwitchSlider1->setPosition(2); // Scroll
-        wave.iStripChart1->setXRange(5, 7);
+        wave.viewModeSwitch->setPosition(2); // Scroll
+        wave.waveformChart->setXRange(5, 7);
         const std::uint64_t position = session.snapshot().position;
         HideCounter counter;
         wave.installEventFilter(&counter);
@@ -195,10 +195,10 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
             ui.setSideWindowsOnTop(onTop);
             EXPECT_EQ(counter.hides, 0);
             EXPECT_TRUE(wave.isVisible());
-            EXPECT_EQ(wave.iSwitchSlider1->position(), 2);
+            EXPECT_EQ(wave.viewModeSwitch->position(), 2);
             EXPECT_EQ(session.snapshot().position, position);
             EXPECT_FALSE(player.playButton->isEnabled()); // still held by the view
-            EXPECT_DOUBLE_EQ(wave.iStripChart1->xMinimum(), 5);
+            EXPECT_DOUBLE_EQ(wave.waveformChart->xMinimum(), 5);
             EXPECT_EQ(wave.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
             ASSERT_NE(wave.windowHandle(), nullptr);
             EXPECT_EQ(wave.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), onTop);
@@ -207,7 +207,7 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
         }
 
         // Playing in Run, the same: playback goes on from where it stands.
-        wave.iSwitchSlider1->setPosition(0);
+        wave.viewModeSwitch->setPosition(0);
         player.playButton->click();
         ui.setSideWindowsOnTop(false);
         ui.setSideWindowsOnTop(true);
@@ -221,7 +221,7 @@ TEST_F(WaveformWindowTest, ViewerModeWithoutAnInitFilePutsItBelowThePlayerAtTheW
     runOn(recording(), "^O1", [&](InspectingUi& ui) {
         WaveformWindow& wave = *ui.waveformWindow();
         EXPECT_EQ(wave.pos(), QPoint(1, 310));
-        EXPECT_DOUBLE_EQ(wave.iKnob1->position(), 100);
+        EXPECT_DOUBLE_EQ(wave.scaleKnob->position(), 100);
         EXPECT_EQ(ui.scannedWordWindow()->pos(), QPoint(400, 50));
     });
 }
@@ -247,7 +247,7 @@ TEST_F(WaveformWindowTest, AStoredPlaceBeyondTheScreenIsRefusedLikeTheSideWindow
         EXPECT_EQ(wave.x(), 40);
         EXPECT_NE(wave.y(), 4000);
         EXPECT_EQ(wave.y(), words.y());
-        EXPECT_DOUBLE_EQ(ui.waveformWindow()->iKnob1->position(), 30);
+        EXPECT_DOUBLE_EQ(ui.waveformWindow()->scaleKnob->position(), 30);
     });
 
     stored.waveformLeft = 750;

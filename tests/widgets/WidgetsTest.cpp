@@ -43,24 +43,24 @@ class VectorSeries : public StripChartSeries {
 TEST(StripChart, ZoomKeepsTheCentreAndScrollMovesBothEnds) {
     StripChart chart;
     chart.setXRange(2, 6);
-    chart.ZoomXAxis(0.5);
+    chart.zoomXAxis(0.5);
     EXPECT_DOUBLE_EQ(chart.xMinimum(), 3);
     EXPECT_DOUBLE_EQ(chart.xMaximum(), 5);
-    chart.ZoomXAxis(2);
+    chart.zoomXAxis(2);
     EXPECT_DOUBLE_EQ(chart.xMinimum(), 2);
     EXPECT_DOUBLE_EQ(chart.xMaximum(), 6);
-    chart.ZoomXAxis(0); // a span of nothing is not taken
+    chart.zoomXAxis(0); // a span of nothing is not taken
     EXPECT_DOUBLE_EQ(chart.xMaximum(), 6);
-    chart.ScrollXAxis(-1.5);
+    chart.scrollXAxis(-1.5);
     EXPECT_DOUBLE_EQ(chart.xMinimum(), 0.5);
     EXPECT_DOUBLE_EQ(chart.xMaximum(), 4.5);
 
-    chart.AddVerticalLine(1, Qt::yellow, 2, StripChart::iclsSolid);
-    chart.AddVerticalLine(2, Qt::red, 1, StripChart::iclsDash);
+    chart.addVerticalLine(1, Qt::yellow, 2, StripChart::Solid);
+    chart.addVerticalLine(2, Qt::red, 1, StripChart::Dash);
     EXPECT_EQ(chart.verticalLineCount(), 2);
-    chart.RemoveAllVerticalLines();
+    chart.removeAllVerticalLines();
     EXPECT_EQ(chart.verticalLineCount(), 0);
-    EXPECT_EQ(chart.toolBarMode(), StripChart::iscmPlot);
+    EXPECT_EQ(chart.toolBarMode(), StripChart::Plot);
 }
 
 // The rows of column `x` of the plot that hold trace colour, top to bottom.
@@ -118,7 +118,7 @@ TEST(StripChart, AVerticalLineStandsAtItsTime) {
     StripChart chart;
     chart.setSeries(&series);
     chart.setXRange(0, 10);
-    chart.AddVerticalLine(5, QColor(255, 255, 0), 2, StripChart::iclsSolid);
+    chart.addVerticalLine(5, QColor(255, 255, 0), 2, StripChart::Solid);
     const QRect area(0, 0, 534, 342);
     QImage image(area.size(), QImage::Format_RGB32);
     QPainter painter(&image);
