@@ -20,6 +20,25 @@ void showExportStatus(ExportUi& ui, const std::string& text, std::uint32_t colou
     ui.setExportButtonLook({text, colour});
 }
 
+namespace {
+
+// Starts the disc-writing program and waits for it, the button showing `status` and the windows off
+// the top meanwhile; `failure` is shown (not logged) when it cannot start.
+void runDiscWriter(const ExportSetting& setting, ExportUi& ui, const std::string& parameters, const char* status,
+                   const char* failure) {
+    int process = 0;
+    if (!startProgram(kDiscWriterProgram, parameters, setting.workingDirectory, process)) {
+        ui.showError(failure);
+        return;
+    }
+    showExportStatus(ui, status);
+    ui.normalizeTopMosts();
+    waitForProgram(process);
+    ui.restoreTopMosts();
+}
+
+} // namespace
+
 // --- the export list ------------------------------------------------------------------------
 
 int ExportListWorker::clearList(const ExportListDirectories& opened) {
@@ -100,16 +119,8 @@ void ExportListWorker::Execute() {
     if (!message.empty())
         reporter_.fail("%s", message.c_str());
     if (message.empty() && finished) {
-        int process = 0;
-        if (!startProgram(kDiscWriterProgram, exportListParameters(setting_.diskWriterValue, directory),
-                          setting_.workingDirectory, process)) {
-            ui_.showError("Unable to Start Export Process.");
-        } else {
-            showExportStatus(ui_, "WRITING CD");
-            ui_.normalizeTopMosts();
-            waitForProgram(process);
-            ui_.restoreTopMosts();
-        }
+        runDiscWriter(setting_, ui_, exportListParameters(setting_.diskWriterValue, directory), "WRITING CD",
+                      "Unable to Start Export Process.");
     }
     ui_.setExportButtonLook(saved);
 }
@@ -189,18 +200,9 @@ void AudioExportWorker::Execute() {
         const bool closed = std::fclose(file) == 0;
         if (convertedAll && !closed)
             reporter_.fail("SExpThread::Execute fwrite failed");
-        int process = 0;
-        if (convertedAll) {
-            if (!startProgram(kDiscWriterProgram, cdAudioParameters(setting_.diskWriterValue, name),
-                              setting_.workingDirectory, process)) {
-                ui_.showError("SExpThread could not create process");
-            } else {
-                showExportStatus(ui_, "CD WORKING");
-                ui_.normalizeTopMosts();
-                waitForProgram(process);
-                ui_.restoreTopMosts();
-            }
-        }
+        if (convertedAll)
+            runDiscWriter(setting_, ui_, cdAudioParameters(setting_.diskWriterValue, name), "CD WORKING",
+                          "SExpThread could not create process");
     }
     ::unlink(name.c_str());
     ui_.setExportButtonLook(saved);
