@@ -2,6 +2,7 @@
 
 #include "platform/FormatText.h"
 #include "recording/FieldText.h"
+#include "recording/VersionTable.h"
 #include "recording/Windows1252.h"
 
 namespace kestrum {
@@ -75,16 +76,19 @@ void newestLines(const Vrh3& h, bool viewerMode, RecordingDetails& lines) {
 
 RecordingDetails recordingDetails(const RecordingState& rec, const Options& options) {
     RecordingDetails lines;
-    const int version = rec.version();
-    if (version >= 9) {
+    switch (headerLayoutOf(rec.version())) {
+    case HeaderLayout::Vrh3:
         commonLines(rec.vrh3, options, lines);
         newestLines(rec.vrh3, options.viewerMode == 1, lines);
-    } else if (version >= 7) {
+        break;
+    case HeaderLayout::Vrh2:
         commonLines(rec.vrh2, options, lines);
         olderLines(rec.vrh2, lines);
-    } else {
+        break;
+    case HeaderLayout::Vrh:
         commonLines(rec.vrh, options, lines);
         olderLines(rec.vrh, lines);
+        break;
     }
     if (!options.recordedDateText.empty() && !options.recordedTimeText.empty())
         lines.recorded = formatText("Recorded:  %s   %s", options.recordedDateText.c_str(),

@@ -2,6 +2,7 @@
 
 #include "audio/AudioDecoder.h"
 #include "platform/FormatText.h"
+#include "recording/VersionTable.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,16 +38,22 @@ std::uint32_t compressedBytesInFile(const RecordingState& rec) {
 
 std::uint16_t wantedFormatTag(const RecordingState& rec) {
     const std::uint16_t tag = storedAudioFormat(rec).tag;
-    if (rec.version() >= 9 && tag != kTagPcm && tag != kTagTrueSpeech && tag != kTagMpegLayer3)
+    // The newest layout names only these; older ones took whatever their wave format said.
+    if (headerLayoutOf(rec.version()) == HeaderLayout::Vrh3 && tag != kTagPcm && tag != kTagTrueSpeech &&
+        tag != kTagMpegLayer3)
         return 0;
     return tag;
 }
 
 const WaveFormat& storedAudioFormat(const RecordingState& rec) {
-    if (rec.version() >= 9)
+    switch (headerLayoutOf(rec.version())) {
+    case HeaderLayout::Vrh3:
         return rec.vrh3.audioFormat;
-    if (rec.version() == 7 || rec.version() == 8)
+    case HeaderLayout::Vrh2:
         return rec.vrh2.audioFormat;
+    case HeaderLayout::Vrh:
+        break;
+    }
     return rec.vrh.audioFormat;
 }
 

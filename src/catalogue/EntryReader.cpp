@@ -29,7 +29,7 @@ std::string recordedText(const Vrh3& h) {
 // (versions 9 to 11, when not negative); otherwise the stored audio at its byte rate (the
 // codec's for compressed audio, the playback format's for PCM). Nothing when the rate is 0.
 std::optional<int> durationOf(const RecordingState& rec) {
-    if (rec.version() >= 9 && rec.vrh3.duration >= 0)
+    if (headerLayoutOf(rec.version()) == HeaderLayout::Vrh3 && rec.vrh3.duration >= 0)
         return rec.vrh3.duration;
     const std::uint32_t bytesPerSecond = isCompressedVersion(rec.version())
                                              ? rec.vrh3.audioFormat.avgBytesPerSec

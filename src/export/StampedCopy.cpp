@@ -132,7 +132,7 @@ StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& record
         return fail(formatText("Unable to Write Text comments For %s", source.c_str()));
     rec.edh.textCrc = textCrc;
 
-    if (!copyBytes(in.get(), out.get(), 60u * static_cast<std::uint64_t>(sections.scannedWordCount), nullptr,
+    if (!copyBytes(in.get(), out.get(), std::uint64_t{kScannedWordSize} * sections.scannedWordCount, nullptr,
                    readFailed))
         return fail(formatText(readFailed ? "Unable to Read scanned words for %s."
                                           : "Unable to Write scanned words for %s.",

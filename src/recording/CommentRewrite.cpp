@@ -150,11 +150,18 @@ int UpdateTextComments(RecordingState& rec, const CommentAddition& addition, Rep
     };
 
     RewriteWriter writer(out.get(), temporary, reporter);
-    const bool headerWritten =
-        version >= 9 ? writer.writeRecord(headers.vrh3, "UpdateTextComments could not write vrh3 to file %s")
-        : version >= 7
-            ? writer.writeRecord(headers.vrh2, "UpdateTextComments could not write vrh2 to file %s")
-            : writer.writeRecord(headers.vrh, "UpdateTextComments could not write vrh to file %s");
+    bool headerWritten = false;
+    switch (info.layout) {
+    case HeaderLayout::Vrh3:
+        headerWritten = writer.writeRecord(headers.vrh3, "UpdateTextComments could not write vrh3 to file %s");
+        break;
+    case HeaderLayout::Vrh2:
+        headerWritten = writer.writeRecord(headers.vrh2, "UpdateTextComments could not write vrh2 to file %s");
+        break;
+    case HeaderLayout::Vrh:
+        headerWritten = writer.writeRecord(headers.vrh, "UpdateTextComments could not write vrh to file %s");
+        break;
+    }
     if (!headerWritten)
         return abandon();
     if (info.carriesText &&

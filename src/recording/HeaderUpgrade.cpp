@@ -1,6 +1,7 @@
 #include "recording/HeaderUpgrade.h"
 
 #include "recording/FieldText.h"
+#include "recording/VersionTable.h"
 
 namespace kestrum {
 
@@ -65,12 +66,13 @@ int upgradeHeader(const Vrh* vrh, const Vrh2* vrh2, Vrh3* vrh3, const HeaderOver
     if (vrh == nullptr || vrh2 == nullptr || vrh3 == nullptr)
         return 1;
     const int version = vrh->version;
-    if (version >= 1 && version <= 6) {
+    const HeaderLayout layout = headerLayoutOf(version);
+    if (layout == HeaderLayout::Vrh && version >= 1) {
         *vrh3 = Vrh3{};
         copyCommonFields(*vrh, *vrh3);
         vrh3->version = version == 4 ? 10 : 11;
         vrh3->trunk = vrh->trunk; // sign-extended from 8 bits
-    } else if (version == 7 || version == 8) {
+    } else if (layout == HeaderLayout::Vrh2) {
         *vrh3 = Vrh3{};
         copyCommonFields(*vrh2, *vrh3);
         vrh3->version = version == 7 ? 10 : 11;

@@ -62,6 +62,15 @@ int RecordingReader::scannedWordCountOfVersion() const {
     return headerScannedWordCount(rec_);
 }
 
+// The header of the file's own layout, from where the recording header starts.
+template <class Header> int RecordingReader::readWholeHeader(Header& header, const char* failure) {
+    layout::Bytes<Header> bytes{};
+    if (!seekTo(rec_.headerStart) || readBytes(bytes.data(), bytes.size()) != bytes.size())
+        return reporter_.fail(failure, 0u, static_cast<unsigned>(bytes.size()));
+    header = layout::decode<Header>(bytes);
+    return 0;
+}
+
 int RecordingReader::openRecording() {
     const char* path = rec_.recordingPath.c_str();
     rec_.recordingFile.reset(std::fopen(path, "rb"));
@@ -96,22 +105,21 @@ int RecordingReader::readOpenedRecording() {
         return reporter_.fail("File is not ZOQ type\n%s", path);
 
     const int version = rec_.version();
-    if (version >= 9) {
-        layout::Bytes<Vrh3> bytes{};
-        if (!seekTo(rec_.headerStart) || readBytes(bytes.data(), bytes.size()) != bytes.size())
-            return reporter_.fail("File read 3 failed read %u of %u", 0u,
-                                  static_cast<unsigned>(bytes.size()));
-        rec_.vrh3 = layout::decode<Vrh3>(bytes);
+    switch (headerLayoutOf(version)) {
+    case HeaderLayout::Vrh3:
+        if (readWholeHeader(rec_.vrh3, "File read 3 failed read %u of %u") != 0)
+            return 1;
         cutRid(rec_.vrh3.rid, 14);
-    } else if (version == 7 || version == 8) {
-        layout::Bytes<Vrh2> bytes{};
-        if (!seekTo(rec_.headerStart) || readBytes(bytes.data(), bytes.size()) != bytes.size())
-            return reporter_.fail("File read 2 failed read %u of %u", 0u,
-                                  static_cast<unsigned>(bytes.size()));
-        rec_.vrh2 = layout::decode<Vrh2>(bytes);
+        break;
+    case HeaderLayout::Vrh2:
+        if (readWholeHeader(rec_.vrh2, "File read 2 failed read %u of %u") != 0)
+            return 1;
         cutRid(rec_.vrh2.rid, 10);
-    } else if (version >= 1) {
-        cutRid(rec_.vrh.rid, 10);
+        break;
+    case HeaderLayout::Vrh:
+        if (version >= 1)
+            cutRid(rec_.vrh.rid, 10);
+        break;
     }
     if (!isKnownVersion(version))
         return reporter_.fail("File is not version 1 thru 11\n%s", path);
@@ -194,7 +202,7 @@ int RecordingReader::computeAudioLength() {
     if (info.audio == AudioStorage::Compressed) {
         length -= text;
         if (version == 10)
-            length -= 60 * words;
+            length -= std::int64_t{kScannedWordSize} * words;
         if (readTextComments() != 0) {
             rec_.closeRecordingFile();
             return 1;
@@ -205,14 +213,14 @@ int RecordingReader::computeAudioLength() {
                 return 1;
             }
             if (version == 7)
-                length -= 60 * words;
+                length -= std::int64_t{kScannedWordSize} * words;
         }
         rec_.audioLength = rec_.edh.exportFlag == 1 ? rec_.edh.audioByteCount : clampLength(length);
         return 0;
     }
 
     if (info.carriesText && info.carriesScannedWords) {
-        length -= text + 60 * words;
+        length -= text + std::int64_t{kScannedWordSize} * words;
         if (readTextComments() != 0) {
             rec_.closeRecordingFile();
             return 1;

@@ -34,6 +34,7 @@ class RecordingReader {
 
   private:
     std::size_t readBytes(void* buffer, std::size_t size);
+    template <class Header> int readWholeHeader(Header& header, const char* failure);
     bool seekTo(std::int64_t offset);
     std::int64_t bytesLeftInFile();
     std::uint32_t textLengthOfVersion() const;

@@ -5,17 +5,21 @@
 namespace kestrum {
 
 std::uint32_t headerTextLength(const RecordingState& rec) {
-    const int version = rec.version();
-    if (version >= 9)
+    switch (headerLayoutOf(rec.version())) {
+    case HeaderLayout::Vrh3:
         return rec.vrh3.textLength;
-    if (version == 7 || version == 8)
+    case HeaderLayout::Vrh2:
         return rec.vrh2.textLength;
+    case HeaderLayout::Vrh:
+        break;
+    }
     return rec.vrh.textLength;
 }
 
 int headerScannedWordCount(const RecordingState& rec) {
-    // The count sits at the same offset in every layout; vrh3 is the file's own from version 9 on.
-    return rec.version() >= 9 ? rec.vrh3.scannedWordCount : rec.vrh.scannedWordCount;
+    // The count sits at the same offset in every layout; a vrh3 file's own header is vrh3.
+    return headerLayoutOf(rec.version()) == HeaderLayout::Vrh3 ? rec.vrh3.scannedWordCount
+                                                               : rec.vrh.scannedWordCount;
 }
 
 RecordingSections recordingSections(const RecordingState& rec) {

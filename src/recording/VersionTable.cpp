@@ -29,6 +29,12 @@ bool isKnownVersion(int version) {
     return version >= kLowestVersion && version <= kHighestVersion;
 }
 
+HeaderLayout headerLayoutOf(int version) {
+    if (version >= 9)
+        return HeaderLayout::Vrh3;
+    return version == 7 || version == 8 ? HeaderLayout::Vrh2 : HeaderLayout::Vrh;
+}
+
 const VersionInfo& versionInfo(int version) {
     if (!isKnownVersion(version))
         throw std::out_of_range("recording header version out of range");

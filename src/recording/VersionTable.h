@@ -21,6 +21,9 @@ inline constexpr int kLowestVersion = 1;
 inline constexpr int kHighestVersion = 11;
 
 bool isKnownVersion(int version);
+// The header layout a version byte stands for: vrh3 from 9 on, vrh2 for 7 and 8, vrh below. Defined
+// for every byte, so a reader can take the header in before it refuses an unknown version.
+HeaderLayout headerLayoutOf(int version);
 // The table row of a known version (1 to 11).
 const VersionInfo& versionInfo(int version);
 std::size_t headerSize(HeaderLayout layout);
