@@ -61,7 +61,7 @@ int Annotations::save() {
         addition.stamp = commentStamp(local, state_.environment.userName, state_.environment.computerName);
     }
     views_.setSaveButtonsEnabled(false);
-    if (UpdateTextComments(state_.recording, addition, reporter_) != 0)
+    if (appendComments(state_.recording, addition, reporter_) != 0)
         return 1; // the additions stay pending, and shutdown asks again
     views_.showExistingComments(state_.recording.commentText);
     views_.clearNewComments();

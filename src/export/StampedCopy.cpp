@@ -1,6 +1,7 @@
 #include "export/StampedCopy.h"
 
 #include "platform/FormatText.h"
+#include "platform/TemporaryFile.h"
 #include "recording/ExportCrc.h"
 #include "recording/FieldText.h"
 #include "recording/QuietRead.h"
@@ -44,16 +45,6 @@ bool copyBytes(std::FILE* in, std::FILE* out, std::uint64_t count, std::uint32_t
     return true;
 }
 
-// A stream over a descriptor, which is closed when no stream can be made; null for -1.
-FileHandle streamOf(int fd, const char* mode) {
-    if (fd < 0)
-        return nullptr;
-    std::FILE* stream = ::fdopen(fd, mode);
-    if (stream == nullptr)
-        ::close(fd);
-    return FileHandle(stream);
-}
-
 ExportHeader freshExportHeader(const ExportStamp& stamp) {
     ExportHeader edh;
     setFieldText(edh.magic, "EXP");
@@ -69,6 +60,53 @@ ExportHeader freshExportHeader(const ExportStamp& stamp) {
     setFieldText(edh.exportComputer, stamp.computerName);
     setFieldText(edh.exportUser, stamp.userName);
     return edh;
+}
+
+} // namespace
+
+namespace {
+
+// The comment bytes, the keyword records and the audio from where the reader finds them, with
+// their checksums into `edh`; "" or the failure's message.
+std::string copySections(std::FILE* in, std::FILE* out, const RecordingSections& sections, ExportHeader& edh,
+                         const std::string& source, const std::function<void(const std::string&)>& status,
+                         const std::atomic<bool>* stop) {
+    if (::fseeko(in, static_cast<off_t>(sections.textStart()), SEEK_SET) != 0)
+        return formatText("Unable to find recordings End of Header for %s.", source.c_str());
+    status("Calculating CRC 2");
+    bool readFailed = false;
+    if (!copyBytes(in, out, sections.textLength, &edh.textCrc, readFailed))
+        return formatText("Unable to Write Text comments For %s", source.c_str());
+    if (!copyBytes(in, out, std::uint64_t{kScannedWordSize} * sections.scannedWordCount, nullptr, readFailed))
+        return formatText(readFailed ? "Unable to Read scanned words for %s." : "Unable to Write scanned words for %s.",
+                          source.c_str());
+
+    status("Calculating CRC 3");
+    std::uint64_t audioBytes = 0;
+    std::vector<std::uint8_t> buffer(kCopyBlock);
+    for (;;) {
+        if (stop != nullptr && stop->load())
+            return formatText("The copy of %s stopped as the player closed.", source.c_str());
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
+        edh.audioCrc = exportCrc(std::span<const std::uint8_t>(buffer.data(), got), edh.audioCrc);
+        if (std::fwrite(buffer.data(), 1, got, out) != got)
+            return formatText("Unable to Write audio data for %s.", source.c_str());
+        audioBytes += got;
+        if (got < buffer.size())
+            break;
+    }
+    edh.audioByteCount = static_cast<std::uint32_t>(audioBytes);
+    return {};
+}
+
+// The copy read as a disc's player reads it: with the audio and keywords it was given.
+bool readsBackWhole(const TemporaryFile& copy, const std::string& target, const ExportHeader& edh,
+                    const RecordingSections& sections) {
+    RecordingState check;
+    check.recordingPath = target;
+    check.recordingFile.reset(copy.openForReading());
+    return check.recordingFile && readRecordingQuietly(check, true) && check.audioLength == edh.audioByteCount &&
+           check.scannedWordTotal == sections.scannedWordCount;
 }
 
 } // namespace
@@ -93,90 +131,41 @@ StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& record
     header.scannedWordCount = static_cast<std::uint8_t>(sections.scannedWordCount);
     rec.edh = freshExportHeader(stamp);
 
-    // The copy is written under a name of its own and takes the target's name only once it reads
-    // back whole: a copy already listed stays until then, and the source may be that very file.
-    std::string partName;
-    const int partFd = recordings.createUniqueFile(name + ".part", 0600, partName);
-    FileHandle out = streamOf(partFd, "wb");
-    if (!out) {
-        if (partFd >= 0)
-            recordings.remove(partName);
+    // The copy takes the target's name only once it reads back whole: a copy already listed stays
+    // until then, and the source may be that very file.
+    TemporaryFile copy = TemporaryFile::inFolder(recordings.descriptor(), recordings.path(), name);
+    if (!copy.isOpen()) {
         outcome.message = formatText("Unable to open Recording Header for %s.", target.c_str());
         return outcome;
     }
     outcome.target = target;
-    const auto fail = [&](std::string message) {
-        out.reset();
-        recordings.remove(partName);
+    const auto failed = [&](std::string message) {
         outcome.message = std::move(message);
         return outcome;
     };
-
+    std::FILE* out = copy.stream();
     layout::Bytes<ExportHeader> edhBytes = layout::encode(rec.edh);
-    if (std::fwrite(edhBytes.data(), 1, edhBytes.size(), out.get()) != edhBytes.size())
-        return fail(formatText("Unable to Write Recording Header for %s.", target.c_str()));
-
+    if (std::fwrite(edhBytes.data(), 1, edhBytes.size(), out) != edhBytes.size())
+        return failed(formatText("Unable to Write Recording Header for %s.", target.c_str()));
     status("Calculating CRC 1");
     const layout::Bytes<Vrh3> headerBytes = layout::encode(header);
     rec.edh.headerCrc = exportCrc(headerBytes);
-    if (std::fwrite(headerBytes.data(), 1, headerBytes.size(), out.get()) != headerBytes.size())
-        return fail(formatText("Unable to Write CRC to Recording Header for %s.", target.c_str()));
-
-    if (::fseeko(in.get(), static_cast<off_t>(sections.textStart()), SEEK_SET) != 0)
-        return fail(formatText("Unable to find recordings End of Header for %s.", source.c_str()));
-
-    status("Calculating CRC 2");
-    bool readFailed = false;
-    std::uint32_t textCrc = 0;
-    if (!copyBytes(in.get(), out.get(), sections.textLength, &textCrc, readFailed))
-        return fail(formatText("Unable to Write Text comments For %s", source.c_str()));
-    rec.edh.textCrc = textCrc;
-
-    if (!copyBytes(in.get(), out.get(), std::uint64_t{kScannedWordSize} * sections.scannedWordCount, nullptr,
-                   readFailed))
-        return fail(formatText(readFailed ? "Unable to Read scanned words for %s."
-                                          : "Unable to Write scanned words for %s.",
-                               source.c_str()));
-
-    status("Calculating CRC 3");
-    std::uint32_t audioCrc = 0;
-    std::uint64_t audioBytes = 0;
-    std::vector<std::uint8_t> buffer(kCopyBlock);
-    for (;;) {
-        if (stop != nullptr && stop->load())
-            return fail(formatText("The copy of %s stopped as the player closed.", source.c_str()));
-        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in.get());
-        audioCrc = exportCrc(std::span<const std::uint8_t>(buffer.data(), got), audioCrc);
-        if (std::fwrite(buffer.data(), 1, got, out.get()) != got)
-            return fail(formatText("Unable to Write audio data for %s.", source.c_str()));
-        audioBytes += got;
-        if (got < buffer.size())
-            break;
-    }
-    rec.edh.audioByteCount = static_cast<std::uint32_t>(audioBytes);
-    rec.edh.audioCrc = audioCrc;
+    if (std::fwrite(headerBytes.data(), 1, headerBytes.size(), out) != headerBytes.size())
+        return failed(formatText("Unable to Write CRC to Recording Header for %s.", target.c_str()));
+    if (std::string problem = copySections(in.get(), out, sections, rec.edh, source, status, stop); !problem.empty())
+        return failed(std::move(problem));
     in.reset();
 
     status("Closing File");
-    if (::fseeko(out.get(), 0, SEEK_SET) != 0)
-        return fail(formatText("Unable to Find Start of %s", target.c_str()));
+    if (::fseeko(out, 0, SEEK_SET) != 0)
+        return failed(formatText("Unable to Find Start of %s", target.c_str()));
     edhBytes = layout::encode(rec.edh);
-    if (std::fwrite(edhBytes.data(), 1, edhBytes.size(), out.get()) != edhBytes.size() ||
-        std::fclose(out.release()) != 0)
-        return fail(formatText("Unable to Rewrite Header for %s.", target.c_str()));
-
-    // The copy must read back with the audio and keywords it was given before it counts.
-    RecordingState check;
-    check.recordingPath = target;
-    check.recordingFile = streamOf(recordings.openForReading(partName), "rb");
-    const bool readsBack = check.recordingFile && readRecordingQuietly(check, true) &&
-                           check.audioLength == rec.edh.audioByteCount &&
-                           check.scannedWordTotal == sections.scannedWordCount;
-    check.closeRecordingFile();
-    if (!readsBack)
-        return fail(formatText("The copy of %s does not read back as written.", source.c_str()));
-    if (!recordings.rename(partName, name))
-        return fail(formatText("Unable to Rewrite Header for %s.", target.c_str()));
+    if (std::fwrite(edhBytes.data(), 1, edhBytes.size(), out) != edhBytes.size() || !copy.finishWriting())
+        return failed(formatText("Unable to Rewrite Header for %s.", target.c_str()));
+    if (!readsBackWhole(copy, target, rec.edh, sections))
+        return failed(formatText("The copy of %s does not read back as written.", source.c_str()));
+    if (!copy.replaceTarget())
+        return failed(formatText("Unable to Rewrite Header for %s.", target.c_str()));
     outcome.ok = true;
     return outcome;
 }

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,30 +116,6 @@ int PrivateDirectory::createFile(const std::string& name, mode_t mode) const {
     return ::openat(fd_, name.c_str(), kNewFileFlags, mode);
 }
 
-int PrivateDirectory::createUniqueFile(const std::string& prefix, mode_t mode, std::string& name) const {
-    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device device;
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = prefix;
-        for (int i = 0; i < 6; ++i)
-            name += kLetters[pick(device)];
-        const int fd = ::openat(fd_, name.c_str(), kNewFileFlags, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-int PrivateDirectory::openForReading(const std::string& name) const {
-    return ::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-bool PrivateDirectory::rename(const std::string& from, const std::string& to) const {
-    return ::renameat(fd_, from.c_str(), fd_, to.c_str()) == 0;
-}
-
 bool PrivateDirectory::remove(const std::string& name) const {
     return ::unlinkat(fd_, name.c_str(), 0) == 0;
 }
@@ -154,8 +129,5 @@ DIR* PrivateDirectory::openListing() const {
     return listing;
 }
 
-void PrivateDirectory::sync() const {
-    ::fsync(fd_);
-}
 
 } // namespace kestrum

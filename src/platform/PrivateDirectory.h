@@ -52,19 +52,10 @@ class PrivateDirectory {
     // (a file, or a link, which is removed and not followed) is removed first; a directory
     // stays and makes the call fail. A writable descriptor, or -1 with errno set.
     int createFile(const std::string& name, mode_t mode) const;
-    // Creates a new file whose name begins with `prefix` and ends in characters chosen here,
-    // never one that exists. A writable descriptor and the name, or -1 with errno set.
-    int createUniqueFile(const std::string& prefix, mode_t mode, std::string& name) const;
-    // Opens the file `name` for reading, refusing a link. -1 with errno set on failure.
-    int openForReading(const std::string& name) const;
-    // Renames `from` over `to` inside this directory (a link at `to` is replaced, not followed).
-    bool rename(const std::string& from, const std::string& to) const;
     // Removes the entry `name` unless it is a directory; a link is removed, never followed.
     bool remove(const std::string& name) const;
     // A listing of the entries, from the first (close it with closedir), or null.
     DIR* openListing() const;
-    // Flushes the directory's entries to disk, so a rename in it survives a crash.
-    void sync() const;
 
   private:
     // Checks the open descriptor; false with `refusal_` set when it is not safe.

@@ -1,6 +1,7 @@
 #include "recording/CommentRewrite.h"
 
 #include "platform/FormatText.h"
+#include "platform/TemporaryFile.h"
 #include "recording/QuietRead.h"
 #include "recording/Sections.h"
 #include "recording/VersionTable.h"
@@ -22,9 +23,9 @@ bool endsWithLineBreak(const std::string& text) {
     return !text.empty() && (text.back() == '\n' || text.back() == '\r');
 }
 
-std::string directoryOf(const std::string& path) {
+std::string fileNameOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Writes the new file's sections; every failure reports itself with the temporary path.
@@ -92,7 +93,107 @@ std::string temporarySiblingPath(const std::string& recordingPath) {
     return sibling == recordingPath ? recordingPath + ".TMP" : sibling;
 }
 
-int UpdateTextComments(RecordingState& rec, const CommentAddition& addition, Reporter& reporter) {
+namespace {
+
+// What a save puts in the new file, worked out before anything is written.
+struct Rewrite {
+    const VersionInfo& info;
+    RecordingSections old; // where the reader finds the present file's sections
+    std::int64_t audioBytes = 0;
+    CommentSection pieces;
+    std::string section; // the comment section as written (empty where the version has none)
+    Headers headers;
+};
+
+Rewrite planRewrite(const RecordingState& rec, const CommentAddition& addition, std::int64_t fileSize) {
+    Rewrite plan{versionInfo(rec.version()), recordingSections(rec), 0, {}, {}, {rec.vrh, rec.vrh2, rec.vrh3}};
+    plan.audioBytes = fileSize - plan.old.audioStart();
+    plan.pieces = commentSectionWith(rec.commentText, addition);
+    if (plan.info.carriesText) {
+        plan.section = plan.pieces.joined();
+        plan.headers.vrh.textLength = plan.headers.vrh2.textLength = plan.headers.vrh3.textLength =
+            static_cast<std::uint32_t>(plan.section.size());
+    }
+    if (plan.info.carriesScannedWords)
+        plan.headers.vrh.scannedWordCount = plan.headers.vrh2.scannedWordCount = plan.headers.vrh3.scannedWordCount =
+            static_cast<std::uint8_t>(rec.scannedWordTotal & 0xFF);
+    return plan;
+}
+
+// The header of the file's own layout, the comment section and the keyword table.
+bool writeSections(RewriteWriter& writer, std::FILE* out, const std::string& temporary, const RecordingState& rec,
+                   const Rewrite& plan, Reporter& reporter) {
+    bool headerWritten = false;
+    switch (plan.info.layout) {
+    case HeaderLayout::Vrh3:
+        headerWritten = writer.writeRecord(plan.headers.vrh3, "UpdateTextComments could not write vrh3 to file %s");
+        break;
+    case HeaderLayout::Vrh2:
+        headerWritten = writer.writeRecord(plan.headers.vrh2, "UpdateTextComments could not write vrh2 to file %s");
+        break;
+    case HeaderLayout::Vrh:
+        headerWritten = writer.writeRecord(plan.headers.vrh, "UpdateTextComments could not write vrh to file %s");
+        break;
+    }
+    if (!headerWritten)
+        return false;
+    const CommentSection& pieces = plan.pieces;
+    if (plan.info.carriesText &&
+        (!writer.write(pieces.existing, "UpdateTextComments could not write existing text %u of %u to file %s") ||
+         !writer.write(pieces.stampLine, "UpdateTextComments could not write dtu %u of %u to file %s") ||
+         !writer.write(pieces.added, "UpdateTextComments could not write new text %u of %u to file %s")))
+        return false;
+    for (int i = 0; plan.info.carriesScannedWords && i < rec.scannedWordTotal; ++i) {
+        const auto bytes = layout::encode(rec.scannedWords[static_cast<std::size_t>(i)]);
+        if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
+            reporter.fail("UpdateTextComments could not write scanned word %d of %d to file %s", i,
+                          rec.scannedWordTotal, temporary.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// The audio, unchanged, from where the reader found it to the end of the file.
+bool copyAudio(std::FILE* in, std::FILE* out, const Rewrite& plan, const std::string& path, Reporter& reporter) {
+    std::vector<char> buffer(kCopyBufferSize);
+    std::int64_t copied = 0;
+    for (;;) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
+        const std::size_t written = got > 0 ? std::fwrite(buffer.data(), 1, got, out) : 0;
+        if (written != got) {
+            reporter.fail("UpdateTextComments write failed %u of %u", static_cast<unsigned>(written),
+                          static_cast<unsigned>(got));
+            return false;
+        }
+        copied += static_cast<std::int64_t>(got);
+        if (got < buffer.size())
+            break;
+    }
+    if (copied != plan.audioBytes) {
+        reporter.fail("UpdateTextComments could not read file %s", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The new file read as start-up reads it: the audio, the keywords and the comments it was given.
+bool readsBackAsPlanned(const TemporaryFile& file, const RecordingState& rec, const Rewrite& plan,
+                        std::int64_t& fileSize) {
+    RecordingState check;
+    check.recordingPath = file.path();
+    check.recordingFile.reset(file.openForReading());
+    const bool asPlanned = check.recordingFile && readRecordingQuietly(check, true) &&
+                           check.audioLength == static_cast<std::uint32_t>(plan.audioBytes) &&
+                           (!plan.info.carriesScannedWords || check.scannedWordTotal == rec.scannedWordTotal) &&
+                           (!plan.info.carriesText || check.commentText == plan.section);
+    fileSize = check.fileSize;
+    return asPlanned;
+}
+
+} // namespace
+
+int appendComments(RecordingState& rec, const CommentAddition& addition, Reporter& reporter) {
     const std::string& path = rec.recordingPath;
     const int version = rec.version();
     const VersionInfo& info = versionInfo(version);
@@ -107,143 +208,47 @@ int UpdateTextComments(RecordingState& rec, const CommentAddition& addition, Rep
     FileHandle in(std::fopen(path.c_str(), "rb"));
     if (!in)
         return reporter.fail("UpdateTextComments could not open file %s", path.c_str());
-
     // The audio of the file as it is now, found as the reader finds it.
-    const RecordingSections old = recordingSections(rec);
     struct stat inInfo {};
+    const RecordingSections old = recordingSections(rec);
     if (::fstat(::fileno(in.get()), &inInfo) != 0 || inInfo.st_size < old.audioStart() ||
         ::fseeko(in.get(), static_cast<off_t>(old.audioStart()), SEEK_SET) != 0)
         return reporter.fail("UpdateTextComments could not seek file %s", path.c_str());
-    const std::int64_t audioBytes = inInfo.st_size - old.audioStart();
+    const Rewrite plan = planRewrite(rec, addition, inInfo.st_size);
 
-    const CommentSection pieces = commentSectionWith(rec.commentText, addition);
-    const std::string section = info.carriesText ? pieces.joined() : std::string();
-    Headers headers{rec.vrh, rec.vrh2, rec.vrh3};
-    if (info.carriesText)
-        headers.vrh.textLength = headers.vrh2.textLength = headers.vrh3.textLength =
-            static_cast<std::uint32_t>(section.size());
-    if (info.carriesScannedWords)
-        headers.vrh.scannedWordCount = headers.vrh2.scannedWordCount = headers.vrh3.scannedWordCount =
-            static_cast<std::uint8_t>(rec.scannedWordTotal & 0xFF);
-
-    const std::string temporary = temporarySiblingPath(path);
-    // The new file is always one this save creates: whatever holds the name already (a stale
-    // temporary file, or a link to some other file) is removed rather than written through.
-    ::unlink(temporary.c_str());
-    // It starts private (0600), so nobody can open it while it is written, and then takes the
-    // recording's permissions, which it keeps when it replaces the recording.
-    const int outFd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    FileHandle out(outFd < 0 ? nullptr : ::fdopen(outFd, "wb"));
-    if (!out) {
-        if (outFd >= 0) {
-            ::close(outFd);
-            ::unlink(temporary.c_str());
-        }
-        return reporter.fail("UpdateTextComments could not open file\n%s", temporary.c_str());
-    }
-    ::fchmod(outFd, inInfo.st_mode & 0777);
-    // From here on a failure leaves no temporary file behind.
-    auto abandon = [&] {
-        out.reset();
-        ::unlink(temporary.c_str());
+    // Named by the recording's own name rule; it keeps the recording's permissions when it replaces it.
+    TemporaryFile out = TemporaryFile::beside(path, fileNameOf(temporarySiblingPath(path)));
+    if (!out.isOpen())
+        return reporter.fail("UpdateTextComments could not open file\n%s", temporarySiblingPath(path).c_str());
+    out.setMode(inInfo.st_mode & 0777);
+    const std::string temporary = out.path();
+    RewriteWriter writer(out.stream(), temporary, reporter);
+    if (!writeSections(writer, out.stream(), temporary, rec, plan, reporter) ||
+        !copyAudio(in.get(), out.stream(), plan, path, reporter))
         return 1;
-    };
-
-    RewriteWriter writer(out.get(), temporary, reporter);
-    bool headerWritten = false;
-    switch (info.layout) {
-    case HeaderLayout::Vrh3:
-        headerWritten = writer.writeRecord(headers.vrh3, "UpdateTextComments could not write vrh3 to file %s");
-        break;
-    case HeaderLayout::Vrh2:
-        headerWritten = writer.writeRecord(headers.vrh2, "UpdateTextComments could not write vrh2 to file %s");
-        break;
-    case HeaderLayout::Vrh:
-        headerWritten = writer.writeRecord(headers.vrh, "UpdateTextComments could not write vrh to file %s");
-        break;
-    }
-    if (!headerWritten)
-        return abandon();
-    if (info.carriesText &&
-        (!writer.write(pieces.existing,
-                       "UpdateTextComments could not write existing text %u of %u to file %s") ||
-         !writer.write(pieces.stampLine, "UpdateTextComments could not write dtu %u of %u to file %s") ||
-         !writer.write(pieces.added, "UpdateTextComments could not write new text %u of %u to file %s")))
-        return abandon();
-    for (int i = 0; info.carriesScannedWords && i < rec.scannedWordTotal; ++i) {
-        const auto bytes = layout::encode(rec.scannedWords[static_cast<std::size_t>(i)]);
-        if (std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size()) {
-            reporter.fail("UpdateTextComments could not write scanned word %d of %d to file %s", i,
-                          rec.scannedWordTotal, temporary.c_str());
-            return abandon();
-        }
-    }
-
-    std::vector<char> buffer(kCopyBufferSize);
-    std::int64_t copied = 0;
-    for (;;) {
-        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in.get());
-        if (got > 0) {
-            const std::size_t written = std::fwrite(buffer.data(), 1, got, out.get());
-            if (written != got) {
-                reporter.fail("UpdateTextComments write failed %u of %u", static_cast<unsigned>(written),
-                              static_cast<unsigned>(got));
-                return abandon();
-            }
-            copied += static_cast<std::int64_t>(got);
-        }
-        if (got < buffer.size())
-            break;
-    }
     in.reset();
-    if (copied != audioBytes) {
-        reporter.fail("UpdateTextComments could not read file %s", path.c_str());
-        return abandon();
-    }
     // A full disk may only show when the buffered bytes go out.
-    if (std::fflush(out.get()) != 0 || ::fsync(::fileno(out.get())) != 0 || std::fclose(out.release()) != 0) {
-        reporter.fail("UpdateTextComments could not write file %s", temporary.c_str());
-        return abandon();
-    }
-
-    // The new file must read back as intended before it replaces the recording.
-    RecordingState check;
-    check.recordingPath = temporary;
-    const bool readsBack = readRecordingQuietly(check, true) &&
-                           check.audioLength == static_cast<std::uint32_t>(audioBytes) &&
-                           (!info.carriesScannedWords || check.scannedWordTotal == rec.scannedWordTotal) &&
-                           (!info.carriesText || check.commentText == section);
-    check.closeRecordingFile();
-    if (!readsBack) {
-        reporter.fail("UpdateTextComments the rewritten file does not read back as written, the recording is "
-                      "unchanged\n%s",
-                      path.c_str());
-        ::unlink(temporary.c_str());
-        return 1;
-    }
-
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        reporter.fail("UpdateTextComments could not rename file from %s to %s", temporary.c_str(),
-                      path.c_str());
-        ::unlink(temporary.c_str());
-        return 1;
-    }
-    const int directory = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        ::fsync(directory);
-        ::close(directory);
-    }
+    if (!out.finishWriting())
+        return reporter.fail("UpdateTextComments could not write file %s", temporary.c_str());
+    std::int64_t newSize = 0;
+    if (!readsBackAsPlanned(out, rec, plan, newSize))
+        return reporter.fail("UpdateTextComments the rewritten file does not read back as written, the recording "
+                             "is unchanged\n%s",
+                             path.c_str());
+    if (!out.replaceTarget())
+        return reporter.fail("UpdateTextComments could not rename file from %s to %s", temporary.c_str(),
+                             path.c_str());
 
     // The state now describes the new file, which has no export header.
-    rec.vrh = headers.vrh;
-    rec.vrh2 = headers.vrh2;
-    rec.vrh3 = headers.vrh3;
+    rec.vrh = plan.headers.vrh;
+    rec.vrh2 = plan.headers.vrh2;
+    rec.vrh3 = plan.headers.vrh3;
     if (info.carriesText)
-        rec.commentText = section;
+        rec.commentText = plan.section;
     rec.edh = ExportHeader{};
     rec.headerStart = 0;
     rec.dataStart = static_cast<std::uint32_t>(old.headerSize);
-    rec.fileSize = check.fileSize;
+    rec.fileSize = newSize;
     return 0;
 }
 

@@ -1,0 +1,130 @@
+#include "platform/TemporaryFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestrum {
+
+namespace {
+
+constexpr int kNewFileFlags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+
+std::pair<std::string, std::string> splitPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+} // namespace
+
+TemporaryFile TemporaryFile::beside(const std::string& targetPath, const std::string& name) {
+    const auto [folderPath, targetName] = splitPath(targetPath);
+    const int folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    TemporaryFile file(folder, folderPath, targetName);
+    if (folder >= 0)
+        file.create(name);
+    return file;
+}
+
+TemporaryFile TemporaryFile::inFolder(int folderFd, const std::string& folderPath, const std::string& targetName,
+                                      const std::string& name) {
+    TemporaryFile file(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0), folderPath, targetName);
+    if (file.folder_ >= 0)
+        file.create(name);
+    return file;
+}
+
+TemporaryFile::TemporaryFile(int folder, std::string folderPath, std::string targetName)
+    : folder_(folder), folderPath_(std::move(folderPath)), targetName_(std::move(targetName)) {}
+
+TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
+    : folder_(other.folder_), folderPath_(std::move(other.folderPath_)), targetName_(std::move(other.targetName_)),
+      name_(std::move(other.name_)), stream_(other.stream_), placed_(other.placed_) {
+    other.folder_ = -1;
+    other.stream_ = nullptr;
+    other.name_.clear();
+}
+
+TemporaryFile::~TemporaryFile() {
+    if (stream_ != nullptr)
+        std::fclose(stream_);
+    if (!placed_ && !name_.empty())
+        ::unlinkat(folder_, name_.c_str(), 0);
+    if (folder_ >= 0)
+        ::close(folder_);
+}
+
+bool TemporaryFile::create(const std::string& name) {
+    int fd = -1;
+    if (!name.empty()) {
+        // Whatever holds the name (a stale temporary file, a link to another file) goes; a
+        // directory stays, and creating fails.
+        ::unlinkat(folder_, name.c_str(), 0);
+        fd = ::openat(folder_, name.c_str(), kNewFileFlags, 0600);
+        if (fd >= 0)
+            name_ = name;
+    } else {
+        static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        std::random_device device;
+        std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            std::string candidate = targetName_ + ".part";
+            for (int i = 0; i < 6; ++i)
+                candidate += kLetters[pick(device)];
+            fd = ::openat(folder_, candidate.c_str(), kNewFileFlags, 0600);
+            if (fd >= 0)
+                name_ = candidate;
+            else if (errno != EEXIST)
+                break;
+        }
+    }
+    if (fd < 0)
+        return false;
+    stream_ = ::fdopen(fd, "w+b");
+    if (stream_ == nullptr) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+std::string TemporaryFile::path() const {
+    const std::string& name = name_.empty() ? targetName_ : name_;
+    return folderPath_ == "/" ? "/" + name : folderPath_ + "/" + name;
+}
+
+void TemporaryFile::setMode(mode_t mode) {
+    if (stream_ != nullptr)
+        ::fchmod(::fileno(stream_), mode);
+}
+
+bool TemporaryFile::finishWriting() {
+    if (stream_ == nullptr)
+        return false;
+    const bool written = std::fflush(stream_) == 0 && ::fsync(::fileno(stream_)) == 0;
+    const bool closed = std::fclose(stream_) == 0;
+    stream_ = nullptr;
+    return written && closed;
+}
+
+std::FILE* TemporaryFile::openForReading() const {
+    const int fd = name_.empty() ? -1 : ::openat(folder_, name_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    std::FILE* stream = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (stream == nullptr && fd >= 0)
+        ::close(fd);
+    return stream;
+}
+
+bool TemporaryFile::replaceTarget() {
+    if (name_.empty() || stream_ != nullptr || ::renameat(folder_, name_.c_str(), folder_, targetName_.c_str()) != 0)
+        return false;
+    placed_ = true;
+    ::fsync(folder_);
+    return true;
+}
+
+} // namespace kestrum

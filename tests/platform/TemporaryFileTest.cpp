@@ -1,0 +1,88 @@
+// The one way files are replaced: new and private until whole, checked, renamed over the target,
+// never written through a link, gone when it does not get that far.
+
+#include "platform/TemporaryFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+namespace kestrum {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::size_t entries(const fs::path& folder) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(TemporaryFile, ReplacesItsTargetOnlyWhenWholeAndLeavesNothingOtherwise) {
+    test::TempDir dir;
+    const std::string target = dir.file("Kestrum.DAT");
+    test::writeFileBytes(target, {'o', 'l', 'd'});
+    {
+        TemporaryFile file = TemporaryFile::beside(target);
+        ASSERT_TRUE(file.isOpen());
+        EXPECT_EQ(file.path().rfind(target + ".part", 0), 0u); // a name of its own beside the target
+        EXPECT_EQ(test::modeOf(file.path()), 0600u);           // private while it is written
+        std::fputs("new", file.stream());
+        ASSERT_TRUE(file.finishWriting());
+        std::FILE* check = file.openForReading();
+        ASSERT_NE(check, nullptr);
+        char text[4] = {};
+        EXPECT_EQ(std::fread(text, 1, 3, check), 3u);
+        std::fclose(check);
+        EXPECT_STREQ(text, "new");
+        EXPECT_EQ(test::readFileText(target), "old"); // not yet
+        ASSERT_TRUE(file.replaceTarget());
+    }
+    EXPECT_EQ(test::readFileText(target), "new");
+    EXPECT_EQ(entries(dir.path()), 1u);
+
+    // Given up before it was put in place: the target stays, the file goes.
+    {
+        TemporaryFile file = TemporaryFile::beside(target);
+        std::fputs("half", file.stream());
+    }
+    EXPECT_EQ(test::readFileText(target), "new");
+    EXPECT_EQ(entries(dir.path()), 1u);
+
+    // No folder to make it in.
+    EXPECT_FALSE(TemporaryFile::beside(dir.file("missing/x")).isOpen());
+}
+
+TEST(TemporaryFile, NeverWritesThroughALinkAndReplacesALinkAsALink) {
+    test::TempDir dir;
+    test::writeFileBytes(dir.file("precious"), {'p'});
+    // A link planted at its fixed name is removed, not written through.
+    fs::create_symlink(dir.file("precious"), dir.file("call.TMP"));
+    // And one at the target's name is replaced by the whole file.
+    fs::create_symlink(dir.file("precious"), dir.file("call.ZOQ"));
+    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+    {
+        TemporaryFile file = TemporaryFile::inFolder(folder, dir.path().string(), "call.ZOQ", "call.TMP");
+        ASSERT_TRUE(file.isOpen());
+        EXPECT_EQ(file.path(), dir.file("call.TMP"));
+        EXPECT_FALSE(fs::is_symlink(dir.file("call.TMP")));
+        file.setMode(0640);
+        std::fputs("copy", file.stream());
+        ASSERT_TRUE(file.finishWriting());
+        ASSERT_TRUE(file.replaceTarget());
+    }
+    ::close(folder);
+    EXPECT_EQ(test::readFileText(dir.file("precious")), "p");
+    EXPECT_FALSE(fs::is_symlink(dir.file("call.ZOQ")));
+    EXPECT_EQ(test::readFileText(dir.file("call.ZOQ")), "copy");
+    EXPECT_EQ(test::modeOf(dir.file("call.ZOQ")), 0640u);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.file("call.TMP"))));
+
+    // A directory in the way of its fixed name keeps the name: no file.
+    fs::create_directory(dir.file("busy.TMP"));
+    EXPECT_FALSE(TemporaryFile::beside(dir.file("busy.ZOQ"), "busy.TMP").isOpen());
+}
+
+} // namespace
+} // namespace kestrum
