@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <string>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -18,7 +20,19 @@ namespace {
 
 } // namespace
 
-MemoryFile::MemoryFile() {
+MemoryFile::MemoryFile(Reach reach) {
+    if (reach == Reach::ByName) {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/kestrum-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            stop("mkdtemp");
+        folder_ = pattern;
+        path_ = folder_ + "/input";
+        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ < 0)
+            stop("open");
+        return;
+    }
     fd_ = ::memfd_create("kestrum-fuzz-input", MFD_CLOEXEC);
     if (fd_ < 0)
         stop("memfd_create");
@@ -27,6 +41,10 @@ MemoryFile::MemoryFile() {
 
 MemoryFile::~MemoryFile() {
     ::close(fd_);
+    if (!folder_.empty()) {
+        ::unlink(path_.c_str());
+        ::rmdir(folder_.c_str());
+    }
 }
 
 void MemoryFile::write(std::span<const std::uint8_t> bytes) {

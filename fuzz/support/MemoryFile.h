@@ -11,7 +11,10 @@ namespace kestrum::fuzz {
 // rewrites it for each input, so no descriptor or file is left behind however many inputs run.
 class MemoryFile {
   public:
-    MemoryFile();
+    // Where the file lives: in memory, reached through the /proc link; or, for the readers that
+    // refuse to open a link (the init file's), as a real file of a private scratch folder.
+    enum class Reach { ThroughLink, ByName };
+    explicit MemoryFile(Reach reach = Reach::ThroughLink);
     ~MemoryFile();
     MemoryFile(const MemoryFile&) = delete;
     MemoryFile& operator=(const MemoryFile&) = delete;
@@ -23,6 +26,7 @@ class MemoryFile {
   private:
     int fd_ = -1;
     std::string path_;
+    std::string folder_; // the scratch folder of a file reached by name
 };
 
 } // namespace kestrum::fuzz
