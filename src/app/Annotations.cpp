@@ -5,9 +5,7 @@
 #include "recording/KeywordTable.h"
 #include "recording/Windows1252.h"
 
-#include <chrono>
 #include <optional>
-#include <thread>
 
 namespace kestrum {
 
@@ -66,7 +64,6 @@ int Annotations::save() {
     views_.showExistingComments(state_.recording.commentText);
     views_.clearNewComments();
     state_.recording.additionsPending = false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return 0;
 }
 

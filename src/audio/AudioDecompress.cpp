@@ -109,13 +109,10 @@ int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
 
     std::FILE* file = rec.recordingFile.get();
     const std::uint32_t compressed = rec.audioLength;
-    store.setTimeBase(target.avgBytesPerSec);
     // Sized from what the file holds, not from the export header's count, which may claim gigabytes.
     store.setBufferSize(expectedEntries(compressedBytesInFile(rec), source, target));
-    store.beginUpdate();
     off_t position = ::ftello(file);
     if (position < 0) {
-        store.endUpdate();
         return reporter.fail("audioDecompress fgetpos failed");
     }
 
@@ -159,7 +156,6 @@ int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
             ++block;
         }
     }
-    store.endUpdate();
     if (failed != 0)
         return 1;
     rec.audioLength = static_cast<std::uint32_t>(produced);

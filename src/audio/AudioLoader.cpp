@@ -9,8 +9,6 @@
 namespace kestrum {
 
 int readSoundFileSound(RecordingState& rec, SampleStore& store, Reporter& reporter, std::uint32_t count) {
-    store.setTimeBase(rec.playbackFormat.avgBytesPerSec);
-    store.beginUpdate();
     // Read straight into the store, never reserving more than the file can hold: a header that
     // claims more audio than the file has fails as the short read it is.
     const std::int64_t position = ::ftello(rec.recordingFile.get());
@@ -22,10 +20,8 @@ int readSoundFileSound(RecordingState& rec, SampleStore& store, Reporter& report
     const std::size_t got = std::fread(target.data(), 1, target.size(), rec.recordingFile.get());
     store.truncate(start + got);
     if (got != count) {
-        store.endUpdate();
         return reporter.fail("readSoundFileSound failed read %u of %u", static_cast<unsigned>(got), count);
     }
-    store.endUpdate();
     rec.audioLength = count;
     return 0;
 }

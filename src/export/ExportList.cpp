@@ -80,7 +80,6 @@ std::string temporaryDirectory() {
     return directory;
 }
 
-std::string exportListDirectory(const std::string& userName) { return temporaryDirectory() + userName; }
 
 int dataExportCheckDirectory(const std::string& directory, ExportListDirectories& opened, Reporter& reporter) {
     const int made = openListDirectory(opened.list, opened.list.open(directory), reporter);

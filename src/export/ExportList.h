@@ -17,8 +17,6 @@ inline constexpr const char* kDiscWriterProgram = "Oskaret.exe";
 // The system temporary directory, ending in a slash ($TMPDIR, else /tmp/).
 std::string temporaryDirectory();
 
-// The list directory: the temporary directory with the user name appended directly.
-std::string exportListDirectory(const std::string& userName);
 
 // An export list held open: its directory and the Recs directory in it, both this user's alone
 // (see PrivateDirectory), so everything the list holds is made and removed inside them.

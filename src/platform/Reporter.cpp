@@ -23,15 +23,6 @@ void Reporter::inform(const char* format, ...) {
     messenger_.showInformation(text);
 }
 
-int Reporter::failShownOnly(const char* format, ...) {
-    std::va_list args;
-    va_start(args, format);
-    const std::string text = formatTextV(format, args);
-    va_end(args);
-    messenger_.showError(text);
-    return 1;
-}
-
 void Reporter::logOnly(const char* format, ...) {
     std::va_list args;
     va_start(args, format);

@@ -8,8 +8,8 @@
 namespace kestrum {
 
 // The one way a failing operation tells the user: it formats its message, writes it to the log
-// and shows it, then returns 1. The variants cover the few messages that are only shown, only
-// logged, or shown with the information icon.
+// and shows it, then returns 1. The variants cover the few messages that are only logged, or shown
+// with the information icon.
 class Reporter {
   public:
     Reporter(Messenger& messenger, LogSink& log) : messenger_(messenger), log_(log) {}
@@ -18,8 +18,6 @@ class Reporter {
     int fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // Logged and shown with the information icon.
     void inform(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    // Shown with the error icon, not logged; returns 1.
-    int failShownOnly(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // Logged only.
     void logOnly(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // A yes/no question; questions are never logged.
