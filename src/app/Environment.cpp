@@ -53,13 +53,10 @@ int refuseLongPath(const Environment& env, Messenger& messenger) {
 
 } // namespace
 
-int prepareEnvironment(Environment& env, const Options& options, SystemServices& system,
-                       Messenger& messenger) {
-    env.viewerMode = options.viewerMode == 1;
-    env.logPath.clear();
-    env.initPath.clear();
-    env.settingsPath.clear();
+namespace {
 
+// The player's own facts: where it runs, as whom (not in viewer mode), on what platform.
+int identifyRun(Environment& env, SystemServices& system, Messenger& messenger) {
     if (!system.currentDirectory(env.workingDirectory, kPathBufferSize - 1)) {
         messenger.showError("GetCurrentDirectory failed, cannot continue");
         return 1;
@@ -74,6 +71,56 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
         return 1;
     }
     env.computerName.clear();
+    return 0;
+}
+
+// The per-user directory, where the lock, log and init file live: it must be this user's alone,
+// or another user could read the log or have the player write through a link of theirs.
+int checkUserDirectory(const std::string& userDirectory, Messenger& messenger) {
+    PrivateDirectory checked;
+    switch (checked.open(userDirectory)) {
+    case PrivateDirectory::Status::Opened:
+    case PrivateDirectory::Status::Created:
+        return 0;
+    case PrivateDirectory::Status::CreateFailed:
+        messenger.showError(
+            formatText("checkLockAccess could not create %s, cannot continue", userDirectory.c_str()));
+        return 1;
+    case PrivateDirectory::Status::Refused:
+        break;
+    }
+    messenger.showError(formatText("checkLockAccess will not use %s: it %s, cannot continue",
+                                   userDirectory.c_str(), checked.refusal().c_str()));
+    return 1;
+}
+
+int takeLock(Environment& env, Messenger& messenger) {
+    switch (env.lockFile.acquire(env.lockPath, kLockLine)) {
+    case LockFile::Result::Held:
+        return 0;
+    case LockFile::Result::InUse:
+        messenger.showError(formatText("Error lock file %s exist, cannot continue", env.lockPath.c_str()));
+        return 1;
+    case LockFile::Result::OpenFailed:
+        messenger.showError(formatText("Error could not open lock file %s", env.lockPath.c_str()));
+        return 1;
+    case LockFile::Result::WriteFailed:
+        messenger.showError(formatText("Error could not write lock file %s", env.lockPath.c_str()));
+        return 1;
+    }
+    return 1;
+}
+
+} // namespace
+
+int prepareEnvironment(Environment& env, const Options& options, SystemServices& system,
+                       Messenger& messenger) {
+    env.viewerMode = options.viewerMode == 1;
+    env.logPath.clear();
+    env.initPath.clear();
+    env.settingsPath.clear();
+    if (identifyRun(env, system, messenger) != 0)
+        return 1;
 
     if (env.viewerMode) {
         Environment paths;
@@ -100,37 +147,11 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
     paths.initPath = joinPath(userDirectory, kInitFileName);
     if (!pathsFit(paths))
         return refuseLongPath(env, messenger);
-
-    // The lock, log and init file live here: it must be this user's alone, or another user could
-    // read the log or have the player write through a link of theirs.
-    PrivateDirectory checked;
-    switch (checked.open(userDirectory)) {
-    case PrivateDirectory::Status::Opened:
-    case PrivateDirectory::Status::Created:
-        break;
-    case PrivateDirectory::Status::CreateFailed:
-        messenger.showError(
-            formatText("checkLockAccess could not create %s, cannot continue", userDirectory.c_str()));
+    if (checkUserDirectory(userDirectory, messenger) != 0)
         return 1;
-    case PrivateDirectory::Status::Refused:
-        messenger.showError(formatText("checkLockAccess will not use %s: it %s, cannot continue",
-                                       userDirectory.c_str(), checked.refusal().c_str()));
-        return 1;
-    }
     env.lockPath = paths.lockPath;
-    switch (env.lockFile.acquire(env.lockPath, kLockLine)) {
-    case LockFile::Result::Held:
-        break;
-    case LockFile::Result::InUse:
-        messenger.showError(formatText("Error lock file %s exist, cannot continue", env.lockPath.c_str()));
+    if (takeLock(env, messenger) != 0)
         return 1;
-    case LockFile::Result::OpenFailed:
-        messenger.showError(formatText("Error could not open lock file %s", env.lockPath.c_str()));
-        return 1;
-    case LockFile::Result::WriteFailed:
-        messenger.showError(formatText("Error could not write lock file %s", env.lockPath.c_str()));
-        return 1;
-    }
 
     env.logPath = paths.logPath;
     env.initPath = paths.initPath;

@@ -69,6 +69,82 @@ int getAudioCompressionDriverId(const RecordingState& rec, Reporter& reporter) {
                          0);
 }
 
+namespace {
+
+// The buffers of the passes: four seconds of compressed input a pass (at least one block, for
+// headers that give no rate), but no more than the file holds: the rate is a header field, and a
+// hostile one would have gigabytes allocated for a file of a few hundred bytes.
+struct PassBuffers {
+    std::vector<std::uint8_t> input;
+    std::vector<std::uint8_t> output;
+};
+
+int makePassBuffers(PassBuffers& buffers, const RecordingState& rec, const WaveFormat& source,
+                    const AudioDecoder& decoder, Reporter& reporter) {
+    const WaveFormat& target = rec.playbackFormat;
+    const std::size_t passSize =
+        source.avgBytesPerSec > 0 ? std::size_t{source.avgBytesPerSec} * kSecondsPerPass : 32000;
+    const std::size_t sourceSize = std::max<std::size_t>(
+        std::min<std::size_t>(passSize, compressedBytesInFile(rec)), decoder.blockSize());
+    try {
+        buffers.input.resize(sourceSize);
+    } catch (const std::bad_alloc&) {
+        return reporter.fail("audioDecompress failed to malloc Src %u", static_cast<unsigned>(sourceSize));
+    }
+    const std::size_t outputSize =
+        std::size_t{target.samplesPerSec} * std::max(1, target.bitsPerSample / 8) * 5;
+    try {
+        buffers.output.reserve(outputSize);
+    } catch (const std::bad_alloc&) {
+        return reporter.fail("audioDecompress failed to malloc Dst %u", static_cast<unsigned>(outputSize));
+    }
+    return 0;
+}
+
+// Decodes the compressed audio from the file's position in passes into the store, the remainder of
+// a pass read again with the next. The PCM bytes produced, or -1 after reporting.
+std::int64_t decodePasses(RecordingState& rec, AudioDecoder& decoder, PassBuffers& buffers,
+                          SampleStore& store, Reporter& reporter, const ProgressText& progress) {
+    std::FILE* file = rec.recordingFile.get();
+    const std::uint32_t compressed = rec.audioLength;
+    off_t position = ::ftello(file);
+    if (position < 0)
+        return -reporter.fail("audioDecompress fgetpos failed");
+    std::uint32_t consumed = 0;
+    std::int64_t produced = 0;
+    unsigned block = 0;
+    while (consumed < compressed) {
+        const auto readLength =
+            static_cast<std::uint32_t>(std::min<std::size_t>(buffers.input.size(), compressed - consumed));
+        if (::fseeko(file, position, SEEK_SET) != 0)
+            return -reporter.fail("audioDecompress fsetpos failed");
+        const std::size_t got = std::fread(buffers.input.data(), 1, readLength, file);
+        if (got != readLength)
+            return -reporter.fail("audioDecompress failed read %u of %u", static_cast<unsigned>(got),
+                                  readLength);
+        buffers.output.clear();
+        const long used = decoder.decode(std::span<const std::uint8_t>(buffers.input.data(), readLength),
+                                         consumed + readLength >= compressed, buffers.output);
+        if (used < 0)
+            return -reporter.fail("audioDecompress acmStreamConvert to PCM failed %ld", used);
+        consumed += static_cast<std::uint32_t>(used);
+        position += used;
+        store.append(buffers.output);
+        produced += static_cast<std::int64_t>(buffers.output.size());
+        if (used == 0) {
+            // A trailing part of a block that no decoder can use: the audio ends before it.
+            reporter.logOnly("audioDecompress ignored %u bytes after the last whole block",
+                             compressed - consumed);
+            break;
+        }
+        if (consumed < compressed)
+            progress(formatText("Decompressing block %u", block++));
+    }
+    return produced;
+}
+
+} // namespace
+
 int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
                     const ProgressText& progress) {
     progress("FINDING CODEC");
@@ -84,79 +160,13 @@ int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
     std::unique_ptr<AudioDecoder> decoder = AudioDecoder::open(source, {}, target, error);
     if (!decoder)
         return reporter.fail("audioDecompress failed to open stream mmr=%d hstr=%u", error, 0u);
-
-    // Four seconds of compressed input a pass (at least one block, for headers that give no rate),
-    // but no more than the file holds: the rate is a header field, and a hostile one would have
-    // gigabytes allocated for a file of a few hundred bytes.
-    const std::size_t passSize =
-        source.avgBytesPerSec > 0 ? std::size_t{source.avgBytesPerSec} * kSecondsPerPass : 32000;
-    const std::size_t sourceSize = std::max<std::size_t>(
-        std::min<std::size_t>(passSize, compressedBytesInFile(rec)), decoder->blockSize());
-    std::vector<std::uint8_t> input;
-    std::vector<std::uint8_t> output;
-    try {
-        input.resize(sourceSize);
-    } catch (const std::bad_alloc&) {
-        return reporter.fail("audioDecompress failed to malloc Src %u", static_cast<unsigned>(sourceSize));
-    }
-    const std::size_t outputSize =
-        std::size_t{target.samplesPerSec} * std::max(1, target.bitsPerSample / 8) * 5;
-    try {
-        output.reserve(outputSize);
-    } catch (const std::bad_alloc&) {
-        return reporter.fail("audioDecompress failed to malloc Dst %u", static_cast<unsigned>(outputSize));
-    }
-
-    std::FILE* file = rec.recordingFile.get();
-    const std::uint32_t compressed = rec.audioLength;
+    PassBuffers buffers;
+    if (makePassBuffers(buffers, rec, source, *decoder, reporter) != 0)
+        return 1;
     // Sized from what the file holds, not from the export header's count, which may claim gigabytes.
     store.setBufferSize(expectedEntries(compressedBytesInFile(rec), source, target));
-    off_t position = ::ftello(file);
-    if (position < 0) {
-        return reporter.fail("audioDecompress fgetpos failed");
-    }
-
-    std::uint32_t consumed = 0;
-    std::size_t produced = 0;
-    unsigned block = 0;
-    int failed = 0;
-    while (consumed < compressed) {
-        const auto readLength =
-            static_cast<std::uint32_t>(std::min<std::size_t>(sourceSize, compressed - consumed));
-        if (::fseeko(file, position, SEEK_SET) != 0) {
-            failed = reporter.fail("audioDecompress fsetpos failed");
-            break;
-        }
-        const std::size_t got = std::fread(input.data(), 1, readLength, file);
-        if (got != readLength) {
-            failed =
-                reporter.fail("audioDecompress failed read %u of %u", static_cast<unsigned>(got), readLength);
-            break;
-        }
-        const bool lastRead = consumed + readLength >= compressed;
-        output.clear();
-        const long used =
-            decoder->decode(std::span<const std::uint8_t>(input.data(), readLength), lastRead, output);
-        if (used < 0) {
-            failed = reporter.fail("audioDecompress acmStreamConvert to PCM failed %ld", used);
-            break;
-        }
-        consumed += static_cast<std::uint32_t>(used);
-        position += used;
-        store.append(output);
-        produced += output.size();
-        if (used == 0) {
-            // A trailing part of a block that no decoder can use: the audio ends before it.
-            reporter.logOnly("audioDecompress ignored %u bytes after the last whole block",
-                             compressed - consumed);
-            break;
-        }
-        if (consumed < compressed) {
-            progress(formatText("Decompressing block %u", block));
-            ++block;
-        }
-    }
-    if (failed != 0)
+    const std::int64_t produced = decodePasses(rec, *decoder, buffers, store, reporter, progress);
+    if (produced < 0)
         return 1;
     rec.audioLength = static_cast<std::uint32_t>(produced);
     return 0;

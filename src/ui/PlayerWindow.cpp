@@ -102,10 +102,35 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     auto* central = new QWidget(this);
     setCentralWidget(central);
 
-    detailLines.identifier = makeDetailLine(central, "identifierLine", "The Unique ID Number For This Inmate");
+    makeDetailLines(central);
+    makeWindowButtons(central);
+    makeTransportButtons(central);
+    makeDisplaysAndVolume(central);
+    makeSwitches(central);
+    makeAidControls(central);
+
+    displayTimer = new QTimer(this);
+    displayTimer->setObjectName("displayTimer");
+    displayTimer->setInterval(100);
+
+    buildLayout();
+    // The designed size where the layout fits in it; never so small that a line is cut.
+    setMinimumSize(615, 310);
+    const QSize needed = minimumSizeHint().expandedTo(QSize(615, 310));
+    setMinimumSize(needed);
+    resize(needed.expandedTo(QSize(607, 335)));
+    connectControls();
+    installKeys();
+}
+
+// The call's details, one line each, and the line of who may listen.
+void PlayerWindow::makeDetailLines(QWidget* central) {
+    detailLines.identifier =
+        makeDetailLine(central, "identifierLine", "The Unique ID Number For This Inmate");
     detailLines.firstName = makeDetailLine(central, "firstNameLine", "The Inmates First and Middle Name");
     detailLines.lastName = makeDetailLine(central, "lastNameLine", "The Inmates Last Name");
-    detailLines.trunkDestination = makeDetailLine(central, "trunkDestinationLine", "The Telephone Number Dialed");
+    detailLines.trunkDestination =
+        makeDetailLine(central, "trunkDestinationLine", "The Telephone Number Dialed");
     detailLines.recorded = makeDetailLine(central, "recordedLine", "The Date And Time Of The Call");
     detailLines.site = makeDetailLine(central, "siteLine", "The Site and Living Unit Number");
     detailLines.stationAni = makeDetailLine(central, "stationAniLine", "The Orginating Telephone Number");
@@ -117,8 +142,12 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     detailLines.ownership = makeDetailLine(central, "ownershipLine", nullptr);
     detailLines.ownership->setAlignment(Qt::AlignCenter);
     detailLines.ownership->setStyleSheet("QLabel { background-color: navy; color: white; font-size: 12px; }");
+}
 
-    exportButton = makeButton(central, "exportButton", "Add to CD &Export List", "Exports The Recording Off System");
+// Export, close, the progress bar and the buttons that open the side windows.
+void PlayerWindow::makeWindowButtons(QWidget* central) {
+    exportButton =
+        makeButton(central, "exportButton", "Add to CD &Export List", "Exports The Recording Off System");
     exportButton->setMinimumWidth(187);
     closeButton = makeButton(central, "closeButton", "&Close and Exit", "Ends The Player");
     progressBar = new QProgressBar(central);
@@ -126,10 +155,15 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     progressBar->setRange(0, 100);
     progressBar->setTextVisible(false);
     progressBar->setAccessibleName("Play progress");
-    commentsButton = makeButton(central, "commentsButton", "Comments &Info", "Displays The Text Coments Window");
-    keywordsButton = makeButton(central, "keywordsButton", "Scanned &Words", "Displays the Scanned Words Window");
+    commentsButton =
+        makeButton(central, "commentsButton", "Comments &Info", "Displays The Text Coments Window");
+    keywordsButton =
+        makeButton(central, "keywordsButton", "Scanned &Words", "Displays the Scanned Words Window");
     waveformButton = makeButton(central, "waveformButton", "Wave &Form", "Displays The Wave Form Window");
+}
 
+// Play, restart, pause, back, step and the loop's buttons, each with its picture, hint and key.
+void PlayerWindow::makeTransportButtons(QWidget* central) {
     QStyle* style = QApplication::style();
     playButton = makeButton(central, "playButton", "&Play", "Start Play Back");
     setHint(playButton, withKey(playButton->toolTip(), "Space"));
@@ -159,7 +193,10 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     playLoopButton = makeButton(central, "playLoopButton", "Play &Loop", "Plays Or Stops Loop Play Back");
     setHint(playLoopButton, withKey(playLoopButton->toolTip(), "L"));
     playLoopButton->setEnabled(false);
+}
 
+// The time and percent shown, and the volume bar with its labels.
+void PlayerWindow::makeDisplaysAndVolume(QWidget* central) {
     playTimeLabel = makeLabel(central, "playTimeLabel", "");
     playTimeLabel->setTextFormat(Qt::PlainText);
     // No fixed accessible name: a label's name is then its text, so a screen reader hears the time itself.
@@ -180,7 +217,10 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     volumeLabel->installEventFilter(this);
     volumePercentLabel = makeLabel(central, "volumePercentLabel", "100%");
     volumePercentLabel->setTextFormat(Qt::PlainText);
+}
 
+// The play-speed and step-size switches with their labels.
+void PlayerWindow::makeSwitches(QWidget* central) {
     playSpeedSwitch = new SwitchSlider(central);
     playSpeedSwitch->setObjectName("playSpeedSwitch");
     playSpeedSwitch->setPositionLabels("Slow -25%,Slow -12%,Normal,Fast +25%, Fast +50%");
@@ -197,7 +237,10 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     setHint(stepSizeSwitch, "Select the Size of the Back and Step in Seconds");
     stepSizeLabel = makeLabel(central, "stepSizeLabel", " Step Size");
     setHint(stepSizeLabel, "Select the Size of the Back and Step in Seconds");
+}
 
+// The listening aids: four check boxes and the rewind-on-resume box.
+void PlayerWindow::makeAidControls(QWidget* central) {
     keepPitchBox = makeCheckBox(central, "keepPitchBox", "Keep pitc&h",
                                 "The speeds change the tempo only: the voice keeps its pitch");
     evenVoicesBox = makeCheckBox(central, "evenVoicesBox", "Even &out voices",
@@ -213,19 +256,6 @@ PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
     setHint(rewindBox, "Play after a pause starts this many seconds earlier");
     rewindLabel = makeLabel(central, "rewindLabel", "Rewind on res&ume");
     rewindLabel->setBuddy(rewindBox);
-
-    displayTimer = new QTimer(this);
-    displayTimer->setObjectName("displayTimer");
-    displayTimer->setInterval(100);
-
-    buildLayout();
-    // The designed size where the layout fits in it; never so small that a line is cut.
-    setMinimumSize(615, 310);
-    const QSize needed = minimumSizeHint().expandedTo(QSize(615, 310));
-    setMinimumSize(needed);
-    resize(needed.expandedTo(QSize(607, 335)));
-    connectControls();
-    installKeys();
 }
 
 // The keys transcription players use, from every window of the player; each does what its control
@@ -244,7 +274,9 @@ void PlayerWindow::installKeys() {
     };
     onKey(Qt::Key_Space, [this] {
         const PlaybackSnapshot shown = player_.session().snapshot();
-        QPushButton* button = shown.loopPlaying() ? playLoopButton : shown.playing() ? stopButton : playButton;
+        QPushButton* button = shown.loopPlaying() ? playLoopButton
+                              : shown.playing()   ? stopButton
+                                                  : playButton;
         if (button->isEnabled())
             button->click();
     });
@@ -258,7 +290,8 @@ void PlayerWindow::installKeys() {
     onKey(Qt::Key_Up, [this] { volumeBar->setValue(volumeBar->value() - 2); });
     onKey(Qt::Key_Down, [this] { volumeBar->setValue(volumeBar->value() + 2); });
     const auto changeSpeed = [this](int by) {
-        return [this, by] { playSpeedSwitch->setPosition(std::clamp(playSpeedSwitch->position() + by, 0, 4)); };
+        return
+            [this, by] { playSpeedSwitch->setPosition(std::clamp(playSpeedSwitch->position() + by, 0, 4)); };
     };
     onKey(Qt::Key_Plus, changeSpeed(1));
     onKey(Qt::Key_Equal, changeSpeed(1)); // + without Shift on most keyboards
@@ -267,16 +300,21 @@ void PlayerWindow::installKeys() {
 
 void PlayerWindow::connectControls() {
     PlaybackSession& session = player_.session();
-    connect(playButton, &QPushButton::clicked, this, [this, &session] { actOrClose([&] { return session.play(); }); });
-    connect(restartButton, &QPushButton::clicked, this, [this, &session] { act([&] { session.restart(); }); });
+    connect(playButton, &QPushButton::clicked, this,
+            [this, &session] { actOrClose([&] { return session.play(); }); });
+    connect(restartButton, &QPushButton::clicked, this,
+            [this, &session] { act([&] { session.restart(); }); });
     connect(stopButton, &QPushButton::clicked, this, [this, &session] { act([&] { session.stop(); }); });
     connect(backButton, &QPushButton::clicked, this,
             [this, &session] { act([&] { session.back(stepSizeSwitch->position()); }); });
     connect(stepButton, &QPushButton::clicked, this,
             [this, &session] { act([&] { session.step(stepSizeSwitch->position()); }); });
-    connect(markLoopBeginButton, &QPushButton::clicked, this, [this, &session] { act([&] { session.markLoopBegin(); }); });
-    connect(markLoopEndButton, &QPushButton::clicked, this, [this, &session] { act([&] { session.markLoopEnd(); }); });
-    connect(playLoopButton, &QPushButton::clicked, this, [this, &session] { act([&] { session.togglePlayLoop(); }); });
+    connect(markLoopBeginButton, &QPushButton::clicked, this,
+            [this, &session] { act([&] { session.markLoopBegin(); }); });
+    connect(markLoopEndButton, &QPushButton::clicked, this,
+            [this, &session] { act([&] { session.markLoopEnd(); }); });
+    connect(playLoopButton, &QPushButton::clicked, this,
+            [this, &session] { act([&] { session.togglePlayLoop(); }); });
     connect(volumeBar, &QSlider::valueChanged, this,
             [this, &session](int position) { act([&] { session.setVolumeBar(position); }); });
     connect(stepSizeSwitch, &SwitchSlider::positionChanged, this, [this] {
@@ -339,10 +377,11 @@ void PlayerWindow::buildLayout() {
 
     auto* details = new QVBoxLayout;
     details->setSpacing(2);
-    for (QLabel* line : {detailLines.identifier, detailLines.firstName, detailLines.lastName,
-                         detailLines.trunkDestination, detailLines.recorded, detailLines.site, detailLines.stationAni,
-                         detailLines.stationName, detailLines.cost, detailLines.archivedBy, detailLines.archivedAt,
-                         detailLines.archivedDate, detailLines.ownership})
+    for (QLabel* line :
+         {detailLines.identifier, detailLines.firstName, detailLines.lastName, detailLines.trunkDestination,
+          detailLines.recorded, detailLines.site, detailLines.stationAni, detailLines.stationName,
+          detailLines.cost, detailLines.archivedBy, detailLines.archivedAt, detailLines.archivedDate,
+          detailLines.ownership})
         details->addWidget(line);
     auto* exportRow = new QHBoxLayout;
     exportRow->addWidget(exportButton);
@@ -445,17 +484,17 @@ void PlayerWindow::showPlayback(const PlaybackSnapshot& shown) {
     progressBar->setValue(shown.progress);
     percentLabel->setText(text(shown.percentText));
     for (const TransportControl control :
-         {TransportControl::Play, TransportControl::Restart, TransportControl::StopPause, TransportControl::Back,
-          TransportControl::Step, TransportControl::MarkLoopBegin, TransportControl::MarkLoopEnd,
-          TransportControl::PlayLoop})
+         {TransportControl::Play, TransportControl::Restart, TransportControl::StopPause,
+          TransportControl::Back, TransportControl::Step, TransportControl::MarkLoopBegin,
+          TransportControl::MarkLoopEnd, TransportControl::PlayLoop})
         button(control)->setEnabled(shown.controls[control]);
     // The loop button says what it does next; its picture appears once loop play has started.
     const bool looping = shown.loopPlaying();
     if (loopCaptionShown_ != looping && (looping || loopCaptionShown_.has_value())) {
         playLoopButton->setText(looping ? "Stop &Loop" : "Play &Loop");
         playLoopButton->setAccessibleName(withoutMnemonic(playLoopButton->text()));
-        playLoopButton->setIcon(QApplication::style()->standardIcon(looping ? QStyle::SP_MediaStop
-                                                                            : QStyle::SP_MediaPlay));
+        playLoopButton->setIcon(
+            QApplication::style()->standardIcon(looping ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
         loopCaptionShown_ = looping;
     }
     if (playSpeedSwitch->position() != shown.speedPosition)

@@ -105,6 +105,12 @@ class PlayerWindow : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void makeDetailLines(QWidget* central);
+    void makeWindowButtons(QWidget* central);
+    void makeTransportButtons(QWidget* central);
+    void makeDisplaysAndVolume(QWidget* central);
+    void makeSwitches(QWidget* central);
+    void makeAidControls(QWidget* central);
     void buildLayout();
     void connectControls();
     void installKeys();
