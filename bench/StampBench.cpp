@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return 1;
     recording.closeRecordingFile();
     ExportListDirectories list;
-    if (dataExportCheckDirectory(argv[2], list, reporter) >= 2)
+    if (openExportList(argv[2], list, reporter) >= 2)
         return 1;
 
     const auto start = std::chrono::steady_clock::now();

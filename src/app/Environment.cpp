@@ -27,7 +27,7 @@ std::string joinPath(const std::string& directory, const std::string& name) {
     return directory + "/" + name;
 }
 
-int getComputerNameRegistryInfo(std::string* buffer, std::size_t size, SystemServices& system,
+int readComputerName(std::string* buffer, std::size_t size, SystemServices& system,
                                 Messenger& messenger) {
     if (buffer == nullptr)
         return 1;
@@ -134,7 +134,7 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
     }
 
     if (env.osPlatformId == kPlatformNtFamily &&
-        getComputerNameRegistryInfo(&env.computerName, kComputerNameBufferSize, system, messenger) != 0) {
+        readComputerName(&env.computerName, kComputerNameBufferSize, system, messenger) != 0) {
         messenger.showError("getComputerNameRegistryInfo failed");
         return 1;
     }
@@ -163,7 +163,7 @@ void releaseLock(Environment& env) {
     env.lockFile.release();
 }
 
-int getTheVersion(Environment& env, Messenger&) {
+int readProgramVersion(Environment& env, Messenger&) {
     env.versionNumbers = {KESTRUM_VERSION_MAJOR, KESTRUM_VERSION_MINOR, KESTRUM_VERSION_PATCH,
                           KESTRUM_VERSION_TWEAK};
     env.versionText = formatText("v%d.%d.%d.%d", env.versionNumbers[0], env.versionNumbers[1],

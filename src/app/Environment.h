@@ -46,7 +46,7 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
 void releaseLock(Environment& env);
 
 // The program version compiled in from the build, as "v%d.%d.%d.%d".
-int getTheVersion(Environment& env, Messenger& messenger);
+int readProgramVersion(Environment& env, Messenger& messenger);
 
 // Reads one whole 96-byte record from the init file; 1 when there is none.
 int readInit(Environment& env);

@@ -57,7 +57,7 @@ int ExportCommand::startListExport(unsigned argument) {
         return 1;
     }
     start(list_, [worker = ExportListWorker(setting(), argument, ui_, player_.log(), &stopRequested_)]() mutable {
-        worker.Execute();
+        worker.run();
     });
     return 0;
 }
@@ -77,7 +77,7 @@ int ExportCommand::startAudioExport(unsigned argument) {
         range = {static_cast<std::uint32_t>(clock.bytesOf(shown.loopBegin)),
                  static_cast<std::uint32_t>(clock.bytesOf(shown.loopEnd - std::min(shown.loopEnd, shown.loopBegin)))};
     start(audio_, [worker = AudioExportWorker(setting(), argument, range, state.store, state.recording.playbackFormat,
-                                              ui_, player_.log(), &stopRequested_)]() mutable { worker.Execute(); });
+                                              ui_, player_.log(), &stopRequested_)]() mutable { worker.run(); });
     return 0;
 }
 

@@ -76,7 +76,7 @@ int Player::openForPlay() {
     registerShutdownAtExit();
     splash_ = &ui_.createSplash();
     Environment& env = state_.environment;
-    if (getTheVersion(env, messenger_) != 0)
+    if (readProgramVersion(env, messenger_) != 0)
         return 1;
     splash_->setCaption(formatText("%s  %s", kProductTitle, env.versionText.c_str()));
     splash_->setStepText(formatText("STARTING %s", kProductTitle));

@@ -57,7 +57,7 @@ const WaveFormat& storedAudioFormat(const RecordingState& rec) {
     return rec.vrh.audioFormat;
 }
 
-int getAudioCompressionDriverId(const RecordingState& rec, Reporter& reporter) {
+int findDecoderFor(const RecordingState& rec, Reporter& reporter) {
     const std::uint16_t tag = wantedFormatTag(rec);
     if (AudioDecoder::canDecode(tag, storedAudioFormat(rec).bitsPerSample))
         return 0;
@@ -145,10 +145,10 @@ std::int64_t decodePasses(RecordingState& rec, AudioDecoder& decoder, PassBuffer
 
 } // namespace
 
-int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
+int decodeCompressedAudio(RecordingState& rec, SampleStore& store, Reporter& reporter,
                     const ProgressText& progress) {
     progress("FINDING CODEC");
-    if (getAudioCompressionDriverId(rec, reporter) != 0)
+    if (findDecoderFor(rec, reporter) != 0)
         return 1;
 
     const WaveFormat& target = rec.playbackFormat;

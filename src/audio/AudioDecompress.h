@@ -21,12 +21,12 @@ const WaveFormat& storedAudioFormat(const RecordingState& recording);
 
 // 0 when a decoder serves the recording's format; 2 after "DSP TrueSpeach codec not found";
 // 1 after the message for any other tag nothing decodes.
-int getAudioCompressionDriverId(const RecordingState& recording, Reporter& reporter);
+int findDecoderFor(const RecordingState& recording, Reporter& reporter);
 
 // Decodes the compressed audio into the sample store, in passes of four seconds of input. The
 // recording file must stand at the first audio byte and `audioLength` hold the compressed byte
 // count; on success `audioLength` is the number of PCM entries. Returns 0, or 1 after reporting.
-int audioDecompress(RecordingState& recording, SampleStore& store, Reporter& reporter,
+int decodeCompressedAudio(RecordingState& recording, SampleStore& store, Reporter& reporter,
                     const ProgressText& progress);
 
 } // namespace kestrum

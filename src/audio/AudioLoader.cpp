@@ -8,7 +8,7 @@
 
 namespace kestrum {
 
-int readSoundFileSound(RecordingState& rec, SampleStore& store, Reporter& reporter, std::uint32_t count) {
+int readRawAudio(RecordingState& rec, SampleStore& store, Reporter& reporter, std::uint32_t count) {
     // Read straight into the store, never reserving more than the file can hold: a header that
     // claims more audio than the file has fails as the short read it is.
     const std::int64_t position = ::ftello(rec.recordingFile.get());
@@ -33,13 +33,13 @@ int loadRecordingAudio(RecordingReader& reader, RecordingState& rec, SampleStore
         progress("READING FILE TO BUFFER");
         failed = reader.computeAudioLength();
         if (failed == 0)
-            failed = audioDecompress(rec, store, reporter, progress);
+            failed = decodeCompressedAudio(rec, store, reporter, progress);
     } else {
         progress("CREATING BUFFERS");
         failed = reader.computeAudioLength();
         progress("READING FILE TO BUFFER");
         if (failed == 0)
-            failed = readSoundFileSound(rec, store, reporter, rec.audioLength);
+            failed = readRawAudio(rec, store, reporter, rec.audioLength);
     }
     rec.closeRecordingFile();
     return failed;

@@ -13,7 +13,7 @@ namespace kestrum {
 
 // Loads `count` stored 8-bit PCM bytes from the recording file's current position into the
 // store; `audioLength` becomes the count. Returns 1 after reporting a file that ends early.
-int readSoundFileSound(RecordingState& recording, SampleStore& store, Reporter& reporter,
+int readRawAudio(RecordingState& recording, SampleStore& store, Reporter& reporter,
                        std::uint32_t count);
 
 // The loading step of start-up for an opened recording: the audio-length rule with its comment

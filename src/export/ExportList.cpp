@@ -81,7 +81,7 @@ std::string temporaryDirectory() {
 }
 
 
-int dataExportCheckDirectory(const std::string& directory, ExportListDirectories& opened, Reporter& reporter) {
+int openExportList(const std::string& directory, ExportListDirectories& opened, Reporter& reporter) {
     const int made = openListDirectory(opened.list, opened.list.open(directory), reporter);
     if (made > 1)
         return made;

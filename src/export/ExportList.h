@@ -29,7 +29,7 @@ struct ExportListDirectories {
 // 0: the directory existed (its Recs subdirectory exists or was made now); 1: both were made now;
 // 2: a directory could not be made; 3: something at one of the two paths is not safe to use (a
 // link, another user's, writable by others): nothing was made or changed. 2 and 3 are reported.
-int dataExportCheckDirectory(const std::string& directory, ExportListDirectories& opened, Reporter& reporter);
+int openExportList(const std::string& directory, ExportListDirectories& opened, Reporter& reporter);
 
 // Writes AutoRun.Inf unless it exists. 0, or 1 after reporting.
 int createAutoRunFile(const PrivateDirectory& list, Reporter& reporter);

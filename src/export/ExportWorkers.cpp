@@ -67,7 +67,7 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
         return "Temp Path Undefined -- Setup Error.";
     directory = temporary + setting_.userName;
     ExportListDirectories opened;
-    const int made = dataExportCheckDirectory(directory, opened, reporter_);
+    const int made = openExportList(directory, opened, reporter_);
     if (made == 2)
         return "Temp Directory Missing -- Setup Error.";
     if (made == 3)
@@ -110,7 +110,7 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
     return {};
 }
 
-void ExportListWorker::Execute() {
+void ExportListWorker::run() {
     const ExportUi::ButtonLook saved = ui_.exportButtonLook();
     showExportStatus(ui_, "Export Started");
     std::string directory;
@@ -179,7 +179,7 @@ bool AudioExportWorker::convertInto(std::FILE* file) {
     return true;
 }
 
-void AudioExportWorker::Execute() {
+void AudioExportWorker::run() {
     const ExportUi::ButtonLook saved = ui_.exportButtonLook();
     showExportStatus(ui_, "Export Started");
 

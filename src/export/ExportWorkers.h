@@ -25,7 +25,7 @@ struct ExportSetting {
 // Shows a step on the export button unless its text is 100 characters or more.
 void showExportStatus(ExportUi& ui, const std::string& text, std::uint32_t colour = kExportWorkingColour);
 
-// TSExp2Thread: adds the recording to the export list and, when the user says the list is
+// Adds the recording to the export list and, when the user says the list is
 // complete, runs the disc-writing program on it. A non-zero argument skips the question about
 // unsaved comments. A set `stop` flag (the player closing) ends the work at its next step or
 // block, leaving no partial copy.
@@ -34,7 +34,7 @@ public:
     ExportListWorker(ExportSetting setting, unsigned argument, ExportUi& ui, LogSink& log,
                      const std::atomic<bool>* stop = nullptr)
         : setting_(std::move(setting)), argument_(argument), ui_(ui), reporter_(ui, log), stop_(stop) {}
-    void Execute();
+    void run();
 
 private:
     // The steps up to the disc program; the message of a failure to report at the end, or "".
@@ -55,7 +55,7 @@ struct AudioExportRange {
     std::uint32_t total = 0;
 };
 
-// TSExpThread: converts the decoded audio, all of it or the marked loop, to CD audio in a
+// Converts the decoded audio, all of it or the marked loop, to CD audio in a
 // temporary file, runs the disc-writing program on it and deletes it. A set `stop` flag ends the
 // conversion at its next block, without the disc program.
 class AudioExportWorker {
@@ -64,7 +64,7 @@ public:
                       WaveFormat playbackFormat, ExportUi& ui, LogSink& log, const std::atomic<bool>* stop = nullptr)
         : setting_(std::move(setting)), argument_(argument), range_(range), store_(store),
           playbackFormat_(playbackFormat), ui_(ui), reporter_(ui, log), stop_(stop) {}
-    void Execute();
+    void run();
 
 private:
     // Converts into the open file; false when the run must end without the disc program.

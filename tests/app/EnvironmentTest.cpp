@@ -231,7 +231,7 @@ TEST_F(EnvironmentTest, APathThatWouldNotFitItsFieldRefusesToStart) {
 }
 
 TEST_F(EnvironmentTest, TheVersionTextComesFromTheBuild) {
-    ASSERT_EQ(getTheVersion(env, messenger), 0);
+    ASSERT_EQ(readProgramVersion(env, messenger), 0);
     EXPECT_TRUE(std::regex_match(env.versionText, std::regex(R"(v\d+\.\d+\.\d+\.\d+)"))) << env.versionText;
 }
 

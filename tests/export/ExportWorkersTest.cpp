@@ -63,7 +63,7 @@ class ExportWorkersTest : public ::testing::Test {
         ASSERT_EQ(reader.computeAudioLength(), 0);
         ui.recording.closeRecordingFile();
     }
-    void runList(unsigned argument = 0) { ExportListWorker(setting, argument, ui, log).Execute(); }
+    void runList(unsigned argument = 0) { ExportListWorker(setting, argument, ui, log).run(); }
     std::string list() const { return (temporary.path() / "clerk").string(); }
     std::string discArgument() const { return test::readFileText(working.file("disc-argument")); }
 
@@ -193,7 +193,7 @@ TEST_F(ExportWorkersTest, CdAudioOfTheWholeRecordingOrTheLoopGoesToATemporaryFil
     test::writeFileBytes(working.file("Oskaret.exe"), {script.begin(), script.end()});
     SampleStore store;
     store.append(test::makeAudio(16000)); // two seconds at 8000 Hz
-    AudioExportWorker(setting, 0, {0, 16000}, store, kPcmDefaultFormat, ui, log).Execute();
+    AudioExportWorker(setting, 0, {0, 16000}, store, kPcmDefaultFormat, ui, log).run();
     const std::string argument = discArgument();
     ASSERT_EQ(argument.rfind("^F" + temporary.path().string() + "/KESTRUM", 0), 0u) << argument;
     EXPECT_FALSE(fs::exists(argument.substr(2)));
@@ -204,7 +204,7 @@ TEST_F(ExportWorkersTest, CdAudioOfTheWholeRecordingOrTheLoopGoesToATemporaryFil
                                         "CD WORKING", "Add To CD &Export List"}));
 
     ui.statuses.clear();
-    AudioExportWorker(setting, 1, {4000, 4000}, store, kPcmDefaultFormat, ui, log).Execute();
+    AudioExportWorker(setting, 1, {4000, 4000}, store, kPcmDefaultFormat, ui, log).run();
     EXPECT_EQ(fs::file_size(working.file("cd.raw")), 176400u / 2);
     EXPECT_EQ(ui.statuses, (std::vector<std::string>{"Export Started", "Processing File", "CD WORKING",
                                                      "Add To CD &Export List"}));
@@ -330,7 +330,7 @@ TEST_F(ExportWorkersTest, LinksInTheListAreReplacedOrRemovedNeverFollowed) {
 TEST_F(ExportWorkersTest, APlayerClosingStopsAWorkerAtItsNextStepWithNothingLeftBehind) {
     loadRecording();
     const std::atomic<bool> stop{true};
-    ExportListWorker(setting, 0, ui, log, &stop).Execute();
+    ExportListWorker(setting, 0, ui, log, &stop).run();
     EXPECT_FALSE(fs::exists(list()));
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(ui.statuses.back(), "Add To CD &Export List");
@@ -338,7 +338,7 @@ TEST_F(ExportWorkersTest, APlayerClosingStopsAWorkerAtItsNextStepWithNothingLeft
     // The CD audio: converted no further, no disc program, no temporary file.
     SampleStore store;
     store.append(test::makeAudio(16000));
-    AudioExportWorker(setting, 0, {0, 16000}, store, kPcmDefaultFormat, ui, log, &stop).Execute();
+    AudioExportWorker(setting, 0, {0, 16000}, store, kPcmDefaultFormat, ui, log, &stop).run();
     EXPECT_FALSE(fs::exists(working.file("disc-argument")));
     EXPECT_EQ(std::count_if(fs::directory_iterator(temporary.path()), fs::directory_iterator(), [](const auto& entry) {
                   return entry.path().filename().string().rfind("KESTRUM", 0) == 0;

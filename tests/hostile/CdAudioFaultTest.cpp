@@ -49,7 +49,7 @@ class CdAudioFaultTest : public ::testing::Test {
 
     // Runs the export in this process; what was shown and logged, and what the disc program saw.
     std::string exportAudio() {
-        AudioExportWorker(setting, 0, {0, 24000}, store, kPcmDefaultFormat, ui, log).Execute();
+        AudioExportWorker(setting, 0, {0, 24000}, store, kPcmDefaultFormat, ui, log).run();
         std::string said;
         for (const std::string& text : ui.shown)
             said += "shown " + text + "\n";

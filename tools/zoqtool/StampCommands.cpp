@@ -32,7 +32,7 @@ int runStamp(const std::vector<std::string>& arguments) {
 
     const std::string& list = arguments[1];
     ExportListDirectories opened;
-    if (dataExportCheckDirectory(list, opened, reporter) >= 2)
+    if (openExportList(list, opened, reporter) >= 2)
         return 1;
     PosixSystemServices system;
     ExportStamp stamp;
