@@ -1,6 +1,6 @@
 #include "ui/PlayerWindow.h"
 
-#include "app/Player.h"
+#include "app/PlayerState.h"
 #include "app/RecordingDetails.h"
 #include "platform/FormatText.h"
 #include "widgets/SwitchSlider.h"
@@ -90,10 +90,11 @@ QLabel* makeLabel(QWidget* parent, const char* name, const char* caption) {
 
 } // namespace
 
-PlayerWindow::PlayerWindow(Player& player, QWidget* parent)
+PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, std::function<void()> shutdown,
+                           QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      player_(player) {
+      state_(state), session_(session), shutdown_(std::move(shutdown)) {
     setObjectName("playerWindow");
     setWindowTitle(QString::fromLatin1(kProductTitle));
     QFont font(QStringLiteral("Sans Serif"));
@@ -273,7 +274,7 @@ void PlayerWindow::installKeys() {
         };
     };
     onKey(Qt::Key_Space, [this] {
-        const PlaybackSnapshot shown = player_.session().snapshot();
+        const PlaybackSnapshot shown = session_.snapshot();
         QPushButton* button = shown.loopPlaying() ? playLoopButton
                               : shown.playing()   ? stopButton
                                                   : playButton;
@@ -299,7 +300,7 @@ void PlayerWindow::installKeys() {
 }
 
 void PlayerWindow::connectControls() {
-    PlaybackSession& session = player_.session();
+    PlaybackSession& session = session_;
     connect(playButton, &QPushButton::clicked, this,
             [this, &session] { actOrClose([&] { return session.play(); }); });
     connect(restartButton, &QPushButton::clicked, this,
@@ -352,7 +353,7 @@ void PlayerWindow::aidsChanged() {
     aids.filters.reduceNoise = reduceNoiseBox->isChecked();
     aids.skipSilence = skipSilenceBox->isChecked();
     aids.rewindSeconds = rewindBox->value();
-    actOrClose([&] { return player_.session().setAids(aids); });
+    actOrClose([&] { return session_.setAids(aids); });
 }
 
 void PlayerWindow::act(const std::function<void()>& action) {
@@ -447,7 +448,7 @@ void PlayerWindow::restoreSettings(const InitRecord& record) {
     stepSizeSwitch->setPosition(record.stepSizePosition);
     // Quietly: the device follows the speed when play starts, not while the windows are made.
     playSpeedSwitch->setPositionQuietly(record.playSpeedPosition);
-    player_.session().restoreSpeedPosition(playSpeedSwitch->position());
+    session_.restoreSpeedPosition(playSpeedSwitch->position());
 }
 
 void PlayerWindow::saveSettings(InitRecord& record) const {
@@ -526,7 +527,7 @@ void PlayerWindow::showEvent(QShowEvent* event) {
 void PlayerWindow::closeEvent(QCloseEvent* event) {
     // The shutdown sequence runs (once), and the window always closes.
     displayTimer->stop();
-    player_.shutdown();
+    shutdown_();
     event->accept();
 }
 
@@ -539,7 +540,7 @@ bool PlayerWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PlayerWindow::showDetails() {
-    const PlayerState& state = player_.state();
+    const PlayerState& state = state_;
     setWindowTitle(text(formatText("%s  %s", kProductTitle, state.environment.versionText.c_str())));
     const RecordingDetails details = recordingDetails(state.recording, state.options);
     const std::pair<QLabel*, const std::string*> lines[] = {
@@ -562,8 +563,8 @@ void PlayerWindow::showDetails() {
 }
 
 void PlayerWindow::firstShow() {
-    PlayerState& state = player_.state();
-    PlaybackSession& session = player_.session();
+    const PlayerState& state = state_;
+    PlaybackSession& session = session_;
     session.restart();
     session.stop();
 

@@ -17,8 +17,8 @@ class QTimer;
 
 namespace kestrum {
 
-class Player;
 class SwitchSlider;
+struct PlayerState;
 struct ButtonModes;
 struct InitRecord;
 
@@ -29,7 +29,9 @@ class PlayerWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    explicit PlayerWindow(Player& player, QWidget* parent = nullptr);
+    // The window shows the run's state, acts on its playback, and asks for the shutdown when it closes.
+    PlayerWindow(const PlayerState& state, PlaybackSession& session, std::function<void()> shutdown,
+                 QWidget* parent = nullptr);
 
     // Start-up's set-up of the window before the recording is loaded.
     void setUp();
@@ -125,7 +127,9 @@ class PlayerWindow : public QMainWindow {
     void actOrClose(const std::function<bool()>& action);
     QPushButton* button(TransportControl control) const;
 
-    Player& player_;
+    const PlayerState& state_;
+    PlaybackSession& session_;
+    std::function<void()> shutdown_;
     bool shown_ = false;
     std::optional<bool> loopCaptionShown_;
 };

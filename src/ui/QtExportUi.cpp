@@ -1,6 +1,6 @@
 #include "ui/QtExportUi.h"
 
-#include "app/Player.h"
+#include "app/PlayerState.h"
 #include "platform/StderrMessenger.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtPlayerUi.h"
@@ -22,7 +22,8 @@ std::uint32_t toBgr(const QColor& colour) {
 
 } // namespace
 
-QtExportUi::QtExportUi(Player& player, QtPlayerUi& windows) : player_(player), windows_(windows) {}
+QtExportUi::QtExportUi(Messenger& messenger, const PlayerState& state, QtPlayerUi& windows)
+    : messenger_(messenger), state_(state), windows_(windows) {}
 
 bool QtExportUi::onGuiThread(const std::function<void()>& work) {
     if (QThread::currentThread() == thread()) {
@@ -69,16 +70,16 @@ void QtExportUi::playerClosing() {
 }
 
 void QtExportUi::showError(const std::string& text) {
-    onGuiThread([&] { player_.messenger().showError(text); });
+    onGuiThread([&] { messenger_.showError(text); });
 }
 
 void QtExportUi::showInformation(const std::string& text) {
-    onGuiThread([&] { player_.messenger().showInformation(text); });
+    onGuiThread([&] { messenger_.showInformation(text); });
 }
 
 bool QtExportUi::askQuestion(const std::string& text) {
     bool answer = false;
-    onGuiThread([&] { answer = player_.messenger().askQuestion(text); });
+    onGuiThread([&] { answer = messenger_.askQuestion(text); });
     return answer;
 }
 
@@ -86,7 +87,7 @@ bool QtExportUi::askNoByDefault(const std::string& question) {
     bool answer = false;
     onGuiThread([&] {
         if (unattendedAnswer()) {
-            answer = player_.messenger().askQuestion(question);
+            answer = messenger_.askQuestion(question);
             return;
         }
         echoToStandardError(question);
@@ -122,7 +123,7 @@ void QtExportUi::setExportButtonLook(const ButtonLook& look) {
 
 bool QtExportUi::additionsPending() {
     bool pending = false;
-    onGuiThread([&] { pending = player_.state().recording.additionsPending; });
+    onGuiThread([&] { pending = state_.recording.additionsPending; });
     return pending;
 }
 
@@ -132,7 +133,7 @@ void QtExportUi::saveComments() {
 
 RecordingState QtExportUi::recordingSnapshot() {
     RecordingState copy;
-    onGuiThread([&] { copy = player_.state().recording.copyWithoutFile(); });
+    onGuiThread([&] { copy = state_.recording.copyWithoutFile(); });
     return copy;
 }
 

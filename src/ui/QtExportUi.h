@@ -10,16 +10,16 @@
 
 namespace kestrum {
 
-class Player;
 class QtPlayerUi;
+struct PlayerState;
 
 // The export workers' way to the windows: each call runs on the user-interface thread (where Qt
 // allows widgets and message boxes) while the worker waits for it.
 class QtExportUi : public QObject, public ExportUi {
     Q_OBJECT
 
-public:
-    QtExportUi(Player& player, QtPlayerUi& windows);
+  public:
+    QtExportUi(Messenger& messenger, const PlayerState& state, QtPlayerUi& windows);
 
     void showError(const std::string& text) override;
     void showInformation(const std::string& text) override;
@@ -34,12 +34,13 @@ public:
     void restoreTopMosts() override;
     void playerClosing() override;
 
-private:
+  private:
     // Runs `work` on the user-interface thread and waits for it; false, without running it, once
     // the player is closing (the windows' thread may then be waiting for this worker).
     bool onGuiThread(const std::function<void()>& work);
 
-    Player& player_;
+    Messenger& messenger_;
+    const PlayerState& state_;
     QtPlayerUi& windows_;
     std::mutex mutex_;
     std::condition_variable done_;

@@ -50,14 +50,14 @@ void QtPlayerUi::createWindows(Player& player) {
     textEntryKeys_ = std::make_unique<TextEntryKeys>();
     qApp->installEventFilter(textEntryKeys_.get());
     const auto total = [this] { return totalSeconds(); };
-    player_ = std::make_unique<PlayerWindow>(player);
+    player_ = std::make_unique<PlayerWindow>(player.state(), player.session(), [&player] { player.shutdown(); });
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
-    waveform_ = std::make_unique<WaveformWindow>(player, player_.get());
+    waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
     existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get(), total);
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
     annotate_ = std::make_unique<AnnotateDialog>(player_.get());
-    exportUi_ = std::make_unique<QtExportUi>(player, *this);
+    exportUi_ = std::make_unique<QtExportUi>(player.messenger(), player.state(), *this);
     exportCommand_ = std::make_unique<ExportCommand>(player, *exportUi_);
     connectSideWindows();
 }

@@ -1,6 +1,6 @@
 #include "ui/WaveformWindow.h"
 
-#include "app/Player.h"
+#include "app/PlayerState.h"
 #include "ui/SideWindow.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
@@ -32,28 +32,28 @@ QIcon standardIcon(QStyle::StandardPixmap glyph) {
 
 // One point a byte of the store, so seconds are the frames' seconds whatever a frame holds.
 double SampleStoreSeries::pointsPerSecond() const {
-    const FrameClock& clock = player_.session().clock();
+    const FrameClock& clock = session_.clock();
     return static_cast<double>(clock.framesPerSecond()) * clock.frameBytes();
 }
 
 std::size_t SampleStoreSeries::pointCount() const {
-    return player_.state().store.indexCount();
+    return state_.store.indexCount();
 }
 
 std::uint8_t SampleStoreSeries::point(std::size_t index) const {
-    return player_.state().store.sample(index);
+    return state_.store.sample(index);
 }
 
 StripChartSeries::Range SampleStoreSeries::range(std::size_t first, std::size_t last) const {
-    const PlayerState& state = player_.state();
+    const PlayerState& state = state_;
     const SampleRange found = state.peaks.range(state.store.samples(), first, last);
     return {found.low, found.high};
 }
 
-WaveformWindow::WaveformWindow(Player& player, QWidget* owner)
+WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& session, QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
-      player_(player), series_(player),
-      follower_(*this, player.state().recording.playbackFormat.samplesPerSec) {
+      state_(state), session_(session), series_(state, session),
+      follower_(*this, state.recording.playbackFormat.samplesPerSec) {
     setObjectName("waveformWindow");
     setWindowTitle("Audio Wave Form");
 
@@ -152,7 +152,7 @@ bool WaveformWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // The frame at a time of the view, within the recording.
 std::uint64_t WaveformWindow::frameAt(double seconds) const {
-    const PlaybackSession& session = player_.session();
+    const PlaybackSession& session = session_;
     return std::min(session.clock().framesAt(seconds), session.snapshot().length);
 }
 
@@ -163,8 +163,8 @@ void WaveformWindow::follow(std::uint64_t frame, bool atEnd) {
 void WaveformWindow::shadeSilences(bool shaded) {
     std::vector<StripChart::Span> spans;
     if (shaded) {
-        const FrameClock& clock = player_.session().clock();
-        for (const FrameSpan& silence : player_.state().silences.silences())
+        const FrameClock& clock = session_.clock();
+        for (const FrameSpan& silence : state_.silences.silences())
             spans.push_back({clock.secondsOf(silence.begin), clock.secondsOf(silence.end)});
     }
     waveformChart->setShadedSpans(std::move(spans));
@@ -189,7 +189,7 @@ void WaveformWindow::viewModeChanged() {
 }
 
 void WaveformWindow::enterZoomOrScroll(int mode) {
-    PlaybackSession& session = player_.session();
+    PlaybackSession& session = session_;
     waveformChart->removeAllVerticalLines();
     const PlaybackSnapshot shown = session.snapshot();
     if (shown.loopPlaying())
@@ -221,7 +221,7 @@ void WaveformWindow::enterZoomOrScroll(int mode) {
 }
 
 void WaveformWindow::enterRun() {
-    PlaybackSession& session = player_.session();
+    PlaybackSession& session = session_;
     session.setBrowsing(false);
     scaleKnob->setEnabled(true);
     zoomInOrLeftButton->setEnabled(false);
@@ -259,8 +259,8 @@ bool WaveformWindow::zoomingOrScrolling() const {
 }
 
 void WaveformWindow::chartClicked() {
-    const PlayerState& state = player_.state();
-    PlaybackSession& session = player_.session();
+    const PlayerState& state = state_;
+    PlaybackSession& session = session_;
     if (zoomingOrScrolling() || session.snapshot().loopPlaying() || state.options.viewerMode != 0 ||
         state.options.keywordMode != 2)
         return;

@@ -14,20 +14,23 @@ class QPushButton;
 namespace kestrum {
 
 class Knob;
-class Player;
+class PlaybackSession;
+struct PlayerState;
 class SwitchSlider;
 
 // The sample store as the strip chart draws it, through the peak summaries.
 class SampleStoreSeries : public StripChartSeries {
   public:
-    explicit SampleStoreSeries(Player& player) : player_(player) {}
+    SampleStoreSeries(const PlayerState& state, const PlaybackSession& session)
+        : state_(state), session_(session) {}
     double pointsPerSecond() const override;
     std::size_t pointCount() const override;
     std::uint8_t point(std::size_t index) const override;
     Range range(std::size_t first, std::size_t last) const override;
 
   private:
-    Player& player_;
+    const PlayerState& state_;
+    const PlaybackSession& session_;
 };
 
 // The recording's samples against time, kept centred on the play position
@@ -36,7 +39,7 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     Q_OBJECT
 
   public:
-    WaveformWindow(Player& player, QWidget* owner);
+    WaveformWindow(const PlayerState& state, PlaybackSession& session, QWidget* owner);
 
     // WaveformDisplay
     bool isVisible() const override { return QWidget::isVisible(); }
@@ -83,7 +86,8 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     void chartClicked();
     std::uint64_t frameAt(double seconds) const;
 
-    Player& player_;
+    const PlayerState& state_;
+    PlaybackSession& session_;
     SampleStoreSeries series_;
     WaveformFollower follower_;
     bool placed_ = false;
