@@ -77,7 +77,7 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
     if (createAutoRunFile(opened.list, reporter_) != 0)
         return {};
     showExportStatus(ui_, "Copying Program");
-    if (copyProgramFile(opened.list, setting_.workingDirectory, setting_.ownExecutable, reporter_) != 0)
+    if (copyProgramFile(opened.list, setting_.helperPlaces(), setting_.ownExecutable, reporter_) != 0)
         return {};
 
     const ExportStamp stamp{setting_.userName, setting_.computerName, std::time(nullptr)};
@@ -102,7 +102,7 @@ void ExportListWorker::Execute() {
     if (message.empty() && finished) {
         int process = 0;
         if (!startProgram(kDiscWriterProgram, exportListParameters(setting_.diskWriterValue, directory),
-                          setting_.workingDirectory, process)) {
+                          setting_.helperPlaces(), process)) {
             ui_.showError("Unable to Start Export Process.");
         } else {
             showExportStatus(ui_, "WRITING CD");
@@ -192,7 +192,7 @@ void AudioExportWorker::Execute() {
         int process = 0;
         if (convertedAll) {
             if (!startProgram(kDiscWriterProgram, cdAudioParameters(setting_.diskWriterValue, name),
-                              setting_.workingDirectory, process)) {
+                              setting_.helperPlaces(), process)) {
                 ui_.showError("SExpThread could not create process");
             } else {
                 showExportStatus(ui_, "CD WORKING");
