@@ -50,7 +50,7 @@ set(CPACK_PACKAGE_NAME kestrum)
 set(CPACK_PACKAGE_VENDOR Kestrum)
 set(CPACK_PACKAGE_CONTACT "Kestrum developers <kestrum@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "player for recorded telephone calls (.ZOQ files)")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Kestrum opens one recorded call, shows its details and plays it, with comments, keywords, "
     "a waveform view and listening aids. zoqtool reads, annotates, indexes, searches and converts "
     "recordings from the command line; vantrel is the menu of an exported disc.")
