@@ -12,7 +12,7 @@ constexpr std::array kFormats{
     AudioFileFormat{".wav", "wav", "pcm_u8", 8, 0, ChapterMarks::None},
     AudioFileFormat{".wav", "wav", "pcm_s16le", 16, 0, ChapterMarks::None},
     AudioFileFormat{".flac", "flac", "flac", 0, 0, ChapterMarks::CommentEntries},
-    AudioFileFormat{".opus", "opus", "libopus", 0, 24000, ChapterMarks::Chapters},
+    AudioFileFormat{".opus", "opus", "libopus", 0, 24000, ChapterMarks::CommentEntries},
     AudioFileFormat{".mp3", "mp3", "libmp3lame", 0, 32000, ChapterMarks::Chapters},
 };
 

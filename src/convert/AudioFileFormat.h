@@ -12,9 +12,10 @@ namespace kestrum {
 // How a kind of file keeps chapter marks (the call's keywords).
 enum class ChapterMarks {
     None,           // WAV: no place for them
-    Chapters,       // the muxer writes the container's own (Ogg's comments, MP3's ID3v2 CHAP frames)
-    CommentEntries, // the muxer writes none: they go in as CHAPTERnnn and CHAPTERnnnNAME comment
-                    // entries, which FLAC readers take as chapters
+    Chapters,       // the muxer writes the container's own from the chapters given (MP3's ID3v2 CHAP frames)
+    CommentEntries, // CHAPTERnnn and CHAPTERnnnNAME comment entries, which readers take as chapters,
+                    // written here: the FLAC muxer writes none, and the Ogg muxer of libavformat 5.1
+                    // rounds their seconds (4.5 s becomes 00:00:05.500)
 };
 
 struct AudioFileFormat {

@@ -190,8 +190,10 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
         error = "out of memory for the chapters";
         return false;
     }
-    if (format.chapters == ChapterMarks::CommentEntries)
+    if (format.chapters == ChapterMarks::CommentEntries) {
         addChapterEntries(&container_->metadata, tags, sourceRate);
+        addChapterEntries(&stream_->metadata, tags, sourceRate);
+    }
 
     auto* ioBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
     io_ = ioBuffer == nullptr ? nullptr
