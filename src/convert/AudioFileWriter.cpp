@@ -84,7 +84,8 @@ void setTags(AVDictionary** dictionary, const CallTags& tags) {
 
 // The chapter marks as the container's chapters, in the call's own frames: each runs to the next
 // mark, the last to the end of the section.
-bool addChapters(AVFormatContext* container, const CallTags& tags, int sourceRate, std::uint64_t totalFrames) {
+bool addChapters(AVFormatContext* container, const CallTags& tags, int sourceRate,
+                 std::uint64_t totalFrames) {
     const std::size_t count = tags.chapters.size();
     if (count == 0)
         return true;
@@ -112,9 +113,10 @@ void addChapterEntries(AVDictionary** dictionary, const CallTags& tags, int sour
         char key[32];
         char time[48];
         std::snprintf(key, sizeof key, "CHAPTER%03zu", i);
-        std::snprintf(time, sizeof time, "%02llu:%02llu:%02llu.%03llu", static_cast<unsigned long long>(ms / 3600000),
-                      static_cast<unsigned long long>(ms / 60000 % 60), static_cast<unsigned long long>(ms / 1000 % 60),
-                      static_cast<unsigned long long>(ms % 1000));
+        std::snprintf(
+            time, sizeof time, "%02llu:%02llu:%02llu.%03llu", static_cast<unsigned long long>(ms / 3600000),
+            static_cast<unsigned long long>(ms / 60000 % 60), static_cast<unsigned long long>(ms / 1000 % 60),
+            static_cast<unsigned long long>(ms % 1000));
         av_dict_set(dictionary, key, time, 0);
         std::snprintf(key, sizeof key, "CHAPTER%03zuNAME", i);
         av_dict_set(dictionary, key, tags.chapters[i].title.c_str(), 0);
@@ -123,8 +125,9 @@ void addChapterEntries(AVDictionary** dictionary, const CallTags& tags, int sour
 
 } // namespace
 
-std::unique_ptr<AudioFileWriter> AudioFileWriter::open(const AudioFileFormat& format, const WaveFormat& source,
-                                                       const CallTags& tags, std::uint64_t totalFrames, int fd,
+std::unique_ptr<AudioFileWriter> AudioFileWriter::open(const AudioFileFormat& format,
+                                                       const WaveFormat& source, const CallTags& tags,
+                                                       std::uint64_t totalFrames, int fd,
                                                        std::string& error) {
     std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter);
     if (!writer->setUp(format, source, tags, totalFrames, fd, error))
@@ -170,11 +173,13 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
     if (container_->oformat->flags & AVFMT_GLOBALHEADER)
         encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if ((result = avcodec_open2(encoder_, codec, nullptr)) < 0) {
-        error = std::string("the ") + format.encoder + " encoder refused " + std::to_string(encoder_->sample_rate) +
-                " Hz, " + std::to_string(channels) + " channel(s): " + avError(result);
+        error = std::string("the ") + format.encoder + " encoder refused " +
+                std::to_string(encoder_->sample_rate) + " Hz, " + std::to_string(channels) +
+                " channel(s): " + avError(result);
         return false;
     }
-    const bool anyFrameSize = (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) || encoder_->frame_size <= 0;
+    const bool anyFrameSize =
+        (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) || encoder_->frame_size <= 0;
     encoderFrameSize_ = anyFrameSize ? kPcmFrameSize : encoder_->frame_size;
 
     stream_ = avformat_new_stream(container_, nullptr);
@@ -186,7 +191,8 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
     // Containers keep tags in their header (FLAC, MP3, WAV) or in their stream's (Ogg).
     setTags(&container_->metadata, tags);
     setTags(&stream_->metadata, tags);
-    if (format.chapters == ChapterMarks::Chapters && !addChapters(container_, tags, sourceRate, totalFrames)) {
+    if (format.chapters == ChapterMarks::Chapters &&
+        !addChapters(container_, tags, sourceRate, totalFrames)) {
         error = "out of memory for the chapters";
         return false;
     }
@@ -196,8 +202,9 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
     }
 
     auto* ioBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-    io_ = ioBuffer == nullptr ? nullptr
-                              : avio_alloc_context(ioBuffer, kIoBufferSize, 1, &fd_, nullptr, writeToFile, seekInFile);
+    io_ = ioBuffer == nullptr
+              ? nullptr
+              : avio_alloc_context(ioBuffer, kIoBufferSize, 1, &fd_, nullptr, writeToFile, seekInFile);
     if (io_ == nullptr) {
         av_free(ioBuffer);
         error = "out of memory for the output";
@@ -212,8 +219,8 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
 
     AVChannelLayout layout{};
     av_channel_layout_default(&layout, channels);
-    result = swr_alloc_set_opts2(&resampler_, &encoder_->ch_layout, encoder_->sample_fmt, encoder_->sample_rate,
-                                 &layout, sourceFormat, sourceRate, 0, nullptr);
+    result = swr_alloc_set_opts2(&resampler_, &encoder_->ch_layout, encoder_->sample_fmt,
+                                 encoder_->sample_rate, &layout, sourceFormat, sourceRate, 0, nullptr);
     av_channel_layout_uninit(&layout);
     if (result < 0 || (result = swr_init(resampler_)) < 0) {
         error = "cannot convert the call's samples for the encoder: " + avError(result);
@@ -254,7 +261,9 @@ AudioFileWriter::~AudioFileWriter() {
     avio_context_free(&io_);
 }
 
-int AudioFileWriter::outputRate() const { return encoder_ != nullptr ? encoder_->sample_rate : 0; }
+int AudioFileWriter::outputRate() const {
+    return encoder_ != nullptr ? encoder_->sample_rate : 0;
+}
 
 bool AudioFileWriter::convertInto(const std::uint8_t* input, int inFrames, std::string& error) {
     const int room = swr_get_out_samples(resampler_, inFrames);
@@ -275,8 +284,8 @@ bool AudioFileWriter::convertInto(const std::uint8_t* input, int inFrames, std::
         convertedCapacity_ = room;
     }
     const std::uint8_t* planes[] = {input};
-    const int got = swr_convert(resampler_, converted_, convertedCapacity_, input != nullptr ? planes : nullptr,
-                                inFrames);
+    const int got = swr_convert(resampler_, converted_, convertedCapacity_,
+                                input != nullptr ? planes : nullptr, inFrames);
     if (got < 0) {
         error = "cannot convert the call's samples: " + avError(got);
         return false;
@@ -294,8 +303,8 @@ bool AudioFileWriter::write(std::span<const std::uint8_t> pcm, std::string& erro
     const std::size_t frames = pcm.size() / static_cast<std::size_t>(sourceFrameBytes_);
     for (std::size_t done = 0; done < frames;) {
         const std::size_t piece = std::min(kPieceFrames, frames - done);
-        if (!convertInto(pcm.data() + done * static_cast<std::size_t>(sourceFrameBytes_), static_cast<int>(piece),
-                         error) ||
+        if (!convertInto(pcm.data() + done * static_cast<std::size_t>(sourceFrameBytes_),
+                         static_cast<int>(piece), error) ||
             !encodeHeldSamples(false, error))
             return false;
         done += piece;

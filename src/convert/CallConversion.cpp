@@ -26,8 +26,8 @@ bool convertCall(const RecordingState& recording, const SampleStore& store, cons
     const int wavBits = request.wavBits != 0 ? request.wavBits : (format.bitsPerSample == 8 ? 8 : 16);
     const AudioFileFormat* kind = audioFileFormatFor(request.outputPath, wavBits);
     if (kind == nullptr) {
-        error = "cannot tell what kind of audio file " + request.outputPath + " is to be: its name must end in " +
-                knownAudioFileExtensions();
+        error = "cannot tell what kind of audio file " + request.outputPath +
+                " is to be: its name must end in " + knownAudioFileExtensions();
         return false;
     }
 
@@ -38,8 +38,9 @@ bool convertCall(const RecordingState& recording, const SampleStore& store, cons
     const std::uint64_t end =
         request.toSeconds ? std::min(callFrames, clock.framesAt(*request.toSeconds)) : callFrames;
     if (first >= end) {
-        error = formatText("nothing to convert: the section from %.3f s to %.3f s is empty (the call is %.3f s long)",
-                           clock.secondsOf(first), clock.secondsOf(end), clock.secondsOf(callFrames));
+        error = formatText(
+            "nothing to convert: the section from %.3f s to %.3f s is empty (the call is %.3f s long)",
+            clock.secondsOf(first), clock.secondsOf(end), clock.secondsOf(callFrames));
         return false;
     }
     const CallTags tags = sectionTags(callTagsOf(recording, callFrames), first, end);

@@ -42,8 +42,8 @@ CallTags callTagsOf(const RecordingState& rec, std::uint64_t totalFrames) {
     CallTags tags;
     tags.date = formatText("%04d-%02d-%02d", h.recYear, h.recMonth, h.recDay);
     tags.title = shown(h.rid);
-    appendWord(tags.title, formatText("%s %02d:%02d:%02d", tags.date.c_str(), h.recHour, h.recMinute, h.recSecond),
-               " ");
+    appendWord(tags.title,
+               formatText("%s %02d:%02d:%02d", tags.date.c_str(), h.recHour, h.recMinute, h.recSecond), " ");
     appendWord(tags.artist, shown(h.firstName), " ");
     appendWord(tags.artist, shown(h.middleName), " ");
     appendWord(tags.artist, shown(h.lastName), " ");

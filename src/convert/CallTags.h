@@ -18,10 +18,10 @@ struct ChapterMark {
 // The call's details as the tags of an audio file, in UTF-8 (decoded from the recording's
 // Windows-1252).
 struct CallTags {
-    std::string title;   // the rid and the recorded date and time: "0001 2004-03-05 09:07:02"
-    std::string artist;  // the caller's names: first, middle and last, those that are there
-    std::string comment; // the comment text, lines ending in LF, without trailing blank lines
-    std::string date;    // the recorded day: "2004-03-05"
+    std::string title;                 // the rid and the recorded date and time: "0001 2004-03-05 09:07:02"
+    std::string artist;                // the caller's names: first, middle and last, those that are there
+    std::string comment;               // the comment text, lines ending in LF, without trailing blank lines
+    std::string date;                  // the recorded day: "2004-03-05"
     std::vector<ChapterMark> chapters; // in time order, within the call
 };
 

@@ -35,7 +35,9 @@ std::string helperDirectoryOf(const std::string& executablePath) {
     return executablePath.substr(0, slash + 1) + KESTRUM_HELPERS_FROM_BINDIR;
 }
 
-std::string installedHelperDirectory() { return helperDirectoryOf(ownExecutablePath()); }
+std::string installedHelperDirectory() {
+    return helperDirectoryOf(ownExecutablePath());
+}
 
 std::string findHelperProgram(const std::string& name, const HelperPlaces& places, HelperUse use) {
     for (const std::string* directory : {&places.workingDirectory, &places.helperDirectory}) {

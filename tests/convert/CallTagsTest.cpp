@@ -29,8 +29,9 @@ std::vector<std::pair<std::uint64_t, std::string>> marksOf(const CallTags& tags)
 using Marks = std::vector<std::pair<std::uint64_t, std::string>>;
 
 TEST(CallTags, OnlyTheNamesThereAreJoinedAndBlankKeywordsMakeNoMark) {
-    RecordingState rec = recordingWith({test::makeWord("   ", {8000}), test::makeWord(" gun\t", {8000, 16000}),
-                                        test::makeWord("GUN", {16000}), test::makeWord("gun", {16000})});
+    RecordingState rec =
+        recordingWith({test::makeWord("   ", {8000}), test::makeWord(" gun\t", {8000, 16000}),
+                       test::makeWord("GUN", {16000}), test::makeWord("gun", {16000})});
     setFieldText(rec.vrh3.lastName, "Smith  ");
     rec.vrh3.recYear = 2004;
     rec.vrh3.recMonth = 3;
@@ -45,8 +46,8 @@ TEST(CallTags, OnlyTheNamesThereAreJoinedAndBlankKeywordsMakeNoMark) {
 }
 
 TEST(CallTags, ASectionKeepsTheMarksInsideItAndTheOneItStartsIn) {
-    const RecordingState rec =
-        recordingWith({test::makeWord("a", {8000}), test::makeWord("b", {24000}), test::makeWord("c", {40000})});
+    const RecordingState rec = recordingWith(
+        {test::makeWord("a", {8000}), test::makeWord("b", {24000}), test::makeWord("c", {40000})});
     const CallTags call = callTagsOf(rec, 48000);
     // A mark at the section's first frame is the one it starts with; one at its end is outside.
     EXPECT_EQ(marksOf(sectionTags(call, 24000, 40000)), (Marks{{0, "b"}}));

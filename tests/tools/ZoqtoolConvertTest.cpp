@@ -45,7 +45,8 @@ test::ProcessResult tool(const std::string& name, const std::vector<std::string>
 // its stream's, as Ogg does), also under "tag.<name>".
 std::map<std::string, std::string> probe(const std::string& path) {
     const test::ProcessResult result =
-        tool("ffprobe", {"-v", "error", "-show_entries", "format=duration:format_tags:stream=codec_name,sample_rate:stream_tags",
+        tool("ffprobe", {"-v", "error", "-show_entries",
+                         "format=duration:format_tags:stream=codec_name,sample_rate:stream_tags",
                          "-show_chapters", "-of", "flat", path});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     std::map<std::string, std::string> fields;
@@ -147,10 +148,8 @@ TEST_F(ZoqtoolConvert, EveryKindOfFileReadsBackWithTheCallsLengthTagsAndKeywords
     const Bytes call = decodedCall();
     ASSERT_EQ(call.size(), 461u * 240u);
     const std::vector<Kind> kinds = {
-        {"call.wav", {}, "pcm_u8", 0.001, false},
-        {"call16.WAV", {"--bits", "16"}, "pcm_s16le", 0.001, false},
-        {"call.flac", {}, "flac", 0.001, true},
-        {"call.opus", {}, "opus", 0.01, true},
+        {"call.wav", {}, "pcm_u8", 0.001, false}, {"call16.WAV", {"--bits", "16"}, "pcm_s16le", 0.001, false},
+        {"call.flac", {}, "flac", 0.001, true},   {"call.opus", {}, "opus", 0.01, true},
         {"call.mp3", {}, "mp3", 0.25, true},
     };
     for (const Kind& kind : kinds) {
@@ -220,8 +219,9 @@ TEST_F(ZoqtoolConvert, WhatCannotBeConvertedIsRefusedAndLeavesNothingBehind) {
                               " is to be: its name must end in .wav, .flac, .opus, .mp3\n");
     result = convert(dir.file("late.flac"), {"--from", "20"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "zoqtool: nothing to convert: the section from 20.000 s to 13.830 s is empty (the call "
-                          "is 13.830 s long)\n");
+    EXPECT_EQ(result.err,
+              "zoqtool: nothing to convert: the section from 20.000 s to 13.830 s is empty (the call "
+              "is 13.830 s long)\n");
     result = zoqtool({"convert", dir.file("none.ZOQ"), dir.file("none.flac")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Could not open file\n" + dir.file("none.ZOQ") + "\n");
@@ -235,8 +235,9 @@ TEST_F(ZoqtoolConvert, WhatCannotBeConvertedIsRefusedAndLeavesNothingBehind) {
 
     // A write that fails midway (the file size limit, its signal ignored so the write fails)
     // leaves neither the file nor its temporary sibling.
-    result = test::runProcess("/bin/bash", {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\" convert \"$1\" \"$2\"",
-                                            ZOQTOOL_BINARY, recording, dir.file("big.wav")});
+    result =
+        test::runProcess("/bin/bash", {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\" convert \"$1\" \"$2\"",
+                                       ZOQTOOL_BINARY, recording, dir.file("big.wav")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("cannot write"), std::string::npos) << result.err;
     EXPECT_EQ(entries(), before);

@@ -5,9 +5,9 @@
 #include "convert/CallConversion.h"
 #include "platform/FormatText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <cstdlib>
 
 namespace zoqtool {
@@ -66,8 +66,9 @@ bool parseArguments(const std::vector<std::string>& arguments, ConvertArguments&
 int runConvert(const std::vector<std::string>& arguments) {
     ConvertArguments parsed;
     if (!parseArguments(arguments, parsed)) {
-        std::fprintf(stderr, "usage: zoqtool convert FILE OUT.{wav,flac,opus,mp3} [--from SECONDS] [--to SECONDS] "
-                             "[--bits 8|16]\n");
+        std::fprintf(stderr,
+                     "usage: zoqtool convert FILE OUT.{wav,flac,opus,mp3} [--from SECONDS] [--to SECONDS] "
+                     "[--bits 8|16]\n");
         return 2;
     }
     RecordingState recording;

@@ -19,7 +19,9 @@ class TerminalProgress {
     // Whether updates are drawn: a caller can skip making their text when not.
     bool shown() const { return shown_; }
     // Whether an update now would be drawn.
-    bool due() const { return shown_ && std::chrono::steady_clock::now() - last_ >= std::chrono::milliseconds(100); }
+    bool due() const {
+        return shown_ && std::chrono::steady_clock::now() - last_ >= std::chrono::milliseconds(100);
+    }
 
     void update(const std::string& text) {
         if (!due())
