@@ -63,7 +63,7 @@ int getAudioCompressionDriverId(const RecordingState& rec, Reporter& reporter) {
 }
 
 int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
-                    const ProgressText& progress) {
+                    const ProgressText& progress, const SamplesAdded& added) {
     progress("FINDING CODEC");
     if (getAudioCompressionDriverId(rec, reporter) != 0)
         return 1;
@@ -141,6 +141,8 @@ int audioDecompress(RecordingState& rec, SampleStore& store, Reporter& reporter,
         position += used;
         store.append(output);
         produced += output.size();
+        if (added && !output.empty())
+            added(output);
         if (used == 0) {
             // A trailing part of a block that no decoder can use: the audio ends before it.
             reporter.logOnly("audioDecompress ignored %u bytes after the last whole block",

@@ -8,7 +8,8 @@
 
 namespace kestrum {
 
-int readSoundFileSound(RecordingState& rec, SampleStore& store, Reporter& reporter, std::uint32_t count) {
+int readSoundFileSound(RecordingState& rec, SampleStore& store, Reporter& reporter, std::uint32_t count,
+                       const SamplesAdded& added) {
     store.setTimeBase(rec.playbackFormat.avgBytesPerSec);
     store.beginUpdate();
     // Read straight into the store, never reserving more than the file can hold: a header that
@@ -27,34 +28,37 @@ int readSoundFileSound(RecordingState& rec, SampleStore& store, Reporter& report
     }
     store.endUpdate();
     rec.audioLength = count;
+    if (added && got > 0)
+        added(store.samples().subspan(start));
     return 0;
 }
 
 int loadRecordingAudio(RecordingReader& reader, RecordingState& rec, SampleStore& store, Reporter& reporter,
-                       const ProgressText& progress) {
+                       const ProgressText& progress, const SamplesAdded& added) {
     int failed = 0;
     if (isCompressedVersion(rec.version())) {
         progress("READING FILE TO BUFFER");
         failed = reader.computeAudioLength();
         if (failed == 0)
-            failed = audioDecompress(rec, store, reporter, progress);
+            failed = audioDecompress(rec, store, reporter, progress, added);
     } else {
         progress("CREATING BUFFERS");
         failed = reader.computeAudioLength();
         progress("READING FILE TO BUFFER");
         if (failed == 0)
-            failed = readSoundFileSound(rec, store, reporter, rec.audioLength);
+            failed = readSoundFileSound(rec, store, reporter, rec.audioLength, added);
     }
     rec.closeRecordingFile();
     return failed;
 }
 
-int openAndLoadRecording(RecordingState& recording, SampleStore& store, Reporter& reporter) {
+int openAndLoadRecording(RecordingState& recording, SampleStore& store, Reporter& reporter,
+                         const SamplesAdded& added) {
     TextDisplays ignored;
     RecordingReader reader(recording, reporter, ignored, ignored, {});
     if (reader.openRecording() != 0)
         return 1;
-    return loadRecordingAudio(reader, recording, store, reporter, [](const std::string&) {});
+    return loadRecordingAudio(reader, recording, store, reporter, [](const std::string&) {}, added);
 }
 
 } // namespace kestrum

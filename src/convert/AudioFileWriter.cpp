@@ -126,20 +126,20 @@ void addChapterEntries(AVDictionary** dictionary, const CallTags& tags, int sour
 } // namespace
 
 std::unique_ptr<AudioFileWriter> AudioFileWriter::open(const AudioFileFormat& format,
-                                                       const WaveFormat& source, const CallTags& tags,
-                                                       std::uint64_t totalFrames, int fd,
-                                                       std::string& error) {
+                                                       const WaveFormat& source, int fd, std::string& error) {
     std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter);
-    if (!writer->setUp(format, source, tags, totalFrames, fd, error))
+    if (!writer->setUp(format, source, fd, error))
         return nullptr;
     return writer;
 }
 
-bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& source, const CallTags& tags,
-                            std::uint64_t totalFrames, int fd, std::string& error) {
+bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& source, int fd,
+                            std::string& error) {
     fd_ = fd;
+    chapterMarks_ = format.chapters;
     const int channels = std::max<int>(1, source.channels);
     const int sourceRate = static_cast<int>(source.samplesPerSec);
+    sourceRate_ = sourceRate;
     const AVSampleFormat sourceFormat = source.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
     sourceFrameBytes_ = channels * av_get_bytes_per_sample(sourceFormat);
     if (sourceRate <= 0 || (source.bitsPerSample != 8 && source.bitsPerSample != 16)) {
@@ -188,18 +188,6 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
         return false;
     }
     stream_->time_base = encoder_->time_base;
-    // Containers keep tags in their header (FLAC, MP3, WAV) or in their stream's (Ogg).
-    setTags(&container_->metadata, tags);
-    setTags(&stream_->metadata, tags);
-    if (format.chapters == ChapterMarks::Chapters &&
-        !addChapters(container_, tags, sourceRate, totalFrames)) {
-        error = "out of memory for the chapters";
-        return false;
-    }
-    if (format.chapters == ChapterMarks::CommentEntries) {
-        addChapterEntries(&container_->metadata, tags, sourceRate);
-        addChapterEntries(&stream_->metadata, tags, sourceRate);
-    }
 
     auto* ioBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
     io_ = ioBuffer == nullptr
@@ -212,10 +200,6 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
     }
     container_->pb = io_;
     container_->flags |= AVFMT_FLAG_CUSTOM_IO;
-    if ((result = avformat_write_header(container_, nullptr)) < 0) {
-        error = "cannot write the file's header: " + avError(result);
-        return false;
-    }
 
     AVChannelLayout layout{};
     av_channel_layout_default(&layout, channels);
@@ -246,6 +230,8 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
 }
 
 AudioFileWriter::~AudioFileWriter() {
+    for (AVPacket*& packet : waiting_)
+        av_packet_free(&packet);
     if (converted_ != nullptr)
         av_freep(&converted_[0]);
     av_freep(&converted_);
@@ -344,14 +330,8 @@ bool AudioFileWriter::sendToEncoder(AVFrame* frame, std::string& error) {
         return false;
     }
     while ((result = avcodec_receive_packet(encoder_, packet_)) == 0) {
-        av_packet_rescale_ts(packet_, encoder_->time_base, stream_->time_base);
-        packet_->stream_index = stream_->index;
-        result = av_write_frame(container_, packet_);
-        av_packet_unref(packet_);
-        if (result < 0 || io_->error < 0) {
-            error = "cannot write the file: " + avError(result < 0 ? result : io_->error);
+        if (!writePacket(packet_, error))
             return false;
-        }
     }
     if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) {
         error = "the encoder failed: " + avError(result);
@@ -360,7 +340,63 @@ bool AudioFileWriter::sendToEncoder(AVFrame* frame, std::string& error) {
     return true;
 }
 
+bool AudioFileWriter::writePacket(AVPacket* packet, std::string& error) {
+    if (!headerWritten_) {
+        AVPacket* kept = av_packet_alloc();
+        if (kept == nullptr) {
+            av_packet_unref(packet);
+            error = "out of memory for the encoded sound";
+            return false;
+        }
+        av_packet_move_ref(kept, packet);
+        waiting_.push_back(kept);
+        return true;
+    }
+    // The muxer may have chosen its own time base when it wrote the header.
+    av_packet_rescale_ts(packet, encoder_->time_base, stream_->time_base);
+    packet->stream_index = stream_->index;
+    const int result = av_write_frame(container_, packet);
+    av_packet_unref(packet);
+    if (result < 0 || io_->error < 0) {
+        error = "cannot write the file: " + avError(result < 0 ? result : io_->error);
+        return false;
+    }
+    return true;
+}
+
+bool AudioFileWriter::writeHeader(const CallTags& tags, std::uint64_t totalFrames, std::string& error) {
+    // Containers keep tags in their header (FLAC, MP3, WAV) or in their stream's (Ogg).
+    setTags(&container_->metadata, tags);
+    setTags(&stream_->metadata, tags);
+    if (chapterMarks_ == ChapterMarks::Chapters && !addChapters(container_, tags, sourceRate_, totalFrames)) {
+        error = "out of memory for the chapters";
+        return false;
+    }
+    if (chapterMarks_ == ChapterMarks::CommentEntries) {
+        addChapterEntries(&container_->metadata, tags, sourceRate_);
+        addChapterEntries(&stream_->metadata, tags, sourceRate_);
+    }
+    const int result = avformat_write_header(container_, nullptr);
+    if (result < 0) {
+        error = "cannot write the file's header: " + avError(result);
+        return false;
+    }
+    headerWritten_ = true;
+    std::vector<AVPacket*> waiting = std::move(waiting_);
+    waiting_.clear();
+    bool written = true;
+    for (AVPacket*& packet : waiting) {
+        written = written && writePacket(packet, error);
+        av_packet_free(&packet);
+    }
+    return written;
+}
+
 bool AudioFileWriter::finish(std::string& error) {
+    if (!headerWritten_) {
+        error = "the file's header was not written";
+        return false;
+    }
     if (!convertInto(nullptr, 0, error) || !encodeHeldSamples(true, error) || !sendToEncoder(nullptr, error))
         return false;
     const int result = av_write_trailer(container_);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 struct AVAudioFifo;
 struct AVCodecContext;
@@ -28,6 +29,10 @@ namespace kestrum {
 // The file is written to an open descriptor (a ReplacementFile's), which must be seekable: WAV,
 // FLAC and MP3 go back to fill in lengths, the stream summary and the seek table.
 //
+// The file's header (with the tags and chapters) is written when writeHeader() is called, which
+// may come after the samples: a call can be encoded while it is still being decoded, before its
+// length, and so its chapters, are known. Until then the encoded packets wait in memory.
+//
 // The encoder's rate is the call's own when the encoder takes it (FLAC and PCM take any); else the
 // lowest it takes above the call's, so nothing is lost (an 11025 Hz call becomes 12000 Hz Opus).
 // Its sample format is the call's own when the encoder takes it, else signed 16-bit (packed or
@@ -35,19 +40,21 @@ namespace kestrum {
 // encoder's first.
 class AudioFileWriter {
   public:
-    // Opens the encoder and the container and writes the file's header. Null with the reason in
-    // `error` when the system's libraries lack the encoder or refuse the set-up.
-    // `totalFrames` is the length of what will be written, where the last chapter ends.
+    // Opens the encoder and the container. Null with the reason in `error` when the system's
+    // libraries lack the encoder or refuse the set-up.
     static std::unique_ptr<AudioFileWriter> open(const AudioFileFormat& format, const WaveFormat& source,
-                                                 const CallTags& tags, std::uint64_t totalFrames, int fd,
-                                                 std::string& error);
+                                                 int fd, std::string& error);
     ~AudioFileWriter();
     AudioFileWriter(const AudioFileWriter&) = delete;
     AudioFileWriter& operator=(const AudioFileWriter&) = delete;
 
     // Encodes the next whole frames of the call (a trailing part of a frame is ignored).
     bool write(std::span<const std::uint8_t> pcm, std::string& error);
-    // Encodes what is still held, ends the stream and writes the container's trailer.
+    // Writes the file's header with the tags and chapter marks, then the packets that waited for
+    // it. `totalFrames` is the length of what is written, where the last chapter ends. Once.
+    bool writeHeader(const CallTags& tags, std::uint64_t totalFrames, std::string& error);
+    // Encodes what is still held, ends the stream and writes the container's trailer. After
+    // writeHeader.
     bool finish(std::string& error);
 
     // The rate the file holds.
@@ -55,8 +62,9 @@ class AudioFileWriter {
 
   private:
     AudioFileWriter() = default;
-    bool setUp(const AudioFileFormat& format, const WaveFormat& source, const CallTags& tags,
-               std::uint64_t totalFrames, int fd, std::string& error);
+    bool setUp(const AudioFileFormat& format, const WaveFormat& source, int fd, std::string& error);
+    // Writes a packet of the encoder's to the file, or keeps it until the header is written.
+    bool writePacket(AVPacket* packet, std::string& error);
     // Moves whole encoder frames (or, when `flushing`, everything) from the FIFO to the encoder.
     bool encodeHeldSamples(bool flushing, std::string& error);
     // Sends one frame (or the end of the stream, for null) and writes the packets it gives.
@@ -65,6 +73,8 @@ class AudioFileWriter {
     bool convertInto(const std::uint8_t* input, int inFrames, std::string& error);
 
     int fd_ = -1;
+    ChapterMarks chapterMarks_ = ChapterMarks::None;
+    int sourceRate_ = 0;
     int sourceFrameBytes_ = 1;
     int encoderFrameSize_ = 0;
     std::int64_t nextPts_ = 0;
@@ -78,6 +88,8 @@ class AudioFileWriter {
     AVPacket* packet_ = nullptr;
     std::uint8_t** converted_ = nullptr; // the resampler's output planes
     int convertedCapacity_ = 0;
+    bool headerWritten_ = false;
+    std::vector<AVPacket*> waiting_; // packets encoded before the header was written
 };
 
 } // namespace kestrum

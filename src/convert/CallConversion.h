@@ -1,16 +1,26 @@
 #pragma once
 
-#include "audio/SampleStore.h"
+#include "convert/AudioFileFormat.h"
+#include "platform/AtomicFile.h"
 #include "recording/RecordingState.h"
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <span>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace kestrum {
 
-// What to convert a loaded call to.
+class AudioFileWriter;
+
+// What to convert a call to.
 struct ConversionRequest {
     std::string outputPath; // its extension picks the kind of file (see AudioFileFormat)
     double fromSeconds = 0;
@@ -18,15 +28,66 @@ struct ConversionRequest {
     int wavBits = 0;                 // 8 or 16 for .wav; 0: the call's own
 };
 
-// How far a conversion got, in frames of the section.
-using ConversionProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+// How far a conversion got: seconds of the call encoded.
+using ConversionProgress = std::function<void(double secondsDone)>;
 
-// Writes the section of a call (its header read and its audio loaded into `store`) as a standard
-// audio file, with the call's details as tags and its keywords as chapter marks. The file is
-// written as a new file (0600) beside the output and renamed to it when complete: on failure
-// nothing is left at the output's path and an existing file there is untouched. False with the
-// reason in `error`.
-bool convertCall(const RecordingState& recording, const SampleStore& store, const ConversionRequest& request,
-                 const ConversionProgress& progress, std::string& error);
+// Converts a call to a standard audio file while it loads: the loader hands over each stretch of
+// samples as it decodes it (add), a thread of the conversion's own encodes them meanwhile, and
+// once the whole call is there (finish) its length, tags and keyword marks go into the file's
+// header and the file is completed. The two halves of the work take turns on two cores instead
+// of following each other.
+//
+// The file is written as a new file (0600) beside the output and renamed to it when complete: on
+// failure nothing is left at the output's path and an existing file there is untouched.
+class CallConversion {
+  public:
+    // Checks what the request asks for and makes the output's temporary sibling, before any
+    // work is done. Null with the reason in `error`.
+    static std::unique_ptr<CallConversion> prepare(const ConversionRequest& request,
+                                                   ConversionProgress progress, std::string& error);
+    ~CallConversion();
+    CallConversion(const CallConversion&) = delete;
+    CallConversion& operator=(const CallConversion&) = delete;
+
+    // Opens the encoder for the call's playback format and starts the encoding thread. Called
+    // once the header is read, before the first samples.
+    bool start(const WaveFormat& playbackFormat, std::string& error);
+    // The call's next samples, in order from its start (a copy is queued; only the section asked
+    // for is encoded). Waits while the encoder is far behind. Nothing is done after a failure.
+    void add(std::span<const std::uint8_t> samples);
+    // After the last samples: waits for the encoder, writes the header with the tags of the
+    // recording (its comments and keywords read) and completes the file. False with the reason.
+    bool finish(const RecordingState& recording, std::string& error);
+
+  private:
+    CallConversion() = default;
+    // The encoding thread: takes the queued samples to the writer until the queue is closed.
+    void encodeQueued();
+    // Fails the conversion with `message`, unless it failed already.
+    void fail(const std::string& message);
+
+    ConversionRequest request_;
+    ConversionProgress progress_;
+    const AudioFileFormat* kind_ = nullptr;
+    ReplacementFile file_;
+    std::unique_ptr<AudioFileWriter> writer_;
+    std::thread thread_;
+
+    // Shared with the encoding thread, under the mutex.
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<std::uint8_t>> queue_;
+    std::size_t queuedBytes_ = 0;
+    bool closed_ = false;
+    std::string failure_;
+
+    // The encoding thread's own until it is joined.
+    std::uint32_t frameBytes_ = 1;
+    std::uint32_t framesPerSecond_ = 0;
+    std::uint64_t firstFrame_ = 0;     // the section's first frame
+    std::uint64_t lastFrame_ = 0;      // the section's end as asked (the call may end sooner)
+    std::uint64_t receivedFrames_ = 0; // frames of the call received so far
+    std::uint64_t encodedFrames_ = 0;  // frames of the section encoded so far
+};
 
 } // namespace kestrum

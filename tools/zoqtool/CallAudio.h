@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/AudioDecompress.h"
 #include "audio/SampleStore.h"
 #include "recording/RecordingState.h"
 
@@ -8,7 +9,9 @@
 namespace zoqtool {
 
 // Opens the recording and loads its audio as the player does at start-up, without command-line
-// header values. 1 after the reader's or decoder's message went to stderr.
-int loadCallAudio(const std::string& path, kestrum::RecordingState& recording, kestrum::SampleStore& store);
+// header values; `added` hears of the samples as they are decoded. 1 after the reader's or
+// decoder's message went to stderr.
+int loadCallAudio(const std::string& path, kestrum::RecordingState& recording, kestrum::SampleStore& store,
+                  const kestrum::SamplesAdded& added = {});
 
 } // namespace zoqtool

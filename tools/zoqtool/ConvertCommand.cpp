@@ -71,21 +71,40 @@ int runConvert(const std::vector<std::string>& arguments) {
                      "[--bits 8|16]\n");
         return 2;
     }
-    RecordingState recording;
-    SampleStore store;
     TerminalProgress progress;
-    progress.update("reading " + parsed.path);
-    if (loadCallAudio(parsed.path, recording, store) != 0)
-        return 1;
     std::string error;
-    const bool converted = convertCall(
-        recording, store, parsed.request,
-        [&](std::uint64_t done, std::uint64_t total) {
+    std::unique_ptr<CallConversion> conversion = CallConversion::prepare(
+        parsed.request,
+        [&progress, &parsed](double seconds) {
             if (progress.due())
-                progress.update(formatText("converting %s: %d%%", parsed.path.c_str(),
-                                           static_cast<int>(done * 100 / std::max<std::uint64_t>(total, 1))));
+                progress.update(formatText("converting %s: %.0f s", parsed.path.c_str(), seconds));
         },
         error);
+    if (!conversion) {
+        std::fprintf(stderr, "zoqtool: %s\n", error.c_str());
+        return 1;
+    }
+
+    // The call is read as the player reads it; its samples are encoded while the rest decodes.
+    progress.update("reading " + parsed.path);
+    RecordingState recording;
+    SampleStore store;
+    bool started = false;
+    bool startFailed = false;
+    const int loaded =
+        loadCallAudio(parsed.path, recording, store, [&](std::span<const std::uint8_t> samples) {
+            if (!started) {
+                started = true;
+                startFailed = !conversion->start(recording.playbackFormat, error);
+            }
+            if (!startFailed)
+                conversion->add(samples);
+        });
+    if (loaded != 0) {
+        progress.clear();
+        return 1; // the reader's or decoder's message went to stderr; the conversion is discarded
+    }
+    const bool converted = !startFailed && conversion->finish(recording, error);
     progress.clear();
     if (!converted) {
         std::fprintf(stderr, "zoqtool: %s\n", error.c_str());
