@@ -203,6 +203,41 @@ TEST_F(ZoqtoolConvert, ASectionHoldsThoseSecondsAndItsChapterMarksCountFromItsSt
     EXPECT_EQ(decodedSamples(dir.file("tail.wav")).size(), call.size() - 13u * 8000u);
 }
 
+// A raw 8-bit call at a rate Opus does not take, read whole at once rather than decoded in passes.
+TEST_F(ZoqtoolConvert, ARawCallKeepsItsRateAndSamplesAndOpusGoesToTheNextRateItTakes) {
+    RecordingBuilder builder(11);
+    builder.vrh3.audioFormat = {1, 1, 11025, 11025, 1, 8, 0};
+    builder.words = {test::makeWord("start", {11025})};
+    builder.audio = test::makeAudio(11025 * 3);
+    builder.writeTo(recording);
+    for (const std::string name : {"raw.wav", "raw.flac", "raw.opus", "raw.mp3"}) {
+        SCOPED_TRACE(name);
+        const std::string output = dir.file(name);
+        const test::ProcessResult result = convert(output);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        const std::map<std::string, std::string> fields = probe(output);
+        EXPECT_NEAR(std::stod(fields.at("format.duration")), 3.0, name == "raw.mp3" ? 0.25 : 0.01);
+        if (name == "raw.opus") {
+            // Ogg Opus files keep the rate that went into the encoder in their header (bytes 12 to 15
+            // of the identification header, little-endian), and decode at 48000 Hz.
+            const Bytes file = test::readFileBytes(output);
+            const std::string bytes(file.begin(), file.end());
+            const std::size_t head = bytes.find("OpusHead");
+            ASSERT_NE(head, std::string::npos);
+            const std::uint32_t rate = file[head + 12] | file[head + 13] << 8 | file[head + 14] << 16 |
+                                       static_cast<std::uint32_t>(file[head + 15]) << 24;
+            EXPECT_EQ(rate, 12000u);
+            continue;
+        }
+        EXPECT_EQ(fields.at("streams.stream.0.sample_rate"), "11025");
+        if (name != "raw.mp3") {
+            const test::ProcessResult samples = tool("ffmpeg", {"-nostdin", "-v", "error", "-i", output, "-f",
+                                                                "u8", "-ac", "1", "-ar", "11025", "-"});
+            EXPECT_TRUE(Bytes(samples.out.begin(), samples.out.end()) == builder.audio);
+        }
+    }
+}
+
 TEST_F(ZoqtoolConvert, WhatCannotBeConvertedIsRefusedAndLeavesNothingBehind) {
     const auto entries = [this] {
         std::vector<std::string> names;
