@@ -29,6 +29,11 @@ std::unique_ptr<CallConversion> CallConversion::prepare(const ConversionRequest&
                 " is to be: its name must end in " + knownAudioFileExtensions();
         return nullptr;
     }
+    if (request.toSeconds && *request.toSeconds <= request.fromSeconds) {
+        error = formatText("nothing to convert: the section from %.3f s to %.3f s is empty",
+                           request.fromSeconds, *request.toSeconds);
+        return nullptr;
+    }
     if (!conversion->file_.open(request.outputPath)) {
         error = "cannot create " + request.outputPath + ": " + std::strerror(errno);
         return nullptr;
@@ -50,7 +55,8 @@ CallConversion::~CallConversion() {
     writer_.reset(); // before the file it writes to goes
 }
 
-bool CallConversion::start(const WaveFormat& format, std::string& error) {
+bool CallConversion::start(const RecordingState& recording, std::string& error) {
+    const WaveFormat& format = recording.playbackFormat;
     const int wavBits = request_.wavBits != 0 ? request_.wavBits : (format.bitsPerSample == 8 ? 8 : 16);
     kind_ = audioFileFormatFor(request_.outputPath, wavBits);
     const FrameClock clock(format);
@@ -63,7 +69,28 @@ bool CallConversion::start(const WaveFormat& format, std::string& error) {
         error = request_.outputPath + ": " + error;
         return false;
     }
+
+    // When the marks stop depending on where the call ends (see the class).
+    callTags_ = callTagsOf(recording, UINT64_MAX);
+    const std::vector<ChapterMark> marks = sectionTags(callTags_, firstFrame_, lastFrame_).chapters;
+    if (marks.empty() || kind_->chapters == ChapterMarks::None)
+        headerAfter_ = 0;
+    else if (kind_->chapters == ChapterMarks::Chapters)
+        headerAfter_ = lastFrame_;
+    else
+        headerAfter_ = firstFrame_ + marks.back().frame + 1;
+    if (headerAfter_ == 0 && !writeHeader(lastFrame_, error))
+        return false;
     thread_ = std::thread([this] { encodeQueued(); });
+    return true;
+}
+
+bool CallConversion::writeHeader(std::uint64_t end, std::string& error) {
+    headerWritten_ = true;
+    if (!writer_->writeHeader(sectionTags(callTags_, firstFrame_, end), end - firstFrame_, error)) {
+        error = request_.outputPath + ": " + error;
+        return false;
+    }
     return true;
 }
 
@@ -128,11 +155,18 @@ void CallConversion::encodeQueued() {
                 progress_(static_cast<double>(encodedFrames_) / std::max<std::uint32_t>(framesPerSecond_, 1));
         }
         receivedFrames_ += frames;
+        if (!headerWritten_ && receivedFrames_ >= headerAfter_) {
+            std::string error;
+            if (!writeHeader(std::min(receivedFrames_, lastFrame_), error)) {
+                fail(error);
+                return;
+            }
+        }
     }
 }
 
 bool CallConversion::finish(const RecordingState& recording, std::string& error) {
-    if (!thread_.joinable() && !start(recording.playbackFormat, error))
+    if (!thread_.joinable() && !start(recording, error))
         return false; // a call without a single sample never started the encoder
     {
         const std::lock_guard lock(mutex_);
@@ -154,8 +188,9 @@ bool CallConversion::finish(const RecordingState& recording, std::string& error)
             clock.secondsOf(firstFrame_), clock.secondsOf(end), clock.secondsOf(callFrames));
         return false;
     }
-    const CallTags tags = sectionTags(callTagsOf(recording, callFrames), firstFrame_, end);
-    if (!writer_->writeHeader(tags, end - firstFrame_, error) || !writer_->finish(error)) {
+    if (!headerWritten_ && !writeHeader(end, error))
+        return false;
+    if (!writer_->finish(error)) {
         error = request_.outputPath + ": " + error;
         return false;
     }

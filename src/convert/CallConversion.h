@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/AudioFileFormat.h"
+#include "convert/CallTags.h"
 #include "platform/AtomicFile.h"
 #include "recording/RecordingState.h"
 
@@ -32,10 +33,14 @@ struct ConversionRequest {
 using ConversionProgress = std::function<void(double secondsDone)>;
 
 // Converts a call to a standard audio file while it loads: the loader hands over each stretch of
-// samples as it decodes it (add), a thread of the conversion's own encodes them meanwhile, and
-// once the whole call is there (finish) its length, tags and keyword marks go into the file's
-// header and the file is completed. The two halves of the work take turns on two cores instead
-// of following each other.
+// samples as it decodes it (add), and a thread of the conversion's own encodes them meanwhile, so
+// decoding and encoding run side by side on two cores.
+//
+// The file's header holds the tags and the keyword marks, and a mark past the end of the call
+// makes none: the header is written as soon as the marks no longer depend on where the call ends
+// (at once when the section holds none; once the samples have passed the last mark; for MP3,
+// whose last chapter ends with the section, at the section's end), the encoded sound waiting in
+// memory until then.
 //
 // The file is written as a new file (0600) beside the output and renamed to it when complete: on
 // failure nothing is left at the output's path and an existing file there is untouched.
@@ -50,13 +55,13 @@ class CallConversion {
     CallConversion& operator=(const CallConversion&) = delete;
 
     // Opens the encoder for the call's playback format and starts the encoding thread. Called
-    // once the header is read, before the first samples.
-    bool start(const WaveFormat& playbackFormat, std::string& error);
+    // once the recording's header, comments and keywords are read, before the first samples.
+    bool start(const RecordingState& recording, std::string& error);
     // The call's next samples, in order from its start (a copy is queued; only the section asked
     // for is encoded). Waits while the encoder is far behind. Nothing is done after a failure.
     void add(std::span<const std::uint8_t> samples);
-    // After the last samples: waits for the encoder, writes the header with the tags of the
-    // recording (its comments and keywords read) and completes the file. False with the reason.
+    // After the last samples: waits for the encoder, writes the header if it is not written yet
+    // and completes the file. False with the reason.
     bool finish(const RecordingState& recording, std::string& error);
 
   private:
@@ -65,6 +70,8 @@ class CallConversion {
     void encodeQueued();
     // Fails the conversion with `message`, unless it failed already.
     void fail(const std::string& message);
+    // Writes the file's header with the marks of the section [firstFrame_, end).
+    bool writeHeader(std::uint64_t end, std::string& error);
 
     ConversionRequest request_;
     ConversionProgress progress_;
@@ -88,6 +95,9 @@ class CallConversion {
     std::uint64_t lastFrame_ = 0;      // the section's end as asked (the call may end sooner)
     std::uint64_t receivedFrames_ = 0; // frames of the call received so far
     std::uint64_t encodedFrames_ = 0;  // frames of the section encoded so far
+    CallTags callTags_;                // every mark of the call, wherever it ends
+    std::uint64_t headerAfter_ = 0;    // the header can be written once this many frames are here
+    bool headerWritten_ = false;
 };
 
 } // namespace kestrum

@@ -95,7 +95,7 @@ int runConvert(const std::vector<std::string>& arguments) {
         loadCallAudio(parsed.path, recording, store, [&](std::span<const std::uint8_t> samples) {
             if (!started) {
                 started = true;
-                startFailed = !conversion->start(recording.playbackFormat, error);
+                startFailed = !conversion->start(recording, error);
             }
             if (!startFailed)
                 conversion->add(samples);
