@@ -257,6 +257,9 @@ TEST_F(ZoqtoolConvert, WhatCannotBeConvertedIsRefusedAndLeavesNothingBehind) {
     EXPECT_EQ(result.err,
               "zoqtool: nothing to convert: the section from 20.000 s to 13.830 s is empty (the call "
               "is 13.830 s long)\n");
+    result = convert(dir.file("none.flac"), {"--from", "5", "--to", "5"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "zoqtool: nothing to convert: the section from 5.000 s to 5.000 s is empty\n");
     result = zoqtool({"convert", dir.file("none.ZOQ"), dir.file("none.flac")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Could not open file\n" + dir.file("none.ZOQ") + "\n");
