@@ -439,7 +439,7 @@ fi
 if [[ $part == all || $part == convert ]]; then
 row "q. convert 1 h raw 8-bit call to FLAC vs ffmpeg from WAV" "$(median <"$work/convert-flac-raw")" \
     "$(median <"$work/ffmpeg-flac-raw")" 1 s 1.20
-row "   (the TrueSpeech call, its decode of row a on top)" "$(median <"$work/convert-flac-truespeech")" \
+row "   (the TrueSpeech call, decoding it as it encodes)" "$(median <"$work/convert-flac-truespeech")" \
     "$(median <"$work/ffmpeg-flac-truespeech")" 1 s 1.20 info
 row "r. convert 1 h TrueSpeech call to Opus vs ffmpeg" "$(median <"$work/convert-opus")" \
     "$(median <"$work/ffmpeg-opus")" 1 s 1.20
