@@ -2,17 +2,21 @@
 # Start-up load and waveform benchmarks: how long loading a one-hour recording takes, and how much
 # memory, next to ffmpeg and cat doing the same work; how drawing its waveform chart costs at the
 # widest view next to the narrowest; how big its peak summaries are and how long they take to
-# build; and the catalogue of recordings and the disc menu on a hundred thousand small recordings.
+# build; the catalogue of recordings and the disc menu on a hundred thousand small recordings; and
+# zoqtool convert of a one-hour call to FLAC and Opus next to the ffmpeg command line.
 # Prints one table; exits 0 only when every target passes. See bench/README.md.
 #
-# Usage: bench/run.sh [player|catalogue]   (without an argument: both parts)
+# Usage: bench/run.sh [player|catalogue|convert]   (without an argument: all three parts)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${KESTRUM_BENCH_BUILD_DIR:-$root/build-bench}
 runs=${KESTRUM_BENCH_RUNS:-7}
 part=${1:-all}
-[[ $part == all || $part == player || $part == catalogue ]] || { echo "usage: bench/run.sh [player|catalogue]" >&2; exit 2; }
+[[ $part == all || $part == player || $part == catalogue || $part == convert ]] ||
+    { echo "usage: bench/run.sh [player|catalogue|convert]" >&2; exit 2; }
+# Opus encodes an hour in some twenty seconds: its rows take fewer runs.
+opus_runs=${KESTRUM_BENCH_OPUS_RUNS:-3}
 data=$root/tests/data
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrum-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -153,7 +157,7 @@ player_cpu_share() {
         'BEGIN { printf "%.6f", t / hz / (b - a) }'
 }
 
-# The player's part: loading, drawing, converting, stamping, playing.
+# The one-hour recordings, for the player's part and the conversions.
 if [[ $part != catalogue ]]; then
 
 # --- the recordings -------------------------------------------------------------------------
@@ -186,6 +190,10 @@ cmp -s <(wav_samples "$work/short.wav") <(ffmpeg -nostdin -v error -i "$data/8kt
 cmp -s <(wav_samples "$work/short9.wav") <(ffmpeg -nostdin -v error -i "$data/8k16bitpcm.wav" -f u8 -) ||
     fail "makezoq: the version 9 recording does not hold the WAV's samples as unsigned 8-bit"
 [[ $(info_number "$raw" audioLength) == $((hour * 8000)) ]] || fail "makezoq: $raw is not one hour long"
+fi # the recordings
+
+# The player's part: loading, drawing, converting, stamping, playing.
+if [[ $part == all || $part == player ]]; then
 
 # --- measurements ---------------------------------------------------------------------------
 
@@ -289,9 +297,48 @@ cp_seconds=$(median <"$work/cp")
 
 fi # the player's part
 
+# --- zoqtool convert --------------------------------------------------------------------------
+
+if [[ $part == all || $part == convert ]]; then
+    # The references start from the decoded call, as zoqtool decode writes it, with the same
+    # encoders and settings: FLAC's defaults; Opus at 24 kbit/s, at the call's 8000 Hz.
+    "$zoqtool" decode "$raw" "$work/raw-decoded.wav"
+    "$zoqtool" decode "$truespeech" "$work/truespeech-decoded.wav"
+    ffmpeg_to_flac() { ffmpeg -nostdin -v error -i "$1" -c:a flac -y "$work/reference.flac"; }
+    ffmpeg_to_opus() { ffmpeg -nostdin -v error -i "$1" -c:a libopus -b:a 24k -y "$work/reference.opus"; }
+    convert_to() { "$zoqtool" convert "$1" "$2"; }
+    # What is timed must be right: FLAC holds exactly the decoded samples, Opus the whole hour.
+    # These runs also bring every file into the page cache.
+    for call in raw truespeech; do
+        recording=$raw
+        [[ $call == truespeech ]] && recording=$truespeech
+        convert_to "$recording" "$work/$call.flac"
+        cmp -s <(ffmpeg -nostdin -v error -i "$work/$call.flac" -f u8 -) <(wav_samples "$work/$call-decoded.wav") ||
+            fail "zoqtool convert: $work/$call.flac does not hold the samples zoqtool decode writes"
+        ffmpeg_to_flac "$work/$call-decoded.wav"
+    done
+    convert_to "$truespeech" "$work/truespeech.opus"
+    opus_seconds=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$work/truespeech.opus")
+    decoded_seconds=$(awk -v b="$(($(wc -c <"$work/truespeech-decoded.wav") - 44))" 'BEGIN { print b / 8000 }')
+    awk -v d="$opus_seconds" -v h="$decoded_seconds" 'BEGIN { exit !(d > h - 0.1 && d < h + 0.1) }' ||
+        fail "zoqtool convert: $work/truespeech.opus lasts $opus_seconds s, not $decoded_seconds s"
+    for ((run = 1; run <= runs; ++run)); do
+        for call in raw truespeech; do
+            recording=$raw
+            [[ $call == truespeech ]] && recording=$truespeech
+            seconds_of convert_to "$recording" "$work/$call.flac" >>"$work/convert-flac-$call"
+            seconds_of ffmpeg_to_flac "$work/$call-decoded.wav" >>"$work/ffmpeg-flac-$call"
+        done
+    done
+    for ((run = 1; run <= opus_runs; ++run)); do
+        seconds_of convert_to "$truespeech" "$work/truespeech.opus" >>"$work/convert-opus"
+        seconds_of ffmpeg_to_opus "$work/truespeech-decoded.wav" >>"$work/ffmpeg-opus"
+    done
+fi
+
 # --- the catalogue and the disc menu ----------------------------------------------------------
 
-if [[ $part != player ]]; then
+if [[ $part == all || $part == catalogue ]]; then
     calls=$work/calls
     "$cataloguefiles" "$calls" 100000
     "$cataloguefiles" "$work/menu" 10000 --flat
@@ -353,7 +400,7 @@ row() {
 }
 
 print_columns what ours reference ratio target result
-if [[ $part != catalogue ]]; then
+if [[ $part == all || $part == player ]]; then
 echo "median of $runs runs; memory is the largest of them"
 row "a. 1 h TrueSpeech into the store vs ffmpeg -f u8" "$ours_truespeech" "$ffmpeg_seconds" 1 s 1.00
 row "   (same, ffmpeg's start-up of $(printf %.3f "$ffmpeg_startup") s taken off)" "$ours_truespeech" \
@@ -377,7 +424,7 @@ row "p. CPU with every listening aid on, vs 5%" "$(bench_field "$aids" cpu_share
 row "p. load and silence map of 1 h TrueSpeech vs the load" \
     "$(awk -v a="$ours_truespeech" -v b="$silence_map" 'BEGIN { print a + b }')" "$ours_truespeech" 1 s 1.10
 fi
-if [[ $part != player ]]; then
+if [[ $part == all || $part == catalogue ]]; then
 row "l. index 100,000 small recordings vs 60 s" "$index_seconds" 60 1 s 1.00
 row "l. peak memory of that run vs 100 MB" "$index_memory" 100e6 1e6 MB 1.00
 row "m. index them again, unchanged, vs 5 s" "$reindex_seconds" 5 1 s 1.00
@@ -387,6 +434,15 @@ row "   (zoqtool search finding nothing, vs 50 ms)" "$zoqtool_startup" 0.05 1e-3
 row "o. menu lists 10,000 recordings vs 2 s" "$(bench_field "$menu" list_seconds)" 2 1 s 1.00
 row "o. menu filter, slowest keystroke, vs 100 ms" "$(bench_field "$menu" keystroke_seconds_max)" 0.1 1e-3 ms 1.00
 row "   (median keystroke, vs 100 ms)" "$(bench_field "$menu" keystroke_seconds_median)" 0.1 1e-3 ms 1.00 info
+fi
+
+if [[ $part == all || $part == convert ]]; then
+row "q. convert 1 h raw 8-bit call to FLAC vs ffmpeg from WAV" "$(median <"$work/convert-flac-raw")" \
+    "$(median <"$work/ffmpeg-flac-raw")" 1 s 1.20
+row "   (the TrueSpeech call, decoding it as it encodes)" "$(median <"$work/convert-flac-truespeech")" \
+    "$(median <"$work/ffmpeg-flac-truespeech")" 1 s 1.20 info
+row "r. convert 1 h TrueSpeech call to Opus vs ffmpeg" "$(median <"$work/convert-opus")" \
+    "$(median <"$work/ffmpeg-opus")" 1 s 1.20
 fi
 
 if ((failures > 0)); then

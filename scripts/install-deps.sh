@@ -8,12 +8,17 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # windows, sound, decoding
   qt6-base-dev libsdl2-dev libavcodec-dev libavfilter-dev libavutil-dev libswresample-dev zlib1g-dev
+  # standard audio files (zoqtool convert): the muxers; the encoders come with libavcodec
+  libavformat-dev
   # the catalogue of recordings
   libsqlite3-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # reference decoder for tests, virtual display, keystrokes and screenshots, disc images
   ffmpeg xvfb xauth xdotool imagemagick xorriso
+  # the Debian package and its checks: shlibdeps, desktop entry, MIME type, manual pages
+  dpkg-dev file desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
+  groff-base man-db
 )
 
 missing=()

@@ -15,7 +15,7 @@ namespace kestrum {
 ExportSetting ExportCommand::setting() const {
     const PlayerState& state = player_.state();
     return {state.environment.workingDirectory, state.environment.userName, state.environment.computerName,
-            ownExecutablePath(), state.options.diskWriterValue};
+            ownExecutablePath(), state.options.diskWriterValue, installedHelperDirectory()};
 }
 
 // Runs `work` on the worker's thread at the lowest priority, clearing `running` as its last act. A

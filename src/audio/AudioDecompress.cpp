@@ -104,7 +104,8 @@ int makePassBuffers(PassBuffers& buffers, const RecordingState& rec, const WaveF
 // Decodes the compressed audio from the file's position in passes into the store, the remainder of
 // a pass read again with the next. The PCM bytes produced, or -1 after reporting.
 std::int64_t decodePasses(RecordingState& rec, AudioDecoder& decoder, PassBuffers& buffers,
-                          SampleStore& store, Reporter& reporter, const ProgressText& progress) {
+                          SampleStore& store, Reporter& reporter, const ProgressText& progress,
+                          const SamplesAdded& added) {
     std::FILE* file = rec.recordingFile.get();
     const std::uint32_t compressed = rec.audioLength;
     off_t position = ::ftello(file);
@@ -131,6 +132,8 @@ std::int64_t decodePasses(RecordingState& rec, AudioDecoder& decoder, PassBuffer
         position += used;
         store.append(buffers.output);
         produced += static_cast<std::int64_t>(buffers.output.size());
+        if (added && !buffers.output.empty())
+            added(buffers.output);
         if (used == 0) {
             // A trailing part of a block that no decoder can use: the audio ends before it.
             reporter.logOnly("audioDecompress ignored %u bytes after the last whole block",
@@ -146,7 +149,7 @@ std::int64_t decodePasses(RecordingState& rec, AudioDecoder& decoder, PassBuffer
 } // namespace
 
 int decodeCompressedAudio(RecordingState& rec, SampleStore& store, Reporter& reporter,
-                    const ProgressText& progress) {
+                          const ProgressText& progress, const SamplesAdded& added) {
     progress("FINDING CODEC");
     if (findDecoderFor(rec, reporter) != 0)
         return 1;
@@ -165,7 +168,7 @@ int decodeCompressedAudio(RecordingState& rec, SampleStore& store, Reporter& rep
         return 1;
     // Sized from what the file holds, not from the export header's count, which may claim gigabytes.
     store.setBufferSize(expectedEntries(compressedBytesInFile(rec), source, target));
-    const std::int64_t produced = decodePasses(rec, *decoder, buffers, store, reporter, progress);
+    const std::int64_t produced = decodePasses(rec, *decoder, buffers, store, reporter, progress, added);
     if (produced < 0)
         return 1;
     rec.audioLength = static_cast<std::uint32_t>(produced);

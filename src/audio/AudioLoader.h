@@ -13,18 +13,20 @@ namespace kestrum {
 
 // Loads `count` stored 8-bit PCM bytes from the recording file's current position into the
 // store; `audioLength` becomes the count. Returns 1 after reporting a file that ends early.
-int readRawAudio(RecordingState& recording, SampleStore& store, Reporter& reporter,
-                       std::uint32_t count);
+int readRawAudio(RecordingState& recording, SampleStore& store, Reporter& reporter, std::uint32_t count,
+                 const SamplesAdded& added = {});
 
 // The loading step of start-up for an opened recording: the audio-length rule with its comment
 // and keyword readers, then the compressed audio decoded or the raw audio read into the store.
+// `added` hears of the entries as they come (by then the header, comments and keywords are read).
 // The recording file is closed afterwards. Returns 0, or 1 after reporting.
 int loadRecordingAudio(RecordingReader& reader, RecordingState& recording, SampleStore& store,
-                       Reporter& reporter, const ProgressText& progress);
+                       Reporter& reporter, const ProgressText& progress, const SamplesAdded& added = {});
 
 // Opens the recording at `recording.recordingPath` as start-up does, without command-line header
 // values, and loads its audio into the store: for the programs beside the player. Returns 0, or 1
 // after reporting.
-int openAndLoadRecording(RecordingState& recording, SampleStore& store, Reporter& reporter);
+int openAndLoadRecording(RecordingState& recording, SampleStore& store, Reporter& reporter,
+                         const SamplesAdded& added = {});
 
 } // namespace kestrum

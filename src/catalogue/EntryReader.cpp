@@ -3,6 +3,7 @@
 #include "export/StampedCopy.h"
 #include "platform/FormatText.h"
 #include "recording/FieldText.h"
+#include "recording/KeywordTable.h"
 #include "recording/QuietRead.h"
 #include "recording/VersionTable.h"
 #include "recording/Windows1252.h"
@@ -39,20 +40,13 @@ std::optional<int> durationOf(const RecordingState& rec) {
     return static_cast<int>(std::lround(static_cast<double>(rec.audioLength) / bytesPerSecond));
 }
 
-// The keywords as text, one entry each. A control character inside a keyword becomes a blank,
-// so that the keyword stays one line of the catalogue's list.
+// The keywords as text, one entry each, each one line of the catalogue's list.
 std::vector<std::string> keywordsOf(const RecordingState& rec) {
     std::vector<std::string> keywords;
     for (int i = 0; i < rec.scannedWordTotal; ++i) {
-        std::string word = fieldText(rec.scannedWords[static_cast<std::size_t>(i)].word);
-        for (char& c : word)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-                c = ' ';
-        const std::size_t start = word.find_first_not_of(' ');
-        if (start == std::string::npos)
-            continue;
-        word = word.substr(start, word.find_last_not_of(' ') - start + 1);
-        keywords.push_back(windows1252ToUtf8(word));
+        const std::string word = keywordLine(rec.scannedWords[static_cast<std::size_t>(i)]);
+        if (!word.empty())
+            keywords.push_back(windows1252ToUtf8(word));
     }
     return keywords;
 }

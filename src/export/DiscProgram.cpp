@@ -25,11 +25,12 @@ std::string cdAudioParameters(int diskWriterValue, const std::string& audioFile)
     return formatText("%s^F%s", discWriterPart(diskWriterValue).c_str(), audioFile.c_str());
 }
 
-bool startProgram(const std::string& program, const std::string& parameters, const std::string& workingDirectory,
+bool startProgram(const std::string& program, const std::string& parameters, const HelperPlaces& places,
                   int& processId) {
-    const std::string local = workingDirectory + "/" + program;
-    const bool inWorkingDirectory = ::access(local.c_str(), X_OK) == 0;
-    const std::string path = inWorkingDirectory ? local : program;
+    const std::string& workingDirectory = places.workingDirectory;
+    const std::string found = findHelperProgram(program, places, HelperUse::Start);
+    const bool inOnePlace = !found.empty();
+    const std::string path = inOnePlace ? found : program;
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -37,7 +38,7 @@ bool startProgram(const std::string& program, const std::string& parameters, con
         posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     std::vector<char*> argv = {const_cast<char*>(path.c_str()), const_cast<char*>(parameters.c_str()), nullptr};
     pid_t pid = 0;
-    const int result = inWorkingDirectory
+    const int result = inOnePlace
                            ? ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ)
                            : ::posix_spawnp(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

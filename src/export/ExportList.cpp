@@ -17,11 +17,6 @@ namespace kestrum {
 
 namespace {
 
-bool exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 // Copies a file into the list under `name` as a new file with `mode`. False on failure; a partial
 // copy is removed.
 bool copyIntoList(const std::string& source, const PrivateDirectory& list, const std::string& name, mode_t mode) {
@@ -115,14 +110,18 @@ int createAutoRunFile(const PrivateDirectory& list, Reporter& reporter) {
     return 0;
 }
 
-int copyProgramFile(const PrivateDirectory& list, const std::string& workingDirectory,
-                    const std::string& ownExecutable, Reporter& reporter) {
+int copyProgramFile(const PrivateDirectory& list, const HelperPlaces& places, const std::string& ownExecutable,
+                    Reporter& reporter) {
     for (const char* program : {kDiscMenuProgram, kDiscPlayerProgram}) {
         if (list.holdsFile(program))
             continue;
-        std::string source = workingDirectory + "/" + program;
-        if (!exists(source) && std::string(program) == kDiscPlayerProgram && !ownExecutable.empty())
-            source = ownExecutable;
+        const bool player = std::string(program) == kDiscPlayerProgram;
+        // The player is the running one unless the working directory brings its own; the menu
+        // comes from the working directory or the install.
+        const HelperPlaces searched = player ? HelperPlaces{places.workingDirectory, {}} : places;
+        std::string source = findHelperProgram(program, searched, HelperUse::Copy);
+        if (source.empty())
+            source = player && !ownExecutable.empty() ? ownExecutable : places.workingDirectory + "/" + program;
         if (!copyIntoList(source, list, program, 0700))
             return reporter.fail("copyProgramFile from %s to %s failed", source.c_str(),
                                  list.pathOf(program).c_str());
@@ -182,12 +181,6 @@ int countListedRecordings(const PrivateDirectory& recordings) {
     }
     ::closedir(listing);
     return count;
-}
-
-std::string ownExecutablePath() {
-    std::vector<char> buffer(4096);
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    return length > 0 ? std::string(buffer.data(), static_cast<std::size_t>(length)) : std::string();
 }
 
 } // namespace kestrum

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PrivateDirectory.h"
+#include "platform/ProgramLocations.h"
 #include "platform/Reporter.h"
 
 #include <string>
@@ -35,10 +36,10 @@ int openExportList(const std::string& directory, ExportListDirectories& opened, 
 int createAutoRunFile(const PrivateDirectory& list, Reporter& reporter);
 
 // Copies the disc menu and the player into the list unless they are there already: each from the
-// working directory, the player from its own executable when the working directory has none.
-// 0, or 1 after reporting.
-int copyProgramFile(const PrivateDirectory& list, const std::string& workingDirectory,
-                    const std::string& ownExecutable, Reporter& reporter);
+// working directory; else the menu from the install's helper directory and the player from its
+// own executable. 0, or 1 after reporting.
+int copyProgramFile(const PrivateDirectory& list, const HelperPlaces& places, const std::string& ownExecutable,
+                    Reporter& reporter);
 
 // Deletes the files of a directory (not its subdirectories), and links as links, never what they
 // point to; a file of another user is refused. With `checkOnly`, only says whether there are
@@ -47,8 +48,5 @@ int deleteAllFiles(const PrivateDirectory& directory, bool checkOnly, Reporter& 
 
 // The number of recordings (*.ZOQ, any case) in a list's Recs directory.
 int countListedRecordings(const PrivateDirectory& recordings);
-
-// The path of the running program.
-std::string ownExecutablePath();
 
 } // namespace kestrum

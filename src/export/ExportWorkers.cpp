@@ -27,7 +27,7 @@ namespace {
 void runDiscWriter(const ExportSetting& setting, ExportUi& ui, const std::string& parameters, const char* status,
                    const char* failure) {
     int process = 0;
-    if (!startProgram(kDiscWriterProgram, parameters, setting.workingDirectory, process)) {
+    if (!startProgram(kDiscWriterProgram, parameters, setting.helperPlaces(), process)) {
         ui.showError(failure);
         return;
     }
@@ -96,7 +96,7 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
     if (createAutoRunFile(opened.list, reporter_) != 0)
         return {};
     showExportStatus(ui_, "Copying Program");
-    if (copyProgramFile(opened.list, setting_.workingDirectory, setting_.ownExecutable, reporter_) != 0)
+    if (copyProgramFile(opened.list, setting_.helperPlaces(), setting_.ownExecutable, reporter_) != 0)
         return {};
 
     const ExportStamp stamp{setting_.userName, setting_.computerName, std::time(nullptr)};

@@ -20,6 +20,11 @@ struct ExportSetting {
     std::string computerName;
     std::string ownExecutable;
     int diskWriterValue = -1;
+    // The install's helper directory: where the disc writer and the disc menu are found when the
+    // working directory has none.
+    std::string helperDirectory;
+
+    HelperPlaces helperPlaces() const { return {workingDirectory, helperDirectory}; }
 };
 
 // Shows a step on the export button unless its text is 100 characters or more.

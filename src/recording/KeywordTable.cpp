@@ -14,6 +14,17 @@ std::string trimKeyword(const std::string& typed) {
     return word;
 }
 
+std::string keywordLine(const ScannedWord& entry) {
+    std::string word = fieldText(entry.word);
+    for (char& c : word)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    const std::size_t start = word.find_first_not_of(' ');
+    if (start == std::string::npos)
+        return {};
+    return word.substr(start, word.find_last_not_of(' ') - start + 1);
+}
+
 AddKeywordResult addKeywordPosition(RecordingState& rec, const std::string& typed, std::uint32_t position) {
     const std::string word = trimKeyword(typed).substr(0, kMaxKeywordLength);
     if (word.empty())

@@ -19,6 +19,11 @@ std::string trimKeyword(const std::string& typed);
 AddKeywordResult addKeywordPosition(RecordingState& recording, const std::string& typed,
                                     std::uint32_t position);
 
+// A stored keyword as one line of text (still Windows-1252): control characters become blanks and
+// the blanks around it go. Empty for a keyword of blanks alone. The catalogue and the chapter
+// marks of converted calls show keywords this way.
+std::string keywordLine(const ScannedWord& word);
+
 // The keyword list: a title line, then each keyword right-aligned in 19 columns followed by its
 // positions in whole seconds of the playback format.
 void buildScannedWordList(const RecordingState& recording, KeywordListDisplay& list);

@@ -6,6 +6,7 @@
 #include "export/ExportList.h"
 #include "export/FakeExportUi.h"
 #include "export/StampedCopy.h"
+#include "platform/ProgramLocations.h"
 #include "recording/RecordingReader.h"
 #include "support/FakeMessenger.h"
 #include "support/OtherUser.h"
@@ -169,6 +170,50 @@ TEST_F(ExportWorkersTest, AFailureIsReportedOnceAndLeavesNoPartialCopy) {
     runList();
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].rfind("copyProgramFile from " + working.file("Vantrel.Exe"), 0), 0u);
+}
+
+// An installed player: the working directory has neither the disc writer nor the disc menu, the
+// install's helper directory has both; one the working directory brings still comes first.
+TEST_F(ExportWorkersTest, TheDiscWriterAndTheMenuComeFromTheInstallWhenTheWorkingDirectoryHasNone) {
+    test::TempDir helpers;
+    setting.helperDirectory = helpers.path().string();
+    fs::rename(working.file("Oskaret.exe"), helpers.file("Oskaret.exe"));
+    fs::rename(working.file("Vantrel.Exe"), helpers.file("Vantrel.Exe"));
+    loadRecording();
+    ui.answers = {true};
+    runList();
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_EQ(test::readFileText(list() + "/Vantrel.Exe"), "menu");
+    EXPECT_EQ(discArgument(), "^K1 ^F" + list()); // written by the installed disc writer
+
+    // The working directory's own menu wins over the install's.
+    fs::remove_all(list());
+    test::writeFileBytes(working.file("Vantrel.Exe"), {'o', 'w', 'n'});
+    loadRecording();
+    ui.answers = {true};
+    runList();
+    EXPECT_EQ(test::readFileText(list() + "/Vantrel.Exe"), "own");
+}
+
+TEST(ProgramLocations, TheHelperDirectoryIsFoundFromTheProgramsOwnPlace) {
+    EXPECT_EQ(helperDirectoryOf("/opt/kestrum/bin/kestrum"), "/opt/kestrum/bin/../lib/kestrum");
+    EXPECT_EQ(helperDirectoryOf("kestrum"), "");
+    test::TempDir places;
+    fs::create_directories(places.path() / "work");
+    fs::create_directories(places.path() / "lib");
+    test::writeFileBytes(places.file("lib/Oskaret.exe"), {'#', '!'});
+    const HelperPlaces both{places.file("work"), places.file("lib")};
+    // Not executable: copied, but not started.
+    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Copy), places.file("lib/Oskaret.exe"));
+    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Start), "");
+    fs::permissions(places.file("lib/Oskaret.exe"), fs::perms(0700));
+    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Start), places.file("lib/Oskaret.exe"));
+    test::writeFileBytes(places.file("work/Oskaret.exe"), {'#', '!'});
+    fs::permissions(places.file("work/Oskaret.exe"), fs::perms(0700));
+    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Start), places.file("work/Oskaret.exe"));
+    // A directory of that name is not a program.
+    fs::create_directories(places.path() / "work/Vantrel.Exe");
+    EXPECT_EQ(findHelperProgram("Vantrel.Exe", {places.file("work"), ""}, HelperUse::Copy), "");
 }
 
 TEST_F(ExportWorkersTest, ADiscProgramThatCannotStartIsSaidButNotLogged) {

@@ -222,6 +222,12 @@ TEST(PlayerLauncher, FindsThePlayerBesideTheMenuFirstAndGivesItTheViewerCommandL
     EXPECT_EQ(findPlayer(QString::fromStdString(dir.path().string())), QString::fromStdString(player));
     const QString onPath = QStandardPaths::findExecutable("kestrum");
     EXPECT_EQ(findPlayer(QString::fromStdString((dir.path() / "none").string())), onPath);
+    // Installed, the menu and the player are side by side in <prefix>/bin.
+    fs::create_directories(dir.path() / "bin");
+    const std::string installed = dir.file("bin/kestrum");
+    kestrum::test::writeFileBytes(installed, {'#', '!'});
+    fs::permissions(installed, fs::perms(0755));
+    EXPECT_EQ(findPlayer(QString::fromStdString((dir.path() / "bin").string())), QString::fromStdString(installed));
 
     EXPECT_TRUE(openInPlayer("", "/disc/a.ZOQ").startsWith("No player to open the call in"));
     EXPECT_EQ(openInPlayer(QString::fromStdString(player), "/disc/a^b.ZOQ"),

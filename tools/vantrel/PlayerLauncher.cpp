@@ -9,9 +9,11 @@
 namespace vantrel {
 
 QString findPlayer(const QString& menuFolder) {
-    const QFileInfo beside(menuFolder + QLatin1Char('/') + QString::fromLatin1(kestrum::kDiscPlayerProgram));
-    if (beside.isFile() && beside.isExecutable())
-        return beside.absoluteFilePath();
+    for (const QString& name : {QString::fromLatin1(kestrum::kDiscPlayerProgram), QStringLiteral("kestrum")}) {
+        const QFileInfo beside(menuFolder + QLatin1Char('/') + name);
+        if (beside.isFile() && beside.isExecutable())
+            return beside.absoluteFilePath();
+    }
     return QStandardPaths::findExecutable(QStringLiteral("kestrum"));
 }
 

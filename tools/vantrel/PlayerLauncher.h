@@ -5,7 +5,8 @@
 namespace vantrel {
 
 // The player the menu opens calls in: Kestrum.Exe beside the menu (on a disc, the player copied
-// there with it), else kestrum on PATH. Empty when there is neither.
+// there with it), else kestrum beside it (the installed pair in <prefix>/bin), else kestrum on
+// PATH. Empty when there is none.
 QString findPlayer(const QString& menuFolder);
 
 // The player's one argument for a call in viewer mode (as on a disc): "^F<path>^O1".

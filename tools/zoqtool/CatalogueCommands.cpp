@@ -1,15 +1,15 @@
 #include "CatalogueCommands.h"
 
 #include "JsonWriter.h"
+#include "TerminalProgress.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueError.h"
 #include "catalogue/IndexRun.h"
+#include "platform/FormatText.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <unistd.h>
 
 namespace zoqtool {
 
@@ -27,35 +27,23 @@ std::string oneLine(std::string text) {
     return text;
 }
 
-// The progress line on a terminal, redrawn at most ten times a second.
+// The progress line of an index run.
 class ProgressLine {
   public:
-    explicit ProgressLine(std::string folder)
-        : folder_(std::move(folder)), shown_(::isatty(STDERR_FILENO) == 1) {}
+    explicit ProgressLine(std::string folder) : folder_(std::move(folder)) {}
 
     void update(const IndexCounts& counts) {
-        if (!shown_)
+        if (!line_.due())
             return;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last_ < std::chrono::milliseconds(100))
-            return;
-        last_ = now;
-        std::fprintf(stderr, "\r\033[Kindexing %s: %d files (%d read, %d unchanged, %d failed)",
-                     folder_.c_str(), counts.seen(), counts.read, counts.unchanged, counts.failed);
-        drawn_ = true;
+        line_.update(formatText("indexing %s: %d files (%d read, %d unchanged, %d failed)", folder_.c_str(),
+                                counts.seen(), counts.read, counts.unchanged, counts.failed));
     }
     // Clears the line before anything else is printed, or at the end.
-    void clear() {
-        if (drawn_)
-            std::fprintf(stderr, "\r\033[K");
-        drawn_ = false;
-    }
+    void clear() { line_.clear(); }
 
   private:
     std::string folder_;
-    bool shown_;
-    bool drawn_ = false;
-    std::chrono::steady_clock::time_point last_{};
+    TerminalProgress line_;
 };
 
 void printIndexUsage() {

@@ -2,6 +2,7 @@
 
 #include "AnnotateCommands.h"
 #include "CatalogueCommands.h"
+#include "ConvertCommand.h"
 #include "DecodeCommand.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
@@ -16,7 +17,10 @@ namespace {
 void printUsage() {
     std::fprintf(stderr, "usage: zoqtool info FILE [--json]\n"
                          "       zoqtool decode FILE OUT.wav\n"
-                         "       zoqtool play FILE [--speed 0-4] [--from SECONDS]\n"
+                         "       zoqtool convert FILE OUT.{wav,flac,opus,mp3} [--from SECONDS] [--to SECONDS] "
+                         "[--bits 8|16]\n"
+                         "       zoqtool play FILE [--speed 0-4] [--from SECONDS] [--keep-pitch] [--even] [--denoise]\n"
+                         "                    [--skip-silence] [--rewind 0-5]\n"
                          "       zoqtool comment FILE TEXT\n"
                          "       zoqtool keyword FILE WORD SECONDS\n"
                          "       zoqtool stamp FILE LISTDIR\n"
@@ -39,6 +43,8 @@ int main(int argc, char** argv) {
         return zoqtool::runInfo(arguments);
     if (command == "decode")
         return zoqtool::runDecode(arguments);
+    if (command == "convert")
+        return zoqtool::runConvert(arguments);
     if (command == "play")
         return zoqtool::runPlay(arguments);
     if (command == "comment")
