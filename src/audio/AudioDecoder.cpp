@@ -117,9 +117,9 @@ struct AudioDecoder::Codec {
     int resamplerFormat = AV_SAMPLE_FMT_NONE;
     int resamplerRate = 0;
 
-    bool resamplerTakes(const AVFrame& frame) const {
-        return frame.format == resamplerFormat && frame.sample_rate == resamplerRate &&
-               av_channel_layout_compare(&frame.ch_layout, &resamplerLayout) == 0;
+    bool resamplerTakes(const AVFrame& decoded) const {
+        return decoded.format == resamplerFormat && decoded.sample_rate == resamplerRate &&
+               av_channel_layout_compare(&decoded.ch_layout, &resamplerLayout) == 0;
     }
 
     ~Codec() {

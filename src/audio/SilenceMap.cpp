@@ -37,7 +37,8 @@ void SilenceMap::build(std::span<const std::uint8_t> pcm, const WaveFormat& form
     const std::uint64_t window = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(framesPerSecond_ * kWindowSeconds));
     const std::uint64_t samplesPerWindow = window * clock.frameBytes() / (sixteenBit ? 2 : 1);
     // Below the threshold: the mean square under fullScale^2 x 10^(dB / 10).
-    const double quietEnergy = std::pow(10.0, kThresholdDecibels / 10.0) * fullScale * fullScale * samplesPerWindow;
+    const double quietEnergy = std::pow(10.0, kThresholdDecibels / 10.0) * fullScale * fullScale *
+                               static_cast<double>(samplesPerWindow);
     const std::uint64_t shortest = static_cast<std::uint64_t>(kShortestSeconds * framesPerSecond_);
 
     const std::uint64_t frames = clock.framesIn(pcm.size());

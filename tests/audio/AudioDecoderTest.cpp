@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <tuple>
@@ -181,7 +182,7 @@ TEST(AudioDecoderBlocks, UsesWholeBlocksOnlyAndDrainsOnTheLastCall) {
 }
 
 TEST(AudioDecoderBlocks, KnowsWhichTagsItServes) {
-    for (const std::uint16_t tag : {0x02, 0x06, 0x07, 0x11, 0x22, 0x31, 0x55})
+    for (const std::uint16_t tag : std::initializer_list<std::uint16_t>{0x02, 0x06, 0x07, 0x11, 0x22, 0x31, 0x55})
         EXPECT_TRUE(AudioDecoder::canDecode(tag, 0)) << tag;
     EXPECT_TRUE(AudioDecoder::canDecode(kTagPcm, 8));
     EXPECT_TRUE(AudioDecoder::canDecode(kTagPcm, 16));

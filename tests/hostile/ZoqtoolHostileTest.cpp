@@ -98,9 +98,9 @@ TEST_P(ZoqtoolHostileTest, InfoAndDecodeOfEveryCutFailCleanlyOrGiveWhatIsLeft) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ByVersion, ZoqtoolHostileTest, ::testing::Range(1, 13),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == 12 ? std::string("RealSpeech")
-                                                     : "Version" + std::to_string(info.param);
+                         [](const ::testing::TestParamInfo<int>& version) {
+                             return version.param == 12 ? std::string("RealSpeech")
+                                                        : "Version" + std::to_string(version.param);
                          });
 
 } // namespace

@@ -88,7 +88,7 @@ TEST_F(CommentRewriteTest, StoresTheNewLengthInTheHeaderField) {
     open(builder);
     ASSERT_EQ(save("abc"), 0);
     const std::vector<std::uint8_t> bytes = fileBytes();
-    const std::uint32_t length = kStamp.size() + 2 + 3 + 2;
+    const auto length = static_cast<std::uint32_t>(kStamp.size() + 2 + 3 + 2);
     EXPECT_EQ(bytes[279], length & 0xFF); // textLength of the 351-byte header, little-endian
     EXPECT_EQ(bytes[280], length >> 8);
     EXPECT_EQ(std::string(bytes.begin() + 351, bytes.begin() + 351 + length), kStamp + "\r\nabc\r\n");

@@ -66,7 +66,7 @@ class ZoqtoolListeningAidsTest : public ::testing::Test {
 TEST_F(ZoqtoolListeningAidsTest, KeepPitchChangesTheTempoAndNotThePitchAtEverySpeed) {
     std::vector<std::uint8_t> tone(3 * 8000 / 2);
     for (std::size_t i = 0; i < tone.size(); ++i)
-        tone[i] = static_cast<std::uint8_t>(std::lround(128 + 100 * std::sin(2 * M_PI * 440 * i / 8000.0)));
+        tone[i] = static_cast<std::uint8_t>(std::lround(128 + 100 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / 8000.0)));
     const struct {
         int code;
         double speed;
@@ -78,7 +78,7 @@ TEST_F(ZoqtoolListeningAidsTest, KeepPitchChangesTheTempoAndNotThePitchAtEverySp
         ASSERT_EQ(result.exitCode, 0) << result.err;
         std::vector<std::uint8_t> played = heard(output);
         EXPECT_NEAR(cyclesPerSample(played) * 8000, 440, 440 * 0.02);
-        EXPECT_NEAR(played.size() / 8000.0, 1.5 / speed, 1.5 / speed * 0.03);
+        EXPECT_NEAR(static_cast<double>(played.size()) / 8000.0, 1.5 / speed, 1.5 / speed * 0.03);
 
         // As the speeds always were: the same samples at a scaled rate, the tone up or down with them.
         result = play(tone, {"--speed", std::to_string(code)});

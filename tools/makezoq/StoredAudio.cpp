@@ -81,7 +81,7 @@ std::optional<StoredAudio> pcm8Audio(const kestrum::WavContents& wav, int versio
 
 // Appends whole blocks from the start of the audio until it lasts at least `seconds`.
 bool repeatTo(StoredAudio& audio, double seconds, std::string& error) {
-    const std::size_t block = audio.version == 10 ? audio.audioFormat.blockAlign : 1;
+    const double block = audio.version == 10 ? audio.audioFormat.blockAlign : 1;
     const double wanted = std::ceil(seconds * audio.audioFormat.avgBytesPerSec / block) * block;
     if (wanted > std::numeric_limits<std::uint32_t>::max()) {
         error = kestrum::formatText("--repeat-to %g makes more than 4 GiB of audio", seconds);
