@@ -100,9 +100,9 @@ int main(int argc, char** argv) {
         session.stop();
         const Clock::time_point stopped = Clock::now();
         // Sound taken before Stop returned may still be playing for one device buffer.
-        const Clock::time_point heardUntil = std::max(stopped, source.lastSound()) +
-                                             std::chrono::duration_cast<Clock::duration>(
-                                                 std::chrono::duration<double>(bufferSeconds));
+        const Clock::time_point heardUntil =
+            std::max(stopped, source.lastSound()) +
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(bufferSeconds));
         worstPause = std::max(worstPause, secondsBetween(stopPressed, heardUntil));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

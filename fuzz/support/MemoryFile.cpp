@@ -23,7 +23,8 @@ namespace {
 MemoryFile::MemoryFile(Reach reach) {
     if (reach == Reach::ByName) {
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/kestrum-fuzz-XXXXXX";
+        std::string pattern =
+            std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/kestrum-fuzz-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr)
             stop("mkdtemp");
         folder_ = pattern;

@@ -77,7 +77,8 @@ int Annotations::addScannedWord(const std::string& typed, int secondsBefore, std
     if (!word)
         return 1;
     // The keyword table keeps byte offsets into the audio.
-    switch (addKeywordPosition(rec, *word, static_cast<std::uint32_t>(clock.bytesOf(playPosition - before)))) {
+    switch (
+        addKeywordPosition(rec, *word, static_cast<std::uint32_t>(clock.bytesOf(playPosition - before)))) {
     case AddKeywordResult::Blank:
         return reporter_.fail("Error, Key Word Cannot be Blank");
     case AddKeywordResult::NoKeywordLocation:

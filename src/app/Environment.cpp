@@ -27,8 +27,7 @@ std::string joinPath(const std::string& directory, const std::string& name) {
     return directory + "/" + name;
 }
 
-int readComputerName(std::string* buffer, std::size_t size, SystemServices& system,
-                                Messenger& messenger) {
+int readComputerName(std::string* buffer, std::size_t size, SystemServices& system, Messenger& messenger) {
     if (buffer == nullptr)
         return 1;
     int error = 0;

@@ -14,8 +14,9 @@ namespace kestrum {
 
 ExportSetting ExportCommand::setting() const {
     const PlayerState& state = player_.state();
-    return {state.environment.workingDirectory, state.environment.userName, state.environment.computerName,
-            ownExecutablePath(), state.options.diskWriterValue, installedHelperDirectory()};
+    return {state.environment.workingDirectory, state.environment.userName,
+            state.environment.computerName,     ownExecutablePath(),
+            state.options.diskWriterValue,      installedHelperDirectory()};
 }
 
 // Runs `work` on the worker's thread at the lowest priority, clearing `running` as its last act. A
@@ -56,9 +57,8 @@ int ExportCommand::startListExport(unsigned argument) {
         player_.messenger().showInformation("Application already running");
         return 1;
     }
-    start(list_, [worker = ExportListWorker(setting(), argument, ui_, player_.log(), &stopRequested_)]() mutable {
-        worker.run();
-    });
+    start(list_, [worker = ExportListWorker(setting(), argument, ui_, player_.log(),
+                                            &stopRequested_)]() mutable { worker.run(); });
     return 0;
 }
 
@@ -75,9 +75,11 @@ int ExportCommand::startAudioExport(unsigned argument) {
     AudioExportRange range{0, state.recording.audioLength};
     if (argument != 0)
         range = {static_cast<std::uint32_t>(clock.bytesOf(shown.loopBegin)),
-                 static_cast<std::uint32_t>(clock.bytesOf(shown.loopEnd - std::min(shown.loopEnd, shown.loopBegin)))};
-    start(audio_, [worker = AudioExportWorker(setting(), argument, range, state.store, state.recording.playbackFormat,
-                                              ui_, player_.log(), &stopRequested_)]() mutable { worker.run(); });
+                 static_cast<std::uint32_t>(
+                     clock.bytesOf(shown.loopEnd - std::min(shown.loopEnd, shown.loopBegin)))};
+    start(audio_,
+          [worker = AudioExportWorker(setting(), argument, range, state.store, state.recording.playbackFormat,
+                                      ui_, player_.log(), &stopRequested_)]() mutable { worker.run(); });
     return 0;
 }
 

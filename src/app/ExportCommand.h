@@ -14,7 +14,7 @@ class Player;
 // lowest priority: the export list (option K1) or CD audio. The player ends its workers before it
 // goes (finishWorkers), so no worker outlives what it works with.
 class ExportCommand {
-public:
+  public:
     ExportCommand(Player& player, ExportUi& ui) : player_(player), ui_(ui) {}
     ~ExportCommand() { finishWorkers(); }
     ExportCommand(const ExportCommand&) = delete;
@@ -32,7 +32,7 @@ public:
     // stops at its next block, and one waiting for the disc program is waited for.
     void finishWorkers();
 
-private:
+  private:
     struct Worker {
         std::thread thread;
         std::atomic<bool> running{false};

@@ -79,7 +79,8 @@ void writeListeningSettings(const std::string& path, const ListeningAids& aids, 
         text += formatText("%s=%d\n", flag.name, valueOf(aids, flag) ? 1 : 0);
     text += formatText("rewindSeconds=%d\n", aids.rewindSeconds);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    if (replaceFileContents(path, std::span<const std::uint8_t>(bytes, text.size())) != ReplaceResult::Replaced)
+    if (replaceFileContents(path, std::span<const std::uint8_t>(bytes, text.size())) !=
+        ReplaceResult::Replaced)
         reporter.logOnly("writeListeningSettings could not write to file %s", path.c_str());
 }
 

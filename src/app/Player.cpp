@@ -59,7 +59,8 @@ int Player::run(const std::string& commandLine) {
         return 1;
     }
 
-    session_ = std::make_unique<PlaybackSession>(state_.store, state_.recording.playbackFormat, output_, messenger_);
+    session_ =
+        std::make_unique<PlaybackSession>(state_.store, state_.recording.playbackFormat, output_, messenger_);
     ui_.createWindows(*this);
     annotations_ = std::make_unique<Annotations>(state_, reporter_, ui_.annotationViews());
 

@@ -5,8 +5,8 @@
 #include "app/Environment.h"
 #include "audio/PeakSummary.h"
 #include "audio/PlaybackSession.h"
-#include "audio/SilenceMap.h"
 #include "audio/SampleStore.h"
+#include "audio/SilenceMap.h"
 #include "recording/RecordingState.h"
 
 namespace kestrum {
@@ -25,9 +25,9 @@ struct PlayerState {
     Environment environment;
     RecordingState recording;
     SampleStore store;
-    PeakSummary peaks;     // of the store, for the waveform
-    SilenceMap silences;   // of the store, for skipping silence and the waveform's shading
-    ListeningAids aids;    // as the user last left them (the settings file)
+    PeakSummary peaks;             // of the store, for the waveform
+    SilenceMap silences;           // of the store, for skipping silence and the waveform's shading
+    ListeningAids aids;            // as the user last left them (the settings file)
     WindowOpenFlags openAtLastRun; // from the init record
     RunProgress progress;
 };

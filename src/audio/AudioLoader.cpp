@@ -54,7 +54,8 @@ int openAndLoadRecording(RecordingState& recording, SampleStore& store, Reporter
     RecordingReader reader(recording, reporter, ignored, ignored, {});
     if (reader.openRecording() != 0)
         return 1;
-    return loadRecordingAudio(reader, recording, store, reporter, [](const std::string&) {}, added);
+    return loadRecordingAudio(
+        reader, recording, store, reporter, [](const std::string&) {}, added);
 }
 
 } // namespace kestrum

@@ -6,7 +6,8 @@
 namespace kestrum {
 
 FrameClock::FrameClock(const WaveFormat& format)
-    : frameBytes_(std::max<std::uint32_t>(1, std::uint32_t{format.channels} * ((format.bitsPerSample + 7u) / 8u))),
+    : frameBytes_(
+          std::max<std::uint32_t>(1, std::uint32_t{format.channels} * ((format.bitsPerSample + 7u) / 8u))),
       framesPerSecond_(format.samplesPerSec) {}
 
 double FrameClock::secondsOf(std::uint64_t frames) const {

@@ -44,8 +44,8 @@ int volumePercentForBar(int barPosition) {
     return volumeLevel(barPosition) * 100 / 32;
 }
 
-PlaybackSession::PlaybackSession(const SampleStore& store, const WaveFormat& playbackFormat, SoundOutput& output,
-                                 Messenger& messenger)
+PlaybackSession::PlaybackSession(const SampleStore& store, const WaveFormat& playbackFormat,
+                                 SoundOutput& output, Messenger& messenger)
     : store_(store), playbackFormat_(playbackFormat), clock_(playbackFormat), output_(output),
       messenger_(messenger), timeText_(playTimeText(0)) {}
 
@@ -171,9 +171,9 @@ void PlaybackSession::markLoopEnd() {
 void PlaybackSession::stopLoopPlayLocked() {
     controls_.set(TransportControl::Play, true);
     controls_.set(TransportControl::Restart, true);
-    for (const TransportControl control : {TransportControl::StopPause, TransportControl::Back,
-                                           TransportControl::Step, TransportControl::MarkLoopBegin,
-                                           TransportControl::MarkLoopEnd})
+    for (const TransportControl control :
+         {TransportControl::StopPause, TransportControl::Back, TransportControl::Step,
+          TransportControl::MarkLoopBegin, TransportControl::MarkLoopEnd})
         controls_.set(control, false);
     controls_.set(TransportControl::PlayLoop, true);
     state_ = TransportState::Stopped;
@@ -220,7 +220,8 @@ void PlaybackSession::playFromSeconds(int seconds) {
 
 int PlaybackSession::deviceSpeedCodeLocked() const {
     // Keeping the pitch, the device stays at the recording's rate and the filter changes the tempo.
-    return aids_.filters.keepPitch ? kNormalSpeedCode : kSpeedCodeOfPosition[static_cast<std::size_t>(speedPosition_)];
+    return aids_.filters.keepPitch ? kNormalSpeedCode
+                                   : kSpeedCodeOfPosition[static_cast<std::size_t>(speedPosition_)];
 }
 
 bool PlaybackSession::reopenDevice(int speedCode) {
@@ -360,8 +361,8 @@ void PlaybackSession::updateDisplayLocked() {
         // A recording under 100 frames has no percent step: it shows 0% until the end.
         const std::uint64_t onePercent = length_ / 100;
         if (secondChanged)
-            showProgressLocked(onePercent > 0 ? static_cast<int>(std::min<std::uint64_t>(position_ / onePercent, 100))
-                                              : 0);
+            showProgressLocked(
+                onePercent > 0 ? static_cast<int>(std::min<std::uint64_t>(position_ / onePercent, 100)) : 0);
         if (reachedEnd_ && position_ >= length_)
             endOfPlayLocked();
         return;
@@ -460,8 +461,9 @@ std::uint64_t PlaybackSession::readSourceLocked(std::uint8_t* to, std::uint64_t 
         if (skipping) {
             // The next silent stretch: jumped over from its start, played through from inside
             // it (where a keyword or the user put the position).
-            const auto next = std::upper_bound(skippable_.begin(), skippable_.end(), position_,
-                                               [](std::uint64_t frame, const FrameSpan& span) { return frame < span.end; });
+            const auto next =
+                std::upper_bound(skippable_.begin(), skippable_.end(), position_,
+                                 [](std::uint64_t frame, const FrameSpan& span) { return frame < span.end; });
             if (next != skippable_.end()) {
                 if (position_ == next->begin) {
                     position_ = next->end;
@@ -503,8 +505,8 @@ void PlaybackSession::fillFilteredLocked(std::span<std::uint8_t> out) {
     const bool looping = state_ == TransportState::LoopPlaying;
     // Fed in pieces of about 30 ms until enough has come out.
     std::array<std::uint8_t, 4096> piece{};
-    const std::uint64_t pieceFrames = std::min<std::uint64_t>(clock_.framesIn(piece.size()),
-                                                              std::max<std::uint32_t>(1, clock_.framesPerSecond() / 32));
+    const std::uint64_t pieceFrames = std::min<std::uint64_t>(
+        clock_.framesIn(piece.size()), std::max<std::uint32_t>(1, clock_.framesPerSecond() / 32));
     while (filter_->queuedBytes() < out.size() && !filter_->finished()) {
         const std::uint64_t read = readSourceLocked(piece.data(), pieceFrames);
         if (read == 0) {

@@ -34,7 +34,8 @@ void SilenceMap::build(std::span<const std::uint8_t> pcm, const WaveFormat& form
     framesPerSecond_ = clock.framesPerSecond();
     const bool sixteenBit = format.bitsPerSample == 16;
     const double fullScale = sixteenBit ? 32768.0 : 128.0;
-    const std::uint64_t window = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(framesPerSecond_ * kWindowSeconds));
+    const std::uint64_t window =
+        std::max<std::uint64_t>(1, static_cast<std::uint64_t>(framesPerSecond_ * kWindowSeconds));
     const std::uint64_t samplesPerWindow = window * clock.frameBytes() / (sixteenBit ? 2 : 1);
     // Below the threshold: the mean square under fullScale^2 x 10^(dB / 10).
     const double quietEnergy = std::pow(10.0, kThresholdDecibels / 10.0) * fullScale * fullScale *

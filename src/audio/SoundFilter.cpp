@@ -33,7 +33,8 @@ constexpr std::array<double, 5> kTempoOfPosition = {0.75, 0.875, 1.0, 1.25, 1.5}
 // A decimal number as FFmpeg's option parser reads it, whatever the locale says of commas.
 std::string decimal(double value) {
     std::array<char, 32> text{};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 4).ptr;
+    const auto end =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 4).ptr;
     return std::string(text.data(), end);
 }
 
@@ -66,7 +67,8 @@ struct SoundFilter::Graph {
 
 std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const SoundFilterChoice& choice,
                                                double tempo, std::string& error) {
-    if (format.tag != kTagPcm || (format.bitsPerSample != 8 && format.bitsPerSample != 16) || format.channels == 0) {
+    if (format.tag != kTagPcm || (format.bitsPerSample != 8 && format.bitsPerSample != 16) ||
+        format.channels == 0) {
         error = "the listening aids take 8-bit or 16-bit PCM only";
         return nullptr;
     }
@@ -81,13 +83,14 @@ std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const S
     graph->graph = avfilter_graph_alloc();
     // One thread: the graph runs inside the device's own callback.
     graph->graph->nb_threads = 1;
-    const std::string sourceArguments = formatText("time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
-                                                   graph->sampleRate, graph->sampleRate, sampleName, layoutName);
+    const std::string sourceArguments =
+        formatText("time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", graph->sampleRate,
+                   graph->sampleRate, sampleName, layoutName);
     int result = avfilter_graph_create_filter(&graph->source, avfilter_get_by_name("abuffer"), "in",
                                               sourceArguments.c_str(), nullptr, graph->graph);
     if (result >= 0)
-        result = avfilter_graph_create_filter(&graph->sink, avfilter_get_by_name("abuffersink"), "out", nullptr,
-                                              nullptr, graph->graph);
+        result = avfilter_graph_create_filter(&graph->sink, avfilter_get_by_name("abuffersink"), "out",
+                                              nullptr, nullptr, graph->graph);
     if (result < 0) {
         error = "the sound filter's ends cannot be made: " + ffmpegError(result);
         return nullptr;
@@ -185,7 +188,8 @@ std::size_t SoundFilter::take(std::span<std::uint8_t> out) {
 }
 
 void SoundFilter::setTempo(double tempo) {
-    avfilter_graph_send_command(graph_->graph, kTimeStretcher, "tempo", decimal(tempo).c_str(), nullptr, 0, 0);
+    avfilter_graph_send_command(graph_->graph, kTimeStretcher, "tempo", decimal(tempo).c_str(), nullptr, 0,
+                                0);
 }
 
 } // namespace kestrum

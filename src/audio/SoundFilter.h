@@ -32,8 +32,8 @@ class SoundFilter {
   public:
     // The graph for the choice, or null with `error` set (the formats FFmpeg takes: 8-bit
     // unsigned or 16-bit signed PCM, any channel count).
-    static std::unique_ptr<SoundFilter> open(const WaveFormat& format, const SoundFilterChoice& choice, double tempo,
-                                             std::string& error);
+    static std::unique_ptr<SoundFilter> open(const WaveFormat& format, const SoundFilterChoice& choice,
+                                             double tempo, std::string& error);
     ~SoundFilter();
     SoundFilter(const SoundFilter&) = delete;
     SoundFilter& operator=(const SoundFilter&) = delete;

@@ -49,7 +49,8 @@ int SoundOutput::openSoundDevice() {
 int SoundOutput::openByIndex(int deviceIndex) {
     const int result = device_.open(deviceIndex, playbackFormat_, source_);
     if (result != 0)
-        return reporter_.fail("openSndOutDev waveOutOpen failed %d %s", result, device_.errorText(result).c_str());
+        return reporter_.fail("openSndOutDev waveOutOpen failed %d %s", result,
+                              device_.errorText(result).c_str());
     speedCode_ = kNormalSpeedCode;
     return 0;
 }
@@ -58,8 +59,9 @@ int SoundOutput::reopenAtSpeed(int speedCode, bool& fellBackToNormal) {
     fellBackToNormal = false;
     WaveFormat format = scaledFormat(playbackFormat_, speedCode);
     if (const int refused = device_.canPlay(format); refused != 0) {
-        reporter_.fail("reOpenSndOutDev waveOutOpen failed, Playout using sound device failed. Speed changed. %d %s",
-                       refused, device_.errorText(refused).c_str());
+        reporter_.fail(
+            "reOpenSndOutDev waveOutOpen failed, Playout using sound device failed. Speed changed. %d %s",
+            refused, device_.errorText(refused).c_str());
         fellBackToNormal = true;
         speedCode = kNormalSpeedCode;
         format = playbackFormat_;

@@ -36,7 +36,8 @@ bool startProgram(const std::string& program, const std::string& parameters, con
     posix_spawn_file_actions_init(&actions);
     if (!workingDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
-    std::vector<char*> argv = {const_cast<char*>(path.c_str()), const_cast<char*>(parameters.c_str()), nullptr};
+    std::vector<char*> argv = {const_cast<char*>(path.c_str()), const_cast<char*>(parameters.c_str()),
+                               nullptr};
     pid_t pid = 0;
     const int result = inOnePlace
                            ? ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ)

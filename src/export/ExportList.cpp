@@ -19,7 +19,8 @@ namespace {
 
 // Copies a file into the list under `name` as a new file with `mode`. False on failure; a partial
 // copy is removed.
-bool copyIntoList(const std::string& source, const PrivateDirectory& list, const std::string& name, mode_t mode) {
+bool copyIntoList(const std::string& source, const PrivateDirectory& list, const std::string& name,
+                  mode_t mode) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return false;
@@ -75,13 +76,13 @@ std::string temporaryDirectory() {
     return directory;
 }
 
-
 int openExportList(const std::string& directory, ExportListDirectories& opened, Reporter& reporter) {
     const int made = openListDirectory(opened.list, opened.list.open(directory), reporter);
     if (made > 1)
         return made;
     PrivateDirectory& recordings = opened.recordings;
-    const int recordingsMade = openListDirectory(recordings, opened.list.openSubdirectory("Recs", recordings), reporter);
+    const int recordingsMade =
+        openListDirectory(recordings, opened.list.openSubdirectory("Recs", recordings), reporter);
     return recordingsMade > 1 ? recordingsMade : made;
 }
 
@@ -110,8 +111,8 @@ int createAutoRunFile(const PrivateDirectory& list, Reporter& reporter) {
     return 0;
 }
 
-int copyProgramFile(const PrivateDirectory& list, const HelperPlaces& places, const std::string& ownExecutable,
-                    Reporter& reporter) {
+int copyProgramFile(const PrivateDirectory& list, const HelperPlaces& places,
+                    const std::string& ownExecutable, Reporter& reporter) {
     for (const char* program : {kDiscMenuProgram, kDiscPlayerProgram}) {
         if (list.holdsFile(program))
             continue;
@@ -121,7 +122,8 @@ int copyProgramFile(const PrivateDirectory& list, const HelperPlaces& places, co
         const HelperPlaces searched = player ? HelperPlaces{places.workingDirectory, {}} : places;
         std::string source = findHelperProgram(program, searched, HelperUse::Copy);
         if (source.empty())
-            source = player && !ownExecutable.empty() ? ownExecutable : places.workingDirectory + "/" + program;
+            source =
+                player && !ownExecutable.empty() ? ownExecutable : places.workingDirectory + "/" + program;
         if (!copyIntoList(source, list, program, 0700))
             return reporter.fail("copyProgramFile from %s to %s failed", source.c_str(),
                                  list.pathOf(program).c_str());

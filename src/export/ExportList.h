@@ -18,7 +18,6 @@ inline constexpr const char* kDiscWriterProgram = "Oskaret.exe";
 // The system temporary directory, ending in a slash ($TMPDIR, else /tmp/).
 std::string temporaryDirectory();
 
-
 // An export list held open: its directory and the Recs directory in it, both this user's alone
 // (see PrivateDirectory), so everything the list holds is made and removed inside them.
 struct ExportListDirectories {
@@ -38,8 +37,8 @@ int createAutoRunFile(const PrivateDirectory& list, Reporter& reporter);
 // Copies the disc menu and the player into the list unless they are there already: each from the
 // working directory; else the menu from the install's helper directory and the player from its
 // own executable. 0, or 1 after reporting.
-int copyProgramFile(const PrivateDirectory& list, const HelperPlaces& places, const std::string& ownExecutable,
-                    Reporter& reporter);
+int copyProgramFile(const PrivateDirectory& list, const HelperPlaces& places,
+                    const std::string& ownExecutable, Reporter& reporter);
 
 // Deletes the files of a directory (not its subdirectories), and links as links, never what they
 // point to; a file of another user is refused. With `checkOnly`, only says whether there are

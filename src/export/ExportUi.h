@@ -14,7 +14,7 @@ inline constexpr std::uint32_t kExportWorkingColour = 0x0000C0; // dark red
 // What an export worker asks of the player while it runs on its own thread. Every call is carried
 // out on the user-interface thread and waited for; messages and questions are boxes on top.
 class ExportUi : public Messenger {
-public:
+  public:
     struct ButtonLook {
         std::string caption;
         std::uint32_t colour = 0;

@@ -24,8 +24,8 @@ namespace {
 
 // Starts the disc-writing program and waits for it, the button showing `status` and the windows off
 // the top meanwhile; `failure` is shown (not logged) when it cannot start.
-void runDiscWriter(const ExportSetting& setting, ExportUi& ui, const std::string& parameters, const char* status,
-                   const char* failure) {
+void runDiscWriter(const ExportSetting& setting, ExportUi& ui, const std::string& parameters,
+                   const char* status, const char* failure) {
     int process = 0;
     if (!startProgram(kDiscWriterProgram, parameters, setting.helperPlaces(), process)) {
         ui.showError(failure);
@@ -50,7 +50,8 @@ int ExportListWorker::clearList(const ExportListDirectories& opened) {
     if (deleteAllFiles(opened.recordings, false, reporter_) != 0)
         return 1;
     if (deleteAllFiles(opened.recordings, true, reporter_) != 0)
-        return reporter_.fail("Unable to Remove Temp Recordings in List directory %s/Recs", directory.c_str());
+        return reporter_.fail("Unable to Remove Temp Recordings in List directory %s/Recs",
+                              directory.c_str());
     return 0;
 }
 
@@ -58,7 +59,8 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
     finished = false;
     if (stopped())
         return {};
-    if (ui_.additionsPending() && argument_ == 0 && ui_.askQuestion("Save New Comment Additions Before Exporting?"))
+    if (ui_.additionsPending() && argument_ == 0 &&
+        ui_.askQuestion("Save New Comment Additions Before Exporting?"))
         ui_.saveComments();
     RecordingState recording = ui_.recordingSnapshot();
 
@@ -77,14 +79,16 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
         const int listed = countListedRecordings(opened.recordings);
         if (listed != 0) {
             const std::string question =
-                listed == 1 ? formatText("There is %d Recording already on the List.\nDo you want to Delete this "
-                                         "List and start a NEW List?",
-                                         listed)
-                            : formatText("There are %d Recordings already on the List.\nDo you want to Delete this "
-                                         "List and start a NEW List?",
-                                         listed);
+                listed == 1
+                    ? formatText("There is %d Recording already on the List.\nDo you want to Delete this "
+                                 "List and start a NEW List?",
+                                 listed)
+                    : formatText("There are %d Recordings already on the List.\nDo you want to Delete this "
+                                 "List and start a NEW List?",
+                                 listed);
             if (ui_.askNoByDefault(question) &&
-                ui_.askQuestion("This Will Clear All Recordings Currently on the List For CD Creation, Proceed?") &&
+                ui_.askQuestion(
+                    "This Will Clear All Recordings Currently on the List For CD Creation, Proceed?") &&
                 clearList(opened) != 0)
                 return {}; // reported where it happened
         }
@@ -101,12 +105,14 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
 
     const ExportStamp stamp{setting_.userName, setting_.computerName, std::time(nullptr)};
     const StampOutcome outcome = makeStampedCopy(
-        recording, opened.recordings, stamp, [this](const std::string& text) { showExportStatus(ui_, text); }, stop_);
+        recording, opened.recordings, stamp, [this](const std::string& text) { showExportStatus(ui_, text); },
+        stop_);
     if (!outcome.ok)
         return outcome.message;
     if (stopped())
         return {};
-    finished = ui_.askNoByDefault("Recording Added to the List.\nAre you Finished Adding Recordings to the List?");
+    finished =
+        ui_.askNoByDefault("Recording Added to the List.\nAre you Finished Adding Recordings to the List?");
     return {};
 }
 

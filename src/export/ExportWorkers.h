@@ -35,13 +35,13 @@ void showExportStatus(ExportUi& ui, const std::string& text, std::uint32_t colou
 // unsaved comments. A set `stop` flag (the player closing) ends the work at its next step or
 // block, leaving no partial copy.
 class ExportListWorker {
-public:
+  public:
     ExportListWorker(ExportSetting setting, unsigned argument, ExportUi& ui, LogSink& log,
                      const std::atomic<bool>* stop = nullptr)
         : setting_(std::move(setting)), argument_(argument), ui_(ui), reporter_(ui, log), stop_(stop) {}
     void run();
 
-private:
+  private:
     // The steps up to the disc program; the message of a failure to report at the end, or "".
     std::string addToList(std::string& listDirectory, bool& finished);
     int clearList(const ExportListDirectories& opened);
@@ -64,14 +64,15 @@ struct AudioExportRange {
 // temporary file, runs the disc-writing program on it and deletes it. A set `stop` flag ends the
 // conversion at its next block, without the disc program.
 class AudioExportWorker {
-public:
-    AudioExportWorker(ExportSetting setting, unsigned argument, AudioExportRange range, const SampleStore& store,
-                      WaveFormat playbackFormat, ExportUi& ui, LogSink& log, const std::atomic<bool>* stop = nullptr)
+  public:
+    AudioExportWorker(ExportSetting setting, unsigned argument, AudioExportRange range,
+                      const SampleStore& store, WaveFormat playbackFormat, ExportUi& ui, LogSink& log,
+                      const std::atomic<bool>* stop = nullptr)
         : setting_(std::move(setting)), argument_(argument), range_(range), store_(store),
           playbackFormat_(playbackFormat), ui_(ui), reporter_(ui, log), stop_(stop) {}
     void run();
 
-private:
+  private:
     // Converts into the open file; false when the run must end without the disc program.
     bool convertInto(std::FILE* file);
     bool stopped() const { return stop_ != nullptr && stop_->load(); }

@@ -78,7 +78,8 @@ std::string copySections(std::FILE* in, std::FILE* out, const RecordingSections&
     if (!copyBytes(in, out, sections.textLength, &edh.textCrc, readFailed))
         return formatText("Unable to Write Text comments For %s", source.c_str());
     if (!copyBytes(in, out, std::uint64_t{kScannedWordSize} * sections.scannedWordCount, nullptr, readFailed))
-        return formatText(readFailed ? "Unable to Read scanned words for %s." : "Unable to Write scanned words for %s.",
+        return formatText(readFailed ? "Unable to Read scanned words for %s."
+                                     : "Unable to Write scanned words for %s.",
                           source.c_str());
 
     status("Calculating CRC 3");
@@ -105,14 +106,15 @@ bool readsBackWhole(const TemporaryFile& copy, const std::string& target, const 
     RecordingState check;
     check.recordingPath = target;
     check.recordingFile.reset(copy.openForReading());
-    return check.recordingFile && readRecordingQuietly(check, true) && check.audioLength == edh.audioByteCount &&
-           check.scannedWordTotal == sections.scannedWordCount;
+    return check.recordingFile && readRecordingQuietly(check, true) &&
+           check.audioLength == edh.audioByteCount && check.scannedWordTotal == sections.scannedWordCount;
 }
 
 } // namespace
 
-StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& recordings, const ExportStamp& stamp,
-                             const std::function<void(const std::string&)>& status, const std::atomic<bool>* stop) {
+StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& recordings,
+                             const ExportStamp& stamp, const std::function<void(const std::string&)>& status,
+                             const std::atomic<bool>* stop) {
     StampOutcome outcome;
     const std::string& source = rec.recordingPath;
     FileHandle in(std::fopen(source.c_str(), "rb"));
@@ -152,7 +154,8 @@ StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& record
     rec.edh.headerCrc = exportCrc(headerBytes);
     if (std::fwrite(headerBytes.data(), 1, headerBytes.size(), out) != headerBytes.size())
         return failed(formatText("Unable to Write CRC to Recording Header for %s.", target.c_str()));
-    if (std::string problem = copySections(in.get(), out, sections, rec.edh, source, status, stop); !problem.empty())
+    if (std::string problem = copySections(in.get(), out, sections, rec.edh, source, status, stop);
+        !problem.empty())
         return failed(std::move(problem));
     in.reset();
 

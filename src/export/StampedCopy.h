@@ -20,8 +20,8 @@ struct ExportStamp {
 // What stamping one recording into a list leaves: where the copy went, or why it failed.
 struct StampOutcome {
     bool ok = false;
-    std::string target;   // the copy's path (removed again after a failure)
-    std::string message;  // the failure, to be logged and shown by the caller
+    std::string target;  // the copy's path (removed again after a failure)
+    std::string message; // the failure, to be logged and shown by the caller
 };
 
 // Copies the recording into `recordings` under its own name, behind a fresh export header: the
@@ -31,8 +31,8 @@ struct StampOutcome {
 // takes the name, replacing whatever had it (a link is replaced, never written through); a copy
 // that fails anywhere is removed and leaves the name as it was. `edh` of the recording is the new
 // export header afterwards. A set `stop` flag ends the copy at its next block, as a failure.
-StampOutcome makeStampedCopy(RecordingState& recording, const PrivateDirectory& recordings, const ExportStamp& stamp,
-                             const std::function<void(const std::string&)>& status,
+StampOutcome makeStampedCopy(RecordingState& recording, const PrivateDirectory& recordings,
+                             const ExportStamp& stamp, const std::function<void(const std::string&)>& status,
                              const std::atomic<bool>* stop = nullptr);
 
 // The checksums of a stamped copy as stored and as recomputed from its sections.

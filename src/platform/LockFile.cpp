@@ -22,8 +22,8 @@ LockFile::Result LockFile::acquire(const std::string& path, const std::string& l
         }
         struct stat opened {};
         struct stat named {};
-        if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
-            opened.st_dev != named.st_dev) {
+        if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 ||
+            opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
             ::close(fd);
             continue;
         }

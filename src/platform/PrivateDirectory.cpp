@@ -53,7 +53,8 @@ PrivateDirectory::Status PrivateDirectory::openSubdirectory(const std::string& n
     return subdirectory.openAt(fd_, name, pathOf(name));
 }
 
-PrivateDirectory::Status PrivateDirectory::openAt(int parent, const std::string& name, const std::string& path) {
+PrivateDirectory::Status PrivateDirectory::openAt(int parent, const std::string& name,
+                                                  const std::string& path) {
     close();
     path_ = path;
     refusal_.clear();
@@ -74,9 +75,10 @@ PrivateDirectory::Status PrivateDirectory::openAt(int parent, const std::string&
             errno = openError;
             return Status::CreateFailed;
         }
-        refusal_ = S_ISLNK(info.st_mode)   ? "is a symbolic link"
-                   : !S_ISDIR(info.st_mode) ? "is not a directory"
-                                            : std::string("cannot be opened (") + std::strerror(openError) + ")";
+        refusal_ = S_ISLNK(info.st_mode) ? "is a symbolic link"
+                   : !S_ISDIR(info.st_mode)
+                       ? "is not a directory"
+                       : std::string("cannot be opened (") + std::strerror(openError) + ")";
         return Status::Refused;
     }
     if (!checkOwnership()) {
@@ -128,6 +130,5 @@ DIR* PrivateDirectory::openListing() const {
         ::close(fd);
     return listing;
 }
-
 
 } // namespace kestrum

@@ -30,8 +30,8 @@ TemporaryFile TemporaryFile::beside(const std::string& targetPath, const std::st
     return file;
 }
 
-TemporaryFile TemporaryFile::inFolder(int folderFd, const std::string& folderPath, const std::string& targetName,
-                                      const std::string& name) {
+TemporaryFile TemporaryFile::inFolder(int folderFd, const std::string& folderPath,
+                                      const std::string& targetName, const std::string& name) {
     TemporaryFile file(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0), folderPath, targetName);
     if (file.folder_ >= 0)
         file.create(name);
@@ -42,8 +42,9 @@ TemporaryFile::TemporaryFile(int folder, std::string folderPath, std::string tar
     : folder_(folder), folderPath_(std::move(folderPath)), targetName_(std::move(targetName)) {}
 
 TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
-    : folder_(other.folder_), folderPath_(std::move(other.folderPath_)), targetName_(std::move(other.targetName_)),
-      name_(std::move(other.name_)), stream_(other.stream_), placed_(other.placed_) {
+    : folder_(other.folder_), folderPath_(std::move(other.folderPath_)),
+      targetName_(std::move(other.targetName_)), name_(std::move(other.name_)), stream_(other.stream_),
+      placed_(other.placed_) {
     other.folder_ = -1;
     other.stream_ = nullptr;
     other.name_.clear();
@@ -120,7 +121,8 @@ std::FILE* TemporaryFile::openForReading() const {
 }
 
 bool TemporaryFile::replaceTarget() {
-    if (name_.empty() || stream_ != nullptr || ::renameat(folder_, name_.c_str(), folder_, targetName_.c_str()) != 0)
+    if (name_.empty() || stream_ != nullptr ||
+        ::renameat(folder_, name_.c_str(), folder_, targetName_.c_str()) != 0)
         return false;
     placed_ = true;
     ::fsync(folder_);

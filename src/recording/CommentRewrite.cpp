@@ -106,7 +106,8 @@ struct Rewrite {
 };
 
 Rewrite planRewrite(const RecordingState& rec, const CommentAddition& addition, std::int64_t fileSize) {
-    Rewrite plan{versionInfo(rec.version()), recordingSections(rec), 0, {}, {}, {rec.vrh, rec.vrh2, rec.vrh3}};
+    Rewrite plan{versionInfo(rec.version()),   recordingSections(rec), 0, {}, {},
+                 {rec.vrh, rec.vrh2, rec.vrh3}};
     plan.audioBytes = fileSize - plan.old.audioStart();
     plan.pieces = commentSectionWith(rec.commentText, addition);
     if (plan.info.carriesText) {
@@ -115,31 +116,35 @@ Rewrite planRewrite(const RecordingState& rec, const CommentAddition& addition, 
             static_cast<std::uint32_t>(plan.section.size());
     }
     if (plan.info.carriesScannedWords)
-        plan.headers.vrh.scannedWordCount = plan.headers.vrh2.scannedWordCount = plan.headers.vrh3.scannedWordCount =
-            static_cast<std::uint8_t>(rec.scannedWordTotal & 0xFF);
+        plan.headers.vrh.scannedWordCount = plan.headers.vrh2.scannedWordCount =
+            plan.headers.vrh3.scannedWordCount = static_cast<std::uint8_t>(rec.scannedWordTotal & 0xFF);
     return plan;
 }
 
 // The header of the file's own layout, the comment section and the keyword table.
-bool writeSections(RewriteWriter& writer, std::FILE* out, const std::string& temporary, const RecordingState& rec,
-                   const Rewrite& plan, Reporter& reporter) {
+bool writeSections(RewriteWriter& writer, std::FILE* out, const std::string& temporary,
+                   const RecordingState& rec, const Rewrite& plan, Reporter& reporter) {
     bool headerWritten = false;
     switch (plan.info.layout) {
     case HeaderLayout::Vrh3:
-        headerWritten = writer.writeRecord(plan.headers.vrh3, "UpdateTextComments could not write vrh3 to file %s");
+        headerWritten =
+            writer.writeRecord(plan.headers.vrh3, "UpdateTextComments could not write vrh3 to file %s");
         break;
     case HeaderLayout::Vrh2:
-        headerWritten = writer.writeRecord(plan.headers.vrh2, "UpdateTextComments could not write vrh2 to file %s");
+        headerWritten =
+            writer.writeRecord(plan.headers.vrh2, "UpdateTextComments could not write vrh2 to file %s");
         break;
     case HeaderLayout::Vrh:
-        headerWritten = writer.writeRecord(plan.headers.vrh, "UpdateTextComments could not write vrh to file %s");
+        headerWritten =
+            writer.writeRecord(plan.headers.vrh, "UpdateTextComments could not write vrh to file %s");
         break;
     }
     if (!headerWritten)
         return false;
     const CommentSection& pieces = plan.pieces;
     if (plan.info.carriesText &&
-        (!writer.write(pieces.existing, "UpdateTextComments could not write existing text %u of %u to file %s") ||
+        (!writer.write(pieces.existing,
+                       "UpdateTextComments could not write existing text %u of %u to file %s") ||
          !writer.write(pieces.stampLine, "UpdateTextComments could not write dtu %u of %u to file %s") ||
          !writer.write(pieces.added, "UpdateTextComments could not write new text %u of %u to file %s")))
         return false;
@@ -155,7 +160,8 @@ bool writeSections(RewriteWriter& writer, std::FILE* out, const std::string& tem
 }
 
 // The audio, unchanged, from where the reader found it to the end of the file.
-bool copyAudio(std::FILE* in, std::FILE* out, const Rewrite& plan, const std::string& path, Reporter& reporter) {
+bool copyAudio(std::FILE* in, std::FILE* out, const Rewrite& plan, const std::string& path,
+               Reporter& reporter) {
     std::vector<char> buffer(kCopyBufferSize);
     std::int64_t copied = 0;
     for (;;) {
@@ -183,10 +189,11 @@ bool readsBackAsPlanned(const TemporaryFile& file, const RecordingState& rec, co
     RecordingState check;
     check.recordingPath = file.path();
     check.recordingFile.reset(file.openForReading());
-    const bool asPlanned = check.recordingFile && readRecordingQuietly(check, true) &&
-                           check.audioLength == static_cast<std::uint32_t>(plan.audioBytes) &&
-                           (!plan.info.carriesScannedWords || check.scannedWordTotal == rec.scannedWordTotal) &&
-                           (!plan.info.carriesText || check.commentText == plan.section);
+    const bool asPlanned =
+        check.recordingFile && readRecordingQuietly(check, true) &&
+        check.audioLength == static_cast<std::uint32_t>(plan.audioBytes) &&
+        (!plan.info.carriesScannedWords || check.scannedWordTotal == rec.scannedWordTotal) &&
+        (!plan.info.carriesText || check.commentText == plan.section);
     fileSize = check.fileSize;
     return asPlanned;
 }
@@ -219,7 +226,8 @@ int appendComments(RecordingState& rec, const CommentAddition& addition, Reporte
     // Named by the recording's own name rule; it keeps the recording's permissions when it replaces it.
     TemporaryFile out = TemporaryFile::beside(path, fileNameOf(temporarySiblingPath(path)));
     if (!out.isOpen())
-        return reporter.fail("UpdateTextComments could not open file\n%s", temporarySiblingPath(path).c_str());
+        return reporter.fail("UpdateTextComments could not open file\n%s",
+                             temporarySiblingPath(path).c_str());
     out.setMode(inInfo.st_mode & 0777);
     const std::string temporary = out.path();
     RewriteWriter writer(out.stream(), temporary, reporter);
@@ -232,9 +240,10 @@ int appendComments(RecordingState& rec, const CommentAddition& addition, Reporte
         return reporter.fail("UpdateTextComments could not write file %s", temporary.c_str());
     std::int64_t newSize = 0;
     if (!readsBackAsPlanned(out, rec, plan, newSize))
-        return reporter.fail("UpdateTextComments the rewritten file does not read back as written, the recording "
-                             "is unchanged\n%s",
-                             path.c_str());
+        return reporter.fail(
+            "UpdateTextComments the rewritten file does not read back as written, the recording "
+            "is unchanged\n%s",
+            path.c_str());
     if (!out.replaceTarget())
         return reporter.fail("UpdateTextComments could not rename file from %s to %s", temporary.c_str(),
                              path.c_str());

@@ -19,7 +19,8 @@ struct RecordingSections {
 
     std::int64_t textStart() const { return headerStart + headerSize; }
     std::int64_t scannedWordsStart() const { return textStart() + textLength; }
-    std::int64_t audioStart() const { return scannedWordsStart() + std::int64_t{kScannedWordSize} * scannedWordCount;
+    std::int64_t audioStart() const {
+        return scannedWordsStart() + std::int64_t{kScannedWordSize} * scannedWordCount;
     }
 };
 

@@ -24,7 +24,8 @@ ExistingCommentsWindow::ExistingCommentsWindow(QWidget* owner, std::function<dou
     : SideWindow(owner, "Existing Comments", QSize(316, 207), QSize(267, 188), 14),
       totalSeconds_(std::move(totalSeconds)) {
     setObjectName("existingCommentsWindow");
-    existingCommentsText = makeSideMemo(this, "existingCommentsText", true, "Comments Stored In Recording", "Existing comments");
+    existingCommentsText =
+        makeSideMemo(this, "existingCommentsText", true, "Comments Stored In Recording", "Existing comments");
     closeButton = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Close This Window");
     totalTimeLabel = makeTotalTimeBox(this, "totalTimeLabel");
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);

@@ -13,7 +13,9 @@ namespace kestrum {
 
 namespace {
 
-QColor fromBgr(std::uint32_t colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); }
+QColor fromBgr(std::uint32_t colour) {
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
 
 std::uint32_t toBgr(const QColor& colour) {
     return static_cast<std::uint32_t>(colour.red()) | (static_cast<std::uint32_t>(colour.green()) << 8) |
@@ -91,8 +93,8 @@ bool QtExportUi::askNoByDefault(const std::string& question) {
             return;
         }
         echoToStandardError(question);
-        QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProductTitle), QString::fromLocal8Bit(question.c_str()),
-                        QMessageBox::Yes | QMessageBox::No);
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProductTitle),
+                        QString::fromLocal8Bit(question.c_str()), QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::No);
         box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
         answer = box.exec() == QMessageBox::Yes;

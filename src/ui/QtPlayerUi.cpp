@@ -50,7 +50,8 @@ void QtPlayerUi::createWindows(Player& player) {
     textEntryKeys_ = std::make_unique<TextEntryKeys>();
     qApp->installEventFilter(textEntryKeys_.get());
     const auto total = [this] { return totalSeconds(); };
-    player_ = std::make_unique<PlayerWindow>(player.state(), player.session(), [&player] { player.shutdown(); });
+    player_ =
+        std::make_unique<PlayerWindow>(player.state(), player.session(), [&player] { player.shutdown(); });
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
     waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
@@ -162,8 +163,9 @@ void QtPlayerUi::stopDisplay() {
 }
 
 void QtPlayerUi::finishExports() {
-    for (QWidget* window : std::initializer_list<QWidget*>{player_.get(), newComments_.get(), scannedWords_.get(),
-                                                           waveform_.get(), existingComments_.get()})
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{player_.get(), newComments_.get(), scannedWords_.get(),
+                                         waveform_.get(), existingComments_.get()})
         window->hide();
     exportCommand_->finishWorkers();
 }
@@ -240,8 +242,8 @@ void QtPlayerUi::saveFromWindows() {
 // returns it to Run, which moves the play position): the window system is told directly instead,
 // and a window not yet shown takes the flags when it is made.
 void QtPlayerUi::setSideWindowsOnTop(bool onTop) {
-    for (QWidget* window : std::initializer_list<QWidget*>{newComments_.get(), scannedWords_.get(), waveform_.get(),
-                                                           existingComments_.get()}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{newComments_.get(), scannedWords_.get(),
+                                                           waveform_.get(), existingComments_.get()}) {
         Qt::WindowFlags flags = window->windowFlags();
         flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
         window->overrideWindowFlags(flags);

@@ -18,7 +18,8 @@ ScannedWordWindow::ScannedWordWindow(QWidget* owner, std::function<double()> tot
     : SideWindow(owner, "Scanned Word", QSize(384, 229), QSize(314, 138), 14),
       totalSeconds_(std::move(totalSeconds)) {
     setObjectName("keywordWindow");
-    keywordList = makeSideMemo(this, "keywordList", true, "Double Click on Seconds to Start Playing", "Scanned words");
+    keywordList =
+        makeSideMemo(this, "keywordList", true, "Double Click on Seconds to Start Playing", "Scanned words");
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPixelSize(17);
     keywordList->setFont(fixed);

@@ -124,8 +124,8 @@ QPlainTextEdit* makeSideMemo(QWidget* parent, const char* name, bool readOnly, c
     return memo;
 }
 
-QPushButton* makeSideButton(QWidget* parent, const char* name, const char* caption, const char* accessibleName,
-                            const char* hint) {
+QPushButton* makeSideButton(QWidget* parent, const char* name, const char* caption,
+                            const char* accessibleName, const char* hint) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setAccessibleName(accessibleName);

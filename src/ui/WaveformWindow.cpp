@@ -111,8 +111,7 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     resize(747, 348);
 
     connect(scaleKnob, &Knob::positionChanged, this, &WaveformWindow::scaleChanged);
-    connect(viewModeSwitch, &SwitchSlider::positionChanged, this,
-            &WaveformWindow::viewModeChanged);
+    connect(viewModeSwitch, &SwitchSlider::positionChanged, this, &WaveformWindow::viewModeChanged);
     connect(zoomInOrLeftButton, &QPushButton::clicked, this, &WaveformWindow::zoomInOrScrollLeft);
     connect(zoomOutOrRightButton, &QPushButton::clicked, this, &WaveformWindow::zoomOutOrScrollRight);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);

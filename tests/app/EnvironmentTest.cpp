@@ -210,9 +210,9 @@ TEST_F(EnvironmentTest, AUserDirectoryThatCannotBeCreatedIsReported) {
     system.directory = dir.path().string();
     test::writeFileBytes((dir.path() / "clerk").string(), {'x'});
     EXPECT_EQ(prepare(env), 1);
-    EXPECT_EQ(messenger.onlyText(),
-              "checkLockAccess will not use " + (dir.path() / "clerk").string() + ": it is not a directory, "
-              "cannot continue");
+    EXPECT_EQ(messenger.onlyText(), "checkLockAccess will not use " + (dir.path() / "clerk").string() +
+                                        ": it is not a directory, "
+                                        "cannot continue");
 }
 
 TEST_F(EnvironmentTest, APathThatWouldNotFitItsFieldRefusesToStart) {

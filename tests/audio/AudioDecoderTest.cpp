@@ -3,12 +3,12 @@
 
 #include "audio/AudioDecoder.h"
 #include "audio/AudioLoader.h"
-#include "support/RealAudio.h"
 #include "audio/SampleStore.h"
 #include "audio/WavFile.h"
 #include "recording/RecordingReader.h"
 #include "support/FakeMessenger.h"
 #include "support/ProcessRunner.h"
+#include "support/RealAudio.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 
@@ -182,7 +182,8 @@ TEST(AudioDecoderBlocks, UsesWholeBlocksOnlyAndDrainsOnTheLastCall) {
 }
 
 TEST(AudioDecoderBlocks, KnowsWhichTagsItServes) {
-    for (const std::uint16_t tag : std::initializer_list<std::uint16_t>{0x02, 0x06, 0x07, 0x11, 0x22, 0x31, 0x55})
+    for (const std::uint16_t tag :
+         std::initializer_list<std::uint16_t>{0x02, 0x06, 0x07, 0x11, 0x22, 0x31, 0x55})
         EXPECT_TRUE(AudioDecoder::canDecode(tag, 0)) << tag;
     EXPECT_TRUE(AudioDecoder::canDecode(kTagPcm, 8));
     EXPECT_TRUE(AudioDecoder::canDecode(kTagPcm, 16));

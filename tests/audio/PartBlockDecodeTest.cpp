@@ -3,8 +3,8 @@
 // line does; TrueSpeech and GSM cannot, and leave it unused.
 
 #include "audio/AudioDecoder.h"
-#include "support/RealAudio.h"
 #include "support/ProcessRunner.h"
+#include "support/RealAudio.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 

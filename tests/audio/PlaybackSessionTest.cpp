@@ -304,7 +304,8 @@ TEST_F(PlaybackSessionTest, SpeedsReopenTheDeviceAtTheScaledRateWhenPlayNeedsIt)
     ASSERT_TRUE(session->play()); // the device already runs at the speed
     EXPECT_EQ(device.opened.size(), 2u);
 
-    const std::vector<std::pair<int, std::uint32_t>> rates = {{0, 6000}, {1, 7000}, {2, 8000}, {3, 10000}, {4, 12000}};
+    const std::vector<std::pair<int, std::uint32_t>> rates = {
+        {0, 6000}, {1, 7000}, {2, 8000}, {3, 10000}, {4, 12000}};
     for (const auto& [speed, rate] : rates) {
         ASSERT_TRUE(session->changeSpeed(speed));
         EXPECT_EQ(device.opened.back().samplesPerSec, rate) << speed;
@@ -340,7 +341,8 @@ TEST_F(PlaybackSessionTest, ARefusedRateFallsBackToNormalAndAFailedDeviceEndsPla
     device.failingDevices = {AudioOutput::kAnyDevice};
     session->restoreSpeedPosition(0);
     EXPECT_FALSE(session->play());
-    EXPECT_EQ(messenger.onlyText(), "reOpenSndOutDev waveOutOpen error opening output sound device 2 fake error 2");
+    EXPECT_EQ(messenger.onlyText(),
+              "reOpenSndOutDev waveOutOpen error opening output sound device 2 fake error 2");
     EXPECT_EQ(log.lines.back(), messenger.onlyText());
 }
 

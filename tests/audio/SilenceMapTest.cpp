@@ -15,7 +15,8 @@ namespace {
 void append(std::vector<std::uint8_t>& sound, double seconds, double decibels) {
     const double amplitude = 127 * std::pow(10.0, decibels / 20);
     for (int i = 0; i < static_cast<int>(seconds * 8000); ++i)
-        sound.push_back(static_cast<std::uint8_t>(std::lround(128 + amplitude * std::sin(2 * M_PI * 300 * i / 8000.0))));
+        sound.push_back(
+            static_cast<std::uint8_t>(std::lround(128 + amplitude * std::sin(2 * M_PI * 300 * i / 8000.0))));
 }
 
 TEST(SilenceMap, FindsStretchesOfTwoSecondsBelowTheThresholdAndKeepsTheirEdges) {

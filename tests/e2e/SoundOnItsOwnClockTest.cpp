@@ -82,7 +82,8 @@ TEST_F(SoundOnItsOwnClockTest, AHeldWindowThreadLeavesNoSilenceInTheSoundAtAnySp
         std::uint16_t channels, bits;
         std::vector<int> speedPositions;
     };
-    const Run runs[] = {{"8-bit mono", 1, 8, {0, 1, 2, 3, 4}}, {"16-bit mono", 1, 16, {2}}, {"8-bit stereo", 2, 8, {3}}};
+    const Run runs[] = {
+        {"8-bit mono", 1, 8, {0, 1, 2, 3, 4}}, {"16-bit mono", 1, 16, {2}}, {"8-bit stereo", 2, 8, {3}}};
     const std::array<double, 5> speedOfPosition = {0.75, 0.875, 1.0, 1.25, 1.5};
     for (const Run& run : runs) {
         // Four seconds of sound, never the silence value, so a gap would show.
@@ -127,7 +128,8 @@ TEST_F(SoundOnItsOwnClockTest, ClosingThePlayerDuringAnExportEndsItWithNothingLe
 
     for (const char* mode : {"^E2", "^K1^E2"}) { // CD audio, then the export list
         for (const bool discProgramRunning : {false, true}) {
-            SCOPED_TRACE(std::string(mode) + (discProgramRunning ? ", the disc program running" : ", at once"));
+            SCOPED_TRACE(std::string(mode) +
+                         (discProgramRunning ? ", the disc program running" : ", at once"));
             fs::remove(started);
             SdlAudioOutput sdl;
             soundDevice = &sdl;

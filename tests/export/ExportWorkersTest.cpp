@@ -342,7 +342,8 @@ TEST_F(ExportWorkersTest, LinksInTheListAreReplacedOrRemovedNeverFollowed) {
     for (const char* name : {"/Recs/call.ZOQ", "/AutoRun.Inf", "/Vantrel.Exe"})
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(list() + name))) << name;
     EXPECT_EQ(checkStampedCopy(list() + "/Recs/call.ZOQ").problem, "");
-    EXPECT_EQ(test::readFileText(list() + "/AutoRun.Inf"), "[autorun]\r\nopen=Vantrel.Exe\r\nicon=Vantrel.Exe\r\n");
+    EXPECT_EQ(test::readFileText(list() + "/AutoRun.Inf"),
+              "[autorun]\r\nopen=Vantrel.Exe\r\nicon=Vantrel.Exe\r\n");
     EXPECT_EQ(test::readFileText(list() + "/Vantrel.Exe"), "menu");
 
     // Clearing the list removes links as links: what they point to stays.
@@ -385,9 +386,10 @@ TEST_F(ExportWorkersTest, APlayerClosingStopsAWorkerAtItsNextStepWithNothingLeft
     store.append(test::makeAudio(16000));
     AudioExportWorker(setting, 0, {0, 16000}, store, kPcmDefaultFormat, ui, log, &stop).run();
     EXPECT_FALSE(fs::exists(working.file("disc-argument")));
-    EXPECT_EQ(std::count_if(fs::directory_iterator(temporary.path()), fs::directory_iterator(), [](const auto& entry) {
-                  return entry.path().filename().string().rfind("KESTRUM", 0) == 0;
-              }),
+    EXPECT_EQ(std::count_if(fs::directory_iterator(temporary.path()), fs::directory_iterator(),
+                            [](const auto& entry) {
+                                return entry.path().filename().string().rfind("KESTRUM", 0) == 0;
+                            }),
               0);
     EXPECT_EQ(log.lines.back(), "SExpThread::Execute stopped as the player closed");
     EXPECT_TRUE(ui.shown.empty());

@@ -56,8 +56,7 @@ class StampedCopyTest : public ::testing::Test {
         std::filesystem::create_directories(dir.path() / "list" / "Recs");
         PrivateDirectory recordings;
         recordings.open((dir.path() / "list" / "Recs").string());
-        return makeStampedCopy(rec, recordings,
-                               {"clerk", "DESK1", 1078477622},
+        return makeStampedCopy(rec, recordings, {"clerk", "DESK1", 1078477622},
                                [this](const std::string& text) { statuses.push_back(text); });
     }
 
@@ -214,7 +213,8 @@ TEST_F(StampedCopyTest, AStoppedCopyLeavesNothingAndAnEarlierCopyStands) {
     PrivateDirectory recordings;
     recordings.open(dir.file("list/Recs"));
     const std::atomic<bool> stop{true};
-    const StampOutcome outcome = makeStampedCopy(rec, recordings, {"clerk", "DESK1", 1}, [](const std::string&) {}, &stop);
+    const StampOutcome outcome = makeStampedCopy(
+        rec, recordings, {"clerk", "DESK1", 1}, [](const std::string&) {}, &stop);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, "The copy of " + source + " stopped as the player closed.");
     EXPECT_EQ(test::readFileBytes(dir.file("list/Recs/call.ZOQ")), earlier);

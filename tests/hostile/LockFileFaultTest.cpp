@@ -76,10 +76,10 @@ TEST_F(LockFileFaultTest, AUserDirectoryThatCannotBeWrittenStopsTheStartWithItsM
     test::writeFileBytes(user.string(), {'x'});
     test::ProcessResult run = startPlayer({});
     EXPECT_EQ(run.exitCode, 1) << run.err;
-    EXPECT_EQ(test::playerMessages(run.err),
-              messageLine("checkLockAccess will not use " + user.string() + ": it is not a directory, cannot "
-                          "continue") +
-                  "\n");
+    EXPECT_EQ(test::playerMessages(run.err), messageLine("checkLockAccess will not use " + user.string() +
+                                                         ": it is not a directory, cannot "
+                                                         "continue") +
+                                                 "\n");
     fs::remove(user);
 
     if (!test::readOnlyDirectoriesWork())

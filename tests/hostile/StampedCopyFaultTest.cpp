@@ -70,7 +70,8 @@ TEST_F(StampedCopyFaultTest, AListThatCannotBeWrittenIsReported) {
     test::writeFileBytes(recs.string(), {'x'});
     test::ProcessResult result = stamp({});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "dataExportCheckDirectory will not use " + recs.string() + ": it is not a directory\n");
+    EXPECT_EQ(result.err,
+              "dataExportCheckDirectory will not use " + recs.string() + ": it is not a directory\n");
     EXPECT_EQ(test::readFileBytes(recs.string()), std::vector<std::uint8_t>{'x'});
     EXPECT_EQ(test::readFileBytes(source), original);
     fs::remove(recs);
@@ -98,7 +99,8 @@ TEST_F(StampedCopyFaultTest, ARecordingThatGoesAwayOrShrinksAfterItWasOpenedLeav
     const auto copy = [&] {
         PrivateDirectory recordings;
         recordings.open(recs.string());
-        return makeStampedCopy(recording, recordings, {"clerk", "DESK1", 1078477622}, [](const std::string&) {});
+        return makeStampedCopy(recording, recordings, {"clerk", "DESK1", 1078477622},
+                               [](const std::string&) {});
     };
 
     // Cut inside its keywords: the copy cannot be completed.

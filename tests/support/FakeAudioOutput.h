@@ -27,7 +27,9 @@ class FakeAudioOutput : public AudioOutput {
     }
 
     unsigned deviceCount() override { return devices; }
-    int canPlay(const WaveFormat& format) override { return refusedRates.count(format.samplesPerSec) ? 32 : 0; }
+    int canPlay(const WaveFormat& format) override {
+        return refusedRates.count(format.samplesPerSec) ? 32 : 0;
+    }
     int open(int deviceIndex, const WaveFormat& format, SoundSource& source) override {
         if (failingDevices.count(deviceIndex) != 0)
             return 2;

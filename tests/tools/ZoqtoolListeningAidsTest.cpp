@@ -66,7 +66,8 @@ class ZoqtoolListeningAidsTest : public ::testing::Test {
 TEST_F(ZoqtoolListeningAidsTest, KeepPitchChangesTheTempoAndNotThePitchAtEverySpeed) {
     std::vector<std::uint8_t> tone(3 * 8000 / 2);
     for (std::size_t i = 0; i < tone.size(); ++i)
-        tone[i] = static_cast<std::uint8_t>(std::lround(128 + 100 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / 8000.0)));
+        tone[i] = static_cast<std::uint8_t>(
+            std::lround(128 + 100 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / 8000.0)));
     const struct {
         int code;
         double speed;
@@ -84,7 +85,8 @@ TEST_F(ZoqtoolListeningAidsTest, KeepPitchChangesTheTempoAndNotThePitchAtEverySp
         result = play(tone, {"--speed", std::to_string(code)});
         ASSERT_EQ(result.exitCode, 0) << result.err;
         played = heard(output);
-        EXPECT_NEAR(static_cast<double>(played.size()), static_cast<double>(tone.size()), 2); // a zero crossing at an end
+        EXPECT_NEAR(static_cast<double>(played.size()), static_cast<double>(tone.size()),
+                    2); // a zero crossing at an end
         EXPECT_NEAR(cyclesPerSample(played) * 8000 * speed, 440 * speed, 440 * speed * 0.02);
     }
 }
@@ -101,7 +103,9 @@ TEST_F(ZoqtoolListeningAidsTest, SkipSilenceJumpsAGapLeavingTheSpeechAroundItWho
     // each side, a little more where the speech fades below the threshold next to it): about
     // 19.4 s shorter than the call.
     const std::vector<std::uint8_t> played = test::readFileBytes(output);
-    const auto opening = [&](auto from) { return std::search(from, played.end(), words.begin(), words.begin() + 2000); };
+    const auto opening = [&](auto from) {
+        return std::search(from, played.end(), words.begin(), words.begin() + 2000);
+    };
     const auto first = opening(played.begin());
     ASSERT_NE(first, played.end());
     ASSERT_GE(played.end() - first, static_cast<long>(words.size()));

@@ -71,7 +71,8 @@ TEST_F(ZoqtoolPlayTest, EveryPlaybackFormatPlaysExactlyAtEverySpeedFromAnySecond
         const test::ProcessResult result = play({dir.file("call.ZOQ"), "--from", "1"});
         ASSERT_EQ(result.exitCode, 0) << result.err;
         const std::size_t second = 8000u * format.channels * format.bits / 8;
-        EXPECT_EQ(heard(output, silence), std::vector<std::uint8_t>(builder.audio.begin() + second, builder.audio.end()));
+        EXPECT_EQ(heard(output, silence),
+                  std::vector<std::uint8_t>(builder.audio.begin() + second, builder.audio.end()));
     }
 }
 
@@ -82,7 +83,8 @@ TEST_F(ZoqtoolPlayTest, PlayTakesTheTimeTheRecordingLastsAtItsSpeed) {
         rawRecording(format.channels, format.bits, 4).writeTo(dir.file("call.ZOQ"));
         const auto start = std::chrono::steady_clock::now();
         const test::ProcessResult result = play({dir.file("call.ZOQ"), "--speed", "3"});
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         ASSERT_EQ(result.exitCode, 0) << result.err;
         const double expected = 4.0 * 8000 / 12000;
         EXPECT_NEAR(elapsed, expected, expected * 0.1);

@@ -60,7 +60,8 @@ TEST_F(ZoqtoolStampTest, AListPlantedByAnotherUserIsRefusedAndLeftAsItWas) {
     const test::FolderContents planted = test::folderContents(shared);
     test::ProcessResult run = stamp();
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "dataExportCheckDirectory will not use " + list.string() + ": it belongs to another user\n");
+    EXPECT_EQ(run.err,
+              "dataExportCheckDirectory will not use " + list.string() + ": it belongs to another user\n");
     EXPECT_EQ(test::folderContents(shared), planted);
 
     fs::remove_all(list);
@@ -68,7 +69,8 @@ TEST_F(ZoqtoolStampTest, AListPlantedByAnotherUserIsRefusedAndLeftAsItWas) {
     const test::FolderContents homeBefore = test::folderContents(home);
     run = stamp();
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "dataExportCheckDirectory will not use " + list.string() + ": it is a symbolic link\n");
+    EXPECT_EQ(run.err,
+              "dataExportCheckDirectory will not use " + list.string() + ": it is a symbolic link\n");
     EXPECT_EQ(test::folderContents(home), homeBefore);
     EXPECT_FALSE(fs::exists(home / "Recs"));
 }

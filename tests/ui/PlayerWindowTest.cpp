@@ -49,7 +49,8 @@ TEST_F(PlayerWindowTest, ShowsTheDetailLinesAndStartsPlaying) {
                         EXPECT_EQ(w.detailLines.recorded->text(), "Recorded:  3/05/2004   09:07:02");
                         EXPECT_EQ(w.detailLines.firstName->text(), "First Name:  John");
                         EXPECT_EQ(w.detailLines.lastName->text(), "Last Name:  Smith");
-                        EXPECT_EQ(w.detailLines.trunkDestination->text(), "Trunk:  0   Destination ANI:  5551234");
+                        EXPECT_EQ(w.detailLines.trunkDestination->text(),
+                                  "Trunk:  0   Destination ANI:  5551234");
                         EXPECT_EQ(w.detailLines.site->text(), "Recorded By Site Number 7,0   System:  SYS1");
                         EXPECT_EQ(w.detailLines.stationAni->text(), "Station ANI:  ");
                         EXPECT_EQ(w.detailLines.stationName->text(), "Station Name:  Block A");
@@ -83,7 +84,8 @@ TEST_F(PlayerWindowTest, TheHeadersTextIsReadAsWindows1252WhateverTheVersion) {
             if (version == 10) {
                 EXPECT_EQ(w.detailLines.firstName->text(),
                           QString::fromUtf8("First Name:  \u201CJo\u201D   Middle Name:  \u20AC"));
-                EXPECT_EQ(w.detailLines.stationName->text(), QString::fromUtf8("Station Name:  Fl\u00FCgel \u2013 B"));
+                EXPECT_EQ(w.detailLines.stationName->text(),
+                          QString::fromUtf8("Station Name:  Fl\u00FCgel \u2013 B"));
             }
             // Texts from the command line are shown as given.
             EXPECT_EQ(w.detailLines.recorded->text(), "Recorded:  3/5/2004   9:07");
@@ -113,7 +115,8 @@ TEST_F(PlayerWindowTest, TheVolumeBarStartsAtTheTopAndScalesTheSound) {
         PlayerWindow& w = *ui.playerWindow();
         EXPECT_EQ(w.volumePercentLabel->text(), "100%");
         EXPECT_EQ(w.volumeBar->value(), 0);
-        EXPECT_EQ(device.pull(2), std::vector<std::uint8_t>(builder.audio.begin(), builder.audio.begin() + 2));
+        EXPECT_EQ(device.pull(2),
+                  std::vector<std::uint8_t>(builder.audio.begin(), builder.audio.begin() + 2));
         w.volumeBar->setValue(16);
         EXPECT_EQ(w.volumePercentLabel->text(), "50%");
         const std::vector<std::uint8_t> half = device.pull(2);
@@ -183,8 +186,9 @@ TEST_F(PlayerWindowTest, ControlsCarryTheirNamesHintsAndAccessibleNames) {
         EXPECT_EQ(w.playSpeedSwitch->positionLabels().size(), 5);
         EXPECT_EQ(w.stepSizeSwitch->position(), 3);
         EXPECT_EQ(w.backButton->toolTip(), "Steps Back 30 Seconds (Left)");
-        for (const char* name : {"restartButton", "backButton", "markLoopBeginButton", "markLoopEndButton", "playLoopButton",
-                                 "commentsButton", "keywordsButton", "waveformButton", "exportButton", "closeButton"})
+        for (const char* name :
+             {"restartButton", "backButton", "markLoopBeginButton", "markLoopEndButton", "playLoopButton",
+              "commentsButton", "keywordsButton", "waveformButton", "exportButton", "closeButton"})
             EXPECT_NE(w.findChild<QPushButton*>(name), nullptr) << name;
     });
 }

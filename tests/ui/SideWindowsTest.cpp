@@ -188,8 +188,9 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
         EXPECT_EQ(ui.existingCommentsWindow()->existingCommentsText->toPlainText(),
                   QString::fromUtf8("caf\u00E9 \u20AC5 \u201Cok\u201D\n"));
         player.keywordsButton->click();
-        EXPECT_TRUE(ui.scannedWordWindow()->keywordList->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF"
-                                                                                            "e    2 ")));
+        EXPECT_TRUE(
+            ui.scannedWordWindow()->keywordList->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF"
+                                                                                          "e    2 ")));
 
         // A comment with a character the recording cannot hold: refused, the file untouched.
         const std::vector<std::uint8_t> before = test::readFileBytes(path);

@@ -5,8 +5,8 @@
 // device is one the test clocks: it takes sound only when the test pulls it.
 
 #include "app/Player.h"
-#include "support/FakeMessenger.h"
 #include "support/FakeAudioOutput.h"
+#include "support/FakeMessenger.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 #include "ui/PlayerWindow.h"

@@ -40,8 +40,8 @@ TEST_F(WaveformWindowTest, TheKnobSetsTheVisibleHalfSpanAroundTheView) {
     runOn(recording(), "", [&](InspectingUi& ui) {
         WaveformWindow& wave = openPaused(ui);
         ASSERT_TRUE(wave.isVisible());
-        EXPECT_DOUBLE_EQ(wave.scale(), 0.0); // until the knob first moves
-        wave.waveformChart->setXRange(3.2, 3.4);        // centred on 3.3 s
+        EXPECT_DOUBLE_EQ(wave.scale(), 0.0);     // until the knob first moves
+        wave.waveformChart->setXRange(3.2, 3.4); // centred on 3.3 s
         wave.scaleKnob->setPosition(10);
         EXPECT_DOUBLE_EQ(wave.scale(), 0.1);
         // The view centres on the whole second of its centre with a half span of (0.1 x 100 + 1) x 0.05 s.

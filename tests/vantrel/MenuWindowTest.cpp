@@ -227,7 +227,8 @@ TEST(PlayerLauncher, FindsThePlayerBesideTheMenuFirstAndGivesItTheViewerCommandL
     const std::string installed = dir.file("bin/kestrum");
     kestrum::test::writeFileBytes(installed, {'#', '!'});
     fs::permissions(installed, fs::perms(0755));
-    EXPECT_EQ(findPlayer(QString::fromStdString((dir.path() / "bin").string())), QString::fromStdString(installed));
+    EXPECT_EQ(findPlayer(QString::fromStdString((dir.path() / "bin").string())),
+              QString::fromStdString(installed));
 
     EXPECT_TRUE(openInPlayer("", "/disc/a.ZOQ").startsWith("No player to open the call in"));
     EXPECT_EQ(openInPlayer(QString::fromStdString(player), "/disc/a^b.ZOQ"),

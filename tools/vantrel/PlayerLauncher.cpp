@@ -9,7 +9,8 @@
 namespace vantrel {
 
 QString findPlayer(const QString& menuFolder) {
-    for (const QString& name : {QString::fromLatin1(kestrum::kDiscPlayerProgram), QStringLiteral("kestrum")}) {
+    for (const QString& name :
+         {QString::fromLatin1(kestrum::kDiscPlayerProgram), QStringLiteral("kestrum")}) {
         const QFileInfo beside(menuFolder + QLatin1Char('/') + name);
         if (beside.isFile() && beside.isExecutable())
             return beside.absoluteFilePath();

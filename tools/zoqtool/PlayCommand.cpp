@@ -83,8 +83,9 @@ int speedPositionOfCode(int code) {
 int runPlay(const std::vector<std::string>& arguments) {
     PlayArguments parsed;
     if (!parseArguments(arguments, parsed)) {
-        std::fprintf(stderr, "usage: zoqtool play FILE [--speed 0-4] [--from SECONDS] [--keep-pitch] [--even] "
-                             "[--denoise] [--skip-silence] [--rewind 0-5]\n");
+        std::fprintf(stderr,
+                     "usage: zoqtool play FILE [--speed 0-4] [--from SECONDS] [--keep-pitch] [--even] "
+                     "[--denoise] [--skip-silence] [--rewind 0-5]\n");
         return 2;
     }
 

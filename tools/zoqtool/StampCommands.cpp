@@ -40,7 +40,8 @@ int runStamp(const std::vector<std::string>& arguments) {
     system.userName(stamp.userName, 28);
     system.computerName(stamp.computerName, 29, error);
     stamp.when = std::time(nullptr);
-    const StampOutcome outcome = makeStampedCopy(recording, opened.recordings, stamp, [](const std::string&) {});
+    const StampOutcome outcome =
+        makeStampedCopy(recording, opened.recordings, stamp, [](const std::string&) {});
     if (!outcome.ok) {
         messenger.showError(outcome.message);
         return 1;

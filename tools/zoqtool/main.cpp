@@ -15,19 +15,21 @@
 namespace {
 
 void printUsage() {
-    std::fprintf(stderr, "usage: zoqtool info FILE [--json]\n"
-                         "       zoqtool decode FILE OUT.wav\n"
-                         "       zoqtool convert FILE OUT.{wav,flac,opus,mp3} [--from SECONDS] [--to SECONDS] "
-                         "[--bits 8|16]\n"
-                         "       zoqtool play FILE [--speed 0-4] [--from SECONDS] [--keep-pitch] [--even] [--denoise]\n"
-                         "                    [--skip-silence] [--rewind 0-5]\n"
-                         "       zoqtool comment FILE TEXT\n"
-                         "       zoqtool keyword FILE WORD SECONDS\n"
-                         "       zoqtool stamp FILE LISTDIR\n"
-                         "       zoqtool verify FILE\n"
-                         "       zoqtool index DIR [--db FILE] [--verify]\n"
-                         "       zoqtool search [--db FILE] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json] "
-                         "[WORDS...]\n");
+    std::fprintf(
+        stderr,
+        "usage: zoqtool info FILE [--json]\n"
+        "       zoqtool decode FILE OUT.wav\n"
+        "       zoqtool convert FILE OUT.{wav,flac,opus,mp3} [--from SECONDS] [--to SECONDS] "
+        "[--bits 8|16]\n"
+        "       zoqtool play FILE [--speed 0-4] [--from SECONDS] [--keep-pitch] [--even] [--denoise]\n"
+        "                    [--skip-silence] [--rewind 0-5]\n"
+        "       zoqtool comment FILE TEXT\n"
+        "       zoqtool keyword FILE WORD SECONDS\n"
+        "       zoqtool stamp FILE LISTDIR\n"
+        "       zoqtool verify FILE\n"
+        "       zoqtool index DIR [--db FILE] [--verify]\n"
+        "       zoqtool search [--db FILE] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json] "
+        "[WORDS...]\n");
 }
 
 } // namespace
