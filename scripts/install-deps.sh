@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  # the formatting check of the sources (clang-format 14, the .clang-format style)
-  clang-format
+  # the checks of the sources: their layout (.clang-format) and their functions' length
+  clang-format clang-tidy
   # windows, sound, decoding
   qt6-base-dev libsdl2-dev libavcodec-dev libavfilter-dev libavutil-dev libswresample-dev zlib1g-dev
   # standard audio files (zoqtool convert): the muxers; the encoders come with libavcodec

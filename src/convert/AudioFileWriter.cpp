@@ -138,16 +138,20 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
     fd_ = fd;
     chapterMarks_ = format.chapters;
     const int channels = std::max<int>(1, source.channels);
-    const int sourceRate = static_cast<int>(source.samplesPerSec);
-    sourceRate_ = sourceRate;
+    sourceRate_ = static_cast<int>(source.samplesPerSec);
     const AVSampleFormat sourceFormat = source.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
     sourceFrameBytes_ = channels * av_get_bytes_per_sample(sourceFormat);
-    if (sourceRate <= 0 || (source.bitsPerSample != 8 && source.bitsPerSample != 16)) {
+    if (sourceRate_ <= 0 || (source.bitsPerSample != 8 && source.bitsPerSample != 16)) {
         error = "the call's sound (" + std::to_string(source.bitsPerSample) + "-bit, " +
                 std::to_string(source.samplesPerSec) + " Hz) is not PCM that can be converted";
         return false;
     }
+    return openEncoder(format, channels, sourceFormat, error) && openOutput(error) &&
+           openSampleConversion(channels, sourceFormat, error);
+}
 
+bool AudioFileWriter::openEncoder(const AudioFileFormat& format, int channels, int sourceFormat,
+                                  std::string& error) {
     const AVCodec* codec = avcodec_find_encoder_by_name(format.encoder);
     if (codec == nullptr) {
         error = std::string("this system's libavcodec has no ") + format.encoder + " encoder";
@@ -164,8 +168,8 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
         error = "out of memory for the encoder";
         return false;
     }
-    encoder_->sample_rate = chooseRate(codec, sourceRate);
-    encoder_->sample_fmt = chooseSampleFormat(codec, sourceFormat);
+    encoder_->sample_rate = chooseRate(codec, sourceRate_);
+    encoder_->sample_fmt = chooseSampleFormat(codec, static_cast<AVSampleFormat>(sourceFormat));
     av_channel_layout_default(&encoder_->ch_layout, channels);
     encoder_->time_base = AVRational{1, encoder_->sample_rate};
     if (format.bitRate > 0)
@@ -181,7 +185,10 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
     const bool anyFrameSize =
         (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) || encoder_->frame_size <= 0;
     encoderFrameSize_ = anyFrameSize ? kPcmFrameSize : encoder_->frame_size;
+    return true;
+}
 
+bool AudioFileWriter::openOutput(std::string& error) {
     stream_ = avformat_new_stream(container_, nullptr);
     if (stream_ == nullptr || avcodec_parameters_from_context(stream_->codecpar, encoder_) < 0) {
         error = "out of memory for the stream";
@@ -200,11 +207,15 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
     }
     container_->pb = io_;
     container_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    return true;
+}
 
+bool AudioFileWriter::openSampleConversion(int channels, int sourceFormat, std::string& error) {
     AVChannelLayout layout{};
     av_channel_layout_default(&layout, channels);
-    result = swr_alloc_set_opts2(&resampler_, &encoder_->ch_layout, encoder_->sample_fmt,
-                                 encoder_->sample_rate, &layout, sourceFormat, sourceRate, 0, nullptr);
+    int result =
+        swr_alloc_set_opts2(&resampler_, &encoder_->ch_layout, encoder_->sample_fmt, encoder_->sample_rate,
+                            &layout, static_cast<AVSampleFormat>(sourceFormat), sourceRate_, 0, nullptr);
     av_channel_layout_uninit(&layout);
     if (result < 0 || (result = swr_init(resampler_)) < 0) {
         error = "cannot convert the call's samples for the encoder: " + avError(result);

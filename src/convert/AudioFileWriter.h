@@ -63,6 +63,12 @@ class AudioFileWriter {
   private:
     AudioFileWriter() = default;
     bool setUp(const AudioFileFormat& format, const WaveFormat& source, int fd, std::string& error);
+    // The steps of setUp(): the encoder and its container, the stream and the output through the
+    // descriptor, and the conversion of the call's samples into the encoder's frames. The sample
+    // format is libavutil's AVSampleFormat, which this header does not include.
+    bool openEncoder(const AudioFileFormat& format, int channels, int sourceFormat, std::string& error);
+    bool openOutput(std::string& error);
+    bool openSampleConversion(int channels, int sourceFormat, std::string& error);
     // Writes a packet of the encoder's to the file, or keeps it until the header is written.
     bool writePacket(AVPacket* packet, std::string& error);
     // Moves whole encoder frames (or, when `flushing`, everything) from the FIFO to the encoder.
