@@ -55,10 +55,10 @@ int ExportListWorker::clearList(const ExportListDirectories& opened) {
     return 0;
 }
 
-std::string ExportListWorker::addToList(std::string& directory, bool& finished) {
+int ExportListWorker::addToList(std::string& directory, bool& finished) {
     finished = false;
     if (stopped())
-        return {};
+        return 1;
     if (ui_.additionsPending() && argument_ == 0 &&
         ui_.askQuestion("Save New Comment Additions Before Exporting?"))
         ui_.saveComments();
@@ -66,14 +66,14 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
 
     const std::string temporary = temporaryDirectory();
     if (temporary.empty())
-        return "Temp Path Undefined -- Setup Error.";
+        return reporter_.fail("Temp Path Undefined -- Setup Error.");
     directory = temporary + setting_.userName;
     ExportListDirectories opened;
     const int made = openExportList(directory, opened, reporter_);
     if (made == 2)
-        return "Temp Directory Missing -- Setup Error.";
+        return reporter_.fail("Temp Directory Missing -- Setup Error.");
     if (made == 3)
-        return {}; // reported: the place is not safe, and nothing was touched
+        return 1; // reported: the place is not safe, and nothing was touched
 
     if (made == 0) {
         const int listed = countListedRecordings(opened.recordings);
@@ -90,30 +90,28 @@ std::string ExportListWorker::addToList(std::string& directory, bool& finished) 
                 ui_.askQuestion(
                     "This Will Clear All Recordings Currently on the List For CD Creation, Proceed?") &&
                 clearList(opened) != 0)
-                return {}; // reported where it happened
+                return 1; // reported where it happened
         }
     }
 
     if (stopped())
-        return {};
+        return 1;
     showExportStatus(ui_, "Creating AutoRun");
     if (createAutoRunFile(opened.list, reporter_) != 0)
-        return {};
+        return 1;
     showExportStatus(ui_, "Copying Program");
     if (copyProgramFile(opened.list, setting_.helperPlaces(), setting_.ownExecutable, reporter_) != 0)
-        return {};
+        return 1;
 
     const ExportStamp stamp{setting_.userName, setting_.computerName, std::time(nullptr)};
-    const StampOutcome outcome = makeStampedCopy(
-        recording, opened.recordings, stamp, [this](const std::string& text) { showExportStatus(ui_, text); },
-        stop_);
-    if (!outcome.ok)
-        return outcome.message;
-    if (stopped())
-        return {};
+    if (makeStampedCopy(
+            recording, opened.recordings, stamp, reporter_,
+            [this](const std::string& text) { showExportStatus(ui_, text); }, stop_) != 0 ||
+        stopped())
+        return 1;
     finished =
         ui_.askNoByDefault("Recording Added to the List.\nAre you Finished Adding Recordings to the List?");
-    return {};
+    return 0;
 }
 
 void ExportListWorker::run() {
@@ -121,10 +119,7 @@ void ExportListWorker::run() {
     showExportStatus(ui_, "Export Started");
     std::string directory;
     bool finished = false;
-    const std::string message = addToList(directory, finished);
-    if (!message.empty())
-        reporter_.fail("%s", message.c_str());
-    if (message.empty() && finished) {
+    if (addToList(directory, finished) == 0 && finished) {
         runDiscWriter(setting_, ui_, exportListParameters(setting_.diskWriterValue, directory), "WRITING CD",
                       "Unable to Start Export Process.");
     }

@@ -42,8 +42,9 @@ class ExportListWorker {
     void run();
 
   private:
-    // The steps up to the disc program; the message of a failure to report at the end, or "".
-    std::string addToList(std::string& listDirectory, bool& finished);
+    // The steps up to the disc program: 0 when the recording is on the list, else 1 (after
+    // reporting any failure; a stop or a declined question is no failure and reports nothing).
+    int addToList(std::string& listDirectory, bool& finished);
     int clearList(const ExportListDirectories& opened);
     bool stopped() const { return stop_ != nullptr && stop_->load(); }
 

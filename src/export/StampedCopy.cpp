@@ -112,16 +112,17 @@ bool readsBackWhole(const TemporaryFile& copy, const std::string& target, const 
 
 } // namespace
 
-StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& recordings,
-                             const ExportStamp& stamp, const std::function<void(const std::string&)>& status,
-                             const std::atomic<bool>* stop) {
-    StampOutcome outcome;
+std::string stampedCopyPath(const RecordingState& recording, const PrivateDirectory& recordings) {
+    return recordings.pathOf(fileNameOf(recording.recordingPath));
+}
+
+int makeStampedCopy(RecordingState& rec, const PrivateDirectory& recordings, const ExportStamp& stamp,
+                    Reporter& reporter, const std::function<void(const std::string&)>& status,
+                    const std::atomic<bool>* stop) {
     const std::string& source = rec.recordingPath;
     FileHandle in(std::fopen(source.c_str(), "rb"));
-    if (!in) {
-        outcome.message = formatText("Unable to open Recording file, problem with %s.", source.c_str());
-        return outcome;
-    }
+    if (!in)
+        return reporter.fail("Unable to open Recording file, problem with %s.", source.c_str());
     const std::string name = fileNameOf(source);
     const std::string target = recordings.pathOf(name);
 
@@ -136,41 +137,34 @@ StampOutcome makeStampedCopy(RecordingState& rec, const PrivateDirectory& record
     // The copy takes the target's name only once it reads back whole: a copy already listed stays
     // until then, and the source may be that very file.
     TemporaryFile copy = TemporaryFile::inFolder(recordings.descriptor(), recordings.path(), name);
-    if (!copy.isOpen()) {
-        outcome.message = formatText("Unable to open Recording Header for %s.", target.c_str());
-        return outcome;
-    }
-    outcome.target = target;
-    const auto failed = [&](std::string message) {
-        outcome.message = std::move(message);
-        return outcome;
-    };
+    if (!copy.isOpen())
+        return reporter.fail("Unable to open Recording Header for %s.", target.c_str());
+    // The copy is removed as `copy` goes: a failure leaves the name as it was.
     std::FILE* out = copy.stream();
     layout::Bytes<ExportHeader> edhBytes = layout::encode(rec.edh);
     if (std::fwrite(edhBytes.data(), 1, edhBytes.size(), out) != edhBytes.size())
-        return failed(formatText("Unable to Write Recording Header for %s.", target.c_str()));
+        return reporter.fail("Unable to Write Recording Header for %s.", target.c_str());
     status("Calculating CRC 1");
     const layout::Bytes<Vrh3> headerBytes = layout::encode(header);
     rec.edh.headerCrc = exportCrc(headerBytes);
     if (std::fwrite(headerBytes.data(), 1, headerBytes.size(), out) != headerBytes.size())
-        return failed(formatText("Unable to Write CRC to Recording Header for %s.", target.c_str()));
+        return reporter.fail("Unable to Write CRC to Recording Header for %s.", target.c_str());
     if (std::string problem = copySections(in.get(), out, sections, rec.edh, source, status, stop);
         !problem.empty())
-        return failed(std::move(problem));
+        return reporter.fail("%s", problem.c_str());
     in.reset();
 
     status("Closing File");
     if (::fseeko(out, 0, SEEK_SET) != 0)
-        return failed(formatText("Unable to Find Start of %s", target.c_str()));
+        return reporter.fail("Unable to Find Start of %s", target.c_str());
     edhBytes = layout::encode(rec.edh);
     if (std::fwrite(edhBytes.data(), 1, edhBytes.size(), out) != edhBytes.size() || !copy.finishWriting())
-        return failed(formatText("Unable to Rewrite Header for %s.", target.c_str()));
+        return reporter.fail("Unable to Rewrite Header for %s.", target.c_str());
     if (!readsBackWhole(copy, target, rec.edh, sections))
-        return failed(formatText("The copy of %s does not read back as written.", source.c_str()));
+        return reporter.fail("The copy of %s does not read back as written.", source.c_str());
     if (!copy.replaceTarget())
-        return failed(formatText("Unable to Rewrite Header for %s.", target.c_str()));
-    outcome.ok = true;
-    return outcome;
+        return reporter.fail("Unable to Rewrite Header for %s.", target.c_str());
+    return 0;
 }
 
 CopyChecksums checkStampedCopy(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PrivateDirectory.h"
+#include "platform/Reporter.h"
 #include "recording/RecordingState.h"
 
 #include <atomic>
@@ -17,13 +18,6 @@ struct ExportStamp {
     std::time_t when = 0;
 };
 
-// What stamping one recording into a list leaves: where the copy went, or why it failed.
-struct StampOutcome {
-    bool ok = false;
-    std::string target;  // the copy's path (removed again after a failure)
-    std::string message; // the failure, to be logged and shown by the caller
-};
-
 // Copies the recording into `recordings` under its own name, behind a fresh export header: the
 // 351-byte header as held (sections the file's version does not carry counted 0), the comment
 // bytes, the keyword records and the audio, unchanged, with checksums of the header, the comments
@@ -31,9 +25,12 @@ struct StampOutcome {
 // takes the name, replacing whatever had it (a link is replaced, never written through); a copy
 // that fails anywhere is removed and leaves the name as it was. `edh` of the recording is the new
 // export header afterwards. A set `stop` flag ends the copy at its next block, as a failure.
-StampOutcome makeStampedCopy(RecordingState& recording, const PrivateDirectory& recordings,
-                             const ExportStamp& stamp, const std::function<void(const std::string&)>& status,
-                             const std::atomic<bool>* stop = nullptr);
+// Returns 0, or 1 after reporting the failure.
+int makeStampedCopy(RecordingState& recording, const PrivateDirectory& recordings, const ExportStamp& stamp,
+                    Reporter& reporter, const std::function<void(const std::string&)>& status,
+                    const std::atomic<bool>* stop = nullptr);
+// Where makeStampedCopy puts the recording's copy.
+std::string stampedCopyPath(const RecordingState& recording, const PrivateDirectory& recordings);
 
 // The checksums of a stamped copy as stored and as recomputed from its sections.
 struct CopyChecksums {

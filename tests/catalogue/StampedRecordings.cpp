@@ -2,6 +2,7 @@
 
 #include "export/StampedCopy.h"
 #include "recording/QuietRead.h"
+#include "support/FakeMessenger.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +23,14 @@ std::string writeStampedCopy(const RecordingBuilder& builder, const std::string&
     std::filesystem::create_directories(folder + "/Recs");
     PrivateDirectory copies;
     copies.open(folder + "/Recs");
-    const StampOutcome outcome =
-        makeStampedCopy(recording, copies, {"clerk", "DESK1", 1078477622}, [](const std::string&) {});
-    EXPECT_TRUE(outcome.ok) << outcome.message;
-    return outcome.target;
+    FakeMessenger messenger;
+    FakeLog log;
+    Reporter reporter(messenger, log);
+    EXPECT_EQ(makeStampedCopy(recording, copies, {"clerk", "DESK1", 1078477622}, reporter,
+                              [](const std::string&) {}),
+              0)
+        << messenger.onlyText();
+    return stampedCopyPath(recording, copies);
 }
 
 void flipByte(const std::string& path, long offset) {

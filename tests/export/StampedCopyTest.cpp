@@ -52,12 +52,22 @@ class StampedCopyTest : public ::testing::Test {
         rec.closeRecordingFile();
         return rec;
     }
-    StampOutcome stamp(RecordingState& rec) {
+    // What stamping one recording into the list left: whether it succeeded, where the copy is
+    // (or would be), and the one message shown.
+    struct StampOutcome {
+        bool ok = false;
+        std::string target;
+        std::string message;
+    };
+    StampOutcome stamp(RecordingState& rec, const std::atomic<bool>* stop = nullptr) {
         std::filesystem::create_directories(dir.path() / "list" / "Recs");
         PrivateDirectory recordings;
         recordings.open((dir.path() / "list" / "Recs").string());
-        return makeStampedCopy(rec, recordings, {"clerk", "DESK1", 1078477622},
-                               [this](const std::string& text) { statuses.push_back(text); });
+        messenger.shown.clear();
+        const int failed = makeStampedCopy(
+            rec, recordings, {"clerk", "DESK1", 1078477622}, reporter,
+            [this](const std::string& text) { statuses.push_back(text); }, stop);
+        return {failed == 0, stampedCopyPath(rec, recordings), messenger.onlyText()};
     }
 
     test::TempDir dir;
@@ -210,11 +220,8 @@ TEST_F(StampedCopyTest, AStoppedCopyLeavesNothingAndAnEarlierCopyStands) {
     ASSERT_TRUE(stamp(rec).ok);
     const std::vector<std::uint8_t> earlier = test::readFileBytes(dir.file("list/Recs/call.ZOQ"));
 
-    PrivateDirectory recordings;
-    recordings.open(dir.file("list/Recs"));
     const std::atomic<bool> stop{true};
-    const StampOutcome outcome = makeStampedCopy(
-        rec, recordings, {"clerk", "DESK1", 1}, [](const std::string&) {}, &stop);
+    const StampOutcome outcome = stamp(rec, &stop);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, "The copy of " + source + " stopped as the player closed.");
     EXPECT_EQ(test::readFileBytes(dir.file("list/Recs/call.ZOQ")), earlier);

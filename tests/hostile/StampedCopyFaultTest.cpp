@@ -99,22 +99,21 @@ TEST_F(StampedCopyFaultTest, ARecordingThatGoesAwayOrShrinksAfterItWasOpenedLeav
     const auto copy = [&] {
         PrivateDirectory recordings;
         recordings.open(recs.string());
-        return makeStampedCopy(recording, recordings, {"clerk", "DESK1", 1078477622},
+        messenger.shown.clear();
+        return makeStampedCopy(recording, recordings, {"clerk", "DESK1", 1078477622}, reporter,
                                [](const std::string&) {});
     };
 
     // Cut inside its keywords: the copy cannot be completed.
     std::vector<std::uint8_t> cut(original.begin(), original.begin() + 351 + 45 + 30);
     test::writeFileBytes(source, cut);
-    StampOutcome outcome = copy();
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.message, "Unable to Read scanned words for " + source + ".");
+    EXPECT_EQ(copy(), 1);
+    EXPECT_EQ(messenger.onlyText(), "Unable to Read scanned words for " + source + ".");
     EXPECT_TRUE(fs::is_empty(recs));
 
     fs::remove(source);
-    outcome = copy();
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.message, "Unable to open Recording file, problem with " + source + ".");
+    EXPECT_EQ(copy(), 1);
+    EXPECT_EQ(messenger.onlyText(), "Unable to open Recording file, problem with " + source + ".");
     EXPECT_TRUE(fs::is_empty(recs));
 }
 

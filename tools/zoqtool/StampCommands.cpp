@@ -40,13 +40,9 @@ int runStamp(const std::vector<std::string>& arguments) {
     system.userName(stamp.userName, 28);
     system.computerName(stamp.computerName, 29, error);
     stamp.when = std::time(nullptr);
-    const StampOutcome outcome =
-        makeStampedCopy(recording, opened.recordings, stamp, [](const std::string&) {});
-    if (!outcome.ok) {
-        messenger.showError(outcome.message);
+    if (makeStampedCopy(recording, opened.recordings, stamp, reporter, [](const std::string&) {}) != 0)
         return 1;
-    }
-    std::printf("%s\n", outcome.target.c_str());
+    std::printf("%s\n", stampedCopyPath(recording, opened.recordings).c_str());
     return 0;
 }
 
