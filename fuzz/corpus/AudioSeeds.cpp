@@ -4,7 +4,7 @@
 
 #include "SeedCorpus.h"
 
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 #include "support/AudioFuzzInput.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 
 #include "export/CdAudioConverter.h"
 
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
 

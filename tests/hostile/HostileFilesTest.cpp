@@ -2,7 +2,7 @@
 // message and exit code or plays, none crashes or hangs, and none is ever written to.
 
 #include "hostile/HostileFiles.h"
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 #include "hostile/HostileRuns.h"
 #include "platform/StderrMessenger.h"
 

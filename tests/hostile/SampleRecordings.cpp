@@ -1,6 +1,6 @@
 #include "hostile/SampleRecordings.h"
 
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 #include "platform/FormatText.h"
 #include "recording/RecordingHeaders.h"
 #include "recording/VersionTable.h"

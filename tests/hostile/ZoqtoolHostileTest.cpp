@@ -2,7 +2,7 @@
 // `decode` either fail with the reader's message and exit 1, or succeed with what is left, and
 // neither ever changes the recording or leaves anything beside it.
 
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 #include "hostile/HostileFiles.h"
 #include "hostile/HostileRuns.h"
 #include "hostile/SampleRecordings.h"

@@ -2,7 +2,7 @@
 
 // The third-party recordings in tests/data and the ffmpeg command line as the reference decoder.
 
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 
 #include <cstdint>
 #include <string>

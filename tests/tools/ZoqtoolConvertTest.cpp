@@ -2,7 +2,7 @@
 // back by the ffmpeg project's own ffprobe and ffmpeg: the duration, the tags, the chapter marks,
 // FLAC sample for sample against zoqtool decode; and what it leaves behind when it fails.
 
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 #include "recording/FieldText.h"
 #include "support/ProcessRunner.h"
 #include "support/RealAudio.h"

@@ -1,7 +1,7 @@
 // zoqtool decode: the real binary on recordings holding real speech, its WAV output read byte by
 // byte and compared with the ffmpeg command line's decode of the same audio.
 
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 #include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"

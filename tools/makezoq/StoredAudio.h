@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 #include "recording/WaveFormat.h"
 
 #include <cstdint>

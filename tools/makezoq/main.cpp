@@ -4,7 +4,7 @@
 #include "RecordingFile.h"
 #include "StoredAudio.h"
 
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 #include "platform/AtomicFile.h"
 
 #include <cstdio>

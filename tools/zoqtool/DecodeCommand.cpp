@@ -1,7 +1,7 @@
 #include "DecodeCommand.h"
 
 #include "CallAudio.h"
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "audio/WavFile.h"
+#include "convert/WavFile.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/BinaryLayout.h"
