@@ -94,6 +94,7 @@ int main(int argc, char** argv) {
         while (source.lastSound() == before && secondsBetween(pressed, Clock::now()) < 2)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         worstPlay = std::max(worstPlay, secondsBetween(pressed, source.lastSound()));
+        // Play a while, a different while each time, so Stop lands at different places in a buffer.
         std::this_thread::sleep_for(std::chrono::milliseconds(150 + 37 * attempt % 100));
 
         const Clock::time_point stopPressed = Clock::now();
@@ -104,7 +105,7 @@ int main(int argc, char** argv) {
             std::max(stopped, source.lastSound()) +
             std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(bufferSeconds));
         worstPause = std::max(worstPause, secondsBetween(stopPressed, heardUntil));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // silence before the next Play
     }
 
     session.restart();

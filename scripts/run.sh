@@ -32,7 +32,7 @@ export KESTRUM_PLAYER="$player" KESTRUM_SHOT="$shot" SDL_AUDIODRIVER=dummy
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   "$KESTRUM_PLAYER" "$@" &
   pid=$!
-  sleep 5
+  sleep 5 # start-up: the splash, the decode, the player window shown and playing
   import -window root "$KESTRUM_SHOT"
   kill -TERM "$pid" 2>/dev/null || true
   wait "$pid"

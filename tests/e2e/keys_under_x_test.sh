@@ -42,12 +42,12 @@ run() {
       window=$(timeout 30 xdotool search --sync --onlyvisible --name "LUMBRA PLAYER" | head -1)
       [[ -n $window ]] || { echo "no player window" >&2; kill -TERM "$pid"; exit 1; }
       xdotool windowfocus --sync "$window"
-      sleep 1
+      sleep 1 # the focus reaches the controls after the window manager has given it
       shift 1 # the keys follow the recording
       for key in "$@"; do
         if [[ $key =~ ^[0-9.]+$ ]]; then sleep "$key"; else xdotool key "$key"; fi
       done
-      sleep 0.5
+      sleep 0.5 # the effect of the last key reaches the sound file
       kill -TERM "$pid"
       wait "$pid"
     ' "$player" "$work/call.ZOQ" "$@")

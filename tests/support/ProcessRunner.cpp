@@ -165,7 +165,7 @@ bool waitUntil(const std::function<bool()>& condition, double seconds) {
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        ::usleep(20000);
+        ::usleep(20000); // polls: what is waited for (a file, a window, a process) sends no signal
     }
     return true;
 }
