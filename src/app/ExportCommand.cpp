@@ -5,31 +5,16 @@
 
 #include <algorithm>
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <thread>
-#include <unistd.h>
-
 namespace kestrum {
+
+ExportCommand::ExportCommand(Player& player, ExportUi& ui)
+    : player_(player), ui_(ui), list_(ui, player.log()), audio_(ui, player.log()) {}
 
 ExportSetting ExportCommand::setting() const {
     const PlayerState& state = player_.state();
     return {state.environment.workingDirectory, state.environment.userName,
             state.environment.computerName,     ownExecutablePath(),
             state.options.diskWriterValue,      installedHelperDirectory()};
-}
-
-// Runs `work` on the worker's thread at the lowest priority, clearing `running` as its last act. A
-// thread of an earlier run that has ended is joined first.
-template <class Work> void ExportCommand::start(Worker& worker, Work work) {
-    if (worker.thread.joinable())
-        worker.thread.join();
-    worker.running = true;
-    worker.thread = std::thread([&worker, work = std::move(work)]() mutable {
-        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 19);
-        work();
-        worker.running = false;
-    });
 }
 
 void ExportCommand::exportClicked() {
@@ -43,27 +28,27 @@ void ExportCommand::exportClicked() {
             session.clearLoopForWholeRecording();
             ui_.setExportButtonLook({"Add to CD &Export List", ui_.exportButtonLook().colour});
         }
-        if (!list_.running)
+        if (!list_.running())
             startListExport(0);
         return;
     }
-    if (!audio_.running)
+    if (!audio_.running())
         startAudioExport(loopMarked ? 1 : 0);
 }
 
 int ExportCommand::startListExport(unsigned argument) {
-    if (list_.running) {
+    if (list_.running()) {
         player_.reporter().logOnly("startSExp2Thread Thread already running");
         player_.messenger().showInformation("Application already running");
         return 1;
     }
-    start(list_, [worker = ExportListWorker(setting(), argument, ui_, player_.log(),
-                                            &stopRequested_)]() mutable { worker.run(); });
+    list_.start([worker = ExportListWorker(setting(), argument, ui_, player_.log(),
+                                           &stopRequested_)]() mutable { worker.run(); });
     return 0;
 }
 
 int ExportCommand::startAudioExport(unsigned argument) {
-    if (audio_.running) {
+    if (audio_.running()) {
         player_.messenger().showInformation("startSExpThread already running");
         player_.reporter().logOnly("startSExpThread Thread already running");
         return 1;
@@ -77,18 +62,17 @@ int ExportCommand::startAudioExport(unsigned argument) {
         range = {static_cast<std::uint32_t>(clock.bytesOf(shown.loopBegin)),
                  static_cast<std::uint32_t>(
                      clock.bytesOf(shown.loopEnd - std::min(shown.loopEnd, shown.loopBegin)))};
-    start(audio_,
-          [worker = AudioExportWorker(setting(), argument, range, state.store, state.recording.playbackFormat,
-                                      ui_, player_.log(), &stopRequested_)]() mutable { worker.run(); });
+    audio_.start(
+        [worker = AudioExportWorker(setting(), argument, range, state.store, state.recording.playbackFormat,
+                                    ui_, player_.log(), &stopRequested_)]() mutable { worker.run(); });
     return 0;
 }
 
 void ExportCommand::finishWorkers() {
     stopRequested_ = true;
     ui_.playerClosing();
-    for (Worker* worker : {&list_, &audio_})
-        if (worker->thread.joinable())
-            worker->thread.join();
+    list_.join();
+    audio_.join();
 }
 
 } // namespace kestrum

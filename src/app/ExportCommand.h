@@ -2,9 +2,9 @@
 
 #include "export/ExportUi.h"
 #include "export/ExportWorkers.h"
+#include "export/WorkerThread.h"
 
 #include <atomic>
-#include <thread>
 
 namespace kestrum {
 
@@ -15,7 +15,7 @@ class Player;
 // goes (finishWorkers), so no worker outlives what it works with.
 class ExportCommand {
   public:
-    ExportCommand(Player& player, ExportUi& ui) : player_(player), ui_(ui) {}
+    ExportCommand(Player& player, ExportUi& ui);
     ~ExportCommand() { finishWorkers(); }
     ExportCommand(const ExportCommand&) = delete;
     ExportCommand& operator=(const ExportCommand&) = delete;
@@ -25,25 +25,20 @@ class ExportCommand {
     int startListExport(unsigned argument);
     int startAudioExport(unsigned argument);
 
-    bool exportListRunning() const { return list_.running; }
-    bool audioExportRunning() const { return audio_.running; }
+    bool exportListRunning() const { return list_.running(); }
+    bool audioExportRunning() const { return audio_.running(); }
 
     // The player closing: nothing more is shown or asked, a worker still copying or converting
     // stops at its next block, and one waiting for the disc program is waited for.
     void finishWorkers();
 
   private:
-    struct Worker {
-        std::thread thread;
-        std::atomic<bool> running{false};
-    };
-    template <class Work> void start(Worker& worker, Work work);
     ExportSetting setting() const;
 
     Player& player_;
     ExportUi& ui_;
-    Worker list_;
-    Worker audio_;
+    WorkerThread list_;
+    WorkerThread audio_;
     std::atomic<bool> stopRequested_{false};
 };
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <unistd.h>
 #include <vector>
 
@@ -21,6 +22,19 @@ void showExportStatus(ExportUi& ui, const std::string& text, std::uint32_t colou
 }
 
 namespace {
+
+// Puts the export button's look back when a run ends, however it ends.
+class ButtonLookRestorer {
+  public:
+    explicit ButtonLookRestorer(ExportUi& ui) : ui_(ui), saved_(ui.exportButtonLook()) {}
+    ~ButtonLookRestorer() { ui_.setExportButtonLook(saved_); }
+    ButtonLookRestorer(const ButtonLookRestorer&) = delete;
+    ButtonLookRestorer& operator=(const ButtonLookRestorer&) = delete;
+
+  private:
+    ExportUi& ui_;
+    const ExportUi::ButtonLook saved_;
+};
 
 // Starts the disc-writing program and waits for it, the button showing `status` and the windows off
 // the top meanwhile; `failure` is shown (not logged) when it cannot start.
@@ -115,7 +129,7 @@ int ExportListWorker::addToList(std::string& directory, bool& finished) {
 }
 
 void ExportListWorker::run() {
-    const ExportUi::ButtonLook saved = ui_.exportButtonLook();
+    const ButtonLookRestorer restorer(ui_);
     showExportStatus(ui_, "Export Started");
     std::string directory;
     bool finished = false;
@@ -123,7 +137,6 @@ void ExportListWorker::run() {
         runDiscWriter(setting_, ui_, exportListParameters(setting_.diskWriterValue, directory), "WRITING CD",
                       "Unable to Start Export Process.");
     }
-    ui_.setExportButtonLook(saved);
 }
 
 // --- CD audio -------------------------------------------------------------------------------
@@ -181,32 +194,32 @@ bool AudioExportWorker::convertInto(std::FILE* file) {
 }
 
 void AudioExportWorker::run() {
-    const ExportUi::ButtonLook saved = ui_.exportButtonLook();
+    const ButtonLookRestorer restorer(ui_);
     showExportStatus(ui_, "Export Started");
 
     std::string name = temporaryDirectory() + "KESTRUMXXXXXX";
     const int descriptor = ::mkstemp(name.data());
     if (descriptor < 0) {
         reporter_.fail("SExpThread::Execute Could not GetTempFileName");
-        ui_.setExportButtonLook(saved);
         return;
     }
+    // The sound is the call's: its file goes when the run ends, however it ends.
+    const std::unique_ptr<const char, void (*)(const char*)> removeAtEnd(
+        name.c_str(), [](const char* path) { ::unlink(path); });
     reporter_.logOnly("%s", name.c_str());
-    std::FILE* file = ::fdopen(descriptor, "wb");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(::fdopen(descriptor, "wb"), std::fclose);
     if (file == nullptr) {
         ::close(descriptor);
         reporter_.fail("SExpThread::Execute fopen %s failed", name.c_str());
-    } else {
-        const bool convertedAll = convertInto(file);
-        const bool closed = std::fclose(file) == 0;
-        if (convertedAll && !closed)
-            reporter_.fail("SExpThread::Execute fwrite failed");
-        if (convertedAll)
-            runDiscWriter(setting_, ui_, cdAudioParameters(setting_.diskWriterValue, name), "CD WORKING",
-                          "SExpThread could not create process");
+        return;
     }
-    ::unlink(name.c_str());
-    ui_.setExportButtonLook(saved);
+    const bool convertedAll = convertInto(file.get());
+    const bool closed = std::fclose(file.release()) == 0;
+    if (convertedAll && !closed)
+        reporter_.fail("SExpThread::Execute fwrite failed");
+    if (convertedAll)
+        runDiscWriter(setting_, ui_, cdAudioParameters(setting_.diskWriterValue, name), "CD WORKING",
+                      "SExpThread could not create process");
 }
 
 } // namespace kestrum

@@ -1,28 +1,9 @@
 #include "ui/PlayerApplication.h"
 
 #include "app/Player.h"
-
-#include <exception>
-#include <new>
+#include "platform/ExceptionText.h"
 
 namespace kestrum {
-
-namespace {
-
-// What an exception says of itself; the text is what the user sees.
-std::string exceptionText(const std::exception_ptr& exception) {
-    try {
-        std::rethrow_exception(exception);
-    } catch (const std::bad_alloc&) {
-        return "Out of memory";
-    } catch (const std::exception& caught) {
-        return caught.what();
-    } catch (...) {
-        return "Unknown exception";
-    }
-}
-
-} // namespace
 
 PlayerApplication::PlayerApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

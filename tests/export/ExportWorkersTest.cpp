@@ -6,6 +6,7 @@
 #include "export/ExportList.h"
 #include "export/FakeExportUi.h"
 #include "export/StampedCopy.h"
+#include "export/WorkerThread.h"
 #include "platform/ProgramLocations.h"
 #include "recording/RecordingReader.h"
 #include "support/FakeMessenger.h"
@@ -20,7 +21,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <optional>
+#include <stdexcept>
 
 namespace kestrum {
 namespace {
@@ -393,6 +396,49 @@ TEST_F(ExportWorkersTest, APlayerClosingStopsAWorkerAtItsNextStepWithNothingLeft
               0);
     EXPECT_EQ(log.lines.back(), "SExpThread::Execute stopped as the player closed");
     EXPECT_TRUE(ui.shown.empty());
+}
+
+// The windows of a run that meets an exception: memory running out once the conversion is under
+// way, or anything else thrown by a question.
+class FailingExportUi : public test::FakeExportUi {
+  public:
+    void setExportButtonLook(const ButtonLook& newLook) override {
+        if (newLook.caption.rfind("Processing block", 0) == 0)
+            throw std::bad_alloc();
+        FakeExportUi::setExportButtonLook(newLook);
+    }
+    bool askNoByDefault(const std::string&) override { throw std::runtime_error("no answer to give"); }
+};
+
+TEST_F(ExportWorkersTest, AnExceptionInAWorkerIsReportedAndEndsThatRunWithNothingLeftBehind) {
+    loadRecording();
+    FailingExportUi failing;
+    failing.recording = ui.recording.copyWithoutFile();
+    WorkerThread thread(failing, log);
+    SampleStore store;
+    store.append(test::makeAudio(16000));
+    thread.start([&] {
+        AudioExportWorker(setting, 0, {0, 16000}, store, kPcmDefaultFormat, failing, log).run();
+    });
+    thread.join();
+    EXPECT_FALSE(thread.running());
+    EXPECT_EQ(failing.shown, std::vector<std::string>{"Out of memory"});
+    EXPECT_EQ(log.lines.back(), "Out of memory");
+    EXPECT_EQ(failing.look.caption, "Add To CD &Export List"); // the button as it was
+    EXPECT_FALSE(fs::exists(working.file("disc-argument")));
+    EXPECT_EQ(std::count_if(fs::directory_iterator(temporary.path()), fs::directory_iterator(),
+                            [](const auto& entry) {
+                                return entry.path().filename().string().rfind("KESTRUM", 0) == 0;
+                            }),
+              0);
+
+    // The list's run, thrown out of at its question, and the same thread running again after it.
+    failing.shown.clear();
+    thread.start([&] { ExportListWorker(setting, 0, failing, log).run(); });
+    thread.join();
+    EXPECT_EQ(failing.shown, std::vector<std::string>{"no answer to give"});
+    EXPECT_EQ(failing.look.caption, "Add To CD &Export List");
+    EXPECT_FALSE(fs::exists(working.file("disc-argument")));
 }
 
 TEST_F(ExportWorkersTest, AStatusOfAHundredCharactersIsNotShown) {
