@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace kestrum {
 
@@ -32,6 +33,12 @@ std::unique_ptr<CallConversion> CallConversion::prepare(const ConversionRequest&
     if (request.toSeconds && *request.toSeconds <= request.fromSeconds) {
         error = formatText("nothing to convert: the section from %.3f s to %.3f s is empty",
                            request.fromSeconds, *request.toSeconds);
+        return nullptr;
+    }
+    // A folder in the output's place would only refuse the rename once the whole call is encoded.
+    if (struct stat existing{};
+        ::lstat(request.outputPath.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+        error = "cannot write " + request.outputPath + ": " + std::strerror(EISDIR);
         return nullptr;
     }
     conversion->file_.emplace(TemporaryFile::beside(request.outputPath));

@@ -246,6 +246,7 @@ TEST_F(ZoqtoolConvert, WhatCannotBeConvertedIsRefusedAndLeavesNothingBehind) {
         std::sort(names.begin(), names.end());
         return names;
     };
+    fs::create_directory(dir.file("folder.flac"));
     const std::vector<std::string> before = entries();
 
     test::ProcessResult result = convert(dir.file("call.ogg"));
@@ -260,6 +261,9 @@ TEST_F(ZoqtoolConvert, WhatCannotBeConvertedIsRefusedAndLeavesNothingBehind) {
     result = convert(dir.file("none.flac"), {"--from", "5", "--to", "5"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "zoqtool: nothing to convert: the section from 5.000 s to 5.000 s is empty\n");
+    result = convert(dir.file("folder.flac"));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "zoqtool: cannot write " + dir.file("folder.flac") + ": Is a directory\n");
     result = zoqtool({"convert", dir.file("none.ZOQ"), dir.file("none.flac")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Could not open file\n" + dir.file("none.ZOQ") + "\n");
