@@ -83,7 +83,7 @@ bool PlaybackSession::play() {
             restartLocked();
         else if (state_ == TransportState::Stopped && aids_.rewindSeconds > 0)
             // After a pause the last words are heard again.
-            jumpToLocked(position_ - std::min(position_, stepFramesOfSeconds(aids_.rewindSeconds)));
+            jumpToLocked(rewoundPositionLocked(stepFramesOfSeconds(aids_.rewindSeconds)));
         deviceSpeedCode = deviceSpeedCodeLocked();
     }
     // Play starts at the selected speed: the device is reopened when it runs at another rate.
@@ -136,6 +136,27 @@ void PlaybackSession::jumpToLocked(std::uint64_t frame) {
     reachedEnd_ = false;
     // What the filters hold belongs to the old place: it is not heard.
     filterStale_ = true;
+}
+
+// Back by `frames` of what was heard: with silence skipped, the stretches jumped over before the
+// position do not count, so the rewind never lands inside one (which would then play through).
+std::uint64_t PlaybackSession::rewoundPositionLocked(std::uint64_t frames) const {
+    std::uint64_t at = position_;
+    std::size_t skippedBefore = 0;
+    if (aids_.skipSilence)
+        skippedBefore = static_cast<std::size_t>(
+            std::partition_point(skippable_.begin(), skippable_.end(),
+                                 [at](const FrameSpan& span) { return span.end <= at; }) -
+            skippable_.begin());
+    for (;;) {
+        const std::uint64_t heardFrom = skippedBefore > 0 ? skippable_[skippedBefore - 1].end : 0;
+        if (at - heardFrom >= frames)
+            return at - frames;
+        if (skippedBefore == 0)
+            return 0;
+        frames -= at - heardFrom;
+        at = skippable_[--skippedBefore].begin;
+    }
 }
 
 std::uint64_t PlaybackSession::lastSecondLocked() const {
@@ -260,7 +281,9 @@ bool PlaybackSession::setAids(const ListeningAids& aids) {
             filterStale_ = true;
         aids_ = aids;
         aids_.rewindSeconds = std::clamp(aids.rewindSeconds, 0, kLongestRewindSeconds);
+        // A failure of the aids now chosen is new: it is shown again.
         filterError_.clear();
+        filterErrorShown_ = false;
         deviceSpeedCode = deviceSpeedCodeLocked();
     }
     if (output_.isOpen() && output_.speedCode() != deviceSpeedCode && !reopenDevice(deviceSpeedCode))

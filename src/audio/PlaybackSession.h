@@ -154,6 +154,8 @@ class PlaybackSession : public SoundSource {
     void jumpToLocked(std::uint64_t frame);
     int deviceSpeedCodeLocked() const;
     bool reopenDevice(int speedCode);
+    // Where Play after a pause starts: `frames` of heard sound before the position.
+    std::uint64_t rewoundPositionLocked(std::uint64_t frames) const;
     // One second before the end, or the start of a recording shorter than a second.
     std::uint64_t lastSecondLocked() const;
     PlaybackSnapshot snapshotLocked() const;

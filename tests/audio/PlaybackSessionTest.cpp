@@ -405,6 +405,42 @@ TEST_F(PlaybackSessionTest, PlayAfterAPauseRewindsByTheChosenSeconds) {
     aids.rewindSeconds = 9;
     ASSERT_TRUE(session->setAids(aids));
     EXPECT_EQ(shown().aids.rewindSeconds, kLongestRewindSeconds);
+
+    // Skipping silence, the rewind counts heard sound only: from 7.5 s back over 6-7.5, past the
+    // skipped 2-6 and on through 1.5 s before it, never into the silence (which would play through).
+    session->setSilences({{8000 * 2, 8000 * 6}});
+    aids.rewindSeconds = 3;
+    aids.skipSilence = true;
+    ASSERT_TRUE(session->setAids(aids));
+    session->moveTo(8000 * 15 / 2);
+    session->stop();
+    ASSERT_TRUE(session->play());
+    EXPECT_EQ(position(), 4000u);
+    session->moveTo(8000 * 9);
+    session->stop();
+    ASSERT_TRUE(session->play());
+    EXPECT_EQ(position(), 8000u * 6); // 3 s heard, all after the silence
+}
+
+TEST_F(PlaybackSessionTest, EveryFailureOfTheListeningAidsIsShownOnceAndTheSoundGoesOn) {
+    WaveFormat muLaw = kPcmDefaultFormat;
+    muLaw.tag = 7; // no filter takes it
+    load(8000 * 4, muLaw);
+    ListeningAids aids;
+    aids.filters.evenVoices = true;
+    ASSERT_TRUE(session->setAids(aids));
+    ASSERT_TRUE(session->play());
+    std::size_t heard = 0;
+    for (const bool reduceNoise : {false, true, false}) {
+        aids.filters.reduceNoise = reduceNoise; // each choice of the user is tried anew
+        ASSERT_TRUE(session->setAids(aids));
+        messenger.shown.clear();
+        EXPECT_EQ(pull(100), audioBetween(heard, heard + 100));
+        EXPECT_EQ(pull(100), audioBetween(heard + 100, heard + 200));
+        heard += 200;
+        EXPECT_EQ(messenger.onlyText(),
+                  "The listening aids cannot be used: the listening aids take 8-bit or 16-bit PCM only");
+    }
 }
 
 TEST_F(PlaybackSessionTest, SkippingSilenceJumpsFromAStretchsStartButNotFromInsideIt) {
