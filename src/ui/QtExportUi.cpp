@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QThread>
 
+#include <optional>
+
 namespace kestrum {
 
 namespace {
@@ -27,7 +29,7 @@ std::uint32_t toBgr(const QColor& colour) {
 QtExportUi::QtExportUi(Messenger& messenger, const PlayerState& state, QtPlayerUi& windows)
     : messenger_(messenger), state_(state), windows_(windows) {}
 
-bool QtExportUi::onGuiThread(const std::function<void()>& work) {
+bool QtExportUi::onGuiThread(std::function<void()> work) {
     if (QThread::currentThread() == thread()) {
         if (closing_)
             return false;
@@ -35,12 +37,14 @@ bool QtExportUi::onGuiThread(const std::function<void()>& work) {
         return true;
     }
     // Posted, not sent blocking: a worker must not wait on a thread that waits for it at close.
+    // The call owns the work and all it touches: once the player closes, the worker stops waiting
+    // and returns while a question may still be open on the windows' thread.
     struct Call {
         std::function<void()> work;
         bool finished = false;
     };
     auto call = std::make_shared<Call>();
-    call->work = work;
+    call->work = std::move(work);
     {
         std::unique_lock<std::mutex> lock(mutex_);
         if (closing_)
@@ -65,6 +69,14 @@ bool QtExportUi::onGuiThread(const std::function<void()>& work) {
     return call->finished;
 }
 
+template <typename Value> Value QtExportUi::fromGuiThread(std::function<Value()> compute, Value whenClosing) {
+    auto value = std::make_shared<std::optional<Value>>();
+    // Read only when the call finished: the windows' thread wrote it before saying so.
+    if (!onGuiThread([value, compute = std::move(compute)] { *value = compute(); }))
+        return whenClosing;
+    return std::move(**value);
+}
+
 void QtExportUi::playerClosing() {
     std::unique_lock<std::mutex> lock(mutex_);
     closing_ = true;
@@ -72,48 +84,44 @@ void QtExportUi::playerClosing() {
 }
 
 void QtExportUi::showError(const std::string& text) {
-    onGuiThread([&] { messenger_.showError(text); });
+    onGuiThread([this, text] { messenger_.showError(text); });
 }
 
 void QtExportUi::showInformation(const std::string& text) {
-    onGuiThread([&] { messenger_.showInformation(text); });
+    onGuiThread([this, text] { messenger_.showInformation(text); });
 }
 
 bool QtExportUi::askQuestion(const std::string& text) {
-    bool answer = false;
-    onGuiThread([&] { answer = messenger_.askQuestion(text); });
-    return answer;
+    return fromGuiThread<bool>([this, text] { return messenger_.askQuestion(text); }, false);
 }
 
 bool QtExportUi::askNoByDefault(const std::string& question) {
-    bool answer = false;
-    onGuiThread([&] {
-        if (unattendedAnswer()) {
-            answer = messenger_.askQuestion(question);
-            return;
-        }
-        echoToStandardError(question);
-        QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProductTitle),
-                        QString::fromLocal8Bit(question.c_str()), QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::No);
-        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        answer = box.exec() == QMessageBox::Yes;
-    });
-    return answer;
+    return fromGuiThread<bool>(
+        [this, question] {
+            if (unattendedAnswer())
+                return messenger_.askQuestion(question);
+            echoToStandardError(question);
+            QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProductTitle),
+                            QString::fromLocal8Bit(question.c_str()), QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::No);
+            box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            return box.exec() == QMessageBox::Yes;
+        },
+        false);
 }
 
 ExportUi::ButtonLook QtExportUi::exportButtonLook() {
-    ButtonLook look;
-    onGuiThread([&] {
-        const QPushButton* button = windows_.playerWindow()->exportButton;
-        look.caption = button->text().toStdString();
-        look.colour = toBgr(button->palette().color(QPalette::ButtonText));
-    });
-    return look;
+    return fromGuiThread<ButtonLook>(
+        [this] {
+            const QPushButton* button = windows_.playerWindow()->exportButton;
+            return ButtonLook{button->text().toStdString(),
+                              toBgr(button->palette().color(QPalette::ButtonText))};
+        },
+        {});
 }
 
 void QtExportUi::setExportButtonLook(const ButtonLook& look) {
-    onGuiThread([&] {
+    onGuiThread([this, look] {
         QPushButton* button = windows_.playerWindow()->exportButton;
         QPalette palette = button->palette();
         palette.setColor(QPalette::ButtonText, fromBgr(look.colour));
@@ -124,27 +132,23 @@ void QtExportUi::setExportButtonLook(const ButtonLook& look) {
 }
 
 bool QtExportUi::additionsPending() {
-    bool pending = false;
-    onGuiThread([&] { pending = state_.recording.additionsPending; });
-    return pending;
+    return fromGuiThread<bool>([this] { return state_.recording.additionsPending; }, false);
 }
 
 void QtExportUi::saveComments() {
-    onGuiThread([&] { windows_.saveFromWindows(); });
+    onGuiThread([this] { windows_.saveFromWindows(); });
 }
 
 RecordingState QtExportUi::recordingSnapshot() {
-    RecordingState copy;
-    onGuiThread([&] { copy = state_.recording.copyWithoutFile(); });
-    return copy;
+    return fromGuiThread<RecordingState>([this] { return state_.recording.copyWithoutFile(); }, {});
 }
 
 void QtExportUi::normalizeTopMosts() {
-    onGuiThread([&] { windows_.setSideWindowsOnTop(false); });
+    onGuiThread([this] { windows_.setSideWindowsOnTop(false); });
 }
 
 void QtExportUi::restoreTopMosts() {
-    onGuiThread([&] { windows_.setSideWindowsOnTop(true); });
+    onGuiThread([this] { windows_.setSideWindowsOnTop(true); });
 }
 
 } // namespace kestrum

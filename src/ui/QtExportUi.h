@@ -35,9 +35,14 @@ class QtExportUi : public QObject, public ExportUi {
     void playerClosing() override;
 
   private:
-    // Runs `work` on the user-interface thread and waits for it; false, without running it, once
-    // the player is closing (the windows' thread may then be waiting for this worker).
-    bool onGuiThread(const std::function<void()>& work);
+    // Runs `work` on the user-interface thread and waits for it; false once the player is closing
+    // (the windows' thread may then be waiting for this worker): then it is not run, or, when it
+    // had begun (a question open), it finishes later, after the worker went on. So `work` owns
+    // copies of what it uses, never references into the worker's stack.
+    bool onGuiThread(std::function<void()> work);
+    // The value `compute` gives on the user-interface thread, or `whenClosing` once the player is
+    // closing.
+    template <typename Value> Value fromGuiThread(std::function<Value()> compute, Value whenClosing);
 
     Messenger& messenger_;
     const PlayerState& state_;
