@@ -107,15 +107,6 @@ CommentSection commentSectionWith(const std::string& existingText, const Comment
     return section;
 }
 
-std::string temporarySiblingPath(const std::string& recordingPath) {
-    if (recordingPath.size() < 3)
-        return recordingPath + ".TMP";
-    const std::string sibling = recordingPath.substr(0, recordingPath.size() - 3) + "TMP";
-    // A recording whose name already ends so must not be its own temporary file: a failed save
-    // removes the temporary file.
-    return sibling == recordingPath ? recordingPath + ".TMP" : sibling;
-}
-
 namespace {
 
 // What a save puts in the new file, worked out before anything is written.
@@ -252,13 +243,10 @@ int appendComments(RecordingState& rec, const CommentAddition& addition, Reporte
         return reporter.fail("UpdateTextComments could not seek file %s", path.c_str());
     const Rewrite plan = planRewrite(rec, addition, inInfo.st_size);
 
-    // Named by the recording's own name rule, beside the file read; it keeps the recording's
-    // permissions when it replaces it.
-    const std::string sibling = temporarySiblingPath(target.path);
-    TemporaryFile out = TemporaryFile::inFolder(folder.descriptor(), target.folder, target.name,
-                                                sibling.substr(target.folder.size() + 1));
+    // A name of its own beside the file read; it keeps the recording's permissions when it replaces it.
+    TemporaryFile out = TemporaryFile::inFolder(folder.descriptor(), target.folder, target.name);
     if (!out.isOpen())
-        return reporter.fail("UpdateTextComments could not open file\n%s", sibling.c_str());
+        return reporter.fail("UpdateTextComments could not open file\n%s", out.path().c_str());
     out.setMode(inInfo.st_mode & 0777);
     const std::string temporary = out.path();
     RewriteWriter writer(out.stream(), temporary, reporter);

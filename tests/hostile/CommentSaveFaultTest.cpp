@@ -1,10 +1,10 @@
 // Saving comments and keywords (zoqtool comment and keyword, the player's own save) when the disk
-// fills up at any point of the rewrite, when the recording's directory cannot be written, when the
-// temporary name is taken, and when the recording is a link another user planted: the recording
-// stays whole and unchanged, no temporary file is left, and the user is told.
+// fills up at any point of the rewrite, when the recording's directory cannot be written, when
+// another user planted something at the name a temporary file once had, and when the recording is
+// a link another user planted: the recording stays whole and unchanged, nothing is left or removed
+// beside it, and the user is told.
 
 #include "hostile/FaultInjection.h"
-#include "recording/CommentRewrite.h"
 #include "support/OtherUser.h"
 #include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
@@ -73,23 +73,35 @@ TEST_F(CommentSaveFaultTest, ARecordingInADirectoryThatCannotBeWrittenIsLeftAsIt
         GTEST_SKIP() << "read-only bind mounts need user namespaces";
     const test::ProcessResult result = zoqtool({std::nullopt, dir.path().string()}, {"comment", path, "abc"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "UpdateTextComments could not open file\n" + temporarySiblingPath(path) + "\n");
+    EXPECT_EQ(result.err, "UpdateTextComments could not open file\n" + path + ".partXXXXXX\n");
     expectRecordingAsItWas();
 }
 
-TEST_F(CommentSaveFaultTest, ATemporaryNameTakenByALinkNeitherFollowsItNorLosesTheSave) {
-    // Whatever the temporary name points at elsewhere is not written through it.
+TEST_F(CommentSaveFaultTest, WhatHoldsTheOldTemporaryNameIsNeitherRemovedNorFollowed) {
+    // Another user's file, or a link to a file of the user's elsewhere, at "<name less 3>TMP".
     test::TempDir elsewhere;
     const std::string victim = elsewhere.file("other.txt");
     test::writeFileBytes(victim, {'k', 'e', 'e', 'p'});
-    fs::create_symlink(victim, temporarySiblingPath(path));
+    const std::string planted = dir.file("call.TMP");
+    for (const bool asLink : {false, true}) {
+        SCOPED_TRACE(asLink ? "a link" : "a file");
+        if (asLink)
+            fs::create_symlink(victim, planted);
+        else
+            test::writeFileBytes(planted, {'m', 'i', 'n', 'e'});
 
-    const test::ProcessResult result = zoqtool({}, {"comment", path, "abc"});
-    EXPECT_EQ(test::readFileBytes(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path))) << "the recording became a link";
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(test::readFileBytes(path), original);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(temporarySiblingPath(path))));
+        const test::ProcessResult result = zoqtool({}, {"comment", path, "abc"});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(test::readFileBytes(path), original);
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path))) << "the recording became a link";
+        EXPECT_EQ(test::readFileBytes(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+        if (asLink)
+            EXPECT_EQ(fs::read_symlink(planted), victim);
+        else
+            EXPECT_EQ(test::readFileText(planted), "mine");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+        fs::remove(planted);
+    }
 }
 
 TEST_F(CommentSaveFaultTest, ARecordingNamedLikeItsTemporaryFileSurvivesAFailedSave) {

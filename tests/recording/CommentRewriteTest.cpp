@@ -49,7 +49,13 @@ class CommentRewriteTest : public ::testing::Test {
         return annotations.save();
     }
     std::vector<std::uint8_t> fileBytes() const { return test::readFileBytes(path); }
-    bool temporaryLeft() const { return fs::exists(temporarySiblingPath(path)); }
+    // Whether a temporary file ("<name>.part" and letters) was left anywhere in the folder.
+    bool temporaryLeft() const {
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.path()))
+            if (entry.path().filename().string().find(".part") != std::string::npos)
+                return true;
+        return false;
+    }
 
     test::TempDir dir;
     std::string path = dir.file("call.ZOQ");
@@ -329,8 +335,6 @@ TEST(CommentStamp, ReadsMonthDayYearTimeUserAndComputer) {
     t.tm_min = 7;
     t.tm_sec = 2;
     EXPECT_EQ(commentStamp(t, "clerk", "DESK1"), "3/05/2004 09:07:02 clerk @ DESK1");
-    EXPECT_EQ(temporarySiblingPath("/calls/a.ZOQ"), "/calls/a.TMP");
-    EXPECT_EQ(temporarySiblingPath("/calls/a.zq"), "/calls/aTMP");
 }
 
 } // namespace
