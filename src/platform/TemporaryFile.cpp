@@ -1,6 +1,7 @@
 #include "platform/TemporaryFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -11,6 +12,14 @@ namespace kestrum {
 namespace {
 
 constexpr int kNewFileFlags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+// A temporary file is named "<target>.part" and six letters.
+constexpr char kNameMark[] = ".part";
+constexpr std::size_t kNameLetters = 6;
+
+// The start of a temporary file's name: the target's, cut where a longest name would not fit.
+std::string nameStartFor(const std::string& targetName) {
+    return targetName.substr(0, NAME_MAX - (sizeof kNameMark - 1) - kNameLetters) + kNameMark;
+}
 
 std::pair<std::string, std::string> splitPath(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -21,20 +30,20 @@ std::pair<std::string, std::string> splitPath(const std::string& path) {
 
 } // namespace
 
-TemporaryFile TemporaryFile::beside(const std::string& targetPath, const std::string& name) {
+TemporaryFile TemporaryFile::beside(const std::string& targetPath) {
     const auto [folderPath, targetName] = splitPath(targetPath);
     const int folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     TemporaryFile file(folder, folderPath, targetName);
     if (folder >= 0)
-        file.create(name);
+        file.create();
     return file;
 }
 
 TemporaryFile TemporaryFile::inFolder(int folderFd, const std::string& folderPath,
-                                      const std::string& targetName, const std::string& name) {
+                                      const std::string& targetName) {
     TemporaryFile file(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0), folderPath, targetName);
     if (file.folder_ >= 0)
-        file.create(name);
+        file.create();
     return file;
 }
 
@@ -59,29 +68,22 @@ TemporaryFile::~TemporaryFile() {
         ::close(folder_);
 }
 
-bool TemporaryFile::create(const std::string& name) {
+bool TemporaryFile::create() {
+    // A name nothing holds, so that nothing is removed or followed, and so that two writers of the
+    // same target never share one.
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
     int fd = -1;
-    if (!name.empty()) {
-        // Whatever holds the name (a stale temporary file, a link to another file) goes; a
-        // directory stays, and creating fails.
-        ::unlinkat(folder_, name.c_str(), 0);
-        fd = ::openat(folder_, name.c_str(), kNewFileFlags, 0600);
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        std::string candidate = nameStartFor(targetName_);
+        for (std::size_t i = 0; i < kNameLetters; ++i)
+            candidate += kLetters[pick(device)];
+        fd = ::openat(folder_, candidate.c_str(), kNewFileFlags, 0600);
         if (fd >= 0)
-            name_ = name;
-    } else {
-        static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-        std::random_device device;
-        std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-            std::string candidate = targetName_ + ".part";
-            for (int i = 0; i < 6; ++i)
-                candidate += kLetters[pick(device)];
-            fd = ::openat(folder_, candidate.c_str(), kNewFileFlags, 0600);
-            if (fd >= 0)
-                name_ = candidate;
-            else if (errno != EEXIST)
-                break;
-        }
+            name_ = candidate;
+        else if (errno != EEXIST)
+            break;
     }
     if (fd < 0)
         return false;
@@ -94,7 +96,8 @@ bool TemporaryFile::create(const std::string& name) {
 }
 
 std::string TemporaryFile::path() const {
-    const std::string& name = name_.empty() ? targetName_ : name_;
+    const std::string name =
+        name_.empty() ? nameStartFor(targetName_) + std::string(kNameLetters, 'X') : name_;
     return folderPath_ == "/" ? "/" + name : folderPath_ + "/" + name;
 }
 

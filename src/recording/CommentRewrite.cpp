@@ -1,6 +1,7 @@
 #include "recording/CommentRewrite.h"
 
 #include "platform/FormatText.h"
+#include "platform/RewriteTarget.h"
 #include "platform/TemporaryFile.h"
 #include "recording/QuietRead.h"
 #include "recording/Sections.h"
@@ -23,10 +24,32 @@ bool endsWithLineBreak(const std::string& text) {
     return !text.empty() && (text.back() == '\n' || text.back() == '\r');
 }
 
-std::string fileNameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+// The recording's folder, held open so that the file read and the file put in its place are in the
+// same folder, whatever is renamed on the way to it meanwhile.
+class OpenFolder {
+  public:
+    explicit OpenFolder(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~OpenFolder() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    int descriptor() const { return fd_; }
+    // The file `name` in it, for reading, never through a link; null on failure.
+    std::FILE* openFile(const std::string& name) const {
+        const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        std::FILE* stream = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+        if (stream == nullptr && fd >= 0)
+            ::close(fd);
+        return stream;
+    }
+
+  private:
+    int fd_;
+};
 
 // Writes the new file's sections; every failure reports itself with the temporary path.
 class RewriteWriter {
@@ -82,15 +105,6 @@ CommentSection commentSectionWith(const std::string& existingText, const Comment
     if (!endsWithLineBreak(section.added))
         section.added += "\r\n";
     return section;
-}
-
-std::string temporarySiblingPath(const std::string& recordingPath) {
-    if (recordingPath.size() < 3)
-        return recordingPath + ".TMP";
-    const std::string sibling = recordingPath.substr(0, recordingPath.size() - 3) + "TMP";
-    // A recording whose name already ends so must not be its own temporary file: a failed save
-    // removes the temporary file.
-    return sibling == recordingPath ? recordingPath + ".TMP" : sibling;
 }
 
 namespace {
@@ -212,7 +226,13 @@ int appendComments(RecordingState& rec, const CommentAddition& addition, Reporte
         return reporter.fail("UpdateTextComments cannot store key words in a version %d recording\n%s",
                              version, path.c_str());
 
-    FileHandle in(std::fopen(path.c_str(), "rb"));
+    // A link is rewritten where it leads, and only when it is the user's own: never replaced by a copy.
+    const RewriteTarget target = rewriteTargetOf(path);
+    if (!target.refusal.empty())
+        return reporter.fail("UpdateTextComments will not save %s: it %s", path.c_str(),
+                             target.refusal.c_str());
+    const OpenFolder folder(target.folder);
+    FileHandle in(folder.openFile(target.name));
     if (!in)
         return reporter.fail("UpdateTextComments could not open file %s", path.c_str());
     // The audio of the file as it is now, found as the reader finds it.
@@ -223,11 +243,10 @@ int appendComments(RecordingState& rec, const CommentAddition& addition, Reporte
         return reporter.fail("UpdateTextComments could not seek file %s", path.c_str());
     const Rewrite plan = planRewrite(rec, addition, inInfo.st_size);
 
-    // Named by the recording's own name rule; it keeps the recording's permissions when it replaces it.
-    TemporaryFile out = TemporaryFile::beside(path, fileNameOf(temporarySiblingPath(path)));
+    // A name of its own beside the file read; it keeps the recording's permissions when it replaces it.
+    TemporaryFile out = TemporaryFile::inFolder(folder.descriptor(), target.folder, target.name);
     if (!out.isOpen())
-        return reporter.fail("UpdateTextComments could not open file\n%s",
-                             temporarySiblingPath(path).c_str());
+        return reporter.fail("UpdateTextComments could not open file\n%s", out.path().c_str());
     out.setMode(inInfo.st_mode & 0777);
     const std::string temporary = out.path();
     RewriteWriter writer(out.stream(), temporary, reporter);
@@ -246,7 +265,7 @@ int appendComments(RecordingState& rec, const CommentAddition& addition, Reporte
             path.c_str());
     if (!out.replaceTarget())
         return reporter.fail("UpdateTextComments could not rename file from %s to %s", temporary.c_str(),
-                             path.c_str());
+                             target.path.c_str());
 
     // The state now describes the new file, which has no export header.
     rec.vrh = plan.headers.vrh;

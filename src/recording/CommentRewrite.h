@@ -31,14 +31,13 @@ struct CommentSection {
 CommentSection commentSectionWith(const std::string& existingText, const CommentAddition& addition);
 
 // Rewrites the recording file with its comment section (the existing text plus the addition) and
-// the whole keyword table in front of its unchanged audio, through a TemporaryFile (named by
-// temporarySiblingPath, with the recording's permissions) that is read back and checked before
-// it replaces the recording. On success the header copies, the comment text and the file facts
-// describe the new file; on failure the file and the header copies are as they were. Returns 0,
-// or 1 after reporting.
+// the whole keyword table in front of its unchanged audio, through a TemporaryFile (a name of its
+// own beside the recording, the recording's permissions) that is read back and checked before it
+// replaces the recording. A recording that is a symbolic link is rewritten where the link leads,
+// the link kept, when rewriteTargetOf trusts it, and is refused before anything is written
+// otherwise. On success the header copies, the comment text and the file facts describe the new
+// file; on failure the file and the header copies are as they were. Returns 0, or 1 after
+// reporting.
 int appendComments(RecordingState& recording, const CommentAddition& addition, Reporter& reporter);
-
-// The temporary file's name: the recording path with its last three characters replaced.
-std::string temporarySiblingPath(const std::string& recordingPath);
 
 } // namespace kestrum

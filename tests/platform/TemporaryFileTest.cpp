@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <fcntl.h>
 #include <filesystem>
 #include <unistd.h>
@@ -52,21 +53,23 @@ TEST(TemporaryFile, ReplacesItsTargetOnlyWhenWholeAndLeavesNothingOtherwise) {
 
     // No folder to make it in.
     EXPECT_FALSE(TemporaryFile::beside(dir.file("missing/x")).isOpen());
+    // A target with the longest name a folder takes still gets a name of its own.
+    EXPECT_TRUE(TemporaryFile::beside(dir.file(std::string(NAME_MAX, 'n'))).isOpen());
 }
 
-TEST(TemporaryFile, NeverWritesThroughALinkAndReplacesALinkAsALink) {
+TEST(TemporaryFile, TakesANameNothingHoldsAndReplacesALinkAsALink) {
     test::TempDir dir;
     test::writeFileBytes(dir.file("precious"), {'p'});
-    // A link planted at its fixed name is removed, not written through.
-    fs::create_symlink(dir.file("precious"), dir.file("call.TMP"));
-    // And one at the target's name is replaced by the whole file.
+    // A link at the target's name is replaced by the whole file, not written through.
     fs::create_symlink(dir.file("precious"), dir.file("call.ZOQ"));
     const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
     {
-        TemporaryFile file = TemporaryFile::inFolder(folder, dir.path().string(), "call.ZOQ", "call.TMP");
+        TemporaryFile file = TemporaryFile::inFolder(folder, dir.path().string(), "call.ZOQ");
+        // Two writers of one target never share a file.
+        TemporaryFile other = TemporaryFile::inFolder(folder, dir.path().string(), "call.ZOQ");
         ASSERT_TRUE(file.isOpen());
-        EXPECT_EQ(file.path(), dir.file("call.TMP"));
-        EXPECT_FALSE(fs::is_symlink(dir.file("call.TMP")));
+        ASSERT_TRUE(other.isOpen());
+        EXPECT_NE(file.path(), other.path());
         file.setMode(0640);
         std::fputs("copy", file.stream());
         ASSERT_TRUE(file.finishWriting());
@@ -77,11 +80,10 @@ TEST(TemporaryFile, NeverWritesThroughALinkAndReplacesALinkAsALink) {
     EXPECT_FALSE(fs::is_symlink(dir.file("call.ZOQ")));
     EXPECT_EQ(test::readFileText(dir.file("call.ZOQ")), "copy");
     EXPECT_EQ(test::modeOf(dir.file("call.ZOQ")), 0640u);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.file("call.TMP"))));
+    EXPECT_EQ(entries(dir.path()), 2u); // the other one went
 
-    // A directory in the way of its fixed name keeps the name: no file.
-    fs::create_directory(dir.file("busy.TMP"));
-    EXPECT_FALSE(TemporaryFile::beside(dir.file("busy.ZOQ"), "busy.TMP").isOpen());
+    // One that could not be made names the form its name would have had.
+    EXPECT_EQ(TemporaryFile::beside(dir.file("missing/x")).path(), dir.file("missing/x.partXXXXXX"));
 }
 
 } // namespace

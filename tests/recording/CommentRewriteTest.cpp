@@ -49,7 +49,13 @@ class CommentRewriteTest : public ::testing::Test {
         return annotations.save();
     }
     std::vector<std::uint8_t> fileBytes() const { return test::readFileBytes(path); }
-    bool temporaryLeft() const { return fs::exists(temporarySiblingPath(path)); }
+    // Whether a temporary file ("<name>.part" and letters) was left anywhere in the folder.
+    bool temporaryLeft() const {
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.path()))
+            if (entry.path().filename().string().find(".part") != std::string::npos)
+                return true;
+        return false;
+    }
 
     test::TempDir dir;
     std::string path = dir.file("call.ZOQ");
@@ -242,22 +248,31 @@ TEST_F(CommentRewriteTest, AFailedSaveLeavesTheRecordingAndTheHeaderCopiesAsThey
     builder.audio = test::makeAudio(640);
     open(builder);
     annotations.newCommentsEdited();
-    // The temporary name is taken by a directory: the temporary file cannot be made.
-    fs::create_directory(temporarySiblingPath(path));
+    // The recording is a link in a folder others may write: the save is refused before anything is
+    // written, and the link is not replaced.
+    const std::string target = dir.file("kept/call.ZOQ");
+    fs::create_directory(dir.file("kept"));
+    fs::rename(path, target);
+    fs::create_symlink(target, path);
+    fs::permissions(dir.path(), fs::perms(0770));
     EXPECT_EQ(save("abc"), 1);
-    EXPECT_EQ(messenger.onlyText(), "UpdateTextComments could not open file\n" + temporarySiblingPath(path));
+    EXPECT_EQ(messenger.onlyText(), "UpdateTextComments will not save " + path +
+                                        ": it is a symbolic link in a folder that other users can write");
     EXPECT_EQ(log.lines.back(), messenger.onlyText());
     EXPECT_EQ(fileBytes(), original);
     EXPECT_EQ(state.recording.vrh3.textLength, 5u);
     EXPECT_TRUE(state.recording.additionsPending);
     EXPECT_EQ(windows.newComments, "abc");
 
-    // Once the way is clear, the next save finds the audio where the file has it.
-    fs::remove(temporarySiblingPath(path));
-    ASSERT_EQ(save("abc"), 0);
+    // Once the folder is the user's alone, the next save rewrites the file the link leads to, finds
+    // the audio where that file has it, and keeps the link.
+    fs::permissions(dir.path(), fs::perms(0700));
+    ASSERT_EQ(save("abc"), 0) << messenger.onlyText();
     RecordingBuilder expected = builder;
     expected.comments = "old\r\n" + kStamp + "\r\nabc\r\n";
-    EXPECT_EQ(fileBytes(), expected.bytes());
+    EXPECT_EQ(test::readFileBytes(target), expected.bytes());
+    EXPECT_EQ(fs::read_symlink(path), target);
+    EXPECT_FALSE(temporaryLeft());
 }
 
 TEST_F(CommentRewriteTest, TypedCommentsAreStoredAsWindows1252OrRefusedBeforeAnythingIsWritten) {
@@ -320,8 +335,6 @@ TEST(CommentStamp, ReadsMonthDayYearTimeUserAndComputer) {
     t.tm_min = 7;
     t.tm_sec = 2;
     EXPECT_EQ(commentStamp(t, "clerk", "DESK1"), "3/05/2004 09:07:02 clerk @ DESK1");
-    EXPECT_EQ(temporarySiblingPath("/calls/a.ZOQ"), "/calls/a.TMP");
-    EXPECT_EQ(temporarySiblingPath("/calls/a.zq"), "/calls/aTMP");
 }
 
 } // namespace
