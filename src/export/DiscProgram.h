@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ProgramLocations.h"
+#include "platform/Reporter.h"
 
 #include <string>
 
@@ -12,11 +13,13 @@ std::string discWriterPart(int diskWriterValue);
 std::string exportListParameters(int diskWriterValue, const std::string& listDirectory);
 std::string cdAudioParameters(int diskWriterValue, const std::string& audioFile);
 
-// Starts `program` (from the working directory when it is there, else from the install's helper
-// directory, else found on PATH) with the parameter text as its one argument, in the working
-// directory. False when it could not start.
+// Starts `program` with the parameter text as its one argument, in the working directory: the
+// program found by findHelperProgram (the working directory, the install's helper directory, then
+// PATH, each only where the trust rule allows), run through the descriptor it was checked on, so
+// a file put in its place meanwhile is not what runs. A program passed over because of where it
+// is, is reported (logged only, when another one starts). False when none could start.
 bool startProgram(const std::string& program, const std::string& parameters, const HelperPlaces& places,
-                  int& processId);
+                  Reporter& reporter, int& processId);
 
 // Waits, without a time limit, for a started program to end.
 void waitForProgram(int processId);

@@ -17,18 +17,12 @@ namespace kestrum {
 
 namespace {
 
-// Copies a file into the list under `name` as a new file with `mode`. False on failure; a partial
-// copy is removed.
-bool copyIntoList(const std::string& source, const PrivateDirectory& list, const std::string& name,
-                  mode_t mode) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return false;
+// Copies the open file `in` (read from its start) into the list under `name` as a new file with
+// `mode`. False on failure; a partial copy is removed.
+bool copyIntoList(int in, const PrivateDirectory& list, const std::string& name, mode_t mode) {
     const int out = list.createFile(name, mode);
-    if (out < 0) {
-        ::close(in);
+    if (out < 0)
         return false;
-    }
     std::vector<char> buffer(1 << 16);
     bool ok = true;
     for (;;) {
@@ -40,7 +34,6 @@ bool copyIntoList(const std::string& source, const PrivateDirectory& list, const
         if (got == 0)
             break;
     }
-    ::close(in);
     if (::close(out) != 0)
         ok = false;
     if (!ok)
@@ -64,6 +57,20 @@ int openListDirectory(PrivateDirectory& directory, PrivateDirectory::Status stat
     reporter.fail("dataExportCheckDirectory will not use %s: it %s", directory.path().c_str(),
                   directory.refusal().c_str());
     return 3;
+}
+
+// The program to copy onto the list, found by the trust rule: the working directory's own, else
+// the menu from the install's helper directory and the player from the running program's file.
+FoundProgram findProgramToCopy(const std::string& program, const HelperPlaces& places,
+                               const std::string& ownExecutable) {
+    const bool player = program == kDiscPlayerProgram;
+    FoundProgram found = findHelperProgram(
+        program, player ? HelperPlaces{places.workingDirectory, {}} : places, HelperUse::Copy);
+    const std::size_t slash = ownExecutable.rfind('/');
+    if (player && slash != std::string::npos)
+        found.lookIn(slash == 0 ? "/" : ownExecutable.substr(0, slash), ownExecutable.substr(slash + 1),
+                     HelperUse::Copy, LinkRule::Follow);
+    return found;
 }
 
 } // namespace
@@ -116,16 +123,18 @@ int copyProgramFile(const PrivateDirectory& list, const HelperPlaces& places,
     for (const char* program : {kDiscMenuProgram, kDiscPlayerProgram}) {
         if (list.holdsFile(program))
             continue;
+        const FoundProgram source = findProgramToCopy(program, places, ownExecutable);
+        if (!source.refusals().empty()) {
+            if (!source.found())
+                return reporter.fail("copyProgramFile will not copy %s", source.refusals().c_str());
+            reporter.logOnly("copyProgramFile will not copy %s", source.refusals().c_str());
+        }
         const bool player = std::string(program) == kDiscPlayerProgram;
-        // The player is the running one unless the working directory brings its own; the menu
-        // comes from the working directory or the install.
-        const HelperPlaces searched = player ? HelperPlaces{places.workingDirectory, {}} : places;
-        std::string source = findHelperProgram(program, searched, HelperUse::Copy);
-        if (source.empty())
-            source =
-                player && !ownExecutable.empty() ? ownExecutable : places.workingDirectory + "/" + program;
-        if (!copyIntoList(source, list, program, 0700))
-            return reporter.fail("copyProgramFile from %s to %s failed", source.c_str(),
+        const std::string from = source.found()                     ? source.path()
+                                 : player && !ownExecutable.empty() ? ownExecutable
+                                                                    : places.workingDirectory + "/" + program;
+        if (!source.found() || !copyIntoList(source.descriptor(), list, program, 0700))
+            return reporter.fail("copyProgramFile from %s to %s failed", from.c_str(),
                                  list.pathOf(program).c_str());
     }
     return 0;

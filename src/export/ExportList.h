@@ -36,7 +36,9 @@ int createAutoRunFile(const PrivateDirectory& list, Reporter& reporter);
 
 // Copies the disc menu and the player into the list unless they are there already: each from the
 // working directory; else the menu from the install's helper directory and the player from its
-// own executable. 0, or 1 after reporting.
+// own executable; each only where the trust rule allows (platform/ProgramTrust), copied from the
+// descriptor it was checked on. A program passed over is reported (logged only, when another one
+// is copied). 0, or 1 after reporting.
 int copyProgramFile(const PrivateDirectory& list, const HelperPlaces& places,
                     const std::string& ownExecutable, Reporter& reporter);
 

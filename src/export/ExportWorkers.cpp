@@ -38,10 +38,10 @@ class ButtonLookRestorer {
 
 // Starts the disc-writing program and waits for it, the button showing `status` and the windows off
 // the top meanwhile; `failure` is shown (not logged) when it cannot start.
-void runDiscWriter(const ExportSetting& setting, ExportUi& ui, const std::string& parameters,
-                   const char* status, const char* failure) {
+void runDiscWriter(const ExportSetting& setting, ExportUi& ui, Reporter& reporter,
+                   const std::string& parameters, const char* status, const char* failure) {
     int process = 0;
-    if (!startProgram(kDiscWriterProgram, parameters, setting.helperPlaces(), process)) {
+    if (!startProgram(kDiscWriterProgram, parameters, setting.helperPlaces(), reporter, process)) {
         ui.showError(failure);
         return;
     }
@@ -134,8 +134,8 @@ void ExportListWorker::run() {
     std::string directory;
     bool finished = false;
     if (addToList(directory, finished) == 0 && finished) {
-        runDiscWriter(setting_, ui_, exportListParameters(setting_.diskWriterValue, directory), "WRITING CD",
-                      "Unable to Start Export Process.");
+        runDiscWriter(setting_, ui_, reporter_, exportListParameters(setting_.diskWriterValue, directory),
+                      "WRITING CD", "Unable to Start Export Process.");
     }
 }
 
@@ -218,8 +218,8 @@ void AudioExportWorker::run() {
     if (convertedAll && !closed)
         reporter_.fail("SExpThread::Execute fwrite failed");
     if (convertedAll)
-        runDiscWriter(setting_, ui_, cdAudioParameters(setting_.diskWriterValue, name), "CD WORKING",
-                      "SExpThread could not create process");
+        runDiscWriter(setting_, ui_, reporter_, cdAudioParameters(setting_.diskWriterValue, name),
+                      "CD WORKING", "SExpThread could not create process");
 }
 
 } // namespace kestrum

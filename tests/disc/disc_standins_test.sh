@@ -5,7 +5,9 @@
 #    the Joliet tree; the disc-writer number arrives;
 #  - Oskaret.exe, CD audio: the WAV file's samples are exactly the raw input bytes, and a CUE sheet
 #    names it;
-#  - Oskaret.exe refuses bad parameter texts with a message, and makes nothing.
+#  - Oskaret.exe refuses bad parameter texts with a message, and makes nothing;
+#  - Oskaret.exe's output is private (folders 0700, files 0600), and a discs/ or output folder that
+#    is a link, another user's or writable by others is refused, nothing written through it.
 # The menu itself, run from a burnt image, is tested by tests/e2e (DiscMenuTest, ExportToDiscTest).
 # Usage: disc_standins_test.sh DIR   (DIR holds Oskaret.exe and Vantrel.Exe, as the build puts them)
 # Exits 0 when every check passes; otherwise prints each failure and exits 1.
@@ -101,6 +103,16 @@ stdout=$(cd "$runs" && env -u KESTRUM_DISC_OUTPUT "$writer" "^K1 ^F$list" 2>/dev
 check "a second run in the same second gets a folder of its own" \
   test -n "$stdout" -a "${stdout##*$'\n'}" != "$out2" -a -s "${stdout##*$'\n'}/export-list.iso"
 
+# The output is the user's alone, whatever the umask: folders 0700, files 0600.
+modes() { # modes FOLDER: "mode name" of the folder and of everything in it
+  (cd -- "$1" && find . -exec stat -c '%a %n' {} + | sort)
+}
+check "the output folder and its files are private (got: $(modes "$out1" | tr '\n' ' '))" \
+  test "$(modes "$out1")" = "$(printf '%s\n' '600 ./disc-writer.txt' '600 ./export-list.iso' \
+    '600 ./parameters.txt' '600 ./xorriso.log' '700 .' | sort)"
+check "discs/ and the folder of a run are private" \
+  test "$(stat -c %a "$runs/discs") $(stat -c %a "$out2") $(stat -c %a "$out2/export-list.iso")" = "700 700 600"
+
 # --- CD audio -------------------------------------------------------------------------------------
 # Two seconds of real 16-bit stereo 44100 Hz samples, as the player writes them: no header.
 raw=$work/cd-audio.raw
@@ -126,6 +138,9 @@ cue=$(tr -d '\r' <"$out3/track.cue" 2>/dev/null || true)
 check "the CUE sheet names track.wav as a WAVE file" grep -qx 'FILE "track.wav" WAVE' <<<"$cue"
 check "the CUE sheet has audio track 01" grep -qx ' *TRACK 01 AUDIO' <<<"$cue"
 check "the CUE sheet starts track 01 at 00:00:00" grep -qx ' *INDEX 01 00:00:00' <<<"$cue"
+check "the CD audio's folder and files are private (got: $(modes "$out3" | tr '\n' ' '))" \
+  test "$(modes "$out3")" = "$(printf '%s\n' '600 ./disc-writer.txt' '600 ./parameters.txt' \
+    '600 ./track.cue' '600 ./track.wav' '700 .' | sort)"
 
 # --- Bad parameter texts: a message, a failure, and nothing made ----------------------------------
 odd=$work/odd.raw
@@ -162,6 +177,44 @@ refused "export list that is a file" "^K1 ^F$raw"
 refused "CD audio that does not exist" "^F$work/no-such.raw"
 refused "CD audio that is a directory" "^F$list"
 refused "CD audio of part frames" "^F$odd"
+
+# --- Output folders that are not the user's alone: refused, nothing written through them ---------
+shared=$work/shared
+mine=$work/mine
+mkdir -p "$shared" "$mine"
+chmod 1777 "$shared"
+unsafe() { # unsafe DESCRIPTION REASON [OUTPUT]: a run in $shared (output OUTPUT, else discs/) is refused
+  local what=$1 reason=$2 target=${3:-$shared/discs} status=0 message
+  message=$(cd "$shared" && KESTRUM_DISC_OUTPUT=${3:-} "$writer" "^K1 ^F$list" 2>&1 >/dev/null) || status=$?
+  if ((status == 0)); then
+    fail "$what: accepted"
+  elif [[ $message != *"$reason"* ]]; then
+    fail "$what: not refused for that reason (got '$message')"
+  elif [[ -n $(ls -A "$mine") ]]; then
+    fail "$what: wrote through it: $(ls -A "$mine" | tr '\n' ' ')"
+  elif [[ ! -L $target && -n $(ls -A "$target") ]]; then
+    fail "$what: wrote into it: $(ls -A "$target" | tr '\n' ' ')"
+  else
+    pass
+  fi
+  rm -rf -- "$shared/discs" "$shared/out"
+}
+ln -s "$mine" "$shared/discs"
+unsafe "discs/ a link to a folder of the user's" "'$shared/discs': it is a symbolic link"
+ln -s "$mine" "$shared/out"
+unsafe "an output folder that is a link" "'$shared/out': it is a symbolic link" "$shared/out"
+mkdir -m 777 "$shared/discs"
+unsafe "discs/ writable by others" "'$shared/discs': it can be written by other users"
+if [[ $EUID -eq 0 ]] && id nobody >/dev/null 2>&1; then
+  mkdir -m 700 "$shared/discs"
+  chown nobody "$shared/discs"
+  unsafe "discs/ of another user" "'$shared/discs': it belongs to another user"
+  mkdir -m 700 "$shared/out"
+  chown nobody "$shared/out"
+  unsafe "an output folder of another user" "'$shared/out': it belongs to another user" "$shared/out"
+else
+  echo "SKIPPED: folders of another user need the test to run as root" >&2
+fi
 
 if ((failures > 0)); then
   echo "FAILED: disc stand-ins ($failures of $checks checks failed)" >&2

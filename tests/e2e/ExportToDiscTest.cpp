@@ -3,6 +3,7 @@
 // player opens it from there in viewer mode, and so does the disc's own menu on a key press.
 
 #include "app/ExportCommand.h"
+#include "support/OtherUser.h"
 #include "support/ProcessRunner.h"
 #include "support/VirtualDisplay.h"
 #include "ui/UiRunFixture.h"
@@ -132,6 +133,50 @@ TEST_F(ExportToDiscTest, AnExportedRecordingVerifiesAndPlaysFromTheDisc) {
     EXPECT_TRUE(test::waitUntil([&] { return ::kill(playerId, 0) != 0; }, 10));
     menu.signal(SIGTERM);
     menu.wait();
+}
+
+// The player started in a folder others can write (1777), where another user put a disc writer of
+// their own: the CD-audio export runs the user's disc writer (here the one on PATH), never theirs.
+TEST_F(ExportToDiscTest, AnotherUsersDiscWriterInASharedWorkingDirectoryIsNotRun) {
+    const std::optional<test::OtherUser> other = test::otherUser();
+    if (!other)
+        GTEST_SKIP() << "a program of another user needs the tests to run as root";
+    fs::remove(dir.path() / "Oskaret.exe");
+    fs::permissions(dir.path(), fs::perms(01777));
+    const std::vector<std::string> plant =
+        test::commandAs(*other, "/bin/sh",
+                        {"-c", "printf '#!/bin/sh\\ntouch ran\\n' > Oskaret.exe && chmod 755 Oskaret.exe"});
+    test::ProcessOptions options;
+    options.workingDirectory = dir.path().string();
+    const test::ProcessResult planted = test::runProcess(plant[0], {plant.begin() + 1, plant.end()}, options);
+    ASSERT_EQ(planted.exitCode, 0) << planted.err;
+    const std::string searchPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    ::setenv("PATH", (std::string(KESTRUM_DISC_DIR) + ":" + searchPath).c_str(), 1);
+
+    test::RecordingBuilder builder(10);
+    builder.audio = test::makeAudio(8000);
+    runOn(builder, "^E2", [&](test::InspectingUi& ui) {
+        ui.playerWindow()->exportButton->click();
+        EXPECT_TRUE(test::waitUntil(
+            [&] {
+                QApplication::processEvents();
+                return !ui.exportCommand()->audioExportRunning();
+            },
+            60));
+    });
+    ::setenv("PATH", searchPath.c_str(), 1);
+
+    EXPECT_FALSE(fs::exists(dir.path() / "ran"));
+    EXPECT_TRUE(fs::exists(output.path() / "track.wav")); // made by the user's disc writer
+    EXPECT_TRUE(messenger.shown.empty()) << messenger.shown.front().text;
+    fs::path user;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.path()))
+        if (entry.is_directory())
+            user = entry.path();
+    EXPECT_NE(
+        test::readFileText((user / "Kestrum.LOG").string())
+            .find("startProgram will not run " + dir.file("Oskaret.exe") + ": it belongs to another user"),
+        std::string::npos);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "recording/RecordingReader.h"
 #include "support/FakeMessenger.h"
 #include "support/OtherUser.h"
+#include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 
@@ -24,6 +25,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace kestrum {
 namespace {
@@ -207,16 +209,119 @@ TEST(ProgramLocations, TheHelperDirectoryIsFoundFromTheProgramsOwnPlace) {
     test::writeFileBytes(places.file("lib/Oskaret.exe"), {'#', '!'});
     const HelperPlaces both{places.file("work"), places.file("lib")};
     // Not executable: copied, but not started.
-    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Copy), places.file("lib/Oskaret.exe"));
-    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Start), "");
+    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Copy).path(), places.file("lib/Oskaret.exe"));
+    EXPECT_FALSE(findHelperProgram("Oskaret.exe", both, HelperUse::Start).found());
     fs::permissions(places.file("lib/Oskaret.exe"), fs::perms(0700));
-    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Start), places.file("lib/Oskaret.exe"));
+    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Start).path(),
+              places.file("lib/Oskaret.exe"));
     test::writeFileBytes(places.file("work/Oskaret.exe"), {'#', '!'});
     fs::permissions(places.file("work/Oskaret.exe"), fs::perms(0700));
-    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Start), places.file("work/Oskaret.exe"));
+    EXPECT_EQ(findHelperProgram("Oskaret.exe", both, HelperUse::Start).path(),
+              places.file("work/Oskaret.exe"));
+    // What was checked is what is used, whatever has the name since.
+    const FoundProgram checked = findHelperProgram("Oskaret.exe", both, HelperUse::Copy);
+    fs::remove(places.file("work/Oskaret.exe"));
+    test::writeFileBytes(places.file("work/Oskaret.exe"), {'s', 'w', 'a', 'p'});
+    char first[2] = {};
+    EXPECT_EQ(::pread(checked.descriptor(), first, 2, 0), 2);
+    EXPECT_EQ(std::string(first, 2), "#!");
     // A directory of that name is not a program.
     fs::create_directories(places.path() / "work/Vantrel.Exe");
-    EXPECT_EQ(findHelperProgram("Vantrel.Exe", {places.file("work"), ""}, HelperUse::Copy), "");
+    EXPECT_FALSE(findHelperProgram("Vantrel.Exe", {places.file("work"), ""}, HelperUse::Copy).found());
+}
+
+// The trust rule, place by place: a program is taken from the working directory only when it and
+// the directory are the user's (or root's), not links and not writable by group or others; else
+// the install's helper directory's is, whose links (as the install makes them) lead to a file and
+// folder that must pass the same rule.
+TEST(ProgramLocations, AProgramIsTakenOnlyFromAPlaceNoOtherUserCanWrite) {
+    const std::optional<test::OtherUser> other = test::otherUser();
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& root)> plant;
+        const char* foundIn; // "work", "lib", or "" for none
+        std::string refusal; // "@" stands for the places' root
+    };
+    const auto chmod = [](const fs::path& path, unsigned mode) { fs::permissions(path, fs::perms(mode)); };
+    std::vector<Case> cases{
+        {"the user's program in the user's folder", [](const fs::path&) {}, "work", ""},
+        {"a program writable by the group", [&](const fs::path& r) { chmod(r / "work/Oskaret.exe", 0770); },
+         "lib", "@/work/Oskaret.exe: it can be written by other users"},
+        {"a program writable by others", [&](const fs::path& r) { chmod(r / "work/Oskaret.exe", 0707); },
+         "lib", "@/work/Oskaret.exe: it can be written by other users"},
+        {"a folder writable by the group", [&](const fs::path& r) { chmod(r / "work", 0770); }, "lib",
+         "@/work/Oskaret.exe: its folder can be written by other users"},
+        {"a shared folder (1777)", [&](const fs::path& r) { chmod(r / "work", 01777); }, "lib",
+         "@/work/Oskaret.exe: its folder can be written by other users"},
+        {"a program that is a link, even to a good one",
+         [](const fs::path& r) {
+             fs::remove(r / "work/Oskaret.exe");
+             fs::create_symlink(r / "lib/Oskaret.exe", r / "work/Oskaret.exe");
+         },
+         "lib", "@/work/Oskaret.exe: it is a symbolic link"},
+        {"a working directory that is a link",
+         [](const fs::path& r) {
+             fs::rename(r / "work", r / "real");
+             fs::create_directory_symlink(r / "real", r / "work");
+         },
+         "lib", "@/work/Oskaret.exe: its folder is a symbolic link"},
+        {"the installed menu's link into the programs' folder",
+         [](const fs::path& r) {
+             fs::remove(r / "work/Oskaret.exe");
+             fs::remove(r / "lib/Oskaret.exe");
+             fs::create_directory(r / "bin");
+             test::writeFileBytes((r / "bin/oskaret").string(), {'#', '!'});
+             fs::permissions(r / "bin/oskaret", fs::perms(0755));
+             fs::create_symlink("../bin/oskaret", r / "lib/Oskaret.exe");
+         },
+         "lib", ""},
+        {"an installed link leading into a folder others can write",
+         [](const fs::path& r) {
+             fs::remove(r / "work/Oskaret.exe");
+             fs::remove(r / "lib/Oskaret.exe");
+             fs::create_directory(r / "shared");
+             fs::permissions(r / "shared", fs::perms(01777));
+             test::writeFileBytes((r / "shared/oskaret").string(), {'#', '!'});
+             fs::permissions(r / "shared/oskaret", fs::perms(0755));
+             fs::create_symlink("../shared/oskaret", r / "lib/Oskaret.exe");
+         },
+         "", "@/lib/Oskaret.exe: it leads into @/shared, which can be written by other users"},
+    };
+    if (other) {
+        cases.push_back({"another user's program",
+                         [&](const fs::path& r) { test::handOver(r / "work/Oskaret.exe", *other); }, "lib",
+                         "@/work/Oskaret.exe: it belongs to another user"});
+        cases.push_back({"another user's folder",
+                         [&](const fs::path& r) { test::handOver(r / "work", *other); }, "lib",
+                         "@/work/Oskaret.exe: its folder belongs to another user"});
+        cases.push_back({"another user's installed folder, and nothing else",
+                         [&](const fs::path& r) {
+                             fs::remove(r / "work/Oskaret.exe");
+                             test::handOver(r / "lib", *other);
+                         },
+                         "", "@/lib/Oskaret.exe: its folder belongs to another user"});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir places;
+        const fs::path& root = places.path();
+        for (const char* folder : {"work", "lib"}) {
+            fs::create_directory(root / folder);
+            fs::permissions(root / folder, fs::perms(0755));
+            test::writeFileBytes((root / folder / "Oskaret.exe").string(), {'#', '!'});
+            fs::permissions(root / folder / "Oskaret.exe", fs::perms(0755));
+        }
+        c.plant(root);
+        const FoundProgram found =
+            findHelperProgram("Oskaret.exe", {places.file("work"), places.file("lib")}, HelperUse::Start);
+        EXPECT_EQ(found.path(), *c.foundIn ? (root / c.foundIn / "Oskaret.exe").string() : "");
+        std::string refusal = c.refusal;
+        for (std::size_t at = refusal.find('@'); at != std::string::npos; at = refusal.find('@'))
+            refusal.replace(at, 1, root.string());
+        EXPECT_EQ(found.refusals(), refusal);
+    }
+    if (!other)
+        GTEST_SKIP() << "programs of another user need the tests to run as root";
 }
 
 TEST_F(ExportWorkersTest, ADiscProgramThatCannotStartIsSaidButNotLogged) {
@@ -374,6 +479,69 @@ TEST_F(ExportWorkersTest, LinksInTheListAreReplacedOrRemovedNeverFollowed) {
     EXPECT_EQ(ui.shown, std::vector<std::string>{"deleteAllFiles will not remove " + list() +
                                                  "/Recs/theirs.ZOQ: it belongs to another user"});
     EXPECT_EQ(test::readFileText(list() + "/Recs/theirs.ZOQ"), "t");
+}
+
+// A working directory others can write (1777), where another user planted a disc writer and a
+// disc menu of their own, and a player that is a link to the user's private file: none of them
+// is run or goes onto the list; the user's installed programs are used, or the refusal is said.
+TEST_F(ExportWorkersTest, ProgramsPlantedInASharedWorkingDirectoryAreNeitherRunNorCopied) {
+    const std::optional<test::OtherUser> other = test::otherUser();
+    if (!other)
+        GTEST_SKIP() << "programs of another user need the tests to run as root";
+    loadRecording();
+    test::TempDir installed;
+    test::TempDir home;
+    fs::permissions(installed.path(), fs::perms(0755));
+    for (const char* program : {"Oskaret.exe", "Vantrel.Exe", "player-binary"})
+        fs::rename(working.file(program), installed.file(program));
+    setting.helperDirectory = installed.path().string();
+    setting.ownExecutable = installed.file("player-binary");
+    test::writeFileBytes(home.file("private.txt"), {'s', 'e', 'c', 'r', 'e', 't'});
+    fs::permissions(working.path(), fs::perms(01777));
+    const std::string planter = "printf '#!/bin/sh\\ntouch ran\\n' > Oskaret.exe && chmod 755 Oskaret.exe && "
+                                "printf theirs > Vantrel.Exe && chmod 755 Vantrel.Exe && "
+                                "ln -s " +
+                                home.file("private.txt") + " Kestrum.Exe";
+    const std::vector<std::string> command = test::commandAs(*other, "/bin/sh", {"-c", planter});
+    test::ProcessOptions options;
+    options.workingDirectory = working.path().string();
+    const test::ProcessResult planted =
+        test::runProcess(command[0], {command.begin() + 1, command.end()}, options);
+    ASSERT_EQ(planted.exitCode, 0) << planted.err;
+
+    ui.answers = {true}; // finished adding: write the disc
+    runList();
+    EXPECT_TRUE(ui.shown.empty()) << ui.shown.front();
+    EXPECT_EQ(test::readFileText(list() + "/Vantrel.Exe"), "menu");
+    EXPECT_EQ(test::readFileText(list() + "/Kestrum.Exe"), "play");
+    EXPECT_EQ(discArgument(), "^K1 ^F" + list()); // written by the installed disc writer
+    EXPECT_FALSE(fs::exists(working.file("ran")));
+    const std::string w = working.path().string();
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{
+                  "copyProgramFile will not copy " + w + "/Vantrel.Exe: it belongs to another user",
+                  "copyProgramFile will not copy " + w + "/Kestrum.Exe: it is a symbolic link",
+                  "startProgram will not run " + w + "/Oskaret.exe: it belongs to another user"}));
+
+    // Nothing installed: the refusals are said, and nothing runs or is copied.
+    setting.helperDirectory.clear();
+    fs::remove_all(list());
+    fs::remove(working.file("disc-argument"));
+    ui = test::FakeExportUi{};
+    loadRecording();
+    ui.answers = {true};
+    runList();
+    EXPECT_EQ(ui.shown, std::vector<std::string>{"copyProgramFile will not copy " + w +
+                                                 "/Vantrel.Exe: it belongs to another user"});
+    EXPECT_FALSE(fs::exists(fs::symlink_status(list() + "/Vantrel.Exe")));
+    SampleStore store;
+    store.append(test::makeAudio(8000));
+    ui.shown.clear();
+    AudioExportWorker(setting, 0, {0, 8000}, store, kPcmDefaultFormat, ui, log).run();
+    EXPECT_EQ(ui.shown, (std::vector<std::string>{"startProgram will not run " + w +
+                                                      "/Oskaret.exe: it belongs to another user",
+                                                  "SExpThread could not create process"}));
+    EXPECT_FALSE(fs::exists(working.file("ran")));
 }
 
 TEST_F(ExportWorkersTest, APlayerClosingStopsAWorkerAtItsNextStepWithNothingLeftBehind) {
