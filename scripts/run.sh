@@ -13,9 +13,10 @@ player="$build/src/kestrum"
 workdir="$build/run"
 mkdir -p "$workdir"
 cd "$workdir"
-# The player starts the disc-writing program from its working directory (then PATH) and copies
-# the disc menu from there into an export list; the build holds the stand-in disc writer and the
-# disc menu (vantrel, as Vantrel.Exe).
+# The player starts the disc-writing program from its working directory (when that folder and the
+# program are the user's own and no one else can write them; else its helper folder, then PATH) and
+# copies the disc menu from there into an export list; the build holds the stand-in disc writer and
+# the disc menu (vantrel, as Vantrel.Exe).
 cp "$build/disc/Oskaret.exe" "$build/disc/Vantrel.Exe" "$workdir/"
 
 if [[ $# -eq 0 ]]; then
