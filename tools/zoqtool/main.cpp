@@ -21,7 +21,7 @@ void printUsage() {
         "       zoqtool decode FILE OUT.wav\n"
         "       zoqtool convert FILE OUT.{wav,flac,opus,mp3} [--from SECONDS] [--to SECONDS] "
         "[--bits 8|16]\n"
-        "       zoqtool play FILE [--speed 0-4] [--from SECONDS] [--keep-pitch] [--even] [--denoise]\n"
+        "       zoqtool play FILE [--speed FACTOR] [--from SECONDS] [--keep-pitch] [--even] [--denoise]\n"
         "                    [--skip-silence] [--rewind 0-5]\n"
         "       zoqtool comment FILE TEXT\n"
         "       zoqtool keyword FILE WORD SECONDS\n"
