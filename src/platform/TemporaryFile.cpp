@@ -1,5 +1,7 @@
 #include "platform/TemporaryFile.h"
 
+#include "platform/TerminationCleanup.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <random>
@@ -55,6 +57,7 @@ TemporaryFile::~TemporaryFile() {
         std::fclose(stream_);
     if (!placed_ && !name_.empty())
         ::unlinkat(folder_, name_.c_str(), 0);
+    forgetOnTermination(folder_);
     if (folder_ >= 0)
         ::close(folder_);
 }
@@ -90,6 +93,7 @@ bool TemporaryFile::create(const std::string& name) {
         ::close(fd);
         return false;
     }
+    removeOnTermination(folder_, name_);
     return true;
 }
 
@@ -125,6 +129,7 @@ bool TemporaryFile::replaceTarget() {
         ::renameat(folder_, name_.c_str(), folder_, targetName_.c_str()) != 0)
         return false;
     placed_ = true;
+    forgetOnTermination(folder_);
     ::fsync(folder_);
     return true;
 }

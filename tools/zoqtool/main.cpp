@@ -7,6 +7,7 @@
 #include "InfoCommand.h"
 #include "PlayCommand.h"
 #include "StampCommands.h"
+#include "platform/TerminationCleanup.h"
 
 #include <cstdio>
 #include <string>
@@ -35,6 +36,10 @@ void printUsage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Ctrl-C, kill or a closed terminal during a conversion, a decode or a save leaves no partial
+    // file behind; the program still ends as the signal ends it. Installed before the sound
+    // device's library starts, which would otherwise take SIGINT and SIGTERM for events no one reads.
+    kestrum::removeTemporaryFilesOnTermination();
     if (argc < 2) {
         printUsage();
         return 2;
