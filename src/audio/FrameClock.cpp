@@ -21,7 +21,9 @@ int FrameClock::wholeSecondsOf(std::uint64_t frames) const {
 std::uint64_t FrameClock::framesAt(double seconds) const {
     if (!(seconds > 0))
         return 0;
-    return static_cast<std::uint64_t>(std::floor(seconds * framesPerSecond_ + 1e-9));
+    const double frames = std::floor(seconds * framesPerSecond_ + 1e-9);
+    // A conversion of a value the type cannot hold is undefined: such a time lies past any call.
+    return frames < 0x1p64 ? static_cast<std::uint64_t>(frames) : UINT64_MAX;
 }
 
 } // namespace kestrum

@@ -23,7 +23,8 @@ class FrameClock {
     std::uint64_t framesIn(std::uint64_t bytes) const { return bytes / frameBytes_; }
     double secondsOf(std::uint64_t frames) const;
     int wholeSecondsOf(std::uint64_t frames) const;
-    // The frame that plays at `seconds` from the start (0 for negative times).
+    // The frame that plays at `seconds` from the start: 0 for negative times (and NaN), the
+    // largest count for times past what a count holds (and infinity).
     std::uint64_t framesAt(double seconds) const;
 
   private:

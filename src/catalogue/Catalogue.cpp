@@ -3,23 +3,37 @@
 #include "catalogue/CatalogueError.h"
 #include "catalogue/CatalogueFile.h"
 
+#include <array>
 #include <sqlite3.h>
 
 namespace kestrum {
 
 namespace {
 
-// Marks a database as a catalogue of recordings ("KstC"), and the layout of its tables.
+// Marks a database as a catalogue of recordings ("KstC").
 constexpr std::int64_t kApplicationId = 0x4B737443;
-constexpr std::int64_t kLayoutVersion = 1;
 
-// The columns of a row, in the order every statement here binds and reads them.
+// The steps from each layout of the tables to the next: layout 1 is schema()'s, layout n + 1 what
+// step n makes of layout n. A new catalogue is made at layout 1 and brought up by the same steps as
+// an older one. Layout 2 keeps the rest of the file's stamp: its change time and which file it is.
+constexpr std::array<const char*, 1> kLayoutSteps = {
+    "ALTER TABLE recordings ADD COLUMN changed INTEGER; ALTER TABLE recordings ADD COLUMN device INTEGER; "
+    "ALTER TABLE recordings ADD COLUMN inode INTEGER;",
+};
+constexpr std::int64_t kLayoutVersion = 1 + static_cast<std::int64_t>(kLayoutSteps.size());
+
+// The columns of a row that a search reads, which every layout has, in the order every statement
+// here binds and reads them.
 constexpr const char* kColumns =
     "path, size, modified, problem, version, exported, recorded, rid, first_name, "
     "middle_name, last_name, dialled_number, station_name, station_ani, "
     "station_number, site, second_site, system, duration, comments, keywords, "
     "checksums, checksum_problem";
 constexpr int kColumnCount = 23;
+// The rest of the file's stamp, written with every row after kColumns and read only to tell which
+// files changed (a catalogue of layout 1, read as it is, lacks them).
+constexpr const char* kStampColumns = "changed, device, inode";
+constexpr int kStampColumnCount = 3;
 
 // The columns the full-text index covers.
 constexpr const char* kTextColumns =
@@ -41,8 +55,9 @@ std::string prefixed(const char* prefix, const std::string& columns) {
     return out;
 }
 
-// The tables of a new catalogue. The text index holds no copy of the text (it reads the rows),
-// and triggers keep it in step with the rows; a change of the checksum state alone leaves it be.
+// The tables of a new catalogue, at layout 1. The text index holds no copy of the text (it reads
+// the rows), and triggers keep it in step with the rows; a change of the checksum state alone
+// leaves it be.
 std::string schema() {
     const std::string text = kTextColumns;
     return "CREATE TABLE recordings (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT "
@@ -99,10 +114,12 @@ std::optional<std::int64_t> noneWhenZero(std::int64_t value) {
     return value != 0 ? std::optional<std::int64_t>(value) : std::nullopt;
 }
 
-// Binds an entry's columns, in kColumns' order, from parameter 1.
+// Binds an entry's columns, in the order of kColumns and then kStampColumns, from parameter 1.
 void bindEntry(SqliteStatement& statement, const CatalogueEntry& e) {
-    statement.bind(1, e.path).bind(2, e.size).bind(3, e.modified);
+    statement.bind(1, e.path).bind(2, e.file.size).bind(3, e.file.modified);
     statement.bind(22, checksumStateName(e.checksums));
+    statement.bind(kColumnCount + 1, e.file.changed).bind(kColumnCount + 2, e.file.device);
+    statement.bind(kColumnCount + 3, e.file.inode);
     if (!e.readable()) {
         statement.bind(4, e.problem);
         return; // the details stay NULL: nothing was read
@@ -123,8 +140,8 @@ CatalogueEntry readEntry(const SqliteStatement& row) {
     CatalogueEntry e;
     e.id = row.integer(0);
     e.path = row.text(1);
-    e.size = row.integer(2);
-    e.modified = row.integer(3);
+    e.file.size = row.integer(2);
+    e.file.modified = row.integer(3);
     e.problem = row.text(4);
     e.checksums = checksumStateNamed(row.text(22)).value_or(ChecksumState::NotStamped);
     e.checksumProblem = row.text(23);
@@ -184,40 +201,52 @@ Catalogue Catalogue::inMemory() {
     return catalogue;
 }
 
-void Catalogue::prepare(const std::string& path, bool mayCreate) {
+void Catalogue::prepare(const std::string& path, bool mayWrite) {
     try {
         const std::int64_t application = connection_.queryInteger("PRAGMA application_id");
         const std::int64_t tables = connection_.queryInteger("SELECT count(*) FROM sqlite_schema");
         if (application == 0 && tables == 0) {
-            if (!mayCreate)
+            if (!mayWrite)
                 throw CatalogueError("holds no recordings");
             connection_.execute("BEGIN");
             connection_.execute(schema().c_str());
-            connection_.execute(("PRAGMA application_id=" + std::to_string(kApplicationId) +
-                                 "; PRAGMA user_version=" + std::to_string(kLayoutVersion) + "; COMMIT")
-                                    .c_str());
+            connection_.execute(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str());
+            upgradeFrom(1);
+            connection_.execute("COMMIT");
         } else if (application != kApplicationId) {
             throw CatalogueError("is not a catalogue of recordings");
-        } else if (connection_.queryInteger("PRAGMA user_version") != kLayoutVersion) {
+        } else if (const std::int64_t version = connection_.queryInteger("PRAGMA user_version");
+                   version < 1 || version > kLayoutVersion) {
             throw CatalogueError("was made by another version of this program");
+        } else if (version < kLayoutVersion && mayWrite) {
+            connection_.execute("BEGIN IMMEDIATE");
+            upgradeFrom(connection_.queryInteger("PRAGMA user_version")); // another run may have done it
+            connection_.execute("COMMIT");
         }
     } catch (const CatalogueError& error) {
         throw CatalogueError("the catalogue " + path + " " + error.what());
     }
 }
 
+void Catalogue::upgradeFrom(std::int64_t version) {
+    for (std::int64_t step = version; step < kLayoutVersion; ++step)
+        connection_.execute(kLayoutSteps[static_cast<std::size_t>(step - 1)]);
+    connection_.execute(("PRAGMA user_version=" + std::to_string(kLayoutVersion)).c_str());
+}
+
 std::unordered_map<std::string, Catalogue::Known> Catalogue::recordingsUnder(const std::string& folder) {
     const auto [start, end] = pathRange(folder);
-    SqliteStatement select = connection_.prepare(
-        "SELECT path, id, size, modified, checksums FROM recordings WHERE path >= ? AND path < ?");
+    SqliteStatement select =
+        connection_.prepare(std::string("SELECT path, id, checksums, size, modified, ") + kStampColumns +
+                            " FROM recordings WHERE path >= ? AND path < ?");
     select.bind(1, start).bind(2, end);
     std::unordered_map<std::string, Known> known;
     while (select.step()) {
         Known& row = known[select.text(0)];
         row.id = select.integer(1);
-        row.size = select.integer(2);
-        row.modified = select.integer(3);
-        row.checksums = checksumStateNamed(select.text(4)).value_or(ChecksumState::NotStamped);
+        row.checksums = checksumStateNamed(select.text(2)).value_or(ChecksumState::NotStamped);
+        row.file = {select.integer(3), select.integer(4), select.integer(5), select.integer(6),
+                    select.integer(7)};
     }
     return known;
 }
@@ -226,19 +255,19 @@ std::int64_t Catalogue::store(const CatalogueEntry& entry, std::int64_t replacin
     SqliteStatement& statement = replacing != 0 ? update_ : insert_;
     // Prepared once, for the many rows of an indexing run.
     if (!statement.prepared()) {
+        const std::string columns = std::string(kColumns) + ", " + kStampColumns;
         std::string values;
-        for (int i = 1; i <= kColumnCount; ++i)
+        for (int i = 1; i <= kColumnCount + kStampColumnCount; ++i)
             values += (i > 1 ? ", ?" : "?") + std::to_string(i);
-        statement = connection_.prepare(replacing != 0
-                                            ? std::string("UPDATE recordings SET (") + kColumns + ") = (" +
-                                                  values + ") WHERE id = ?" + std::to_string(kColumnCount + 1)
-                                            : std::string("INSERT INTO recordings (") + kColumns +
-                                                  ") VALUES (" + values + ")");
+        statement = connection_.prepare(
+            replacing != 0 ? "UPDATE recordings SET (" + columns + ") = (" + values + ") WHERE id = ?" +
+                                 std::to_string(kColumnCount + kStampColumnCount + 1)
+                           : "INSERT INTO recordings (" + columns + ") VALUES (" + values + ")");
     }
     statement.reset();
     bindEntry(statement, entry);
     if (replacing != 0)
-        statement.bind(kColumnCount + 1, replacing);
+        statement.bind(kColumnCount + kStampColumnCount + 1, replacing);
     statement.step();
     return replacing != 0 ? replacing : connection_.lastInsertedRow();
 }

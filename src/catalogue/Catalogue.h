@@ -18,7 +18,9 @@ namespace kestrum {
 class Catalogue {
   public:
     // The catalogue in the file at `path`, made when missing (see CatalogueFile.h for the rules it
-    // is opened by). A file that holds something other than a catalogue is refused.
+    // is opened by). A file that holds something other than a catalogue is refused. A catalogue
+    // of an older layout is brought up to date when opened for writing (its rows are then read
+    // again once) and read as it is otherwise; one of a newer layout is refused.
     static Catalogue openForWriting(const std::string& path);
     static Catalogue openForReading(const std::string& path);
     static Catalogue inMemory();
@@ -26,8 +28,7 @@ class Catalogue {
     // What the catalogue holds of a recording file, to tell whether it changed since.
     struct Known {
         std::int64_t id = 0;
-        std::int64_t size = 0;
-        std::int64_t modified = 0;
+        FileStamp file; // as stored: all 0 for rows from before the layout kept the whole stamp
         ChecksumState checksums = ChecksumState::NotStamped;
     };
     // The recordings stored under `folder` (an absolute path), by path.
@@ -50,8 +51,11 @@ class Catalogue {
 
   private:
     explicit Catalogue(SqliteConnection connection) : connection_(std::move(connection)) {}
-    // Makes the tables in a new catalogue, or checks that an existing file holds one of ours.
-    void prepare(const std::string& path, bool mayCreate);
+    // Makes the tables in a new catalogue, or checks that an existing file holds one of ours and
+    // brings an older layout up to date when it may write.
+    void prepare(const std::string& path, bool mayWrite);
+    // Runs the layout's steps from `version` on, and marks the catalogue as of the newest layout.
+    void upgradeFrom(std::int64_t version);
     SqliteStatement selectMatching(const SearchQuery& query, const std::string& columns, bool ordered);
 
     SqliteConnection connection_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/FileStamp.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,8 +28,7 @@ std::optional<ChecksumState> checksumStateNamed(std::string_view name);
 struct CatalogueEntry {
     std::int64_t id = 0; // its row, once stored
     std::string path;
-    std::int64_t size = 0;
-    std::int64_t modified = 0; // modification time, nanoseconds since the epoch
+    FileStamp file; // the file as it was when read
     // The reader's message when the file did not read; the fields below are then empty.
     std::string problem;
 

@@ -73,10 +73,6 @@ void fillDetails(const RecordingState& rec, CatalogueEntry& entry) {
     entry.checksums = entry.exported ? ChecksumState::Unchecked : ChecksumState::NotStamped;
 }
 
-std::int64_t nanoseconds(const timespec& time) {
-    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-}
-
 } // namespace
 
 CatalogueEntry readCatalogueEntry(const std::string& path) {
@@ -93,8 +89,7 @@ CatalogueEntry readCatalogueEntry(const std::string& path) {
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
         return cannotOpen(fd);
-    entry.size = info.st_size;
-    entry.modified = nanoseconds(info.st_mtim);
+    entry.file = fileStampOf(info);
 
     RecordingState recording;
     recording.recordingPath = path;

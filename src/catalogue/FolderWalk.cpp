@@ -23,7 +23,9 @@ std::string joined(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// The names in a folder, in order; the descriptor stays open for the caller.
+// The names in a folder, in order; the descriptor stays open for the caller. False (errno says why)
+// when the folder could not be read to its end: readdir's null means the end only while errno
+// stays 0.
 bool listNames(int fd, std::vector<std::string>& names) {
     const int own = ::dup(fd); // closedir closes the descriptor it was given
     DIR* listing = own < 0 ? nullptr : ::fdopendir(own);
@@ -32,12 +34,21 @@ bool listNames(int fd, std::vector<std::string>& names) {
             ::close(own);
         return false;
     }
-    while (const dirent* entry = ::readdir(listing)) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(listing);
+        if (entry == nullptr)
+            break;
         const std::string name = entry->d_name;
         if (name != "." && name != "..")
             names.push_back(name);
     }
+    const int error = errno;
     ::closedir(listing);
+    if (error != 0) {
+        errno = error;
+        return false;
+    }
     std::sort(names.begin(), names.end());
     return true;
 }
@@ -58,12 +69,17 @@ class Walk {
         return entries(fd, path, names);
     }
 
-    // The entries of a folder that was listed.
+    // The entries of a folder that was listed. One that cannot be looked at, though it is there
+    // (a folder that may be listed but not searched), leaves the rest of the folder unknown.
     bool entries(int fd, const std::string& path, const std::vector<std::string>& names) {
         for (const std::string& name : names) {
             struct stat info {};
-            if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-                continue; // gone since the listing
+            if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno == ENOENT)
+                    continue; // gone since the listing
+                unreadable_(path, errno);
+                return true;
+            }
             const std::string child = joined(path, name);
             if (S_ISDIR(info.st_mode)) {
                 const int childFd = ::openat(fd, name.c_str(), kFolderFlags);
@@ -76,10 +92,7 @@ class Walk {
                 if (!goOn)
                     return false;
             } else if (S_ISREG(info.st_mode) && isRecordingName(name)) {
-                const FoundRecording file{child, info.st_size,
-                                          static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                                              info.st_mtim.tv_nsec};
-                if (!found_(file))
+                if (!found_(FoundRecording{child, fileStampOf(info)}))
                     return false;
             }
         }

@@ -81,7 +81,7 @@ IndexCounts indexFolder(Catalogue& catalogue, const std::string& folder, const I
         if (isKnown)
             known.erase(stored);
 
-        if (isKnown && before.size == file.size && before.modified == file.modified) {
+        if (isKnown && before.file == file.file) {
             ++counts.unchanged;
             if (options.verify && before.checksums == ChecksumState::Unchecked) {
                 CatalogueEntry entry;

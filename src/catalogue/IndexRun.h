@@ -11,7 +11,7 @@ namespace kestrum {
 // How an indexing run went, file by file.
 struct IndexCounts {
     int read = 0;      // read now
-    int unchanged = 0; // same size and modification time as when last read: not read again
+    int unchanged = 0; // the same file, unchanged since it was last read (FileStamp): not read again
     int failed = 0;    // read now, and the reader refused them (stored with its message)
     int removed = 0;   // in the catalogue, no longer in the folder
     int verified = 0;  // stamped copies whose checksums were checked now

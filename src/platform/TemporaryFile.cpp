@@ -1,5 +1,7 @@
 #include "platform/TemporaryFile.h"
 
+#include "platform/TerminationCleanup.h"
+
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -64,6 +66,7 @@ TemporaryFile::~TemporaryFile() {
         std::fclose(stream_);
     if (!placed_ && !name_.empty())
         ::unlinkat(folder_, name_.c_str(), 0);
+    forgetOnTermination(folder_);
     if (folder_ >= 0)
         ::close(folder_);
 }
@@ -92,6 +95,7 @@ bool TemporaryFile::create() {
         ::close(fd);
         return false;
     }
+    removeOnTermination(folder_, name_);
     return true;
 }
 
@@ -128,6 +132,7 @@ bool TemporaryFile::replaceTarget() {
         ::renameat(folder_, name_.c_str(), folder_, targetName_.c_str()) != 0)
         return false;
     placed_ = true;
+    forgetOnTermination(folder_);
     ::fsync(folder_);
     return true;
 }

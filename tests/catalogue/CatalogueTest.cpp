@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -134,6 +136,81 @@ TEST_F(CatalogueTest, ReadsOnlyWhatChangedAndForgetsWhatWentAway) {
     EXPECT_EQ(again.removed, 1);
     ASSERT_EQ(search({"smithers"}).size(), 1u);
     EXPECT_EQ(search({"smithers"})[0].path, fs::canonical(calls).string() + "/2005/march/a.ZOQ");
+}
+
+TEST_F(CatalogueTest, AFileReplacedUnderTheSameSizeAndModificationTimeIsReadAgain) {
+    // Another call of the same size given the old one's modification time, as cp -p, rsync -t and
+    // archives leave it: a new file renamed over the old one, or the old file written over.
+    const struct {
+        const char* how;
+        bool inPlace;
+        const char* lastName;
+    } replacements[] = {{"renamed over it", false, "Smythe"}, {"written into it", true, "Smithy"}};
+    const std::string path = file("2004/march/a.ZOQ");
+    index();
+    for (const auto& [how, inPlace, lastName] : replacements) {
+        SCOPED_TRACE(how);
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        const RecordingBuilder other = call(9, lastName, 2004, "Caller asked for the \x93manager\x94\r\n");
+        const std::string written = inPlace ? path : path + ".new";
+        if (inPlace) {
+            // File times come from a clock that moves a few milliseconds at a time: wait for it to
+            // pass the old change time, so the write gives the file a change time of its own.
+            timespec now{};
+            do
+                ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+            while (now.tv_sec == before.st_ctim.tv_sec && now.tv_nsec <= before.st_ctim.tv_nsec);
+        }
+        other.writeTo(written);
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, written.c_str(), times, 0), 0);
+        if (!inPlace)
+            fs::rename(written, path);
+        struct stat after {};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        ASSERT_EQ(after.st_size, before.st_size);
+        ASSERT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+        ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+
+        const IndexCounts counts = index();
+        EXPECT_EQ(counts.read, 1);
+        EXPECT_EQ(counts.unchanged, 3);
+        EXPECT_EQ(lastNames(search({"manager"})), std::vector<std::string>{lastName});
+    }
+}
+
+TEST_F(CatalogueTest, AnOlderCatalogueIsReadAsItIsAndBroughtUpToDateWhenIndexedAgain) {
+    index();
+    // The catalogue as its first layout kept it: size and modification time alone.
+    const auto alter = [this](const char* sql) {
+        sqlite3* connection = nullptr;
+        ASSERT_EQ(sqlite3_open(database.c_str(), &connection), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(connection, sql, nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(connection);
+        sqlite3_close(connection);
+    };
+    alter("ALTER TABLE recordings DROP COLUMN changed; ALTER TABLE recordings DROP COLUMN device; "
+          "ALTER TABLE recordings DROP COLUMN inode; PRAGMA user_version=1;");
+    EXPECT_EQ(lastNames(search({"smith"})), std::vector<std::string>{"Smith"});
+
+    // Every file is read once more, for what the old layout did not keep; then not again.
+    IndexCounts counts = index();
+    EXPECT_EQ(counts.read, 3);
+    EXPECT_EQ(counts.failed, 1);
+    EXPECT_EQ(counts.removed, 0);
+    EXPECT_EQ(index().unchanged, 4);
+    EXPECT_EQ(lastNames(search({})), (std::vector<std::string>{"Müller", "Smith", "Jones", "(broken.ZOQ)"}));
+
+    // A catalogue of a layout this program does not know is left alone.
+    alter("PRAGMA user_version=99;");
+    try {
+        index();
+        ADD_FAILURE() << "opened a catalogue of a later layout";
+    } catch (const CatalogueError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "the catalogue " + database + " was made by another version of this program");
+    }
 }
 
 TEST_F(CatalogueTest, ChecksStampedCopiesWhenAskedAndKeepsTheResult) {

@@ -41,8 +41,9 @@ TEST(EntryReader, ReadsTheDetailsOfEveryLayoutAsUtf8) {
         const CatalogueEntry entry = readCatalogueEntry(dir.file("call.ZOQ"));
         ASSERT_TRUE(entry.readable()) << entry.problem;
         EXPECT_EQ(entry.version, version);
-        EXPECT_EQ(entry.size, static_cast<std::int64_t>(std::filesystem::file_size(dir.file("call.ZOQ"))));
-        EXPECT_GT(entry.modified, 0);
+        EXPECT_EQ(entry.file.size,
+                  static_cast<std::int64_t>(std::filesystem::file_size(dir.file("call.ZOQ"))));
+        EXPECT_GT(entry.file.modified, 0);
         EXPECT_EQ(entry.recorded, "2004-03-05 09:07:02");
         EXPECT_EQ(entry.rid, "RID123");
         EXPECT_EQ(entry.firstName, "John");
@@ -111,7 +112,7 @@ TEST(EntryReader, AFileThatDoesNotReadGivesTheReadersMessage) {
     version12.writeTo(path);
     CatalogueEntry entry = readCatalogueEntry(path);
     EXPECT_EQ(entry.problem, "File is not version 1 thru 11\n" + path);
-    EXPECT_EQ(entry.size, static_cast<std::int64_t>(std::filesystem::file_size(path)));
+    EXPECT_EQ(entry.file.size, static_cast<std::int64_t>(std::filesystem::file_size(path)));
     EXPECT_TRUE(entry.recorded.empty());
 
     RecordingBuilder longComment(9);

@@ -1,9 +1,12 @@
 // The catalogue on every hostile recording and on every sample recording cut inside each of its
 // sections, all in one folder: each is a row, with the reader's own message where it does not
-// read, and neither the library nor the real zoqtool stops or crashes.
+// read, and neither the library nor the real zoqtool stops or crashes. A folder whose reading
+// fails keeps its rows.
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueError.h"
 #include "catalogue/IndexRun.h"
+#include "hostile/FaultInjection.h"
 #include "hostile/HostileFiles.h"
 #include "hostile/HostileRuns.h"
 #include "hostile/SampleRecordings.h"
@@ -11,8 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 
 namespace kestrum {
 namespace {
@@ -67,6 +73,58 @@ TEST(CatalogueHostile, EveryHostileOrCutFileIsARowWithTheReadersMessage) {
     const test::ProcessResult search =
         test::runZoqtool({"search", "--db", folder.string() + "/.catalogue.sqlite", "--json"});
     EXPECT_EQ(search.exitCode, 0) << search.err;
+}
+
+TEST(CatalogueHostile, AFolderWhoseReadingFailsKeepsItsRowsAndIsReported) {
+    test::TempDir dir;
+    const fs::path calls = dir.path() / "calls";
+    fs::create_directories(calls / "sub" / "deeper");
+    const std::vector<std::uint8_t> call = test::sampleRecordings().at(0).bytes;
+    for (const char* name : {"a.ZOQ", "gone.ZOQ", "sub/b.ZOQ", "sub/deeper/c.ZOQ"})
+        test::writeFileBytes((calls / name).string(), call);
+    const std::string root = fs::canonical(calls).string();
+    Catalogue catalogue = Catalogue::openForWriting(dir.file("catalogue.sqlite"));
+    ASSERT_EQ(indexFolder(catalogue, root).read, 4);
+    const auto paths = [&catalogue] {
+        std::set<std::string> stored;
+        for (const CatalogueEntry& entry : catalogue.search({}))
+            stored.insert(entry.path);
+        return stored;
+    };
+
+    // The rest of the tree is brought up to date; what lies under the folder stays as it was.
+    fs::remove(calls / "gone.ZOQ");
+    test::writeFileBytes((calls / "new.ZOQ").string(), call);
+    std::vector<std::pair<std::string, int>> reported;
+    IndexOptions options;
+    options.unreadableFolder = [&reported](const std::string& folder, int error) {
+        reported.emplace_back(folder, error);
+    };
+    {
+        const test::FailingFolder failing((calls / "sub").string(), EIO);
+        const IndexCounts counts = indexFolder(catalogue, root, options);
+        EXPECT_EQ(counts.read, 1);
+        EXPECT_EQ(counts.unchanged, 1);
+        EXPECT_EQ(counts.removed, 1);
+    }
+    EXPECT_EQ(reported, (std::vector<std::pair<std::string, int>>{{root + "/sub", EIO}}));
+    const std::set<std::string> kept = {root + "/a.ZOQ", root + "/new.ZOQ", root + "/sub/b.ZOQ",
+                                        root + "/sub/deeper/c.ZOQ"};
+    EXPECT_EQ(paths(), kept);
+
+    // The folder indexed failing to read: the run fails, and nothing is removed.
+    fs::remove(calls / "a.ZOQ");
+    {
+        const test::FailingFolder failing(root, EIO);
+        try {
+            indexFolder(catalogue, root, options);
+            ADD_FAILURE() << "a folder that could not be read was indexed";
+        } catch (const CatalogueError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "cannot read the folder " + root + ": " + std::strerror(EIO));
+        }
+    }
+    EXPECT_EQ(paths(), kept);
 }
 
 } // namespace

@@ -2,13 +2,18 @@
 
 #include "support/TempDir.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sched.h>
+#include <stdexcept>
 #include <string>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,7 +45,30 @@ bool makeReadOnly(const std::string& directory) {
            ::mount(nullptr, directory.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
 }
 
+// The folder whose reading fails, by device and inode, while a FailingFolder lives.
+struct FolderFault {
+    std::atomic<bool> armed{false};
+    dev_t device = 0;
+    ino_t inode = 0;
+    int error = 0;
+};
+FolderFault folderFault;
+
 } // namespace
+
+FailingFolder::FailingFolder(const std::string& folder, int error) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0)
+        throw std::runtime_error("no folder " + folder);
+    folderFault.device = info.st_dev;
+    folderFault.inode = info.st_ino;
+    folderFault.error = error;
+    folderFault.armed = true;
+}
+
+FailingFolder::~FailingFolder() {
+    folderFault.armed = false;
+}
 
 std::optional<std::string> runHampered(const Hindrance& hindrance, const std::function<std::string()>& body) {
     int pipeFds[2];
@@ -113,3 +141,19 @@ std::vector<std::string> hamperedCommand(const Hindrance& hindrance, const std::
 }
 
 } // namespace kestrum::test
+
+// Every readdir of the test program comes here first.
+extern "C" dirent* readdir(DIR* listing) {
+    using Readdir = dirent* (*)(DIR*);
+    static const auto next = reinterpret_cast<Readdir>(::dlsym(RTLD_NEXT, "readdir"));
+    using kestrum::test::folderFault;
+    if (folderFault.armed) {
+        struct stat info {};
+        if (::fstat(::dirfd(listing), &info) == 0 && info.st_dev == folderFault.device &&
+            info.st_ino == folderFault.inode) {
+            errno = folderFault.error;
+            return nullptr;
+        }
+    }
+    return next(listing);
+}

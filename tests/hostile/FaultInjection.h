@@ -20,6 +20,17 @@ struct Hindrance {
 // child could not be hampered as asked or did not end normally (a crash is a failure of the test).
 std::optional<std::string> runHampered(const Hindrance& hindrance, const std::function<std::string()>& body);
 
+// While it lives, reading the folder at `folder` in this process fails with `error`: readdir
+// gives null with errno set, as a disc or a network folder failing midway does. The test programs
+// define readdir themselves (it passes everything else to the C library's).
+class FailingFolder {
+  public:
+    FailingFolder(const std::string& folder, int error);
+    ~FailingFolder();
+    FailingFolder(const FailingFolder&) = delete;
+    FailingFolder& operator=(const FailingFolder&) = delete;
+};
+
 // Whether read-only bind mounts can be made here without privileges (user namespaces allowed).
 bool readOnlyDirectoriesWork();
 

@@ -1,6 +1,7 @@
 // zoqtool index and search: the real binary on real files, the JSON read back with a JSON parser.
 
 #include "recording/FieldText.h"
+#include "support/OtherUser.h"
 #include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
@@ -131,6 +132,44 @@ TEST_F(ZoqtoolCatalogueTest, PrintsCallsForPeopleNewestFirst) {
                              "/older/bad.ZOQ\n"
                              "  not read: File Edh read failed 98\n"
                              "3 found\n");
+}
+
+TEST_F(ZoqtoolCatalogueTest, AFolderTheUserCannotReadKeepsItsRowsAndIsNamed) {
+    const std::optional<test::OtherUser> user = test::otherUser();
+    if (!user)
+        GTEST_SKIP() << "needs root, to run zoqtool as a user whom permissions bind";
+    // The calls and their catalogue are the other user's, and zoqtool runs as that user.
+    fs::permissions(dir.path(), fs::perms(0755));
+    test::handOver(calls, *user);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(calls))
+        test::handOver(entry.path(), *user);
+    const auto indexAsUser = [&] {
+        const std::vector<std::string> command =
+            test::commandAs(*user, ZOQTOOL_BINARY, {"index", calls.string()});
+        return test::runProcess(command[0], {command.begin() + 1, command.end()});
+    };
+    const test::ProcessResult first = indexAsUser();
+    if (first.exitCode != 0 && first.err.find("bad.ZOQ") == std::string::npos)
+        GTEST_SKIP() << "the other user cannot run the build's zoqtool here: " << first.err;
+    ASSERT_EQ(first.out, "2 read, 0 unchanged, 1 failed, 0 removed\n");
+
+    const fs::path older = calls / "older";
+    const struct {
+        const char* what;
+        fs::perms mode;
+    } folders[] = {{"neither listed nor searched", fs::perms::none},
+                   {"listed but not searched", fs::perms::owner_read}};
+    for (const auto& [what, mode] : folders) {
+        SCOPED_TRACE(what);
+        fs::permissions(older, mode);
+        const test::ProcessResult run = indexAsUser();
+        fs::permissions(older, fs::perms::owner_all);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, "zoqtool: cannot read the folder " + fs::canonical(older).string() +
+                               ": Permission denied\n");
+        EXPECT_EQ(run.out, "0 read, 1 unchanged, 0 failed, 0 removed\n");
+    }
+    EXPECT_EQ(indexAsUser().out, "0 read, 3 unchanged, 0 failed, 0 removed\n");
 }
 
 TEST_F(ZoqtoolCatalogueTest, SaysWhatIsWrongWithTheCommandLineOrTheCatalogue) {

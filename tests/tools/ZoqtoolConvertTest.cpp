@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -283,6 +285,31 @@ TEST_F(ZoqtoolConvert, WhatCannotBeConvertedIsRefusedAndLeavesNothingBehind) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("cannot write"), std::string::npos) << result.err;
     EXPECT_EQ(entries(), before);
+}
+
+TEST_F(ZoqtoolConvert, ASignalThatEndsAConversionRemovesItsPartialFile) {
+    // An hour of sound: seconds of encoding, which the signal interrupts.
+    RecordingBuilder builder(11);
+    builder.vrh3.audioFormat = {1, 1, 8000, 8000, 1, 8, 0};
+    builder.audio = test::makeAudio(8000 * 3600);
+    builder.writeTo(recording);
+    const auto partialFiles = [this] {
+        int count = 0;
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir.path()))
+            count += entry.path().filename().string().rfind("out.mp3", 0) == 0 ? 1 : 0;
+        return count;
+    };
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(number));
+        struct sigaction here {};
+        if (::sigaction(number, nullptr, &here) == 0 && here.sa_handler == SIG_IGN)
+            continue; // started ignoring it, as zoqtool then does
+        test::RunningProcess conversion(ZOQTOOL_BINARY, {"convert", recording, dir.file("out.mp3")});
+        ASSERT_TRUE(test::waitUntil([&] { return partialFiles() == 1; }, 30));
+        conversion.signal(number);
+        EXPECT_EQ(conversion.wait().exitCode, -1); // ended by the signal
+        EXPECT_EQ(partialFiles(), 0);
+    }
 }
 
 TEST_F(ZoqtoolConvert, TheOutputIsANewFileRenamedIntoPlaceNeverWrittenThroughALink) {

@@ -69,20 +69,20 @@ TEST_F(ZoqtoolListeningAidsTest, KeepPitchChangesTheTempoAndNotThePitchAtEverySp
         tone[i] = static_cast<std::uint8_t>(
             std::lround(128 + 100 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / 8000.0)));
     const struct {
-        int code;
+        const char* factor; // as people write it
         double speed;
-    } speeds[] = {{1, 0.75}, {4, 0.875}, {0, 1.0}, {2, 1.25}, {3, 1.5}};
-    for (const auto& [code, speed] : speeds) {
-        SCOPED_TRACE("speed " + std::to_string(speed));
+    } speeds[] = {{"0.75", 0.75}, {"88%", 0.875}, {"1", 1.0}, {"1.25", 1.25}, {"150%", 1.5}};
+    for (const auto& [factor, speed] : speeds) {
+        SCOPED_TRACE(factor);
         // Keeping the pitch, the device plays at 8000 Hz: 440 Hz, for 1/speed of the time.
-        test::ProcessResult result = play(tone, {"--speed", std::to_string(code), "--keep-pitch"});
+        test::ProcessResult result = play(tone, {"--speed", factor, "--keep-pitch"});
         ASSERT_EQ(result.exitCode, 0) << result.err;
         std::vector<std::uint8_t> played = heard(output);
         EXPECT_NEAR(cyclesPerSample(played) * 8000, 440, 440 * 0.02);
         EXPECT_NEAR(static_cast<double>(played.size()) / 8000.0, 1.5 / speed, 1.5 / speed * 0.03);
 
         // As the speeds always were: the same samples at a scaled rate, the tone up or down with them.
-        result = play(tone, {"--speed", std::to_string(code)});
+        result = play(tone, {"--speed", factor});
         ASSERT_EQ(result.exitCode, 0) << result.err;
         played = heard(output);
         EXPECT_NEAR(static_cast<double>(played.size()), static_cast<double>(tone.size()),

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 
 namespace kestrum {
 namespace {
@@ -62,8 +63,8 @@ TEST_F(ZoqtoolPlayTest, EveryPlaybackFormatPlaysExactlyAtEverySpeedFromAnySecond
         const RecordingBuilder builder = rawRecording(format.channels, format.bits, 1.2);
         builder.writeTo(dir.file("call.ZOQ"));
         const std::uint8_t silence = format.bits == 16 ? 0 : 0x80;
-        for (const int speed : {0, 1, 2, 3, 4}) {
-            const test::ProcessResult result = play({dir.file("call.ZOQ"), "--speed", std::to_string(speed)});
+        for (const char* speed : {"0.75", "0.88", "1", "1.25", "1.5"}) {
+            const test::ProcessResult result = play({dir.file("call.ZOQ"), "--speed", speed});
             ASSERT_EQ(result.exitCode, 0) << "speed " << speed << ": " << result.err;
             EXPECT_EQ(heard(output, silence), builder.audio) << "speed " << speed;
         }
@@ -84,7 +85,7 @@ TEST_F(ZoqtoolPlayTest, PlayTakesTheTimeTheRecordingLastsAtItsSpeed) {
         SCOPED_TRACE(format.name);
         rawRecording(format.channels, format.bits, 10).writeTo(dir.file("call.ZOQ"));
         const auto start = std::chrono::steady_clock::now();
-        const test::ProcessResult result = play({dir.file("call.ZOQ"), "--speed", "3"});
+        const test::ProcessResult result = play({dir.file("call.ZOQ"), "--speed", "1.5"});
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -108,8 +109,51 @@ TEST_F(ZoqtoolPlayTest, FailuresExitWithTheirMessage) {
     EXPECT_NE(result.err.find("Could not open file\n" + dir.file("absent.ZOQ")), std::string::npos)
         << result.err;
 
-    result = play({dir.file("absent.ZOQ"), "--speed", "5"});
+    result = play({dir.file("absent.ZOQ"), "--speed", "1.75"});
     EXPECT_EQ(result.exitCode, 2);
+}
+
+TEST_F(ZoqtoolPlayTest, TakesTheSpeedAsAFactorAndASecondPastTheEndAsTheLastSecond) {
+    const RecordingBuilder builder = rawRecording(1, 8, 2.5);
+    builder.writeTo(dir.file("call.ZOQ"));
+    const std::vector<std::uint8_t> lastSecond(builder.audio.end() - 8000, builder.audio.end());
+    const std::string speeds = "0.75, 0.88, 1, 1.25, 1.5 (or 75%, 88%, 100%, 125%, 150%)";
+    const struct {
+        std::vector<std::string> options;
+        std::vector<std::uint8_t> heard; // what plays, when it plays
+        std::string refusal;             // the first line on stderr, when it is refused
+    } cases[] = {
+        {{"--from", "2.5"}, lastSecond, {}},
+        {{"--from", "90"}, lastSecond, {}},
+        {{"--from", "1e300"}, lastSecond, {}},
+        {{"--from", "1.5", "--rewind", "1"}, {builder.audio.begin() + 4000, builder.audio.end()}, {}},
+        {{"--speed", "75%"}, builder.audio, {}},
+        {{"--speed", "0.875"}, builder.audio, {}},
+        {{"--from", "inf"}, {}, "--from takes a number of seconds, 0 or more, not inf"},
+        {{"--from", "nan"}, {}, "--from takes a number of seconds, 0 or more, not nan"},
+        {{"--from", "1e400"}, {}, "--from takes a number of seconds, 0 or more, not 1e400"},
+        {{"--from", "-1"}, {}, "--from takes a number of seconds, 0 or more, not -1"},
+        {{"--speed", "0.8"}, {}, "the player has no speed 0.8: it plays at " + speeds},
+        {{"--speed", "2"}, {}, "the player has no speed 2: it plays at " + speeds},
+        {{"--speed", "inf%"}, {}, "the player has no speed inf%: it plays at " + speeds},
+        {{"--rewind", "nan"}, {}, "--rewind takes a whole number of seconds from 0 to 5, not nan"},
+        {{"--rewind", "1.5"}, {}, "--rewind takes a whole number of seconds from 0 to 5, not 1.5"},
+    };
+    for (const auto& [options, played, refusal] : cases) {
+        SCOPED_TRACE(options[0] + " " + options[1]);
+        std::vector<std::string> arguments{dir.file("call.ZOQ")};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        std::filesystem::remove(output);
+        const test::ProcessResult result = play(arguments);
+        if (refusal.empty()) {
+            ASSERT_EQ(result.exitCode, 0) << result.err;
+            EXPECT_EQ(heard(output), played);
+        } else {
+            EXPECT_EQ(result.exitCode, 2);
+            EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "zoqtool: " + refusal);
+            EXPECT_FALSE(std::filesystem::exists(output));
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "AnnotateCommands.h"
 
+#include "NumberArguments.h"
 #include "app/Annotations.h"
 #include "audio/FrameClock.h"
 #include "platform/LogSink.h"
@@ -9,7 +10,6 @@
 #include "recording/Windows1252.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace zoqtool {
 
@@ -68,9 +68,8 @@ int runComment(const std::vector<std::string>& arguments) {
 }
 
 int runKeyword(const std::vector<std::string>& arguments) {
-    char* end = nullptr;
-    const double seconds = arguments.size() == 3 ? std::strtod(arguments[2].c_str(), &end) : -1;
-    if (arguments.size() != 3 || *end != '\0' || seconds < 0) {
+    double seconds = 0;
+    if (arguments.size() != 3 || !parseNonNegative(arguments[2], seconds)) {
         std::fprintf(stderr, "usage: zoqtool keyword FILE WORD SECONDS\n");
         return 2;
     }

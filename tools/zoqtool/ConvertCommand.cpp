@@ -1,12 +1,12 @@
 #include "ConvertCommand.h"
 
 #include "CallAudio.h"
+#include "NumberArguments.h"
 #include "TerminalProgress.h"
 #include "convert/CallConversion.h"
 #include "platform/FormatText.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,12 +20,6 @@ struct ConvertArguments {
     std::string path;
     ConversionRequest request;
 };
-
-bool parseSeconds(const std::string& text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0' && std::isfinite(value) && value >= 0;
-}
 
 bool parseArguments(const std::vector<std::string>& arguments, ConvertArguments& parsed) {
     std::vector<std::string> paths;
@@ -41,7 +35,7 @@ bool parseArguments(const std::vector<std::string>& arguments, ConvertArguments&
                 if (value != "8" && value != "16")
                     return false;
                 parsed.request.wavBits = std::atoi(value.c_str());
-            } else if (!parseSeconds(value, seconds)) {
+            } else if (!parseNonNegative(value, seconds)) {
                 return false;
             } else if (argument == "--from") {
                 parsed.request.fromSeconds = seconds;

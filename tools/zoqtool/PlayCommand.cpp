@@ -1,15 +1,19 @@
 #include "PlayCommand.h"
 
+#include "NumberArguments.h"
 #include "audio/AudioLoader.h"
 #include "audio/PlaybackSession.h"
 #include "audio/SdlAudioOutput.h"
+#include "audio/SoundFilter.h"
 #include "audio/SoundOutput.h"
+#include "platform/FormatText.h"
 #include "platform/LogSink.h"
 #include "platform/StderrMessenger.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <thread>
 
 namespace zoqtool {
@@ -20,37 +24,83 @@ using namespace kestrum;
 
 struct PlayArguments {
     std::string path;
-    int speedCode = 0;
+    int speedPosition = kNormalSpeedPosition;
     double fromSeconds = 0;
     ListeningAids aids;
 };
 
-bool parseNumber(const std::string& text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0';
+constexpr int kSpeedCount = static_cast<int>(kSpeedCodeOfPosition.size());
+
+// A speed's factor as its label shows it, to hundredths: "0.75", "0.88", "1", "1.25", "1.5".
+std::string factorText(double factor) {
+    std::string text = formatText("%.2f", factor);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
 }
 
-bool parseArguments(const std::vector<std::string>& arguments, PlayArguments& parsed) {
+// The play-speed control's position of a factor as people write it ("0.75", "1.5", "75%"):
+// the player's own speeds, each as its label rounds it or exactly.
+std::optional<int> speedPositionOf(std::string text) {
+    const bool percent = !text.empty() && text.back() == '%';
+    if (percent)
+        text.pop_back();
+    double factor = 0;
+    if (!parseNonNegative(text, factor))
+        return std::nullopt;
+    if (percent)
+        factor /= 100;
+    for (int position = 0; position < kSpeedCount; ++position)
+        if (std::abs(factor - tempoOfSpeedPosition(position)) <= 0.005 + 1e-9)
+            return position;
+    return std::nullopt;
+}
+
+// What --speed takes: "0.75, 0.88, 1, 1.25, 1.5 (or 75%, 88%, 100%, 125%, 150%)".
+std::string speedFactors() {
+    std::string factors, percents;
+    for (int position = 0; position < kSpeedCount; ++position) {
+        const double factor = tempoOfSpeedPosition(position);
+        factors += (position > 0 ? ", " : "") + factorText(factor);
+        percents += (position > 0 ? ", " : "") + formatText("%.0f%%", factor * 100);
+    }
+    return factors + " (or " + percents + ")";
+}
+
+// Reads the value of --speed, --from or --rewind; false with what is wrong with it.
+bool parseValue(const std::string& option, const std::string& value, PlayArguments& parsed,
+                std::string& problem) {
+    if (option == "--speed") {
+        const std::optional<int> position = speedPositionOf(value);
+        if (!position) {
+            problem = "the player has no speed " + value + ": it plays at " + speedFactors();
+            return false;
+        }
+        parsed.speedPosition = *position;
+    } else if (option == "--from") {
+        if (!parseNonNegative(value, parsed.fromSeconds)) {
+            problem = "--from takes a number of seconds, 0 or more, not " + value;
+            return false;
+        }
+    } else if (!parseWholeNumber(value, 0, kLongestRewindSeconds, parsed.aids.rewindSeconds)) {
+        problem = formatText("--rewind takes a whole number of seconds from 0 to %d, not %s",
+                             kLongestRewindSeconds, value.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Reads the command line; false when it is wrong, with what is wrong in `problem` when more than
+// the usage can say it.
+bool parseArguments(const std::vector<std::string>& arguments, PlayArguments& parsed, std::string& problem) {
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool takesValue = argument == "--speed" || argument == "--from" || argument == "--rewind";
         if (takesValue && i + 1 < arguments.size()) {
-            double value = 0;
-            if (!parseNumber(arguments[++i], value) || value < 0)
+            if (!parseValue(argument, arguments[++i], parsed, problem))
                 return false;
-            if (argument == "--speed") {
-                if (value > 4 || value != static_cast<int>(value))
-                    return false;
-                parsed.speedCode = static_cast<int>(value);
-            } else if (argument == "--from") {
-                parsed.fromSeconds = value;
-            } else {
-                if (value > kLongestRewindSeconds || value != static_cast<int>(value))
-                    return false;
-                parsed.aids.rewindSeconds = static_cast<int>(value);
-            }
         } else if (argument == "--keep-pitch") {
             parsed.aids.filters.keepPitch = true;
         } else if (argument == "--even") {
@@ -71,20 +121,27 @@ bool parseArguments(const std::vector<std::string>& arguments, PlayArguments& pa
     return true;
 }
 
-int speedPositionOfCode(int code) {
-    for (std::size_t position = 0; position < kSpeedCodeOfPosition.size(); ++position)
-        if (kSpeedCodeOfPosition[position] == code)
-            return static_cast<int>(position);
-    return kNormalSpeedPosition;
+// Where play starts: the frame at the second asked for or, past the end, the last second of the
+// call, as a keyword's second past the end plays in the player.
+std::uint64_t startFrame(const PlaybackSession& session, double seconds) {
+    const std::uint64_t length = session.snapshot().length;
+    const std::uint64_t frame = session.clock().framesAt(seconds);
+    const std::uint64_t second = session.clock().framesPerSecond();
+    if (frame < length)
+        return frame;
+    return length > second ? length - second : 0;
 }
 
 } // namespace
 
 int runPlay(const std::vector<std::string>& arguments) {
     PlayArguments parsed;
-    if (!parseArguments(arguments, parsed)) {
+    std::string problem;
+    if (!parseArguments(arguments, parsed, problem)) {
+        if (!problem.empty())
+            std::fprintf(stderr, "zoqtool: %s\n", problem.c_str());
         std::fprintf(stderr,
-                     "usage: zoqtool play FILE [--speed 0-4] [--from SECONDS] [--keep-pitch] [--even] "
+                     "usage: zoqtool play FILE [--speed FACTOR] [--from SECONDS] [--keep-pitch] [--even] "
                      "[--denoise] [--skip-silence] [--rewind 0-5]\n");
         return 2;
     }
@@ -110,9 +167,9 @@ int runPlay(const std::vector<std::string>& arguments) {
     output.attachSource(session);
     if (output.openSoundDevice() != 0)
         return 1;
-    session.restoreSpeedPosition(speedPositionOfCode(parsed.speedCode));
+    session.restoreSpeedPosition(parsed.speedPosition);
     // Play from a second is Play after a pause there: a rewind starts that much earlier.
-    session.moveTo(session.clock().framesAt(parsed.fromSeconds));
+    session.moveTo(startFrame(session, parsed.fromSeconds));
     if (!session.setAids(parsed.aids) || !session.play())
         return 1;
 

@@ -7,6 +7,7 @@
 #include "InfoCommand.h"
 #include "PlayCommand.h"
 #include "StampCommands.h"
+#include "platform/TerminationCleanup.h"
 
 #include <cstdio>
 #include <string>
@@ -21,7 +22,7 @@ void printUsage() {
         "       zoqtool decode FILE OUT.wav\n"
         "       zoqtool convert FILE OUT.{wav,flac,opus,mp3} [--from SECONDS] [--to SECONDS] "
         "[--bits 8|16]\n"
-        "       zoqtool play FILE [--speed 0-4] [--from SECONDS] [--keep-pitch] [--even] [--denoise]\n"
+        "       zoqtool play FILE [--speed FACTOR] [--from SECONDS] [--keep-pitch] [--even] [--denoise]\n"
         "                    [--skip-silence] [--rewind 0-5]\n"
         "       zoqtool comment FILE TEXT\n"
         "       zoqtool keyword FILE WORD SECONDS\n"
@@ -35,6 +36,10 @@ void printUsage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Ctrl-C, kill or a closed terminal during a conversion, a decode or a save leaves no partial
+    // file behind; the program still ends as the signal ends it. Installed before the sound
+    // device's library starts, which would otherwise take SIGINT and SIGTERM for events no one reads.
+    kestrum::removeTemporaryFilesOnTermination();
     if (argc < 2) {
         printUsage();
         return 2;
