@@ -1,7 +1,7 @@
 // The init file when its disk is full, its directory cannot be written, or the per-user directory
 // is removed while the player runs: the last whole record stays, nothing half-written is left,
 // and the failure is logged only. The per-user directory swapped for another while the player
-// runs.
+// runs, and an init file holding absurd places and sizes.
 
 #include "app/Environment.h"
 #include "hostile/FaultInjection.h"
@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <limits>
 #include <memory>
 
 namespace kestrum {
@@ -147,6 +148,37 @@ TEST_F(InitFileFaultTest, APerUserDirectorySwappedWhileThePlayerRunsKeepsItsFile
     EXPECT_EQ(fs::exists(moved / "Kestrum.DAT") ? fs::file_size(moved / "Kestrum.DAT") : 0u, 96u);
     EXPECT_TRUE(fs::exists(moved / "Kestrum.SET"));
     EXPECT_FALSE(fs::exists(moved / "Kestrum.LCK")) << "the lock is removed where it was taken";
+}
+
+// Viewer mode reads the init file of the working directory, which anyone may have written: no
+// size or place in it, however absurd, stops the player (where the windows go is checked in the
+// windows' own tests). The call has comments and keywords, so every side window opens.
+TEST_F(InitFileFaultTest, AbsurdPlacesAndSizesInAViewerModeInitFileDoNotStopThePlayer) {
+    test::RecordingBuilder builder(10);
+    builder.comments = "a comment\r\n";
+    builder.words = {test::makeWord("alpha", {8000})};
+    builder.audio = test::makeAudio(8000);
+    for (const std::int32_t value : {std::numeric_limits<std::int32_t>::max(),
+                                     std::numeric_limits<std::int32_t>::min(), std::int32_t{0}}) {
+        SCOPED_TRACE(value);
+        test::TempDir working;
+        builder.writeTo(working.file("call.ZOQ"));
+        InitRecord absurd;
+        for (std::int32_t* field :
+             {&absurd.newCommentsHeight, &absurd.newCommentsLeft, &absurd.newCommentsTop,
+              &absurd.newCommentsWidth, &absurd.keywordHeight, &absurd.keywordLeft, &absurd.keywordTop,
+              &absurd.keywordWidth, &absurd.waveformTop, &absurd.waveformLeft, &absurd.existingCommentsHeight,
+              &absurd.existingCommentsLeft, &absurd.existingCommentsTop, &absurd.existingCommentsWidth})
+            *field = value;
+        absurd.newCommentsOpen = absurd.keywordOpen = absurd.waveformOpen = absurd.existingCommentsOpen = 1;
+        const layout::Bytes<InitRecord> bytes = layout::encode(absurd);
+        test::writeFileBytes(working.file("Kestrum.DAT"), {bytes.begin(), bytes.end()});
+        const test::PlayerRun run =
+            test::runPlayer("^F" + working.file("call.ZOQ") + "^O1", working.path().string());
+        EXPECT_TRUE(run.sounded && run.stopped) << run.err;
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.messages, "") << run.err;
+    }
 }
 
 } // namespace
