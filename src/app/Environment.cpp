@@ -73,11 +73,11 @@ int identifyRun(Environment& env, SystemServices& system, Messenger& messenger) 
     return 0;
 }
 
-// The per-user directory, where the lock, log and init file live: it must be this user's alone,
-// or another user could read the log or have the player write through a link of theirs.
-int checkUserDirectory(const std::string& userDirectory, Messenger& messenger) {
-    PrivateDirectory checked;
-    switch (checked.open(userDirectory)) {
+// The per-user directory, where the lock, log, init and settings files live: it must be this
+// user's alone, or another user could read the log or have the player write through a link of
+// theirs. It stays open for the run.
+int openUserDirectory(Environment& env, const std::string& userDirectory, Messenger& messenger) {
+    switch (env.userDirectory.open(userDirectory)) {
     case PrivateDirectory::Status::Opened:
     case PrivateDirectory::Status::Created:
         return 0;
@@ -89,12 +89,12 @@ int checkUserDirectory(const std::string& userDirectory, Messenger& messenger) {
         break;
     }
     messenger.showError(formatText("checkLockAccess will not use %s: it %s, cannot continue",
-                                   userDirectory.c_str(), checked.refusal().c_str()));
+                                   userDirectory.c_str(), env.userDirectory.refusal().c_str()));
     return 1;
 }
 
 int takeLock(Environment& env, Messenger& messenger) {
-    switch (env.lockFile.acquire(env.lockPath, kLockLine)) {
+    switch (env.lockFile.acquire(env.userDirectory, kLockFileName, kLockLine)) {
     case LockFile::Result::Held:
         return 0;
     case LockFile::Result::InUse:
@@ -117,7 +117,7 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
     env.viewerMode = options.viewerMode == 1;
     env.logPath.clear();
     env.initPath.clear();
-    env.settingsPath.clear();
+    env.userDirectory.close();
     if (identifyRun(env, system, messenger) != 0)
         return 1;
 
@@ -146,15 +146,14 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
     paths.initPath = joinPath(userDirectory, kInitFileName);
     if (!pathsFit(paths))
         return refuseLongPath(env, messenger);
-    if (checkUserDirectory(userDirectory, messenger) != 0)
-        return 1;
     env.lockPath = paths.lockPath;
-    if (takeLock(env, messenger) != 0)
+    if (openUserDirectory(env, userDirectory, messenger) != 0 || takeLock(env, messenger) != 0) {
+        env.userDirectory.close();
         return 1;
+    }
 
     env.logPath = paths.logPath;
     env.initPath = paths.initPath;
-    env.settingsPath = joinPath(userDirectory, kSettingsFileName);
     return 0;
 }
 
@@ -173,8 +172,8 @@ int readProgramVersion(Environment& env, Messenger&) {
 int readInit(Environment& env) {
     if (env.initPath.empty())
         return 1;
-    // Settings are never read through a link.
-    const int fd = ::open(env.initPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = env.userDirectory.isOpen() ? env.userDirectory.openForReading(kInitFileName)
+                                              : openRegularFileForReading(AT_FDCWD, env.initPath);
     std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
     if (file == nullptr) {
         if (fd >= 0)
@@ -194,7 +193,7 @@ int writeInitToDisk(Environment& env, Reporter& reporter) {
     if (env.initPath.empty() || env.viewerMode)
         return 0;
     const layout::Bytes<InitRecord> bytes = layout::encode(env.initRecord);
-    switch (replaceFileContents(env.initPath, bytes)) {
+    switch (replaceFileContents(env.userDirectory, kInitFileName, bytes)) {
     case ReplaceResult::Replaced:
         return 0;
     case ReplaceResult::OpenFailed:

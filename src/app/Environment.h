@@ -4,6 +4,7 @@
 #include "app/InitRecord.h"
 #include "platform/LockFile.h"
 #include "platform/Messenger.h"
+#include "platform/PrivateDirectory.h"
 #include "platform/SystemServices.h"
 
 #include <array>
@@ -25,11 +26,16 @@ struct Environment {
     std::string userName;     // empty in viewer mode
     std::string computerName; // empty in viewer mode
     std::uint32_t osPlatformId = 0;
+    // The per-user directory, opened once when it was checked and held open for the run: its lock,
+    // log, init and settings files are made, read and replaced through it, never by path, so the
+    // directory renamed away and another put in its place gets none of them. Not open in viewer
+    // mode, which keeps the listening aids' defaults and writes nothing.
+    PrivateDirectory userDirectory;
+    // The paths of the per-user files, for messages.
     std::string lockPath;
     LockFile lockFile;
     std::string logPath; // empty until the environment is ready
     std::string initPath;
-    std::string settingsPath; // the listening aids; empty in viewer mode, which keeps the defaults
     std::array<int, 4> versionNumbers{};
     std::string versionText;
     bool viewerMode = false;
@@ -48,7 +54,8 @@ void releaseLock(Environment& env);
 // The program version compiled in from the build, as "v%d.%d.%d.%d".
 int readProgramVersion(Environment& env, Messenger& messenger);
 
-// Reads one whole 96-byte record from the init file; 1 when there is none.
+// Reads one whole 96-byte record from the init file (in viewer mode the working directory's, which
+// others may share: never through a link, a regular file only); 1 when there is none.
 int readInit(Environment& env);
 // Replaces the init file with the record; failures are logged only. Nothing in viewer mode.
 int writeInitToDisk(Environment& env, Reporter& reporter);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace kestrum {
@@ -49,11 +48,11 @@ void applyLine(ListeningAids& aids, const std::string& line) {
 
 } // namespace
 
-ListeningAids readListeningSettings(const std::string& path) {
+ListeningAids readListeningSettings(const PrivateDirectory& folder, const std::string& name) {
     ListeningAids aids;
-    if (path.empty())
+    if (!folder.isOpen())
         return aids;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = folder.openForReading(name);
     if (fd < 0)
         return aids;
     std::string text(kLongestFile, '\0');
@@ -71,17 +70,18 @@ ListeningAids readListeningSettings(const std::string& path) {
     return aids;
 }
 
-void writeListeningSettings(const std::string& path, const ListeningAids& aids, Reporter& reporter) {
-    if (path.empty())
+void writeListeningSettings(const PrivateDirectory& folder, const std::string& name,
+                            const ListeningAids& aids, Reporter& reporter) {
+    if (!folder.isOpen())
         return;
     std::string text;
     for (const Flag& flag : kFlags)
         text += formatText("%s=%d\n", flag.name, valueOf(aids, flag) ? 1 : 0);
     text += formatText("rewindSeconds=%d\n", aids.rewindSeconds);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    if (replaceFileContents(path, std::span<const std::uint8_t>(bytes, text.size())) !=
+    if (replaceFileContents(folder, name, std::span<const std::uint8_t>(bytes, text.size())) !=
         ReplaceResult::Replaced)
-        reporter.logOnly("writeListeningSettings could not write to file %s", path.c_str());
+        reporter.logOnly("writeListeningSettings could not write to file %s", folder.pathOf(name).c_str());
 }
 
 } // namespace kestrum

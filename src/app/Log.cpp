@@ -32,24 +32,26 @@ void Log::writeLog(const std::string& message) {
     if (env_.logPath.empty() || env_.viewerMode)
         return;
     const std::string line = formatLine(env_.versionText, std::time(nullptr), message);
-    const char* path = env_.logPath.c_str();
+    // Through the per-user directory held open, never by path: see Environment.
+    const int folder = env_.userDirectory.descriptor();
 
     std::lock_guard<std::mutex> hold(mutex_);
     // Only the run that creates the file writes its first line. A file left without its whole
     // first line (a full disk) would never get it: it goes, and the next line makes it again.
-    const int created = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int created =
+        ::openat(folder, kLogFileName, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (created >= 0) {
         const bool titled = writeAll(created, formatText("ZOQ %s\r\n", kProductTitle));
         ::close(created);
         if (!titled) {
-            ::unlink(path);
+            ::unlinkat(folder, kLogFileName, 0);
             return;
         }
     } else if (errno != EEXIST) {
         reportFailure(env_.logPath);
         return;
     }
-    const int fd = ::open(path, O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::openat(folder, kLogFileName, O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         reportFailure(env_.logPath);
         return;

@@ -120,7 +120,7 @@ void Player::destroySplash() {
 void Player::restoreWindowState() {
     Environment& env = state_.environment;
     // The listening aids as the user left them (viewer mode keeps the defaults).
-    state_.aids = readListeningSettings(env.settingsPath);
+    state_.aids = readListeningSettings(env.userDirectory, kSettingsFileName);
     session_->setAids(state_.aids);
     state_.openAtLastRun = WindowOpenFlags{};
     if (readInit(env) != 0) {
@@ -176,7 +176,8 @@ void Player::saveWindowState(bool windowsAlive) {
     if (windowsAlive)
         ui_.saveWindowState(state_.environment.initRecord);
     writeInitToDisk(state_.environment, reporter_);
-    writeListeningSettings(state_.environment.settingsPath, session_->snapshot().aids, reporter_);
+    writeListeningSettings(state_.environment.userDirectory, kSettingsFileName, session_->snapshot().aids,
+                           reporter_);
 }
 
 void Player::shutdown() {

@@ -6,13 +6,10 @@
 
 namespace kestrum {
 
-ReplaceResult replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
-    return replaceFileContents(path, {bytes});
-}
+namespace {
 
-ReplaceResult replaceFileContents(const std::string& path,
-                                  std::initializer_list<std::span<const std::uint8_t>> pieces) {
-    TemporaryFile file = TemporaryFile::beside(path);
+ReplaceResult writeAndReplace(TemporaryFile& file,
+                              std::initializer_list<std::span<const std::uint8_t>> pieces) {
     if (!file.isOpen())
         return ReplaceResult::OpenFailed;
     bool written = true;
@@ -21,6 +18,26 @@ ReplaceResult replaceFileContents(const std::string& path,
     if (!file.finishWriting() || !written || !file.replaceTarget())
         return ReplaceResult::WriteFailed;
     return ReplaceResult::Replaced;
+}
+
+} // namespace
+
+ReplaceResult replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return replaceFileContents(path, {bytes});
+}
+
+ReplaceResult replaceFileContents(const std::string& path,
+                                  std::initializer_list<std::span<const std::uint8_t>> pieces) {
+    TemporaryFile file = TemporaryFile::beside(path);
+    return writeAndReplace(file, pieces);
+}
+
+ReplaceResult replaceFileContents(const PrivateDirectory& folder, const std::string& name,
+                                  std::span<const std::uint8_t> bytes) {
+    if (!folder.isOpen())
+        return ReplaceResult::OpenFailed;
+    TemporaryFile file = TemporaryFile::inFolder(folder.descriptor(), folder.path(), name);
+    return writeAndReplace(file, {bytes});
 }
 
 } // namespace kestrum

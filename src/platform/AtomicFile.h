@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PrivateDirectory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -17,5 +19,9 @@ ReplaceResult replaceFileContents(const std::string& path, std::span<const std::
 // not be copied behind its header first.
 ReplaceResult replaceFileContents(const std::string& path,
                                   std::initializer_list<std::span<const std::uint8_t>> pieces);
+// The same for the file `name` in an open folder, found through its descriptor and not by path, so
+// a folder renamed and replaced meanwhile does not get the file. OpenFailed when it is not open.
+ReplaceResult replaceFileContents(const PrivateDirectory& folder, const std::string& name,
+                                  std::span<const std::uint8_t> bytes);
 
 } // namespace kestrum

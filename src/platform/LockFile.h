@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PrivateDirectory.h"
+
 #include <string>
 
 namespace kestrum {
@@ -16,15 +18,21 @@ class LockFile {
     LockFile& operator=(const LockFile&) = delete;
     ~LockFile() { release(); }
 
-    // Takes the lock at `path` and writes `line` into the file.
-    Result acquire(const std::string& path, const std::string& line);
+    // Takes the lock on the file `name` in `folder` and writes `line` into it. The lock keeps a
+    // descriptor of the folder of its own: the file is made, checked and removed in that folder,
+    // even when it was renamed and another put in its place meanwhile.
+    Result acquire(const PrivateDirectory& folder, const std::string& name, const std::string& line);
     // Removes the file and lets go of the lock; nothing when not held.
     void release();
     bool held() const { return fd_ >= 0; }
 
   private:
+    // Whether `name` in the folder is still the file this descriptor holds.
+    bool stillNamed(int fd) const;
+
     int fd_ = -1;
-    std::string path_;
+    int folder_ = -1;
+    std::string name_;
 };
 
 } // namespace kestrum

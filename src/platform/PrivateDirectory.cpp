@@ -131,4 +131,18 @@ DIR* PrivateDirectory::openListing() const {
     return listing;
 }
 
+int PrivateDirectory::openForReading(const std::string& name) const {
+    return openRegularFileForReading(fd_, name);
+}
+
+int openRegularFileForReading(int folder, const std::string& name) {
+    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)))
+        return fd;
+    ::close(fd);
+    errno = EINVAL;
+    return -1;
+}
+
 } // namespace kestrum

@@ -56,6 +56,8 @@ class PrivateDirectory {
     bool remove(const std::string& name) const;
     // A listing of the entries, from the first (close it with closedir), or null.
     DIR* openListing() const;
+    // Opens the regular file `name` for reading (see openRegularFileForReading).
+    int openForReading(const std::string& name) const;
 
   private:
     // Checks the open descriptor; false with `refusal_` set when it is not safe.
@@ -66,5 +68,10 @@ class PrivateDirectory {
     std::string path_;
     std::string refusal_;
 };
+
+// Opens the file `name` in the open folder `folder` (AT_FDCWD: `name` is a path) for reading: never
+// through a link, and only a regular file (a FIFO planted in a shared folder would block the
+// reader, a device would never end). A descriptor, or -1 with errno set.
+int openRegularFileForReading(int folder, const std::string& name);
 
 } // namespace kestrum

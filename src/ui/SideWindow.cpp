@@ -2,6 +2,7 @@
 
 #include "platform/FormatText.h"
 #include "recording/Windows1252.h"
+#include "ui/ScreenPlacement.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -26,21 +27,13 @@ SideWindow::SideWindow(QWidget* owner, const QString& caption, QSize startSize, 
 }
 
 void moveWithinScreen(QWidget& window, int left, int top) {
-    const QScreen* screen = QApplication::primaryScreen();
-    const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
-    const int largestLeft = area.width() - 50;
-    const int largestTop = area.height() - 50;
-    QPoint at = window.pos();
-    if (left < largestLeft)
-        at.setX(left);
-    if (top < largestTop)
-        at.setY(top);
-    window.move(at);
+    window.move(placementOnScreens(window, left, top, std::nullopt).topLeft());
 }
 
 void SideWindow::restorePlacement(int height, int left, int top, int width) {
-    resize(width, height);
-    moveWithinScreen(*this, left, top);
+    const QRect placed = placementOnScreens(*this, left, top, QSize(width, height));
+    resize(placed.size());
+    move(placed.topLeft());
     placed_ = true;
 }
 

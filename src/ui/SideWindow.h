@@ -16,8 +16,8 @@ class SideWindow : public QWidget {
   public:
     SideWindow(QWidget* owner, const QString& caption, QSize startSize, QSize minimumSize, int fontPixels);
 
-    // Places the window from stored values: the size always, the left and top only when they lie
-    // within the screen less a margin of 50 pixels.
+    // Places the window from stored values, brought within the screens (placementOnScreens): the
+    // size always, the left and top only when they lie within the screen less a margin of 50 pixels.
     void restorePlacement(int height, int left, int top, int width);
     // Centres the window on `over` (or on the screen) unless it was placed already.
     void placeCentred(const QWidget* over);
@@ -31,7 +31,8 @@ class SideWindow : public QWidget {
 };
 
 // Moves a window to a stored left and top, each only when it lies within the screen less a margin
-// of 50 pixels (an init file from a larger screen would put the window out of reach).
+// of 50 pixels (an init file from a larger screen would put the window out of reach), then within
+// the screens (placementOnScreens).
 void moveWithinScreen(QWidget& window, int left, int top);
 
 // The text area of a side window: no wrap, both scroll bars, with its hint and accessible name.

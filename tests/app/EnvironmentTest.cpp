@@ -1,6 +1,8 @@
 // The working environment: per-user directory, lock, paths, viewer mode, version and init record.
 
 #include "app/Environment.h"
+#include "app/ListeningSettings.h"
+#include "app/Log.h"
 #include "platform/Reporter.h"
 #include "support/FakeMessenger.h"
 #include "support/OtherUser.h"
@@ -8,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <regex>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -170,6 +175,18 @@ TEST_F(EnvironmentTest, ViewerModeCreatesNothingAndAsksForNoUser) {
                   std::span<const std::uint8_t, 96>(test::readFileBytes(env.initPath).data(), 96))
                   .waveformKnobPosition,
               42.5);
+
+    // Anyone may have been in a shared working directory: a FIFO in the init file's place (here
+    // holding a whole record, elsewhere one nobody writes, which would hold the start) is not read.
+    fs::remove(env.initPath);
+    ASSERT_EQ(::mkfifo(env.initPath.c_str(), 0666), 0);
+    const int fifo = ::open(env.initPath.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fifo, 0);
+    ASSERT_EQ(::write(fifo, bytes.data(), bytes.size()), 96);
+    env.initRecord = InitRecord{};
+    EXPECT_EQ(readInit(env), 1);
+    EXPECT_EQ(env.initRecord, InitRecord{});
+    ::close(fifo);
 }
 
 TEST_F(EnvironmentTest, EachFailingStepShowsItsMessage) {
@@ -352,6 +369,44 @@ TEST_F(EnvironmentTest, ThePerUserFilesAreTheUsersAloneAndNeverReachedThroughALi
     EXPECT_EQ(prepare(second), 1);
     EXPECT_EQ(messenger.shown.back().text, "Error could not open lock file " + env.lockPath);
     EXPECT_EQ(test::readFileBytes(dir.file("outside")), std::vector<std::uint8_t>(96, 7));
+}
+
+// The per-user directory renamed away while the player runs, and a folder of someone else's in its
+// place: every file of the run still goes to the directory that was checked, none to the new one.
+TEST_F(EnvironmentTest, APerUserDirectorySwappedWhileThePlayerRunsGetsTheFilesNotItsReplacement) {
+    ASSERT_EQ(prepare(env), 0) << messenger.onlyText();
+    readProgramVersion(env, messenger);
+    const fs::path user = dir.path() / "clerk";
+    const fs::path moved = dir.path() / "moved";
+    fs::rename(user, moved);
+    fs::create_directory(user);
+    fs::permissions(user, fs::perms::all);
+    if (const std::optional<test::OtherUser> other = test::otherUser())
+        test::handOver(user, *other);
+
+    test::FakeLog log;
+    Reporter reporter(messenger, log);
+    Log(env).writeLog("Could not open file\n/calls/secret.ZOQ");
+    env.initRecord.playSpeedPosition = 4;
+    EXPECT_EQ(writeInitToDisk(env, reporter), 0);
+    ListeningAids aids;
+    aids.skipSilence = true;
+    writeListeningSettings(env.userDirectory, kSettingsFileName, aids, reporter);
+    releaseLock(env);
+
+    const auto namesIn = [](const fs::path& folder) {
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    EXPECT_EQ(namesIn(user), std::vector<std::string>{});
+    // The lock is gone from where it was taken; the log, init and settings files are there.
+    EXPECT_EQ(namesIn(moved), (std::vector<std::string>{"Kestrum.DAT", "Kestrum.LOG", "Kestrum.SET"}));
+    EXPECT_TRUE(log.lines.empty());
+    // Messages name the directory as it was checked.
+    EXPECT_EQ(env.initPath, (user / "Kestrum.DAT").string());
 }
 
 } // namespace

@@ -17,23 +17,25 @@ TEST(ListeningSettings, AreReadBackAsWrittenAndKeptPrivate) {
     test::FakeMessenger messenger;
     test::FakeLog log;
     Reporter reporter(messenger, log);
+    PrivateDirectory folder;
+    ASSERT_EQ(folder.open(dir.path().string()), PrivateDirectory::Status::Opened);
     const std::string path = dir.file("Kestrum.SET");
-    EXPECT_EQ(readListeningSettings(path), ListeningAids{}); // none yet: every aid off
+    EXPECT_EQ(readListeningSettings(folder, "Kestrum.SET"), ListeningAids{}); // none yet: every aid off
 
     ListeningAids aids;
     aids.filters.keepPitch = true;
     aids.filters.reduceNoise = true;
     aids.skipSilence = true;
     aids.rewindSeconds = 2;
-    writeListeningSettings(path, aids, reporter);
-    EXPECT_EQ(readListeningSettings(path), aids);
+    writeListeningSettings(folder, "Kestrum.SET", aids, reporter);
+    EXPECT_EQ(readListeningSettings(folder, "Kestrum.SET"), aids);
     EXPECT_EQ(test::modeOf(path), 0600u);
     EXPECT_TRUE(log.lines.empty());
 
     // Lines of another player's version, broken ones, out-of-range values: ignored or bounded.
     const std::string text = "evenVoices=1\nfutureAid=1\nrewindSeconds=9\nnonsense\nkeepPitch=yes\n";
     test::writeFileBytes(path, {text.begin(), text.end()});
-    ListeningAids read = readListeningSettings(path);
+    ListeningAids read = readListeningSettings(folder, "Kestrum.SET");
     EXPECT_TRUE(read.filters.evenVoices);
     EXPECT_FALSE(read.filters.keepPitch);
     EXPECT_EQ(read.rewindSeconds, 5);
@@ -42,18 +44,21 @@ TEST(ListeningSettings, AreReadBackAsWrittenAndKeptPrivate) {
     test::writeFileBytes(dir.file("elsewhere"), {'k', 'e', 'e', 'p', 'P', 'i', 't', 'c', 'h', '=', '1'});
     std::filesystem::remove(path);
     std::filesystem::create_symlink(dir.file("elsewhere"), path);
-    EXPECT_EQ(readListeningSettings(path), ListeningAids{});
-    writeListeningSettings(path, aids, reporter);
+    EXPECT_EQ(readListeningSettings(folder, "Kestrum.SET"), ListeningAids{});
+    writeListeningSettings(folder, "Kestrum.SET", aids, reporter);
     EXPECT_FALSE(std::filesystem::is_symlink(path));
     EXPECT_EQ(test::readFileText(dir.file("elsewhere")), "keepPitch=1");
 
-    // Viewer mode has no path: the defaults, and nothing written.
-    EXPECT_EQ(readListeningSettings(""), ListeningAids{});
-    writeListeningSettings("", aids, reporter);
+    // Viewer mode has no per-user folder: the defaults, and nothing written.
+    EXPECT_EQ(readListeningSettings(PrivateDirectory(), "Kestrum.SET"), ListeningAids{});
+    writeListeningSettings(PrivateDirectory(), "Kestrum.SET", aids, reporter);
+    EXPECT_TRUE(log.lines.empty());
 
-    writeListeningSettings(dir.file("missing/Kestrum.SET"), aids, reporter);
+    // A folder that cannot take the file: logged only.
+    std::filesystem::create_directory(dir.file("Kestrum.SET.d"));
+    writeListeningSettings(folder, "Kestrum.SET.d", aids, reporter);
     EXPECT_EQ(log.lines, std::vector<std::string>{"writeListeningSettings could not write to file " +
-                                                  dir.file("missing/Kestrum.SET")});
+                                                  dir.file("Kestrum.SET.d")});
 }
 
 } // namespace

@@ -16,6 +16,7 @@ namespace {
 class LogTest : public ::testing::Test {
   protected:
     LogTest() {
+        env.userDirectory.open(dir.path().string());
         env.logPath = dir.file("Kestrum.LOG");
         env.versionText = "v1.2.3.4";
     }
@@ -54,9 +55,10 @@ TEST_F(LogTest, NothingIsWrittenBeforeTheEnvironmentIsReadyOrInViewerMode) {
 }
 
 TEST_F(LogTest, AnUnwritableLogIsDroppedQuietly) {
-    env.logPath = dir.file("missing/Kestrum.LOG");
+    env.userDirectory.open(dir.file("missing/deeper"));
+    env.logPath = dir.file("missing/deeper/Kestrum.LOG");
     log.writeLog("lost");
-    EXPECT_FALSE(std::filesystem::exists(env.logPath));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
 }
 
 TEST_F(LogTest, TheLogIsTheUsersAloneAndNeverWrittenThroughALink) {

@@ -41,6 +41,11 @@ class LockFileFaultTest : public ::testing::Test {
     }
 
     test::TempDir dir;
+    PrivateDirectory folder = [this] {
+        PrivateDirectory opened;
+        opened.open(dir.path().string());
+        return opened;
+    }();
     std::string path = dir.file("Kestrum.LCK");
     test::TempDir working;
     test::TempDir calls;
@@ -50,7 +55,7 @@ class LockFileFaultTest : public ::testing::Test {
 TEST_F(LockFileFaultTest, ALockThatCannotBeWrittenWholeIsNotLeftBehind) {
     const auto result = test::runHampered({10, {}}, [&] {
         LockFile lock;
-        const LockFile::Result taken = lock.acquire(path, kLine);
+        const LockFile::Result taken = lock.acquire(folder, "Kestrum.LCK", kLine);
         return std::string(taken == LockFile::Result::WriteFailed ? "write failed" : "other") +
                (lock.held() ? " held" : "");
     });
@@ -102,17 +107,17 @@ TEST_F(LockFileFaultTest, AUserDirectoryThatCannotBeWrittenStopsTheStartWithItsM
 
 TEST_F(LockFileFaultTest, AHolderWhoseFileWasRemovedDoesNotRemoveTheNextHoldersLock) {
     LockFile first;
-    ASSERT_EQ(first.acquire(path, kLine), LockFile::Result::Held);
+    ASSERT_EQ(first.acquire(folder, "Kestrum.LCK", kLine), LockFile::Result::Held);
     fs::remove(path);
 
     // With its file gone the lock no longer stops a second player...
     LockFile second;
-    ASSERT_EQ(second.acquire(path, kLine), LockFile::Result::Held);
+    ASSERT_EQ(second.acquire(folder, "Kestrum.LCK", kLine), LockFile::Result::Held);
     // ...and when the first ends, the second's lock must stay: a third is still refused.
     first.release();
     EXPECT_TRUE(fs::exists(path));
     LockFile third;
-    EXPECT_EQ(third.acquire(path, kLine), LockFile::Result::InUse);
+    EXPECT_EQ(third.acquire(folder, "Kestrum.LCK", kLine), LockFile::Result::InUse);
     second.release();
     EXPECT_FALSE(fs::exists(path));
 }

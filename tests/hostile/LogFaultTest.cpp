@@ -20,6 +20,7 @@ const std::string kTitle = "ZOQ LUMBRA PLAYER\r\n";
 class LogFaultTest : public ::testing::Test {
   protected:
     LogFaultTest() {
+        env.userDirectory.open(dir.path().string());
         env.logPath = dir.file("Kestrum.LOG");
         env.versionText = "v1.2.3.4";
     }
@@ -70,6 +71,7 @@ TEST_F(LogFaultTest, ADirectoryThatCannotBeWrittenDropsTheLineQuietly) {
     if (!test::readOnlyDirectoriesWork())
         GTEST_SKIP() << "read-only bind mounts need user namespaces";
     const auto result = test::runHampered({std::nullopt, dir.path().string()}, [&] {
+        env.userDirectory.open(dir.path().string()); // as a player started there now would
         log.writeLog("lost");
         return std::string(fs::exists(env.logPath) ? "created" : "dropped");
     });

@@ -1,5 +1,6 @@
 // The comment and keyword windows driven as a user drives them, on a real recording, offscreen.
 
+#include "app/InitRecord.h"
 #include "recording/CommentRewrite.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
@@ -15,11 +16,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 namespace kestrum {
 namespace {
@@ -222,6 +225,64 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
         EXPECT_TRUE(ui.existingCommentsWindow()->existingCommentsText->toPlainText().endsWith(
             QString::fromUtf8("\u20AC and \u00E9\n")));
     });
+}
+
+// Viewer mode reads the init file of the working directory, which anyone may have written: every
+// stored place and size is brought within the screens, so each window shows, at its size or its
+// minimum, with its top left corner on a screen (its title bar within reach).
+TEST_F(SideWindowsTest, AbsurdStoredPlacesAndSizesLeaveEveryWindowOnAScreen) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    struct Row {
+        std::int32_t left, top, width, height;
+    };
+    const Row rows[] = {
+        {kMax, kMax, kMax, kMax},
+        {kMin, kMin, kMin, kMin},
+        {0, 0, 0, 0},
+        {-5000, -1, -5000, -1},
+        {100, 100, kMax, kMax},
+        {749, 549, kMax - 10, 1},
+        {kMin, kMax, 0, kMax},
+        {kMin + 1, -300, 50000, kMin + 1},
+    };
+    test::RecordingBuilder builder(9);
+    builder.words = {test::makeWord("gun", {16000})};
+    builder.audio = test::makeAudio(8000);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.left) + "," + std::to_string(row.top) + " " +
+                     std::to_string(row.width) + "x" + std::to_string(row.height));
+        InitRecord stored;
+        stored.newCommentsLeft = stored.keywordLeft = stored.existingCommentsLeft = stored.waveformLeft =
+            row.left;
+        stored.newCommentsTop = stored.keywordTop = stored.existingCommentsTop = stored.waveformTop = row.top;
+        stored.newCommentsWidth = stored.keywordWidth = stored.existingCommentsWidth = row.width;
+        stored.newCommentsHeight = stored.keywordHeight = stored.existingCommentsHeight = row.height;
+        stored.newCommentsOpen = stored.keywordOpen = stored.waveformOpen = stored.existingCommentsOpen = 1;
+        const layout::Bytes<InitRecord> bytes = layout::encode(stored);
+        test::writeFileBytes(dir.file("Kestrum.DAT"), {bytes.begin(), bytes.end()});
+        runOn(builder, "^O1", [&](InspectingUi& ui) {
+            const std::vector<QWidget*> windows = {ui.newCommentsWindow(), ui.scannedWordWindow(),
+                                                   ui.existingCommentsWindow(), ui.waveformWindow()};
+            for (QWidget* window : windows) {
+                window->show();
+                QApplication::processEvents();
+                const QRect placed = window->geometry();
+                SCOPED_TRACE(window->metaObject()->className());
+                const QScreen* screen = nullptr;
+                for (const QScreen* candidate : QGuiApplication::screens())
+                    if (candidate->availableGeometry().contains(placed.topLeft()))
+                        screen = candidate;
+                ASSERT_NE(screen, nullptr) << placed.x() << "," << placed.y();
+                const QRect area = screen->availableGeometry();
+                EXPECT_GE(placed.width(), window->minimumWidth());
+                EXPECT_GE(placed.height(), window->minimumHeight());
+                EXPECT_LE(placed.width(), std::max(area.width(), window->minimumWidth()));
+                EXPECT_LE(placed.height(), std::max(area.height(), window->minimumHeight()));
+                EXPECT_TRUE(window->isVisible());
+            }
+        });
+    }
 }
 
 TEST(SideWindowTexts, TotalTimeAndCommentDisplay) {
