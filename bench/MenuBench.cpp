@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: kestrum_menu_bench FOLDER\n");
         return 2;
     }
-    vantrel::MenuWindow window(QString::fromLocal8Bit(argv[1]), [](const QString&) { return QString(); });
+    vantrel::MenuWindow window(QString::fromLocal8Bit(argv[1]), [](const QByteArray&) { return QString(); });
     window.show();
     bool listed = false;
     QObject::connect(&window, &vantrel::MenuWindow::listed, [&listed] { listed = true; });

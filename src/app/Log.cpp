@@ -1,5 +1,6 @@
 #include "app/Log.h"
 
+#include "platform/EscapedText.h"
 #include "platform/FormatText.h"
 #include "platform/Messenger.h"
 #include "platform/WriteAll.h"
@@ -25,7 +26,8 @@ std::string Log::formatLine(const std::string& versionText, std::time_t when, co
     struct tm local {};
     ::localtime_r(&when, &local);
     std::strftime(time, 20, "%m/%d/%y %H:%M:%S", &local);
-    return formatText("%s %s %s\r\n", versionText.c_str(), time, message.c_str());
+    // One line whatever the message holds: a path's line break cannot forge a line of its own.
+    return formatText("%s %s %s\r\n", versionText.c_str(), time, escapeControlCharacters(message).c_str());
 }
 
 void Log::writeLog(const std::string& message) {

@@ -10,9 +10,10 @@
 namespace kestrum {
 
 // The per-user log: "ZOQ LUMBRA PLAYER" as its first line, then one line per message with the
-// version text and the local time. The file is opened and closed for every line, so it is
-// complete however the process ends. Nothing is written before the environment is ready or in
-// viewer mode, and a failing write is never reported to the user.
+// version text and the local time; the message's control characters (its line breaks too) are
+// written as escapes (platform/EscapedText), so every message is one line. The file is opened and closed for
+// every line, so it is complete however the process ends. Nothing is written before the environment is ready
+// or in viewer mode, and a failing write is never reported to the user.
 class Log : public LogSink {
   public:
     explicit Log(const Environment& env) : env_(env) {}

@@ -70,9 +70,8 @@ std::string schema() {
            "TEXT);\n"
            "CREATE INDEX recordings_by_date ON recordings(recorded);\n"
            "CREATE VIRTUAL TABLE recording_text USING fts5(" +
-           text +
-           ", content='recordings', content_rowid='id', tokenize='unicode61 remove_diacritics 2', "
-           "prefix='2 3');\n"
+           text + ", content='recordings', content_rowid='id', tokenize='" + kTextTokenizer +
+           "', prefix='2 3');\n"
            "CREATE TRIGGER recording_added AFTER INSERT ON recordings BEGIN "
            "INSERT INTO recording_text(rowid, " +
            text + ") VALUES (new.id, " + prefixed("new.", text) +
@@ -300,7 +299,7 @@ void Catalogue::rollBackChanges() {
 
 SqliteStatement Catalogue::selectMatching(const SearchQuery& query, const std::string& columns,
                                           bool ordered) {
-    const std::string match = matchExpression(query.words);
+    const std::string match = matchExpression(connection_.handle(), query.words);
     std::string sql = "SELECT " + columns + " FROM recordings WHERE 1";
     if (!match.empty())
         sql += " AND id IN (SELECT rowid FROM recording_text WHERE recording_text MATCH :match)";

@@ -7,7 +7,8 @@
 
 namespace kestrum {
 
-// "LUMBRA PLAYER: <text>" on one line: line breaks inside the text become the two characters \n.
+// "LUMBRA PLAYER: <text>" on one line: line breaks inside the text become the two characters \n,
+// other control characters their escapes (platform/EscapedText).
 std::string messageLine(const std::string& text);
 
 // Writes messageLine(text) and a line feed to standard error in one write.
@@ -33,7 +34,8 @@ class UnattendedMessenger : public Messenger {
     bool answer_;
 };
 
-// For the command-line tools: the text as it is, with its line breaks, on standard error.
+// For the command-line tools: the text with its line breaks on standard error, its other control
+// characters escaped (platform/EscapedText).
 class ConsoleMessenger : public Messenger {
   public:
     explicit ConsoleMessenger(bool answer = false) : answer_(answer) {}

@@ -25,13 +25,17 @@ class LogTest : public ::testing::Test {
     Log log{env};
 };
 
-TEST_F(LogTest, TheFirstMessageCreatesTheLogWithItsTitleLine) {
-    log.writeLog("Could not open file\n/calls/x.ZOQ");
+TEST_F(LogTest, TheFirstMessageCreatesTheLogWithItsTitleLineAndEachMessageIsOneLine) {
+    // A path's line breaks cannot forge a line, nor its control characters act on a terminal
+    // showing the log: they are written as escapes, the rest of the text as it is.
+    log.writeLog(
+        "Could not open file\n/calls/x\r\nv1.2.3.4 01/01/04 00:00:00 \x1b[2J\\forged \"caf\xC3\xA9\".ZOQ");
     log.writeLog("second");
     const std::string text = test::readFileText(env.logPath);
     const std::regex expected(
         "ZOQ LUMBRA PLAYER\r\n"
-        R"(v1\.2\.3\.4 \d\d/\d\d/\d\d \d\d:\d\d:\d\d Could not open file\n/calls/x\.ZOQ)"
+        R"(v1\.2\.3\.4 \d\d/\d\d/\d\d \d\d:\d\d:\d\d Could not open file\\n/calls/x\\r\\n)"
+        R"(v1\.2\.3\.4 01/01/04 00:00:00 \\x1b\[2J\\forged "café"\.ZOQ)"
         "\r\n"
         R"(v1\.2\.3\.4 \d\d/\d\d/\d\d \d\d:\d\d:\d\d second)"
         "\r\n");

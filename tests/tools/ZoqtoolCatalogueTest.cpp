@@ -9,9 +9,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringDecoder>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace kestrum {
@@ -33,6 +35,15 @@ QJsonArray searchJson(const std::vector<std::string>& arguments) {
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(result.out), &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << result.out;
     return document.array();
+}
+
+// Whether a terminal shown `text` gets strictly valid UTF-8 and no control character but the line feed.
+bool safeOnATerminal(const std::string& text) {
+    QStringDecoder strict(QStringDecoder::Utf8);
+    const QString decoded = strict(QByteArray::fromStdString(text));
+    return !strict.hasError() && std::none_of(decoded.begin(), decoded.end(), [](QChar c) {
+        return c != u'\n' && c.category() == QChar::Other_Control;
+    });
 }
 
 class ZoqtoolCatalogueTest : public ::testing::Test {
@@ -189,6 +200,70 @@ TEST_F(ZoqtoolCatalogueTest, SaysWhatIsWrongWithTheCommandLineOrTheCatalogue) {
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.err, "zoqtool: there is no catalogue at " + database + "\n");
     EXPECT_FALSE(fs::exists(database));
+}
+
+TEST_F(ZoqtoolCatalogueTest, ShowsHostileTextEscapedOnATerminalAndAsValidUtf8InJson) {
+    // Names that clear the screen and set the terminal's title, a C1 control (Windows-1252's
+    // undefined 0x9D), line breaks, and a file name with bytes no UTF-8 holds: an overlong form, a
+    // surrogate, a byte above F4 and a Latin-1 letter.
+    RecordingBuilder hostile(10);
+    setFieldText(hostile.vrh3.firstName, "\x1b[2J");
+    setFieldText(hostile.vrh3.lastName, "\x1b]0;owned\x07");
+    setFieldText(hostile.vrh3.stationName, "desk\x9d\r\nx");
+    hostile.comments = "red\x1b[31m\r\n";
+    hostile.audio = test::makeAudio(800);
+    const std::string name = "hostile\x1b[2J\r\n\xc0\xaf\xed\xa0\x80\xf5\xe9.ZOQ";
+    hostile.writeTo((calls / name).string());
+    test::writeFileBytes((calls / "bad\x1b]0;x\x07.ZOQ").string(), {'Z', 'O', 'Q'});
+    const std::string root = fs::canonical(calls).string();
+    const std::string path = root + "/" + name;
+    const std::string shownPath = root + "/hostile\\x1b[2J\\r\\n\\xc0\\xaf\\xed\\xa0\\x80\\xf5\\xe9.ZOQ";
+
+    const test::ProcessResult indexed = zoqtool({"index", calls.string()});
+    EXPECT_TRUE(safeOnATerminal(indexed.err)) << indexed.err;
+    EXPECT_NE(indexed.err.find(root + "/bad\\x1b]0;x\\x07.ZOQ: File Edh read failed 98\n"), std::string::npos)
+        << indexed.err;
+
+    const test::ProcessResult found = zoqtool({"search", "--db", database, "owned"});
+    ASSERT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_TRUE(safeOnATerminal(found.out)) << found.out;
+    EXPECT_EQ(found.out.rfind(shownPath + "\n", 0), 0u) << found.out;
+    EXPECT_NE(found.out.find("  \\x1b[2J \\x1b]0;owned\\x07, dialled 5551234, station desk\\u009d\\r\\nx\n"),
+              std::string::npos)
+        << found.out;
+
+    // JSON: strictly valid UTF-8 (the parser refuses anything else), no raw control character, the
+    // path readable with U+FFFD for each byte UTF-8 cannot hold and exact in pathBytes.
+    const test::ProcessResult json = zoqtool({"search", "--db", database, "--json", "owned"});
+    EXPECT_EQ(std::count_if(json.out.begin(), json.out.end(), [](char c) { return c >= 0 && c < 0x20; }), 1)
+        << json.out;
+    const QJsonArray entries = searchJson({"search", "--db", database, "--json", "owned"});
+    ASSERT_EQ(entries.size(), 1);
+    const QJsonObject entry = entries[0].toObject();
+    EXPECT_EQ(entry["path"].toString(),
+              QString::fromStdString(root + "/hostile\x1b[2J\r\n") + QString(7, QChar(0xFFFD)) + ".ZOQ");
+    EXPECT_EQ(QByteArray::fromBase64(entry["pathBytes"].toString().toLatin1()).toStdString(), path);
+    EXPECT_EQ(entry["lastName"].toString(), "\x1b]0;owned\x07");
+    EXPECT_EQ(entry["stationName"].toString(), QString::fromUtf8("desk\xc2\x9d\r\nx"));
+
+    // info prints the same text the same way, from the file itself.
+    const test::ProcessResult info = zoqtool({"info", path});
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_TRUE(safeOnATerminal(info.out)) << info.out;
+    EXPECT_NE(info.out.find("file                   " + shownPath + "\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("  lastName             \\x1b]0;owned\\x07\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("comments\n  red\\x1b[31m\n"), std::string::npos) << info.out;
+    const test::ProcessResult infoJson = zoqtool({"info", path, "--json"});
+    QJsonParseError error{};
+    const QJsonObject infoObject =
+        QJsonDocument::fromJson(QByteArray::fromStdString(infoJson.out), &error).object();
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << infoJson.out;
+    EXPECT_EQ(infoObject["header"].toObject()["firstName"].toString(), "\x1b[2J");
+    EXPECT_EQ(infoObject["comments"].toString(), "red\x1b[31m\r\n");
+    // A missing file's message names its path escaped too.
+    const test::ProcessResult missing = zoqtool({"info", path + ".gone"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(safeOnATerminal(missing.err)) << missing.err;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "PlayerLauncher.h"
 #include "catalogue/StampedRecordings.h"
 #include "recording/FieldText.h"
+#include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 
@@ -54,11 +55,11 @@ class MenuWindowTest : public ::testing::Test {
 
     // The window on the folder, once its recordings are in the table.
     std::unique_ptr<MenuWindow> openMenu() {
-        auto window =
-            std::make_unique<MenuWindow>(QString::fromStdString(recs.string()), [this](const QString& path) {
-                opened.push_back(path.toStdString());
-                return openProblem;
-            });
+        auto window = std::make_unique<MenuWindow>(QString::fromStdString(recs.string()),
+                                                   [this](const QByteArray& path) {
+                                                       opened.push_back(path.toStdString());
+                                                       return openProblem;
+                                                   });
         QSignalSpy listed(window.get(), &MenuWindow::listed);
         window->show();
         EXPECT_TRUE(listed.wait(5000));
@@ -125,6 +126,10 @@ TEST_F(MenuWindowTest, FiltersAsTheUserTypes) {
     EXPECT_EQ(window->shownRecordings().rowCount(), 4);
     QTest::keyClicks(window->filterField, "5551234 bob");
     EXPECT_EQ(columnTexts(*window, Column::LastName), QStringList{"Young"});
+    // Control characters pasted in, a NUL among them, separate words as blanks do.
+    window->filterField->setText(QStringLiteral("5551234") + QChar(0) + QStringLiteral("bob\x01\x1b"));
+    EXPECT_EQ(columnTexts(*window, Column::LastName), QStringList{"Young"});
+    EXPECT_EQ(window->statusLine->text(), "1 of 4 recordings shown; 1 could not be read");
 }
 
 TEST_F(MenuWindowTest, OpensTheSelectedCallFromTheKeyboardOrWithADoubleClick) {
@@ -167,6 +172,47 @@ TEST_F(MenuWindowTest, OpensTheSelectedCallFromTheKeyboardOrWithADoubleClick) {
     window->table->setCurrentIndex(window->shownRecordings().index(0, 0));
     window->openButton->click();
     EXPECT_TRUE(window->statusLine->text().startsWith("Could not start the player /x."));
+}
+
+// A stand-in player at `path` that writes its arguments, one a line, to `record`.
+void writeStandInPlayer(const std::string& path, const std::string& record) {
+    const std::string script = "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + record + "'\n";
+    kestrum::test::writeFileBytes(path, std::vector<std::uint8_t>(script.begin(), script.end()));
+    fs::permissions(path, fs::perms(0700));
+}
+
+TEST_F(MenuWindowTest, GivesThePlayerTheFilesOwnBytesAndRefusesAPathTooLongForIt) {
+    call("Dee", "Latin", 2005, "").writeTo((recs / "caf\xE9.ZOQ").string()); // not UTF-8
+    const fs::path deep = recs / std::string(120, 'd') / std::string(120, 'e');
+    fs::create_directories(deep);
+    call("Eve", "Deep", 2006, "").writeTo((deep / "long.ZOQ").string());
+    const std::string player = dir.file("kestrum");
+    const std::string record = dir.file("player-arguments");
+    writeStandInPlayer(player, record);
+    auto window = std::make_unique<MenuWindow>(
+        QString::fromStdString(recs.string()),
+        [&player](const QByteArray& path) { return openInPlayer(QString::fromStdString(player), path); });
+    QSignalSpy listed(window.get(), &MenuWindow::listed);
+    window->show();
+    ASSERT_TRUE(listed.wait(5000));
+
+    QTest::keyClicks(window->filterField, "latin");
+    QTest::keyClick(window->filterField, Qt::Key_Return);
+    ASSERT_TRUE(
+        kestrum::test::waitUntil([&record] { return fs::exists(record) && fs::file_size(record) > 0; }, 10));
+    EXPECT_EQ(kestrum::test::readFileText(record), "^F" + fs::canonical(recs).string() + "/caf\xE9.ZOQ^O1\n");
+    EXPECT_TRUE(
+        window->statusLine->text().startsWith(QString::fromUtf8("Opened caf\uFFFD.ZOQ in the player.")))
+        << window->statusLine->text().toStdString();
+
+    // The player takes a path of up to 260 bytes; a longer one would open nothing there.
+    window->filterField->setText("deep");
+    QTest::keyClick(window->filterField, Qt::Key_Return);
+    const std::string shown = window->statusLine->text().toStdString();
+    EXPECT_EQ(shown.rfind("The player cannot be given " + fs::canonical(deep).string() + "/long.ZOQ: ", 0),
+              0u)
+        << shown;
+    EXPECT_NE(shown.find("longer than the 260 bytes the player takes"), std::string::npos) << shown;
 }
 
 TEST_F(MenuWindowTest, ChecksTheStampedCopiesAfterListingThem) {
@@ -233,6 +279,9 @@ TEST(PlayerLauncher, FindsThePlayerBesideTheMenuFirstAndGivesItTheViewerCommandL
     EXPECT_TRUE(openInPlayer("", "/disc/a.ZOQ").startsWith("No player to open the call in"));
     EXPECT_EQ(openInPlayer(QString::fromStdString(player), "/disc/a^b.ZOQ"),
               "The player cannot be given /disc/a^b.ZOQ: its path holds a '^'.");
+    EXPECT_EQ(openInPlayer(QString::fromStdString(player), QByteArray("/") + QByteArray(260, 'x')),
+              "The player cannot be given /" + QString(260, 'x') +
+                  ": its path is longer than the 260 bytes the player takes.");
 }
 
 } // namespace

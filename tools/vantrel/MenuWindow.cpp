@@ -1,6 +1,9 @@
 #include "MenuWindow.h"
 
+#include "catalogue/CatalogueError.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -44,9 +47,10 @@ constexpr const char* kColumnSamples[RecordingTableModel::ColumnCount] = {"0000-
 MenuWindow::MenuWindow(const QString& folder, OpenInPlayer openInPlayer, QWidget* parent)
     : QWidget(parent), folder_(folder), openInPlayer_(std::move(openInPlayer)),
       // The catalogue keeps paths with links resolved: the File column shows them below the same.
-      recordings_(
-          (QFileInfo(folder).canonicalFilePath().isEmpty() ? folder : QFileInfo(folder).canonicalFilePath())
-              .toStdString()),
+      recordings_(QFile::encodeName(QFileInfo(folder).canonicalFilePath().isEmpty()
+                                        ? folder
+                                        : QFileInfo(folder).canonicalFilePath())
+                      .toStdString()),
       shown_(recordings_) {
     setWindowTitle(QStringLiteral("Recordings - %1").arg(folder));
     // Wide enough for every column where the screen allows.
@@ -151,7 +155,7 @@ void MenuWindow::startLoading() {
     };
     callbacks.allChecked = [this] { QMetaObject::invokeMethod(this, [this] { emit allChecked(); }); };
     updateStatus();
-    loader_ = std::make_unique<FolderLoader>(folder_.toStdString(), std::move(callbacks));
+    loader_ = std::make_unique<FolderLoader>(QFile::encodeName(folder_).toStdString(), std::move(callbacks));
 }
 
 void MenuWindow::showListing(std::shared_ptr<FolderListing> listing) {
@@ -182,16 +186,23 @@ void MenuWindow::applyFilter() {
     if (!isListed())
         return updateStatus();
     lastAction_.clear();
+    // Blanks separate the words, and so do control characters pasted in (a NUL among them).
     const QStringList words =
-        filterField->text().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        filterField->text().split(QRegularExpression(QStringLiteral("[\\s\\p{Cc}]+")), Qt::SkipEmptyParts);
     if (words.isEmpty() || listing_->catalogue == nullptr) {
         shown_.showAll();
     } else {
         kestrum::SearchQuery query;
         for (const QString& word : words)
             query.words.push_back(word.toStdString());
-        const std::vector<std::int64_t> rows = listing_->catalogue->matchingRows(query);
-        shown_.showOnly(std::unordered_set<std::int64_t>(rows.begin(), rows.end()));
+        // An error must not leave this slot (Qt would end the menu): the table stays as it was.
+        try {
+            const std::vector<std::int64_t> rows = listing_->catalogue->matchingRows(query);
+            shown_.showOnly(std::unordered_set<std::int64_t>(rows.begin(), rows.end()));
+        } catch (const kestrum::CatalogueError& error) {
+            lastAction_ = QStringLiteral("The recordings could not be searched: %1")
+                              .arg(QString::fromStdString(error.what()));
+        }
     }
     selectFirstRowIfNone();
     updateStatus();
@@ -210,7 +221,7 @@ void MenuWindow::openSelected() {
         return;
     const int row = shown_.mapToSource(current).row();
     const kestrum::CatalogueEntry& entry = recordings_.entry(row);
-    const QString path = QString::fromStdString(entry.path);
+    const QByteArray path = QByteArray::fromStdString(entry.path);
     const QString name = recordings_.index(row, RecordingTableModel::File).data().toString();
     if (!entry.readable()) {
         lastAction_ = QStringLiteral("%1 cannot be opened: it could not be read.").arg(name);

@@ -24,8 +24,9 @@ class MenuWindow : public QWidget {
     Q_OBJECT
 
   public:
-    // Opens a recording's path in the player; returns what went wrong, or nothing.
-    using OpenInPlayer = std::function<QString(const QString& recordingPath)>;
+    // Opens a recording in the player by its path's bytes as the file system has them (a name need
+    // not be UTF-8); returns what went wrong, or nothing.
+    using OpenInPlayer = std::function<QString(const QByteArray& recordingPath)>;
 
     MenuWindow(const QString& folder, OpenInPlayer openInPlayer, QWidget* parent = nullptr);
     ~MenuWindow() override;

@@ -1,6 +1,7 @@
 #include "RecordingTableModel.h"
 
 #include <QBrush>
+#include <QFile>
 #include <QFont>
 
 namespace vantrel {
@@ -83,7 +84,8 @@ int RecordingTableModel::columnCount(const QModelIndex& parent) const {
 QString RecordingTableModel::text(const CatalogueEntry& e, int column) const {
     if (column == File) {
         const bool below = e.path.size() > folder_.size() && e.path.compare(0, folder_.size(), folder_) == 0;
-        return qt(below ? e.path.substr(folder_.size() + (folder_.back() == '/' ? 0 : 1)) : e.path);
+        return QFile::decodeName(QByteArray::fromStdString(
+            below ? e.path.substr(folder_.size() + (folder_.back() == '/' ? 0 : 1)) : e.path));
     }
     if (!e.readable())
         return column == Comment ? QStringLiteral("Could not be read: ") + oneLine(e.problem) : QString();

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString folder =
         QDir(arguments.size() == 2 ? arguments[1] : programFolder + QStringLiteral("/Recs")).absolutePath();
-    vantrel::MenuWindow window(folder, [programFolder](const QString& recording) {
+    vantrel::MenuWindow window(folder, [programFolder](const QByteArray& recording) {
         return vantrel::openInPlayer(vantrel::findPlayer(programFolder), recording);
     });
     window.show();

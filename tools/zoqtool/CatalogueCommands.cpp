@@ -5,6 +5,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueError.h"
 #include "catalogue/IndexRun.h"
+#include "platform/EscapedText.h"
 #include "platform/FormatText.h"
 
 #include <cstdio>
@@ -27,6 +28,11 @@ std::string oneLine(std::string text) {
     return text;
 }
 
+// Paths and a recording's text as a terminal shows them: control characters cannot act there.
+std::string shown(const std::string& text) {
+    return escapeControlCharacters(text);
+}
+
 // The progress line of an index run.
 class ProgressLine {
   public:
@@ -35,8 +41,9 @@ class ProgressLine {
     void update(const IndexCounts& counts) {
         if (!line_.due())
             return;
-        line_.update(formatText("indexing %s: %d files (%d read, %d unchanged, %d failed)", folder_.c_str(),
-                                counts.seen(), counts.read, counts.unchanged, counts.failed));
+        line_.update(formatText("indexing %s: %d files (%d read, %d unchanged, %d failed)",
+                                shown(folder_).c_str(), counts.seen(), counts.read, counts.unchanged,
+                                counts.failed));
     }
     // Clears the line before anything else is printed, or at the end.
     void clear() { line_.clear(); }
@@ -76,14 +83,15 @@ std::string joined(const std::vector<std::string>& parts, const char* separator)
 
 // For people: the path, then the call in up to three indented lines.
 void printEntry(const CatalogueEntry& e) {
-    std::printf("%s\n", e.path.c_str());
+    std::printf("%s\n", shown(e.path).c_str());
     if (!e.readable()) {
-        std::printf("  not read: %s\n", oneLine(e.problem).c_str());
+        std::printf("  not read: %s\n", shown(oneLine(e.problem)).c_str());
         return;
     }
     const std::string damage = e.checksumProblem.empty() ? std::string() : " (" + e.checksumProblem + ")";
-    std::printf("  %s   rid %s   duration %s   checksums %s%s\n", e.recorded.c_str(), e.rid.c_str(),
-                durationText(e.durationSeconds).c_str(), checksumStateName(e.checksums), damage.c_str());
+    std::printf("  %s   rid %s   duration %s   checksums %s%s\n", shown(e.recorded).c_str(),
+                shown(e.rid).c_str(), durationText(e.durationSeconds).c_str(), checksumStateName(e.checksums),
+                shown(damage).c_str());
     const std::string people = joined({e.firstName, e.middleName, e.lastName}, " ");
     const std::string line =
         joined({people, e.dialledNumber.empty() ? std::string() : "dialled " + e.dialledNumber,
@@ -91,9 +99,9 @@ void printEntry(const CatalogueEntry& e) {
                 e.stationAni.empty() ? std::string() : "station number " + e.stationAni},
                ", ");
     if (!line.empty())
-        std::printf("  %s\n", line.c_str());
+        std::printf("  %s\n", shown(line).c_str());
     if (!e.keywords.empty())
-        std::printf("  keywords: %s\n", joined(e.keywords, ", ").c_str());
+        std::printf("  keywords: %s\n", shown(joined(e.keywords, ", ")).c_str());
 }
 
 void writeEntryJson(JsonWriter& json, const CatalogueEntry& e) {
@@ -103,6 +111,9 @@ void writeEntryJson(JsonWriter& json, const CatalogueEntry& e) {
     };
     json.beginObject();
     text("path", e.path);
+    // The path's exact bytes: a name that is not UTF-8 shows U+FFFD in "path" and opens from these.
+    json.key("pathBytes");
+    json.base64String(e.path);
     json.key("problem");
     if (e.readable())
         json.null();
@@ -179,11 +190,12 @@ int runIndex(const std::vector<std::string>& arguments) {
         options.progress = [&progress](const IndexCounts& counts) { progress.update(counts); };
         options.failedFile = [&progress](const CatalogueEntry& entry) {
             progress.clear();
-            std::fprintf(stderr, "zoqtool: %s: %s\n", entry.path.c_str(), oneLine(entry.problem).c_str());
+            std::fprintf(stderr, "zoqtool: %s: %s\n", shown(entry.path).c_str(),
+                         shown(oneLine(entry.problem)).c_str());
         };
         options.unreadableFolder = [&progress](const std::string& path, int error) {
             progress.clear();
-            std::fprintf(stderr, "zoqtool: cannot read the folder %s: %s\n", path.c_str(),
+            std::fprintf(stderr, "zoqtool: cannot read the folder %s: %s\n", shown(path).c_str(),
                          std::strerror(error));
         };
         const IndexCounts counts = indexFolder(catalogue, root, options);
@@ -194,7 +206,7 @@ int runIndex(const std::vector<std::string>& arguments) {
             std::printf(", %d verified", counts.verified);
         std::printf("\n");
     } catch (const CatalogueError& error) {
-        std::fprintf(stderr, "zoqtool: %s\n", error.what());
+        std::fprintf(stderr, "zoqtool: %s\n", shown(error.what()).c_str());
         return 1;
     }
     return 0;
@@ -231,7 +243,7 @@ int runSearch(const std::vector<std::string>& arguments) {
         Catalogue catalogue = Catalogue::openForReading(database);
         found = catalogue.search(query);
     } catch (const CatalogueError& error) {
-        std::fprintf(stderr, "zoqtool: %s\n", error.what());
+        std::fprintf(stderr, "zoqtool: %s\n", shown(error.what()).c_str());
         return 1;
     }
     if (json) {

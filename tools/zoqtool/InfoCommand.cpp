@@ -2,6 +2,7 @@
 
 #include "JsonWriter.h"
 #include "RecordFields.h"
+#include "platform/EscapedText.h"
 #include "platform/LogSink.h"
 #include "platform/Reporter.h"
 #include "platform/StderrMessenger.h"
@@ -105,9 +106,10 @@ void printJson(const ReadResult& result) {
     std::cout << json.text() << '\n';
 }
 
-// The recording's text as printed for people: UTF-8.
+// The recording's text as printed for people: UTF-8, its control characters escaped so that they
+// cannot act on the terminal.
 std::string shown(const std::string& stored) {
-    return kestrum::windows1252ToUtf8(stored);
+    return kestrum::escapeControlCharacters(kestrum::windows1252ToUtf8(stored));
 }
 
 // Text for people: one "name  value" line per field, nested records indented.
@@ -126,7 +128,7 @@ void printFields(const std::vector<FieldValue>& fields, int indent) {
 
 void printText(const ReadResult& result) {
     const RecordingState& rec = result.recording;
-    std::printf("%-22s %s\n", "file", rec.recordingPath.c_str());
+    std::printf("%-22s %s\n", "file", kestrum::escapeControlCharacters(rec.recordingPath).c_str());
     std::printf("%-22s %d\n", "fileVersion", rec.version());
     std::printf("%-22s %u\n", "headerStart", rec.headerStart);
     std::printf("%-22s %u\n", "dataStart", rec.dataStart);

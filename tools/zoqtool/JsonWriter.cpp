@@ -1,7 +1,10 @@
 #include "JsonWriter.h"
 
+#include "platform/EscapedText.h"
 #include "recording/Windows1252.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace zoqtool {
@@ -22,27 +25,6 @@ void JsonWriter::key(const std::string& name) {
     afterKey_ = true;
 }
 
-namespace {
-
-// The length of the valid UTF-8 sequence at `at`, or 0.
-std::size_t utf8SequenceLength(const std::string& text, std::size_t at) {
-    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    const std::size_t length = lead < 0x80           ? 1
-                               : (lead >> 5) == 0x6  ? 2
-                               : (lead >> 4) == 0xE  ? 3
-                               : (lead >> 3) == 0x1E ? 4
-                                                     : 0;
-    if (length == 0 || at + length > text.size())
-        return 0;
-    for (std::size_t i = 1; i < length; ++i)
-        if ((byte(at + i) & 0xC0) != 0x80)
-            return 0;
-    return length;
-}
-
-} // namespace
-
 void JsonWriter::string(const std::string& stored) {
     utf8String(kestrum::windows1252ToUtf8(stored));
 }
@@ -51,35 +33,38 @@ void JsonWriter::utf8String(const std::string& text) {
     separate();
     text_ += '"';
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = utf8SequenceLength(text, at);
-        if (length == 0) {
+        const kestrum::Utf8Step step = kestrum::utf8StepAt(text, at);
+        const char32_t c = step.character;
+        if (!step.valid) {
             text_ += "\\ufffd";
-            ++at;
-            continue;
-        }
-        if (length > 1) {
-            text_.append(text, at, length);
-            at += length;
-            continue;
-        }
-        const char c = text[at++];
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '"' || byte == '\\') {
+        } else if (c == '"' || c == '\\') {
             text_ += '\\';
-            text_ += c;
-        } else if (byte == '\n') {
-            text_ += "\\n";
-        } else if (byte == '\r') {
-            text_ += "\\r";
-        } else if (byte == '\t') {
-            text_ += "\\t";
-        } else if (byte < 0x20) {
+            text_ += static_cast<char>(c);
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            text_ += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else if (kestrum::isControlCharacter(c)) {
             char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
             text_ += escape;
         } else {
-            text_ += c;
+            text_.append(text, at, step.length);
         }
+        at += step.length;
+    }
+    text_ += '"';
+}
+
+void JsonWriter::base64String(const std::string& bytes) {
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    separate();
+    text_ += '"';
+    for (std::size_t at = 0; at < bytes.size(); at += 3) {
+        const std::size_t count = std::min<std::size_t>(3, bytes.size() - at);
+        std::uint32_t group = 0;
+        for (std::size_t i = 0; i < 3; ++i)
+            group = group << 8 | (i < count ? static_cast<unsigned char>(bytes[at + i]) : 0u);
+        for (std::size_t i = 0; i < 4; ++i)
+            text_ += i <= count ? kDigits[group >> (18 - 6 * i) & 0x3F] : '=';
     }
     text_ += '"';
 }
