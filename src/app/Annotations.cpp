@@ -47,21 +47,26 @@ void Annotations::newCommentsEdited() {
 int Annotations::save() {
     if (!savingAllowed())
         return 0;
-    CommentAddition addition;
+    RecordingAdditions additions;
     const std::optional<std::string> newText = storedText(views_.newCommentsText(), "Comments", reporter_);
     if (!newText)
         return 1; // the additions stay pending, and shutdown asks again
-    addition.newText = *newText;
-    if (!addition.newText.empty()) {
+    CommentAddition& comment = additions.comment;
+    comment.newText = *newText;
+    if (!comment.newText.empty()) {
         const std::time_t now = clock_();
         std::tm local{};
         ::localtime_r(&now, &local);
-        addition.stamp = commentStamp(local, state_.environment.userName, state_.environment.computerName);
+        comment.stamp = commentStamp(local, state_.environment.userName, state_.environment.computerName);
     }
+    additions.keywords = keywordsAdded_;
     views_.setSaveButtonsEnabled(false);
-    if (appendComments(state_.recording, addition, reporter_) != 0)
+    if (appendComments(state_.recording, additions, reporter_) != 0)
         return 1; // the additions stay pending, and shutdown asks again
+    keywordsAdded_.clear();
+    // What the file holds now, other writers' additions with this one's.
     views_.showExistingComments(state_.recording.commentText);
+    buildScannedWordList(state_.recording, views_);
     views_.clearNewComments();
     state_.recording.additionsPending = false;
     return 0;
@@ -77,8 +82,9 @@ int Annotations::addScannedWord(const std::string& typed, int secondsBefore, std
     if (!word)
         return 1;
     // The keyword table keeps byte offsets into the audio.
-    switch (
-        addKeywordPosition(rec, *word, static_cast<std::uint32_t>(clock.bytesOf(playPosition - before)))) {
+    const auto position = static_cast<std::uint32_t>(clock.bytesOf(playPosition - before));
+    const KeywordAddition addition = keywordAddition(rec, *word, position);
+    switch (addKeywordPosition(rec, *word, position)) {
     case AddKeywordResult::Blank:
         return reporter_.fail("Error, Key Word Cannot be Blank");
     case AddKeywordResult::NoKeywordLocation:
@@ -88,6 +94,7 @@ int Annotations::addScannedWord(const std::string& typed, int secondsBefore, std
     case AddKeywordResult::Added:
         break;
     }
+    keywordsAdded_.push_back(addition);
     buildScannedWordList(rec, views_);
     additionMade();
     return 0;

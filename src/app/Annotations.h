@@ -2,12 +2,14 @@
 
 #include "app/PlayerState.h"
 #include "platform/Reporter.h"
+#include "recording/KeywordTable.h"
 #include "recording/ReaderDisplays.h"
 
 #include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kestrum {
 
@@ -24,7 +26,8 @@ class Annotations {
     bool savingAllowed() const;
     // Every edit of the new comments.
     void newCommentsEdited();
-    // Rewrites the recording with the new comments and the keyword table and updates the windows.
+    // Saves the new comments and the keywords added since the last save into the recording as it
+    // stands (see appendComments), then shows its comments and keywords as they are in it now.
     int save();
     // Adds the keyword (as typed, UTF-8) at the play position (in frames) less `secondsBefore`
     // seconds.
@@ -37,6 +40,7 @@ class Annotations {
     Reporter& reporter_;
     AnnotationViews& views_;
     Clock clock_;
+    std::vector<KeywordAddition> keywordsAdded_; // since the last save, in order
 };
 
 } // namespace kestrum
