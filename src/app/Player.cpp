@@ -164,6 +164,8 @@ int Player::loadRecording() {
         state_.options.keywordMode = 2;
     if (rec.commentsPresent && state_.options.commentMode < 3)
         state_.options.commentMode = 3;
+    // From here on, what other programs save into the call shows in the comment and keyword windows.
+    ui_.watchRecording();
     return 0;
 }
 
