@@ -3,9 +3,13 @@
 #include "audio/FrameClock.h"
 #include "recording/CommentRewrite.h"
 #include "recording/KeywordTable.h"
+#include "recording/QuietRead.h"
 #include "recording/Windows1252.h"
 
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kestrum {
 
@@ -21,6 +25,33 @@ std::optional<std::string> storedText(const std::string& typed, const char* what
         return std::nullopt;
     }
     return std::move(text.stored);
+}
+
+// The file at `path` as it stands, comments and keywords read, opened without blocking on whatever
+// else may have been put there; false when it is no recording that reads.
+bool readFileAt(const std::string& path, RecordingState& now) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info {};
+    std::FILE* file =
+        fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ? nullptr : ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    now.recordingPath = path;
+    now.recordingFile.reset(file);
+    return readRecordingQuietly(now, true);
+}
+
+bool sameTable(const RecordingState& a, const RecordingState& b) {
+    if (a.scannedWordTotal != b.scannedWordTotal)
+        return false;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(a.scannedWordTotal); ++i)
+        if (a.scannedWords[i].word != b.scannedWords[i].word ||
+            a.scannedWords[i].positions != b.scannedWords[i].positions)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -47,21 +78,26 @@ void Annotations::newCommentsEdited() {
 int Annotations::save() {
     if (!savingAllowed())
         return 0;
-    CommentAddition addition;
+    RecordingAdditions additions;
     const std::optional<std::string> newText = storedText(views_.newCommentsText(), "Comments", reporter_);
     if (!newText)
         return 1; // the additions stay pending, and shutdown asks again
-    addition.newText = *newText;
-    if (!addition.newText.empty()) {
+    CommentAddition& comment = additions.comment;
+    comment.newText = *newText;
+    if (!comment.newText.empty()) {
         const std::time_t now = clock_();
         std::tm local{};
         ::localtime_r(&now, &local);
-        addition.stamp = commentStamp(local, state_.environment.userName, state_.environment.computerName);
+        comment.stamp = commentStamp(local, state_.environment.userName, state_.environment.computerName);
     }
+    additions.keywords = keywordsAdded_;
     views_.setSaveButtonsEnabled(false);
-    if (appendComments(state_.recording, addition, reporter_) != 0)
+    if (appendComments(state_.recording, additions, reporter_) != 0)
         return 1; // the additions stay pending, and shutdown asks again
+    keywordsAdded_.clear();
+    // What the file holds now, other writers' additions with this one's.
     views_.showExistingComments(state_.recording.commentText);
+    buildScannedWordList(state_.recording, views_);
     views_.clearNewComments();
     state_.recording.additionsPending = false;
     return 0;
@@ -77,8 +113,9 @@ int Annotations::addScannedWord(const std::string& typed, int secondsBefore, std
     if (!word)
         return 1;
     // The keyword table keeps byte offsets into the audio.
-    switch (
-        addKeywordPosition(rec, *word, static_cast<std::uint32_t>(clock.bytesOf(playPosition - before)))) {
+    const auto position = static_cast<std::uint32_t>(clock.bytesOf(playPosition - before));
+    const KeywordAddition addition = keywordAddition(rec, *word, position);
+    switch (addKeywordPosition(rec, *word, position)) {
     case AddKeywordResult::Blank:
         return reporter_.fail("Error, Key Word Cannot be Blank");
     case AddKeywordResult::NoKeywordLocation:
@@ -88,8 +125,53 @@ int Annotations::addScannedWord(const std::string& typed, int secondsBefore, std
     case AddKeywordResult::Added:
         break;
     }
+    keywordsAdded_.push_back(addition);
     buildScannedWordList(rec, views_);
     additionMade();
+    return 0;
+}
+
+bool Annotations::FileSeen::operator==(const FileSeen& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+}
+
+int Annotations::reloadFromFile() {
+    RecordingState now;
+    if (!readFileAt(state_.recording.recordingPath, now)) {
+        reporter_.logOnly("The recording %s does not read as it stands now, its comments and key words are "
+                          "shown as they were",
+                          state_.recording.recordingPath.c_str());
+        return 0;
+    }
+    struct stat info {};
+    ::fstat(::fileno(now.recordingFile.get()), &info);
+    const FileSeen seen{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+    if (seen == lastSeen_)
+        return 0;
+    lastSeen_ = seen;
+    return takeFileAsItStands(now);
+}
+
+int Annotations::takeFileAsItStands(RecordingState& now) {
+    RecordingState& rec = state_.recording;
+    const StoredAudio audio = storedAudioOf(::fileno(now.recordingFile.get()), now);
+    if (rec.openedAudio.known() && (now.version() != rec.version() || audio != rec.openedAudio)) {
+        if (audio != reportedAudio_)
+            reporter_.fail("Another program has put a recording with other sound in the place of this one: "
+                           "the sound opened plays on, and nothing added here can be saved into it\n%s",
+                           rec.recordingPath.c_str());
+        reportedAudio_ = audio;
+        return 1;
+    }
+    const RecordingState before = rec.copyWithoutFile();
+    takeSectionsOf(rec, now);
+    for (const KeywordAddition& addition : keywordsAdded_)
+        mergeKeywordAddition(rec, addition); // one the file has no room for stays due, and a save says so
+    if (rec.commentText != before.commentText)
+        views_.showExistingComments(rec.commentText);
+    if (!sameTable(rec, before))
+        buildScannedWordList(rec, views_);
     return 0;
 }
 

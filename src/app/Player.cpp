@@ -5,6 +5,7 @@
 #include "platform/FormatText.h"
 #include "platform/Priority.h"
 #include "recording/RecordingReader.h"
+#include "recording/StoredAudio.h"
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -92,6 +93,8 @@ int Player::openForPlay() {
                            {state_.options.headerOverrides(), env.viewerMode});
     if (reader.openRecording() != 0)
         return 1;
+    // The sound this run plays: a save adds to this call only, not to another put in its place.
+    rec.openedAudio = storedAudioOf(::fileno(rec.recordingFile.get()), rec);
     if (rec.version() == 2 || rec.version() == 3) {
         rec.closeRecordingFile();
         return 1;
@@ -161,6 +164,8 @@ int Player::loadRecording() {
         state_.options.keywordMode = 2;
     if (rec.commentsPresent && state_.options.commentMode < 3)
         state_.options.commentMode = 3;
+    // From here on, what other programs save into the call shows in the comment and keyword windows.
+    ui_.watchRecording();
     return 0;
 }
 

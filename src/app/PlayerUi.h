@@ -30,6 +30,9 @@ class PlayerUi {
     virtual AnnotationViews& annotationViews() = 0;
     // Saves the additions while a "Saving File" window shows.
     virtual void saveWithProgress() = 0;
+    // Follows the recording's file from now on: when another program replaces it, the comment and
+    // keyword windows show what it holds (Annotations::reloadFromFile).
+    virtual void watchRecording() = 0;
     // Centres the waveform on the play position (after loading, before anything plays).
     virtual void showPlayPosition() = 0;
     // Stops refreshing the windows from the playback.

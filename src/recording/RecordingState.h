@@ -3,6 +3,7 @@
 #include "recording/ExportHeader.h"
 #include "recording/RecordingHeaders.h"
 #include "recording/ScannedWord.h"
+#include "recording/StoredAudio.h"
 #include "recording/WaveFormat.h"
 
 #include <array>
@@ -35,6 +36,8 @@ struct RecordingState {
     WaveFormat playbackFormat;
     // Stored audio bytes once computeAudioLength has run; PCM entries once the audio is loaded.
     std::uint32_t audioLength = 0;
+    // The audio of the file this run opened; a save refuses a file whose audio is not this one.
+    StoredAudio openedAudio;
 
     std::array<ScannedWord, kMaxScannedWords> scannedWords{};
     int scannedWordTotal = 0;
@@ -61,6 +64,7 @@ struct RecordingState {
         copy.fileSize = fileSize;
         copy.playbackFormat = playbackFormat;
         copy.audioLength = audioLength;
+        copy.openedAudio = openedAudio;
         copy.scannedWords = scannedWords;
         copy.scannedWordTotal = scannedWordTotal;
         copy.commentText = commentText;

@@ -7,6 +7,7 @@
 #include "ui/CommentWindows.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtExportUi.h"
+#include "ui/RecordingWatch.h"
 #include "ui/ScannedWordWindow.h"
 #include "ui/SplashScreen.h"
 #include "ui/TerminationSignals.h"
@@ -160,6 +161,14 @@ void QtPlayerUi::showPlayPosition() {
 void QtPlayerUi::stopDisplay() {
     if (player_)
         player_->displayTimer->stop();
+    recordingWatch_.reset();
+}
+
+// What another program saves into the call shows in the comment and keyword windows; the playback
+// goes on as it was.
+void QtPlayerUi::watchRecording() {
+    recordingWatch_ = std::make_unique<RecordingWatch>(owner_->state().recording.recordingPath,
+                                                       [this] { owner_->annotations().reloadFromFile(); });
 }
 
 void QtPlayerUi::finishExports() {

@@ -16,6 +16,7 @@ class CodecInstructions;
 class ExistingCommentsWindow;
 class NewCommentsWindow;
 class PlayerWindow;
+class RecordingWatch;
 class ScannedWordWindow;
 class SplashScreen;
 class TerminationSignals;
@@ -37,6 +38,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void saveWindowState(InitRecord& record) override;
     AnnotationViews& annotationViews() override { return *this; }
     void saveWithProgress() override;
+    void watchRecording() override;
     void showPlayPosition() override;
     void stopDisplay() override;
     void finishExports() override;
@@ -88,6 +90,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<TextEntryKeys> textEntryKeys_;
     std::unique_ptr<QtExportUi> exportUi_;
     std::unique_ptr<ExportCommand> exportCommand_;
+    std::unique_ptr<RecordingWatch> recordingWatch_;
     bool looping_ = false;
     std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred
     bool closePending_ = false;

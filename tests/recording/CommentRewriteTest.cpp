@@ -4,7 +4,9 @@
 #include "recording/CommentRewrite.h"
 #include "app/Annotations.h"
 #include "recording/RecordingReader.h"
+#include "recording/StoredAudio.h"
 #include "support/FakeMessenger.h"
+#include "support/OtherUser.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 
@@ -13,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kestrum {
 namespace {
@@ -42,6 +45,9 @@ class CommentRewriteTest : public ::testing::Test {
         RecordingReader reader(state.recording, reporter, windows, windows, {});
         ASSERT_EQ(reader.openRecording(), 0) << messenger.onlyText();
         ASSERT_EQ(reader.computeAudioLength(), 0) << messenger.onlyText();
+        // As the player and zoqtool do: the sound opened, which a save adds to.
+        state.recording.openedAudio =
+            storedAudioOf(::fileno(state.recording.recordingFile.get()), state.recording);
         state.recording.closeRecordingFile();
     }
     int save(const std::string& newText) {
@@ -100,7 +106,7 @@ TEST_F(CommentRewriteTest, StoresTheNewLengthInTheHeaderField) {
     EXPECT_EQ(std::string(bytes.begin() + 351, bytes.begin() + 351 + length), kStamp + "\r\nabc\r\n");
 }
 
-TEST_F(CommentRewriteTest, TheSavedRecordingKeepsItsPermissions) {
+TEST_F(CommentRewriteTest, TheSavedRecordingKeepsItsPermissionsOwnerAndGroup) {
     // A private call stays private, and one shared with a group stays shared, whatever the umask.
     const mode_t umask = ::umask(0);
     for (const unsigned mode : {0600u, 0640u}) {
@@ -112,6 +118,70 @@ TEST_F(CommentRewriteTest, TheSavedRecordingKeepsItsPermissions) {
         EXPECT_EQ(test::modeOf(path), mode);
     }
     ::umask(umask);
+    // A call of another reviewer's, shared with their group: root's save leaves it theirs and the group's.
+    const std::optional<test::OtherUser> other = test::otherUser();
+    if (!other)
+        return;
+    ASSERT_EQ(::chown(path.c_str(), other->uid, other->gid), 0);
+    ASSERT_EQ(save("def"), 0) << messenger.onlyText();
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, other->uid);
+    EXPECT_EQ(info.st_gid, other->gid);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST_F(CommentRewriteTest, ASaveAddsToTheFileAsItStandsNotAsItWasOpened) {
+    RecordingBuilder builder(9);
+    builder.comments = "old\r\n";
+    builder.words = {test::makeWord("radio", {8000})};
+    builder.audio = test::makeAudio(80000);
+    open(builder);
+    // Another reviewer, who opened the call too, saves a comment and a keyword first.
+    PlayerState theirState;
+    theirState.recording = state.recording.copyWithoutFile();
+    theirState.environment.userName = "judge";
+    theirState.environment.computerName = "DESK2";
+    TextDisplays theirWindows;
+    Annotations theirs(theirState, reporter, theirWindows, [] { return kSavedAt; });
+    ASSERT_EQ(theirs.addScannedWord("gun", 0, 5 * 8000), 0);
+    theirWindows.newComments = "theirs";
+    ASSERT_EQ(theirs.save(), 0) << messenger.onlyText();
+
+    // This one added the same keyword at the same position (kept once), another position twice
+    // (kept twice), and a comment.
+    ASSERT_EQ(annotations.addScannedWord("GUN", 0, 5 * 8000), 0);
+    ASSERT_EQ(annotations.addScannedWord("knife", 0, 2 * 8000), 0);
+    ASSERT_EQ(annotations.addScannedWord("knife", 0, 2 * 8000), 0);
+    ASSERT_EQ(save("mine"), 0) << messenger.onlyText();
+    RecordingBuilder expected = builder;
+    expected.comments = "old\r\n3/05/2004 09:07:02 judge @ DESK2\r\ntheirs\r\n" + kStamp + "\r\nmine\r\n";
+    expected.words = {test::makeWord("radio", {8000}), test::makeWord("gun", {40000}),
+                      test::makeWord("knife", {16000, 16000})};
+    EXPECT_EQ(fileBytes(), expected.bytes());
+    // The windows show the file as it is now.
+    EXPECT_EQ(windows.existingComments, expected.comments);
+    EXPECT_EQ(windows.keywordLines.size(), 4u);
+    EXPECT_EQ(windows.keywordLines[2], "                gun    5 ");
+}
+
+TEST_F(CommentRewriteTest, ACallWithOtherSoundPutInThePlaceOfTheOneOpenedIsNotWritten) {
+    RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(800);
+    open(builder);
+    RecordingBuilder other = builder;
+    other.audio[400] ^= 1;
+    other.writeTo(path);
+    annotations.newCommentsEdited();
+    EXPECT_EQ(save("abc"), 1);
+    EXPECT_EQ(messenger.onlyText(),
+              "UpdateTextComments another program has put a recording with other sound in its place, "
+              "nothing is saved\n" +
+                  path);
+    EXPECT_EQ(fileBytes(), other.bytes());
+    EXPECT_FALSE(temporaryLeft());
+    EXPECT_TRUE(state.recording.additionsPending);
+    EXPECT_EQ(windows.newComments, "abc");
 }
 
 TEST_F(CommentRewriteTest, AnExportHeaderIsDroppedAndTheAudioFollowsTheKeywords) {

@@ -25,11 +25,15 @@ void handOver(const fs::path& path, const OtherUser& user) {
 }
 
 std::vector<std::string> commandAs(const OtherUser& user, const std::string& program,
-                                   const std::vector<std::string>& arguments) {
+                                   const std::vector<std::string>& arguments,
+                                   const std::vector<gid_t>& groups) {
+    std::string groupList;
+    for (const gid_t group : groups)
+        groupList += (groupList.empty() ? "" : ",") + std::to_string(group);
     std::vector<std::string> command{"/usr/bin/setpriv",
                                      "--reuid=" + std::to_string(user.uid),
                                      "--regid=" + std::to_string(user.gid),
-                                     "--clear-groups",
+                                     groups.empty() ? "--clear-groups" : "--groups=" + groupList,
                                      "--",
                                      program};
     command.insert(command.end(), arguments.begin(), arguments.end());

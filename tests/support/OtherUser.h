@@ -23,9 +23,11 @@ std::optional<OtherUser> otherUser();
 // Gives `path` (not what a link points to) to the other user.
 void handOver(const std::filesystem::path& path, const OtherUser& user);
 
-// The command line that runs `program` as the other user (through setpriv).
+// The command line that runs `program` as the other user (through setpriv), a member of `groups`
+// besides their own group (of none when empty).
 std::vector<std::string> commandAs(const OtherUser& user, const std::string& program,
-                                   const std::vector<std::string>& arguments);
+                                   const std::vector<std::string>& arguments,
+                                   const std::vector<gid_t>& groups = {});
 
 // Everything a folder holds, to show it was left alone: each entry's kind, owner, mode, link
 // target and bytes, by relative path.

@@ -2,6 +2,9 @@
 
 #include "app/InitRecord.h"
 #include "recording/CommentRewrite.h"
+#include "recording/FieldText.h"
+#include "recording/QuietRead.h"
+#include "support/ProcessRunner.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
 #include "ui/PlayerWindow.h"
@@ -17,10 +20,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <limits>
 
@@ -283,6 +289,108 @@ TEST_F(SideWindowsTest, AbsurdStoredPlacesAndSizesLeaveEveryWindowOnAScreen) {
             }
         });
     }
+}
+
+// The call open in the player while another reviewer adds to it with zoqtool: the windows show the
+// other's comment and keyword as soon as the file has them, the playback and this reviewer's
+// unsaved additions stay as they were, and the player's save keeps everything once.
+TEST_F(SideWindowsTest, AnotherReviewersAdditionsShowAtOnceAndStayWhenThePlayerSaves) {
+    test::RecordingBuilder builder(9);
+    builder.comments = "first\r\n";
+    builder.words = {test::makeWord("gun", {16000})};
+    builder.audio = test::makeAudio(80000);
+    runOn(builder, "^C3", [&](InspectingUi& ui) {
+        PlayerWindow& player = *ui.playerWindow();
+        player.commentsButton->click();
+        player.keywordsButton->click();
+        player.stepButton->click(); // past the end: a second before it, at 9 s
+        ui.annotateDialog()->keywordEdit->setText("knife");
+        ui.annotateDialog()->addButton->click();
+        NewCommentsWindow& comments = *ui.newCommentsWindow();
+        comments.newCommentsText->setPlainText("mine");
+        const PlaybackSnapshot playback = ui.player->session().snapshot();
+        const std::vector<std::uint8_t> sound(ui.player->state().store.samples().begin(),
+                                              ui.player->state().store.samples().end());
+
+        for (const std::vector<std::string>& other :
+             {std::vector<std::string>{"comment", path, "theirs"}, {"keyword", path, "radio", "3"}}) {
+            const test::ProcessResult run = test::runProcess(ZOQTOOL_BINARY, other);
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+        }
+        const QPlainTextEdit& existing = *ui.existingCommentsWindow()->existingCommentsText;
+        const QPlainTextEdit& keywords = *ui.scannedWordWindow()->keywordList;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return keywords.toPlainText().contains("radio"); }, 10000));
+        EXPECT_TRUE(existing.toPlainText().startsWith("first\n")) << existing.toPlainText().toStdString();
+        EXPECT_TRUE(existing.toPlainText().endsWith("\ntheirs\n")) << existing.toPlainText().toStdString();
+        // The file's keywords, this run's unsaved one after them.
+        EXPECT_EQ(keywords.toPlainText().toStdString(), "           Key Word   Seconds From Beginning\n"
+                                                        "                gun    2 \n"
+                                                        "              radio    3 \n"
+                                                        "              knife    9 ");
+        EXPECT_EQ(comments.newCommentsText->toPlainText(), "mine");
+        EXPECT_TRUE(comments.saveButton->isEnabled());
+        EXPECT_EQ(ui.player->session().snapshot(), playback);
+        EXPECT_TRUE(std::equal(sound.begin(), sound.end(), ui.player->state().store.samples().begin(),
+                               ui.player->state().store.samples().end()));
+
+        comments.saveButton->click();
+        EXPECT_TRUE(existing.toPlainText().contains("\ntheirs\n") &&
+                    existing.toPlainText().endsWith("\nmine\n"))
+            << existing.toPlainText().toStdString();
+    });
+    EXPECT_TRUE(messenger.shown.empty()) << messenger.shown.size();
+    RecordingState saved;
+    saved.recordingPath = path;
+    ASSERT_TRUE(readRecordingQuietly(saved, true));
+    const auto timesIn = [&](const std::string& line) {
+        int times = 0;
+        for (std::size_t at = saved.commentText.find(line); at != std::string::npos;
+             at = saved.commentText.find(line, at + 1))
+            ++times;
+        return times;
+    };
+    for (const char* line : {"first\r\n", "\r\ntheirs\r\n", "\r\nmine\r\n"})
+        EXPECT_EQ(timesIn(line), 1) << line;
+    EXPECT_LT(saved.commentText.find("theirs"), saved.commentText.find("mine"));
+    ASSERT_EQ(saved.scannedWordTotal, 3);
+    EXPECT_EQ(saved.scannedWords[0].positions[0], 16000u);
+    EXPECT_EQ(fieldText(saved.scannedWords[1].word), "radio");
+    EXPECT_EQ(fieldText(saved.scannedWords[2].word), "knife");
+    for (const ScannedWord& word : {saved.scannedWords[0], saved.scannedWords[1], saved.scannedWords[2]})
+        EXPECT_EQ(word.positions[1], 0u) << fieldText(word.word); // each position once
+}
+
+TEST_F(SideWindowsTest, ACallWithOtherSoundPutInItsPlaceIsReportedAndNeitherShownNorWrittenInto) {
+    test::RecordingBuilder builder(9);
+    builder.comments = "first\r\n";
+    builder.audio = test::makeAudio(80000);
+    test::RecordingBuilder other = builder;
+    other.comments = "another call\r\n";
+    other.audio = test::makeAudio(40000);
+    runOn(builder, "^C3", [&](InspectingUi& ui) {
+        ui.playerWindow()->commentsButton->click();
+        other.writeTo(dir.file("other.ZOQ"));
+        std::filesystem::rename(dir.file("other.ZOQ"), path);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !messenger.shown.empty(); }, 10000));
+        EXPECT_EQ(messenger.onlyText(),
+                  "Another program has put a recording with other sound in the place of "
+                  "this one: the sound opened plays on, and nothing added here can be "
+                  "saved into it\n" +
+                      path);
+        EXPECT_EQ(ui.existingCommentsWindow()->existingCommentsText->toPlainText(), "first\n");
+
+        // What is typed stays in the window; the other call is not written into.
+        messenger.shown.clear();
+        NewCommentsWindow& comments = *ui.newCommentsWindow();
+        comments.newCommentsText->setPlainText("mine");
+        comments.saveButton->click();
+        EXPECT_EQ(messenger.onlyText(), "UpdateTextComments another program has put a recording with other "
+                                        "sound in its place, nothing is saved\n" +
+                                            path);
+        EXPECT_EQ(comments.newCommentsText->toPlainText(), "mine");
+        EXPECT_TRUE(ui.player->state().recording.additionsPending);
+    });
+    EXPECT_EQ(test::readFileBytes(path), other.bytes());
 }
 
 TEST(SideWindowTexts, TotalTimeAndCommentDisplay) {

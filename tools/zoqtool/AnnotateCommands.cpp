@@ -7,6 +7,7 @@
 #include "platform/StderrMessenger.h"
 #include "platform/SystemServices.h"
 #include "recording/RecordingReader.h"
+#include "recording/StoredAudio.h"
 #include "recording/Windows1252.h"
 
 #include <cstdio>
@@ -36,6 +37,9 @@ struct OpenedRecording {
         RecordingReader reader(state.recording, reporter, windows, windows, {});
         if (reader.openRecording() != 0 || reader.computeAudioLength() != 0)
             return 1;
+        // A save adds to this call only: not to another put in its place meanwhile.
+        state.recording.openedAudio =
+            storedAudioOf(::fileno(state.recording.recordingFile.get()), state.recording);
         state.recording.closeRecordingFile();
         return 0;
     }
