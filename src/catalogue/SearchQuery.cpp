@@ -1,13 +1,9 @@
 #include "catalogue/SearchQuery.h"
 
-#include "catalogue/CatalogueError.h"
+#include "catalogue/IndexWords.h"
 
-#include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <climits>
-#include <sqlite3.h>
-#include <sstream>
 
 namespace kestrum {
 
@@ -18,65 +14,10 @@ bool isAsciiControl(char c) {
     return byte < 0x20 || byte == 0x7F;
 }
 
-fts5_api* fts5Of(sqlite3* connection) {
-    fts5_api* api = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(connection, "SELECT fts5(?1)", -1, &statement, nullptr) == SQLITE_OK) {
-        sqlite3_bind_pointer(statement, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
-        sqlite3_step(statement);
-    }
-    sqlite3_finalize(statement);
-    return api;
-}
-
-// The index's own tokenizer, so that what counts as a word here is what the index keeps: letters
-// and digits of every script, not punctuation, symbols or emoji.
-class IndexTokenizer {
-  public:
-    explicit IndexTokenizer(sqlite3* connection) {
-        std::istringstream spec(kTextTokenizer);
-        std::string name;
-        spec >> name;
-        for (std::string argument; spec >> argument;)
-            arguments_.push_back(argument);
-        std::vector<const char*> pointers;
-        for (const std::string& argument : arguments_)
-            pointers.push_back(argument.c_str());
-        fts5_api* api = fts5Of(connection);
-        void* context = nullptr;
-        if (api == nullptr || api->xFindTokenizer(api, name.c_str(), &context, &methods_) != SQLITE_OK ||
-            methods_.xCreate(context, pointers.data(), static_cast<int>(pointers.size()), &tokenizer_) !=
-                SQLITE_OK)
-            throw CatalogueError("the catalogue's word tokenizer " + name + " is not available");
-    }
-    ~IndexTokenizer() {
-        if (tokenizer_ != nullptr)
-            methods_.xDelete(tokenizer_);
-    }
-    IndexTokenizer(const IndexTokenizer&) = delete;
-    IndexTokenizer& operator=(const IndexTokenizer&) = delete;
-
-    bool findsWordIn(const std::string& text) {
-        bool found = false;
-        const auto token = [](void* context, int, const char*, int, int, int) {
-            *static_cast<bool*>(context) = true;
-            return SQLITE_DONE; // one is enough
-        };
-        methods_.xTokenize(tokenizer_, &found, FTS5_TOKENIZE_QUERY, text.data(),
-                           static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX)), token);
-        return found;
-    }
-
-  private:
-    std::vector<std::string> arguments_;
-    fts5_tokenizer methods_{};
-    Fts5Tokenizer* tokenizer_ = nullptr;
-};
-
 } // namespace
 
 std::string matchExpression(sqlite3* connection, const std::vector<std::string>& words) {
-    IndexTokenizer tokenizer(connection);
+    IndexWords tokenizer(connection);
     std::string expression;
     for (const std::string& word : words) {
         if (!tokenizer.findsWordIn(word))

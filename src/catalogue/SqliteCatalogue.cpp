@@ -1,0 +1,345 @@
+#include "catalogue/SqliteCatalogue.h"
+
+#include "catalogue/CatalogueError.h"
+#include "catalogue/CatalogueFile.h"
+
+#include <array>
+#include <sqlite3.h>
+
+namespace kestrum {
+
+namespace {
+
+// Marks a database as a catalogue of recordings ("KstC").
+constexpr std::int64_t kApplicationId = 0x4B737443;
+
+// The steps from each layout of the tables to the next: layout 1 is schema()'s, layout n + 1 what
+// step n makes of layout n. A new catalogue is made at layout 1 and brought up by the same steps as
+// an older one. Layout 2 keeps the rest of the file's stamp: its change time and which file it is.
+constexpr std::array<const char*, 1> kLayoutSteps = {
+    "ALTER TABLE recordings ADD COLUMN changed INTEGER; ALTER TABLE recordings ADD COLUMN device INTEGER; "
+    "ALTER TABLE recordings ADD COLUMN inode INTEGER;",
+};
+constexpr std::int64_t kLayoutVersion = 1 + static_cast<std::int64_t>(kLayoutSteps.size());
+
+// The columns of a row that a search reads, which every layout has, in the order every statement
+// here binds and reads them.
+constexpr const char* kColumns =
+    "path, size, modified, problem, version, exported, recorded, rid, first_name, "
+    "middle_name, last_name, dialled_number, station_name, station_ani, "
+    "station_number, site, second_site, system, duration, comments, keywords, "
+    "checksums, checksum_problem";
+constexpr int kColumnCount = 23;
+// The rest of the file's stamp, written with every row after kColumns and read only to tell which
+// files changed (a catalogue of layout 1, read as it is, lacks them).
+constexpr const char* kStampColumns = "changed, device, inode";
+constexpr int kStampColumnCount = 3;
+
+// The columns the full-text index covers.
+constexpr const char* kTextColumns =
+    "rid, first_name, middle_name, last_name, dialled_number, station_name, "
+    "station_ani, station_number, site, second_site, system, comments, keywords";
+
+std::string prefixed(const char* prefix, const std::string& columns) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < columns.size()) {
+        std::size_t end = columns.find(',', start);
+        if (end == std::string::npos)
+            end = columns.size();
+        std::string name = columns.substr(start, end - start);
+        name.erase(0, name.find_first_not_of(' '));
+        out += (out.empty() ? "" : ", ") + std::string(prefix) + name;
+        start = end + 1;
+    }
+    return out;
+}
+
+// The tables of a new catalogue, at layout 1. The text index holds no copy of the text (it reads
+// the rows), and triggers keep it in step with the rows; a change of the checksum state alone
+// leaves it be.
+std::string schema() {
+    const std::string text = kTextColumns;
+    return "CREATE TABLE recordings (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT "
+           "NULL, "
+           "modified INTEGER NOT NULL, problem TEXT, version INTEGER, exported INTEGER, recorded TEXT, rid "
+           "TEXT, "
+           "first_name TEXT, middle_name TEXT, last_name TEXT, dialled_number TEXT, station_name TEXT, "
+           "station_ani TEXT, station_number INTEGER, site INTEGER, second_site INTEGER, system TEXT, "
+           "duration INTEGER, comments TEXT, keywords TEXT, checksums TEXT NOT NULL, checksum_problem "
+           "TEXT);\n"
+           "CREATE INDEX recordings_by_date ON recordings(recorded);\n"
+           "CREATE VIRTUAL TABLE recording_text USING fts5(" +
+           text + ", content='recordings', content_rowid='id', tokenize='" + kTextTokenizer +
+           "', prefix='2 3');\n"
+           "CREATE TRIGGER recording_added AFTER INSERT ON recordings BEGIN "
+           "INSERT INTO recording_text(rowid, " +
+           text + ") VALUES (new.id, " + prefixed("new.", text) +
+           "); END;\n"
+           "CREATE TRIGGER recording_removed AFTER DELETE ON recordings BEGIN "
+           "INSERT INTO recording_text(recording_text, rowid, " +
+           text + ") VALUES ('delete', old.id, " + prefixed("old.", text) +
+           "); END;\n"
+           "CREATE TRIGGER recording_changed AFTER UPDATE OF " +
+           text +
+           " ON recordings BEGIN "
+           "INSERT INTO recording_text(recording_text, rowid, " +
+           text + ") VALUES ('delete', old.id, " + prefixed("old.", text) +
+           "); INSERT INTO recording_text(rowid, " + text + ") VALUES (new.id, " + prefixed("new.", text) +
+           "); END;\n";
+}
+
+std::string joinedKeywords(const std::vector<std::string>& keywords) {
+    std::string text;
+    for (const std::string& keyword : keywords)
+        text += (text.empty() ? "" : "\n") + keyword;
+    return text;
+}
+
+std::vector<std::string> splitKeywords(const std::string& text) {
+    std::vector<std::string> keywords;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        keywords.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return keywords;
+}
+
+std::optional<std::int64_t> noneWhenZero(std::int64_t value) {
+    return value != 0 ? std::optional<std::int64_t>(value) : std::nullopt;
+}
+
+// Binds an entry's columns, in the order of kColumns and then kStampColumns, from parameter 1.
+void bindEntry(SqliteStatement& statement, const CatalogueEntry& e) {
+    statement.bind(1, e.path).bind(2, e.file.size).bind(3, e.file.modified);
+    statement.bind(22, checksumStateName(e.checksums));
+    statement.bind(kColumnCount + 1, e.file.changed).bind(kColumnCount + 2, e.file.device);
+    statement.bind(kColumnCount + 3, e.file.inode);
+    if (!e.readable()) {
+        statement.bind(4, e.problem);
+        return; // the details stay NULL: nothing was read
+    }
+    statement.bindNull(4).bind(5, std::int64_t{e.version}).bind(6, std::int64_t{e.exported ? 1 : 0});
+    statement.bind(7, e.recorded).bind(8, e.rid).bind(9, e.firstName).bind(10, e.middleName);
+    statement.bind(11, e.lastName).bind(12, e.dialledNumber).bind(13, e.stationName).bind(14, e.stationAni);
+    statement.bind(15, noneWhenZero(e.stationNumber)).bind(16, e.site).bind(17, e.secondSite);
+    statement.bind(18, e.system);
+    statement.bind(19, e.durationSeconds ? std::optional<std::int64_t>(*e.durationSeconds) : std::nullopt);
+    statement.bind(20, e.comments).bind(21, joinedKeywords(e.keywords));
+    if (!e.checksumProblem.empty())
+        statement.bind(23, e.checksumProblem);
+}
+
+// Reads an entry from a row of "id, " followed by kColumns.
+CatalogueEntry readEntry(const SqliteStatement& row) {
+    CatalogueEntry e;
+    e.id = row.integer(0);
+    e.path = row.text(1);
+    e.file.size = row.integer(2);
+    e.file.modified = row.integer(3);
+    e.problem = row.text(4);
+    e.checksums = checksumStateNamed(row.text(22)).value_or(ChecksumState::NotStamped);
+    e.checksumProblem = row.text(23);
+    if (!row.isNull(4))
+        return e;
+    e.version = static_cast<int>(row.integer(5));
+    e.exported = row.integer(6) != 0;
+    e.recorded = row.text(7);
+    e.rid = row.text(8);
+    e.firstName = row.text(9);
+    e.middleName = row.text(10);
+    e.lastName = row.text(11);
+    e.dialledNumber = row.text(12);
+    e.stationName = row.text(13);
+    e.stationAni = row.text(14);
+    e.stationNumber = row.integer(15);
+    e.site = row.integer(16);
+    e.secondSite = row.integer(17);
+    e.system = row.text(18);
+    if (!row.isNull(19))
+        e.durationSeconds = static_cast<int>(row.integer(19));
+    e.comments = row.text(20);
+    e.keywords = splitKeywords(row.text(21));
+    return e;
+}
+
+} // namespace
+
+std::unique_ptr<SqliteCatalogue> SqliteCatalogue::openForWriting(const std::string& path) {
+    std::unique_ptr<SqliteCatalogue> catalogue(new SqliteCatalogue(openCatalogueForWriting(path)));
+    catalogue->prepare(path, true);
+    // Commits wait for the disc less often; the journal still keeps every commit whole.
+    catalogue->connection_.execute("PRAGMA journal_mode=DELETE; PRAGMA synchronous=NORMAL; "
+                                   "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-8000;");
+    return catalogue;
+}
+
+std::unique_ptr<SqliteCatalogue> SqliteCatalogue::openForReading(const std::string& path) {
+    std::unique_ptr<SqliteCatalogue> catalogue(new SqliteCatalogue(openCatalogueForReading(path)));
+    catalogue->prepare(path, false);
+    catalogue->connection_.execute("PRAGMA temp_store=MEMORY;");
+    return catalogue;
+}
+
+std::unique_ptr<SqliteCatalogue> SqliteCatalogue::inMemory() {
+    std::unique_ptr<SqliteCatalogue> catalogue(
+        new SqliteCatalogue(SqliteConnection(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)));
+    catalogue->prepare(":memory:", true);
+    return catalogue;
+}
+
+void SqliteCatalogue::prepare(const std::string& path, bool mayWrite) {
+    try {
+        const std::int64_t application = connection_.queryInteger("PRAGMA application_id");
+        const std::int64_t tables = connection_.queryInteger("SELECT count(*) FROM sqlite_schema");
+        if (application == 0 && tables == 0) {
+            if (!mayWrite)
+                throw CatalogueError("holds no recordings");
+            connection_.execute("BEGIN");
+            connection_.execute(schema().c_str());
+            connection_.execute(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str());
+            upgradeFrom(1);
+            connection_.execute("COMMIT");
+        } else if (application != kApplicationId) {
+            throw CatalogueError("is not a catalogue of recordings");
+        } else if (const std::int64_t version = connection_.queryInteger("PRAGMA user_version");
+                   version < 1 || version > kLayoutVersion) {
+            throw CatalogueError("was made by another version of this program");
+        } else if (version < kLayoutVersion && mayWrite) {
+            connection_.execute("BEGIN IMMEDIATE");
+            upgradeFrom(connection_.queryInteger("PRAGMA user_version")); // another run may have done it
+            connection_.execute("COMMIT");
+        }
+    } catch (const CatalogueError& error) {
+        throw CatalogueError("the catalogue " + path + " " + error.what());
+    }
+}
+
+void SqliteCatalogue::upgradeFrom(std::int64_t version) {
+    for (std::int64_t step = version; step < kLayoutVersion; ++step)
+        connection_.execute(kLayoutSteps[static_cast<std::size_t>(step - 1)]);
+    connection_.execute(("PRAGMA user_version=" + std::to_string(kLayoutVersion)).c_str());
+}
+
+std::unordered_map<std::string, KnownRecording> SqliteCatalogue::recordingsUnder(const std::string& folder) {
+    const auto [start, end] = pathRange(folder);
+    SqliteStatement select =
+        connection_.prepare(std::string("SELECT path, id, checksums, size, modified, ") + kStampColumns +
+                            " FROM recordings WHERE path >= ? AND path < ?");
+    select.bind(1, start).bind(2, end);
+    std::unordered_map<std::string, KnownRecording> known;
+    while (select.step()) {
+        KnownRecording& row = known[select.text(0)];
+        row.id = select.integer(1);
+        row.checksums = checksumStateNamed(select.text(2)).value_or(ChecksumState::NotStamped);
+        row.file = {select.integer(3), select.integer(4), select.integer(5), select.integer(6),
+                    select.integer(7)};
+    }
+    return known;
+}
+
+void SqliteCatalogue::store(const CatalogueEntry& entry, std::int64_t replacing) {
+    SqliteStatement& statement = replacing != 0 ? update_ : insert_;
+    // Prepared once, for the many rows of an indexing run.
+    if (!statement.prepared()) {
+        const std::string columns = std::string(kColumns) + ", " + kStampColumns;
+        std::string values;
+        for (int i = 1; i <= kColumnCount + kStampColumnCount; ++i)
+            values += (i > 1 ? ", ?" : "?") + std::to_string(i);
+        statement = connection_.prepare(
+            replacing != 0 ? "UPDATE recordings SET (" + columns + ") = (" + values + ") WHERE id = ?" +
+                                 std::to_string(kColumnCount + kStampColumnCount + 1)
+                           : "INSERT INTO recordings (" + columns + ") VALUES (" + values + ")");
+    }
+    statement.reset();
+    bindEntry(statement, entry);
+    if (replacing != 0)
+        statement.bind(kColumnCount + kStampColumnCount + 1, replacing);
+    statement.step();
+}
+
+void SqliteCatalogue::storeChecksums(std::int64_t id, ChecksumState state, const std::string& problem) {
+    SqliteStatement update =
+        connection_.prepare("UPDATE recordings SET checksums = ?, checksum_problem = ? WHERE id = ?");
+    update.bind(1, checksumStateName(state));
+    if (!problem.empty())
+        update.bind(2, problem);
+    update.bind(3, id).step();
+}
+
+void SqliteCatalogue::remove(std::int64_t id) {
+    connection_.prepare("DELETE FROM recordings WHERE id = ?").bind(1, id).step();
+}
+
+void SqliteCatalogue::beginChanges() {
+    connection_.execute("BEGIN IMMEDIATE");
+}
+
+void SqliteCatalogue::commitChanges() {
+    connection_.execute("COMMIT");
+}
+
+void SqliteCatalogue::rollBackChanges() {
+    if (sqlite3_get_autocommit(connection_.handle()) == 0)
+        connection_.execute("ROLLBACK");
+}
+
+SqliteStatement SqliteCatalogue::selectMatching(const SearchQuery& query, const std::string& folder,
+                                                const std::string& columns, const std::string& tail) {
+    const std::string match = matchExpression(connection_.handle(), query.words);
+    std::string sql = "SELECT " + columns + " FROM recordings WHERE 1";
+    if (!match.empty())
+        sql += " AND id IN (SELECT rowid FROM recording_text WHERE recording_text MATCH :match)";
+    if (!folder.empty())
+        sql += " AND path >= :under AND path < :beyond";
+    if (!query.from.empty())
+        sql += " AND recorded >= :from";
+    // Every time of the last day: '~' follows the blank before the time.
+    if (!query.to.empty())
+        sql += " AND recorded < :to || '~'";
+    SqliteStatement statement = connection_.prepare(sql + tail);
+    int index = 1;
+    if (!match.empty())
+        statement.bind(index++, match);
+    if (!folder.empty()) {
+        const auto [start, end] = pathRange(folder);
+        statement.bind(index++, start);
+        statement.bind(index++, end);
+    }
+    if (!query.from.empty())
+        statement.bind(index++, query.from);
+    if (!query.to.empty())
+        statement.bind(index++, query.to);
+    return statement;
+}
+
+std::vector<CatalogueEntry> SqliteCatalogue::search(const SearchQuery& query, const std::string& folder,
+                                                    std::int64_t offset, std::int64_t limit) {
+    std::string order = " ORDER BY recorded IS NULL, recorded DESC, path";
+    if (limit >= 0 || offset > 0)
+        order += " LIMIT " + std::to_string(limit) + " OFFSET " + std::to_string(offset);
+    SqliteStatement select = selectMatching(query, folder, std::string("id, ") + kColumns, order);
+    std::vector<CatalogueEntry> entries;
+    while (select.step())
+        entries.push_back(readEntry(select));
+    return entries;
+}
+
+std::int64_t SqliteCatalogue::count(const SearchQuery& query, const std::string& folder) {
+    SqliteStatement select = selectMatching(query, folder, "count(*)", "");
+    return select.step() ? select.integer(0) : 0;
+}
+
+std::vector<std::int64_t> SqliteCatalogue::matchingRows(const SearchQuery& query) {
+    SqliteStatement select = selectMatching(query, {}, "id", "");
+    std::vector<std::int64_t> rows;
+    while (select.step())
+        rows.push_back(select.integer(0));
+    return rows;
+}
+
+} // namespace kestrum

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "catalogue/CatalogueBackEnd.h"
+#include "catalogue/Sqlite.h"
+
+#include <memory>
+
+namespace kestrum {
+
+// The catalogue in SQLite: one row per recording file (by its absolute path) with the call's
+// details, and a full-text index (FTS5) over the names, numbers, station, site, system, rid,
+// comments and keywords that triggers keep in step with the rows. Kept in a file (zoqtool) or in
+// memory (the disc menu).
+class SqliteCatalogue : public CatalogueBackEnd {
+  public:
+    // The catalogue in the file at `path`, made when missing (see CatalogueFile.h for the rules it
+    // is opened by). A file that holds something other than a catalogue is refused. A catalogue
+    // of an older layout is brought up to date when opened for writing (its rows are then read
+    // again once) and read as it is otherwise; one of a newer layout is refused.
+    static std::unique_ptr<SqliteCatalogue> openForWriting(const std::string& path);
+    static std::unique_ptr<SqliteCatalogue> openForReading(const std::string& path);
+    static std::unique_ptr<SqliteCatalogue> inMemory();
+
+    std::unordered_map<std::string, KnownRecording> recordingsUnder(const std::string& folder) override;
+    void store(const CatalogueEntry& entry, std::int64_t replacing) override;
+    void storeChecksums(std::int64_t id, ChecksumState state, const std::string& problem) override;
+    void remove(std::int64_t id) override;
+    void beginChanges() override;
+    void commitChanges() override;
+    void rollBackChanges() override;
+    std::vector<CatalogueEntry> search(const SearchQuery& query, const std::string& folder,
+                                       std::int64_t offset, std::int64_t limit) override;
+    std::int64_t count(const SearchQuery& query, const std::string& folder) override;
+    std::vector<std::int64_t> matchingRows(const SearchQuery& query) override;
+
+  private:
+    explicit SqliteCatalogue(SqliteConnection connection) : connection_(std::move(connection)) {}
+    // Makes the tables in a new catalogue, or checks that an existing file holds one of ours and
+    // brings an older layout up to date when it may write.
+    void prepare(const std::string& path, bool mayWrite);
+    // Runs the layout's steps from `version` on, and marks the catalogue as of the newest layout.
+    void upgradeFrom(std::int64_t version);
+    // The statement that selects `columns` of the rows that match, its parameters bound; with
+    // `tail` (ORDER BY, LIMIT) after the conditions.
+    SqliteStatement selectMatching(const SearchQuery& query, const std::string& folder,
+                                   const std::string& columns, const std::string& tail);
+
+    SqliteConnection connection_;
+    SqliteStatement insert_, update_;
+};
+
+} // namespace kestrum
