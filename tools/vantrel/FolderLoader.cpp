@@ -10,28 +10,42 @@ namespace vantrel {
 
 using namespace kestrum;
 
-FolderLoader::FolderLoader(std::string folder, Callbacks callbacks)
-    : callbacks_(std::move(callbacks)), thread_([this, folder = std::move(folder)] { run(folder); }) {}
+FolderLoader::FolderLoader(std::string folder, std::string database, Callbacks callbacks)
+    : callbacks_(std::move(callbacks)),
+      thread_([this, folder = std::move(folder), database = std::move(database)] { run(folder, database); }) {
+}
 
 FolderLoader::~FolderLoader() {
     stop_ = true;
     thread_.join();
 }
 
-void FolderLoader::run(const std::string& folder) {
+void FolderLoader::readFolder(const std::string& folder, FolderListing& listing) {
+    listing.catalogue = std::make_unique<Catalogue>(Catalogue::inMemory());
+    IndexOptions options;
+    options.stop = &stop_;
+    options.progress = [this](const IndexCounts& counts) {
+        if (counts.seen() % 500 == 0 && callbacks_.progress)
+            callbacks_.progress(counts.seen());
+    };
+    indexFolder(*listing.catalogue, folder, options);
+    listing.entries = listing.catalogue->search({});
+}
+
+void FolderLoader::run(const std::string& folder, const std::string& database) {
     auto listing = std::make_shared<FolderListing>();
     try {
-        listing->catalogue = std::make_unique<Catalogue>(Catalogue::inMemory());
-        IndexOptions options;
-        options.stop = &stop_;
-        options.progress = [this](const IndexCounts& counts) {
-            if (counts.seen() % 500 == 0 && callbacks_.progress)
-                callbacks_.progress(counts.seen());
-        };
-        indexFolder(*listing->catalogue, folder, options);
-        listing->entries = listing->catalogue->search({});
+        if (database.empty()) {
+            readFolder(folder, *listing);
+        } else {
+            listing->catalogue = std::make_unique<Catalogue>(Catalogue::openForReading(database));
+            listing->paged = true;
+            listing->total = listing->catalogue->count({}, folder);
+            listing->entries = listing->catalogue->searchPage({}, folder, 0, kRowsAPage);
+        }
     } catch (const CatalogueError& error) {
         listing->error = error.what();
+        listing->paged = false;
         listing->catalogue.reset();
         listing->entries.clear();
     }
@@ -39,7 +53,7 @@ void FolderLoader::run(const std::string& folder) {
         return;
     std::vector<CatalogueEntry> copies;
     for (const CatalogueEntry& entry : listing->entries)
-        if (entry.checksums == ChecksumState::Unchecked)
+        if (entry.checksums == ChecksumState::Unchecked && !listing->paged)
             copies.push_back(entry);
     callbacks_.listed(std::move(listing));
     checkCopies(std::move(copies));

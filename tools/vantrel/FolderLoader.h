@@ -11,12 +11,18 @@
 
 namespace vantrel {
 
-// The recordings of a folder, read into a catalogue in memory (a disc cannot hold one).
+// The recordings of a folder, read into a catalogue in memory (a disc cannot hold one); or, from a
+// catalogue kept elsewhere (vantrel --db), the first page of those it holds under the folder.
 struct FolderListing {
     std::unique_ptr<kestrum::Catalogue> catalogue;
     std::vector<kestrum::CatalogueEntry> entries; // newest call first
-    std::string error;                            // the folder could not be read
+    std::string error;                            // the folder or the catalogue could not be read
+    bool paged = false;                           // entries is the first page of `total`
+    std::int64_t total = 0;
 };
+
+// How many rows a page of a catalogue kept elsewhere holds: a screenful or two, fetched at once.
+inline constexpr std::int64_t kRowsAPage = 200;
 
 // A stamped copy's checksums, once checked.
 struct CheckedCopy {
@@ -26,8 +32,11 @@ struct CheckedCopy {
 };
 
 // Reads a folder's recordings on a thread of its own, then checks the checksums of its stamped
-// copies one by one (each read whole), so the list shows at once and the check follows. The
-// callbacks run on that thread. The destructor stops the work at the next file and waits for it.
+// copies one by one (each read whole), so the list shows at once and the check follows. Given a
+// catalogue (`database`: a file or a server's address), it opens that instead and reads the first
+// page of what it holds under the folder (everything when the folder is empty); its checksums are
+// those the catalogue keeps (zoqtool index --verify). The callbacks run on that thread. The
+// destructor stops the work at the next file and waits for it.
 class FolderLoader {
   public:
     struct Callbacks {
@@ -37,13 +46,14 @@ class FolderLoader {
         std::function<void()> allChecked;
     };
 
-    FolderLoader(std::string folder, Callbacks callbacks);
+    FolderLoader(std::string folder, std::string database, Callbacks callbacks);
     ~FolderLoader();
     FolderLoader(const FolderLoader&) = delete;
     FolderLoader& operator=(const FolderLoader&) = delete;
 
   private:
-    void run(const std::string& folder);
+    void run(const std::string& folder, const std::string& database);
+    void readFolder(const std::string& folder, FolderListing& listing);
     void checkCopies(std::vector<kestrum::CatalogueEntry> copies);
 
     Callbacks callbacks_;

@@ -1,5 +1,6 @@
 #include "MenuWindow.h"
 
+#include "catalogue/CatalogueAddress.h"
 #include "catalogue/CatalogueError.h"
 
 #include <QApplication>
@@ -45,14 +46,18 @@ constexpr const char* kColumnSamples[RecordingTableModel::ColumnCount] = {"0000-
 } // namespace
 
 MenuWindow::MenuWindow(const QString& folder, OpenInPlayer openInPlayer, QWidget* parent)
-    : QWidget(parent), folder_(folder), openInPlayer_(std::move(openInPlayer)),
+    : MenuWindow(folder, {}, std::move(openInPlayer), parent) {}
+
+MenuWindow::MenuWindow(const QString& folder, std::string database, OpenInPlayer openInPlayer,
+                       QWidget* parent)
+    : QWidget(parent), folder_(folder), database_(std::move(database)),
       // The catalogue keeps paths with links resolved: the File column shows them below the same.
-      recordings_(QFile::encodeName(QFileInfo(folder).canonicalFilePath().isEmpty()
-                                        ? folder
-                                        : QFileInfo(folder).canonicalFilePath())
-                      .toStdString()),
-      shown_(recordings_) {
-    setWindowTitle(QStringLiteral("Recordings - %1").arg(folder));
+      folderBytes_(QFile::encodeName(QFileInfo(folder).canonicalFilePath().isEmpty()
+                                         ? folder
+                                         : QFileInfo(folder).canonicalFilePath())
+                       .toStdString()),
+      openInPlayer_(std::move(openInPlayer)), recordings_(folderBytes_), shown_(recordings_) {
+    setWindowTitle(QStringLiteral("Recordings - %1").arg(catalogueName()));
     // Wide enough for every column where the screen allows.
     const QRect screenArea = screen()->availableGeometry();
     resize(std::min(1560, screenArea.width() * 95 / 100), std::min(720, screenArea.height() * 80 / 100));
@@ -120,6 +125,10 @@ MenuWindow::MenuWindow(const QString& folder, OpenInPlayer openInPlayer, QWidget
     setTabOrder(openButton, table);
 
     connect(filterField, &QLineEdit::textChanged, this, &MenuWindow::applyFilter);
+    connect(&recordings_, &RecordingTableModel::pageFailed, this, [this](const QString& problem) {
+        lastAction_ = problem;
+        updateStatus();
+    });
     connect(openButton, &QPushButton::clicked, this, &MenuWindow::openSelected);
     connect(table, &QTableView::doubleClicked, this, &MenuWindow::openSelected);
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -155,7 +164,9 @@ void MenuWindow::startLoading() {
     };
     callbacks.allChecked = [this] { QMetaObject::invokeMethod(this, [this] { emit allChecked(); }); };
     updateStatus();
-    loader_ = std::make_unique<FolderLoader>(QFile::encodeName(folder_).toStdString(), std::move(callbacks));
+    loader_ = std::make_unique<FolderLoader>(database_.empty() ? QFile::encodeName(folder_).toStdString()
+                                                               : folderBytes_,
+                                             database_, std::move(callbacks));
 }
 
 void MenuWindow::showListing(std::shared_ptr<FolderListing> listing) {
@@ -167,7 +178,17 @@ void MenuWindow::showListing(std::shared_ptr<FolderListing> listing) {
         copiesToCheck_ += entry.checksums == ChecksumState::Unchecked ? 1 : 0;
         unreadable_ += entry.readable() ? 0 : 1;
     }
-    recordings_.setEntries(std::move(listing_->entries));
+    if (listing_->paged) {
+        // In the catalogue's order, which the server keeps an index for: the titles do not sort.
+        table->setSortingEnabled(false);
+        table->horizontalHeader()->setSortIndicatorShown(false);
+        shown_.sort(-1);
+        catalogueTotal_ = listing_->total;
+        query_ = {};
+        recordings_.setPages(listing_->total, std::move(listing_->entries), pageSource());
+    } else {
+        recordings_.setEntries(std::move(listing_->entries));
+    }
     listing_->entries.clear();
     applyFilter(); // what was typed while the folder was read
     emit listed();
@@ -189,7 +210,9 @@ void MenuWindow::applyFilter() {
     // Blanks separate the words, and so do control characters pasted in (a NUL among them).
     const QStringList words =
         filterField->text().split(QRegularExpression(QStringLiteral("[\\s\\p{Cc}]+")), Qt::SkipEmptyParts);
-    if (words.isEmpty() || listing_->catalogue == nullptr) {
+    if (isPaged()) {
+        applyFilterOnCatalogue(words);
+    } else if (words.isEmpty() || listing_->catalogue == nullptr) {
         shown_.showAll();
     } else {
         kestrum::SearchQuery query;
@@ -207,6 +230,35 @@ void MenuWindow::applyFilter() {
     selectFirstRowIfNone();
     updateStatus();
     emit filterShown();
+}
+
+RecordingTableModel::PageSource MenuWindow::pageSource() {
+    return [this](std::int64_t offset) {
+        return listing_->catalogue->searchPage(query_, folderBytes_, offset, kRowsAPage);
+    };
+}
+
+void MenuWindow::applyFilterOnCatalogue(const QStringList& words) {
+    kestrum::SearchQuery query;
+    for (const QString& word : words)
+        query.words.push_back(word.toStdString());
+    // An error must not leave this slot (Qt would end the menu): the table stays as it was.
+    try {
+        const std::int64_t total = listing_->catalogue->count(query, folderBytes_);
+        std::vector<kestrum::CatalogueEntry> first =
+            listing_->catalogue->searchPage(query, folderBytes_, 0, kRowsAPage);
+        query_ = std::move(query);
+        recordings_.setPages(total, std::move(first), pageSource());
+    } catch (const kestrum::CatalogueError& error) {
+        lastAction_ = QStringLiteral("The recordings could not be searched: %1")
+                          .arg(QString::fromStdString(error.what()));
+    }
+}
+
+QString MenuWindow::catalogueName() const {
+    if (database_.empty() || !folder_.isEmpty())
+        return folder_;
+    return QFile::decodeName(QByteArray::fromStdString(kestrum::addressWithoutPassword(database_)));
 }
 
 void MenuWindow::selectFirstRowIfNone() {
@@ -235,16 +287,17 @@ void MenuWindow::openSelected() {
 void MenuWindow::updateStatus() {
     QString text;
     if (!isListed()) {
-        text = QStringLiteral("Reading the recordings in %1").arg(folder_);
+        text = QStringLiteral("Reading the recordings in %1").arg(catalogueName());
         if (filesSeen_ > 0)
             text += QStringLiteral(": %1 so far").arg(filesSeen_);
     } else if (!loadError_.isEmpty()) {
         text = loadError_;
     } else {
-        const int all = recordings_.rowCount();
-        text = shown_.rowCount() == all
-                   ? QStringLiteral("%1 recordings").arg(all)
-                   : QStringLiteral("%1 of %2 recordings shown").arg(shown_.rowCount()).arg(all);
+        // A catalogue's rows are counted there: the table holds only those fetched so far.
+        const std::int64_t all = isPaged() ? catalogueTotal_ : recordings_.rowCount();
+        const std::int64_t shown = isPaged() ? recordings_.total() : shown_.rowCount();
+        text = shown == all ? QStringLiteral("%1 recordings").arg(all)
+                            : QStringLiteral("%1 of %2 recordings shown").arg(shown).arg(all);
         if (unreadable_ > 0)
             text += QStringLiteral("; %1 could not be read").arg(unreadable_);
         if (copiesChecked_ < copiesToCheck_)

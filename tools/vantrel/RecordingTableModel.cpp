@@ -1,5 +1,7 @@
 #include "RecordingTableModel.h"
 
+#include "catalogue/CatalogueError.h"
+
 #include <QBrush>
 #include <QFile>
 #include <QFont>
@@ -55,11 +57,55 @@ QString durationText(const std::optional<int>& seconds) {
 
 void RecordingTableModel::setEntries(std::vector<CatalogueEntry> entries) {
     beginResetModel();
+    paged_ = false;
+    nextPage_ = nullptr;
     entries_ = std::move(entries);
     rowOfId_.clear();
     for (std::size_t row = 0; row < entries_.size(); ++row)
         rowOfId_[entries_[row].id] = static_cast<int>(row);
     endResetModel();
+}
+
+void RecordingTableModel::setPages(std::int64_t total, std::vector<CatalogueEntry> first,
+                                   PageSource nextPage) {
+    beginResetModel();
+    paged_ = true;
+    total_ = total;
+    nextPage_ = std::move(nextPage);
+    entries_ = std::move(first);
+    rowOfId_.clear();
+    for (std::size_t row = 0; row < entries_.size(); ++row)
+        rowOfId_[entries_[row].id] = static_cast<int>(row);
+    endResetModel();
+}
+
+bool RecordingTableModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && paged_ && nextPage_ && static_cast<std::int64_t>(entries_.size()) < total_;
+}
+
+void RecordingTableModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent))
+        return;
+    std::vector<CatalogueEntry> page;
+    // An error must not leave this call (Qt would end the menu): the list ends where it is.
+    try {
+        page = nextPage_(static_cast<std::int64_t>(entries_.size()));
+    } catch (const kestrum::CatalogueError& error) {
+        nextPage_ = nullptr;
+        emit pageFailed(qt(error.what()));
+        return;
+    }
+    if (page.empty()) {
+        total_ = static_cast<std::int64_t>(entries_.size()); // fewer than counted: rows went since
+        return;
+    }
+    const int first = static_cast<int>(entries_.size());
+    beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
+    for (CatalogueEntry& entry : page) {
+        rowOfId_[entry.id] = static_cast<int>(entries_.size());
+        entries_.push_back(std::move(entry));
+    }
+    endInsertRows();
 }
 
 void RecordingTableModel::setChecksums(std::int64_t id, ChecksumState state, const std::string& problem) {
@@ -83,7 +129,8 @@ int RecordingTableModel::columnCount(const QModelIndex& parent) const {
 
 QString RecordingTableModel::text(const CatalogueEntry& e, int column) const {
     if (column == File) {
-        const bool below = e.path.size() > folder_.size() && e.path.compare(0, folder_.size(), folder_) == 0;
+        const bool below = !folder_.empty() && e.path.size() > folder_.size() &&
+                           e.path.compare(0, folder_.size(), folder_) == 0;
         return QFile::decodeName(QByteArray::fromStdString(
             below ? e.path.substr(folder_.size() + (folder_.back() == '/' ? 0 : 1)) : e.path));
     }

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -37,6 +38,12 @@ class RecordingTableModel : public QAbstractTableModel {
         : QAbstractTableModel(parent), folder_(std::move(folder)) {}
 
     void setEntries(std::vector<kestrum::CatalogueEntry> entries);
+    // A catalogue too large to hold (vantrel --db): `total` rows, of which `first` are the first;
+    // the view asks for more as the user scrolls, and `nextPage` fetches them from `offset` on.
+    // A page that cannot be fetched ends the list there and is reported through `pageFailed`.
+    using PageSource = std::function<std::vector<kestrum::CatalogueEntry>(std::int64_t offset)>;
+    void setPages(std::int64_t total, std::vector<kestrum::CatalogueEntry> first, PageSource nextPage);
+    std::int64_t total() const { return paged_ ? total_ : static_cast<std::int64_t>(entries_.size()); }
     // A stamped copy's checksums, once checked.
     void setChecksums(std::int64_t id, kestrum::ChecksumState state, const std::string& problem);
 
@@ -48,6 +55,11 @@ class RecordingTableModel : public QAbstractTableModel {
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+  signals:
+    void pageFailed(const QString& problem);
 
   private:
     QString text(const kestrum::CatalogueEntry& entry, int column) const;
@@ -55,6 +67,9 @@ class RecordingTableModel : public QAbstractTableModel {
     std::string folder_;
     std::vector<kestrum::CatalogueEntry> entries_;
     std::unordered_map<std::int64_t, int> rowOfId_;
+    bool paged_ = false;
+    std::int64_t total_ = 0;
+    PageSource nextPage_;
 };
 
 // "m:ss", or "h:mm:ss" from an hour on; empty when unknown.

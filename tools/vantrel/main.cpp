@@ -1,27 +1,41 @@
 // vantrel: the menu of an exported disc. It lists the recordings in Recs/ beside it (or in the
-// folder given on its command line) and opens the chosen one in the player in viewer mode.
+// folder given on its command line) and opens the chosen one in the player in viewer mode. With
+// --db it lists those a catalogue holds instead (a file, or a server's address), under the folder
+// when one is given.
 
 #include "MenuWindow.h"
 #include "PlayerLauncher.h"
+#include "catalogue/CatalogueAddress.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
+    QStringList arguments = QCoreApplication::arguments();
+    // A catalogue server's password, copied above, is not left for every user's ps to read.
+    kestrum::hidePasswordsInCommandLine(argc, argv);
+    std::string database;
+    if (arguments.size() >= 3 && arguments[1] == QLatin1String("--db")) {
+        database = QFile::encodeName(arguments[2]).toStdString();
+        arguments.remove(1, 2);
+    }
     if (arguments.size() > 2 || (arguments.size() == 2 && arguments[1].startsWith(QLatin1Char('-')))) {
         std::fprintf(stderr,
-                     "usage: vantrel [FOLDER]   (without FOLDER: the Recs folder beside the program)\n");
+                     "usage: vantrel [FOLDER]   (without FOLDER: the Recs folder beside the program)\n"
+                     "       vantrel --db FILE|postgresql://... [FOLDER]\n");
         return 2;
     }
     // Beside the program itself, wherever it was started from: on a disc, that is the disc.
     const QString programFolder = QCoreApplication::applicationDirPath();
-    const QString folder =
-        QDir(arguments.size() == 2 ? arguments[1] : programFolder + QStringLiteral("/Recs")).absolutePath();
-    vantrel::MenuWindow window(folder, [programFolder](const QByteArray& recording) {
+    // Over a catalogue without a folder: all that it holds.
+    const QString folder = arguments.size() == 2 ? QDir(arguments[1]).absolutePath()
+                           : database.empty() ? QDir(programFolder + QStringLiteral("/Recs")).absolutePath()
+                                              : QString();
+    vantrel::MenuWindow window(folder, database, [programFolder](const QByteArray& recording) {
         return vantrel::openInPlayer(vantrel::findPlayer(programFolder), recording);
     });
     window.show();

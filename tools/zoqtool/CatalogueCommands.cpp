@@ -54,12 +54,12 @@ class ProgressLine {
 };
 
 void printIndexUsage() {
-    std::fprintf(stderr, "usage: zoqtool index DIR [--db FILE] [--verify]\n");
+    std::fprintf(stderr, "usage: zoqtool index DIR [--db FILE|postgresql://...] [--verify]\n");
 }
 
 void printSearchUsage() {
-    std::fprintf(stderr, "usage: zoqtool search [--db FILE] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json] "
-                         "[WORDS...]\n");
+    std::fprintf(stderr, "usage: zoqtool search [--db FILE|postgresql://...] [--from YYYY-MM-DD] "
+                         "[--to YYYY-MM-DD] [--json] [WORDS...]\n");
 }
 
 std::string durationText(const std::optional<int>& seconds) {

@@ -7,6 +7,7 @@
 #include "InfoCommand.h"
 #include "PlayCommand.h"
 #include "StampCommands.h"
+#include "catalogue/CatalogueAddress.h"
 #include "platform/TerminationCleanup.h"
 
 #include <cstdio>
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const std::vector<std::string> arguments(argv + 2, argv + argc);
+    // A catalogue server's password, copied above, is not left for every user's ps to read.
+    kestrum::hidePasswordsInCommandLine(argc, argv);
     if (command == "info")
         return zoqtool::runInfo(arguments);
     if (command == "decode")
