@@ -38,6 +38,7 @@ class RunningProcess {
     RunningProcess& operator=(const RunningProcess&) = delete;
 
     void signal(int number);
+    int pid() const { return pid_; }
     bool running();
     // Waits for the end (killing it after the timeout) and returns what it printed.
     ProcessResult wait(int timeoutSeconds = 30);

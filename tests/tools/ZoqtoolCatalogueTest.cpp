@@ -1,7 +1,9 @@
-// zoqtool index and search: the real binary on real files, the JSON read back with a JSON parser.
+// zoqtool index and search: the real binary on real files, the JSON read back with a JSON parser;
+// into an SQLite file and into a real PostgreSQL server that the tests start themselves.
 
 #include "recording/FieldText.h"
 #include "support/OtherUser.h"
+#include "support/PostgresServer.h"
 #include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 namespace kestrum {
@@ -264,6 +267,263 @@ TEST_F(ZoqtoolCatalogueTest, ShowsHostileTextEscapedOnATerminalAndAsValidUtf8InJ
     const test::ProcessResult missing = zoqtool({"info", path + ".gone"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(safeOnATerminal(missing.err)) << missing.err;
+}
+
+// The same, with the catalogue on a PostgreSQL server of the test's own, set up for a team as the
+// README shows: an indexing role that owns the database, and a reviewer who may only read.
+class ZoqtoolServerCatalogueTest : public ZoqtoolCatalogueTest {
+  protected:
+    void SetUp() override {
+        std::string whyNot;
+        server = test::PostgresServer::start(whyNot);
+        if (!server)
+            GTEST_SKIP() << whyNot;
+        server->makeTeamCatalogue();
+    }
+    std::string indexer() const {
+        return server->address(test::kTeamDatabase, test::kTeamIndexer, test::kTeamIndexerPassword);
+    }
+    std::string reviewer() const {
+        return server->address(test::kTeamDatabase, test::kTeamReviewer, test::kTeamReviewerPassword);
+    }
+    std::string rows() const {
+        return server->queryValue("SELECT count(*) || ' ' || count(DISTINCT path) FROM recordings",
+                                  test::kTeamDatabase);
+    }
+    // No password of the team's roles anywhere in what a run printed.
+    static void expectNoPassword(const test::ProcessResult& run) {
+        for (const char* password :
+             {test::kTeamIndexerPassword, test::kTeamReviewerPassword, "wrong-Pw-77"}) {
+            EXPECT_EQ(run.out.find(password), std::string::npos) << run.out;
+            EXPECT_EQ(run.err.find(password), std::string::npos) << run.err;
+        }
+    }
+    // What the catalogue is called in messages.
+    std::string named(const std::string& name = test::kTeamDatabase) const {
+        return "\"" + name + "\" on the server " + server->socketFolder() + ", port 5432";
+    }
+
+    std::unique_ptr<test::PostgresServer> server;
+};
+
+TEST_F(ZoqtoolServerCatalogueTest, BothBackEndsFindTheSameCallsAndWriteTheSameJson) {
+    // Beside the fixture's calls: one with a name that is not UTF-8, accents, a number of several
+    // parts and two keywords in a row.
+    RecordingBuilder third(11);
+    setFieldText(third.vrh3.lastName, "M\xFCller");
+    setFieldText(third.vrh3.destAni, "555-0199");
+    third.vrh3.recYear = 2010;
+    third.words = {test::makeWord("refund", {100}), test::makeWord("transfer", {200})};
+    third.audio = test::makeAudio(800);
+    third.writeTo((calls / "caf\xE9.ZOQ").string());
+    const std::string sqlite = dir.file("catalogue.sqlite");
+    ASSERT_EQ(zoqtool({"index", calls.string(), "--db", sqlite}).exitCode, 0);
+    const test::ProcessResult indexed = zoqtool({"index", calls.string(), "--db", indexer()});
+    ASSERT_EQ(indexed.exitCode, 0) << indexed.err;
+    EXPECT_EQ(indexed.out, "3 read, 0 unchanged, 1 failed, 0 removed\n");
+
+    // The searches, each with the files it finds, newest first; on the server as the reviewer.
+    const struct {
+        std::vector<std::string> arguments;
+        std::vector<std::string> found;
+    } searches[] = {
+        {{}, {"caf\xE9.ZOQ", "first.ZOQ", "second.ZOQ", "bad.ZOQ"}},
+        {{"gru"}, {"first.ZOQ"}},
+        {{"MULLER"}, {"caf\xE9.ZOQ"}},
+        {{"john", "refu"}, {"caf\xE9.ZOQ", "first.ZOQ"}},
+        {{"555-01"}, {"caf\xE9.ZOQ"}},
+        {{"refund-trans"}, {"caf\xE9.ZOQ"}}, // two keywords in a row
+        {{"grun-5551"}, {}},                 // a name and a number are not in a row
+        {{"balance", "blo"}, {"first.ZOQ"}},
+        {{"sys1", "42"}, {"first.ZOQ"}},
+        {{"smi", "\xE2\x82\xAC"}, {"second.ZOQ"}},
+        {{"-"}, {"caf\xE9.ZOQ", "first.ZOQ", "second.ZOQ", "bad.ZOQ"}},
+        {{"\x01sm\x1b"}, {"second.ZOQ"}},
+        {{"sm\"ith"}, {}},
+        {{"NOT", "AND"}, {}},
+        {{"\"", "*"}, {"caf\xE9.ZOQ", "first.ZOQ", "second.ZOQ", "bad.ZOQ"}},
+        {{"--from", "1999-01-01"}, {"caf\xE9.ZOQ", "first.ZOQ"}},
+        {{"--to", "1998-03-05"}, {"second.ZOQ"}},
+        {{"--from", "2004-03-05", "--to", "2004-03-05", "john"}, {"first.ZOQ"}},
+    };
+    for (const auto& [arguments, found] : searches) {
+        std::string trace;
+        for (const std::string& argument : arguments)
+            trace += argument + " ";
+        SCOPED_TRACE(trace);
+        std::vector<std::string> command{"search", "--json", "--db", sqlite};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        const test::ProcessResult fromFile = zoqtool(command);
+        command[3] = reviewer();
+        const test::ProcessResult fromServer = zoqtool(command);
+        ASSERT_EQ(fromServer.exitCode, 0) << fromServer.err;
+        EXPECT_EQ(fromServer.out, fromFile.out);
+        std::vector<std::string> names;
+        for (const QJsonValue entry :
+             QJsonDocument::fromJson(QByteArray::fromStdString(fromServer.out)).array())
+            names.push_back(
+                fs::path(QByteArray::fromBase64(entry["pathBytes"].toString().toLatin1()).toStdString())
+                    .filename()
+                    .string());
+        EXPECT_EQ(names, found);
+        command.erase(command.begin() + 1); // for people, too
+        const std::string forPeople = zoqtool(command).out;
+        command[2] = sqlite;
+        EXPECT_EQ(forPeople, zoqtool(command).out);
+    }
+
+    // The reviewer reads and may not write: nothing is read or written, and it is said in one line.
+    const std::string before = rows();
+    fs::remove(calls / "first.ZOQ");
+    const test::ProcessResult refused = zoqtool({"index", calls.string(), "--db", reviewer()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "zoqtool: the catalogue " + named() + " cannot be written by the role " +
+                               test::kTeamReviewer +
+                               ": indexing needs a role that may add, change and remove its recordings\n");
+    expectNoPassword(refused);
+    EXPECT_EQ(rows(), before);
+}
+
+TEST_F(ZoqtoolServerCatalogueTest, SeveralIndexersAtOnceLeaveOneRowPerFileAndNoError) {
+    // Three folders of one archive, from three machines, and the third folder twice at once.
+    constexpr int kFiles = 40;
+    for (const char* folder : {"a", "b", "c"}) {
+        fs::create_directories(dir.path() / "archive" / folder);
+        for (int i = 0; i < kFiles; ++i) {
+            RecordingBuilder call(11);
+            setFieldText(call.vrh3.lastName, std::string(folder) + "caller" + std::to_string(i));
+            call.audio = test::makeAudio(800);
+            call.writeTo((dir.path() / "archive" / folder / (std::to_string(i) + ".ZOQ")).string());
+        }
+    }
+    // The first index makes the tables; the indexers then find them.
+    fs::create_directories(dir.path() / "empty");
+    ASSERT_EQ(zoqtool({"index", dir.file("empty"), "--db", indexer()}).exitCode, 0);
+
+    // The indexers are held at their first write until all four wait there, then let go together:
+    // each has looked at the catalogue before any has written, so the two over the same folder
+    // write the same new rows at the same time.
+    test::PostgresSession holder(*server, test::kTeamDatabase);
+    holder.run("BEGIN; LOCK TABLE recordings IN EXCLUSIVE MODE");
+    // Two as libpq users configure it: the server from PGHOST, the role from PGUSER, the password
+    // from a password file.
+    const std::string passwords = dir.file("pgpass");
+    const std::string line =
+        "*:*:*:" + std::string(test::kTeamIndexer) + ":" + test::kTeamIndexerPassword + "\n";
+    test::writeFileBytes(passwords, {line.begin(), line.end()});
+    fs::permissions(passwords, fs::perms::owner_read | fs::perms::owner_write);
+    test::ProcessOptions fromEnvironment;
+    fromEnvironment.env = {
+        {"PGHOST", server->socketFolder()}, {"PGUSER", test::kTeamIndexer}, {"PGPASSFILE", passwords}};
+    std::vector<std::unique_ptr<test::RunningProcess>> indexers;
+    for (const auto& [folder, address, options] :
+         std::vector<std::tuple<std::string, std::string, test::ProcessOptions>>{
+             {"a", indexer(), {}},
+             {"b", "postgresql:///calls", fromEnvironment},
+             {"c", indexer(), {}},
+             {"c", "postgres:///calls", fromEnvironment}})
+        indexers.push_back(std::make_unique<test::RunningProcess>(
+            ZOQTOOL_BINARY, std::vector<std::string>{"index", dir.file("archive/" + folder), "--db", address},
+            options));
+    const auto waiting = [this] {
+        return server->queryValue("SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND "
+                                  "application_name = 'kestrum catalogue'") == "4";
+    };
+    ASSERT_TRUE(test::waitUntil(waiting, 30));
+    holder.run("COMMIT");
+    for (auto& indexer : indexers) {
+        const test::ProcessResult run = indexer->wait(60);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.out, std::to_string(kFiles) + " read, 0 unchanged, 0 failed, 0 removed\n");
+    }
+    EXPECT_EQ(rows(), std::to_string(3 * kFiles) + " " + std::to_string(3 * kFiles));
+    EXPECT_EQ(searchJson({"search", "--json", "--db", reviewer(), "ccaller"}).size(), kFiles);
+    EXPECT_EQ(zoqtool({"index", dir.file("archive"), "--db", indexer()}).out,
+              "0 read, " + std::to_string(3 * kFiles) + " unchanged, 0 failed, 0 removed\n");
+}
+
+TEST_F(ZoqtoolServerCatalogueTest, EveryFailureIsOneLineNamingTheServerWithoutThePassword) {
+    ASSERT_EQ(zoqtool({"index", calls.string(), "--db", indexer()}).exitCode, 0);
+    const std::string before = rows();
+    const std::string nowhere = dir.file("no-server");
+    fs::create_directories(nowhere);
+    const std::string socket = server->socketFolder();
+    const struct {
+        const char* what;
+        std::string address;
+        std::string said;
+    } failures[] = {
+        {"no server there", "postgresql://kestrum_indexer:wrong-Pw-77@/calls?host=" + nowhere,
+         "cannot connect to the catalogue \"calls\" on the server " + nowhere +
+             ", port 5432: No such file or directory"},
+        {"a wrong password", "postgresql://kestrum_indexer:wrong-Pw-77@/calls?host=" + socket,
+         "cannot connect to the catalogue " + named() +
+             ": password authentication failed for user \"kestrum_indexer\""},
+        {"no such database", server->address("archive", test::kTeamIndexer, test::kTeamIndexerPassword),
+         "cannot connect to the catalogue " + named("archive") + ": database \"archive\" does not exist"},
+        {"an address libpq cannot read", "postgresql://kestrum_indexer:wrong-Pw-77@[::1/calls",
+         "cannot read the catalogue's address: end of string reached when looking for matching \"]\" in IPv6 "
+         "host address in URI: \"(the address)\""},
+    };
+    for (const auto& [what, address, said] : failures) {
+        SCOPED_TRACE(what);
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{"index", calls.string(), "--db", address},
+              std::vector<std::string>{"search", "--db", address, "john"}}) {
+            const test::ProcessResult run = zoqtool(command);
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(run.err, "zoqtool: " + said + "\n");
+            expectNoPassword(run);
+        }
+    }
+
+    // A catalogue of a later layout is left alone.
+    server->runSql("UPDATE catalogue_layout SET layout = 99", test::kTeamDatabase);
+    const test::ProcessResult later = zoqtool({"index", calls.string(), "--db", indexer()});
+    EXPECT_EQ(later.exitCode, 1);
+    EXPECT_EQ(later.err,
+              "zoqtool: the catalogue " + named() + " was made by another version of this program\n");
+    EXPECT_EQ(zoqtool({"search", "--db", reviewer()}).err, later.err);
+    EXPECT_EQ(rows(), before);
+}
+
+TEST_F(ZoqtoolServerCatalogueTest, AServerStoppedMidIndexEndsTheRunInOneLineAndKeepsNoHalfBatch) {
+    ASSERT_EQ(zoqtool({"index", calls.string(), "--db", indexer()}).exitCode, 0);
+    const std::string before = rows();
+    RecordingBuilder later(11);
+    later.audio = test::makeAudio(800);
+    for (int i = 0; i < 30; ++i)
+        later.writeTo((calls / ("later" + std::to_string(i) + ".ZOQ")).string());
+
+    // The run is held at its first write; the server stops under it there.
+    test::PostgresSession holder(*server, test::kTeamDatabase);
+    holder.run("BEGIN; LOCK TABLE recordings IN EXCLUSIVE MODE");
+    test::RunningProcess run(ZOQTOOL_BINARY, {"index", calls.string(), "--db", indexer()});
+    ASSERT_TRUE(test::waitUntil(
+        [this] {
+            return server->queryValue("SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
+                                      "AND application_name = 'kestrum catalogue'") == "1";
+        },
+        30));
+    // Meanwhile every user's ps sees the command line without the password.
+    const std::string commandLine = test::readFileText("/proc/" + std::to_string(run.pid()) + "/cmdline");
+    EXPECT_NE(commandLine.find("kestrum_indexer:xxxxxxxxxxxxxxxxx@"), std::string::npos) << commandLine;
+    EXPECT_EQ(commandLine.find(test::kTeamIndexerPassword), std::string::npos) << commandLine;
+    server->stop();
+    const test::ProcessResult ended = run.wait(30);
+    EXPECT_EQ(ended.exitCode, 1);
+    EXPECT_EQ(ended.out, "");
+    EXPECT_EQ(ended.err, "zoqtool: lost the connection to the catalogue " + named() +
+                             ": terminating connection due to administrator command\n");
+    expectNoPassword(ended);
+
+    server->restart();
+    EXPECT_EQ(rows(), before);
+    EXPECT_EQ(zoqtool({"index", calls.string(), "--db", indexer()}).out,
+              "30 read, 3 unchanged, 0 failed, 0 removed\n");
 }
 
 } // namespace
