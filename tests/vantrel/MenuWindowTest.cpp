@@ -1,11 +1,15 @@
 // The disc menu's window on real recordings, offscreen: what the table shows, sorting, the filter
 // as the user types, opening a call from the keyboard and the mouse, the background check of the
-// stamped copies, and what assistive technology reads.
+// stamped copies, and what assistive technology reads; and over a catalogue kept in a file or on
+// a PostgreSQL server, a page at a time.
 
 #include "MenuWindow.h"
 #include "PlayerLauncher.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/IndexRun.h"
 #include "catalogue/StampedRecordings.h"
 #include "recording/FieldText.h"
+#include "support/PostgresServer.h"
 #include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
@@ -257,6 +261,74 @@ TEST_F(MenuWindowTest, AssistiveTechnologyReadsEveryPart) {
     }
     EXPECT_EQ(table->tableInterface()->cellAt(3, Column::Comment)->text(QAccessible::Name),
               "Could not be read: File Edh read failed 98");
+}
+
+TEST_F(MenuWindowTest, ShowsACatalogueAPageAtATimeAndFiltersInIt) {
+    // More calls than a page holds: a year each of twenty, the oldest year at the end of the list.
+    fs::remove_all(recs);
+    fs::create_directories(recs);
+    constexpr int kCalls = 450;
+    for (int i = 0; i < kCalls; ++i) {
+        const std::string name = "caller" + std::to_string(i);
+        RecordingBuilder builder = call("Ann", name.c_str(), 2000 + i % 20, "");
+        builder.words = i % 10 == 0 ? std::vector{kestrum::test::makeWord("ransom", {100})}
+                                    : std::vector<kestrum::ScannedWord>{};
+        builder.writeTo((recs / (std::to_string(1000 + i) + ".ZOQ")).string());
+    }
+    // In a file; on a server, indexed by the team's indexing role and read by a reviewer.
+    std::vector<std::pair<std::string, std::string>> catalogues{{dir.file("catalogue.sqlite"), ""}};
+    std::string whyNot;
+    std::unique_ptr<kestrum::test::PostgresServer> server = kestrum::test::PostgresServer::start(whyNot);
+    if (server) {
+        server->makeTeamCatalogue();
+        catalogues.emplace_back(server->address(kestrum::test::kTeamDatabase, kestrum::test::kTeamIndexer,
+                                                kestrum::test::kTeamIndexerPassword),
+                                server->address(kestrum::test::kTeamDatabase, kestrum::test::kTeamReviewer,
+                                                kestrum::test::kTeamReviewerPassword));
+    }
+    for (const auto& [writer, reader] : catalogues) {
+        SCOPED_TRACE(writer);
+        kestrum::Catalogue catalogue = kestrum::Catalogue::openForWriting(writer);
+        kestrum::indexFolder(catalogue, recs.string());
+        const auto window =
+            std::make_unique<MenuWindow>(QString::fromStdString(recs.string()),
+                                         reader.empty() ? writer : reader, [this](const QByteArray& path) {
+                                             opened.push_back(path.toStdString());
+                                             return QString();
+                                         });
+        QSignalSpy listed(window.get(), &MenuWindow::listed);
+        window->show();
+        ASSERT_TRUE(listed.wait(10000));
+
+        // The first page at once, newest call first; the rest as the list is scrolled to its end.
+        EXPECT_EQ(window->shownRecordings().rowCount(), 200);
+        EXPECT_EQ(window->statusLine->text(), "450 recordings");
+        EXPECT_EQ(cell(*window, 0, Column::Recorded), "2019-03-05 09:07:02");
+        EXPECT_EQ(cell(*window, 0, Column::LastName), "caller19");
+        for (const int expected : {400, 450, 450}) {
+            window->table->scrollToBottom();
+            QApplication::processEvents();
+            EXPECT_EQ(window->shownRecordings().rowCount(), expected);
+        }
+        EXPECT_EQ(cell(*window, 449, Column::LastName), "caller440");
+
+        // The catalogue finds what the filter asks for, beyond the rows fetched so far too.
+        window->table->scrollToTop();
+        window->filterField->setText("ransom");
+        EXPECT_EQ(window->shownRecordings().rowCount(), 45);
+        EXPECT_EQ(window->statusLine->text(), "45 of 450 recordings shown");
+        window->filterField->setText("caller44");
+        EXPECT_EQ(columnTexts(*window, Column::Recorded).size(), 11);
+        window->filterField->setText("caller440");
+        EXPECT_EQ(columnTexts(*window, Column::LastName), QStringList{"caller440"});
+        QTest::keyClick(window->filterField, Qt::Key_Return);
+        ASSERT_FALSE(opened.empty());
+        EXPECT_EQ(opened.back(), fs::canonical(recs).string() + "/1440.ZOQ");
+        window->filterField->clear();
+        EXPECT_EQ(window->shownRecordings().rowCount(), 200);
+    }
+    if (!server)
+        GTEST_SKIP() << "the file's catalogue was shown; the server's was not: " << whyNot;
 }
 
 TEST(PlayerLauncher, FindsThePlayerBesideTheMenuFirstAndGivesItTheViewerCommandLine) {
