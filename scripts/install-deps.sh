@@ -12,8 +12,9 @@ packages=(
   qt6-base-dev libsdl2-dev libavcodec-dev libavfilter-dev libavutil-dev libswresample-dev zlib1g-dev
   # standard audio files (zoqtool convert): the muxers; the encoders come with libavcodec
   libavformat-dev
-  # the catalogue of recordings
-  libsqlite3-dev
+  # the catalogue of recordings: SQLite, and libpq for a team's PostgreSQL server; the server itself
+  # for the tests, which start one of their own (initdb, postgres)
+  libsqlite3-dev libpq-dev postgresql
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # reference decoder for tests, virtual display, keystrokes and screenshots, disc images
