@@ -1,6 +1,8 @@
 // kestrum_menu_bench FOLDER: the disc menu's window on a folder (offscreen), as bench/run.sh
-// measures it. Prints name=value lines:
+// measures it; kestrum_menu_bench --db CATALOGUE [FOLDER]: the window over a catalogue (a file or
+// a server's address), a page at a time. Prints name=value lines:
 //   list_seconds              from the program's start to the window showing the folder's rows
+//                             (over a catalogue: its first page)
 //   rows                      how many rows it shows
 //   keystroke_seconds_median  from a key pressed in the filter field to the table drawn with its
 //   keystroke_seconds_max     rows (each letter of a few searches typed, then erased)
@@ -37,11 +39,16 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kestrum_menu_bench FOLDER\n");
+    const QStringList arguments = QCoreApplication::arguments();
+    const bool overCatalogue = arguments.size() >= 3 && arguments[1] == QLatin1String("--db");
+    if (overCatalogue ? arguments.size() > 4 : arguments.size() != 2) {
+        std::fprintf(stderr, "usage: kestrum_menu_bench FOLDER\n"
+                             "       kestrum_menu_bench --db CATALOGUE [FOLDER]\n");
         return 2;
     }
-    vantrel::MenuWindow window(QString::fromLocal8Bit(argv[1]), [](const QByteArray&) { return QString(); });
+    const QString folder = overCatalogue ? (arguments.size() == 4 ? arguments[3] : QString()) : arguments[1];
+    vantrel::MenuWindow window(folder, overCatalogue ? arguments[2].toStdString() : std::string(),
+                               [](const QByteArray&) { return QString(); });
     window.show();
     bool listed = false;
     QObject::connect(&window, &vantrel::MenuWindow::listed, [&listed] { listed = true; });

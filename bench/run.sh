@@ -6,20 +6,28 @@
 # zoqtool convert of a one-hour call to FLAC and Opus next to the ffmpeg command line.
 # Prints one table; exits 0 only when every target passes. See bench/README.md.
 #
-# Usage: bench/run.sh [player|catalogue|convert]   (without an argument: all three parts)
+# Usage: bench/run.sh [player|catalogue|convert|team]   (without an argument: the first three parts;
+# team, a million calls in SQLite and on a PostgreSQL server, takes some half an hour and runs only
+# when asked for)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${KESTRUM_BENCH_BUILD_DIR:-$root/build-bench}
 runs=${KESTRUM_BENCH_RUNS:-7}
 part=${1:-all}
-[[ $part == all || $part == player || $part == catalogue || $part == convert ]] ||
-    { echo "usage: bench/run.sh [player|catalogue|convert]" >&2; exit 2; }
+[[ $part == all || $part == player || $part == catalogue || $part == convert || $part == team ]] ||
+    { echo "usage: bench/run.sh [player|catalogue|convert|team]" >&2; exit 2; }
 # Opus encodes an hour in some twenty seconds: its rows take fewer runs.
 opus_runs=${KESTRUM_BENCH_OPUS_RUNS:-3}
 data=$root/tests/data
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrum-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# The team part's PostgreSQL server, stopped at the end (see start_postgres).
+pg_stop=()
+cleanup() {
+    if ((${#pg_stop[@]} > 0)); then "${pg_stop[@]}" >/dev/null 2>&1 || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 fail() {
     echo "bench: $*" >&2
@@ -102,6 +110,13 @@ seconds_of() {
     awk -v us=$((end - start)) 'BEGIN { printf "%.6f\n", us / 1e6 }'
 }
 
+# Runs a command, keeping what it printed in `out` and its wall seconds in `elapsed`.
+run_timed() {
+    local start=${EPOCHREALTIME/./}
+    out=$("$@")
+    elapsed=$(awk -v us=$((${EPOCHREALTIME/./} - start)) 'BEGIN { printf "%.6f\n", us / 1e6 }')
+}
+
 median() {
     sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
@@ -157,8 +172,33 @@ player_cpu_share() {
         'BEGIN { printf "%.6f", t / hz / (b - a) }'
 }
 
+# A PostgreSQL server of the benchmark's own, as the tests start theirs: made by initdb in a new
+# folder, listening only on a socket there, run as the postgres account when run as root. Its
+# settings are the defaults but for memory a server of a million calls would be given. Sets
+# pg_folder; the catalogue database is "calls", its administrator "admin" without a password.
+start_postgres() {
+    local programs
+    programs=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
+    [[ -x $programs/initdb ]] || fail "PostgreSQL's server is not installed: scripts/install-deps.sh installs it"
+    pg_folder=$work/pg
+    mkdir -m 700 "$pg_folder"
+    local as_server=()
+    if [[ $(id -u) -eq 0 ]]; then
+        chown postgres: "$pg_folder"
+        chmod 755 "$work" # for the server's account to reach its folder
+        as_server=(setpriv --reuid=postgres --regid=postgres --init-groups --)
+    fi
+    (cd "$pg_folder" && "${as_server[@]}" "$programs/initdb" -D "$pg_folder/data" -U admin --auth-local=trust \
+        --auth-host=reject -E UTF8 --no-locale >/dev/null) || fail "initdb failed"
+    (cd "$pg_folder" && "${as_server[@]}" "$programs/pg_ctl" -D "$pg_folder/data" -l "$pg_folder/log" -w -s \
+        -o "-c listen_addresses='' -c unix_socket_directories=$pg_folder -c shared_buffers=512MB -c max_wal_size=4GB" \
+        start) || fail "the PostgreSQL server did not start: $(cat "$pg_folder/log")"
+    pg_stop=("${as_server[@]}" "$programs/pg_ctl" -D "$pg_folder/data" -m fast -w -s stop)
+    "$programs/createdb" -h "$pg_folder" -U admin calls || fail "createdb failed"
+}
+
 # The one-hour recordings, for the player's part and the conversions.
-if [[ $part != catalogue ]]; then
+if [[ $part != catalogue && $part != team ]]; then
 
 # --- the recordings -------------------------------------------------------------------------
 
@@ -374,6 +414,43 @@ if [[ $part == all || $part == catalogue ]]; then
     [[ $(bench_field "$menu" rows) == 10000 ]] || fail "the menu shows $(bench_field "$menu" rows) rows, not 10000"
 fi
 
+# --- a team's catalogue: a million calls, in SQLite and on a PostgreSQL server ------------------
+
+declare -A team_index team_reindex team_search team_search_process team_menu_list team_menu_key
+if [[ $part == team ]]; then
+    team_calls=${KESTRUM_BENCH_TEAM_CALLS:-1000000}
+    archive=$work/archive
+    "$cataloguefiles" "$archive" "$team_calls"
+    "$cataloguefiles" --queries 100 >"$work/queries"
+    start_postgres
+    for backend in sqlite postgres; do
+        target=$work/team.sqlite
+        [[ $backend == postgres ]] && target="postgresql://admin@/calls?host=$pg_folder"
+        # A new catalogue, every call read; then again, nothing changed.
+        run_timed "$zoqtool" index "$archive" --db "$target"
+        [[ $out == "$team_calls read, 0 unchanged, 0 failed, 0 removed" ]] || fail "zoqtool index said: $out"
+        team_index[$backend]=$elapsed
+        run_timed "$zoqtool" index "$archive" --db "$target"
+        [[ $out == "0 read, $team_calls unchanged, 0 failed, 0 removed" ]] || fail "zoqtool index again said: $out"
+        team_reindex[$backend]=$elapsed
+        # The searches in process (open, search, read every row) and as whole zoqtool processes.
+        search=$("$searchbench" "$target" "$work/queries") || fail "kestrum_search_bench failed on $backend"
+        team_search[$backend]=$(bench_field "$search" seconds_p95)
+        rm -f "$work/team-search-process"
+        while IFS= read -r query; do
+            # shellcheck disable=SC2086 # a query line is zoqtool search's arguments
+            seconds_of "$zoqtool" search --db "$target" $query >>"$work/team-search-process"
+        done <"$work/queries"
+        team_search_process[$backend]=$(sort -g "$work/team-search-process" | sed -n 95p)
+        # The menu over the whole catalogue: its first page, then the filter.
+        menu=$(QT_QPA_PLATFORM=offscreen "$menubench" --db "$target" 2>"$work/menu.err") ||
+            fail "kestrum_menu_bench --db failed on $backend: $(cat "$work/menu.err")"
+        [[ $(bench_field "$menu" rows) == 200 ]] || fail "the menu shows $(bench_field "$menu" rows) rows, not a page of 200"
+        team_menu_list[$backend]=$(bench_field "$menu" list_seconds)
+        team_menu_key[$backend]=$(bench_field "$menu" keystroke_seconds_max)
+    done
+fi
+
 # --- the table ------------------------------------------------------------------------------
 
 failures=0
@@ -434,6 +511,19 @@ row "   (zoqtool search finding nothing, vs 50 ms)" "$zoqtool_startup" 0.05 1e-3
 row "o. menu lists 10,000 recordings vs 2 s" "$(bench_field "$menu" list_seconds)" 2 1 s 1.00
 row "o. menu filter, slowest keystroke, vs 100 ms" "$(bench_field "$menu" keystroke_seconds_max)" 0.1 1e-3 ms 1.00
 row "   (median keystroke, vs 100 ms)" "$(bench_field "$menu" keystroke_seconds_median)" 0.1 1e-3 ms 1.00 info
+fi
+
+if [[ $part == team ]]; then
+echo "a team's catalogue of $team_calls calls, once each"
+row "s. index them into SQLite vs 3 min" "${team_index[sqlite]}" 180 1 s 1.00
+row "s. index them into PostgreSQL vs 10 min" "${team_index[postgres]}" 600 1 s 1.00
+for backend in sqlite postgres; do
+    row "t. $backend: search, 95th percentile of 100, vs 50 ms" "${team_search[$backend]}" 0.05 1e-3 ms 1.00
+    row "t. $backend: the same through zoqtool search, vs 150 ms" "${team_search_process[$backend]}" 0.15 1e-3 ms 1.00
+    row "u. $backend: index them again, unchanged, vs 60 s" "${team_reindex[$backend]}" 60 1 s 1.00
+    row "v. $backend: menu shows its first rows vs 1 s" "${team_menu_list[$backend]}" 1 1 s 1.00
+    row "v. $backend: menu filter, slowest keystroke, vs 150 ms" "${team_menu_key[$backend]}" 0.15 1e-3 ms 1.00
+done
 fi
 
 if [[ $part == all || $part == convert ]]; then

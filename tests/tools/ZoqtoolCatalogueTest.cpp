@@ -366,7 +366,9 @@ TEST_F(ZoqtoolServerCatalogueTest, BothBackEndsFindTheSameCallsAndWriteTheSameJs
                     .filename()
                     .string());
         EXPECT_EQ(names, found);
-        command.erase(command.begin() + 1); // for people, too
+        if (!arguments.empty())
+            continue;
+        command.erase(command.begin() + 1); // every call for people, too
         const std::string forPeople = zoqtool(command).out;
         command[2] = sqlite;
         EXPECT_EQ(forPeople, zoqtool(command).out);
