@@ -3,18 +3,38 @@
 
 #include "MenuWindow.h"
 #include "PlayerLauncher.h"
+#include "app/CommandLine.h"
 
 #include <QApplication>
 #include <QDir>
 
 #include <cstdio>
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vantrel [FOLDER]   (without FOLDER: the Recs folder beside the program)\n"
+    "       vantrel --help | --version\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "The menu of an exported disc: lists the recorded calls (.ZOQ files) in FOLDER, with their\n"
+    "details, keywords and checksum state, finds calls by the words typed into Find, and opens\n"
+    "the chosen one in the player (kestrum) in viewer mode.\n"
+    "\n"
+    "Exit status: 0 when the menu was closed; 2 when the command line was not understood.\n";
+
+} // namespace
+
 int main(int argc, char** argv) {
+    // Asked about itself, the menu answers and ends without opening a window.
+    if (const kestrum::InformationRequest request = kestrum::informationRequestOf(argc, argv);
+        request != kestrum::InformationRequest::None)
+        return kestrum::answerInformationRequest(request, "vantrel", std::string(kUsage) + kHelp);
     QApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() > 2 || (arguments.size() == 2 && arguments[1].startsWith(QLatin1Char('-')))) {
-        std::fprintf(stderr,
-                     "usage: vantrel [FOLDER]   (without FOLDER: the Recs folder beside the program)\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     // Beside the program itself, wherever it was started from: on a disc, that is the disc.
