@@ -14,6 +14,8 @@ packages=(
   libavformat-dev
   # the catalogue of recordings
   libsqlite3-dev
+  # zoqtool's command lines and JSON (header-only libraries)
+  libcli11-dev nlohmann-json3-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # reference decoder for tests, virtual display, keystrokes and screenshots, disc images
