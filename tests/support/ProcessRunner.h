@@ -39,6 +39,8 @@ class RunningProcess {
 
     void signal(int number);
     bool running();
+    // What it has printed on standard error so far.
+    std::string errorSoFar() const;
     // Waits for the end (killing it after the timeout) and returns what it printed.
     ProcessResult wait(int timeoutSeconds = 30);
 
