@@ -7,7 +7,8 @@
 #   share/applications/kestrum.desktop            the menu entry; opens .ZOQ files
 #   share/mime/packages/kestrum.xml               the application/x-zoq type, by name and by content
 #   share/icons/hicolor/scalable/apps/kestrum.svg the icon
-#   share/man/man1/kestrum.1.gz, zoqtool.1.gz     the manual pages
+#   share/man/man1/kestrum.1.gz, zoqtool.1.gz, vantrel.1.gz   the manual pages
+#   share/bash-completion/completions/zoqtool     zoqtool's commands, options and files for bash
 #   share/doc/kestrum/README.md
 
 install(TARGETS kestrum zoqtool vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -29,7 +30,7 @@ install(FILES ${kestrum_desktop}/kestrum.svg DESTINATION ${CMAKE_INSTALL_DATADIR
 # same page always compresses to the same bytes).
 find_program(GZIP_PROGRAM gzip REQUIRED)
 set(kestrum_manual_pages)
-foreach(page kestrum.1 zoqtool.1)
+foreach(page kestrum.1 zoqtool.1 vantrel.1)
   set(compressed ${CMAKE_BINARY_DIR}/man/${page}.gz)
   add_custom_command(OUTPUT ${compressed}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
@@ -40,6 +41,10 @@ foreach(page kestrum.1 zoqtool.1)
 endforeach()
 add_custom_target(manual_pages ALL DEPENDS ${kestrum_manual_pages})
 install(FILES ${kestrum_manual_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# Where bash-completion looks for a command's completion when it is first completed.
+install(FILES ${CMAKE_SOURCE_DIR}/tools/zoqtool/zoqtool.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zoqtool)
 
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

@@ -15,6 +15,8 @@ packages=(
   # the catalogue of recordings: SQLite, and libpq for a team's PostgreSQL server; the server itself
   # for the tests, which start one of their own (initdb, postgres)
   libsqlite3-dev libpq-dev postgresql
+  # zoqtool's command lines and JSON (header-only libraries)
+  libcli11-dev nlohmann-json3-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # reference decoder for tests, virtual display, keystrokes and screenshots, disc images

@@ -1,10 +1,13 @@
 #include "app/CommandLine.h"
 
+#include "KestrumVersion.h"
 #include "platform/FormatText.h"
 
 #include <cctype>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
+#include <string_view>
 
 namespace kestrum {
 
@@ -245,6 +248,28 @@ std::string joinArguments(int argc, const char* const* argv) {
         text += argv[i];
     }
     return text;
+}
+
+InformationRequest informationRequestOf(int argc, const char* const* argv) {
+    if (argc != 2)
+        return InformationRequest::None;
+    const std::string_view argument = argv[1];
+    if (argument == "--help")
+        return InformationRequest::Help;
+    if (argument == "--version")
+        return InformationRequest::Version;
+    return InformationRequest::None;
+}
+
+std::string versionLine(const char* program) {
+    return formatText("%s %d.%d.%d.%d", program, KESTRUM_VERSION_MAJOR, KESTRUM_VERSION_MINOR,
+                      KESTRUM_VERSION_PATCH, KESTRUM_VERSION_TWEAK);
+}
+
+int answerInformationRequest(InformationRequest request, const char* program, const std::string& usage) {
+    const std::string answer = request == InformationRequest::Help ? usage : versionLine(program) + "\n";
+    const bool written = std::fputs(answer.c_str(), stdout) >= 0;
+    return std::fflush(stdout) == 0 && written ? 0 : 1;
 }
 
 } // namespace kestrum

@@ -49,4 +49,17 @@ int parseCommandLine(const std::string& text, Options& options, Messenger& messe
 // The one command-line text: the process's arguments after the program name, joined by spaces.
 std::string joinArguments(int argc, const char* const* argv);
 
+// A command line that asks about the program instead of giving it work: "--help" or "--version"
+// as the one argument, and nothing else (so every command line the programs take stays theirs).
+// Answered before anything else is made: no window, no per-user folder, no log.
+enum class InformationRequest { None, Help, Version };
+InformationRequest informationRequestOf(int argc, const char* const* argv);
+
+// A program's answer to --version: "NAME 1.0.0.0", the version of this build.
+std::string versionLine(const char* program);
+
+// Prints the answer to `request` (not None) on standard output: `usage` for --help, the version
+// line for --version. The exit code: 0, or 1 when standard output could not take it.
+int answerInformationRequest(InformationRequest request, const char* program, const std::string& usage);
+
 } // namespace kestrum

@@ -10,7 +10,29 @@
 #include "ui/QtMessenger.h"
 #include "ui/QtPlayerUi.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kestrum FILE\n"
+    "       kestrum '^FFILE[^LETTERVALUE]...'\n"
+    "       kestrum --help | --version\n"
+    "\n"
+    "Opens one recorded call (a .ZOQ file) in the LUMBRA PLAYER window and plays it.\n"
+    "The command line is the recording's path, or caret-separated options, each a letter\n"
+    "and its value: ^F the path, ^C3 comments, ^S2 keywords, ^E2 export, ^R1 read only,\n"
+    "^O1 viewer mode, and values that replace the header's (man kestrum lists them all).\n"
+    "\n"
+    "Exit status: 0 after the player ran and was closed; 1 when start-up failed (the\n"
+    "command line, the per-user folder or lock, the recording or the sound device), also\n"
+    "when a signal ended it while that failure's message was shown.\n";
+
+} // namespace
+
 int main(int argc, char** argv) {
+    // Asked about itself, the player answers and ends: no window, nothing made, nothing logged.
+    if (const kestrum::InformationRequest request = kestrum::informationRequestOf(argc, argv);
+        request != kestrum::InformationRequest::None)
+        return kestrum::answerInformationRequest(request, "kestrum", kUsage);
     const std::string commandLine = kestrum::joinArguments(argc, argv);
 
     // Message boxes may be needed from the first step on, so the application object comes first.

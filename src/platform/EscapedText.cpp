@@ -80,4 +80,18 @@ std::string escapeControlCharacters(std::string_view text) {
     return shown;
 }
 
+std::string validUtf8(std::string_view text) {
+    std::string valid;
+    valid.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const Utf8Step step = utf8StepAt(text, at);
+        if (step.valid)
+            valid.append(text.substr(at, step.length));
+        else
+            valid += "\xEF\xBF\xBD"; // U+FFFD
+        at += step.length;
+    }
+    return valid;
+}
+
 } // namespace kestrum

@@ -30,4 +30,8 @@ bool isControlCharacter(char32_t character);
 // of valid UTF-8 as \xHH. Everything else, a backslash included, stays exactly as it is.
 std::string escapeControlCharacters(std::string_view text);
 
+// `text` as strictly valid UTF-8 (for JSON): each byte that is not part of valid UTF-8 becomes
+// U+FFFD, everything else stays as it is.
+std::string validUtf8(std::string_view text);
+
 } // namespace kestrum

@@ -1,5 +1,7 @@
 #include "platform/PrivateDirectory.h"
 
+#include "platform/RegularFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -136,13 +138,7 @@ int PrivateDirectory::openForReading(const std::string& name) const {
 }
 
 int openRegularFileForReading(int folder, const std::string& name) {
-    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0 || (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)))
-        return fd;
-    ::close(fd);
-    errno = EINVAL;
-    return -1;
+    return openRegularFile(folder, name, LinkRule::Refuse);
 }
 
 } // namespace kestrum

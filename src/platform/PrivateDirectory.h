@@ -71,7 +71,7 @@ class PrivateDirectory {
 
 // Opens the file `name` in the open folder `folder` (AT_FDCWD: `name` is a path) for reading: never
 // through a link, and only a regular file (a FIFO planted in a shared folder would block the
-// reader, a device would never end). A descriptor, or -1 with errno set.
+// reader, a device would never end; see openRegularFile). A descriptor, or -1 with errno set.
 int openRegularFileForReading(int folder, const std::string& name);
 
 } // namespace kestrum

@@ -1,6 +1,7 @@
 #include "recording/RecordingReader.h"
 
 #include "platform/FormatText.h"
+#include "platform/RegularFile.h"
 #include "recording/FieldText.h"
 #include "recording/KeywordTable.h"
 #include "recording/Sections.h"
@@ -8,8 +9,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <new>
+#include <unistd.h>
 
 namespace kestrum {
 
@@ -73,9 +76,19 @@ template <class Header> int RecordingReader::readWholeHeader(Header& header, con
 
 int RecordingReader::openRecording() {
     const char* path = rec_.recordingPath.c_str();
-    rec_.recordingFile.reset(std::fopen(path, "rb"));
-    if (!rec_.recordingFile)
+    // A FIFO, a device or a folder given as the call is refused at once: its open would wait for
+    // a writer, or its reads never end or fail midway.
+    mode_t otherType = 0;
+    const int fd = openRegularFile(AT_FDCWD, rec_.recordingPath, LinkRule::Follow, &otherType);
+    if (fd < 0 && otherType != 0)
+        return reporter_.fail("Could not open file\n%s\nIt is %s, not a regular file", path,
+                              fileTypeName(otherType));
+    rec_.recordingFile.reset(fd >= 0 ? ::fdopen(fd, "rb") : nullptr);
+    if (!rec_.recordingFile) {
+        if (fd >= 0)
+            ::close(fd);
         return reporter_.fail("Could not open file\n%s", path);
+    }
     return readOpenedRecording();
 }
 

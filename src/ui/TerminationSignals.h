@@ -8,8 +8,11 @@ class QSocketNotifier;
 
 namespace kestrum {
 
-// Turns SIGTERM and SIGINT into a call on the GUI thread, so a signal closes the player through
-// its normal close path (questions, init file, lock) instead of killing it.
+// Turns SIGTERM, SIGINT and SIGHUP into a call on the GUI thread, so a signal closes the player
+// through its normal close path (init file, lock) instead of killing it. From the first signal on
+// no message box waits for a click: one that is open ends as Escape ends it, and none is shown
+// after it (QtMessenger), so a signal ends the player at every moment, a box of a start-up failure
+// open included (the run then ends with that failure's exit code).
 class TerminationSignals : public QObject {
     Q_OBJECT
 
@@ -21,5 +24,8 @@ class TerminationSignals : public QObject {
     std::function<void()> onSignal_;
     QSocketNotifier* notifier_ = nullptr;
 };
+
+// Whether SIGTERM, SIGINT or SIGHUP has come since TerminationSignals took them.
+bool terminationRequested();
 
 } // namespace kestrum

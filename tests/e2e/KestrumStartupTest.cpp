@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 
@@ -196,6 +197,36 @@ TEST_F(KestrumStartupTest, ARefusedOptionShowsItsMessageBeforeAnythingIsCreated)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(messages(result), "LUMBRA PLAYER: Q got 0 from 0\n");
     EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+TEST_F(KestrumStartupTest, ATerminationSignalEndsAStartUpFailuresMessageBoxWithItsExitCode) {
+    // Message boxes, as on a desktop: the box waits for a click that no one will give.
+    test::ProcessOptions boxes = options();
+    boxes.env.erase("KESTRUM_UNATTENDED");
+    boxes.unsetEnv = {"KESTRUM_UNATTENDED"};
+    const std::string missing = dir.file("absent.ZOQ");
+    const struct {
+        std::string commandLine;
+        std::string message; // on standard error as the box shows
+        int number;
+    } cases[] = {
+        {missing, "File not found\\n" + missing, SIGTERM},
+        {missing, "File not found\\n" + missing, SIGINT},
+        {missing, "File not found\\n" + missing, SIGHUP},
+        {"^F" + missing + "^Q0", "Q got 0 from 0", SIGTERM},
+    };
+    for (const auto& [commandLine, message, number] : cases) {
+        SCOPED_TRACE(commandLine + " " + ::strsignal(number));
+        test::RunningProcess player(KESTRUM_BINARY, {commandLine}, boxes);
+        ASSERT_TRUE(test::waitUntil(
+            [&] { return player.errorSoFar().find("LUMBRA PLAYER: " + message) != std::string::npos; }, 20))
+            << player.errorSoFar();
+        ASSERT_TRUE(player.running()); // the box is up
+        player.signal(number);
+        const test::ProcessResult result = player.wait(5);
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        EXPECT_FALSE(fs::exists(userDirectory() / "Kestrum.LCK"));
+    }
 }
 
 TEST_F(KestrumStartupTest, AViewerModeFailureIsShownButNotLogged) {

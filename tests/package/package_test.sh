@@ -3,7 +3,7 @@
 # build, unpacked into a scratch root (dpkg -x), its Depends computed from the programs' shared
 # libraries, its programs run from there (zoqtool info and the player, offscreen, on the demo
 # recording), its desktop entry, MIME type, icon and manual pages checked with the desktop's own
-# tools.
+# tools, and zoqtool's bash completion sourced and asked.
 #
 # Usage: package_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
@@ -117,13 +117,25 @@ for file in call.ZOQ call.bin stamped.dat; do
 done
 pass "xdg-mime knows application/x-zoq by name and by its first bytes (ZOQ, EXP)"
 
-for page in kestrum zoqtool; do
+for page in kestrum zoqtool vantrel; do
   rendered=$(LC_ALL=C.UTF-8 MANWIDTH=80 MANROFFOPT=-ww man -l "$share/man/man1/$page.1.gz" 2>"$work/man.err") ||
     fail "man -l $page.1.gz failed"
   [[ ! -s $work/man.err ]] || fail "man -l $page.1.gz warned: $(cat "$work/man.err")"
   [[ $rendered == *"${page^^}(1)"* ]] || fail "man -l $page.1.gz rendered no page"
 done
-pass "both manual pages render without warnings"
+pass "the manual pages render without warnings"
+
+# zoqtool's bash completion where bash-completion looks for it, completing a recording.
+completion=$share/bash-completion/completions/zoqtool
+if [[ -f $completion ]]; then
+  completed=$(cd "$work" && bash -c 'source "$1" && complete -p zoqtool && COMP_WORDS=(zoqtool info call.Z) &&
+    COMP_CWORD=2 && _zoqtool && printf "%s\n" "${COMPREPLY[@]}"' completion "$completion") ||
+    fail "sourcing the installed completion failed"
+  [[ $completed == $'complete -F _zoqtool zoqtool\ncall.ZOQ' ]] || fail "the installed completion gave: $completed"
+  pass "the bash completion of zoqtool is installed and completes a recording"
+else
+  fail "no bash completion installed at share/bash-completion/completions/zoqtool"
+fi
 
 if ((failures > 0)); then
   echo "$failures check(s) failed" >&2

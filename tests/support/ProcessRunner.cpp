@@ -147,6 +147,10 @@ bool RunningProcess::running() {
     return !ended_;
 }
 
+std::string RunningProcess::errorSoFar() const {
+    return fileText(errPath_);
+}
+
 ProcessResult RunningProcess::wait(int timeoutSeconds) {
     if (!waitUntil([this] { return !running(); }, timeoutSeconds)) {
         ::kill(pid_, SIGKILL);

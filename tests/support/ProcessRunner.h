@@ -40,6 +40,8 @@ class RunningProcess {
     void signal(int number);
     int pid() const { return pid_; }
     bool running();
+    // What it has printed on standard error so far.
+    std::string errorSoFar() const;
     // Waits for the end (killing it after the timeout) and returns what it printed.
     ProcessResult wait(int timeoutSeconds = 30);
 

@@ -240,6 +240,7 @@ TEST_F(ZoqtoolCatalogueTest, ShowsHostileTextEscapedOnATerminalAndAsValidUtf8InJ
     const test::ProcessResult json = zoqtool({"search", "--db", database, "--json", "owned"});
     EXPECT_EQ(std::count_if(json.out.begin(), json.out.end(), [](char c) { return c >= 0 && c < 0x20; }), 1)
         << json.out;
+    EXPECT_NE(json.out.find("\"desk\\u009d\\r\\nx\""), std::string::npos) << json.out; // C1 escaped too
     const QJsonArray entries = searchJson({"search", "--db", database, "--json", "owned"});
     ASSERT_EQ(entries.size(), 1);
     const QJsonObject entry = entries[0].toObject();

@@ -269,8 +269,11 @@ TEST_F(ZoqtoolConvert, WhatCannotBeConvertedIsRefusedAndLeavesNothingBehind) {
     result = zoqtool({"convert", dir.file("none.ZOQ"), dir.file("none.flac")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Could not open file\n" + dir.file("none.ZOQ") + "\n");
-    for (const std::vector<std::string>& options :
-         {std::vector<std::string>{"--bits", "24"}, {"--from", "-1"}, {"--to"}, {"--loud"}}) {
+    for (const std::vector<std::string>& options : {std::vector<std::string>{"--bits", "24"},
+                                                    {"--from", "-1"},
+                                                    {"--to", "nan"},
+                                                    {"--to"},
+                                                    {"--loud"}}) {
         result = convert(dir.file("call.wav"), options);
         EXPECT_EQ(result.exitCode, 2) << options[0];
         EXPECT_EQ(result.err.rfind("usage: zoqtool convert FILE OUT", 0), 0u) << result.err;

@@ -5,6 +5,7 @@
 
 #include "MenuWindow.h"
 #include "PlayerLauncher.h"
+#include "app/CommandLine.h"
 #include "catalogue/CatalogueAddress.h"
 
 #include <QApplication>
@@ -13,7 +14,29 @@
 
 #include <cstdio>
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vantrel [FOLDER]   (without FOLDER: the Recs folder beside the program)\n"
+    "       vantrel --db FILE|postgresql://... [FOLDER]\n"
+    "       vantrel --help | --version\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "The menu of an exported disc: lists the recorded calls (.ZOQ files) in FOLDER, with their\n"
+    "details, keywords and checksum state, finds calls by the words typed into Find, and opens\n"
+    "the chosen one in the player (kestrum) in viewer mode. With --db it shows a catalogue kept\n"
+    "by zoqtool index: an SQLite file or a PostgreSQL server.\n"
+    "\n"
+    "Exit status: 0 when the menu was closed; 2 when the command line was not understood.\n";
+
+} // namespace
+
 int main(int argc, char** argv) {
+    // Asked about itself, the menu answers and ends without opening a window.
+    if (const kestrum::InformationRequest request = kestrum::informationRequestOf(argc, argv);
+        request != kestrum::InformationRequest::None)
+        return kestrum::answerInformationRequest(request, "vantrel", std::string(kUsage) + kHelp);
     QApplication application(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     // A catalogue server's password, copied above, is not left for every user's ps to read.
@@ -24,9 +47,7 @@ int main(int argc, char** argv) {
         arguments.remove(1, 2);
     }
     if (arguments.size() > 2 || (arguments.size() == 2 && arguments[1].startsWith(QLatin1Char('-')))) {
-        std::fprintf(stderr,
-                     "usage: vantrel [FOLDER]   (without FOLDER: the Recs folder beside the program)\n"
-                     "       vantrel --db FILE|postgresql://... [FOLDER]\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     // Beside the program itself, wherever it was started from: on a disc, that is the disc.

@@ -1,5 +1,6 @@
 #include "AnnotateCommands.h"
 
+#include "CommandOptions.h"
 #include "NumberArguments.h"
 #include "app/Annotations.h"
 #include "audio/FrameClock.h"
@@ -59,38 +60,54 @@ std::string withCrLf(const std::string& text) {
 } // namespace
 
 int runComment(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 2 || arguments[1].empty()) {
-        std::fprintf(stderr, "usage: zoqtool comment FILE TEXT\n");
-        return 2;
-    }
+    CommandOptions options(
+        "usage: zoqtool comment FILE TEXT",
+        "Appends TEXT to the recording's comments under a stamp line, through the player's "
+        "own save.");
+    std::string path, text;
+    options.app.add_option("FILE", path, "the recording")->required();
+    options.app.add_option("TEXT", text, "the comment (UTF-8; lines may be separated by line feeds)")
+        ->required();
+    options.takeOperandsOnly();
+    if (const std::optional<int> ended = options.parse(arguments))
+        return *ended;
+    if (text.empty())
+        return options.refuse();
     OpenedRecording recording;
-    if (recording.open(arguments[0]) != 0)
+    if (recording.open(path) != 0)
         return 1;
-    recording.windows.newComments = withCrLf(arguments[1]);
+    recording.windows.newComments = withCrLf(text);
     Annotations annotations(recording.state, recording.reporter, recording.windows);
     return annotations.save() == 0 ? 0 : 1;
 }
 
 int runKeyword(const std::vector<std::string>& arguments) {
+    CommandOptions options("usage: zoqtool keyword FILE WORD SECONDS",
+                           "Adds a keyword position to the recording, through the player's own save.");
+    std::string path, typed, secondsText;
+    options.app.add_option("FILE", path, "the recording")->required();
+    options.app.add_option("WORD", typed, "the keyword, at most 19 characters")->required();
+    options.app.add_option("SECONDS", secondsText, "where in the call, 0 or more")->required();
+    options.takeOperandsOnly();
+    if (const std::optional<int> ended = options.parse(arguments))
+        return *ended;
     double seconds = 0;
-    if (arguments.size() != 3 || !parseNonNegative(arguments[2], seconds)) {
-        std::fprintf(stderr, "usage: zoqtool keyword FILE WORD SECONDS\n");
-        return 2;
-    }
+    if (!parseNonNegative(secondsText, seconds))
+        return options.refuse();
     // Counted as stored; a character the recording cannot hold is refused when it is added.
-    const Windows1252Text word = utf8ToWindows1252(arguments[1]);
+    const Windows1252Text word = utf8ToWindows1252(typed);
     if (!word.refused && word.stored.size() > kMaxKeywordLength) {
         std::fprintf(stderr, "A key word holds at most %zu characters: %s\n", kMaxKeywordLength,
-                     arguments[1].c_str());
+                     typed.c_str());
         return 1;
     }
     OpenedRecording recording;
-    if (recording.open(arguments[0]) != 0)
+    if (recording.open(path) != 0)
         return 1;
     Annotations annotations(recording.state, recording.reporter, recording.windows);
     // The keyword goes where the play position would stand at that second.
     const std::uint64_t position = FrameClock(recording.state.recording.playbackFormat).framesAt(seconds);
-    if (annotations.addScannedWord(arguments[1], 0, position) != 0)
+    if (annotations.addScannedWord(typed, 0, position) != 0)
         return 1;
     return annotations.save() == 0 ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "CatalogueCommands.h"
 
-#include "JsonWriter.h"
+#include "CommandOptions.h"
+#include "JsonText.h"
 #include "TerminalProgress.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueError.h"
@@ -53,15 +54,6 @@ class ProgressLine {
     TerminalProgress line_;
 };
 
-void printIndexUsage() {
-    std::fprintf(stderr, "usage: zoqtool index DIR [--db FILE|postgresql://...] [--verify]\n");
-}
-
-void printSearchUsage() {
-    std::fprintf(stderr, "usage: zoqtool search [--db FILE|postgresql://...] [--from YYYY-MM-DD] "
-                         "[--to YYYY-MM-DD] [--json] [WORDS...]\n");
-}
-
 std::string durationText(const std::optional<int>& seconds) {
     if (!seconds)
         return "?";
@@ -104,60 +96,37 @@ void printEntry(const CatalogueEntry& e) {
         std::printf("  keywords: %s\n", shown(joined(e.keywords, ", ")).c_str());
 }
 
-void writeEntryJson(JsonWriter& json, const CatalogueEntry& e) {
-    const auto text = [&json](const char* key, const std::string& value) {
-        json.key(key);
-        json.utf8String(value);
-    };
-    json.beginObject();
-    text("path", e.path);
+Json entryJson(const CatalogueEntry& e) {
+    Json json = Json::object();
+    json["path"] = utf8Text(e.path);
     // The path's exact bytes: a name that is not UTF-8 shows U+FFFD in "path" and opens from these.
-    json.key("pathBytes");
-    json.base64String(e.path);
-    json.key("problem");
-    if (e.readable())
-        json.null();
-    else
-        json.utf8String(e.problem);
-    if (e.readable()) {
-        json.key("version");
-        json.number(e.version);
-        json.key("exported");
-        json.boolean(e.exported);
-        text("recorded", e.recorded);
-        text("rid", e.rid);
-        text("firstName", e.firstName);
-        text("middleName", e.middleName);
-        text("lastName", e.lastName);
-        text("dialledNumber", e.dialledNumber);
-        text("stationName", e.stationName);
-        text("stationAni", e.stationAni);
-        json.key("stationNumber");
-        json.number(e.stationNumber);
-        json.key("site");
-        json.number(e.site);
-        json.key("secondSite");
-        json.number(e.secondSite);
-        text("system", e.system);
-        json.key("durationSeconds");
-        if (e.durationSeconds)
-            json.number(*e.durationSeconds);
-        else
-            json.null();
-        text("comments", e.comments);
-        json.key("keywords");
-        json.beginArray();
-        for (const std::string& keyword : e.keywords)
-            json.utf8String(keyword);
-        json.endArray();
-        text("checksums", checksumStateName(e.checksums));
-        json.key("checksumProblem");
-        if (e.checksumProblem.empty())
-            json.null();
-        else
-            json.utf8String(e.checksumProblem);
-    }
-    json.endObject();
+    json["pathBytes"] = base64Text(e.path);
+    json["problem"] = e.readable() ? Json() : utf8Text(e.problem);
+    if (!e.readable())
+        return json;
+    json["version"] = e.version;
+    json["exported"] = e.exported;
+    json["recorded"] = utf8Text(e.recorded);
+    json["rid"] = utf8Text(e.rid);
+    json["firstName"] = utf8Text(e.firstName);
+    json["middleName"] = utf8Text(e.middleName);
+    json["lastName"] = utf8Text(e.lastName);
+    json["dialledNumber"] = utf8Text(e.dialledNumber);
+    json["stationName"] = utf8Text(e.stationName);
+    json["stationAni"] = utf8Text(e.stationAni);
+    json["stationNumber"] = e.stationNumber;
+    json["site"] = e.site;
+    json["secondSite"] = e.secondSite;
+    json["system"] = utf8Text(e.system);
+    json["durationSeconds"] = e.durationSeconds ? Json(*e.durationSeconds) : Json();
+    json["comments"] = utf8Text(e.comments);
+    Json keywords = Json::array();
+    for (const std::string& keyword : e.keywords)
+        keywords.push_back(utf8Text(keyword));
+    json["keywords"] = std::move(keywords);
+    json["checksums"] = utf8Text(checksumStateName(e.checksums));
+    json["checksumProblem"] = e.checksumProblem.empty() ? Json() : utf8Text(e.checksumProblem);
+    return json;
 }
 
 } // namespace
@@ -165,22 +134,17 @@ void writeEntryJson(JsonWriter& json, const CatalogueEntry& e) {
 int runIndex(const std::vector<std::string>& arguments) {
     std::string folder, database;
     IndexOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "--verify") {
-            options.verify = true;
-        } else if (arguments[i] == "--db" && i + 1 < arguments.size()) {
-            database = arguments[++i];
-        } else if (folder.empty() && !arguments[i].starts_with("--")) {
-            folder = arguments[i];
-        } else {
-            printIndexUsage();
-            return 2;
-        }
-    }
-    if (folder.empty()) {
-        printIndexUsage();
-        return 2;
-    }
+    CommandOptions command("usage: zoqtool index DIR [--db FILE|postgresql://...] [--verify]",
+                           "Brings the catalogue of the recordings under DIR (every *.ZOQ file, links not "
+                           "followed) up to date and says in one line what it did.");
+    command.app.add_option("DIR", folder, "the folder of recordings")->required();
+    command.app
+        .add_option("--db", database,
+                    "the catalogue: an SQLite file (default: DIR/.catalogue.sqlite) or a PostgreSQL URI")
+        ->option_text("FILE|URI");
+    command.app.add_flag("--verify", options.verify, "check the stamped copies not checked yet");
+    if (const std::optional<int> ended = command.parse(arguments))
+        return *ended;
     try {
         // The folder first: a catalogue is never made beside something that is not one.
         const std::string root = catalogueFolder(folder);
@@ -216,27 +180,25 @@ int runSearch(const std::vector<std::string>& arguments) {
     std::string database = kCatalogueName;
     SearchQuery query;
     bool json = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (argument == "--json") {
-            json = true;
-        } else if (argument == "--db" && hasValue) {
-            database = arguments[++i];
-        } else if ((argument == "--from" || argument == "--to") && hasValue) {
-            const std::string& date = arguments[++i];
-            if (!isCalendarDate(date)) {
-                std::fprintf(stderr, "zoqtool: %s wants a date as YYYY-MM-DD, not '%s'\n", argument.c_str(),
-                             date.c_str());
-                return 2;
-            }
-            (argument == "--from" ? query.from : query.to) = date;
-        } else if (argument.starts_with("--")) {
-            printSearchUsage();
-            return 2;
-        } else {
-            query.words.push_back(argument);
-        }
+    CommandOptions command(
+        "usage: zoqtool search [--db FILE|postgresql://...] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json] "
+        "[WORDS...]",
+        "Prints the recordings of the catalogue that match every word, newest call first.");
+    command.app.add_option("WORDS", query.words, "the starts of words of the calls' text");
+    command.app
+        .add_option("--db", database,
+                    "the catalogue: an SQLite file (default: ./.catalogue.sqlite) or a PostgreSQL URI")
+        ->option_text("FILE|URI");
+    command.app.add_option("--from", query.from, "calls of that day or later")->option_text("YYYY-MM-DD");
+    command.app.add_option("--to", query.to, "calls of that day or earlier")->option_text("YYYY-MM-DD");
+    command.app.add_flag("--json", json, "print one JSON array of objects");
+    if (const std::optional<int> ended = command.parse(arguments))
+        return *ended;
+    for (const auto& [option, date] : {std::pair{"--from", &query.from}, {"--to", &query.to}}) {
+        if (!command.app.count(option) || isCalendarDate(*date))
+            continue;
+        std::fprintf(stderr, "zoqtool: %s wants a date as YYYY-MM-DD, not '%s'\n", option, date->c_str());
+        return 2;
     }
     std::vector<CatalogueEntry> found;
     try {
@@ -247,12 +209,10 @@ int runSearch(const std::vector<std::string>& arguments) {
         return 1;
     }
     if (json) {
-        JsonWriter writer;
-        writer.beginArray();
+        Json entries = Json::array();
         for (const CatalogueEntry& entry : found)
-            writeEntryJson(writer, entry);
-        writer.endArray();
-        std::cout << writer.text() << '\n';
+            entries.push_back(entryJson(entry));
+        std::cout << jsonText(entries) << '\n';
         return 0;
     }
     for (const CatalogueEntry& entry : found)

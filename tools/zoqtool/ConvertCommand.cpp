@@ -1,6 +1,7 @@
 #include "ConvertCommand.h"
 
 #include "CallAudio.h"
+#include "CommandOptions.h"
 #include "NumberArguments.h"
 #include "TerminalProgress.h"
 #include "convert/CallConversion.h"
@@ -8,7 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 
 namespace zoqtool {
 
@@ -16,55 +17,61 @@ namespace {
 
 using namespace kestrum;
 
+constexpr const char* kUsage =
+    "usage: zoqtool convert FILE OUT.{wav,flac,opus,mp3} [--from SECONDS] [--to SECONDS] "
+    "[--bits 8|16]";
+
 struct ConvertArguments {
     std::string path;
     ConversionRequest request;
 };
 
-bool parseArguments(const std::vector<std::string>& arguments, ConvertArguments& parsed) {
-    std::vector<std::string> paths;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool takesValue = argument == "--from" || argument == "--to" || argument == "--bits";
-        if (takesValue) {
-            if (i + 1 >= arguments.size())
-                return false;
-            const std::string& value = arguments[++i];
-            double seconds = 0;
-            if (argument == "--bits") {
-                if (value != "8" && value != "16")
-                    return false;
-                parsed.request.wavBits = std::atoi(value.c_str());
-            } else if (!parseNonNegative(value, seconds)) {
-                return false;
-            } else if (argument == "--from") {
-                parsed.request.fromSeconds = seconds;
-            } else {
-                parsed.request.toSeconds = seconds;
-            }
-        } else if (argument.rfind("--", 0) == 0) {
-            return false;
-        } else {
-            paths.push_back(argument);
-        }
+// Reads the command line; nothing when the conversion is to run, else the exit code.
+std::optional<int> parseArguments(const std::vector<std::string>& arguments, ConvertArguments& parsed) {
+    CommandOptions options(kUsage,
+                           "Writes the call, or a section of it, as the kind of audio file OUT's extension "
+                           "names, with the call's details as tags and its keywords as chapter marks "
+                           "(not in WAV).");
+    std::string from, to, bits;
+    options.app.add_option("FILE", parsed.path, "the recording")->required();
+    options.app.add_option("OUT", parsed.request.outputPath, "the file to write: .wav, .flac, .opus or .mp3")
+        ->required();
+    const CLI::Option* fromGiven =
+        options.app.add_option("--from", from, "the section's start, in seconds of the call")
+            ->option_text("SECONDS");
+    const CLI::Option* toGiven =
+        options.app.add_option("--to", to, "the section's end (without it: the call's end)")
+            ->option_text("SECONDS");
+    const CLI::Option* bitsGiven =
+        options.app.add_option("--bits", bits, "a WAV file's sample size: 8 (as the call holds it) or 16")
+            ->option_text("8|16");
+    if (const std::optional<int> ended = options.parse(arguments))
+        return ended;
+    double seconds = 0;
+    if (*fromGiven) {
+        if (!parseNonNegative(from, seconds))
+            return options.refuse();
+        parsed.request.fromSeconds = seconds;
     }
-    if (paths.size() != 2)
-        return false;
-    parsed.path = paths[0];
-    parsed.request.outputPath = paths[1];
-    return true;
+    if (*toGiven) {
+        if (!parseNonNegative(to, seconds))
+            return options.refuse();
+        parsed.request.toSeconds = seconds;
+    }
+    if (*bitsGiven) {
+        if (bits != "8" && bits != "16")
+            return options.refuse();
+        parsed.request.wavBits = bits == "8" ? 8 : 16;
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
 int runConvert(const std::vector<std::string>& arguments) {
     ConvertArguments parsed;
-    if (!parseArguments(arguments, parsed)) {
-        std::fprintf(stderr,
-                     "usage: zoqtool convert FILE OUT.{wav,flac,opus,mp3} [--from SECONDS] [--to SECONDS] "
-                     "[--bits 8|16]\n");
-        return 2;
-    }
+    if (const std::optional<int> ended = parseArguments(arguments, parsed))
+        return *ended;
     TerminalProgress progress;
     std::string error;
     std::unique_ptr<CallConversion> conversion = CallConversion::prepare(

@@ -1,6 +1,7 @@
 #include "InfoCommand.h"
 
-#include "JsonWriter.h"
+#include "CommandOptions.h"
+#include "JsonText.h"
 #include "RecordFields.h"
 #include "platform/EscapedText.h"
 #include "platform/LogSink.h"
@@ -11,6 +12,8 @@
 
 #include <cstdio>
 #include <iostream>
+#include <string>
+#include <utility>
 
 namespace zoqtool {
 
@@ -42,68 +45,51 @@ int readRecording(const std::string& path, ReadResult& result) {
     return 0;
 }
 
-void writeJsonFields(JsonWriter& json, const std::vector<FieldValue>& fields) {
-    json.beginObject();
+Json fieldsJson(const std::vector<FieldValue>& fields) {
+    Json object = Json::object();
     for (const FieldValue& field : fields) {
-        json.key(field.name);
         switch (field.kind) {
         case FieldValue::Kind::Number:
-            json.number(field.value);
+            object[field.name] = std::stoll(field.value);
             break;
         case FieldValue::Kind::Text:
-            json.string(field.value);
+            object[field.name] = storedText(field.value);
             break;
         case FieldValue::Kind::Record:
-            writeJsonFields(json, field.fields);
+            object[field.name] = fieldsJson(field.fields);
             break;
         }
     }
-    json.endObject();
+    return object;
 }
 
 void printJson(const ReadResult& result) {
     const RecordingState& rec = result.recording;
-    JsonWriter json;
-    json.beginObject();
-    json.key("fileVersion");
-    json.number(rec.version());
-    json.key("headerStart");
-    json.number(rec.headerStart);
-    json.key("dataStart");
-    json.number(rec.dataStart);
-    json.key("exportHeader");
-    if (rec.hasExportHeader())
-        writeJsonFields(json, collectFields(rec.edh));
-    else
-        json.null();
-    json.key("header");
-    writeJsonFields(json, collectFields(rec.vrh3));
-    json.key("playbackFormat");
-    writeJsonFields(json, collectFields(rec.playbackFormat));
-    json.key("audioLength");
-    json.number(rec.audioLength);
-    json.key("comments");
-    json.string(rec.commentText);
-    json.key("scannedWords");
-    json.beginArray();
+    Json json = Json::object();
+    json["fileVersion"] = rec.version();
+    json["headerStart"] = rec.headerStart;
+    json["dataStart"] = rec.dataStart;
+    json["exportHeader"] = rec.hasExportHeader() ? fieldsJson(collectFields(rec.edh)) : Json();
+    json["header"] = fieldsJson(collectFields(rec.vrh3));
+    json["playbackFormat"] = fieldsJson(collectFields(rec.playbackFormat));
+    json["audioLength"] = rec.audioLength;
+    json["comments"] = storedText(rec.commentText);
+    Json words = Json::array();
     for (int i = 0; i < rec.scannedWordTotal; ++i) {
         const kestrum::ScannedWord& word = rec.scannedWords[static_cast<std::size_t>(i)];
-        json.beginObject();
-        json.key("word");
-        json.string(kestrum::fieldText(word.word));
-        json.key("positions");
-        json.beginArray();
+        Json positions = Json::array();
         for (const std::uint32_t position : word.positions) {
             if (position == 0)
                 break;
-            json.number(position);
+            positions.push_back(position);
         }
-        json.endArray();
-        json.endObject();
+        Json entry = Json::object();
+        entry["word"] = storedText(kestrum::fieldText(word.word));
+        entry["positions"] = std::move(positions);
+        words.push_back(std::move(entry));
     }
-    json.endArray();
-    json.endObject();
-    std::cout << json.text() << '\n';
+    json["scannedWords"] = std::move(words);
+    std::cout << jsonText(json) << '\n';
 }
 
 // The recording's text as printed for people: UTF-8, its control characters escaped so that they
@@ -163,20 +149,19 @@ void printText(const ReadResult& result) {
 } // namespace
 
 int runInfo(const std::vector<std::string>& arguments) {
-    std::vector<std::string> paths;
+    CommandOptions options(
+        "usage: zoqtool info FILE [--json]",
+        "Reads a recording with the player's own reader and prints its export header, its "
+        "header (converted to the newest layout), playback format, audio length, comments and "
+        "keywords.");
+    std::string path;
     bool json = false;
-    for (const std::string& argument : arguments) {
-        if (argument == "--json")
-            json = true;
-        else
-            paths.push_back(argument);
-    }
-    if (paths.size() != 1) {
-        std::fprintf(stderr, "usage: zoqtool info FILE [--json]\n");
-        return 2;
-    }
+    options.app.add_option("FILE", path, "the recording")->required();
+    options.app.add_flag("--json", json, "print it as one JSON object");
+    if (const std::optional<int> ended = options.parse(arguments))
+        return *ended;
     ReadResult result;
-    if (readRecording(paths[0], result) != 0)
+    if (readRecording(path, result) != 0)
         return 1;
     if (json)
         printJson(result);

@@ -1,5 +1,6 @@
 #include "PlayCommand.h"
 
+#include "CommandOptions.h"
 #include "NumberArguments.h"
 #include "audio/AudioLoader.h"
 #include "audio/PlaybackSession.h"
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace zoqtool {
 
@@ -91,34 +93,40 @@ bool parseValue(const std::string& option, const std::string& value, PlayArgumen
     return true;
 }
 
-// Reads the command line; false when it is wrong, with what is wrong in `problem` when more than
-// the usage can say it.
-bool parseArguments(const std::vector<std::string>& arguments, PlayArguments& parsed, std::string& problem) {
-    std::vector<std::string> paths;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool takesValue = argument == "--speed" || argument == "--from" || argument == "--rewind";
-        if (takesValue && i + 1 < arguments.size()) {
-            if (!parseValue(argument, arguments[++i], parsed, problem))
-                return false;
-        } else if (argument == "--keep-pitch") {
-            parsed.aids.filters.keepPitch = true;
-        } else if (argument == "--even") {
-            parsed.aids.filters.evenVoices = true;
-        } else if (argument == "--denoise") {
-            parsed.aids.filters.reduceNoise = true;
-        } else if (argument == "--skip-silence") {
-            parsed.aids.skipSilence = true;
-        } else if (takesValue || argument.rfind("--", 0) == 0) {
-            return false;
-        } else {
-            paths.push_back(argument);
-        }
-    }
-    if (paths.size() != 1)
-        return false;
-    parsed.path = paths[0];
-    return true;
+constexpr const char* kUsage =
+    "usage: zoqtool play FILE [--speed FACTOR] [--from SECONDS] [--keep-pitch] [--even] "
+    "[--denoise] [--skip-silence] [--rewind 0-5]";
+
+// Reads the command line; nothing when play is to start, else the exit code.
+std::optional<int> parseArguments(const std::vector<std::string>& arguments, PlayArguments& parsed) {
+    CommandOptions options(kUsage,
+                           "Plays a call from the terminal through the player's own playback session, "
+                           "with any of its listening aids, and shows the time until the end.");
+    CLI::App& app = options.app;
+    std::string speed, from, rewind;
+    app.add_option("FILE", parsed.path, "the recording")->required();
+    const CLI::Option* speedGiven =
+        app.add_option("--speed", speed, "one of the player's speeds: " + speedFactors())
+            ->option_text("FACTOR");
+    const CLI::Option* fromGiven =
+        app.add_option("--from", from, "where to start; past the end: the last second")
+            ->option_text("SECONDS");
+    app.add_flag("--keep-pitch", parsed.aids.filters.keepPitch, "the speed changes the tempo only");
+    app.add_flag("--even", parsed.aids.filters.evenVoices,
+                 "brings a quiet and a loud voice to a similar level");
+    app.add_flag("--denoise", parsed.aids.filters.reduceNoise, "takes off line hum and hiss");
+    app.add_flag("--skip-silence", parsed.aids.skipSilence, "jumps over silences of two seconds or more");
+    const CLI::Option* rewindGiven =
+        app.add_option("--rewind", rewind, "starts that many seconds before --from")->option_text("0-5");
+    if (const std::optional<int> ended = options.parse(arguments))
+        return ended;
+    std::string problem;
+    const std::pair<const CLI::Option*, const std::string*> values[] = {
+        {speedGiven, &speed}, {fromGiven, &from}, {rewindGiven, &rewind}};
+    for (const auto& [option, value] : values)
+        if (*option && !parseValue(option->get_name(), *value, parsed, problem))
+            return options.refuse(problem);
+    return std::nullopt;
 }
 
 // Where play starts: the frame at the second asked for or, past the end, the last second of the
@@ -136,15 +144,8 @@ std::uint64_t startFrame(const PlaybackSession& session, double seconds) {
 
 int runPlay(const std::vector<std::string>& arguments) {
     PlayArguments parsed;
-    std::string problem;
-    if (!parseArguments(arguments, parsed, problem)) {
-        if (!problem.empty())
-            std::fprintf(stderr, "zoqtool: %s\n", problem.c_str());
-        std::fprintf(stderr,
-                     "usage: zoqtool play FILE [--speed FACTOR] [--from SECONDS] [--keep-pitch] [--even] "
-                     "[--denoise] [--skip-silence] [--rewind 0-5]\n");
-        return 2;
-    }
+    if (const std::optional<int> ended = parseArguments(arguments, parsed))
+        return *ended;
 
     ConsoleMessenger messenger;
     NoLog log;

@@ -1,5 +1,6 @@
 #include "StampCommands.h"
 
+#include "CommandOptions.h"
 #include "export/ExportList.h"
 #include "export/StampedCopy.h"
 #include "platform/LogSink.h"
@@ -15,22 +16,27 @@ namespace zoqtool {
 using namespace kestrum;
 
 int runStamp(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 2) {
-        std::fprintf(stderr, "usage: zoqtool stamp FILE LISTDIR\n");
-        return 2;
-    }
+    CommandOptions options(
+        "usage: zoqtool stamp FILE LISTDIR",
+        "Makes the stamped copy of the recording (an export header with three checksums in "
+        "front of it) in LISTDIR/Recs/, as the export to a disc does.");
+    std::string path, list;
+    options.app.add_option("FILE", path, "the recording")->required();
+    options.app.add_option("LISTDIR", list, "the export list folder (yours alone)")->required();
+    options.takeOperandsOnly();
+    if (const std::optional<int> ended = options.parse(arguments))
+        return *ended;
     ConsoleMessenger messenger;
     NoLog log;
     Reporter reporter(messenger, log);
     RecordingState recording;
-    recording.recordingPath = arguments[0];
+    recording.recordingPath = path;
     TextDisplays ignored;
     RecordingReader reader(recording, reporter, ignored, ignored, {});
     if (reader.openRecording() != 0)
         return 1;
     recording.closeRecordingFile();
 
-    const std::string& list = arguments[1];
     ExportListDirectories opened;
     if (openExportList(list, opened, reporter) >= 2)
         return 1;
@@ -47,13 +53,17 @@ int runStamp(const std::vector<std::string>& arguments) {
 }
 
 int runVerify(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 1) {
-        std::fprintf(stderr, "usage: zoqtool verify FILE\n");
-        return 2;
-    }
-    const CopyChecksums sums = checkStampedCopy(arguments[0]);
+    CommandOptions options("usage: zoqtool verify FILE",
+                           "Recomputes a stamped copy's three checksums and its audio count and prints each "
+                           "against the stored one; exit 0 when all match.");
+    std::string path;
+    options.app.add_option("FILE", path, "the stamped copy")->required();
+    options.takeOperandsOnly();
+    if (const std::optional<int> ended = options.parse(arguments))
+        return *ended;
+    const CopyChecksums sums = checkStampedCopy(path);
     if (!sums.problem.empty()) {
-        std::fprintf(stderr, "%s: %s\n", arguments[0].c_str(), sums.problem.c_str());
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), sums.problem.c_str());
         return 1;
     }
     const auto line = [](const char* what, std::uint32_t stored, std::uint32_t computed) {
