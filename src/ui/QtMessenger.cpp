@@ -14,46 +14,47 @@ namespace kestrum {
 
 namespace {
 
-// The boxes waiting for a click now, the innermost last.
-std::vector<QMessageBox*> openBoxes;
+// The message boxes (OK alone) waiting for a click now, the innermost last.
+std::vector<QMessageBox*> openMessages;
 
-// Shows the box and returns the button clicked. After a termination signal none waits: the answer
-// is then the box's Escape button (OK, or No to a question).
+// Shows the box and returns the button clicked. After a termination signal a message does not wait
+// (its text goes to standard error only); a question still does, since what hangs on its answer is
+// the user's work (the shutdown's "Save New Additions?").
 QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const std::string& text,
-                                    QMessageBox::StandardButtons buttons,
-                                    QMessageBox::StandardButton escape) {
+                                    QMessageBox::StandardButtons buttons) {
     echoToStandardError(text);
-    if (terminationRequested())
-        return escape;
+    const bool message = buttons == QMessageBox::Ok;
+    if (message && terminationRequested())
+        return QMessageBox::Ok;
     QMessageBox box(icon, QString::fromLatin1(kProductTitle), QString::fromLocal8Bit(text.c_str()), buttons);
     box.setTextFormat(Qt::PlainText);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    box.setEscapeButton(escape);
-    openBoxes.push_back(&box);
+    if (message)
+        openMessages.push_back(&box);
     const auto clicked = static_cast<QMessageBox::StandardButton>(box.exec());
-    openBoxes.erase(std::find(openBoxes.begin(), openBoxes.end(), &box));
-    return terminationRequested() ? escape : clicked;
+    if (message)
+        openMessages.erase(std::find(openMessages.begin(), openMessages.end(), &box));
+    return clicked;
 }
 
 } // namespace
 
 void QtMessenger::showError(const std::string& text) {
-    showBox(QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
+    showBox(QMessageBox::Critical, text, QMessageBox::Ok);
 }
 
 void QtMessenger::showInformation(const std::string& text) {
-    showBox(QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+    showBox(QMessageBox::Information, text, QMessageBox::Ok);
 }
 
 bool QtMessenger::askQuestion(const std::string& text) {
-    return showBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
+    return showBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-void endOpenMessageBoxes() {
+void endOpenMessages() {
     // Each exec() returns once the loops inside it have ended, the innermost first.
-    for (QMessageBox* box : std::vector<QMessageBox*>(openBoxes))
-        box->escapeButton()->click();
+    for (QMessageBox* box : std::vector<QMessageBox*>(openMessages))
+        box->button(QMessageBox::Ok)->click();
 }
 
 std::unique_ptr<Messenger> makeMessenger() {

@@ -7,8 +7,8 @@
 namespace kestrum {
 
 // Stay-on-top message boxes titled "LUMBRA PLAYER"; every text is also echoed to standard error.
-// Needs a QApplication. After a termination signal (ui/TerminationSignals) no box is shown: the
-// text goes to standard error only, and a question is answered No.
+// Needs a QApplication. After a termination signal (ui/TerminationSignals) no message box is
+// shown, its text goes to standard error only; a question is still asked.
 class QtMessenger : public Messenger {
   public:
     void showError(const std::string& text) override;
@@ -16,9 +16,9 @@ class QtMessenger : public Messenger {
     bool askQuestion(const std::string& text) override;
 };
 
-// Ends every box a QtMessenger has open as its Escape button would: OK, or No to a question. For a
-// termination signal, which must not wait for a click.
-void endOpenMessageBoxes();
+// Ends every message box (OK alone) a QtMessenger has open as its OK button would, for a
+// termination signal, which must not wait for a click. Questions stay open.
+void endOpenMessages();
 
 // The messenger of a desktop run: unattended when KESTRUM_UNATTENDED is yes or no, boxes otherwise.
 std::unique_ptr<Messenger> makeMessenger();

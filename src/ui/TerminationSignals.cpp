@@ -46,7 +46,7 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* 
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
         char byte;
         (void)!::read(readFd, &byte, 1);
-        endOpenMessageBoxes();
+        endOpenMessages();
         onSignal_();
     });
     struct sigaction action {};

@@ -1,10 +1,13 @@
-// The export workers' way to the windows at the moment the player closes: a question a worker
-// asked may still be open when the worker is told to go on, and the user may answer it after.
+// Message boxes at the moment the player ends: a question an export worker asked may still be
+// open when the worker is told to go on, and the user may answer it after; a termination signal
+// ends the messages open but leaves a question about the user's work to be answered.
 
 #include "app/PlayerState.h"
 #include "support/FakeMessenger.h"
 #include "ui/QtExportUi.h"
+#include "ui/QtMessenger.h"
 #include "ui/QtPlayerUi.h"
+#include "ui/TerminationSignals.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -15,6 +18,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 namespace kestrum {
@@ -65,6 +69,50 @@ TEST(ExportUiTest, AQuestionAnsweredAfterThePlayerClosedWritesNothingIntoTheWork
     worker.join();
     EXPECT_TRUE(workerWentOn);
     EXPECT_FALSE(workerAnswer); // closing answers No
+}
+
+// Runs `asking` while `answer` answers the box it opens (null when none opened within a second).
+template <typename Asking> void whileABoxIsAnswered(Asking asking, std::function<void(QMessageBox*)> answer) {
+    QMessageBox* seen = nullptr;
+    QTimer watcher;
+    watcher.setInterval(10);
+    int ticks = 0;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (seen == nullptr && ++ticks < 100)
+            return;
+        watcher.stop();
+        answer(seen);
+    });
+    watcher.start();
+    asking();
+}
+
+TEST(MessageBoxesTest, ATerminationSignalEndsTheMessagesButAsksTheQuestionOfUnsavedWork) {
+    qunsetenv("KESTRUM_UNATTENDED");
+    QtMessenger messenger;
+    bool ended = false;
+    TerminationSignals termination([&] { ended = true; });
+    // A message open when the signal comes ends without a click.
+    whileABoxIsAnswered([&] { messenger.showError("File not found\n/calls/none.ZOQ"); },
+                        [](QMessageBox* box) {
+                            ASSERT_NE(box, nullptr);
+                            std::raise(SIGTERM);
+                        });
+    EXPECT_TRUE(ended);
+    // From then on a message is not shown; the question of unsaved work still is, and its answer counts.
+    whileABoxIsAnswered([&] { messenger.showInformation("Export finished"); },
+                        [](QMessageBox* box) { EXPECT_EQ(box, nullptr); });
+    bool asked = false;
+    bool answer = false;
+    whileABoxIsAnswered([&] { answer = messenger.askQuestion("Save New Additions?"); },
+                        [&](QMessageBox* box) {
+                            asked = box != nullptr;
+                            if (box != nullptr)
+                                box->button(QMessageBox::Yes)->click();
+                        });
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(answer);
 }
 
 } // namespace
