@@ -1,5 +1,7 @@
 #include "app/Annotations.h"
 
+#include "platform/RegularFile.h"
+
 #include "audio/FrameClock.h"
 #include "recording/CommentRewrite.h"
 #include "recording/KeywordTable.h"
@@ -30,10 +32,8 @@ std::optional<std::string> storedText(const std::string& typed, const char* what
 // The file at `path` as it stands, comments and keywords read, opened without blocking on whatever
 // else may have been put there; false when it is no recording that reads.
 bool readFileAt(const std::string& path, RecordingState& now) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat info {};
-    std::FILE* file =
-        fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ? nullptr : ::fdopen(fd, "rb");
+    const int fd = openRegularFile(AT_FDCWD, path, LinkRule::Follow);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
     if (file == nullptr) {
         if (fd >= 0)
             ::close(fd);

@@ -1,5 +1,7 @@
 #include "catalogue/EntryReader.h"
 
+#include "platform/RegularFile.h"
+
 #include "export/StampedCopy.h"
 #include "platform/FormatText.h"
 #include "recording/FieldText.h"
@@ -85,9 +87,9 @@ CatalogueEntry readCatalogueEntry(const std::string& path) {
         return entry;
     };
     // Not blocking: a pipe given a recording's name must not hold the run up.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openRegularFile(AT_FDCWD, path, LinkRule::Refuse);
     struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (fd < 0 || ::fstat(fd, &info) != 0)
         return cannotOpen(fd);
     entry.file = fileStampOf(info);
 
