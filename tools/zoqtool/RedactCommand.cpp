@@ -46,10 +46,9 @@ std::optional<int> parseArguments(const std::vector<std::string>& arguments, Red
         ->option_text("FROM TO");
     if (const std::optional<int> ended = options.parse(arguments))
         return ended;
-    // CLI11 read the arguments last first: the values came in reverse.
-    for (std::size_t i = sections.size(); i >= 2; i -= 2) {
+    for (std::size_t i = 0; i + 1 < sections.size(); i += 2) {
         double from = 0, to = 0;
-        if (!parseNonNegative(sections[i - 1], from) || !parseNonNegative(sections[i - 2], to) || to <= from)
+        if (!parseNonNegative(sections[i], from) || !parseNonNegative(sections[i + 1], to) || to <= from)
             return options.refuse("a section is FROM TO, in seconds, FROM before TO");
         parsed.sections.emplace_back(from, to);
     }
@@ -114,7 +113,9 @@ int runRedact(const std::vector<std::string>& arguments) {
         return failed(parsed.output + " would still hold key presses: nothing was written");
     if (!writeNewFile(parsed.output, copy.fileBytes, error))
         return failed(error);
-    std::printf("%zu key presses and %zu sections silenced\n", presses.size(), parsed.sections.size());
+    std::printf("%zu key press%s and %zu section%s silenced\n", presses.size(),
+                presses.size() == 1 ? "" : "es", parsed.sections.size(),
+                parsed.sections.size() == 1 ? "" : "s");
     if (copy.compressed)
         std::printf(copy.writtenAsPcm
                         ? "written as 8-bit PCM: no silent frame of its format decodes to silence\n"
