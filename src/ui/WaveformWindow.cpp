@@ -224,9 +224,11 @@ void WaveformWindow::showCallAnalysis() {
 void WaveformWindow::spectrogramToggled(bool shown) {
     if (shown == spectrogramView->isVisible())
         return;
-    const int grown = shown ? kSpectrogramHeight : -spectrogramView->height();
+    if (shown)
+        heightWithoutSpectrogram_ = height();
     spectrogramView->setVisible(shown);
-    resize(width(), height() + grown);
+    layout()->activate(); // the window's least size, with or without the view, before the resize
+    resize(width(), shown ? height() + kSpectrogramHeight + layout()->spacing() : heightWithoutSpectrogram_);
 }
 
 void WaveformWindow::scaleChanged() {

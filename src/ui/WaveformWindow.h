@@ -116,6 +116,7 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     SpectrogramSummarySource spectrogram_;
     WaveformFollower follower_;
     bool placed_ = false;
+    int heightWithoutSpectrogram_ = 0;
 };
 
 } // namespace kestrum
