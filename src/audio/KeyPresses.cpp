@@ -53,18 +53,61 @@ void reportChange(void* data, int code, int, int) {
     static_cast<ReportedTones*>(data)->changed(code);
 }
 
-std::vector<ToneSpan> receivedTones(const std::vector<std::int16_t>& samples) {
+// What the receiver hears: the band of the keys' tones (about 600 to 1800 Hz), through two
+// second-order high-pass and two low-pass filters. Speech and hum outside it would otherwise count
+// against a key's tones in the receiver's share of the whole sound, and hide keys pressed while
+// someone speaks.
+class KeyBand {
+  public:
+    KeyBand() : stages_{make(600, true), make(600, true), make(1800, false), make(1800, false)} {}
+
+    std::int16_t operator()(std::int16_t sample) {
+        double value = sample;
+        for (Biquad& stage : stages_)
+            value = stage(value);
+        return static_cast<std::int16_t>(std::clamp(value, -32768.0, 32767.0));
+    }
+
+  private:
+    struct Biquad {
+        double b0, b1, b2, a1, a2;
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+        double operator()(double x) {
+            const double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            return y;
+        }
+    };
+    static Biquad make(double frequency, bool highPass) {
+        const double w = 2 * std::numbers::pi * frequency / kRate;
+        const double alpha = std::sin(w) / std::numbers::sqrt2; // Q of 1/sqrt(2): no peak
+        const double cosw = std::cos(w);
+        const double a0 = 1 + alpha;
+        const double b = highPass ? (1 + cosw) / 2 : (1 - cosw) / 2;
+        return Biquad{b / a0, (highPass ? -2 * b : 2 * b) / a0, b / a0, -2 * cosw / a0, (1 - alpha) / a0};
+    }
+    Biquad stages_[4];
+};
+
+std::vector<ToneSpan> receivedTones(const MonoSignal& samples) {
     ReportedTones reported;
     const std::unique_ptr<dtmf_rx_state_t, ReceiverFree> receiver(dtmf_rx_init(nullptr, nullptr, nullptr));
     if (!receiver)
         return {};
     dtmf_rx_set_realtime_callback(receiver.get(), reportChange, &reported);
     // Block by block, so that each report comes at a known position.
+    KeyBand band;
+    std::int16_t block[kBlock];
     const auto total = static_cast<std::int64_t>(samples.size());
     for (std::int64_t at = 0; at < total; at += kBlock) {
         const std::int64_t count = std::min(kBlock, total - at);
+        for (std::int64_t i = 0; i < count; ++i)
+            block[i] = band(samples[static_cast<std::size_t>(at + i)]);
         reported.position = at + count;
-        dtmf_rx(receiver.get(), samples.data() + at, static_cast<int>(count));
+        dtmf_rx(receiver.get(), block, static_cast<int>(count));
     }
     if (reported.current.digit != 0) {
         reported.current.end = total; // a key still sounding when the call ends
@@ -97,7 +140,7 @@ constexpr std::int64_t kEdgeWindow = 128;
 constexpr std::int64_t kEdgeStep = 8;
 
 // The amplitude of `frequency` in the window centred on `centre` (Goertzel).
-double amplitudeAt(const std::vector<std::int16_t>& samples, std::int64_t centre, double frequency) {
+double amplitudeAt(const MonoSignal& samples, std::int64_t centre, double frequency) {
     const auto total = static_cast<std::int64_t>(samples.size());
     const std::int64_t first = std::clamp<std::int64_t>(centre - kEdgeWindow / 2, 0, total);
     const std::int64_t last = std::clamp<std::int64_t>(centre + kEdgeWindow / 2, 0, total);
@@ -120,7 +163,7 @@ struct PairLevel {
     double rowLevel = 1;
     double columnLevel = 1;
 
-    double at(const std::vector<std::int16_t>& samples, std::int64_t centre) const {
+    double at(const MonoSignal& samples, std::int64_t centre) const {
         return std::min(amplitudeAt(samples, centre, pair.row) / rowLevel,
                         amplitudeAt(samples, centre, pair.column) / columnLevel);
     }
@@ -140,7 +183,7 @@ struct PlacedTone {
 // The tone's edges to the millisecond: the first and the last place, within two blocks of what the
 // receiver reported, where its weaker tone reaches half its level inside the tone. The receiver has
 // found the tone between them; speech over it may take it below half for a moment.
-PlacedTone placedTone(const std::vector<std::int16_t>& samples, const ToneSpan& reported) {
+PlacedTone placedTone(const MonoSignal& samples, const ToneSpan& reported) {
     PlacedTone placed{reported, {}};
     if (!tonePairOf(reported.digit, placed.level.pair))
         return placed;
@@ -166,8 +209,7 @@ PlacedTone placedTone(const std::vector<std::int16_t>& samples, const ToneSpan& 
 // Speech over a long press can hide it from the receiver for a few blocks. Two tones of one key
 // are one press when the key's pair sounds all the way between them at half the later one's level
 // or more; a key pressed again pauses for 40 ms or more, where its pair is gone.
-bool soundsBetween(const std::vector<std::int16_t>& samples, const ToneSpan& earlier,
-                   const PlacedTone& later) {
+bool soundsBetween(const MonoSignal& samples, const ToneSpan& earlier, const PlacedTone& later) {
     if (earlier.digit != later.span.digit)
         return false;
     for (std::int64_t at = earlier.end; at < later.span.start; at += kEdgeStep)
@@ -176,8 +218,7 @@ bool soundsBetween(const std::vector<std::int16_t>& samples, const ToneSpan& ear
     return true;
 }
 
-std::vector<ToneSpan> placedTones(const std::vector<std::int16_t>& samples,
-                                  const std::vector<ToneSpan>& reported) {
+std::vector<ToneSpan> placedTones(const MonoSignal& samples, const std::vector<ToneSpan>& reported) {
     std::vector<ToneSpan> tones;
     for (const ToneSpan& tone : reported) {
         const PlacedTone placed = placedTone(samples, tone);
@@ -189,49 +230,15 @@ std::vector<ToneSpan> placedTones(const std::vector<std::int16_t>& samples,
     return tones;
 }
 
-// What the receiver hears: the band of the keys' tones (about 600 to 1800 Hz), through two
-// second-order filters. Speech and hum outside it would otherwise count against a key's tones in
-// the receiver's share of the whole sound, and hide keys pressed while someone speaks.
-std::vector<std::int16_t> keyBand(const std::vector<std::int16_t>& samples) {
-    struct Biquad {
-        double b0, b1, b2, a1, a2;
-        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-        double operator()(double x) {
-            const double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-            x2 = x1;
-            x1 = x;
-            y2 = y1;
-            y1 = y;
-            return y;
-        }
-    };
-    const auto make = [](double frequency, bool highPass) {
-        const double w = 2 * std::numbers::pi * frequency / kRate;
-        const double alpha = std::sin(w) / std::numbers::sqrt2; // Q of 1/sqrt(2): no peak
-        const double cosw = std::cos(w);
-        const double a0 = 1 + alpha;
-        const double b = highPass ? (1 + cosw) / 2 : (1 - cosw) / 2;
-        return Biquad{b / a0, (highPass ? -2 * b : 2 * b) / a0, b / a0, -2 * cosw / a0, (1 - alpha) / a0};
-    };
-    Biquad highPass[] = {make(600, true), make(600, true)};
-    Biquad lowPass[] = {make(1800, false), make(1800, false)};
-    std::vector<std::int16_t> band(samples.size());
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const double passed = lowPass[1](lowPass[0](highPass[1](highPass[0](samples[i]))));
-        band[i] = static_cast<std::int16_t>(std::clamp(passed, -32768.0, 32767.0));
-    }
-    return band;
-}
-
 } // namespace
 
 std::vector<KeyPress> findKeyPresses(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
-    const std::vector<std::int16_t> samples = monoSamplesAt(pcm, format, kRate);
+    const MonoSignal samples(pcm, format, kRate);
     const FrameClock clock(format);
     const double framesPerSample = static_cast<double>(clock.framesPerSecond()) / kRate;
     const std::uint64_t frameCount = clock.framesIn(pcm.size());
     std::vector<KeyPress> presses;
-    for (const ToneSpan& tone : placedTones(samples, receivedTones(keyBand(samples)))) {
+    for (const ToneSpan& tone : placedTones(samples, receivedTones(samples))) {
         if (tone.end - tone.start < static_cast<std::int64_t>(kShortestKeyPressSeconds * kRate))
             continue;
         const auto frameAt = [&](std::int64_t sample) {

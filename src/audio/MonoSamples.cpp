@@ -69,3 +69,16 @@ std::vector<std::int16_t> monoSamplesAt(std::span<const std::uint8_t> pcm, const
 }
 
 } // namespace kestrum
+
+namespace kestrum {
+
+MonoSignal::MonoSignal(std::span<const std::uint8_t> pcm, const WaveFormat& format, std::uint32_t rate) {
+    const FrameClock clock(format);
+    inPlace_ = clock.frameBytes() == 1 && clock.framesPerSecond() == rate;
+    if (inPlace_)
+        bytes_ = pcm;
+    else
+        converted_ = monoSamplesAt(pcm, format, rate);
+}
+
+} // namespace kestrum

@@ -29,7 +29,7 @@ std::size_t windowFor(std::uint32_t rate) {
 }
 
 // The finest level: one column of row levels a hop, from a real FFT of each Hann-windowed stretch.
-std::vector<std::uint8_t> spectrumColumns(const std::vector<std::int16_t>& samples, std::size_t size) {
+std::vector<std::uint8_t> spectrumColumns(const MonoSignal& samples, std::size_t size) {
     AVTXContext* made = nullptr;
     av_tx_fn transform = nullptr;
     const float scale = 1.0f;
@@ -41,8 +41,8 @@ std::vector<std::uint8_t> spectrumColumns(const std::vector<std::int16_t>& sampl
     std::vector<AVComplexFloat> output(size / 2 + 1);
     double windowSum = 0;
     for (std::size_t i = 0; i < size; ++i) {
-        window[i] =
-            static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(size)));
+        window[i] = static_cast<float>(
+            0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(size)));
         windowSum += window[i];
     }
     // A full-scale sine gives an amplitude of windowSum / 2 in its bin: that is 0 dB.
@@ -54,7 +54,7 @@ std::vector<std::uint8_t> spectrumColumns(const std::vector<std::int16_t>& sampl
     for (std::size_t column = 0; column < columns; ++column) {
         for (std::size_t i = 0; i < size; ++i) {
             const std::size_t at = column * hop + i;
-            input[i] = at < samples.size() ? window[i] * samples[at] : 0.0f;
+            input[i] = at < samples.size() ? window[i] * static_cast<float>(samples[at]) : 0.0f;
         }
         transform(context.get(), output.data(), input.data(), sizeof(float));
         for (std::size_t row = 0; row < SpectrogramSummary::kRows; ++row) {
@@ -79,7 +79,7 @@ std::vector<std::uint8_t> spectrumColumns(const std::vector<std::int16_t>& sampl
 void SpectrogramSummary::build(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
     levels_.clear();
     const FrameClock clock(format);
-    const std::vector<std::int16_t> samples = monoSamplesAt(pcm, format, clock.framesPerSecond());
+    const MonoSignal samples(pcm, format, clock.framesPerSecond());
     const std::size_t size = windowFor(clock.framesPerSecond());
     hop_ = size / 2;
     topFrequency_ = clock.framesPerSecond() / 2.0;
