@@ -3,10 +3,10 @@
 
 #include "ui/WaveformWindow.h"
 #include "app/InitRecord.h"
+#include "support/KeyTones.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
 #include "ui/ScannedWordWindow.h"
-#include "support/KeyTones.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
