@@ -200,9 +200,6 @@ void writeAsPcm(Bytes& file, std::size_t audioStart, const RecordingState& rec,
     file.resize(audioStart);
     file.insert(file.end(), sound.begin(), sound.end());
     sayPcm(file, rec);
-    // The newest layout's PCM leaves its last 98 bytes unplayed when the file has no export header.
-    if (headerLayoutOf(rec.version()) == HeaderLayout::Vrh3 && !rec.hasExportHeader())
-        file.insert(file.end(), kExportHeaderSize, 0x80);
 }
 
 } // namespace

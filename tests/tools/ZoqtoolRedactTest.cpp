@@ -152,27 +152,37 @@ TEST(ZoqtoolRedact, AStampedTrueSpeechCallKeepsItsFormatAndValidChecksums) {
     EXPECT_EQ(test::readFileBytes(stamped), before);
 }
 
-TEST(ZoqtoolRedact, AGsmCallBecomesEightBitPcmThatTheHeaderNames) {
+TEST(ZoqtoolRedact, ACallWithoutASilentBlockBecomesEightBitPcmThatTheHeaderNames) {
     test::TempDir dir;
-    const WavContents& speech = test::testWav("8kgsm.wav");
-    RecordingBuilder builder(7);
-    builder.vrh2.audioFormat = speech.format;
-    builder.words = {test::makeWord("late", {80000})};
-    builder.audio = speech.data;
-    const std::string call = dir.file("call.ZOQ");
-    builder.writeTo(call);
-    const Bytes original = decoded(dir, call);
+    // GSM has no block that decodes to silence; nor has TrueSpeech stored two frames to a block.
+    RecordingBuilder gsm(7);
+    gsm.vrh2.audioFormat = test::testWav("8kgsm.wav").format;
+    gsm.audio = test::testWav("8kgsm.wav").data;
+    RecordingBuilder pairs(10);
+    pairs.vrh3.audioFormat = test::testWav("8ktruespeech.wav").format;
+    pairs.vrh3.audioFormat.blockAlign = 64;
+    pairs.audio = test::testWav("8ktruespeech.wav").data;
+    for (RecordingBuilder call : {gsm, pairs}) {
+        const int version = call.vrh.version == 7 ? 8 : 11;
+        SCOPED_TRACE(version);
+        call.words = {test::makeWord("late", {80000})};
+        const std::string path = dir.file("call.ZOQ");
+        const std::string out = dir.file("redacted.ZOQ");
+        fs::remove(out);
+        call.writeTo(path);
+        const Bytes original = decoded(dir, path);
 
-    const std::string out = dir.file("redacted.ZOQ");
-    const test::ProcessResult result = zoqtool({"redact", call, out, "--section", "2", "4"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("written as 8-bit PCM"), std::string::npos) << result.out;
-    const nlohmann::json info = infoOf(out);
-    EXPECT_EQ(info["fileVersion"], 8);
-    EXPECT_EQ(info["header"]["audioFormat"]["tag"], 1);
-    EXPECT_EQ(info["header"]["audioFormat"]["bitsPerSample"], 8);
-    EXPECT_EQ(info["scannedWords"][0]["word"], "late");
-    expectSilencedOnly(original, decoded(dir, out), {{2, 4}}, 0);
+        const test::ProcessResult result = zoqtool({"redact", path, out, "--section", "2", "4"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(result.out.find("written as 8-bit PCM"), std::string::npos) << result.out;
+        const nlohmann::json info = infoOf(out);
+        EXPECT_EQ(info["fileVersion"], version);
+        EXPECT_EQ(info["header"]["audioFormat"]["tag"], 1);
+        EXPECT_EQ(info["header"]["audioFormat"]["bitsPerSample"], 8);
+        EXPECT_EQ(info["scannedWords"][0]["word"], "late");
+        // Every sample the player played from the call, the section silent.
+        expectSilencedOnly(original, decoded(dir, out), {{2, 4}}, 0);
+    }
 }
 
 TEST(ZoqtoolRedact, RefusesAnOutThatIsTheCallOrExistsAndChangesNothing) {
