@@ -95,7 +95,7 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     spectrogramView->setObjectName("spectrogramView");
     spectrogramView->setMinimumHeight(kSpectrogramHeight);
     spectrogramView->setVisible(false);
-    spectrogramCheckBox = new QCheckBox("S&pectrogram", this);
+    spectrogramCheckBox = new QCheckBox("Spectro&gram", this);
     spectrogramCheckBox->setObjectName("spectrogramCheckBox");
     spectrogramCheckBox->setToolTip("Shows the call's frequencies under the wave form: level as colour");
     spectrogramCheckBox->setAccessibleDescription(spectrogramCheckBox->toolTip());
