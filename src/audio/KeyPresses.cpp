@@ -188,10 +188,12 @@ PlacedTone placedTone(const MonoSignal& samples, const ToneSpan& reported) {
     if (!tonePairOf(reported.digit, placed.level.pair))
         return placed;
     std::vector<double> rows, columns;
-    for (std::int64_t at = reported.start; at <= reported.end; at += kEdgeStep) {
+    for (std::int64_t at = std::max<std::int64_t>(0, reported.start); at <= reported.end; at += kEdgeStep) {
         rows.push_back(amplitudeAt(samples, at, placed.level.pair.row));
         columns.push_back(amplitudeAt(samples, at, placed.level.pair.column));
     }
+    if (rows.empty())
+        return placed;
     placed.level.rowLevel = std::max(medianOf(rows), 1.0);
     placed.level.columnLevel = std::max(medianOf(columns), 1.0);
 
