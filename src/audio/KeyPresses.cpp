@@ -244,8 +244,9 @@ std::vector<KeyPress> findKeyPresses(std::span<const std::uint8_t> pcm, const Wa
         if (tone.end - tone.start < static_cast<std::int64_t>(kShortestKeyPressSeconds * kRate))
             continue;
         const auto frameAt = [&](std::int64_t sample) {
-            return std::min(frameCount, static_cast<std::uint64_t>(
-                                            std::llround(static_cast<double>(sample) * framesPerSample)));
+            return std::min(frameCount,
+                            static_cast<std::uint64_t>(std::llround(
+                                static_cast<double>(std::max<std::int64_t>(0, sample)) * framesPerSample)));
         };
         const std::uint64_t start = frameAt(tone.start);
         const std::uint64_t end = frameAt(tone.end);
