@@ -1,13 +1,17 @@
 // kestrum_chart_bench: loads a recording as the player does, then times what the waveform window
-// adds to it: building the peak summaries of the store, and drawing the strip chart into an
-// offscreen image at views from a tenth of a second to the whole recording. Prints one
-// `name=value` line each, for bench/run.sh.
+// adds to it: building the peak summaries and the spectrogram summary of the store, finding its key
+// presses, and drawing the strip chart and the spectrogram into offscreen images at views from a
+// tenth of a second to the whole recording. Prints one `name=value` line each, for bench/run.sh.
 
 #include "RecordingLoad.h"
 #include "StoreSeries.h"
 
+#include "audio/KeyPresses.h"
 #include "audio/PeakSummary.h"
 #include "audio/SampleStore.h"
+#include "audio/SpectrogramSummary.h"
+#include "recording/WaveFormat.h"
+#include "widgets/SpectrogramView.h"
 #include "widgets/StripChart.h"
 
 #include <QApplication>
@@ -28,6 +32,7 @@ struct Options {
     std::string path;
     int width = 612; // the waveform window's chart
     int height = 308;
+    int spectrogramHeight = 150; // the waveform window's spectrogram
     int warmUps = 5;
     int draws = 41;
 };
@@ -82,6 +87,43 @@ int tracePixels(kestrum::StripChart& chart, const kestrum::StripChartSeries& ser
     return changed;
 }
 
+// The spectrogram summary as the waveform window gives it to the view.
+class SummarySource : public kestrum::SpectrogramSource {
+  public:
+    SummarySource(const kestrum::SpectrogramSummary& summary, double framesPerSecond)
+        : summary_(summary), framesPerSecond_(framesPerSecond) {}
+    double columnsPerSecond() const override {
+        return framesPerSecond_ / static_cast<double>(summary_.framesPerColumn());
+    }
+    std::size_t columnCount() const override { return summary_.columnCount(); }
+    std::size_t rowCount() const override { return kestrum::SpectrogramSummary::kRows; }
+    double topFrequency() const override { return summary_.topFrequency(); }
+    void loudest(std::size_t first, std::size_t last, std::uint8_t* rows) const override {
+        const kestrum::SpectrogramSummary::Column column = summary_.loudest(first, last);
+        std::copy(column.begin(), column.end(), rows);
+    }
+
+  private:
+    const kestrum::SpectrogramSummary& summary_;
+    double framesPerSecond_;
+};
+
+void drawSpectrogram(const kestrum::SpectrogramView& view, QImage& image) {
+    QPainter painter(&image);
+    view.render(painter, image.rect());
+}
+
+// Pixels of the plot that are not black, so that a view which draws no spectrogram fails.
+int spectrogramPixels(const kestrum::SpectrogramView& view, QImage& image) {
+    drawSpectrogram(view, image);
+    const QRect plot = kestrum::StripChart::plotArea(image.rect()).adjusted(2, 0, -2, 0);
+    int lit = 0;
+    for (int y = 8; y < image.height() - 8; ++y)
+        for (int x = plot.left(); x < plot.right(); ++x)
+            lit += qGray(image.pixel(x, y)) > 20;
+    return lit;
+}
+
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const auto number = [&](int& into) {
@@ -133,6 +175,14 @@ int main(int argc, char** argv) {
     kestrum::PeakSummary peaks;
     const double buildSeconds = secondsOf([&] { peaks.build(store.samples()); });
 
+    // So is the rest of what the player works out from the whole call.
+    kestrum::SpectrogramSummary spectrogram;
+    const kestrum::WaveFormat format = load.format;
+    const double spectrogramSeconds = secondsOf([&] { spectrogram.build(store.samples(), format); });
+    std::size_t presses = 0;
+    const double keyPressSeconds =
+        secondsOf([&] { presses = kestrum::findKeyPresses(store.samples(), format).size(); });
+
     const bench::StoreSeries series(store, peaks, load.samplesPerSecond);
     const double duration = static_cast<double>(load.samples) / load.samplesPerSecond;
     kestrum::StripChart chart;
@@ -146,14 +196,33 @@ int main(int argc, char** argv) {
         }
     }
 
+    const SummarySource source(spectrogram, load.samplesPerSecond);
+    kestrum::SpectrogramView view;
+    view.setSource(&source);
+    view.resize(options.width, options.spectrogramHeight);
+    QImage spectrogramImage(options.width, options.spectrogramHeight, QImage::Format_ARGB32_Premultiplied);
+    for (const View& shown : kViews) {
+        showView(chart, shown, duration);
+        view.setXRange(chart.xMinimum(), chart.xMaximum());
+        if (spectrogramPixels(view, spectrogramImage) == 0) {
+            std::fprintf(stderr, "kestrum_chart_bench: the %s view draws no spectrogram\n", shown.name);
+            return 1;
+        }
+    }
+
     // Views take turns, so a busy moment on the machine hits them alike.
     std::vector<std::vector<double>> drawSeconds(kViews.size());
+    std::vector<std::vector<double>> spectrogramDrawSeconds(kViews.size());
     for (int round = 0; round < options.warmUps + options.draws; ++round) {
         for (std::size_t v = 0; v < kViews.size(); ++v) {
             showView(chart, kViews[v], duration);
+            view.setXRange(chart.xMinimum(), chart.xMaximum());
             const double seconds = secondsOf([&] { draw(chart, image); });
-            if (round >= options.warmUps)
+            const double spectrogramDraw = secondsOf([&] { drawSpectrogram(view, spectrogramImage); });
+            if (round >= options.warmUps) {
                 drawSeconds[v].push_back(seconds);
+                spectrogramDrawSeconds[v].push_back(spectrogramDraw);
+            }
         }
     }
 
@@ -177,5 +246,18 @@ int main(int argc, char** argv) {
     std::printf("draw_widest_over_narrowest=%.3f\n", medians.back() / medians.front());
     std::printf("draw_slowest_view=%s\n", kViews[slowest].name);
     std::printf("draw_seconds_slowest=%.6f\n", medians[slowest]);
+
+    std::printf("spectrogram_bytes=%zu\n", spectrogram.bytesUsed());
+    std::printf("spectrogram_build_seconds=%.6f\n", spectrogramSeconds);
+    std::printf("key_presses=%zu\n", presses);
+    std::printf("key_presses_seconds=%.6f\n", keyPressSeconds);
+    std::printf("spectrogram_size=%dx%d\n", options.width, options.spectrogramHeight);
+    std::vector<double> spectrogramMedians;
+    for (std::size_t v = 0; v < kViews.size(); ++v) {
+        spectrogramMedians.push_back(median(spectrogramDrawSeconds[v]));
+        std::printf("spectrogram_draw_seconds_%s=%.6f\n", kViews[v].name, spectrogramMedians[v]);
+    }
+    std::printf("spectrogram_draw_widest_over_narrowest=%.3f\n",
+                spectrogramMedians.back() / spectrogramMedians.front());
     return 0;
 }

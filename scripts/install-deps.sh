@@ -12,6 +12,8 @@ packages=(
   qt6-base-dev libsdl2-dev libavcodec-dev libavfilter-dev libavutil-dev libswresample-dev zlib1g-dev
   # standard audio files (zoqtool convert): the muxers; the encoders come with libavcodec
   libavformat-dev
+  # telephone key presses: spandsp's DTMF receiver
+  libspandsp-dev
   # the catalogue of recordings: SQLite, and libpq for a team's PostgreSQL server; the server itself
   # for the tests, which start one of their own (initdb, postgres)
   libsqlite3-dev libpq-dev postgresql

@@ -1,5 +1,6 @@
 #include "app/Player.h"
 
+#include "app/CallAnalysis.h"
 #include "app/ListeningSettings.h"
 #include "audio/AudioLoader.h"
 #include "platform/FormatText.h"
@@ -154,6 +155,8 @@ int Player::loadRecording() {
     state_.peaks.build(state_.store.samples());
     state_.silences.build(state_.store.samples(), rec.playbackFormat);
     session_->setSilences(state_.silences.skippable());
+    analyseLoadedCall(state_);
+    ui_.showCallAnalysis();
 
     // The device, open since start-up, takes its sound from the session from here on.
     splash_->setStepText("CREATING PLAY BUFFER");

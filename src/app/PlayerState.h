@@ -7,6 +7,7 @@
 #include "audio/PlaybackSession.h"
 #include "audio/SampleStore.h"
 #include "audio/SilenceMap.h"
+#include "audio/SpectrogramSummary.h"
 #include "recording/RecordingState.h"
 
 namespace kestrum {
@@ -25,10 +26,14 @@ struct PlayerState {
     Environment environment;
     RecordingState recording;
     SampleStore store;
-    PeakSummary peaks;             // of the store, for the waveform
-    SilenceMap silences;           // of the store, for skipping silence and the waveform's shading
-    ListeningAids aids;            // as the user last left them (the settings file)
-    WindowOpenFlags openAtLastRun; // from the init record
+    PeakSummary peaks;   // of the store, for the waveform
+    SilenceMap silences; // of the store, for skipping silence and the waveform's shading
+    // Where telephone keys were pressed, in frames (never which keys): the waveform's marks, and
+    // for any other view of the whole call.
+    std::vector<FrameSpan> keyPresses;
+    SpectrogramSummary spectrogram; // of the store, for the waveform window
+    ListeningAids aids;             // as the user last left them (the settings file)
+    WindowOpenFlags openAtLastRun;  // from the init record
     RunProgress progress;
 };
 

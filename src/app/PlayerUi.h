@@ -35,6 +35,9 @@ class PlayerUi {
     virtual void watchRecording() = 0;
     // Centres the waveform on the play position (after loading, before anything plays).
     virtual void showPlayPosition() = 0;
+    // The loaded call's analysis is in the player state (PlayerState::keyPresses, spectrogram):
+    // the waveform window marks the key presses and can show the spectrogram.
+    virtual void showCallAnalysis() = 0;
     // Stops refreshing the windows from the playback.
     virtual void stopDisplay() = 0;
     // Closes the windows and ends the export workers: one still converting or copying stops at

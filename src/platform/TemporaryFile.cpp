@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -128,8 +129,16 @@ std::FILE* TemporaryFile::openForReading() const {
 }
 
 bool TemporaryFile::replaceTarget() {
+    return rename(0);
+}
+
+bool TemporaryFile::takeFreeName() {
+    return rename(RENAME_NOREPLACE);
+}
+
+bool TemporaryFile::rename(unsigned flags) {
     if (name_.empty() || stream_ != nullptr ||
-        ::renameat(folder_, name_.c_str(), folder_, targetName_.c_str()) != 0)
+        ::renameat2(folder_, name_.c_str(), folder_, targetName_.c_str(), flags) != 0)
         return false;
     placed_ = true;
     forgetOnTermination(folder_);

@@ -45,10 +45,14 @@ class TemporaryFile {
     std::FILE* openForReading() const;
     // Renames it over the target and syncs the folder; false when the rename failed.
     bool replaceTarget();
+    // Gives it the target's name only while nothing holds that name (not even a link), and syncs
+    // the folder; false with errno EEXIST when something does, or when the rename failed.
+    bool takeFreeName();
 
   private:
     TemporaryFile(int folder, std::string folderPath, std::string targetName);
     bool create();
+    bool rename(unsigned flags);
 
     int folder_ = -1; // owned
     std::string folderPath_;

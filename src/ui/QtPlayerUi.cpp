@@ -158,6 +158,10 @@ void QtPlayerUi::showPlayPosition() {
     followedPosition_ = 0;
 }
 
+void QtPlayerUi::showCallAnalysis() {
+    waveform_->showCallAnalysis();
+}
+
 void QtPlayerUi::stopDisplay() {
     if (player_)
         player_->displayTimer->stop();

@@ -40,6 +40,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void saveWithProgress() override;
     void watchRecording() override;
     void showPlayPosition() override;
+    void showCallAnalysis() override;
     void stopDisplay() override;
     void finishExports() override;
     void runMessageLoop() override;

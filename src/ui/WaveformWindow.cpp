@@ -6,6 +6,7 @@
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -23,6 +24,7 @@ namespace {
 enum SwitchPosition { kRun = 0, kZoom = 1, kScroll = 2 };
 
 const QColor kPlayLineColour(255, 255, 0); // yellow
+constexpr int kSpectrogramHeight = 150;
 
 QIcon standardIcon(QStyle::StandardPixmap glyph) {
     return QApplication::style()->standardIcon(glyph);
@@ -50,9 +52,32 @@ StripChartSeries::Range SampleStoreSeries::range(std::size_t first, std::size_t 
     return {found.low, found.high};
 }
 
+double SpectrogramSummarySource::columnsPerSecond() const {
+    const std::uint64_t frames = state_.spectrogram.framesPerColumn();
+    return frames > 0 ? static_cast<double>(session_.clock().framesPerSecond()) / static_cast<double>(frames)
+                      : 0;
+}
+
+std::size_t SpectrogramSummarySource::columnCount() const {
+    return state_.spectrogram.columnCount();
+}
+
+std::size_t SpectrogramSummarySource::rowCount() const {
+    return SpectrogramSummary::kRows;
+}
+
+double SpectrogramSummarySource::topFrequency() const {
+    return state_.spectrogram.topFrequency();
+}
+
+void SpectrogramSummarySource::loudest(std::size_t first, std::size_t last, std::uint8_t* rows) const {
+    const SpectrogramSummary::Column column = state_.spectrogram.loudest(first, last);
+    std::copy(column.begin(), column.end(), rows);
+}
+
 WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& session, QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
-      state_(state), session_(session), series_(state, session),
+      state_(state), session_(session), series_(state, session), spectrogram_(state, session),
       follower_(*this, state.recording.playbackFormat.samplesPerSec) {
     setObjectName("waveformWindow");
     setWindowTitle("Audio Wave Form");
@@ -65,6 +90,15 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     waveformChart->setXRange(0, 10);
     waveformChart->setSeries(&series_);
     waveformChart->setMinimumSize(612, 308);
+
+    spectrogramView = new SpectrogramView(this);
+    spectrogramView->setObjectName("spectrogramView");
+    spectrogramView->setMinimumHeight(kSpectrogramHeight);
+    spectrogramView->setVisible(false);
+    spectrogramCheckBox = new QCheckBox("Spectro&gram", this);
+    spectrogramCheckBox->setObjectName("spectrogramCheckBox");
+    spectrogramCheckBox->setToolTip("Shows the call's frequencies under the wave form: level as colour");
+    spectrogramCheckBox->setAccessibleDescription(spectrogramCheckBox->toolTip());
 
     scaleKnob = new Knob(this);
     scaleKnob->setObjectName("scaleKnob");
@@ -96,13 +130,17 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     closeButton->setToolTip("Closes this Window");
 
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(waveformChart, 1);
+    auto* traces = new QVBoxLayout;
+    traces->addWidget(waveformChart, 1);
+    traces->addWidget(spectrogramView);
+    layout->addLayout(traces, 1);
     auto* controls = new QVBoxLayout;
     auto* knobRow = new QHBoxLayout;
     knobRow->addWidget(scaleKnob);
     knobRow->addWidget(scaleLabel);
     controls->addLayout(knobRow);
     controls->addWidget(viewModeSwitch);
+    controls->addWidget(spectrogramCheckBox);
     controls->addWidget(zoomInOrLeftButton);
     controls->addWidget(zoomOutOrRightButton);
     controls->addStretch(1);
@@ -116,6 +154,9 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     connect(zoomOutOrRightButton, &QPushButton::clicked, this, &WaveformWindow::zoomOutOrScrollRight);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
     connect(waveformChart, &StripChart::clicked, this, &WaveformWindow::chartClicked);
+    // The spectrogram shows what the chart shows, however its view was moved.
+    connect(waveformChart, &StripChart::xRangeChanged, spectrogramView, &SpectrogramView::setXRange);
+    connect(spectrogramCheckBox, &QCheckBox::toggled, this, &WaveformWindow::spectrogramToggled);
 }
 
 void WaveformWindow::place(int left, int top) {
@@ -133,6 +174,7 @@ void WaveformWindow::showSpan(double minimum, double maximum, double cursor) {
     waveformChart->setXRange(minimum, maximum);
     waveformChart->addVerticalLine(cursor, kPlayLineColour, 2, StripChart::Solid);
     waveformChart->endUpdate();
+    spectrogramView->setCursor(cursor);
 }
 
 void WaveformWindow::hideEvent(QHideEvent* event) {
@@ -169,6 +211,26 @@ void WaveformWindow::shadeSilences(bool shaded) {
     waveformChart->setShadedSpans(std::move(spans));
 }
 
+void WaveformWindow::showCallAnalysis() {
+    const FrameClock& clock = session_.clock();
+    std::vector<StripChart::Span> marks;
+    for (const FrameSpan& press : state_.keyPresses)
+        marks.push_back({clock.secondsOf(press.begin), clock.secondsOf(press.end)});
+    waveformChart->setMarkedSpans(std::move(marks));
+    spectrogramView->setSource(&spectrogram_);
+}
+
+// The window grows by the spectrogram's height as it appears, and gives it back as it goes.
+void WaveformWindow::spectrogramToggled(bool shown) {
+    if (shown == spectrogramView->isVisible())
+        return;
+    if (shown)
+        heightWithoutSpectrogram_ = height();
+    spectrogramView->setVisible(shown);
+    layout()->activate(); // the window's least size, with or without the view, before the resize
+    resize(width(), shown ? height() + kSpectrogramHeight + layout()->spacing() : heightWithoutSpectrogram_);
+}
+
 void WaveformWindow::scaleChanged() {
     const double centre =
         waveformChart->xMinimum() + (waveformChart->xMaximum() - waveformChart->xMinimum()) * 0.5;
@@ -190,6 +252,7 @@ void WaveformWindow::viewModeChanged() {
 void WaveformWindow::enterZoomOrScroll(int mode) {
     PlaybackSession& session = session_;
     waveformChart->removeAllVerticalLines();
+    spectrogramView->setCursor(std::nullopt);
     const PlaybackSnapshot shown = session.snapshot();
     if (shown.loopPlaying())
         session.togglePlayLoop();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/WaveformFollower.h"
+#include "widgets/SpectrogramView.h"
 #include "widgets/StripChart.h"
 
 #include <QWidget>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -33,6 +35,22 @@ class SampleStoreSeries : public StripChartSeries {
     const PlaybackSession& session_;
 };
 
+// The spectrogram summary of the call as the spectrogram view draws it.
+class SpectrogramSummarySource : public SpectrogramSource {
+  public:
+    SpectrogramSummarySource(const PlayerState& state, const PlaybackSession& session)
+        : state_(state), session_(session) {}
+    double columnsPerSecond() const override;
+    std::size_t columnCount() const override;
+    std::size_t rowCount() const override;
+    double topFrequency() const override;
+    void loudest(std::size_t first, std::size_t last, std::uint8_t* rows) const override;
+
+  private:
+    const PlayerState& state_;
+    const PlaybackSession& session_;
+};
+
 // The recording's samples against time, kept centred on the play position
 // while playing (Run), zoomed or scrolled by hand (Zoom, Scroll), and clicked to annotate.
 class WaveformWindow : public QWidget, public WaveformDisplay {
@@ -49,12 +67,17 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     void follow(std::uint64_t frame, bool atEnd);
     // Shades the recording's silent stretches, or takes the shading away.
     void shadeSilences(bool shaded);
+    // Marks where telephone keys were pressed (never which), and takes the spectrogram summary,
+    // once the call is analysed.
+    void showCallAnalysis();
     // Opens the annotation dialog modally; true when a keyword was added.
     std::function<void()> annotate;
     // The window changed the playback (paused it, moved its position): show it at once.
     std::function<void()> playbackChanged;
 
     StripChart* waveformChart;
+    SpectrogramView* spectrogramView; // under the chart while the check box is ticked
+    QCheckBox* spectrogramCheckBox;
     Knob* scaleKnob;
     QLabel* scaleLabel;
     SwitchSlider* viewModeSwitch;
@@ -78,6 +101,7 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
 
   private:
     void scaleChanged();
+    void spectrogramToggled(bool shown);
     void viewModeChanged();
     void enterZoomOrScroll(int mode);
     void enterRun();
@@ -89,8 +113,10 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     const PlayerState& state_;
     PlaybackSession& session_;
     SampleStoreSeries series_;
+    SpectrogramSummarySource spectrogram_;
     WaveformFollower follower_;
     bool placed_ = false;
+    int heightWithoutSpectrogram_ = 0;
 };
 
 } // namespace kestrum

@@ -21,7 +21,10 @@ constexpr int kMinorTicks = 9;
 const QColor kBackground(0, 0, 0);
 const QColor kGrid(60, 60, 60);
 const QColor kTrace(0, 220, 0);
-const QColor kShade(70, 70, 110); // silences: a dim blue behind the trace
+const QColor kShade(70, 70, 110);        // silences: a dim blue behind the trace
+const QColor kMarkBand(255, 140, 0, 90); // marks: orange, see-through
+const QColor kMarkBar(255, 140, 0);
+constexpr int kMarkBarHeight = 6;
 const QColor kAxisText(30, 30, 30);
 
 // A step of 1, 2 or 5 times a power of ten that divides `span` into about five parts.
@@ -61,16 +64,28 @@ void StripChart::endUpdate() {
         update();
 }
 
+void StripChart::rangeChanged() {
+    changed();
+    emit xRangeChanged(xMin_, xMax_);
+}
+
 void StripChart::setXRange(double minimum, double maximum) {
     xMin_ = minimum;
     xMax_ = maximum;
-    changed();
+    rangeChanged();
 }
 
 void StripChart::setShadedSpans(std::vector<Span> spans) {
     if (spans == shaded_)
         return;
     shaded_ = std::move(spans);
+    changed();
+}
+
+void StripChart::setMarkedSpans(std::vector<Span> spans) {
+    if (spans == marked_)
+        return;
+    marked_ = std::move(spans);
     changed();
 }
 
@@ -91,13 +106,13 @@ void StripChart::zoomXAxis(double factor) {
     const double centre = xMin_ + (xMax_ - xMin_) / 2.0;
     xMin_ = centre - span / 2.0;
     xMax_ = xMin_ + span;
-    changed();
+    rangeChanged();
 }
 
 void StripChart::scrollXAxis(double delta) {
     xMin_ += delta;
     xMax_ += delta;
-    changed();
+    rangeChanged();
 }
 
 QRect StripChart::plotArea(const QRect& area) {
@@ -116,18 +131,9 @@ void StripChart::render(QPainter& painter, const QRect& area) const {
     drawAxes(painter, area, plot);
     painter.save();
     painter.setClipRect(plot);
-    const double span = xMax_ - xMin_;
-    for (const Span& shaded : shaded_) {
-        if (span <= 0 || shaded.to <= xMin_ || shaded.from >= xMax_)
-            continue;
-        const auto xOf = [&](double seconds) {
-            return plot.left() + static_cast<int>(std::lround((seconds - xMin_) / span * (plot.width() - 1)));
-        };
-        painter.fillRect(QRect(QPoint(xOf(std::max(shaded.from, xMin_)), plot.top()),
-                               QPoint(xOf(std::min(shaded.to, xMax_)), plot.bottom())),
-                         kShade);
-    }
+    drawSpans(painter, plot);
     drawSeries(painter, plot);
+    const double span = xMax_ - xMin_;
     for (const Line& line : lines_) {
         if (span <= 0)
             break;
@@ -138,6 +144,31 @@ void StripChart::render(QPainter& painter, const QRect& area) const {
         painter.drawLine(x, plot.top(), x, plot.bottom());
     }
     painter.restore();
+}
+
+void StripChart::drawSpans(QPainter& painter, const QRect& plot) const {
+    const double span = xMax_ - xMin_;
+    if (span <= 0)
+        return;
+    const auto xOf = [&](double seconds) {
+        return plot.left() + static_cast<int>(std::lround((seconds - xMin_) / span * (plot.width() - 1)));
+    };
+    for (const Span& shaded : shaded_) {
+        if (shaded.to <= xMin_ || shaded.from >= xMax_)
+            continue;
+        painter.fillRect(QRect(QPoint(xOf(std::max(shaded.from, xMin_)), plot.top()),
+                               QPoint(xOf(std::min(shaded.to, xMax_)), plot.bottom())),
+                         kShade);
+    }
+    for (const Span& marked : marked_) {
+        if (marked.to <= xMin_ || marked.from >= xMax_)
+            continue;
+        const int left = xOf(std::max(marked.from, xMin_));
+        const int right = std::max(left + 1, xOf(std::min(marked.to, xMax_)));
+        painter.fillRect(QRect(QPoint(left, plot.top()), QPoint(right, plot.bottom())), kMarkBand);
+        painter.fillRect(QRect(QPoint(left, plot.top()), QPoint(right, plot.top() + kMarkBarHeight - 1)),
+                         kMarkBar);
+    }
 }
 
 void StripChart::drawSeries(QPainter& painter, const QRect& plot) const {

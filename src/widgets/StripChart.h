@@ -57,6 +57,10 @@ class StripChart : public QWidget {
     };
     void setShadedSpans(std::vector<Span> spans);
     const std::vector<Span>& shadedSpans() const { return shaded_; }
+    // Stretches of time marked in their own colour across the plot, with a bar along its top, at
+    // least two pixels wide however far the view is zoomed out (such as telephone key presses).
+    void setMarkedSpans(std::vector<Span> spans);
+    const std::vector<Span>& markedSpans() const { return marked_; }
 
     void removeAllVerticalLines();
     void addVerticalLine(double position, QColor colour, int width, LineStyle style);
@@ -77,6 +81,8 @@ class StripChart : public QWidget {
 
   signals:
     void clicked();
+    // The time range changed: set, zoomed or scrolled (also by the mouse).
+    void xRangeChanged(double minimum, double maximum);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -93,6 +99,8 @@ class StripChart : public QWidget {
         LineStyle style;
     };
     void changed();
+    void rangeChanged();
+    void drawSpans(QPainter& painter, const QRect& plot) const;
     void drawSeries(QPainter& painter, const QRect& plot) const;
     void drawAxes(QPainter& painter, const QRect& area, const QRect& plot) const;
 
@@ -102,6 +110,7 @@ class StripChart : public QWidget {
     double xMax_ = 10.0;
     std::vector<Line> lines_;
     std::vector<Span> shaded_;
+    std::vector<Span> marked_;
     // The columns of the trace, kept between draws so that drawing allocates nothing.
     mutable QImage trace_;
     int updateDepth_ = 0;

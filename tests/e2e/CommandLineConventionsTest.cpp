@@ -50,6 +50,11 @@ TEST(CommandLineConventions, HelpAndVersionAloneAnswerOnStandardOutputAndMakeNot
         {{ZOQTOOL_BINARY, {"play", "--help"}}, 0, "usage: zoqtool play [^]*--skip-silence [^]*", ""},
         {{ZOQTOOL_BINARY, {"comment", "--help"}}, 0, "usage: zoqtool comment FILE TEXT\n[^]*", ""},
         {{ZOQTOOL_BINARY, {"keyword", "--help"}}, 0, "usage: zoqtool keyword FILE WORD SECONDS\n[^]*", ""},
+        {{ZOQTOOL_BINARY, {"tones", "--help"}}, 0, "usage: zoqtool tones FILE \\[--json\\]\n[^]*", ""},
+        {{ZOQTOOL_BINARY, {"redact", "--help"}},
+         0,
+         "usage: zoqtool redact FILE OUT [^]*--section FROM TO[^]*",
+         ""},
         {{ZOQTOOL_BINARY, {"stamp", "--help"}}, 0, "usage: zoqtool stamp FILE LISTDIR\n[^]*", ""},
         {{ZOQTOOL_BINARY, {"verify", "--help"}}, 0, "usage: zoqtool verify FILE\n[^]*", ""},
         {{ZOQTOOL_BINARY, {"index", "--help"}}, 0, "usage: zoqtool index DIR [^]*--verify [^]*", ""},
@@ -108,6 +113,8 @@ TEST(CommandLineConventions, AFolderAFifoOrADeviceGivenAsTheCallIsRefusedAtOnceB
             {ZOQTOOL_BINARY, {"play", path}},
             {ZOQTOOL_BINARY, {"comment", path, "a comment"}},
             {ZOQTOOL_BINARY, {"keyword", path, "word", "1"}},
+            {ZOQTOOL_BINARY, {"tones", path}},
+            {ZOQTOOL_BINARY, {"redact", path, dir.file("out.ZOQ"), "--tones"}},
             {ZOQTOOL_BINARY, {"stamp", path, dir.file("list")}},
             {ZOQTOOL_BINARY, {"verify", path}},
         };
@@ -155,6 +162,10 @@ TEST(CommandLineConventions, BashCompletesZoqtoolsCommandsOptionsRecordingsAndCo
         ask zoqtool convert --from 5 call.ZOQ part.o
         ask zoqtool convert call.ZOQ out.mp3 --bits ""
         ask zoqtool index ""
+        ask zoqtool tones --
+        ask zoqtool redact call.ZOQ ""
+        ask zoqtool redact call.ZOQ --section 1 ""
+        ask zoqtool redact call.ZOQ out.ZOQ --
     )sh";
     test::ProcessOptions options;
     options.workingDirectory = dir.path().string();
@@ -170,7 +181,8 @@ TEST(CommandLineConventions, BashCompletesZoqtoolsCommandsOptionsRecordingsAndCo
     }
     const std::vector<std::string> expected = {
         "complete -F _zoqtool zoqtool",
-        "zoqtool |--help --version comment convert decode index info keyword play search stamp verify",
+        "zoqtool |--help --version comment convert decode index info keyword play redact search stamp tones "
+        "verify",
         "zoqtool co|comment convert",
         "zoqtool info |call.ZOQ calls old.zoq",
         "zoqtool play --|--denoise --even --from --help --keep-pitch --rewind --skip-silence --speed",
@@ -179,6 +191,10 @@ TEST(CommandLineConventions, BashCompletesZoqtoolsCommandsOptionsRecordingsAndCo
         "zoqtool convert --from 5 call.ZOQ part.o|part.opus",
         "zoqtool convert call.ZOQ out.mp3 --bits |16 8",
         "zoqtool index |calls",
+        "zoqtool tones --|--help --json",
+        "zoqtool redact call.ZOQ |call-redacted.ZOQ calls",
+        "zoqtool redact call.ZOQ --section 1 |",
+        "zoqtool redact call.ZOQ out.ZOQ --|--section --tones",
     };
     EXPECT_EQ(lines, expected) << result.out;
 }

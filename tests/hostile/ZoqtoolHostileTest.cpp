@@ -1,6 +1,7 @@
 // The real zoqtool on every sample recording cut inside each of its sections: `info --json` and
 // `decode` either fail with the reader's message and exit 1, or succeed with what is left, and
-// neither ever changes the recording or leaves anything beside it.
+// neither ever changes the recording or leaves anything beside it. And `redact` on every whole
+// sample: a copy that reads, plays as long as the call, and checks when it has an export header.
 
 #include "convert/WavFile.h"
 #include "hostile/HostileFiles.h"
@@ -93,6 +94,47 @@ TEST_P(ZoqtoolHostileTest, InfoAndDecodeOfEveryCutFailCleanlyOrGiveWhatIsLeft) {
                 EXPECT_EQ(file.strayFiles(), std::vector<std::string>{});
             }
             EXPECT_TRUE(file.unchanged());
+        }
+    }
+}
+
+// The samples the player decodes: the number of samples of zoqtool decode, or -1 when it fails.
+long decodedLength(const std::string& path) {
+    const std::string wav = path + ".wav";
+    std::filesystem::remove(wav);
+    if (test::runZoqtool({"decode", path, wav}).exitCode != 0)
+        return -1;
+    WavContents contents;
+    std::string error;
+    const long length = readWavFile(wav, contents, error) ? static_cast<long>(contents.data.size()) : -2;
+    std::filesystem::remove(wav);
+    return length;
+}
+
+TEST_P(ZoqtoolHostileTest, RedactOfEveryWholeSampleMakesACopyThatReadsPlaysAndChecks) {
+    for (const SampleRecording& sample : samplesOfGroup(GetParam())) {
+        SCOPED_TRACE(sample.name);
+        const test::RecordingOnDisk file(sample.bytes);
+        const long length = decodedLength(file.path());
+        if (length < 0)
+            continue; // a sample the player does not play: nothing to redact
+        const std::string out = file.path() + ".redacted";
+        const test::ProcessResult redacted =
+            test::runZoqtool({"redact", file.path(), out, "--tones", "--section", "0", "0.05"});
+        ASSERT_EQ(redacted.exitCode, 0) << redacted.err;
+        EXPECT_TRUE(file.unchanged());
+        EXPECT_EQ(file.strayFiles({"call.ZOQ.redacted"}), std::vector<std::string>{});
+        // A compressed call written as PCM says so with the uncompressed version of its layout.
+        const bool asPcm = redacted.out.find("written as 8-bit PCM") != std::string::npos;
+        const test::ProcessResult info = test::runZoqtool({"info", out, "--json"});
+        ASSERT_EQ(info.exitCode, 0) << info.err;
+        EXPECT_NE(info.out.find("\"fileVersion\":" + std::to_string(sample.version + (asPcm ? 1 : 0)) + ","),
+                  std::string::npos)
+            << info.out;
+        EXPECT_EQ(decodedLength(out), length);
+        if (sample.headerStart != 0) {
+            const test::ProcessResult verified = test::runZoqtool({"verify", out});
+            EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
         }
     }
 }

@@ -33,7 +33,7 @@ deb=$(KESTRUM_PACKAGE_NO_BUILD=1 KESTRUM_BUILD_DIR=$build KESTRUM_PACKAGE_DIR=$w
 pass "built $(basename "$deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libsdl2-2.0-0 libavcodec59 libavformat59 libswresample4 libsqlite3-0; do
+for library in libqt6widgets6 libsdl2-2.0-0 libavcodec59 libavformat59 libswresample4 libsqlite3-0 libspandsp2; do
   [[ $depends == *"$library "* || $depends == *"$library," || $depends == *"$library" ]] ||
     fail "Depends lacks $library: $depends"
 done

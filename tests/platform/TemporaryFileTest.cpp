@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
 #include <fcntl.h>
 #include <filesystem>
@@ -84,6 +85,32 @@ TEST(TemporaryFile, TakesANameNothingHoldsAndReplacesALinkAsALink) {
 
     // One that could not be made names the form its name would have had.
     EXPECT_EQ(TemporaryFile::beside(dir.file("missing/x")).path(), dir.file("missing/x.partXXXXXX"));
+}
+
+TEST(TemporaryFile, TakesAFreeNameOnlyWhileNothingHoldsIt) {
+    test::TempDir dir;
+    test::writeFileBytes(dir.file("theirs"), {'t'});
+    fs::create_symlink(dir.file("nowhere"), dir.file("dangling"));
+    // Whatever holds the name, a file or a link leading nowhere, stays; the new file goes.
+    for (const char* held : {"theirs", "dangling"}) {
+        SCOPED_TRACE(held);
+        TemporaryFile file = TemporaryFile::beside(dir.file(held));
+        ASSERT_TRUE(file.isOpen());
+        ASSERT_TRUE(file.finishWriting());
+        EXPECT_FALSE(file.takeFreeName());
+        EXPECT_EQ(errno, EEXIST);
+    }
+    EXPECT_EQ(test::readFileText(dir.file("theirs")), "t");
+    EXPECT_FALSE(fs::exists(dir.file("nowhere")));
+    {
+        TemporaryFile file = TemporaryFile::beside(dir.file("new.ZOQ"));
+        std::fputs("copy", file.stream());
+        ASSERT_TRUE(file.finishWriting());
+        ASSERT_TRUE(file.takeFreeName());
+    }
+    EXPECT_EQ(test::readFileText(dir.file("new.ZOQ")), "copy");
+    EXPECT_EQ(test::modeOf(dir.file("new.ZOQ")), 0600u);
+    EXPECT_EQ(entries(dir.path()), 3u);
 }
 
 } // namespace

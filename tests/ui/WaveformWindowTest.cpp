@@ -3,6 +3,7 @@
 
 #include "ui/WaveformWindow.h"
 #include "app/InitRecord.h"
+#include "support/KeyTones.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
 #include "ui/ScannedWordWindow.h"
@@ -10,6 +11,7 @@
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
@@ -152,6 +154,51 @@ TEST_F(WaveformWindowTest, AChartClickAnnotatesOnlyInRunWithKeywordsAndNoLoopPla
     runOn(recording(), "^O1",
           [&](InspectingUi& ui) { clickCounting(ui, [](InspectingUi&, WaveformWindow&) {}); });
     EXPECT_EQ(opened, 2);
+}
+
+TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWhereTheChartIs) {
+    test::RecordingBuilder keyed(9);
+    std::vector<double> sound = test::realSpeech(0.35);
+    const std::vector<test::KeyTone> keys = test::keyTones("4321", 2.0);
+    test::addKeyTones(sound, keys);
+    keyed.audio = test::pcm8(sound);
+    runOn(keyed, "", [&](InspectingUi& ui) {
+        WaveformWindow& wave = openPaused(ui);
+        // Where the keys were pressed, as the player keeps it: places, never keys.
+        const std::vector<StripChart::Span>& marks = wave.waveformChart->markedSpans();
+        ASSERT_EQ(marks.size(), keys.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            EXPECT_NEAR(marks[i].from, keys[i].start, 0.02);
+            EXPECT_NEAR(marks[i].to, keys[i].start + keys[i].seconds, 0.02);
+        }
+        EXPECT_EQ(ui.player->state().keyPresses.size(), keys.size());
+
+        // Hidden until ticked; then under the chart, on the chart's time range however it moves.
+        EXPECT_FALSE(wave.spectrogramView->isVisible());
+        const int height = wave.height();
+        wave.spectrogramCheckBox->click();
+        EXPECT_TRUE(wave.spectrogramView->isVisible());
+        EXPECT_GT(wave.height(), height);
+        wave.viewModeSwitch->setPosition(1); // Zoom
+        wave.waveformChart->setXRange(1, 5);
+        wave.zoomInOrLeftButton->click();
+        EXPECT_DOUBLE_EQ(wave.spectrogramView->xMinimum(), 2);
+        EXPECT_DOUBLE_EQ(wave.spectrogramView->xMaximum(), 4);
+
+        // The first key, 4: its row tone (770 Hz) stands 20 dB and more above 3 kHz, where it has none.
+        const SpectrogramSummary& summary = ui.player->state().spectrogram;
+        const auto column = [&](double seconds) {
+            return static_cast<std::size_t>(seconds * 8000 / static_cast<double>(summary.framesPerColumn()));
+        };
+        const SpectrogramSummary::Column levels = summary.loudest(column(2.01), column(2.06));
+        const auto row = [&](double hertz) {
+            return static_cast<std::size_t>(hertz / summary.topFrequency() * SpectrogramSummary::kRows);
+        };
+        EXPECT_GT(levels[row(770)], levels[row(3000)] + 20 * 255 / 90);
+        wave.spectrogramCheckBox->click();
+        EXPECT_FALSE(wave.spectrogramView->isVisible());
+        EXPECT_EQ(wave.height(), height);
+    });
 }
 
 TEST_F(WaveformWindowTest, ItsPlaceAndScaleAreKeptInTheInitFile) {

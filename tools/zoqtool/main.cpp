@@ -6,7 +6,9 @@
 #include "DecodeCommand.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
+#include "RedactCommand.h"
 #include "StampCommands.h"
+#include "TonesCommand.h"
 #include "app/CommandLine.h"
 #include "catalogue/CatalogueAddress.h"
 #include "platform/TerminationCleanup.h"
@@ -27,6 +29,8 @@ constexpr const char* kUsage =
     "                    [--skip-silence] [--rewind 0-5]\n"
     "       zoqtool comment FILE TEXT\n"
     "       zoqtool keyword FILE WORD SECONDS\n"
+    "       zoqtool tones FILE [--json]\n"
+    "       zoqtool redact FILE OUT [--tones] [--section FROM TO]...\n"
     "       zoqtool stamp FILE LISTDIR\n"
     "       zoqtool verify FILE\n"
     "       zoqtool index DIR [--db FILE|postgresql://...] [--verify]\n"
@@ -36,8 +40,8 @@ constexpr const char* kUsage =
 constexpr const char* kHelp =
     "       zoqtool --help | --version | COMMAND --help\n"
     "\n"
-    "The player's command-line companion: reads, plays, annotates, converts, stamps and catalogues\n"
-    "recorded calls (.ZOQ files) with the player's own reader, decoder and save.\n"
+    "The player's command-line companion: reads, plays, annotates, converts, redacts, stamps and\n"
+    "catalogues recorded calls (.ZOQ files) with the player's own reader, decoder and save.\n"
     "\n"
     "Exit status: 0 done (verify: every checksum matches); 1 the command failed, its message on\n"
     "standard error (verify: something does not match); 2 the command line was not understood.\n";
@@ -50,7 +54,7 @@ Command commandNamed(const std::string& name) {
         {"info", zoqtool::runInfo},     {"decode", zoqtool::runDecode},   {"convert", zoqtool::runConvert},
         {"play", zoqtool::runPlay},     {"comment", zoqtool::runComment}, {"keyword", zoqtool::runKeyword},
         {"stamp", zoqtool::runStamp},   {"verify", zoqtool::runVerify},   {"index", zoqtool::runIndex},
-        {"search", zoqtool::runSearch},
+        {"search", zoqtool::runSearch}, {"tones", zoqtool::runTones},     {"redact", zoqtool::runRedact},
     };
     for (const auto& [commandName, command] : commands)
         if (name == commandName)
