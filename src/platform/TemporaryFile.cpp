@@ -83,10 +83,19 @@ bool TemporaryFile::create() {
         std::string candidate = nameStartFor(targetName_);
         for (std::size_t i = 0; i < kNameLetters; ++i)
             candidate += kLetters[pick(device)];
+        // Kept for removal before it exists: a signal that comes just after the file is made
+        // still finds it. (A name some other file holds is forgotten at once; the random letters
+        // make that all but impossible.)
+        removeOnTermination(folder_, candidate);
         fd = ::openat(folder_, candidate.c_str(), kNewFileFlags, 0600);
-        if (fd >= 0)
+        if (fd >= 0) {
             name_ = candidate;
-        else if (errno != EEXIST)
+            break;
+        }
+        const int error = errno;
+        forgetOnTermination(folder_);
+        errno = error;
+        if (error != EEXIST)
             break;
     }
     if (fd < 0)
@@ -96,7 +105,6 @@ bool TemporaryFile::create() {
         ::close(fd);
         return false;
     }
-    removeOnTermination(folder_, name_);
     return true;
 }
 
