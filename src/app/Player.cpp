@@ -144,14 +144,15 @@ int Player::loadRecording() {
     RecordingReader reader(rec, reporter_, windows, windows,
                            {state_.options.headerOverrides(), state_.environment.viewerMode});
     const auto progress = [this](const std::string& text) { splash_->setStepText(text); };
-    const int failed = loadRecordingAudio(reader, rec, state_.store, reporter_, progress);
+    const int failed = startLoadingRecordingAudio(reader, rec, state_.store, reporter_, progress, loading_);
     ui_.showPlayPosition();
     if (failed != 0)
         return 1;
-    session_->audioLoaded(rec.audioLength);
-    state_.peaks.build(state_.store.samples());
-    state_.silences.build(state_.store.samples(), rec.playbackFormat);
-    session_->setSilences(state_.silences.skippable());
+    if (loading_)
+        session_->audioLoading(loading_->expectedEntries());
+    else
+        session_->audioLoaded(rec.audioLength);
+    followLoading();
 
     // The device, open since start-up, takes its sound from the session from here on.
     splash_->setStepText("CREATING PLAY BUFFER");
@@ -167,6 +168,33 @@ int Player::loadRecording() {
     // From here on, what other programs save into the call shows in the comment and keyword windows.
     ui_.watchRecording();
     return 0;
+}
+
+void Player::followLoading() {
+    if (loading_ && loading_->finished()) {
+        // A failure part way is shown now, in its own words; what was decoded plays on. (The
+        // message box runs the event loop, so the ticks meanwhile find the loading done.)
+        const std::unique_ptr<LoaderThread> done = std::move(loading_);
+        session_->audioLoaded(done->produced());
+        done->finish(state_.recording, reporter_);
+    }
+    // A slice at a time, so a long call fills the waveform over a few ticks rather than holding
+    // the windows for one.
+    constexpr std::size_t kSliceBytes = std::size_t{32} << 20;
+    const std::span<const std::uint8_t> samples = state_.store.samples();
+    const std::span<const std::uint8_t> slice =
+        samples.first(std::min(samples.size(), state_.peaks.sampleCount() + kSliceBytes));
+    state_.peaks.extend(slice);
+    const bool whole = !loading_ && slice.size() == samples.size();
+    const WaveFormat& format = state_.recording.playbackFormat;
+    if (whole ? state_.silences.complete(slice, format) : state_.silences.extend(slice, format))
+        session_->setSilences(state_.silences.skippable());
+}
+
+void Player::finishLoading() {
+    if (loading_)
+        loading_->wait();
+    followLoading();
 }
 
 void Player::saveWindowState(bool windowsAlive) {
@@ -201,6 +229,7 @@ void Player::shutdown(bool windowsAlive) {
     state_.progress.shutdownDone = true;
     if (windowsAlive && state_.progress.windowSetupReached)
         ui_.stopDisplay();
+    loading_.reset();
     state_.recording.closeRecordingFile();
     output_.release();
     saveWindowState(windowsAlive);

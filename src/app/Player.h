@@ -6,6 +6,7 @@
 #include "app/PlayerUi.h"
 #include "app/SplashDisplay.h"
 #include "audio/AudioOutput.h"
+#include "audio/LoaderThread.h"
 #include "audio/PlaybackSession.h"
 #include "audio/SoundOutput.h"
 #include "platform/Reporter.h"
@@ -39,6 +40,14 @@ class Player {
     // and shown, the shutdown runs (once), and the message loop, if running, ends.
     void endAfterException(const std::string& what);
 
+    // On the windows' thread, with every display tick: the peak summaries and the silence map grown
+    // with the store, and, once the loader's thread has decoded the whole call (or failed part way:
+    // its message is shown then, and what was decoded plays), the length it has.
+    void followLoading();
+    // Waits for the whole call to be loaded (what needs all of it, an export, waits here).
+    void finishLoading();
+    bool loading() const { return loading_ != nullptr; }
+
     PlayerState& state() { return state_; }
     Reporter& reporter() { return reporter_; }
     Messenger& messenger() { return messenger_; }
@@ -70,6 +79,8 @@ class Player {
     SoundOutput output_;
     std::unique_ptr<PlaybackSession> session_;
     std::unique_ptr<Annotations> annotations_;
+    // Decoding the rest of the call while it plays; null once it is all in.
+    std::unique_ptr<LoaderThread> loading_;
 };
 
 } // namespace kestrum

@@ -49,11 +49,21 @@ PlaybackSession::PlaybackSession(const SampleStore& store, const WaveFormat& pla
     : store_(store), playbackFormat_(playbackFormat), clock_(playbackFormat), output_(output),
       messenger_(messenger), timeText_(playTimeText(0)) {}
 
+void PlaybackSession::audioLoading(std::uint64_t expectedBytes) {
+    const Lock lock(mutex_);
+    loading_ = true;
+    length_ = clock_.framesIn(expectedBytes);
+}
+
 void PlaybackSession::audioLoaded(std::uint64_t audioBytes) {
     const Lock lock(mutex_);
     // The store holds the whole recording after a successful load; never read past it either way.
     length_ = clock_.framesIn(std::min<std::uint64_t>(audioBytes, store_.indexCount()));
-    position_ = std::min(position_, length_);
+    loading_ = false;
+    if (position_ > length_)
+        jumpToLocked(lastSecondLocked());
+    loopBegin_ = std::min(loopBegin_, length_);
+    loopEnd_ = std::min(loopEnd_, length_);
 }
 
 // --- the transport --------------------------------------------------------------------------
@@ -470,10 +480,13 @@ void PlaybackSession::applyVolume(std::uint8_t* bytes, std::size_t count) const 
 std::uint64_t PlaybackSession::readSourceLocked(std::uint8_t* to, std::uint64_t wanted) {
     const bool looping = state_ == TransportState::LoopPlaying;
     const bool skipping = aids_.skipSilence && !looping;
+    const std::uint64_t stored = clock_.framesIn(store_.indexCount());
     std::uint64_t read = 0;
     while (read < wanted) {
-        std::uint64_t end = looping ? std::min(loopEnd_, length_) : length_;
+        std::uint64_t end = std::min(looping ? std::min(loopEnd_, length_) : length_, stored);
         if (position_ >= end) {
+            if (position_ >= stored && position_ < length_)
+                break; // not loaded yet: the sound waits for it
             // A loop starts again at its begin mark; the recording's end is where play ends.
             if (looping && end > loopBegin_) {
                 position_ = loopBegin_;
@@ -533,8 +546,8 @@ void PlaybackSession::fillFilteredLocked(std::span<std::uint8_t> out) {
     while (filter_->queuedBytes() < out.size() && !filter_->finished()) {
         const std::uint64_t read = readSourceLocked(piece.data(), pieceFrames);
         if (read == 0) {
-            if (looping)
-                break; // a loop over nothing
+            if (looping || !atEndLocked())
+                break; // a loop over nothing, or a call still loading
             filter_->finish();
             break;
         }
@@ -563,7 +576,7 @@ void PlaybackSession::fillSound(std::span<std::uint8_t> out) {
         const std::uint64_t read = readSourceLocked(out.data(), wanted);
         filled = static_cast<std::size_t>(clock_.bytesOf(read));
         applyVolume(out.data(), filled);
-        if (read < wanted && state_ == TransportState::Playing)
+        if (read < wanted && state_ == TransportState::Playing && atEndLocked())
             reachedEnd_ = true;
     }
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(filled), out.end(), silenceByte(playbackFormat_));

@@ -97,7 +97,12 @@ class PlaybackSession : public SoundSource {
     PlaybackSession(const SampleStore& store, const WaveFormat& playbackFormat, SoundOutput& output,
                     Messenger& messenger);
 
-    // Once the audio is in the store: the frames there are to play.
+    // While the call loads: the store holds its first part and grows, and the call is about
+    // `expectedBytes` long. Play goes up to what the store holds and waits there; a position
+    // past it plays once the store reaches it.
+    void audioLoading(std::uint64_t expectedBytes);
+    // Once the audio is in the store: the frames there are to play. A position a jump put past
+    // the end while the call loaded goes to the last second, as such a jump does.
     void audioLoaded(std::uint64_t audioBytes);
 
     // The transport. play() and changeSpeed() reopen the device at another speed when they must;
@@ -164,8 +169,11 @@ class PlaybackSession : public SoundSource {
     void syncDevice();
     void applyVolume(std::uint8_t* bytes, std::size_t count) const;
     // Copies up to `wanted` frames from the play position on, as the transport runs: a loop wraps
-    // at its end mark, skipping jumps over silent stretches. Fewer at the recording's end.
+    // at its end mark, skipping jumps over silent stretches. Fewer at the recording's end, and
+    // where the store ends while the call loads.
     std::uint64_t readSourceLocked(std::uint8_t* to, std::uint64_t wanted);
+    // Play has reached the recording's end (not just the end of what has loaded so far).
+    bool atEndLocked() const { return !loading_ && position_ >= length_; }
     // The filter graph for the aids turned on, built (again) when they or the place changed.
     bool filterReadyLocked();
     void fillFilteredLocked(std::span<std::uint8_t> out);
@@ -179,7 +187,8 @@ class PlaybackSession : public SoundSource {
     mutable std::mutex mutex_;
     TransportState state_ = TransportState::Stopped;
     std::uint64_t position_ = 0;
-    std::uint64_t length_ = 0;
+    std::uint64_t length_ = 0; // about the length while loading
+    bool loading_ = false;
     std::uint64_t loopBegin_ = 0;
     std::uint64_t loopEnd_ = 0;
     bool reachedEnd_ = false; // the device found nothing more to play

@@ -72,6 +72,8 @@ void QtPlayerUi::connectSideWindows() {
     waveform_->annotate = [this] { annotate_->exec(); };
     waveform_->playbackChanged = [this] { refreshDisplay(); };
     player_->onExportButton = [this] {
+        // An export takes the whole call: one clicked while the call still loads waits for it.
+        owner_->finishLoading();
         exportCommand_->exportClicked();
         refreshDisplay();
     };
@@ -143,6 +145,10 @@ void QtPlayerUi::saveWindowState(InitRecord& record) {
 }
 
 void QtPlayerUi::refreshDisplay() {
+    const std::size_t summarised = owner_->state().peaks.sampleCount();
+    owner_->followLoading();
+    if (owner_->state().peaks.sampleCount() != summarised)
+        waveform_->samplesAdded();
     const PlaybackSnapshot shown = owner_->session().refresh();
     player_->showPlayback(shown);
     waveform_->shadeSilences(shown.aids.skipSilence);

@@ -1,12 +1,16 @@
 // The sound on its own clock: the real player's windows with the real SDL device (its disk driver
 // writes what is played, in real time). A windows' thread held for two seconds while a call
-// plays leaves no silence in the sound, at every speed; and closing the player while an export
-// works ends the export cleanly, with nothing left behind.
+// plays leaves no silence in the sound, at every speed; a long call sounds while it still decodes,
+// and a jump into what is not decoded yet plays that part once it is; and closing the player while
+// an export works ends the export cleanly, with nothing left behind.
 
 #include "app/ExportCommand.h"
 #include "app/InitRecord.h"
+#include "audio/AudioLoader.h"
 #include "audio/SdlAudioOutput.h"
+#include "platform/LogSink.h"
 #include "support/ProcessRunner.h"
+#include "support/RealAudio.h"
 #include "ui/UiRunFixture.h"
 
 #include <QPushButton>
@@ -44,6 +48,22 @@ bool runWindowsUntil(const std::function<bool()>& done, double seconds) {
             return done();
         },
         seconds);
+}
+
+// A TrueSpeech call of about `seconds`: the test recording's blocks over and over.
+test::RecordingBuilder longTrueSpeechCall(double seconds) {
+    const WavContents& wav = test::testWav("8ktruespeech.wav");
+    test::RecordingBuilder builder(10);
+    builder.vrh.audioFormat = builder.vrh2.audioFormat = builder.vrh3.audioFormat = wav.format;
+    while (static_cast<double>(builder.audio.size()) * 7.5 < seconds * 8000) // 240 samples a 32-byte block
+        builder.audio.insert(builder.audio.end(), wav.data.begin(), wav.data.end());
+    return builder;
+}
+
+// Where `part` first occurs in `sound`, or npos.
+std::size_t findIn(const std::vector<std::uint8_t>& sound, const std::vector<std::uint8_t>& part) {
+    const auto found = std::search(sound.begin(), sound.end(), part.begin(), part.end());
+    return found == sound.end() ? std::string::npos : static_cast<std::size_t>(found - sound.begin());
 }
 
 class SoundOnItsOwnClockTest : public test::UiRunFixture {
@@ -113,6 +133,39 @@ TEST_F(SoundOnItsOwnClockTest, AHeldWindowThreadLeavesNoSilenceInTheSoundAtAnySp
             EXPECT_NEAR(playedFor, lasts, lasts * 0.1);
         }
     }
+}
+
+TEST_F(SoundOnItsOwnClockTest, ALongCallSoundsWhileItDecodesAndAJumpPastTheDecodedPartPlaysItsOwnBytes) {
+    const test::RecordingBuilder builder = longTrueSpeechCall(2 * 3600);
+    // The call as zoqtool reads it, all at once, for what each second should sound like.
+    builder.writeTo(path);
+    RecordingState whole;
+    whole.recordingPath = path;
+    SampleStore reference;
+    NoLog quiet;
+    Reporter reporter(messenger, quiet);
+    ASSERT_EQ(openAndLoadRecording(whole, reference, reporter), 0);
+    const std::uint64_t target = 8000 * (3600 + 50 * 60); // 1:50:00, near the end
+    ASSERT_GT(reference.indexCount(), target + 8000);
+
+    SdlAudioOutput sdl;
+    soundDevice = &sdl;
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        const SampleStore& store = ui.player->state().store;
+        PlaybackSession& session = ui.player->session();
+        ASSERT_TRUE(runWindowsUntil([&] { return !heard(played, 0x80).empty(); }, 10));
+        // Sound while most of the call is still to be decoded.
+        EXPECT_LT(store.indexCount(), reference.indexCount() / 2);
+        // A keyword's second, far past what is decoded: the windows go on, and it plays once there.
+        ASSERT_LT(store.indexCount(), target);
+        session.playFromSeconds(static_cast<int>(target / 8000));
+        EXPECT_EQ(session.snapshot().position, target);
+        ASSERT_TRUE(runWindowsUntil([&] { return session.snapshot().position > target + 12000; }, 120));
+        EXPECT_TRUE(session.snapshot().playing());
+    });
+    const std::vector<std::uint8_t> out = test::readFileBytes(played);
+    const std::span<const std::uint8_t> expected = reference.samples().subspan(target, 8000);
+    EXPECT_NE(findIn(out, {expected.begin(), expected.end()}), std::string::npos);
 }
 
 TEST_F(SoundOnItsOwnClockTest, ClosingThePlayerDuringAnExportEndsItWithNothingLeftBehind) {
