@@ -31,16 +31,16 @@ using Clock = std::chrono::steady_clock;
 // The session as the device's source, noting when the device last took sound from it.
 class TimedSource : public SoundSource {
   public:
-    explicit TimedSource(PlaybackSession& session) : session_(session) {}
+    explicit TimedSource(SoundSource& sound) : sound_(sound) {}
     void fillSound(std::span<std::uint8_t> out) override {
-        session_.fillSound(out);
+        sound_.fillSound(out);
         if (std::any_of(out.begin(), out.end(), [](std::uint8_t b) { return b != 0x80; }))
             lastSound_.store(Clock::now().time_since_epoch().count());
     }
     Clock::time_point lastSound() const { return Clock::time_point(Clock::duration(lastSound_.load())); }
 
   private:
-    PlaybackSession& session_;
+    SoundSource& sound_;
     std::atomic<Clock::rep> lastSound_{0};
 };
 
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     SoundOutput output(device, reporter, recording.playbackFormat);
     PlaybackSession session(store, recording.playbackFormat, output, messenger);
     session.audioLoaded(recording.audioLength);
-    TimedSource source(session);
+    TimedSource source(session.sound());
     output.attachSource(source);
     if (output.openSoundDevice() != 0)
         return 1;

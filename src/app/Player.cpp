@@ -156,7 +156,7 @@ int Player::loadRecording() {
 
     // The device, open since start-up, takes its sound from the session from here on.
     splash_->setStepText("CREATING PLAY BUFFER");
-    output_.attachSource(*session_);
+    output_.attachSource(session_->sound());
     splash_->hide();
     if (!raiseProcessPriority())
         reporter_.logOnly("init SetPriorityClass HIGH_PRIORITY_CLASS");

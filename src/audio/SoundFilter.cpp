@@ -28,8 +28,6 @@ constexpr const char* kReduceNoise = "highpass=f=120,afftdn=nf=-40";
 constexpr const char* kEvenVoices = "speechnorm=p=0.5:e=10:c=10:r=0.002:f=0.001:l=1";
 constexpr const char* kTimeStretcher = "rubberband";
 
-constexpr std::array<double, 5> kTempoOfPosition = {0.75, 0.875, 1.0, 1.25, 1.5};
-
 // A decimal number as FFmpeg's option parser reads it, whatever the locale says of commas.
 std::string decimal(double value) {
     std::array<char, 32> text{};
@@ -45,12 +43,6 @@ std::string ffmpegError(int code) {
 }
 
 } // namespace
-
-double tempoOfSpeedPosition(int position) {
-    return position >= 0 && position < static_cast<int>(kTempoOfPosition.size())
-               ? kTempoOfPosition[static_cast<std::size_t>(position)]
-               : 1.0;
-}
 
 struct SoundFilter::Graph {
     AVFilterGraph* graph = nullptr;
@@ -81,7 +73,7 @@ std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const S
     const char* sampleName = av_get_sample_fmt_name(graph->sampleFormat);
 
     graph->graph = avfilter_graph_alloc();
-    // One thread: the graph runs inside the device's own callback.
+    // One thread: the graph runs on the sound renderer's thread, a little ahead of the device.
     graph->graph->nb_threads = 1;
     const std::string sourceArguments =
         formatText("time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", graph->sampleRate,
