@@ -7,8 +7,11 @@
 #include "recording/RecordingReader.h"
 #include "recording/StoredAudio.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace kestrum {
 
@@ -36,6 +39,8 @@ Player::Player(Messenger& messenger, SystemServices& system, AudioOutput& device
 
 Player::~Player() {
     shutdown(false);
+    if (openedAudioFile_ >= 0)
+        ::close(openedAudioFile_);
     if (playerForExit == this)
         playerForExit = nullptr;
 }
@@ -94,7 +99,9 @@ int Player::openForPlay() {
     if (reader.openRecording() != 0)
         return 1;
     // The sound this run plays: a save adds to this call only, not to another put in its place.
-    rec.openedAudio = storedAudioOf(::fileno(rec.recordingFile.get()), rec);
+    // Its checksum reads the whole file (a tenth of a second for ten hours of TrueSpeech), so it is
+    // worked out once the call plays, on a descriptor of its own (takeOpenedAudio).
+    openedAudioFile_ = ::dup(::fileno(rec.recordingFile.get()));
     if (rec.version() == 2 || rec.version() == 3) {
         rec.closeRecordingFile();
         return 1;
@@ -152,7 +159,6 @@ int Player::loadRecording() {
         session_->audioLoading(loading_->expectedEntries());
     else
         session_->audioLoaded(rec.audioLength);
-    followLoading();
 
     // The device, open since start-up, takes its sound from the session from here on.
     splash_->setStepText("CREATING PLAY BUFFER");
@@ -170,7 +176,29 @@ int Player::loadRecording() {
     return 0;
 }
 
+void Player::workOutOpenedAudio() {
+    if (openedAudioFile_ < 0)
+        return;
+    openedAudio_ = std::async(std::launch::async, [fd = std::exchange(openedAudioFile_, -1),
+                                                   opened = state_.recording.copyWithoutFile()] {
+        yieldToForeground();
+        const StoredAudio audio = storedAudioOf(fd, opened);
+        ::close(fd);
+        return audio;
+    });
+}
+
+void Player::takeOpenedAudio() {
+    workOutOpenedAudio();
+    if (openedAudio_.valid())
+        state_.recording.openedAudio = openedAudio_.get();
+}
+
 void Player::followLoading() {
+    // Once the call plays (the first tick comes as the player window first shows).
+    workOutOpenedAudio();
+    if (openedAudio_.valid() && openedAudio_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+        state_.recording.openedAudio = openedAudio_.get();
     if (loading_ && loading_->finished()) {
         // A failure part way is shown now, in its own words; what was decoded plays on. (The
         // message box runs the event loop, so the ticks meanwhile find the loading done.)

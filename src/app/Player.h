@@ -12,7 +12,9 @@
 #include "platform/Reporter.h"
 #include "platform/SystemServices.h"
 #include "recording/ReaderDisplays.h"
+#include "recording/StoredAudio.h"
 
+#include <future>
 #include <memory>
 #include <string>
 
@@ -40,10 +42,14 @@ class Player {
     // and shown, the shutdown runs (once), and the message loop, if running, ends.
     void endAfterException(const std::string& what);
 
-    // On the windows' thread, with every display tick: the peak summaries and the silence map grown
-    // with the store, and, once the loader's thread has decoded the whole call (or failed part way:
-    // its message is shown then, and what was decoded plays), the length it has.
+    // On the windows' thread, with every display tick (the first as the player window first
+    // shows): the stored audio's checksum taken, the peak summaries and the silence map grown with
+    // the store, and, once the loader's thread has decoded the whole call (or failed part way: its
+    // message is shown then, and what was decoded plays), the length it has.
     void followLoading();
+    // The stored audio's length and checksum in the recording state, worked out if need be: what
+    // compares the file with the call opened (a save, a look at the file replaced) takes it first.
+    void takeOpenedAudio();
     // Waits for the whole call to be loaded (what needs all of it, an export, waits here).
     void finishLoading();
     bool loading() const { return loading_ != nullptr; }
@@ -62,6 +68,7 @@ class Player {
     void restoreWindowState();
     int loadRecording();
     void destroySplash();
+    void workOutOpenedAudio();
     void saveWindowState(bool windowsAlive);
     void shutdown(bool windowsAlive);
     void registerShutdownAtExit();
@@ -79,6 +86,9 @@ class Player {
     SoundOutput output_;
     std::unique_ptr<PlaybackSession> session_;
     std::unique_ptr<Annotations> annotations_;
+    // The recording file for the stored audio's checksum, until it is worked out in openedAudio_.
+    int openedAudioFile_ = -1;
+    std::future<StoredAudio> openedAudio_;
     // Decoding the rest of the call while it plays; null once it is all in.
     std::unique_ptr<LoaderThread> loading_;
 };

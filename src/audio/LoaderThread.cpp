@@ -5,6 +5,11 @@
 
 namespace kestrum {
 
+void yieldToForeground() {
+    const auto self = static_cast<id_t>(::gettid());
+    ::setpriority(PRIO_PROCESS, self, ::getpriority(PRIO_PROCESS, self) + 5);
+}
+
 LoaderThread::LoaderThread(std::unique_ptr<CompressedAudioDecode> decode)
     : decode_(std::move(decode)), expected_(decode_->expectedEntries()), thread_([this] { run(); }) {}
 
@@ -19,10 +24,8 @@ void LoaderThread::wait() {
 }
 
 void LoaderThread::run() {
-    // Decoding is the one long job of the run: it yields to the windows and to the sound. (A
-    // thread's nice value is its own on Linux; lowering it needs no privilege.)
-    const auto self = static_cast<id_t>(::gettid());
-    ::setpriority(PRIO_PROCESS, self, ::getpriority(PRIO_PROCESS, self) + 5);
+    // Decoding is the one long job of the run: it yields to the windows and to the sound.
+    yieldToForeground();
     while (!stop_.load(std::memory_order_relaxed) &&
            decode_->decodePass() == CompressedAudioDecode::Pass::More) {
     }

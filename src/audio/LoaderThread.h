@@ -8,6 +8,10 @@
 
 namespace kestrum {
 
+// Lowers the calling thread's priority a little, for a long job beside the windows and the sound
+// (a thread's nice value is its own on Linux; lowering it needs no privilege).
+void yieldToForeground();
+
 // Decodes the rest of a compressed call on a thread of its own, pass after pass into the sample
 // store, while the call already plays. The store is all the thread writes; what the passes would
 // report waits in the decode until the thread that started it reports it (finish).

@@ -173,8 +173,10 @@ void QtPlayerUi::stopDisplay() {
 // What another program saves into the call shows in the comment and keyword windows; the playback
 // goes on as it was.
 void QtPlayerUi::watchRecording() {
-    recordingWatch_ = std::make_unique<RecordingWatch>(owner_->state().recording.recordingPath,
-                                                       [this] { owner_->annotations().reloadFromFile(); });
+    recordingWatch_ = std::make_unique<RecordingWatch>(owner_->state().recording.recordingPath, [this] {
+        owner_->takeOpenedAudio();
+        owner_->annotations().reloadFromFile();
+    });
 }
 
 void QtPlayerUi::finishExports() {
@@ -272,6 +274,7 @@ void QtPlayerUi::saveWithProgress() {
     saving.show();
     saving.repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    owner_->takeOpenedAudio();
     owner_->annotations().save();
     saving.close();
 }
