@@ -1,7 +1,5 @@
 #include "audio/PlaybackSession.h"
 
-#include "platform/FormatText.h"
-
 #include <algorithm>
 #include <array>
 
@@ -13,27 +11,14 @@ constexpr std::array<int, 5> kStepSeconds = {5, 10, 20, 30, 40};
 
 } // namespace
 
-std::string playTimeText(int seconds) {
-    return formatText("Time %2d:%02d", seconds / 60, seconds % 60);
-}
-
-std::string percentText(int percent) {
-    return formatText("%02d%%", percent);
-}
-
 int stepSeconds(int position) {
     return position >= 0 && position < 5 ? kStepSeconds[static_cast<std::size_t>(position)] : 0;
-}
-
-StepHints stepHints(int stepSizePosition) {
-    const int seconds = stepSeconds(stepSizePosition);
-    return {formatText("Steps Back %d Seconds", seconds), formatText("Steps Forward %d Seconds", seconds)};
 }
 
 PlaybackSession::PlaybackSession(const SampleStore& store, const WaveFormat& playbackFormat,
                                  SoundOutput& output, Messenger& messenger)
     : store_(store), playbackFormat_(playbackFormat), clock_(playbackFormat), output_(output),
-      messenger_(messenger), renderer_(store, playbackFormat), timeText_(playTimeText(0)) {
+      messenger_(messenger), renderer_(store, playbackFormat) {
     publish();
 }
 
@@ -94,9 +79,8 @@ bool PlaybackSession::play() {
 
 void PlaybackSession::resetDisplay() {
     progress_ = 0;
-    percentText_ = percentText(0);
-    lastShownSecond_ = 0;
-    timeText_ = playTimeText(0);
+    shownPercent_ = 0;
+    shownSecond_ = 0;
 }
 
 void PlaybackSession::restart() {
@@ -335,7 +319,7 @@ void PlaybackSession::publish() {
 
 void PlaybackSession::showProgress(int position) {
     progress_ = std::clamp(position, 0, 100);
-    percentText_ = percentText(progress_);
+    shownPercent_ = progress_;
 }
 
 void PlaybackSession::endOfPlay() {
@@ -359,11 +343,9 @@ void PlaybackSession::updateDisplay() {
         return;
     const std::uint64_t at = position();
     const int second = clock_.wholeSecondsOf(at);
-    const bool secondChanged = second != lastShownSecond_;
-    if (secondChanged) {
-        lastShownSecond_ = second;
-        timeText_ = playTimeText(second);
-    }
+    const bool secondChanged = second != shownSecond_;
+    if (secondChanged)
+        shownSecond_ = second;
     if (state_ == TransportState::Playing) {
         // A recording under 100 frames has no percent step: it shows 0% until the end.
         const std::uint64_t onePercent = length_ / 100;
@@ -399,9 +381,9 @@ PlaybackSnapshot PlaybackSession::snapshot() const {
     shown.length = length_;
     shown.loopBegin = loopBegin_;
     shown.loopEnd = loopEnd_;
-    shown.timeText = timeText_;
+    shown.shownSecond = shownSecond_;
     shown.progress = progress_;
-    shown.percentText = percentText_;
+    shown.shownPercent = shownPercent_;
     shown.controls = controls_;
     if (browsing_) {
         shown.controls.set(TransportControl::Play, false);
@@ -410,7 +392,6 @@ PlaybackSnapshot PlaybackSession::snapshot() const {
     shown.speed = speed_;
     shown.volume = volume_;
     shown.aids = aids_;
-    shown.volumePercentText = percentText(volume_.percent());
     return shown;
 }
 

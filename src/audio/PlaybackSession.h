@@ -13,7 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <string>
+#include <optional>
 #include <vector>
 
 namespace kestrum {
@@ -47,20 +47,20 @@ struct ListeningAids {
     bool operator==(const ListeningAids&) const = default;
 };
 
-// What the windows show of playback at one moment. Positions are frames.
+// What the windows show of playback at one moment, in numbers (the windows' layers put them in
+// words: app/PlaybackTexts). Positions are frames.
 struct PlaybackSnapshot {
     TransportState state = TransportState::Stopped;
     std::uint64_t position = 0; // the frame heard last
     std::uint64_t length = 0;   // about the length while the call loads
     std::uint64_t loopBegin = 0;
     std::uint64_t loopEnd = 0;
-    std::string timeText;
-    int progress = 0; // 0 to 100
-    std::string percentText;
+    int shownSecond = 0;             // the time display's whole second, brought up to date as each one passes
+    int progress = 0;                // the progress bar, 0 to 100
+    std::optional<int> shownPercent; // the percent display's, once it has shown one
     TransportControls controls;
     Speed speed;
     Volume volume;
-    std::string volumePercentText;
     ListeningAids aids;
 
     bool loopPlaying() const { return state == TransportState::LoopPlaying; }
@@ -68,18 +68,8 @@ struct PlaybackSnapshot {
     bool operator==(const PlaybackSnapshot&) const = default;
 };
 
-// "Time %2d:%02d" for a whole number of seconds.
-std::string playTimeText(int seconds);
-// The percent text: at least two digits and a percent sign.
-std::string percentText(int percent);
 // The step sizes of the step-size control's positions, in seconds; 0 outside 0 to 4.
 int stepSeconds(int position);
-// The hints of the Back and Step buttons for a step-size position.
-struct StepHints {
-    std::string back;
-    std::string step;
-};
-StepHints stepHints(int stepSizePosition);
 
 // The transport of one playback of the recording in the sample store: the state, the play
 // position in frames, the loop marks, the speed and the volume, with the rules of every transport
@@ -133,7 +123,7 @@ class PlaybackSession {
     void setSilences(std::vector<FrameSpan> skippable);
 
     // The display tick: ends play when the device has played the last frame, brings the time and
-    // progress up to date while playing, and returns what to show.
+    // progress up to date while playing (as the display's rules have it), and returns what to show.
     PlaybackSnapshot refresh();
     PlaybackSnapshot snapshot() const;
     const FrameClock& clock() const { return clock_; }
@@ -187,10 +177,9 @@ class PlaybackSession {
     TransportControls controls_;
     Speed speed_;
     Volume volume_;
-    int lastShownSecond_ = 0;
-    std::string timeText_;
+    int shownSecond_ = 0;
     int progress_ = 0;
-    std::string percentText_;
+    std::optional<int> shownPercent_;
     ListeningAids aids_;
     std::uint32_t filterTrial_ = 0;
     std::shared_ptr<const std::vector<FrameSpan>> skippable_;

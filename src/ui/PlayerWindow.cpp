@@ -1,5 +1,6 @@
 #include "ui/PlayerWindow.h"
 
+#include "app/PlaybackTexts.h"
 #include "app/PlayerState.h"
 #include "app/RecordingDetails.h"
 #include "platform/FormatText.h"
@@ -484,9 +485,10 @@ QPushButton* PlayerWindow::button(TransportControl control) const {
 }
 
 void PlayerWindow::showPlayback(const PlaybackSnapshot& shown) {
-    playTimeLabel->setText(text(shown.timeText));
+    const PlaybackTexts texts = playbackTexts(shown);
+    playTimeLabel->setText(text(texts.time));
     progressBar->setValue(shown.progress);
-    percentLabel->setText(text(shown.percentText));
+    percentLabel->setText(text(texts.percent));
     for (const TransportControl control :
          {TransportControl::Play, TransportControl::Restart, TransportControl::StopPause,
           TransportControl::Back, TransportControl::Step, TransportControl::MarkLoopBegin,
@@ -503,7 +505,7 @@ void PlayerWindow::showPlayback(const PlaybackSnapshot& shown) {
     }
     if (playSpeedSwitch->position() != shown.speed.position())
         playSpeedSwitch->setPositionQuietly(shown.speed.position()); // a speed that fell back to Normal
-    volumePercentLabel->setText(text(shown.volumePercentText));
+    volumePercentLabel->setText(text(texts.volumePercent));
     // The aids as the playback has them (from the settings at start-up).
     const std::pair<QCheckBox*, bool> boxes[] = {{keepPitchBox, shown.aids.filters.keepPitch},
                                                  {evenVoicesBox, shown.aids.filters.evenVoices},

@@ -1,6 +1,7 @@
 #include "PlayCommand.h"
 
 #include "NumberArguments.h"
+#include "app/PlaybackTexts.h"
 #include "audio/AudioLoader.h"
 #include "audio/PlaybackSession.h"
 #include "audio/SdlAudioOutput.h"
@@ -169,8 +170,8 @@ int runPlay(const std::vector<std::string>& arguments) {
     // The display tick, as the player window's: the time on one line until play ends.
     std::string shownTime;
     for (PlaybackSnapshot shown = session.refresh(); shown.playing(); shown = session.refresh()) {
-        if (shown.timeText != shownTime) {
-            shownTime = shown.timeText;
+        if (const std::string time = playTimeText(shown.shownSecond); time != shownTime) {
+            shownTime = time;
             std::printf("\r%s", shownTime.c_str());
             std::fflush(stdout);
         }
