@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -227,6 +228,29 @@ class PlayerLoadsCompressedAudio : public ::testing::Test {
     SampleStore store;
     std::vector<std::string> progress;
 };
+
+TEST_F(PlayerLoadsCompressedAudio, ARawCallIsPlayedFromItsFileUnlessOthersMayWriteIt) {
+    RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 30);
+    for (const bool othersMayWrite : {false, true}) {
+        SCOPED_TRACE(othersMayWrite ? "group-writable" : "the user's alone");
+        store.clear();
+        builder.writeTo(path);
+        std::filesystem::permissions(path, othersMayWrite ? std::filesystem::perms(0660)
+                                                          : std::filesystem::perms(0600));
+        ASSERT_EQ(load(builder), 0) << messenger.onlyText();
+        // Mapped, not copied; but a file others could cut short under the mapping is copied.
+        EXPECT_EQ(store.mapped(), !othersMayWrite);
+        EXPECT_EQ(stored(), builder.audio);
+        // A save renames a new file over the call: the sound loaded stays as it was.
+        const std::string saved = dir.file("saved.ZOQ");
+        RecordingBuilder changed = builder;
+        std::reverse(changed.audio.begin(), changed.audio.end());
+        changed.writeTo(saved);
+        std::filesystem::rename(saved, path);
+        EXPECT_EQ(stored(), builder.audio);
+    }
+}
 
 TEST_F(PlayerLoadsCompressedAudio, ALongCallGoesOnDecodingOnTheLoadersThreadIntoAStoreReadableAsItGrows) {
     // Ten minutes of TrueSpeech, loaded all at once as zoqtool does: what the player must end with.
