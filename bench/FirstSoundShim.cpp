@@ -17,8 +17,26 @@ namespace {
 std::FILE* diskFile = nullptr;
 bool reported = false;
 
-template <class Function> Function real(const char* name) {
-    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+using Open = std::FILE* (*)(const char*, const char*);
+using Write = std::size_t (*)(const void*, std::size_t, std::size_t, std::FILE*);
+// The real functions, found at their first use or as the library is loaded, whichever comes
+// first: both come before the program has threads (the libraries' own start-up may open files
+// before this one's runs). No lock or guard: a lookup waits for the dynamic loader, which a thread
+// loading a library holds while that library's start-up opens files.
+Open realFopen = nullptr;
+Open realFopen64 = nullptr;
+Write realFwrite = nullptr;
+
+template <class Function> Function found(Function& function, const char* name) {
+    if (function == nullptr)
+        function = reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+    return function;
+}
+
+__attribute__((constructor)) void findRealFunctions() {
+    found(realFopen, "fopen");
+    found(realFopen64, "fopen64");
+    found(realFwrite, "fwrite");
 }
 
 std::FILE* noteIfDiskFile(std::FILE* file, const char* path) {
@@ -57,20 +75,16 @@ void reportIfSound(const void* data, std::size_t bytes, std::FILE* file) {
 extern "C" {
 
 std::FILE* fopen(const char* path, const char* mode) {
-    static const auto next = real<std::FILE* (*)(const char*, const char*)>("fopen");
-    return noteIfDiskFile(next(path, mode), path);
+    return noteIfDiskFile(found(realFopen, "fopen")(path, mode), path);
 }
 
 std::FILE* fopen64(const char* path, const char* mode) {
-    static const auto next = real<std::FILE* (*)(const char*, const char*)>("fopen64");
-    return noteIfDiskFile(next(path, mode), path);
+    return noteIfDiskFile(found(realFopen64, "fopen64")(path, mode), path);
 }
 
 std::size_t fwrite(const void* data, std::size_t size, std::size_t count, std::FILE* file) {
-    static const auto next =
-        real<std::size_t (*)(const void*, std::size_t, std::size_t, std::FILE*)>("fwrite");
     reportIfSound(data, size * count, file);
-    return next(data, size, count, file);
+    return found(realFwrite, "fwrite")(data, size, count, file);
 }
 
 } // extern "C"

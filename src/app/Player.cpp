@@ -2,6 +2,7 @@
 
 #include "app/ListeningSettings.h"
 #include "audio/AudioLoader.h"
+#include "audio/CodecLibrary.h"
 #include "platform/FormatText.h"
 #include "platform/Priority.h"
 #include "recording/RecordingReader.h"
@@ -55,6 +56,8 @@ void Player::registerShutdownAtExit() {
 }
 
 int Player::run(const std::string& commandLine) {
+    // The decoders load while start-up opens the recording, the device and the windows.
+    codecsLoaded_ = std::async(std::launch::async, [] { CodecLibrary::get(); });
     if (parseCommandLine(commandLine, state_.options, messenger_) != 0)
         return 1;
     state_.recording.recordingPath = state_.options.recordingPath;

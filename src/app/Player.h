@@ -86,6 +86,8 @@ class Player {
     SoundOutput output_;
     std::unique_ptr<PlaybackSession> session_;
     std::unique_ptr<Annotations> annotations_;
+    // Loading the decoders' library beside the start-up.
+    std::future<void> codecsLoaded_;
     // The recording file for the stored audio's checksum, until it is worked out in openedAudio_.
     int openedAudioFile_ = -1;
     std::future<StoredAudio> openedAudio_;
