@@ -5,7 +5,9 @@
 //     still be heard (until Stop returns, plus the device buffer already taken), the worst of
 //     several tries each;
 //   - the process's CPU time while a call plays at Normal speed, as a share of one core (with
-//     --all-aids, every listening aid on: keep pitch, even out voices, reduce noise, skip silence).
+//     --all-aids, every listening aid on: keep pitch, even out voices, reduce noise, skip silence);
+//   - with --toggle N instead, how long the device's callback takes, the longest and the 99th
+//     percentile, while every aid and the speed are changed N times during play.
 
 #include "audio/AudioLoader.h"
 #include "audio/PlaybackSession.h"
@@ -15,33 +17,62 @@
 #include "platform/StderrMessenger.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
 using namespace kestrum;
 using Clock = std::chrono::steady_clock;
 
-// The session as the device's source, noting when the device last took sound from it.
+double threadCpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// The session's sound as the device's source, noting when the device last took sound from it and
+// how long each call of the callback took, on the wall clock and on the thread's own CPU clock (the
+// difference is time the system gave to other threads), in tables made beforehand.
 class TimedSource : public SoundSource {
   public:
-    explicit TimedSource(PlaybackSession& session) : session_(session) {}
+    explicit TimedSource(SoundSource& sound) : sound_(sound) {}
     void fillSound(std::span<std::uint8_t> out) override {
-        session_.fillSound(out);
+        const double cpuStart = threadCpuSeconds();
+        const Clock::time_point start = Clock::now();
+        sound_.fillSound(out);
+        const Clock::time_point end = Clock::now();
+        const std::size_t call = calls_.fetch_add(1) % durations_.size();
+        durations_[call] = std::chrono::duration<double>(end - start).count();
+        cpuDurations_[call] = threadCpuSeconds() - cpuStart;
         if (std::any_of(out.begin(), out.end(), [](std::uint8_t b) { return b != 0x80; }))
-            lastSound_.store(Clock::now().time_since_epoch().count());
+            lastSound_.store(end.time_since_epoch().count());
     }
     Clock::time_point lastSound() const { return Clock::time_point(Clock::duration(lastSound_.load())); }
+    // The durations of the calls since the last reset, sorted: on the wall clock, or the CPU's.
+    std::vector<double> durations(bool cpu) const {
+        const auto& table = cpu ? cpuDurations_ : durations_;
+        const auto count = static_cast<long>(std::min(calls_.load(), table.size()));
+        std::vector<double> taken(table.begin(), table.begin() + count);
+        std::sort(taken.begin(), taken.end());
+        return taken;
+    }
+    void resetDurations() { calls_.store(0); }
 
   private:
-    PlaybackSession& session_;
+    SoundSource& sound_;
     std::atomic<Clock::rep> lastSound_{0};
+    std::atomic<std::size_t> calls_{0};
+    std::array<double, 1u << 16> durations_{};
+    std::array<double, 1u << 16> cpuDurations_{};
 };
 
 double cpuSeconds() {
@@ -55,11 +86,42 @@ double secondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
 }
 
+// Plays on while every aid and the speed change `changes` times, 20 ms apart, and prints how long
+// the device's callback took meanwhile: the longest and the 99th percentile.
+int timeCallbacksWhileChanging(PlaybackSession& session, TimedSource& source, int changes) {
+    session.restart();
+    if (!session.play())
+        return 1;
+    source.resetDurations();
+    for (int change = 0; change < changes; ++change) {
+        ListeningAids aids;
+        aids.filters = {(change & 1) != 0, (change & 2) != 0, (change & 4) != 0};
+        aids.skipSilence = (change & 8) != 0;
+        if (!session.setAids(aids) || !session.changeSpeed(*Speed::ofPosition(change % Speed::kCount)))
+            return 1;
+        session.refresh();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const std::vector<double> taken = source.durations(false);
+    const std::vector<double> cpu = source.durations(true);
+    if (taken.empty())
+        return 1;
+    std::printf("callback_count=%zu\n", taken.size());
+    std::printf("callback_longest_seconds=%.6f\n", taken.back());
+    std::printf("callback_p99_seconds=%.6f\n", taken[taken.size() * 99 / 100]);
+    std::printf("callback_cpu_longest_seconds=%.6f\n", cpu.back());
+    std::printf("callback_cpu_p99_seconds=%.6f\n", cpu[cpu.size() * 99 / 100]);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "--all-aids")) {
-        std::fprintf(stderr, "usage: kestrum_playback_bench RECORDING.ZOQ CPU_SECONDS [--all-aids]\n");
+    const bool toggling = argc == 5 && std::string(argv[3]) == "--toggle";
+    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "--all-aids") && !toggling) {
+        std::fprintf(
+            stderr,
+            "usage: kestrum_playback_bench RECORDING.ZOQ CPU_SECONDS [--all-aids | --toggle CHANGES]\n");
         return 2;
     }
     const bool allAids = argc == 4;
@@ -76,7 +138,7 @@ int main(int argc, char** argv) {
     SoundOutput output(device, reporter, recording.playbackFormat);
     PlaybackSession session(store, recording.playbackFormat, output, messenger);
     session.audioLoaded(recording.audioLength);
-    TimedSource source(session);
+    TimedSource source(session.sound());
     output.attachSource(source);
     if (output.openSoundDevice() != 0)
         return 1;
@@ -108,6 +170,14 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100)); // silence before the next Play
     }
 
+    if (toggling) {
+        SilenceMap silences;
+        silences.build(store.samples(), recording.playbackFormat);
+        session.setSilences(silences.skippable());
+        const int result = timeCallbacksWhileChanging(session, source, std::atoi(argv[4]));
+        output.release();
+        return result;
+    }
     session.restart();
     if (allAids) {
         // Every listening aid at once: the whole filter graph, and the silence map to skip by.

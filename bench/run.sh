@@ -3,10 +3,13 @@
 # memory, next to ffmpeg and cat doing the same work; how drawing its waveform chart costs at the
 # widest view next to the narrowest; how big its peak summaries are and how long they take to
 # build; the catalogue of recordings and the disc menu on a hundred thousand small recordings; and
-# zoqtool convert of a one-hour call to FLAC and Opus next to the ffmpeg command line.
+# zoqtool convert of a one-hour call to FLAC and Opus next to the ffmpeg command line; and the
+# sound: the player's first sound next to ffplay's on calls of a minute, an hour and ten hours, its
+# device callback while every aid and speed changes, its memory playing ten hours of TrueSpeech and
+# four hours of raw sound.
 # Prints one table; exits 0 only when every target passes. See bench/README.md.
 #
-# Usage: bench/run.sh [player|catalogue|convert|team]   (without an argument: the first three parts;
+# Usage: bench/run.sh [player|catalogue|convert|sound|team]   (without an argument: the first four parts;
 # team, a million calls in SQLite and on a PostgreSQL server, takes some half an hour and runs only
 # when asked for)
 set -euo pipefail
@@ -15,8 +18,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${KESTRUM_BENCH_BUILD_DIR:-$root/build-bench}
 runs=${KESTRUM_BENCH_RUNS:-7}
 part=${1:-all}
-[[ $part == all || $part == player || $part == catalogue || $part == convert || $part == team ]] ||
-    { echo "usage: bench/run.sh [player|catalogue|convert|team]" >&2; exit 2; }
+[[ $part == all || $part == player || $part == catalogue || $part == convert || $part == sound || $part == team ]] ||
+    { echo "usage: bench/run.sh [player|catalogue|convert|sound|team]" >&2; exit 2; }
 # Opus encodes an hour in some twenty seconds: its rows take fewer runs.
 opus_runs=${KESTRUM_BENCH_OPUS_RUNS:-3}
 data=$root/tests/data
@@ -41,7 +44,8 @@ fail() {
 # tree then cannot stop the configure step.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target makezoq zoqtool kestrum kestrum_load_bench kestrum_chart_bench kestrum_cd_bench \
-    kestrum_stamp_bench kestrum_playback_bench kestrum_catalogue_files kestrum_search_bench kestrum_menu_bench >/dev/null
+    kestrum_stamp_bench kestrum_playback_bench kestrum_catalogue_files kestrum_search_bench kestrum_menu_bench \
+    kestrum_first_sound kestrum_first_sound_shim >/dev/null
 makezoq=$build/tools/makezoq/makezoq
 zoqtool=$build/tools/zoqtool/zoqtool
 loadbench=$build/bench/kestrum_load_bench
@@ -52,6 +56,8 @@ playbackbench=$build/bench/kestrum_playback_bench
 cataloguefiles=$build/bench/kestrum_catalogue_files
 searchbench=$build/bench/kestrum_search_bench
 menubench=$build/bench/kestrum_menu_bench
+firstsound=$build/bench/kestrum_first_sound
+export KESTRUM_FIRST_SOUND_SHIM=$build/bench/libkestrum_first_sound_shim.so
 player=$build/src/kestrum
 # The views kestrum_chart_bench draws, narrowest first, widest last.
 chart_views=(0.1s 1s 10s 60s 600s whole)
@@ -386,6 +392,71 @@ if [[ $part == all || $part == convert ]]; then
     done
 fi
 
+
+# --- the sound: first sound, the device's callback, memory ------------------------------------
+
+# The seconds from a program's start to its first sound through SDL's disk driver
+# (kestrum_first_sound): the player offscreen, its per-user files in a new folder each run; ffplay
+# on the WAV of the same blocks.
+player_first_sound() {
+    local run=$work/first-sound-run
+    rm -rf "$run"
+    mkdir -p "$run"
+    (cd "$run" && KESTRUM_UNATTENDED=yes QT_QPA_PLATFORM=offscreen SDL_DISKAUDIOFILE="$work/first-sound.raw" \
+        "$firstsound" 128 "$player" "$1" 2>/dev/null) | grep '^first_sound_seconds=' | cut -d= -f2
+}
+ffplay_first_sound() {
+    SDL_DISKAUDIOFILE="$work/first-sound.raw" "$firstsound" 0 ffplay -nodisp -autoexit -loglevel quiet "$1" \
+        2>/dev/null | grep '^first_sound_seconds=' | cut -d= -f2
+}
+# The player's resident memory (VmHWM, RssAnon, RssFile in bytes) after SECONDS of playing a
+# recording (SDL's dummy device), offscreen.
+player_memory() {
+    local recording=$1 seconds=$2 run=$work/memory-run pid
+    rm -rf "$run"
+    mkdir -p "$run"
+    (cd "$run" && KESTRUM_UNATTENDED=yes QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+        exec "$player" "$recording") >/dev/null 2>&1 &
+    pid=$!
+    sleep "$seconds"
+    kill -0 "$pid" 2>/dev/null || fail "the player did not play $recording for $seconds s"
+    awk '/^(VmHWM|RssAnon|RssFile):/ { printf "%s ", $2 * 1024 }' "/proc/$pid/status"
+    kill -TERM "$pid"
+    wait "$pid" || true
+}
+
+if [[ $part == all || $part == sound ]]; then
+    for length in 60 36000; do
+        "$makezoq" "$data/8ktruespeech.wav" "$work/truespeech-$length.ZOQ" --version 10 --repeat-to $length \
+            --rid "BENCH$length" >/dev/null
+        tail -c "$(info_number "$work/truespeech-$length.ZOQ" audioLength)" "$work/truespeech-$length.ZOQ" \
+            >"$work/truespeech-$length.audio"
+        wav_with_audio "$data/8ktruespeech.wav" "$work/truespeech-$length.audio" "$work/truespeech-$length.wav"
+    done
+    cp "$truespeech" "$work/truespeech-3600.ZOQ"
+    cp "$truespeech_wav" "$work/truespeech-3600.wav"
+    raw4=$work/raw8-4h.ZOQ
+    "$makezoq" "$data/8k16bitpcm.wav" "$raw4" --version 9 --repeat-to $((4 * hour)) --rid BENCH4H >/dev/null
+    for length in 60 3600 36000; do
+        cat_to_null "$work/truespeech-$length.ZOQ"
+        player_first_sound "$work/truespeech-$length.ZOQ" >/dev/null
+        ffplay_first_sound "$work/truespeech-$length.wav" >/dev/null
+        for ((run = 1; run <= runs; ++run)); do
+            player_first_sound "$work/truespeech-$length.ZOQ" >>"$work/first-sound-ours-$length"
+            ffplay_first_sound "$work/truespeech-$length.wav" >>"$work/first-sound-ffplay-$length"
+        done
+    done
+    callbacks=$(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null "$playbackbench" "$truespeech" 10 --toggle 200 \
+        2>/dev/null) || fail "kestrum_playback_bench --toggle failed on $truespeech"
+    cat_to_null "$raw4"
+    read -r base_peak base_anon _ <<<"$(player_memory "$work/truespeech-60.ZOQ" 5)"
+    read -r ten_peak _ _ <<<"$(player_memory "$work/truespeech-36000.ZOQ" 20)"
+    read -r _ raw4_anon raw4_file <<<"$(player_memory "$raw4" 5)"
+    ten_samples=$(info_number "$work/truespeech-36000.ZOQ" audioLength)
+    ten_samples=$((ten_samples / 32 * 240))
+    raw4_bytes=$(info_number "$raw4" audioLength)
+fi
+
 # --- the catalogue and the disc menu ----------------------------------------------------------
 
 if [[ $part == all || $part == catalogue ]]; then
@@ -546,6 +617,24 @@ row "   (the TrueSpeech call, decoding it as it encodes)" "$(median <"$work/conv
     "$(median <"$work/ffmpeg-flac-truespeech")" 1 s 1.20 info
 row "r. convert 1 h TrueSpeech call to Opus vs ffmpeg" "$(median <"$work/convert-opus")" \
     "$(median <"$work/ffmpeg-opus")" 1 s 1.20
+fi
+
+if [[ $part == all || $part == sound ]]; then
+echo "first sound: median of $runs runs (SDL's disk driver); memory: the player after playing a while"
+for length in 60 3600 36000; do
+    name=$([[ $length == 60 ]] && echo "1 min" || { [[ $length == 3600 ]] && echo "1 h" || echo "10 h"; })
+    row "z. first sound, $name TrueSpeech, vs ffplay -nodisp" "$(median <"$work/first-sound-ours-$length")" \
+        "$(median <"$work/first-sound-ffplay-$length")" 1e-3 ms 1.00
+done
+row "aa. device callback, longest, every aid and speed x200, vs 2 ms" \
+    "$(bench_field "$callbacks" callback_longest_seconds)" 0.002 1e-3 ms 1.00
+row "   (99th percentile, vs 2 ms)" "$(bench_field "$callbacks" callback_p99_seconds)" 0.002 1e-3 ms 1.00 info
+row "   (longest on the callback's own CPU clock, vs 2 ms)" "$(bench_field "$callbacks" callback_cpu_longest_seconds)" \
+    0.002 1e-3 ms 1.00 info
+row "ab. memory playing 10 h TrueSpeech, above 1 min's, vs decoded" "$((ten_peak - base_peak))" "$ten_samples" \
+    1e6 MB 1.10
+row "ab. 4 h raw: anonymous memory above 1 min's vs its bytes" "$((raw4_anon - base_anon))" "$raw4_bytes" 1e6 MB 0.25
+row "   (4 h raw: resident file pages, the mapped call)" "$raw4_file" "$raw4_bytes" 1e6 MB 1.00 info
 fi
 
 if ((failures > 0)); then

@@ -62,8 +62,13 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-# Depends: what the programs' shared libraries come from (dpkg-shlibdeps).
+# Depends: what the programs' shared libraries come from (dpkg-shlibdeps), and libavfilter, which
+# the player loads at run time for its listening aids, where dpkg-shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(KESTRUM_AVFILTER REQUIRED libavfilter)
+string(REGEX MATCH "^[0-9]+" kestrum_avfilter_major "${KESTRUM_AVFILTER_VERSION}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libavfilter${kestrum_avfilter_major}")
 # The stand-in disc writer makes disc images with xorriso (without it: WAV and CUE sheets only).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xorriso)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

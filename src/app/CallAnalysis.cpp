@@ -6,12 +6,13 @@
 
 namespace kestrum {
 
-void analyseLoadedCall(PlayerState& state) {
-    const WaveFormat& format = state.recording.playbackFormat;
-    // The two read the store side by side, on two cores: some half a second each for an hour.
-    std::thread spectrogram([&state, &format] { state.spectrogram.build(state.store.samples(), format); });
-    state.keyPresses = keyPressPlaces(findKeyPresses(state.store.samples(), format));
+CallAnalysis analyseCall(std::span<const std::uint8_t> samples, const WaveFormat& format) {
+    CallAnalysis analysis;
+    // The two read the samples side by side, on two cores: some half a second each for an hour.
+    std::thread spectrogram([&] { analysis.spectrogram.build(samples, format); });
+    analysis.keyPresses = keyPressPlaces(findKeyPresses(samples, format));
     spectrogram.join();
+    return analysis;
 }
 
 } // namespace kestrum

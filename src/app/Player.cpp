@@ -1,15 +1,18 @@
 #include "app/Player.h"
 
-#include "app/CallAnalysis.h"
 #include "app/ListeningSettings.h"
 #include "audio/AudioLoader.h"
+#include "audio/CodecLibrary.h"
 #include "platform/FormatText.h"
 #include "platform/Priority.h"
 #include "recording/RecordingReader.h"
 #include "recording/StoredAudio.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace kestrum {
 
@@ -18,11 +21,9 @@ namespace {
 // The one player whose shutdown runs at process exit; an exit hook can reach nothing else.
 Player* playerForExit = nullptr;
 
-// Whether the path names anything: what is no file the reader can read (a folder, a FIFO, a
-// device) is refused by the reader, with what it is.
-bool somethingExists(const std::string& path) {
+bool regularFileExists(const std::string& path) {
     struct stat info {};
-    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace
@@ -39,6 +40,8 @@ Player::Player(Messenger& messenger, SystemServices& system, AudioOutput& device
 
 Player::~Player() {
     shutdown(false);
+    if (openedAudioFile_ >= 0)
+        ::close(openedAudioFile_);
     if (playerForExit == this)
         playerForExit = nullptr;
 }
@@ -53,6 +56,8 @@ void Player::registerShutdownAtExit() {
 }
 
 int Player::run(const std::string& commandLine) {
+    // The decoders load while start-up opens the recording, the device and the windows.
+    codecsLoaded_ = std::async(std::launch::async, [] { CodecLibrary::get(); });
     if (parseCommandLine(commandLine, state_.options, messenger_) != 0)
         return 1;
     state_.recording.recordingPath = state_.options.recordingPath;
@@ -88,7 +93,7 @@ int Player::openForPlay() {
     splash_->show();
 
     RecordingState& rec = state_.recording;
-    if (!somethingExists(rec.recordingPath))
+    if (!regularFileExists(rec.recordingPath))
         return reporter_.fail("File not found\n%s", rec.recordingPath.c_str());
 
     splash_->setStepText("OPENING FILE");
@@ -97,7 +102,9 @@ int Player::openForPlay() {
     if (reader.openRecording() != 0)
         return 1;
     // The sound this run plays: a save adds to this call only, not to another put in its place.
-    rec.openedAudio = storedAudioOf(::fileno(rec.recordingFile.get()), rec);
+    // Its checksum reads the whole file (a tenth of a second for ten hours of TrueSpeech), so it is
+    // worked out once the call plays, on a descriptor of its own (takeOpenedAudio).
+    openedAudioFile_ = ::dup(::fileno(rec.recordingFile.get()));
     if (rec.version() == 2 || rec.version() == 3) {
         rec.closeRecordingFile();
         return 1;
@@ -147,20 +154,18 @@ int Player::loadRecording() {
     RecordingReader reader(rec, reporter_, windows, windows,
                            {state_.options.headerOverrides(), state_.environment.viewerMode});
     const auto progress = [this](const std::string& text) { splash_->setStepText(text); };
-    const int failed = loadRecordingAudio(reader, rec, state_.store, reporter_, progress);
+    const int failed = startLoadingRecordingAudio(reader, rec, state_.store, reporter_, progress, loading_);
     ui_.showPlayPosition();
     if (failed != 0)
         return 1;
-    session_->audioLoaded(rec.audioLength);
-    state_.peaks.build(state_.store.samples());
-    state_.silences.build(state_.store.samples(), rec.playbackFormat);
-    session_->setSilences(state_.silences.skippable());
-    analyseLoadedCall(state_);
-    ui_.showCallAnalysis();
+    if (loading_)
+        session_->audioLoading(loading_->expectedEntries());
+    else
+        session_->audioLoaded(rec.audioLength);
 
     // The device, open since start-up, takes its sound from the session from here on.
     splash_->setStepText("CREATING PLAY BUFFER");
-    output_.attachSource(*session_);
+    output_.attachSource(session_->sound());
     splash_->hide();
     if (!raiseProcessPriority())
         reporter_.logOnly("init SetPriorityClass HIGH_PRIORITY_CLASS");
@@ -172,6 +177,76 @@ int Player::loadRecording() {
     // From here on, what other programs save into the call shows in the comment and keyword windows.
     ui_.watchRecording();
     return 0;
+}
+
+void Player::workOutOpenedAudio() {
+    if (openedAudioFile_ < 0)
+        return;
+    openedAudio_ = std::async(std::launch::async, [fd = std::exchange(openedAudioFile_, -1),
+                                                   opened = state_.recording.copyWithoutFile()] {
+        yieldToForeground();
+        const StoredAudio audio = storedAudioOf(fd, opened);
+        ::close(fd);
+        return audio;
+    });
+}
+
+void Player::takeOpenedAudio() {
+    workOutOpenedAudio();
+    if (openedAudio_.valid())
+        state_.recording.openedAudio = openedAudio_.get();
+}
+
+void Player::followLoading() {
+    // Once the call plays (the first tick comes as the player window first shows).
+    workOutOpenedAudio();
+    if (openedAudio_.valid() && openedAudio_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+        state_.recording.openedAudio = openedAudio_.get();
+    if (loading_ && loading_->finished()) {
+        // A failure part way is shown now, in its own words; what was decoded plays on. (The
+        // message box runs the event loop, so the ticks meanwhile find the loading done.)
+        const std::unique_ptr<LoaderThread> done = std::move(loading_);
+        session_->audioLoaded(done->produced());
+        done->finish(state_.recording, reporter_);
+    }
+    // A slice at a time, so a long call fills the waveform over a few ticks rather than holding
+    // the windows for one.
+    constexpr std::size_t kSliceBytes = std::size_t{32} << 20;
+    const std::span<const std::uint8_t> samples = state_.store.samples();
+    const std::span<const std::uint8_t> slice =
+        samples.first(std::min(samples.size(), state_.peaks.sampleCount() + kSliceBytes));
+    state_.peaks.extend(slice);
+    const bool whole = !loading_ && slice.size() == samples.size();
+    const WaveFormat& format = state_.recording.playbackFormat;
+    if (whole ? state_.silences.complete(slice, format) : state_.silences.extend(slice, format))
+        session_->setSilences(state_.silences.skippable());
+    if (whole)
+        followAnalysis();
+}
+
+void Player::followAnalysis() {
+    if (!analysisStarted_) {
+        analysisStarted_ = true;
+        // The store no longer changes: the analysis reads it in place, beside the playing call.
+        analysis_ = std::async(std::launch::async, [samples = state_.store.samples(),
+                                                    format = state_.recording.playbackFormat] {
+            yieldToForeground();
+            return analyseCall(samples, format);
+        });
+        return;
+    }
+    if (!analysis_.valid() || analysis_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    CallAnalysis analysis = analysis_.get();
+    state_.keyPresses = std::move(analysis.keyPresses);
+    state_.spectrogram = std::move(analysis.spectrogram);
+    ui_.showCallAnalysis();
+}
+
+void Player::finishLoading() {
+    if (loading_)
+        loading_->wait();
+    followLoading();
 }
 
 void Player::saveWindowState(bool windowsAlive) {
@@ -206,6 +281,9 @@ void Player::shutdown(bool windowsAlive) {
     state_.progress.shutdownDone = true;
     if (windowsAlive && state_.progress.windowSetupReached)
         ui_.stopDisplay();
+    loading_.reset();
+    if (analysis_.valid())
+        analysis_.wait(); // it reads the store
     state_.recording.closeRecordingFile();
     output_.release();
     saveWindowState(windowsAlive);

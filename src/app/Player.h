@@ -1,17 +1,21 @@
 #pragma once
 
 #include "app/Annotations.h"
+#include "app/CallAnalysis.h"
 #include "app/Log.h"
 #include "app/PlayerState.h"
 #include "app/PlayerUi.h"
 #include "app/SplashDisplay.h"
 #include "audio/AudioOutput.h"
+#include "audio/LoaderThread.h"
 #include "audio/PlaybackSession.h"
 #include "audio/SoundOutput.h"
 #include "platform/Reporter.h"
 #include "platform/SystemServices.h"
 #include "recording/ReaderDisplays.h"
+#include "recording/StoredAudio.h"
 
+#include <future>
 #include <memory>
 #include <string>
 
@@ -39,6 +43,19 @@ class Player {
     // and shown, the shutdown runs (once), and the message loop, if running, ends.
     void endAfterException(const std::string& what);
 
+    // On the windows' thread, with every display tick (the first as the player window first
+    // shows): the stored audio's checksum taken, the peak summaries and the silence map grown with
+    // the store, and, once the loader's thread has decoded the whole call (or failed part way: its
+    // message is shown then, and what was decoded plays), the length it has; once the peaks are
+    // whole, the call's analysis started on a thread of its own, and shown when it is done.
+    void followLoading();
+    // The stored audio's length and checksum in the recording state, worked out if need be: what
+    // compares the file with the call opened (a save, a look at the file replaced) takes it first.
+    void takeOpenedAudio();
+    // Waits for the whole call to be loaded (what needs all of it, an export, waits here).
+    void finishLoading();
+    bool loading() const { return loading_ != nullptr; }
+
     PlayerState& state() { return state_; }
     Reporter& reporter() { return reporter_; }
     Messenger& messenger() { return messenger_; }
@@ -53,6 +70,8 @@ class Player {
     void restoreWindowState();
     int loadRecording();
     void destroySplash();
+    void workOutOpenedAudio();
+    void followAnalysis();
     void saveWindowState(bool windowsAlive);
     void shutdown(bool windowsAlive);
     void registerShutdownAtExit();
@@ -70,6 +89,16 @@ class Player {
     SoundOutput output_;
     std::unique_ptr<PlaybackSession> session_;
     std::unique_ptr<Annotations> annotations_;
+    // Loading the decoders' library beside the start-up.
+    std::future<void> codecsLoaded_;
+    // The recording file for the stored audio's checksum, until it is worked out in openedAudio_.
+    int openedAudioFile_ = -1;
+    std::future<StoredAudio> openedAudio_;
+    // Decoding the rest of the call while it plays; null once it is all in.
+    std::unique_ptr<LoaderThread> loading_;
+    // The key presses and spectrogram, worked out once the whole call is in the store.
+    bool analysisStarted_ = false;
+    std::future<CallAnalysis> analysis_;
 };
 
 } // namespace kestrum

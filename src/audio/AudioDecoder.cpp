@@ -1,5 +1,7 @@
 #include "audio/AudioDecoder.h"
 
+#include "audio/CodecLibrary.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
@@ -104,6 +106,7 @@ bool sourceRateRefused(std::uint32_t rate) {
 } // namespace
 
 struct AudioDecoder::Codec {
+    const CodecLibrary* library = nullptr;
     AVCodecContext* context = nullptr;
     AVCodecParserContext* parser = nullptr; // stream formats (MP3) find their frames through it
     // The parser reads up to AV_INPUT_BUFFER_PADDING_SIZE bytes past the end of its input, so it is
@@ -126,10 +129,12 @@ struct AudioDecoder::Codec {
         av_channel_layout_uninit(&resamplerLayout);
         swr_free(&resampler);
         av_frame_free(&frame);
-        av_packet_free(&packet);
+        if (library == nullptr)
+            return;
+        library->packetFree(&packet);
         if (parser != nullptr)
-            av_parser_close(parser);
-        avcodec_free_context(&context);
+            library->parserClose(parser);
+        library->freeContext(&context);
     }
 };
 
@@ -138,7 +143,8 @@ AudioDecoder::~AudioDecoder() = default;
 
 bool AudioDecoder::canDecode(std::uint16_t tag, std::uint16_t bitsPerSample) {
     const AVCodecID id = codecIdFor(tag, bitsPerSample);
-    return id != AV_CODEC_ID_NONE && avcodec_find_decoder(id) != nullptr;
+    const CodecLibrary* library = CodecLibrary::get();
+    return id != AV_CODEC_ID_NONE && library != nullptr && library->findDecoder(id) != nullptr;
 }
 
 std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
@@ -148,7 +154,9 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
     av_log_set_level(AV_LOG_ERROR);
     error = AVERROR_DECODER_NOT_FOUND;
     const AVCodecID id = codecIdFor(source.tag, source.bitsPerSample);
-    const AVCodec* decoder = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    const CodecLibrary* library = CodecLibrary::get();
+    const AVCodec* decoder =
+        id == AV_CODEC_ID_NONE || library == nullptr ? nullptr : library->findDecoder(id);
     if (decoder == nullptr)
         return nullptr;
     if (sourceRateRefused(source.samplesPerSec)) {
@@ -159,8 +167,9 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
     std::unique_ptr<AudioDecoder> self(new AudioDecoder());
     self->target_ = target;
     Codec& codec = *self->codec_;
-    codec.context = avcodec_alloc_context3(decoder);
-    codec.packet = av_packet_alloc();
+    codec.library = library;
+    codec.context = library->allocContext(decoder);
+    codec.packet = library->packetAlloc();
     codec.frame = av_frame_alloc();
     if (codec.context == nullptr || codec.packet == nullptr || codec.frame == nullptr) {
         error = AVERROR(ENOMEM);
@@ -183,7 +192,7 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
         context->extradata_size = static_cast<int>(extraData.size());
     }
     if (id == AV_CODEC_ID_MP3) {
-        codec.parser = av_parser_init(id);
+        codec.parser = library->parserInit(id);
         if (codec.parser == nullptr)
             return nullptr;
         self->blockSize_ = 1;
@@ -193,7 +202,7 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
             context->block_align = static_cast<int>(self->blockSize_);
         self->smallestPartBlock_ = smallestPartBlock(id, source);
     }
-    error = avcodec_open2(context, decoder, nullptr);
+    error = library->open(context, decoder, nullptr);
     if (error < 0)
         return nullptr;
     error = 0;
@@ -215,9 +224,9 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
             flushed = left == 0;
             std::uint8_t* frameData = nullptr;
             int frameSize = 0;
-            const int taken = av_parser_parse2(codec.parser, codec.context, &frameData, &frameSize,
-                                               flushed ? nullptr : data, static_cast<int>(left),
-                                               AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+            const int taken = codec.library->parserParse(codec.parser, codec.context, &frameData, &frameSize,
+                                                         flushed ? nullptr : data, static_cast<int>(left),
+                                                         AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
             if (taken < 0)
                 return taken;
             data += taken;
@@ -225,7 +234,7 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
             if (frameSize > 0) {
                 codec.packet->data = frameData; // the parser's memory: copied by the decoder
                 codec.packet->size = frameSize;
-                const int sent = avcodec_send_packet(codec.context, codec.packet);
+                const int sent = codec.library->sendPacket(codec.context, codec.packet);
                 codec.packet->data = nullptr;
                 codec.packet->size = 0;
                 // A damaged frame is skipped, as players of such streams do.
@@ -255,7 +264,7 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
         }
     }
     if (last) {
-        avcodec_send_packet(codec.context, nullptr);
+        codec.library->sendPacket(codec.context, nullptr);
         if (const int received = receiveFrames(out); received < 0)
             return received;
         if (codec.resampler != nullptr) {
@@ -270,11 +279,11 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
 
 int AudioDecoder::sendPacket(std::span<const std::uint8_t> bytes) {
     Codec& codec = *codec_;
-    if (av_new_packet(codec.packet, static_cast<int>(bytes.size())) < 0)
+    if (codec.library->newPacket(codec.packet, static_cast<int>(bytes.size())) < 0)
         return AVERROR(ENOMEM);
     std::copy(bytes.begin(), bytes.end(), codec.packet->data);
-    const int sent = avcodec_send_packet(codec.context, codec.packet);
-    av_packet_unref(codec.packet);
+    const int sent = codec.library->sendPacket(codec.context, codec.packet);
+    codec.library->packetUnref(codec.packet);
     return sent;
 }
 
@@ -298,7 +307,7 @@ long AudioDecoder::decodeFinalPartBlock(std::span<const std::uint8_t> partBlock,
 int AudioDecoder::receiveFrames(std::vector<std::uint8_t>& out) {
     Codec& codec = *codec_;
     for (;;) {
-        const int result = avcodec_receive_frame(codec.context, codec.frame);
+        const int result = codec.library->receiveFrame(codec.context, codec.frame);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return 0;
         if (result < 0)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -30,9 +31,64 @@ const WaveFormat& storedAudioFormat(const RecordingState& recording);
 // 1 after the message for any other tag nothing decodes.
 int findDecoderFor(const RecordingState& recording, Reporter& reporter);
 
+class AudioDecoder;
+
+// The decoding of one compressed call into the sample store, a pass at a time: four seconds of
+// input a pass, the remainder of a pass read again with the next. Opened on the thread that
+// reports; the passes may then run on another thread: they write only the store, and keep what
+// they would report (a failure, a note for the log) for the opening thread to report.
+class CompressedAudioDecode {
+  public:
+    // Finds and opens the decoder for the recording and reserves the store. The recording file
+    // must stand at the first audio byte and `audioLength` hold the compressed byte count; the
+    // decode takes the file over (the recording's is closed). Null after reporting.
+    static std::unique_ptr<CompressedAudioDecode> open(RecordingState& recording, SampleStore& store,
+                                                       Reporter& reporter, const ProgressText& progress);
+    ~CompressedAudioDecode();
+    CompressedAudioDecode(const CompressedAudioDecode&) = delete;
+    CompressedAudioDecode& operator=(const CompressedAudioDecode&) = delete;
+
+    enum class Pass { More, Done, Failed };
+    // Decodes the next pass into the store; `added` hears of its entries.
+    Pass decodePass(const SamplesAdded& added = {});
+    // The message of a failed pass, as the player reports it; empty before one.
+    const std::string& failure() const { return failure_; }
+    // What the passes logged only (a trailing part-block left unused), empty when nothing.
+    const std::string& note() const { return note_; }
+    // PCM entries decoded so far.
+    std::uint64_t produced() const { return produced_; }
+    // About how many PCM entries the whole call makes, from the header's rates: for showing the
+    // length before the decoding has ended.
+    std::uint64_t expectedEntries() const { return expected_; }
+    // Passes decoded so far.
+    unsigned passes() const { return passes_; }
+    // Sets `audioLength` to the entries decoded and reports what the passes kept (the note, then
+    // the failure). 0, or 1 after reporting a failure.
+    int finish(RecordingState& recording, Reporter& reporter) const;
+
+  private:
+    struct Buffers;
+    CompressedAudioDecode() = default;
+    Pass fail(std::string message);
+
+    FileHandle file_;
+    SampleStore* store_ = nullptr;
+    std::unique_ptr<AudioDecoder> decoder_;
+    std::unique_ptr<Buffers> buffers_;
+    off_t position_ = 0;
+    std::uint32_t compressed_ = 0;
+    std::uint32_t consumed_ = 0;
+    std::uint64_t produced_ = 0;
+    std::uint64_t expected_ = 0;
+    unsigned passes_ = 0;
+    std::string failure_;
+    std::string note_;
+};
+
 // Decodes the compressed audio into the sample store, in passes of four seconds of input. The
 // recording file must stand at the first audio byte and `audioLength` hold the compressed byte
-// count; on success `audioLength` is the number of PCM entries. Returns 0, or 1 after reporting.
+// count; on success `audioLength` is the number of PCM entries. The file is closed afterwards.
+// Returns 0, or 1 after reporting.
 int decodeCompressedAudio(RecordingState& recording, SampleStore& store, Reporter& reporter,
                           const ProgressText& progress, const SamplesAdded& added = {});
 

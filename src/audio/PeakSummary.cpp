@@ -6,9 +6,21 @@ namespace kestrum {
 
 void PeakSummary::build(std::span<const std::uint8_t> samples) {
     levels_.clear();
-    // The finest level from the samples, each coarser one from the level below it.
-    std::vector<SampleRange> finest((samples.size() + kBlockSizes[0] - 1) / kBlockSizes[0]);
-    for (std::size_t block = 0; block < finest.size(); ++block) {
+    sampleCount_ = 0;
+    extend(samples);
+}
+
+void PeakSummary::extend(std::span<const std::uint8_t> samples) {
+    if (levels_.empty())
+        levels_.resize(kBlockSizes.size());
+    if (samples.size() <= sampleCount_)
+        return;
+    // The finest level from the samples, each coarser one from the level below it; a block that
+    // was part-filled at the last call is summarised again, whole or as far as it goes now.
+    std::vector<SampleRange>& finest = levels_[0];
+    std::size_t changed = sampleCount_ / kBlockSizes[0];
+    finest.resize((samples.size() + kBlockSizes[0] - 1) / kBlockSizes[0]);
+    for (std::size_t block = changed; block < finest.size(); ++block) {
         const std::size_t begin = block * kBlockSizes[0];
         const std::size_t end = std::min(samples.size(), begin + kBlockSizes[0]);
         std::uint8_t low = 255;
@@ -19,15 +31,18 @@ void PeakSummary::build(std::span<const std::uint8_t> samples) {
         }
         finest[block] = {low, high};
     }
-    levels_.push_back(std::move(finest));
     for (std::size_t level = 1; level < kBlockSizes.size(); ++level) {
-        const std::vector<SampleRange>& below = levels_.back();
+        const std::vector<SampleRange>& below = levels_[level - 1];
+        std::vector<SampleRange>& coarser = levels_[level];
         const std::size_t ratio = kBlockSizes[level] / kBlockSizes[level - 1];
-        std::vector<SampleRange> coarser((below.size() + ratio - 1) / ratio);
-        for (std::size_t i = 0; i < below.size(); ++i)
+        changed /= ratio;
+        coarser.resize((below.size() + ratio - 1) / ratio);
+        for (std::size_t i = changed; i < coarser.size(); ++i)
+            coarser[i] = SampleRange{};
+        for (std::size_t i = changed * ratio; i < below.size(); ++i)
             coarser[i / ratio].include(below[i]);
-        levels_.push_back(std::move(coarser));
     }
+    sampleCount_ = samples.size();
 }
 
 std::size_t PeakSummary::bytesUsed() const {

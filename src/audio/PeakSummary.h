@@ -20,14 +20,20 @@ struct SampleRange {
     bool empty() const { return low > high; }
 };
 
-// Min/max summaries of the sample store in blocks of 64, 1024 and 16384 samples, built once after
-// loading, so that a view of any length is drawn from a few thousand values rather than from
-// every sample. They take about 3% of the samples' own size.
+// Min/max summaries of the sample store in blocks of 64, 1024 and 16384 samples, grown with the
+// store as the call loads, so that a view of any length is drawn from a few thousand values rather
+// than from every sample. They take about 3% of the samples' own size.
 class PeakSummary {
   public:
     static constexpr std::array<std::size_t, 3> kBlockSizes = {64, 1024, 16384};
 
+    // Summarises `samples` from scratch.
     void build(std::span<const std::uint8_t> samples);
+    // Summarises what `samples` holds past the part already summarised: `samples` is the store
+    // as it stands, the same entries as at the last call and perhaps more.
+    void extend(std::span<const std::uint8_t> samples);
+    // The samples summarised so far.
+    std::size_t sampleCount() const { return sampleCount_; }
 
     std::size_t levelCount() const { return levels_.size(); }
     std::size_t blockSize(std::size_t level) const { return kBlockSizes[level]; }
@@ -41,6 +47,7 @@ class PeakSummary {
 
   private:
     std::vector<std::vector<SampleRange>> levels_;
+    std::size_t sampleCount_ = 0;
 };
 
 } // namespace kestrum

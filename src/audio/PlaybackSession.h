@@ -1,18 +1,19 @@
 #pragma once
 
-#include "audio/AudioOutput.h"
 #include "audio/FrameClock.h"
 #include "audio/SampleStore.h"
 #include "audio/SilenceMap.h"
 #include "audio/SoundFilter.h"
 #include "audio/SoundOutput.h"
+#include "audio/SoundRenderer.h"
+#include "audio/Speed.h"
+#include "audio/Volume.h"
 #include "platform/Messenger.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <string>
+#include <optional>
 #include <vector>
 
 namespace kestrum {
@@ -46,20 +47,20 @@ struct ListeningAids {
     bool operator==(const ListeningAids&) const = default;
 };
 
-// What the windows show of playback at one moment. Positions are frames.
+// What the windows show of playback at one moment, in numbers (the windows' layers put them in
+// words: app/PlaybackTexts). Positions are frames.
 struct PlaybackSnapshot {
     TransportState state = TransportState::Stopped;
-    std::uint64_t position = 0; // the next frame the device takes
-    std::uint64_t length = 0;
+    std::uint64_t position = 0; // the frame heard last
+    std::uint64_t length = 0;   // about the length while the call loads
     std::uint64_t loopBegin = 0;
     std::uint64_t loopEnd = 0;
-    std::string timeText;
-    int progress = 0; // 0 to 100
-    std::string percentText;
+    int shownSecond = 0;             // the time display's whole second, brought up to date as each one passes
+    int progress = 0;                // the progress bar, 0 to 100
+    std::optional<int> shownPercent; // the percent display's, once it has shown one
     TransportControls controls;
-    int speedPosition = kNormalSpeedPosition;
-    int volumeBarPosition = 0; // 0, the loudest, to 32
-    std::string volumePercentText;
+    Speed speed;
+    Volume volume;
     ListeningAids aids;
 
     bool loopPlaying() const { return state == TransportState::LoopPlaying; }
@@ -67,37 +68,28 @@ struct PlaybackSnapshot {
     bool operator==(const PlaybackSnapshot&) const = default;
 };
 
-// "Time %2d:%02d" for a whole number of seconds.
-std::string playTimeText(int seconds);
-// The percent text: at least two digits and a percent sign.
-std::string percentText(int percent);
 // The step sizes of the step-size control's positions, in seconds; 0 outside 0 to 4.
 int stepSeconds(int position);
-// The hints of the Back and Step buttons for a step-size position.
-struct StepHints {
-    std::string back;
-    std::string step;
-};
-StepHints stepHints(int stepSizePosition);
-// The volume of both channels for a volume-bar position (0 at the top, loudest, to 32), and the
-// percent shown for it.
-std::uint32_t deviceVolumeForBar(int barPosition);
-int volumePercentForBar(int barPosition);
 
-// One playback of the recording in the sample store: the transport state, the play position in
-// frames, the loop marks, the speed and the volume, with the rules of every transport control.
-// The windows act on it and show its snapshots; they hold no playback state of their own.
+// The transport of one playback of the recording in the sample store: the state, the play
+// position in frames, the loop marks, the speed and the volume, with the rules of every transport
+// control. The windows act on it and show its snapshots; they hold no playback state of their own.
 //
-// The sound device pulls the sound from it (fillSound, on the device's thread), so the sound
-// goes on whatever the windows' thread is doing. Everything else is called on one thread (the
-// windows', or zoqtool's), which also calls refresh() every 100 ms or so: that shows the time
-// and progress, and ends play once the device has taken the last frame.
-class PlaybackSession : public SoundSource {
+// It lives on one thread (the windows', or zoqtool's), which also calls refresh() every 100 ms or
+// so: that shows the time and progress, and ends play once the device has played the last frame.
+// The sound itself is the renderer's (sound()): the transport hands it a plan whenever the plan
+// changes, and learns back what has been heard, so the position shown is the one heard.
+class PlaybackSession {
   public:
     PlaybackSession(const SampleStore& store, const WaveFormat& playbackFormat, SoundOutput& output,
                     Messenger& messenger);
 
-    // Once the audio is in the store: the frames there are to play.
+    // While the call loads: the store holds its first part and grows, and the call is about
+    // `expectedBytes` long. Play goes up to what the store holds and waits there; a position
+    // past it plays once the store reaches it.
+    void audioLoading(std::uint64_t expectedBytes);
+    // Once the audio is in the store: the frames there are to play. A position a jump put past
+    // the end while the call loaded goes to the last second, as such a jump does.
     void audioLoaded(std::uint64_t audioBytes);
 
     // The transport. play() and changeSpeed() reopen the device at another speed when they must;
@@ -112,10 +104,10 @@ class PlaybackSession : public SoundSource {
     void togglePlayLoop();
     // Plays on from a keyword's second.
     void playFromSeconds(int seconds);
-    bool changeSpeed(int position);
-    // The speed control's position as restored at start-up: the device follows at the next play.
-    void restoreSpeedPosition(int position);
-    void setVolumeBar(int barPosition);
+    bool changeSpeed(Speed speed);
+    // The speed as restored at start-up: the device follows at the next play.
+    void restoreSpeed(Speed speed);
+    void setVolume(Volume volume);
     // Moves the play position (the waveform's view centre), within the recording.
     void moveTo(std::uint64_t frame);
     // The waveform window browsing the recording: play and loop play cannot start meanwhile.
@@ -130,78 +122,67 @@ class PlaybackSession : public SoundSource {
     // The parts of silent stretches that skipping silence jumps over (SilenceMap::skippable).
     void setSilences(std::vector<FrameSpan> skippable);
 
-    // The display tick: ends play when the device has taken the last frame, brings the time and
-    // progress up to date while playing, and returns what to show.
+    // The display tick: ends play when the device has played the last frame, brings the time and
+    // progress up to date while playing (as the display's rules have it), and returns what to show.
     PlaybackSnapshot refresh();
     PlaybackSnapshot snapshot() const;
     const FrameClock& clock() const { return clock_; }
-
-    // SoundSource: on the device's thread.
-    void fillSound(std::span<std::uint8_t> out) override;
+    // The sound, for the device to pull from.
+    SoundRenderer& sound() { return renderer_; }
 
   private:
-    using Lock = std::lock_guard<std::mutex>;
     void enableForPlay();
     void clearMarks();
-    void restartLocked();
-    void stopLoopPlayLocked();
-    void endOfPlayLocked();
-    void showProgressLocked(int position);
-    void updateDisplayLocked();
+    void resetDisplay();
+    void stopLoopPlay();
+    void endOfPlay();
+    void showProgress(int position);
+    void updateDisplay();
+    // The frame heard last: the renderer's, once the device has taken sound of the last jump.
+    std::uint64_t position() const;
     std::uint64_t stepFrames(int stepSizePosition) const;
     std::uint64_t stepFramesOfSeconds(int seconds) const;
     // Every move of the play position that is not the sound's own course goes through here.
-    void jumpToLocked(std::uint64_t frame);
-    int deviceSpeedCodeLocked() const;
-    bool reopenDevice(int speedCode);
+    void jumpTo(std::uint64_t frame);
+    // A new generation of the sound that goes on from the frame heard last: nothing lost or
+    // repeated, and the change heard at once.
+    void goOnFromHeard();
+    Speed deviceSpeed() const;
+    bool reopenDevice(Speed speed);
     // Where Play after a pause starts: `frames` of heard sound before the position.
-    std::uint64_t rewoundPositionLocked(std::uint64_t frames) const;
+    std::uint64_t rewoundPosition(std::uint64_t frames) const;
     // One second before the end, or the start of a recording shorter than a second.
-    std::uint64_t lastSecondLocked() const;
-    PlaybackSnapshot snapshotLocked() const;
-    // Runs or stops the device as the transport wants it; never while the lock is held, since a
-    // stopping device waits for its thread, which may be waiting for the lock.
-    void syncDevice();
-    void applyVolume(std::uint8_t* bytes, std::size_t count) const;
-    // Copies up to `wanted` frames from the play position on, as the transport runs: a loop wraps
-    // at its end mark, skipping jumps over silent stretches. Fewer at the recording's end.
-    std::uint64_t readSourceLocked(std::uint8_t* to, std::uint64_t wanted);
-    // The filter graph for the aids turned on, built (again) when they or the place changed.
-    bool filterReadyLocked();
-    void fillFilteredLocked(std::span<std::uint8_t> out);
+    std::uint64_t lastSecond() const;
+    // Hands the renderer the transport as it now stands, and runs or stops the device to match.
+    // A stopping device waits for its thread: nothing is held meanwhile that the thread needs.
+    void publish();
 
     const SampleStore& store_;
     const WaveFormat playbackFormat_;
     const FrameClock clock_;
     SoundOutput& output_;
     Messenger& messenger_;
+    SoundRenderer renderer_;
 
-    mutable std::mutex mutex_;
     TransportState state_ = TransportState::Stopped;
-    std::uint64_t position_ = 0;
-    std::uint64_t length_ = 0;
+    std::uint32_t generation_ = 0;
+    std::uint64_t jumpedTo_ = 0; // where the last jump put the position
+    bool continues_ = false;     // the last jump goes on from where the sound was heard
+    std::uint64_t length_ = 0;   // about the length while loading
+    bool loading_ = false;
     std::uint64_t loopBegin_ = 0;
     std::uint64_t loopEnd_ = 0;
-    bool reachedEnd_ = false; // the device found nothing more to play
     bool held_ = false;
     bool browsing_ = false;
     TransportControls controls_;
-    int speedPosition_ = kNormalSpeedPosition;
-    int volumeBar_ = 0;
-    std::uint32_t volume_ = 0xFFFFFFFFu;
-    int lastShownSecond_ = 0;
-    std::string timeText_;
+    Speed speed_;
+    Volume volume_;
+    int shownSecond_ = 0;
     int progress_ = 0;
-    std::string percentText_;
-
+    std::optional<int> shownPercent_;
     ListeningAids aids_;
-    std::vector<FrameSpan> skippable_;
-    std::unique_ptr<SoundFilter> filter_; // on the device's thread only
-    SoundFilterChoice filterChoice_;
-    bool filterStale_ = false;
-    bool tempoChanged_ = false;
-    std::string filterError_;
-    bool filterErrorShown_ = false;
+    std::uint32_t filterTrial_ = 0;
+    std::shared_ptr<const std::vector<FrameSpan>> skippable_;
 };
 
 } // namespace kestrum

@@ -29,7 +29,20 @@ double energyOf(const std::uint8_t* bytes, std::uint64_t samples, bool sixteenBi
 } // namespace
 
 void SilenceMap::build(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
-    silences_.clear();
+    *this = SilenceMap();
+    complete(pcm, format);
+}
+
+void SilenceMap::closeStretch(std::uint64_t end) {
+    const auto shortest = static_cast<std::uint64_t>(kShortestSeconds * framesPerSecond_);
+    if (inStretch_ && end - stretchStart_ >= shortest)
+        silences_.push_back({stretchStart_, end});
+    inStretch_ = false;
+}
+
+bool SilenceMap::extend(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
+    if (complete_)
+        return false;
     const FrameClock clock(format);
     framesPerSecond_ = clock.framesPerSecond();
     const bool sixteenBit = format.bitsPerSample == 16;
@@ -40,27 +53,30 @@ void SilenceMap::build(std::span<const std::uint8_t> pcm, const WaveFormat& form
     // Below the threshold: the mean square under fullScale^2 x 10^(dB / 10).
     const double quietEnergy = std::pow(10.0, kThresholdDecibels / 10.0) * fullScale * fullScale *
                                static_cast<double>(samplesPerWindow);
-    const std::uint64_t shortest = static_cast<std::uint64_t>(kShortestSeconds * framesPerSecond_);
 
     const std::uint64_t frames = clock.framesIn(pcm.size());
-    std::uint64_t stretchStart = 0;
-    bool inStretch = false;
-    const auto close = [&](std::uint64_t end) {
-        if (inStretch && end - stretchStart >= shortest)
-            silences_.push_back({stretchStart, end});
-        inStretch = false;
-    };
-    for (std::uint64_t start = 0; start + window <= frames; start += window) {
+    const std::size_t before = silences_.size();
+    for (; scannedFrames_ + window <= frames; scannedFrames_ += window) {
         const bool quiet =
-            energyOf(pcm.data() + clock.bytesOf(start), samplesPerWindow, sixteenBit) < quietEnergy;
-        if (quiet && !inStretch) {
-            stretchStart = start;
-            inStretch = true;
+            energyOf(pcm.data() + clock.bytesOf(scannedFrames_), samplesPerWindow, sixteenBit) < quietEnergy;
+        if (quiet && !inStretch_) {
+            stretchStart_ = scannedFrames_;
+            inStretch_ = true;
         } else if (!quiet) {
-            close(start);
+            closeStretch(scannedFrames_);
         }
     }
-    close(frames);
+    return silences_.size() != before;
+}
+
+bool SilenceMap::complete(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
+    if (complete_)
+        return false;
+    const std::size_t before = silences_.size();
+    extend(pcm, format);
+    closeStretch(FrameClock(format).framesIn(pcm.size()));
+    complete_ = true;
+    return silences_.size() != before;
 }
 
 std::vector<FrameSpan> SilenceMap::skippable() const {

@@ -15,7 +15,7 @@ struct FrameSpan {
     bool operator==(const FrameSpan&) const = default;
 };
 
-// The silent stretches of a recording, found once after loading (as the peak summaries are): runs
+// The silent stretches of a recording, found as it loads (as the peak summaries are): runs
 // of 50 ms windows whose level stays below -35 dB of full scale for 2 seconds or more. On the
 // calls we have, speech sits between -9 and -30 dB in such windows and the pauses between words
 // near -45 dB, the floor of 8-bit sound.
@@ -28,8 +28,13 @@ class SilenceMap {
     static constexpr double kKeptSeconds = 0.3;
 
     // Scans the store's PCM (in the playback format: 8-bit unsigned or 16-bit signed, any
-    // channels; every channel counts).
+    // channels; every channel counts), the whole call.
     void build(std::span<const std::uint8_t> pcm, const WaveFormat& format);
+    // Scans what `pcm` holds past the part already scanned: `pcm` is the store as it stands while
+    // the call loads. A stretch still silent at its end is not yet one: `complete` says the call
+    // ends there. `extend` after `complete` changes nothing. True when the stretches changed.
+    bool extend(std::span<const std::uint8_t> pcm, const WaveFormat& format);
+    bool complete(std::span<const std::uint8_t> pcm, const WaveFormat& format);
 
     // The silent stretches, whole (what the waveform shades).
     const std::vector<FrameSpan>& silences() const { return silences_; }
@@ -37,8 +42,14 @@ class SilenceMap {
     std::vector<FrameSpan> skippable() const;
 
   private:
+    void closeStretch(std::uint64_t end);
+
     std::vector<FrameSpan> silences_;
     std::uint32_t framesPerSecond_ = 0;
+    std::uint64_t scannedFrames_ = 0; // whole windows from the start
+    std::uint64_t stretchStart_ = 0;
+    bool inStretch_ = false;
+    bool complete_ = false;
 };
 
 } // namespace kestrum

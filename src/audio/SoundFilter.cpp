@@ -1,11 +1,9 @@
 #include "audio/SoundFilter.h"
 
+#include "audio/FilterLibrary.h"
 #include "platform/FormatText.h"
 
 extern "C" {
-#include <libavfilter/avfilter.h>
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/frame.h>
 #include <libavutil/samplefmt.h>
@@ -28,8 +26,6 @@ constexpr const char* kReduceNoise = "highpass=f=120,afftdn=nf=-40";
 constexpr const char* kEvenVoices = "speechnorm=p=0.5:e=10:c=10:r=0.002:f=0.001:l=1";
 constexpr const char* kTimeStretcher = "rubberband";
 
-constexpr std::array<double, 5> kTempoOfPosition = {0.75, 0.875, 1.0, 1.25, 1.5};
-
 // A decimal number as FFmpeg's option parser reads it, whatever the locale says of commas.
 std::string decimal(double value) {
     std::array<char, 32> text{};
@@ -46,13 +42,8 @@ std::string ffmpegError(int code) {
 
 } // namespace
 
-double tempoOfSpeedPosition(int position) {
-    return position >= 0 && position < static_cast<int>(kTempoOfPosition.size())
-               ? kTempoOfPosition[static_cast<std::size_t>(position)]
-               : 1.0;
-}
-
 struct SoundFilter::Graph {
+    const FilterLibrary* library = nullptr;
     AVFilterGraph* graph = nullptr;
     AVFilterContext* source = nullptr;
     AVFilterContext* sink = nullptr;
@@ -60,7 +51,8 @@ struct SoundFilter::Graph {
     AVSampleFormat sampleFormat = AV_SAMPLE_FMT_U8;
     int sampleRate = 0;
     ~Graph() {
-        avfilter_graph_free(&graph);
+        if (library != nullptr)
+            library->graphFree(&graph);
         av_channel_layout_uninit(&layout);
     }
 };
@@ -72,7 +64,11 @@ std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const S
         error = "the listening aids take 8-bit or 16-bit PCM only";
         return nullptr;
     }
+    const FilterLibrary* library = FilterLibrary::get(error);
+    if (library == nullptr)
+        return nullptr;
     auto graph = std::make_unique<Graph>();
+    graph->library = library;
     graph->sampleFormat = format.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
     graph->sampleRate = static_cast<int>(format.samplesPerSec);
     av_channel_layout_default(&graph->layout, format.channels);
@@ -80,17 +76,17 @@ std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const S
     av_channel_layout_describe(&graph->layout, layoutName, sizeof layoutName);
     const char* sampleName = av_get_sample_fmt_name(graph->sampleFormat);
 
-    graph->graph = avfilter_graph_alloc();
-    // One thread: the graph runs inside the device's own callback.
+    graph->graph = library->graphAlloc();
+    // One thread: the graph runs on the sound renderer's thread, a little ahead of the device.
     graph->graph->nb_threads = 1;
     const std::string sourceArguments =
         formatText("time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", graph->sampleRate,
                    graph->sampleRate, sampleName, layoutName);
-    int result = avfilter_graph_create_filter(&graph->source, avfilter_get_by_name("abuffer"), "in",
-                                              sourceArguments.c_str(), nullptr, graph->graph);
+    int result = library->graphCreateFilter(&graph->source, library->getByName("abuffer"), "in",
+                                            sourceArguments.c_str(), nullptr, graph->graph);
     if (result >= 0)
-        result = avfilter_graph_create_filter(&graph->sink, avfilter_get_by_name("abuffersink"), "out",
-                                              nullptr, nullptr, graph->graph);
+        result = library->graphCreateFilter(&graph->sink, library->getByName("abuffersink"), "out", nullptr,
+                                            nullptr, graph->graph);
     if (result < 0) {
         error = "the sound filter's ends cannot be made: " + ffmpegError(result);
         return nullptr;
@@ -108,17 +104,17 @@ std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const S
     add(formatText("aformat=sample_fmts=%s:sample_rates=%d:channel_layouts=%s", sampleName, graph->sampleRate,
                    layoutName));
 
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
+    AVFilterInOut* outputs = library->inoutAlloc();
+    AVFilterInOut* inputs = library->inoutAlloc();
     outputs->name = av_strdup("in");
     outputs->filter_ctx = graph->source;
     inputs->name = av_strdup("out");
     inputs->filter_ctx = graph->sink;
-    result = avfilter_graph_parse_ptr(graph->graph, chain.c_str(), &inputs, &outputs, nullptr);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
+    result = library->graphParse(graph->graph, chain.c_str(), &inputs, &outputs, nullptr);
+    library->inoutFree(&inputs);
+    library->inoutFree(&outputs);
     if (result >= 0)
-        result = avfilter_graph_config(graph->graph, nullptr);
+        result = library->graphConfig(graph->graph, nullptr);
     if (result < 0) {
         error = "the sound filter \"" + chain + "\" cannot be made: " + ffmpegError(result);
         return nullptr;
@@ -146,7 +142,7 @@ bool SoundFilter::push(std::span<const std::uint8_t> frames) {
         result = av_frame_get_buffer(frame, 0);
     if (result >= 0) {
         std::memcpy(frame->data[0], frames.data(), static_cast<std::size_t>(count) * frameBytes_);
-        result = av_buffersrc_add_frame(graph_->source, frame);
+        result = graph_->library->bufferSourceAdd(graph_->source, frame);
     }
     av_frame_free(&frame);
     nextTimestamp_ += count;
@@ -161,7 +157,7 @@ void SoundFilter::finish() {
         return;
     finished_ = true;
     // The end of input: filters that hold sound back (the time-stretcher) give it up now.
-    if (av_buffersrc_add_frame(graph_->source, nullptr) >= 0)
+    if (graph_->library->bufferSourceAdd(graph_->source, nullptr) >= 0)
         drainSink();
 }
 
@@ -172,7 +168,7 @@ void SoundFilter::drainSink() {
         queueStart_ = 0;
     }
     AVFrame* frame = av_frame_alloc();
-    while (av_buffersink_get_frame(graph_->sink, frame) >= 0) {
+    while (graph_->library->bufferSinkGet(graph_->sink, frame) >= 0) {
         const std::size_t bytes = static_cast<std::size_t>(frame->nb_samples) * frameBytes_;
         queue_.insert(queue_.end(), frame->data[0], frame->data[0] + bytes);
         av_frame_unref(frame);
@@ -188,8 +184,8 @@ std::size_t SoundFilter::take(std::span<std::uint8_t> out) {
 }
 
 void SoundFilter::setTempo(double tempo) {
-    avfilter_graph_send_command(graph_->graph, kTimeStretcher, "tempo", decimal(tempo).c_str(), nullptr, 0,
-                                0);
+    graph_->library->graphSendCommand(graph_->graph, kTimeStretcher, "tempo", decimal(tempo).c_str(), nullptr,
+                                      0, 0);
 }
 
 } // namespace kestrum

@@ -21,13 +21,10 @@ struct SoundFilterChoice {
     bool operator==(const SoundFilterChoice&) const = default;
 };
 
-// The speed of the play-speed control's positions as a tempo (Slow -25% ... Fast +50%).
-double tempoOfSpeedPosition(int position);
-
 // The listening aids as one FFmpeg filter graph in the playback path: PCM of the recording's
 // format in, the same format out, at the same rate (a tempo change makes fewer or more frames
-// come out than go in). Used on the device's thread only; building one takes a millisecond or
-// two at telephone rates.
+// come out than go in). Built and run on the sound renderer's thread, never the device's; building
+// one takes a millisecond or two at telephone rates.
 class SoundFilter {
   public:
     // The graph for the choice, or null with `error` set (the formats FFmpeg takes: 8-bit

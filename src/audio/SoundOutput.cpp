@@ -4,27 +4,6 @@
 
 namespace kestrum {
 
-WaveFormat scaledFormat(const WaveFormat& format, int speedCode) {
-    WaveFormat scaled = format;
-    const auto scale = [speedCode](std::uint32_t rate) -> std::uint32_t {
-        switch (speedCode) {
-        case 1:
-            return (rate / 4) * 3;
-        case 2:
-            return (rate / 4) * 5;
-        case 3:
-            return (rate / 4) * 6;
-        case 4:
-            return (rate / 8) * 7;
-        default:
-            return rate;
-        }
-    };
-    scaled.samplesPerSec = scale(format.samplesPerSec);
-    scaled.avgBytesPerSec = scale(format.avgBytesPerSec);
-    return scaled;
-}
-
 std::uint8_t silenceByte(const WaveFormat& format) {
     return format.bitsPerSample == 8 ? 0x80 : 0x00;
 }
@@ -51,19 +30,19 @@ int SoundOutput::openByIndex(int deviceIndex) {
     if (result != 0)
         return reporter_.fail("openSndOutDev waveOutOpen failed %d %s", result,
                               device_.errorText(result).c_str());
-    speedCode_ = kNormalSpeedCode;
+    speed_ = Speed();
     return 0;
 }
 
-int SoundOutput::reopenAtSpeed(int speedCode, bool& fellBackToNormal) {
+int SoundOutput::reopenAtSpeed(Speed speed, bool& fellBackToNormal) {
     fellBackToNormal = false;
-    WaveFormat format = scaledFormat(playbackFormat_, speedCode);
+    WaveFormat format = speed.deviceFormat(playbackFormat_);
     if (const int refused = device_.canPlay(format); refused != 0) {
         reporter_.fail(
             "reOpenSndOutDev waveOutOpen failed, Playout using sound device failed. Speed changed. %d %s",
             refused, device_.errorText(refused).c_str());
         fellBackToNormal = true;
-        speedCode = kNormalSpeedCode;
+        speed = Speed();
         format = playbackFormat_;
         if (const int again = device_.canPlay(format); again != 0)
             return reporter_.fail("reOpenSndOutDev waveOutOpen failed again. %d %s", again,
@@ -72,7 +51,7 @@ int SoundOutput::reopenAtSpeed(int speedCode, bool& fellBackToNormal) {
     if (const int result = device_.open(AudioOutput::kAnyDevice, format, source_); result != 0)
         return reporter_.fail("reOpenSndOutDev waveOutOpen error opening output sound device %d %s", result,
                               device_.errorText(result).c_str());
-    speedCode_ = speedCode;
+    speed_ = speed;
     return 0;
 }
 

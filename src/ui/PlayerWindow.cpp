@@ -1,5 +1,6 @@
 #include "ui/PlayerWindow.h"
 
+#include "app/PlaybackTexts.h"
 #include "app/PlayerState.h"
 #include "app/RecordingDetails.h"
 #include "platform/FormatText.h"
@@ -225,7 +226,7 @@ void PlayerWindow::makeSwitches(QWidget* central) {
     playSpeedSwitch = new SwitchSlider(central);
     playSpeedSwitch->setObjectName("playSpeedSwitch");
     playSpeedSwitch->setPositionLabels("Slow -25%,Slow -12%,Normal,Fast +25%, Fast +50%");
-    playSpeedSwitch->setPositionQuietly(kNormalSpeedPosition);
+    playSpeedSwitch->setPositionQuietly(Speed().position());
     playSpeedSwitch->slider()->setAccessibleName("Play speed");
     setHint(playSpeedSwitch, withKey("Adjusts the Playback Speed", "+, -"));
     playSpeedLabel = makeLabel(central, "playSpeedLabel", "Play Speed");
@@ -291,8 +292,9 @@ void PlayerWindow::installKeys() {
     onKey(Qt::Key_Up, [this] { volumeBar->setValue(volumeBar->value() - 2); });
     onKey(Qt::Key_Down, [this] { volumeBar->setValue(volumeBar->value() + 2); });
     const auto changeSpeed = [this](int by) {
-        return
-            [this, by] { playSpeedSwitch->setPosition(std::clamp(playSpeedSwitch->position() + by, 0, 4)); };
+        return [this, by] {
+            playSpeedSwitch->setPosition(std::clamp(playSpeedSwitch->position() + by, 0, Speed::kCount - 1));
+        };
     };
     onKey(Qt::Key_Plus, changeSpeed(1));
     onKey(Qt::Key_Equal, changeSpeed(1)); // + without Shift on most keyboards
@@ -317,14 +319,15 @@ void PlayerWindow::connectControls() {
     connect(playLoopButton, &QPushButton::clicked, this,
             [this, &session] { act([&] { session.togglePlayLoop(); }); });
     connect(volumeBar, &QSlider::valueChanged, this,
-            [this, &session](int position) { act([&] { session.setVolumeBar(position); }); });
+            [this, &session](int position) { act([&] { session.setVolume(Volume::ofBar(position)); }); });
     connect(stepSizeSwitch, &SwitchSlider::positionChanged, this, [this] {
         const StepHints hints = stepHints(stepSizeSwitch->position());
         setHint(backButton, withKey(text(hints.back), "Left"));
         setHint(stepButton, withKey(text(hints.step), "Right"));
     });
     connect(playSpeedSwitch, &SwitchSlider::positionChanged, this, [this, &session] {
-        actOrClose([&] { return session.changeSpeed(playSpeedSwitch->position()); });
+        const std::optional<Speed> speed = Speed::ofPosition(playSpeedSwitch->position());
+        actOrClose([&] { return !speed || session.changeSpeed(*speed); });
     });
     for (QCheckBox* box : {keepPitchBox, evenVoicesBox, reduceNoiseBox, skipSilenceBox})
         connect(box, &QCheckBox::toggled, this, [this] { aidsChanged(); });
@@ -448,7 +451,8 @@ void PlayerWindow::restoreSettings(const InitRecord& record) {
     stepSizeSwitch->setPosition(record.stepSizePosition);
     // Quietly: the device follows the speed when play starts, not while the windows are made.
     playSpeedSwitch->setPositionQuietly(record.playSpeedPosition);
-    session_.restoreSpeedPosition(playSpeedSwitch->position());
+    if (const std::optional<Speed> speed = Speed::ofPosition(playSpeedSwitch->position()))
+        session_.restoreSpeed(*speed);
 }
 
 void PlayerWindow::saveSettings(InitRecord& record) const {
@@ -481,9 +485,10 @@ QPushButton* PlayerWindow::button(TransportControl control) const {
 }
 
 void PlayerWindow::showPlayback(const PlaybackSnapshot& shown) {
-    playTimeLabel->setText(text(shown.timeText));
+    const PlaybackTexts texts = playbackTexts(shown);
+    playTimeLabel->setText(text(texts.time));
     progressBar->setValue(shown.progress);
-    percentLabel->setText(text(shown.percentText));
+    percentLabel->setText(text(texts.percent));
     for (const TransportControl control :
          {TransportControl::Play, TransportControl::Restart, TransportControl::StopPause,
           TransportControl::Back, TransportControl::Step, TransportControl::MarkLoopBegin,
@@ -498,9 +503,9 @@ void PlayerWindow::showPlayback(const PlaybackSnapshot& shown) {
             QApplication::style()->standardIcon(looping ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
         loopCaptionShown_ = looping;
     }
-    if (playSpeedSwitch->position() != shown.speedPosition)
-        playSpeedSwitch->setPositionQuietly(shown.speedPosition); // a speed that fell back to Normal
-    volumePercentLabel->setText(text(shown.volumePercentText));
+    if (playSpeedSwitch->position() != shown.speed.position())
+        playSpeedSwitch->setPositionQuietly(shown.speed.position()); // a speed that fell back to Normal
+    volumePercentLabel->setText(text(texts.volumePercent));
     // The aids as the playback has them (from the settings at start-up).
     const std::pair<QCheckBox*, bool> boxes[] = {{keepPitchBox, shown.aids.filters.keepPitch},
                                                  {evenVoicesBox, shown.aids.filters.evenVoices},
@@ -583,7 +588,7 @@ void PlayerWindow::firstShow() {
         showSideWindows(modes);
     showDetails();
     // The bar shows the volume the playback has (the bar written back moves it to a whole step).
-    volumeBar->setValue(session.snapshot().volumeBarPosition);
+    volumeBar->setValue(session.snapshot().volume.barPosition());
     displayTimer->start();
     actOrClose([&] { return session.play(); });
 }

@@ -72,6 +72,8 @@ void QtPlayerUi::connectSideWindows() {
     waveform_->annotate = [this] { annotate_->exec(); };
     waveform_->playbackChanged = [this] { refreshDisplay(); };
     player_->onExportButton = [this] {
+        // An export takes the whole call: one clicked while the call still loads waits for it.
+        owner_->finishLoading();
         exportCommand_->exportClicked();
         refreshDisplay();
     };
@@ -143,6 +145,10 @@ void QtPlayerUi::saveWindowState(InitRecord& record) {
 }
 
 void QtPlayerUi::refreshDisplay() {
+    const std::size_t summarised = owner_->state().peaks.sampleCount();
+    owner_->followLoading();
+    if (owner_->state().peaks.sampleCount() != summarised)
+        waveform_->samplesAdded();
     const PlaybackSnapshot shown = owner_->session().refresh();
     player_->showPlayback(shown);
     waveform_->shadeSilences(shown.aids.skipSilence);
@@ -171,8 +177,10 @@ void QtPlayerUi::stopDisplay() {
 // What another program saves into the call shows in the comment and keyword windows; the playback
 // goes on as it was.
 void QtPlayerUi::watchRecording() {
-    recordingWatch_ = std::make_unique<RecordingWatch>(owner_->state().recording.recordingPath,
-                                                       [this] { owner_->annotations().reloadFromFile(); });
+    recordingWatch_ = std::make_unique<RecordingWatch>(owner_->state().recording.recordingPath, [this] {
+        owner_->takeOpenedAudio();
+        owner_->annotations().reloadFromFile();
+    });
 }
 
 void QtPlayerUi::finishExports() {
@@ -270,6 +278,7 @@ void QtPlayerUi::saveWithProgress() {
     saving.show();
     saving.repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    owner_->takeOpenedAudio();
     owner_->annotations().save();
     saving.close();
 }

@@ -38,8 +38,10 @@ double SampleStoreSeries::pointsPerSecond() const {
     return static_cast<double>(clock.framesPerSecond()) * clock.frameBytes();
 }
 
+// While the call loads, what the peak summaries have taken in so far: the chart and its
+// summaries grow together.
 std::size_t SampleStoreSeries::pointCount() const {
-    return state_.store.indexCount();
+    return state_.peaks.sampleCount();
 }
 
 std::uint8_t SampleStoreSeries::point(std::size_t index) const {
@@ -48,7 +50,7 @@ std::uint8_t SampleStoreSeries::point(std::size_t index) const {
 
 StripChartSeries::Range SampleStoreSeries::range(std::size_t first, std::size_t last) const {
     const PlayerState& state = state_;
-    const SampleRange found = state.peaks.range(state.store.samples(), first, last);
+    const SampleRange found = state.peaks.range(state.store.samples().first(pointCount()), first, last);
     return {found.low, found.high};
 }
 
@@ -199,6 +201,11 @@ std::uint64_t WaveformWindow::frameAt(double seconds) const {
 
 void WaveformWindow::follow(std::uint64_t frame, bool atEnd) {
     follower_.follow(frame, atEnd);
+}
+
+void WaveformWindow::samplesAdded() {
+    if (isVisible())
+        waveformChart->update();
 }
 
 void WaveformWindow::shadeSilences(bool shaded) {

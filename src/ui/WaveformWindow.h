@@ -65,6 +65,8 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
 
     // Centres the view on a play position (in Run); `atEnd` for the recording's last position.
     void follow(std::uint64_t frame, bool atEnd);
+    // More of the call has loaded: the chart draws it.
+    void samplesAdded();
     // Shades the recording's silent stretches, or takes the shading away.
     void shadeSilences(bool shaded);
     // Marks where telephone keys were pressed (never which), and takes the spectrogram summary,

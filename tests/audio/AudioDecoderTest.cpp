@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -227,6 +228,88 @@ class PlayerLoadsCompressedAudio : public ::testing::Test {
     SampleStore store;
     std::vector<std::string> progress;
 };
+
+TEST_F(PlayerLoadsCompressedAudio, ARawCallIsPlayedFromItsFileUnlessOthersMayWriteIt) {
+    RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 30);
+    for (const bool othersMayWrite : {false, true}) {
+        SCOPED_TRACE(othersMayWrite ? "group-writable" : "the user's alone");
+        store.clear();
+        builder.writeTo(path);
+        std::filesystem::permissions(path, othersMayWrite ? std::filesystem::perms(0660)
+                                                          : std::filesystem::perms(0600));
+        ASSERT_EQ(load(builder), 0) << messenger.onlyText();
+        // Mapped, not copied; but a file others could cut short under the mapping is copied.
+        EXPECT_EQ(store.mapped(), !othersMayWrite);
+        EXPECT_EQ(stored(), builder.audio);
+        // A save renames a new file over the call: the sound loaded stays as it was.
+        const std::string saved = dir.file("saved.ZOQ");
+        RecordingBuilder changed = builder;
+        std::reverse(changed.audio.begin(), changed.audio.end());
+        changed.writeTo(saved);
+        std::filesystem::rename(saved, path);
+        EXPECT_EQ(stored(), builder.audio);
+    }
+}
+
+TEST_F(PlayerLoadsCompressedAudio, ALongCallGoesOnDecodingOnTheLoadersThreadIntoAStoreReadableAsItGrows) {
+    // Ten minutes of TrueSpeech, loaded all at once as zoqtool does: what the player must end with.
+    const WavContents& wav = testWav("8ktruespeech.wav");
+    RecordingBuilder builder = recordingOf(10, wav);
+    while (builder.audio.size() < 10 * 60 * 1067)
+        builder.audio.insert(builder.audio.end(), wav.data.begin(), wav.data.end());
+    ASSERT_EQ(load(builder), 0) << messenger.onlyText();
+    const Bytes whole = stored();
+
+    // As the player loads it: the first stretch before start-up goes on, the rest on a thread.
+    const auto startLoading = [&](RecordingState& into, SampleStore& growing,
+                                  std::unique_ptr<LoaderThread>& decoding) {
+        into.recordingPath = path;
+        RecordingReader reader(into, reporter, displays, displays, {});
+        ASSERT_EQ(reader.openRecording(), 0);
+        progress.clear();
+        ASSERT_EQ(startLoadingRecordingAudio(
+                      reader, into, growing, reporter,
+                      [this](const std::string& text) { progress.push_back(text); }, decoding),
+                  0);
+    };
+    RecordingState playing;
+    SampleStore growing;
+    std::unique_ptr<LoaderThread> decoding;
+    startLoading(playing, growing, decoding);
+    ASSERT_NE(decoding, nullptr);
+    EXPECT_EQ(progress.back(), "Decompressing block 0");
+    EXPECT_FALSE(playing.recordingFile);
+    // Read while it grows: every entry seen is the call's own, and stays so.
+    std::size_t seen = 0;
+    while (!decoding->finished()) {
+        const std::span<const std::uint8_t> now = growing.samples();
+        ASSERT_LE(now.size(), whole.size());
+        ASSERT_TRUE(std::equal(now.begin() + static_cast<long>(seen), now.end(),
+                               whole.begin() + static_cast<long>(seen)));
+        seen = now.size();
+    }
+    EXPECT_EQ(decoding->finish(playing, reporter), 0);
+    EXPECT_EQ(Bytes(growing.samples().begin(), growing.samples().end()), whole);
+    EXPECT_EQ(playing.audioLength, whole.size());
+    EXPECT_TRUE(messenger.shown.empty());
+
+    // An export header promising more than the file holds: the failure comes part way, in its own
+    // words, and what decoded before it stays playable.
+    builder.exportHeader = test::makeExportHeader(static_cast<std::uint32_t>(builder.audio.size() * 2));
+    builder.writeTo(path);
+    RecordingState cut;
+    SampleStore partial;
+    startLoading(cut, partial, decoding);
+    ASSERT_NE(decoding, nullptr);
+    decoding->wait();
+    EXPECT_EQ(decoding->finish(cut, reporter), 1);
+    EXPECT_EQ(messenger.onlyText().rfind("audioDecompress failed read ", 0), 0u) << messenger.onlyText();
+    // The passes before the short read, the call's own.
+    ASSERT_GT(partial.indexCount(), 0u);
+    EXPECT_TRUE(std::equal(partial.samples().begin(), partial.samples().end(), whole.begin()));
+    EXPECT_EQ(cut.audioLength, partial.indexCount());
+}
 
 TEST_F(PlayerLoadsCompressedAudio, DecodesATrueSpeechRecordingInFourSecondPasses) {
     const WavContents& wav = testWav("8ktruespeech.wav");

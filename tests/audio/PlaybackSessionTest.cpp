@@ -3,6 +3,7 @@
 // time and progress shown, speeds through the real sound output over a device the test clocks.
 
 #include "audio/PlaybackSession.h"
+#include "app/PlaybackTexts.h"
 #include "support/FakeAudioOutput.h"
 #include "support/FakeMessenger.h"
 #include "support/RecordingBuilder.h"
@@ -14,17 +15,23 @@ namespace {
 
 using Control = TransportControl;
 
+Speed speed(int position) {
+    return *Speed::ofPosition(position);
+}
+
 class PlaybackSessionTest : public ::testing::Test {
   protected:
     // A loaded recording of `frames` frames at 8000 Hz in `format`, the device open as at start-up.
     void load(std::uint64_t frames, WaveFormat playbackFormat = kPcmDefaultFormat) {
         format = playbackFormat;
         audio = test::makeAudio(frames * FrameClock(format).frameBytes());
+        session.reset(); // its renderer reads the store
         store.clear();
         store.append(audio);
         session = std::make_unique<PlaybackSession>(store, format, output, messenger);
         session->audioLoaded(audio.size());
-        output.attachSource(*session);
+        output.attachSource(session->sound());
+        device.beforeEachBuffer = [this] { session->sound().waitUntilRendered(); };
         ASSERT_EQ(output.openSoundDevice(), 0);
     }
     PlaybackSnapshot shown() const { return session->snapshot(); }
@@ -78,8 +85,8 @@ TEST_F(PlaybackSessionTest, PlayStopAndRestartFollowTheStateTable) {
     now = shown();
     EXPECT_EQ(now.state, TransportState::Stopped);
     EXPECT_EQ(now.position, 0u);
-    EXPECT_EQ(now.timeText, "Time  0:00");
-    EXPECT_EQ(now.percentText, "00%");
+    EXPECT_EQ(playbackTexts(now).time, "Time  0:00");
+    EXPECT_EQ(playbackTexts(now).percent, "00%");
     EXPECT_EQ(now.progress, 0);
 
     // Restart while playing goes on playing from the start.
@@ -106,7 +113,7 @@ TEST_F(PlaybackSessionTest, TheDeviceTakesEveryFrameInOrderAndPlayEndsAfterTheLa
 
     const PlaybackSnapshot now = shown();
     EXPECT_EQ(now.progress, 100);
-    EXPECT_EQ(now.percentText, "100%");
+    EXPECT_EQ(playbackTexts(now).percent, "100%");
     EXPECT_EQ(now.position, 3000u);
     EXPECT_FALSE(device.running());
     for (const Control c : {Control::StopPause, Control::Back, Control::Step, Control::MarkLoopBegin,
@@ -136,13 +143,13 @@ TEST_F(PlaybackSessionTest, ShowsTheTimeAndProgressAsThePositionPassesEachSecond
     ASSERT_TRUE(session->play());
     session->moveTo(8000 * 65 + 10);
     PlaybackSnapshot now = session->refresh();
-    EXPECT_EQ(now.timeText, "Time  1:05");
+    EXPECT_EQ(playbackTexts(now).time, "Time  1:05");
     EXPECT_EQ(now.progress, 50);
-    EXPECT_EQ(now.percentText, "50%");
+    EXPECT_EQ(playbackTexts(now).percent, "50%");
     session->moveTo(8000 * 125);
     now = session->refresh();
-    EXPECT_EQ(now.timeText, "Time  2:05");
-    EXPECT_EQ(now.percentText, "96%");
+    EXPECT_EQ(playbackTexts(now).time, "Time  2:05");
+    EXPECT_EQ(playbackTexts(now).percent, "96%");
 
     // A recording under 100 frames has no percent step: 0% until its end, then 100%.
     load(60);
@@ -151,7 +158,7 @@ TEST_F(PlaybackSessionTest, ShowsTheTimeAndProgressAsThePositionPassesEachSecond
     EXPECT_EQ(session->refresh().progress, 0);
     while (shown().playing())
         pull(64);
-    EXPECT_EQ(shown().percentText, "100%");
+    EXPECT_EQ(playbackTexts(shown()).percent, "100%");
 }
 
 TEST_F(PlaybackSessionTest, BackAndStepMoveByTheStepSizeWithinTheRecording) {
@@ -185,7 +192,7 @@ TEST_F(PlaybackSessionTest, TimeIsCountedInFramesWhateverAFrameHolds) {
     ASSERT_TRUE(session->play());
     session->step(0);
     EXPECT_EQ(position(), 8000u * 5);
-    EXPECT_EQ(session->refresh().timeText, "Time  0:05");
+    EXPECT_EQ(session->refresh().shownSecond, 5);
     EXPECT_EQ(pull(8), audioBetween(4 * 8000 * 5, 4 * 8000 * 5 + 8));
     session->playFromSeconds(12);
     EXPECT_EQ(position(), 8000u * 12);
@@ -270,32 +277,32 @@ TEST_F(PlaybackSessionTest, TheVolumeScalesEveryFormatAndShowsItsPercent) {
     const std::vector<std::tuple<int, std::uint32_t, std::string>> bars = {
         {0, 0xFFFFFFFFu, "100%"}, {16, 0x7FFF7FFFu, "50%"}, {31, 0x07FF07FFu, "03%"}, {32, 0u, "00%"}};
     for (const auto& [bar, volume, percent] : bars) {
-        EXPECT_EQ(deviceVolumeForBar(bar), volume) << bar;
-        EXPECT_EQ(percentText(volumePercentForBar(bar)), percent) << bar;
+        EXPECT_EQ(Volume::ofBar(bar).deviceWord(), volume) << bar;
+        EXPECT_EQ(percentText(Volume::ofBar(bar).percent()), percent) << bar;
     }
 
     load(1000);
     ASSERT_TRUE(session->play());
-    session->setVolumeBar(16); // half
-    EXPECT_EQ(shown().volumePercentText, "50%");
+    session->setVolume(Volume::ofBar(16)); // half
+    EXPECT_EQ(playbackTexts(shown()).volumePercent, "50%");
     const std::vector<std::uint8_t> half = pull(4);
     for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ(half[i], 128 + (audio[i] - 128) * 0x7FFF / 0xFFFF) << i;
-    session->setVolumeBar(32);
+    session->setVolume(Volume::ofBar(32));
     EXPECT_EQ(pull(4), std::vector<std::uint8_t>(4, 0x80));
 
     // 16-bit stereo: each channel's samples scaled about zero.
     load(1000, WaveFormat{kTagPcm, 2, 8000, 32000, 4, 16, 0});
     ASSERT_TRUE(session->play());
-    session->setVolumeBar(32);
+    session->setVolume(Volume::ofBar(32));
     EXPECT_EQ(pull(8), std::vector<std::uint8_t>(8, 0));
-    session->setVolumeBar(0);
+    session->setVolume(Volume::ofBar(0));
     EXPECT_EQ(pull(8), audioBetween(8, 16)); // full volume: the bytes as they are
 }
 
 TEST_F(PlaybackSessionTest, SpeedsReopenTheDeviceAtTheScaledRateWhenPlayNeedsIt) {
     load(8000);
-    session->restoreSpeedPosition(4); // start-up's saved position: no reopen yet
+    session->restoreSpeed(speed(4)); // start-up's saved position: no reopen yet
     EXPECT_EQ(device.opened.size(), 1u);
     ASSERT_TRUE(session->play());
     EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
@@ -306,17 +313,17 @@ TEST_F(PlaybackSessionTest, SpeedsReopenTheDeviceAtTheScaledRateWhenPlayNeedsIt)
 
     const std::vector<std::pair<int, std::uint32_t>> rates = {
         {0, 6000}, {1, 7000}, {2, 8000}, {3, 10000}, {4, 12000}};
-    for (const auto& [speed, rate] : rates) {
-        ASSERT_TRUE(session->changeSpeed(speed));
-        EXPECT_EQ(device.opened.back().samplesPerSec, rate) << speed;
-        EXPECT_EQ(shown().speedPosition, speed);
+    for (const auto& [position, rate] : rates) {
+        ASSERT_TRUE(session->changeSpeed(speed(position)));
+        EXPECT_EQ(device.opened.back().samplesPerSec, rate) << position;
+        EXPECT_EQ(shown().speed.position(), position);
         EXPECT_TRUE(device.running()); // playing goes on at the new rate
     }
-    EXPECT_TRUE(session->changeSpeed(5)); // outside the control: nothing
+    EXPECT_FALSE(Speed::ofPosition(5)); // outside the control: no speed
     EXPECT_EQ(device.opened.size(), 7u);
 
     session->stop();
-    ASSERT_TRUE(session->changeSpeed(0));
+    ASSERT_TRUE(session->changeSpeed(speed(0)));
     EXPECT_FALSE(device.running()); // a change while stopped leaves play stopped
     EXPECT_TRUE(messenger.shown.empty());
 }
@@ -324,22 +331,22 @@ TEST_F(PlaybackSessionTest, SpeedsReopenTheDeviceAtTheScaledRateWhenPlayNeedsIt)
 TEST_F(PlaybackSessionTest, ARefusedRateFallsBackToNormalAndAFailedDeviceEndsPlay) {
     load(8000);
     device.refusedRates = {12000};
-    ASSERT_TRUE(session->changeSpeed(4));
+    ASSERT_TRUE(session->changeSpeed(speed(4)));
     EXPECT_EQ(messenger.onlyText(), "reOpenSndOutDev waveOutOpen failed, Playout using sound device failed. "
                                     "Speed changed. 32 fake error 32");
-    EXPECT_EQ(shown().speedPosition, kNormalSpeedPosition);
+    EXPECT_EQ(shown().speed, Speed());
     EXPECT_EQ(device.opened.back().samplesPerSec, 8000u);
 
     messenger.shown.clear();
     device.refusedRates = {12000, 8000};
-    EXPECT_FALSE(session->changeSpeed(4));
+    EXPECT_FALSE(session->changeSpeed(speed(4)));
     ASSERT_EQ(messenger.shown.size(), 2u);
     EXPECT_EQ(messenger.shown[1].text, "reOpenSndOutDev waveOutOpen failed again. 32 fake error 32");
 
     messenger.shown.clear();
     device.refusedRates.clear();
     device.failingDevices = {AudioOutput::kAnyDevice};
-    session->restoreSpeedPosition(0);
+    session->restoreSpeed(speed(0));
     EXPECT_FALSE(session->play());
     EXPECT_EQ(messenger.onlyText(),
               "reOpenSndOutDev waveOutOpen error opening output sound device 2 fake error 2");
@@ -479,7 +486,7 @@ TEST_F(PlaybackSessionTest, SkippingSilenceJumpsFromAStretchsStartButNotFromInsi
 
 TEST_F(PlaybackSessionTest, KeepingThePitchHoldsTheDeviceAtTheRecordingsRateAndFiltersTheSound) {
     load(8000 * 4);
-    ASSERT_TRUE(session->changeSpeed(4)); // Fast +50%: the device at 12000 Hz
+    ASSERT_TRUE(session->changeSpeed(speed(4))); // Fast +50%: the device at 12000 Hz
     EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
     ListeningAids aids;
     aids.filters.keepPitch = true;
@@ -493,13 +500,13 @@ TEST_F(PlaybackSessionTest, KeepingThePitchHoldsTheDeviceAtTheRecordingsRateAndF
     std::uint64_t before = position();
     pull(4000);
     EXPECT_NEAR(static_cast<double>(position() - before), 6000, 600);
-    ASSERT_TRUE(session->changeSpeed(0)); // Slow -25%
+    ASSERT_TRUE(session->changeSpeed(speed(0))); // Slow -25%
     EXPECT_EQ(device.opened.size(), opens);
     pull(8000); // past the filter's own delay
     before = position();
     pull(8000);
     EXPECT_NEAR(static_cast<double>(position() - before), 6000, 600);
-    EXPECT_EQ(shown().speedPosition, 0);
+    EXPECT_EQ(shown().speed.position(), 0);
 
     // Off again: the device follows the speed once more.
     ASSERT_TRUE(session->setAids({}));

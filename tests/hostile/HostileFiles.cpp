@@ -46,6 +46,16 @@ HostileFile refusedWhileDecoding(std::string name, std::vector<std::uint8_t> byt
     return file;
 }
 
+// A file whose audio fails part way, after a first stretch of `samples`: zoqtool decode fails with
+// the message, and the player plays what decoded before it, saying so.
+HostileFile failingPartWay(std::string name, std::vector<std::uint8_t> bytes, const std::string& message,
+                           long samples) {
+    HostileFile file = refusedWhileDecoding(std::move(name), std::move(bytes), message);
+    file.decodedSamples = samples;
+    file.plays = true;
+    return file;
+}
+
 // A file that reads and decodes to `samples` and plays.
 HostileFile playable(std::string name, std::vector<std::uint8_t> bytes, long samples) {
     HostileFile file = named(std::move(name), std::move(bytes));
@@ -140,8 +150,8 @@ void audioCountsPastTheEnd(std::vector<HostileFile>& files) {
         RecordingBuilder builder(10);
         builder.exportHeader = makeExportHeader(count);
         builder.audio = makeAudio(blocks * kTrueSpeechBlock);
-        files.push_back(refusedWhileDecoding("v10 export audio count " + std::to_string(count),
-                                             builder.bytes(), "audioDecompress failed read ..."));
+        files.push_back(failingPartWay("v10 export audio count " + std::to_string(count), builder.bytes(),
+                                       "audioDecompress failed read ...", blocks * kSamplesPerBlock));
     }
 
     RecordingBuilder raw(11);

@@ -2,6 +2,8 @@
 
 #include "audio/AudioOutput.h"
 
+#include <algorithm>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -16,12 +18,22 @@ class FakeAudioOutput : public AudioOutput {
     std::vector<WaveFormat> opened;       // the format of each open
     std::vector<int> openedIds;
 
-    // The device takes `bytes` from its source, as it does while running; silence when stopped.
+    // Runs before each buffer the device takes: a source that renders ahead on a thread of its
+    // own catches up first, as it has time to between a real device's buffers.
+    std::function<void()> beforeEachBuffer;
+    static constexpr std::size_t kBufferBytes = 256;
+
+    // The device takes `bytes` from its source, a buffer at a time, as it does while running;
+    // silence when stopped.
     std::vector<std::uint8_t> pull(std::size_t bytes) {
         std::vector<std::uint8_t> out(bytes, 0x55);
-        if (running_ && source_ != nullptr)
-            source_->fillSound(out);
-        else
+        if (running_ && source_ != nullptr) {
+            for (std::size_t at = 0; at < bytes; at += kBufferBytes) {
+                if (beforeEachBuffer)
+                    beforeEachBuffer();
+                source_->fillSound({out.data() + at, std::min(kBufferBytes, bytes - at)});
+            }
+        } else
             out.assign(bytes, opened.empty() || opened.back().bitsPerSample == 8 ? 0x80 : 0x00);
         return out;
     }

@@ -58,15 +58,15 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
 
         press(&w, Qt::Key_Down); // quieter: the bar two steps down
         EXPECT_EQ(w.volumeBar->value(), 2);
-        EXPECT_EQ(session.snapshot().volumeBarPosition, 2);
+        EXPECT_EQ(session.snapshot().volume.barPosition(), 2);
         press(&w, Qt::Key_Up);
-        EXPECT_EQ(session.snapshot().volumeBarPosition, 0);
+        EXPECT_EQ(session.snapshot().volume.barPosition(), 0);
         press(&w, Qt::Key_Plus); // faster: Normal to Fast +25%
-        EXPECT_EQ(session.snapshot().speedPosition, 3);
+        EXPECT_EQ(session.snapshot().speed.position(), 3);
         EXPECT_EQ(device.opened.back().samplesPerSec, 10000u);
         press(&w, Qt::Key_Minus);
         press(&w, Qt::Key_Minus);
-        EXPECT_EQ(session.snapshot().speedPosition, 1);
+        EXPECT_EQ(session.snapshot().speed.position(), 1);
 
         // From a side window too.
         w.keywordsButton->click();
@@ -86,8 +86,8 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
         const PlaybackSnapshot after = session.snapshot();
         EXPECT_TRUE(after.playing());
         EXPECT_EQ(after.loopBegin, before.loopBegin);
-        EXPECT_EQ(after.speedPosition, before.speedPosition);
-        EXPECT_EQ(after.volumeBarPosition, before.volumeBarPosition);
+        EXPECT_EQ(after.speed, before.speed);
+        EXPECT_EQ(after.volume, before.volume);
 
         // Nor in a keyword field or the rewind box, where Up and Down are the field's own.
         ui.annotateDialog()->show();
@@ -96,12 +96,12 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
         QTest::keyClicks(keyword, "gun ");
         QTest::keyClick(keyword, Qt::Key_Down);
         EXPECT_EQ(keyword->text(), "gun ");
-        EXPECT_EQ(session.snapshot().volumeBarPosition, before.volumeBarPosition);
+        EXPECT_EQ(session.snapshot().volume.barPosition(), before.volume.barPosition());
         ui.annotateDialog()->hide();
         w.rewindBox->setFocus();
         QTest::keyClick(w.rewindBox, Qt::Key_Up);
         EXPECT_EQ(w.rewindBox->value(), 1);
-        EXPECT_EQ(session.snapshot().volumeBarPosition, before.volumeBarPosition);
+        EXPECT_EQ(session.snapshot().volume.barPosition(), before.volume.barPosition());
 
         // Each control's hint names its key, for a screen reader as for the eye.
         EXPECT_TRUE(w.playButton->toolTip().endsWith("(Space)"));

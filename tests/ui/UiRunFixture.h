@@ -50,7 +50,10 @@ class UiRunFixture : public ::testing::Test {
         InspectingUi ui;
         ui.inspect = std::move(inspect);
         Player player(messenger, system, soundDevice != nullptr ? *soundDevice : device, ui);
-        return player.run("^F" + path + options);
+        device.beforeEachBuffer = [&player] { player.session().sound().waitUntilRendered(); };
+        const int exitCode = player.run("^F" + path + options);
+        device.beforeEachBuffer = nullptr;
+        return exitCode;
     }
 
     TempDir dir;

@@ -4,6 +4,7 @@
 #include "ui/WaveformWindow.h"
 #include "app/InitRecord.h"
 #include "support/KeyTones.h"
+#include "support/ProcessRunner.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
 #include "ui/ScannedWordWindow.h"
@@ -164,6 +165,13 @@ TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWh
     keyed.audio = test::pcm8(sound);
     runOn(keyed, "", [&](InspectingUi& ui) {
         WaveformWindow& wave = openPaused(ui);
+        // The analysis runs beside the playing call and shows with a display tick once done.
+        ASSERT_TRUE(test::waitUntil(
+            [&] {
+                QApplication::processEvents();
+                return !ui.player->state().spectrogram.empty();
+            },
+            20));
         // Where the keys were pressed, as the player keeps it: places, never keys.
         const std::vector<StripChart::Span>& marks = wave.waveformChart->markedSpans();
         ASSERT_EQ(marks.size(), keys.size());

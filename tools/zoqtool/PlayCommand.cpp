@@ -2,11 +2,12 @@
 
 #include "CommandOptions.h"
 #include "NumberArguments.h"
+#include "app/PlaybackTexts.h"
 #include "audio/AudioLoader.h"
 #include "audio/PlaybackSession.h"
 #include "audio/SdlAudioOutput.h"
-#include "audio/SoundFilter.h"
 #include "audio/SoundOutput.h"
+#include "audio/Speed.h"
 #include "platform/FormatText.h"
 #include "platform/LogSink.h"
 #include "platform/StderrMessenger.h"
@@ -26,12 +27,10 @@ using namespace kestrum;
 
 struct PlayArguments {
     std::string path;
-    int speedPosition = kNormalSpeedPosition;
+    Speed speed;
     double fromSeconds = 0;
     ListeningAids aids;
 };
-
-constexpr int kSpeedCount = static_cast<int>(kSpeedCodeOfPosition.size());
 
 // A speed's factor as its label shows it, to hundredths: "0.75", "0.88", "1", "1.25", "1.5".
 std::string factorText(double factor) {
@@ -42,28 +41,23 @@ std::string factorText(double factor) {
     return text;
 }
 
-// The play-speed control's position of a factor as people write it ("0.75", "1.5", "75%"):
-// the player's own speeds, each as its label rounds it or exactly.
-std::optional<int> speedPositionOf(std::string text) {
+// The speed of a factor as people write it ("0.75", "1.5", "75%"): the player's own speeds, each
+// as its label rounds it or exactly.
+std::optional<Speed> speedOf(std::string text) {
     const bool percent = !text.empty() && text.back() == '%';
     if (percent)
         text.pop_back();
     double factor = 0;
     if (!parseNonNegative(text, factor))
         return std::nullopt;
-    if (percent)
-        factor /= 100;
-    for (int position = 0; position < kSpeedCount; ++position)
-        if (std::abs(factor - tempoOfSpeedPosition(position)) <= 0.005 + 1e-9)
-            return position;
-    return std::nullopt;
+    return Speed::ofFactor(percent ? factor / 100 : factor);
 }
 
 // What --speed takes: "0.75, 0.88, 1, 1.25, 1.5 (or 75%, 88%, 100%, 125%, 150%)".
 std::string speedFactors() {
     std::string factors, percents;
-    for (int position = 0; position < kSpeedCount; ++position) {
-        const double factor = tempoOfSpeedPosition(position);
+    for (int position = 0; position < Speed::kCount; ++position) {
+        const double factor = Speed::ofPosition(position)->factor();
         factors += (position > 0 ? ", " : "") + factorText(factor);
         percents += (position > 0 ? ", " : "") + formatText("%.0f%%", factor * 100);
     }
@@ -74,12 +68,12 @@ std::string speedFactors() {
 bool parseValue(const std::string& option, const std::string& value, PlayArguments& parsed,
                 std::string& problem) {
     if (option == "--speed") {
-        const std::optional<int> position = speedPositionOf(value);
-        if (!position) {
+        const std::optional<Speed> speed = speedOf(value);
+        if (!speed) {
             problem = "the player has no speed " + value + ": it plays at " + speedFactors();
             return false;
         }
-        parsed.speedPosition = *position;
+        parsed.speed = *speed;
     } else if (option == "--from") {
         if (!parseNonNegative(value, parsed.fromSeconds)) {
             problem = "--from takes a number of seconds, 0 or more, not " + value;
@@ -165,10 +159,10 @@ int runPlay(const std::vector<std::string>& arguments) {
         silences.build(store.samples(), recording.playbackFormat);
         session.setSilences(silences.skippable());
     }
-    output.attachSource(session);
+    output.attachSource(session.sound());
     if (output.openSoundDevice() != 0)
         return 1;
-    session.restoreSpeedPosition(parsed.speedPosition);
+    session.restoreSpeed(parsed.speed);
     // Play from a second is Play after a pause there: a rewind starts that much earlier.
     session.moveTo(startFrame(session, parsed.fromSeconds));
     if (!session.setAids(parsed.aids) || !session.play())
@@ -177,8 +171,8 @@ int runPlay(const std::vector<std::string>& arguments) {
     // The display tick, as the player window's: the time on one line until play ends.
     std::string shownTime;
     for (PlaybackSnapshot shown = session.refresh(); shown.playing(); shown = session.refresh()) {
-        if (shown.timeText != shownTime) {
-            shownTime = shown.timeText;
+        if (const std::string time = playTimeText(shown.shownSecond); time != shownTime) {
+            shownTime = time;
             std::printf("\r%s", shownTime.c_str());
             std::fflush(stdout);
         }
