@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueError.h"
 #include "catalogue/CatalogueFile.h"
 
+#include <algorithm>
 #include <array>
 #include <sqlite3.h>
 
@@ -34,6 +35,10 @@ constexpr int kColumnCount = 23;
 // files changed (a catalogue of layout 1, read as it is, lacks them).
 constexpr const char* kStampColumns = "changed, device, inode";
 constexpr int kStampColumnCount = 3;
+constexpr int kStoredColumnCount = kColumnCount + kStampColumnCount;
+
+// New rows written by one statement, when SQLite takes that many parameters.
+constexpr int kRowsAStatement = 200;
 
 // The columns the full-text index covers.
 constexpr const char* kTextColumns =
@@ -109,29 +114,41 @@ std::vector<std::string> splitKeywords(const std::string& text) {
     return keywords;
 }
 
+// The statement parameters of a row's columns: "?N" from `first` + 1 on.
+std::string rowParameters(int first) {
+    std::string text;
+    for (int i = 1; i <= kStoredColumnCount; ++i)
+        text += (i > 1 ? ", ?" : "?") + std::to_string(first + i);
+    return text;
+}
+
 std::optional<std::int64_t> noneWhenZero(std::int64_t value) {
     return value != 0 ? std::optional<std::int64_t>(value) : std::nullopt;
 }
 
-// Binds an entry's columns, in the order of kColumns and then kStampColumns, from parameter 1.
-void bindEntry(SqliteStatement& statement, const CatalogueEntry& e) {
-    statement.bind(1, e.path).bind(2, e.file.size).bind(3, e.file.modified);
-    statement.bind(22, checksumStateName(e.checksums));
-    statement.bind(kColumnCount + 1, e.file.changed).bind(kColumnCount + 2, e.file.device);
-    statement.bind(kColumnCount + 3, e.file.inode);
+// Binds an entry's columns, in the order of kColumns and then kStampColumns, from parameter
+// `first` + 1 on.
+void bindEntry(SqliteStatement& statement, const CatalogueEntry& e, int first = 0) {
+    statement.bind(first + 1, e.path).bind(first + 2, e.file.size).bind(first + 3, e.file.modified);
+    statement.bind(first + 22, checksumStateName(e.checksums));
+    statement.bind(first + kColumnCount + 1, e.file.changed).bind(first + kColumnCount + 2, e.file.device);
+    statement.bind(first + kColumnCount + 3, e.file.inode);
     if (!e.readable()) {
-        statement.bind(4, e.problem);
+        statement.bind(first + 4, e.problem);
         return; // the details stay NULL: nothing was read
     }
-    statement.bindNull(4).bind(5, std::int64_t{e.version}).bind(6, std::int64_t{e.exported ? 1 : 0});
-    statement.bind(7, e.recorded).bind(8, e.rid).bind(9, e.firstName).bind(10, e.middleName);
-    statement.bind(11, e.lastName).bind(12, e.dialledNumber).bind(13, e.stationName).bind(14, e.stationAni);
-    statement.bind(15, noneWhenZero(e.stationNumber)).bind(16, e.site).bind(17, e.secondSite);
-    statement.bind(18, e.system);
-    statement.bind(19, e.durationSeconds ? std::optional<std::int64_t>(*e.durationSeconds) : std::nullopt);
-    statement.bind(20, e.comments).bind(21, joinedKeywords(e.keywords));
+    statement.bindNull(first + 4).bind(first + 5, std::int64_t{e.version});
+    statement.bind(first + 6, std::int64_t{e.exported ? 1 : 0}).bind(first + 7, e.recorded);
+    statement.bind(first + 8, e.rid).bind(first + 9, e.firstName).bind(first + 10, e.middleName);
+    statement.bind(first + 11, e.lastName).bind(first + 12, e.dialledNumber);
+    statement.bind(first + 13, e.stationName).bind(first + 14, e.stationAni);
+    statement.bind(first + 15, noneWhenZero(e.stationNumber)).bind(first + 16, e.site);
+    statement.bind(first + 17, e.secondSite).bind(first + 18, e.system);
+    statement.bind(first + 19,
+                   e.durationSeconds ? std::optional<std::int64_t>(*e.durationSeconds) : std::nullopt);
+    statement.bind(first + 20, e.comments).bind(first + 21, joinedKeywords(e.keywords));
     if (!e.checksumProblem.empty())
-        statement.bind(23, e.checksumProblem);
+        statement.bind(first + 23, e.checksumProblem);
 }
 
 // Reads an entry from a row of "id, " followed by kColumns.
@@ -168,6 +185,12 @@ CatalogueEntry readEntry(const SqliteStatement& row) {
 }
 
 } // namespace
+
+SqliteCatalogue::SqliteCatalogue(SqliteConnection connection) : connection_(std::move(connection)) {
+    const int parameters = sqlite3_limit(connection_.handle(), SQLITE_LIMIT_VARIABLE_NUMBER, -1);
+    rowsAStatement_ =
+        static_cast<std::size_t>(std::clamp(parameters / kStoredColumnCount, 1, kRowsAStatement));
+}
 
 std::unique_ptr<SqliteCatalogue> SqliteCatalogue::openForWriting(const std::string& path) {
     std::unique_ptr<SqliteCatalogue> catalogue(new SqliteCatalogue(openCatalogueForWriting(path)));
@@ -226,6 +249,7 @@ void SqliteCatalogue::upgradeFrom(std::int64_t version) {
 }
 
 std::unordered_map<std::string, KnownRecording> SqliteCatalogue::recordingsUnder(const std::string& folder) {
+    insertPending();
     const auto [start, end] = pathRange(folder);
     SqliteStatement select =
         connection_.prepare(std::string("SELECT path, id, checksums, size, modified, ") + kStampColumns +
@@ -243,26 +267,61 @@ std::unordered_map<std::string, KnownRecording> SqliteCatalogue::recordingsUnder
 }
 
 void SqliteCatalogue::store(const CatalogueEntry& entry, std::int64_t replacing) {
-    SqliteStatement& statement = replacing != 0 ? update_ : insert_;
+    if (replacing == 0) {
+        pending_.push_back(entry);
+        // Outside a batch every change is written at once.
+        if (pending_.size() >= rowsAStatement_ || sqlite3_get_autocommit(connection_.handle()) != 0)
+            insertPending();
+        return;
+    }
+    insertPending(); // in the order they came
     // Prepared once, for the many rows of an indexing run.
-    if (!statement.prepared()) {
+    if (!update_.prepared()) {
         const std::string columns = std::string(kColumns) + ", " + kStampColumns;
+        update_ = connection_.prepare("UPDATE recordings SET (" + columns + ") = (" + rowParameters(0) +
+                                      ") WHERE id = ?" + std::to_string(kStoredColumnCount + 1));
+    }
+    update_.reset();
+    bindEntry(update_, entry);
+    update_.bind(kStoredColumnCount + 1, replacing);
+    update_.step();
+}
+
+SqliteStatement& SqliteCatalogue::insertStatement(std::size_t rows) {
+    const bool group = rows == rowsAStatement_;
+    SqliteStatement& statement = group ? insertGroup_ : insertRest_;
+    if (!statement.prepared() || (!group && restRows_ != rows)) {
         std::string values;
-        for (int i = 1; i <= kColumnCount + kStampColumnCount; ++i)
-            values += (i > 1 ? ", ?" : "?") + std::to_string(i);
-        statement = connection_.prepare(
-            replacing != 0 ? "UPDATE recordings SET (" + columns + ") = (" + values + ") WHERE id = ?" +
-                                 std::to_string(kColumnCount + kStampColumnCount + 1)
-                           : "INSERT INTO recordings (" + columns + ") VALUES (" + values + ")");
+        for (std::size_t row = 0; row < rows; ++row)
+            values +=
+                (row > 0 ? ", (" : "(") + rowParameters(static_cast<int>(row) * kStoredColumnCount) + ")";
+        statement = connection_.prepare(std::string("INSERT INTO recordings (") + kColumns + ", " +
+                                        kStampColumns + ") VALUES " + values);
+        if (!group)
+            restRows_ = rows;
     }
     statement.reset();
-    bindEntry(statement, entry);
-    if (replacing != 0)
-        statement.bind(kColumnCount + kStampColumnCount + 1, replacing);
-    statement.step();
+    return statement;
+}
+
+void SqliteCatalogue::insertPending() {
+    for (std::size_t first = 0; first < pending_.size(); first += rowsAStatement_) {
+        const std::size_t rows = std::min(rowsAStatement_, pending_.size() - first);
+        SqliteStatement& insert = insertStatement(rows);
+        for (std::size_t row = 0; row < rows; ++row)
+            bindEntry(insert, pending_[first + row], static_cast<int>(row) * kStoredColumnCount);
+        try {
+            insert.step();
+        } catch (const CatalogueError&) {
+            pending_.clear();
+            throw;
+        }
+    }
+    pending_.clear();
 }
 
 void SqliteCatalogue::storeChecksums(std::int64_t id, ChecksumState state, const std::string& problem) {
+    insertPending();
     SqliteStatement update =
         connection_.prepare("UPDATE recordings SET checksums = ?, checksum_problem = ? WHERE id = ?");
     update.bind(1, checksumStateName(state));
@@ -272,6 +331,7 @@ void SqliteCatalogue::storeChecksums(std::int64_t id, ChecksumState state, const
 }
 
 void SqliteCatalogue::remove(std::int64_t id) {
+    insertPending();
     connection_.prepare("DELETE FROM recordings WHERE id = ?").bind(1, id).step();
 }
 
@@ -280,16 +340,19 @@ void SqliteCatalogue::beginChanges() {
 }
 
 void SqliteCatalogue::commitChanges() {
+    insertPending();
     connection_.execute("COMMIT");
 }
 
 void SqliteCatalogue::rollBackChanges() {
+    pending_.clear();
     if (sqlite3_get_autocommit(connection_.handle()) == 0)
         connection_.execute("ROLLBACK");
 }
 
 SqliteStatement SqliteCatalogue::selectMatching(const SearchQuery& query, const std::string& folder,
                                                 const std::string& columns, const std::string& tail) {
+    insertPending(); // what this connection wrote is found too
     const std::string match = matchExpression(connection_.handle(), query.words);
     std::string sql = "SELECT " + columns + " FROM recordings WHERE 1";
     if (!match.empty())

@@ -34,7 +34,7 @@ class SqliteCatalogue : public CatalogueBackEnd {
     std::vector<std::int64_t> matchingRows(const SearchQuery& query) override;
 
   private:
-    explicit SqliteCatalogue(SqliteConnection connection) : connection_(std::move(connection)) {}
+    explicit SqliteCatalogue(SqliteConnection connection);
     // Makes the tables in a new catalogue, or checks that an existing file holds one of ours and
     // brings an older layout up to date when it may write.
     void prepare(const std::string& path, bool mayWrite);
@@ -44,9 +44,20 @@ class SqliteCatalogue : public CatalogueBackEnd {
     // `tail` (ORDER BY, LIMIT) after the conditions.
     SqliteStatement selectMatching(const SearchQuery& query, const std::string& folder,
                                    const std::string& columns, const std::string& tail);
+    // Writes the new rows kept by store, several to a statement.
+    void insertPending();
+    // The statement that inserts `rows` rows at once.
+    SqliteStatement& insertStatement(std::size_t rows);
 
     SqliteConnection connection_;
-    SqliteStatement insert_, update_;
+    SqliteStatement update_;
+    // The statement for a whole group of new rows, and one for the rest of a batch.
+    SqliteStatement insertGroup_, insertRest_;
+    std::size_t rowsAStatement_ = 1, restRows_ = 0;
+    // New rows of the batch not written yet. The text index's triggers make each statement that
+    // writes rows leave its words as a segment of their own, which the index merges later: a
+    // statement a row makes the index merge all the time.
+    std::vector<CatalogueEntry> pending_;
 };
 
 } // namespace kestrum
