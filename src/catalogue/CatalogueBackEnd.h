@@ -4,6 +4,7 @@
 #include "catalogue/SearchQuery.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -46,6 +47,10 @@ class CatalogueBackEnd {
     // Only the rows of the recordings that match, in no particular order.
     virtual std::vector<std::int64_t> matchingRows(const SearchQuery& query) = 0;
 };
+
+// The entries in a search's order: newest call first, those without a date (files that did not
+// read) last, then by path (as bytes).
+std::vector<CatalogueEntry> newestFirst(std::deque<CatalogueEntry> entries);
 
 // The rows whose path lies under `folder`: from "folder/" up to, not including, "folder0" ('0'
 // follows '/').

@@ -2,6 +2,7 @@
 
 #include "catalogue/PostgresText.h"
 
+#include <deque>
 #include <sqlite3.h>
 
 namespace kestrum {
@@ -107,9 +108,8 @@ void addEntry(PostgresParameters& p, const CatalogueEntry& e, const std::string&
     p.typed(words, kTsvector);
 }
 
-// Reads an entry from a row of kColumns.
-CatalogueEntry readEntry(const PostgresResult& row, int r) {
-    CatalogueEntry e;
+// Reads an entry from a row of kColumns into `e`, a new entry.
+void readEntry(const PostgresResult& row, int r, CatalogueEntry& e) {
     e.id = row.integer(r, 0);
     e.path = row.text(r, 1);
     e.file.size = row.integer(r, 2);
@@ -118,7 +118,7 @@ CatalogueEntry readEntry(const PostgresResult& row, int r) {
     e.checksums = checksumStateNamed(row.text(r, 22)).value_or(ChecksumState::NotStamped);
     e.checksumProblem = row.text(r, 23);
     if (!row.isNull(r, 4))
-        return e;
+        return;
     e.version = static_cast<int>(row.integer(r, 5));
     e.exported = row.integer(r, 6) != 0;
     e.recorded = row.text(r, 7);
@@ -137,7 +137,6 @@ CatalogueEntry readEntry(const PostgresResult& row, int r) {
         e.durationSeconds = static_cast<int>(row.integer(r, 19));
     e.comments = row.text(r, 20);
     e.keywords = splitKeywords(row.text(r, 21));
-    return e;
 }
 
 bool isConflict(const PostgresError& error) {
@@ -207,12 +206,12 @@ PostgresCatalogue::recordingsUnder(const std::string& folder) {
     connection_.forEachRow(
         "SELECT path, id, checksums, size, modified, changed, device, inode FROM recordings "
         "WHERE path >= $1 AND path < $2",
-        parameters, [&known](const PostgresResult& row) {
-            KnownRecording& stored = known[row.text(0, 0)];
-            stored.id = row.integer(0, 1);
-            stored.checksums = checksumStateNamed(row.text(0, 2)).value_or(ChecksumState::NotStamped);
-            stored.file = {row.integer(0, 3), row.integer(0, 4), row.integer(0, 5), row.integer(0, 6),
-                           row.integer(0, 7)};
+        parameters, [&known](const PostgresResult& rows, int r) {
+            KnownRecording& stored = known[rows.text(r, 0)];
+            stored.id = rows.integer(r, 1);
+            stored.checksums = checksumStateNamed(rows.text(r, 2)).value_or(ChecksumState::NotStamped);
+            stored.file = {rows.integer(r, 3), rows.integer(r, 4), rows.integer(r, 5), rows.integer(r, 6),
+                           rows.integer(r, 7)};
         });
     return known;
 }
@@ -369,15 +368,25 @@ std::string PostgresCatalogue::conditions(const SearchQuery& query, const std::s
 std::vector<CatalogueEntry> PostgresCatalogue::search(const SearchQuery& query, const std::string& folder,
                                                       std::int64_t offset, std::int64_t limit) {
     PostgresParameters parameters;
-    std::string sql = std::string("SELECT ") + kColumns + " FROM recordings" +
-                      conditions(query, folder, parameters) + " ORDER BY recorded DESC NULLS LAST, path";
-    if (limit >= 0)
-        sql += " LIMIT " + std::to_string(limit);
-    if (offset > 0)
-        sql += " OFFSET " + std::to_string(offset);
-    std::vector<CatalogueEntry> entries;
-    connection_.forEachRow(sql, parameters,
-                           [&entries](const PostgresResult& row) { entries.push_back(readEntry(row, 0)); });
+    const std::string select =
+        std::string("SELECT ") + kColumns + " FROM recordings" + conditions(query, folder, parameters);
+    if (limit < 0 && offset == 0) {
+        // Every match, put in order here: the server would sort them all (on disc when they are
+        // many) before sending the first.
+        std::deque<CatalogueEntry> entries;
+        connection_.forEachRow(select, parameters, [&entries](const PostgresResult& rows, int r) {
+            readEntry(rows, r, entries.emplace_back());
+        });
+        return newestFirst(std::move(entries));
+    }
+    // A page, in the order of the index by date.
+    const PostgresResult rows = connection_.run(
+        select + " ORDER BY recorded DESC NULLS LAST, path LIMIT " +
+            (limit >= 0 ? std::to_string(limit) : std::string("ALL")) + " OFFSET " + std::to_string(offset),
+        parameters);
+    std::vector<CatalogueEntry> entries(static_cast<std::size_t>(rows.rows()));
+    for (int r = 0; r < rows.rows(); ++r)
+        readEntry(rows, r, entries[static_cast<std::size_t>(r)]);
     return entries;
 }
 
@@ -391,8 +400,9 @@ std::vector<std::int64_t> PostgresCatalogue::matchingRows(const SearchQuery& que
     PostgresParameters parameters;
     const std::string sql = "SELECT id FROM recordings" + conditions(query, {}, parameters);
     std::vector<std::int64_t> rows;
-    connection_.forEachRow(sql, parameters,
-                           [&rows](const PostgresResult& row) { rows.push_back(row.integer(0, 0)); });
+    connection_.forEachRow(sql, parameters, [&rows](const PostgresResult& result, int r) {
+        rows.push_back(result.integer(r, 0));
+    });
     return rows;
 }
 
