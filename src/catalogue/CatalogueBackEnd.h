@@ -42,8 +42,9 @@ class CatalogueBackEnd {
     // not read last, by path): `limit` of them from the `offset`th on (every one when `limit` < 0).
     virtual std::vector<CatalogueEntry> search(const SearchQuery& query, const std::string& folder,
                                                std::int64_t offset, std::int64_t limit) = 0;
-    // How many recordings under `folder` (all when empty) match.
-    virtual std::int64_t count(const SearchQuery& query, const std::string& folder) = 0;
+    // How many recordings under `folder` (all when empty) match, no more than `atMost` when that
+    // is >= 0.
+    virtual std::int64_t count(const SearchQuery& query, const std::string& folder, std::int64_t atMost) = 0;
     // Only the rows of the recordings that match, in no particular order.
     virtual std::vector<std::int64_t> matchingRows(const SearchQuery& query) = 0;
 };

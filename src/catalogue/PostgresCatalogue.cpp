@@ -54,6 +54,12 @@ constexpr int kStoredColumnCount = 27;
 // Rows a statement writes at once: its parameters stay well under the server's 65535.
 constexpr std::size_t kRowsAStatement = 500;
 
+// A page of a search is first looked for among this many times its last row of the newest rows,
+// but never more than kNewestRowsTried: a common word fills it there at once, whatever the
+// server guesses of how common a word's beginning is (it knows little of rare words).
+constexpr std::int64_t kNewestRowsAMatch = 20;
+constexpr std::int64_t kNewestRowsTried = 5000;
+
 // Writing a batch again after the server broke a deadlock or a serialization conflict with it.
 constexpr int kWriteAttempts = 5;
 
@@ -379,20 +385,50 @@ std::vector<CatalogueEntry> PostgresCatalogue::search(const SearchQuery& query, 
         });
         return newestFirst(std::move(entries));
     }
-    // A page, in the order of the index by date.
-    const PostgresResult rows = connection_.run(
-        select + " ORDER BY recorded DESC NULLS LAST, path LIMIT " +
-            (limit >= 0 ? std::to_string(limit) : std::string("ALL")) + " OFFSET " + std::to_string(offset),
-        parameters);
+    const std::string page = " ORDER BY recorded DESC NULLS LAST, path LIMIT " +
+                             (limit >= 0 ? std::to_string(limit) : std::string("ALL")) + " OFFSET " +
+                             std::to_string(offset);
+    std::vector<CatalogueEntry> entries = newestPage(query, folder, offset, limit, page);
+    if (entries.empty()) {
+        const PostgresResult rows = connection_.run(select + page, parameters);
+        entries.resize(static_cast<std::size_t>(rows.rows()));
+        for (int r = 0; r < rows.rows(); ++r)
+            readEntry(rows, r, entries[static_cast<std::size_t>(r)]);
+    }
+    return entries;
+}
+
+std::vector<CatalogueEntry> PostgresCatalogue::newestPage(const SearchQuery& query, const std::string& folder,
+                                                          std::int64_t offset, std::int64_t limit,
+                                                          const std::string& page) {
+    // The page among the newest rows: when it is full there, it is the page of all rows.
+    const std::string match = tsqueryText(words_, query.words);
+    const std::int64_t newest = std::min(kNewestRowsTried, kNewestRowsAMatch * (offset + limit));
+    if (match.empty() || limit <= 0 || offset + limit > newest)
+        return {};
+    PostgresParameters parameters;
+    std::string sql = std::string("SELECT ") + kColumns + " FROM (SELECT * FROM recordings" +
+                      conditions({{}, query.from, query.to}, folder, parameters) +
+                      " ORDER BY recorded DESC NULLS LAST, path LIMIT " + std::to_string(newest) + ") newest";
+    parameters.text(match);
+    sql += " WHERE words @@ $" + std::to_string(parameters.size()) + "::tsquery" + page;
+    const PostgresResult rows = connection_.run(sql, parameters);
+    if (rows.rows() < limit)
+        return {};
     std::vector<CatalogueEntry> entries(static_cast<std::size_t>(rows.rows()));
     for (int r = 0; r < rows.rows(); ++r)
         readEntry(rows, r, entries[static_cast<std::size_t>(r)]);
     return entries;
 }
 
-std::int64_t PostgresCatalogue::count(const SearchQuery& query, const std::string& folder) {
+std::int64_t PostgresCatalogue::count(const SearchQuery& query, const std::string& folder,
+                                      std::int64_t atMost) {
     PostgresParameters parameters;
-    const std::string sql = "SELECT count(*) FROM recordings" + conditions(query, folder, parameters);
+    const std::string matching = "FROM recordings" + conditions(query, folder, parameters);
+    // Counting stops at the limit: the rows a common word finds need not all be visited.
+    const std::string sql = atMost < 0 ? "SELECT count(*) " + matching
+                                       : "SELECT count(*) FROM (SELECT 1 " + matching + " LIMIT " +
+                                             std::to_string(atMost) + ") counted";
     return connection_.run(sql, parameters).integer(0, 0);
 }
 

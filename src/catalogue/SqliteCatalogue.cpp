@@ -2,6 +2,8 @@
 
 #include "catalogue/CatalogueError.h"
 #include "catalogue/CatalogueFile.h"
+#include "catalogue/IndexWords.h"
+#include "catalogue/WordMatch.h"
 
 #include <algorithm>
 #include <array>
@@ -40,6 +42,18 @@ constexpr int kStoredColumnCount = kColumnCount + kStampColumnCount;
 
 // New rows written by one statement, when SQLite takes that many parameters.
 constexpr int kRowsAStatement = 200;
+
+// Where the columns the text index covers are in a row of "id, " followed by kColumns, in the
+// index's order.
+constexpr std::array<int, 13> kTextColumnsRead = {8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 20, 21};
+
+// Rows a walk newest first may test before it gives the search to the text index, and how many
+// it tests before it judges from the share that match whether it would get there.
+constexpr std::int64_t kRowsWalked = 10000;
+constexpr std::int64_t kRowsSampled = 500;
+
+// Fewer matching rows than this are read and put in order quicker than a walk by date finds them.
+constexpr std::int64_t kFewRows = 2500;
 
 // The columns the full-text index covers.
 constexpr const char* kTextColumns =
@@ -350,19 +364,32 @@ void SqliteCatalogue::rollBackChanges() {
 }
 
 SqliteStatement SqliteCatalogue::selectMatching(const SearchQuery& query, const std::string& folder,
-                                                const std::string& columns, const std::string& tail) {
+                                                const std::string& select, const std::string& tail,
+                                                Plan plan) {
     insertPending(); // what this connection wrote is found too
     const std::string match = matchExpression(connection_.handle(), query.words);
-    std::string sql = "SELECT " + columns + " FROM recordings WHERE 1";
-    if (!match.empty())
-        sql += " AND id IN (SELECT rowid FROM recording_text WHERE recording_text MATCH :match)";
+    std::string conditions;
     if (!folder.empty())
-        sql += " AND path >= :under AND path < :beyond";
+        conditions += " AND path >= :under AND path < :beyond";
     if (!query.from.empty())
-        sql += " AND recorded >= :from";
+        conditions += " AND recorded >= :from";
     // Every time of the last day: '~' follows the blank before the time.
     if (!query.to.empty())
-        sql += " AND recorded < :to || '~'";
+        conditions += " AND recorded < :to || '~'";
+    std::string sql;
+    if (match.empty())
+        sql = select + " FROM recordings WHERE 1" + conditions;
+    else if (plan == Plan::LedByText && conditions.empty())
+        sql = select + " FROM recording_text WHERE recording_text MATCH :match";
+    else if (plan == Plan::LedByText)
+        sql = select +
+              " FROM recording_text JOIN recordings ON recordings.id = recording_text.rowid WHERE "
+              "recording_text MATCH :match" +
+              conditions;
+    else
+        sql = select + " FROM recordings" + (plan == Plan::ByDate ? " INDEXED BY recordings_by_date" : "") +
+              " WHERE id IN (SELECT rowid FROM recording_text WHERE recording_text MATCH :match)" +
+              conditions;
     SqliteStatement statement = connection_.prepare(sql + tail);
     int index = 1;
     if (!match.empty())
@@ -379,36 +406,89 @@ SqliteStatement SqliteCatalogue::selectMatching(const SearchQuery& query, const 
     return statement;
 }
 
+bool SqliteCatalogue::walkNewestFirst(const SearchQuery& query, const std::string& folder,
+                                      std::int64_t wanted,
+                                      const std::function<bool(const SqliteStatement& row)>& found) {
+    IndexWords words(connection_.handle());
+    WordMatch match(words, query.words);
+    if (!folder.empty() || match.empty())
+        return false;
+    SqliteStatement rows =
+        selectMatching({{}, query.from, query.to}, {}, std::string("SELECT id, ") + kColumns,
+                       " ORDER BY recorded DESC, path", Plan::ByDate);
+    std::vector<std::string_view> texts(kTextColumnsRead.size());
+    std::int64_t matched = 0;
+    for (std::int64_t walked = 1; rows.step(); ++walked) {
+        for (std::size_t column = 0; column < texts.size(); ++column)
+            texts[column] = rows.textView(kTextColumnsRead[column]);
+        if (match.matches(texts) && (++matched, !found(rows)))
+            return true;
+        // At the share of rows that match so far, the rows still to walk would be too many.
+        if (walked >= kRowsSampled && (wanted - matched) * walked > (kRowsWalked - walked) * matched)
+            return false;
+    }
+    return true;
+}
+
+std::int64_t SqliteCatalogue::countUpTo(const SearchQuery& query, const std::string& folder,
+                                        std::int64_t atMost) {
+    // Led by the text index, counting stops there: the rows a common word finds need not all be
+    // visited.
+    SqliteStatement counted = selectMatching(query, folder, "SELECT count(*) FROM (SELECT 1",
+                                             " LIMIT " + std::to_string(atMost) + ")", Plan::LedByText);
+    return counted.step() ? counted.integer(0) : 0;
+}
+
 std::vector<CatalogueEntry> SqliteCatalogue::search(const SearchQuery& query, const std::string& folder,
                                                     std::int64_t offset, std::int64_t limit) {
-    const std::string columns = std::string("id, ") + kColumns;
+    const std::string select = std::string("SELECT id, ") + kColumns;
     if (limit < 0 && offset == 0) {
         // Every match: read in the table's order and put in order here, which is much quicker
         // than SQLite's sorting so many rows of so many columns.
-        SqliteStatement select = selectMatching(query, folder, columns, "");
+        SqliteStatement rows = selectMatching(query, folder, select, "");
         std::deque<CatalogueEntry> entries;
-        while (select.step())
-            readEntry(select, entries.emplace_back());
+        while (rows.step())
+            readEntry(rows, entries.emplace_back());
         return newestFirst(std::move(entries));
     }
-    // A page: the newest calls come first in the index by date. Without a date (a file that did
-    // not read) is NULL, which SQLite puts last in a descending order.
-    SqliteStatement select = selectMatching(query, folder, columns,
-                                            " ORDER BY recorded DESC, path LIMIT " + std::to_string(limit) +
-                                                " OFFSET " + std::to_string(offset));
     std::vector<CatalogueEntry> entries;
-    while (select.step())
-        readEntry(select, entries.emplace_back());
+    std::int64_t skipped = 0;
+    if (walkNewestFirst(query, folder, offset + limit, [&](const SqliteStatement& row) {
+            if (skipped < offset)
+                return ++skipped, true;
+            if (static_cast<std::int64_t>(entries.size()) < limit)
+                readEntry(row, entries.emplace_back());
+            return static_cast<std::int64_t>(entries.size()) < limit;
+        }))
+        return entries;
+    entries.clear();
+    // A page, newest first. Without a date (a file that did not read) is NULL, which SQLite puts
+    // last in a descending order. Of many rows over the whole catalogue, the walk by date finds the
+    // newest at once; a few are sooner read and put in order (within a folder, its rows first).
+    const bool many = folder.empty() && countUpTo(query, folder, kFewRows) == kFewRows;
+    SqliteStatement rows = selectMatching(query, folder, select,
+                                          " ORDER BY recorded DESC, path LIMIT " + std::to_string(limit) +
+                                              " OFFSET " + std::to_string(offset),
+                                          many ? Plan::ByDate : Plan::FromList);
+    while (rows.step())
+        readEntry(rows, entries.emplace_back());
     return entries;
 }
 
-std::int64_t SqliteCatalogue::count(const SearchQuery& query, const std::string& folder) {
-    SqliteStatement select = selectMatching(query, folder, "count(*)", "");
-    return select.step() ? select.integer(0) : 0;
+std::int64_t SqliteCatalogue::count(const SearchQuery& query, const std::string& folder,
+                                    std::int64_t atMost) {
+    if (atMost < 0) {
+        SqliteStatement counted = selectMatching(query, folder, "SELECT count(*)", "");
+        return counted.step() ? counted.integer(0) : 0;
+    }
+    std::int64_t found = 0;
+    if (walkNewestFirst(query, folder, atMost, [&](const SqliteStatement&) { return ++found < atMost; }))
+        return std::min(found, atMost);
+    return countUpTo(query, folder, atMost);
 }
 
 std::vector<std::int64_t> SqliteCatalogue::matchingRows(const SearchQuery& query) {
-    SqliteStatement select = selectMatching(query, {}, "id", "");
+    SqliteStatement select = selectMatching(query, {}, "SELECT id", "");
     std::vector<std::int64_t> rows;
     while (select.step())
         rows.push_back(select.integer(0));
