@@ -14,9 +14,6 @@ namespace {
 // the address or PGCONNECT_TIMEOUT says otherwise.
 constexpr const char* kConnectTimeout = "10";
 
-// Rows a cursor hands over at a time (forEachRow).
-constexpr int kRowsAFetch = 5000;
-
 // The server's notices (NOTICE, WARNING) are not for the people using the catalogue.
 void ignoreNotice(void*, const char*) {}
 
@@ -250,27 +247,33 @@ void PostgresConnection::execute(const char* sql) {
 }
 
 void PostgresConnection::forEachRow(const std::string& sql, const PostgresParameters& parameters,
-                                    const std::function<void(const PostgresResult& rows, int row)>& row) {
-    // A cursor hands the rows over a few thousand at a time: a long answer is never held whole,
-    // and a row costs far less than an answer of its own would.
-    const bool ownTransaction = !inTransaction();
-    if (ownTransaction)
-        run("BEGIN");
-    try {
-        run("DECLARE kestrum_rows NO SCROLL CURSOR FOR " + sql, parameters);
-        for (;;) {
-            const PostgresResult rows = run("FETCH " + std::to_string(kRowsAFetch) + " FROM kestrum_rows");
-            for (int r = 0; r < rows.rows(); ++r)
-                row(rows, r);
-            if (rows.rows() < kRowsAFetch)
-                break;
-        }
-        run(ownTransaction ? "COMMIT" : "CLOSE kestrum_rows");
-    } catch (...) {
-        if (ownTransaction && PQstatus(connection_) == CONNECTION_OK)
-            PQclear(PQexec(connection_, "ROLLBACK"));
-        throw;
+                                    const std::function<void(const PostgresResult& row)>& row) {
+    std::vector<const char*> values;
+    std::vector<int> lengths;
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        values.push_back(parameters.isNull_[i] ? nullptr : parameters.values_[i].c_str());
+        lengths.push_back(static_cast<int>(parameters.values_[i].size()));
     }
+    if (PQsendQueryParams(connection_, sql.c_str(), static_cast<int>(parameters.size()),
+                          parameters.types_.data(), values.data(), lengths.data(), parameters.formats_.data(),
+                          1) == 0)
+        fail(nullptr);
+    PQsetSingleRowMode(connection_);
+    // Every result is taken, also after a failure, so the connection is ready for the next query.
+    pg_result* failure = nullptr;
+    while (pg_result* result = PQgetResult(connection_)) {
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_SINGLE_TUPLE && failure == nullptr) {
+            PostgresResult owned(result);
+            row(owned);
+        } else if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK || failure != nullptr) {
+            PQclear(result);
+        } else {
+            failure = result;
+        }
+    }
+    if (failure != nullptr || PQstatus(connection_) == CONNECTION_BAD)
+        fail(failure);
 }
 
 bool PostgresConnection::inTransaction() const {

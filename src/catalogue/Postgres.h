@@ -93,10 +93,9 @@ class PostgresConnection {
     PostgresResult run(const std::string& sql, const PostgresParameters& parameters = {});
     // Runs statements without parameters, several in one text.
     void execute(const char* sql);
-    // Runs a query and hands its rows over one at a time (the `row`th of `rows`), so that a long
-    // answer is never held whole. In a transaction of its own unless one is open.
+    // Runs a query and hands its rows over one at a time, so that a long answer is never held whole.
     void forEachRow(const std::string& sql, const PostgresParameters& parameters,
-                    const std::function<void(const PostgresResult& rows, int row)>& row);
+                    const std::function<void(const PostgresResult& row)>& row);
     // True when a transaction is open (or failed and not yet rolled back).
     bool inTransaction() const;
 

@@ -212,12 +212,12 @@ PostgresCatalogue::recordingsUnder(const std::string& folder) {
     connection_.forEachRow(
         "SELECT path, id, checksums, size, modified, changed, device, inode FROM recordings "
         "WHERE path >= $1 AND path < $2",
-        parameters, [&known](const PostgresResult& rows, int r) {
-            KnownRecording& stored = known[rows.text(r, 0)];
-            stored.id = rows.integer(r, 1);
-            stored.checksums = checksumStateNamed(rows.text(r, 2)).value_or(ChecksumState::NotStamped);
-            stored.file = {rows.integer(r, 3), rows.integer(r, 4), rows.integer(r, 5), rows.integer(r, 6),
-                           rows.integer(r, 7)};
+        parameters, [&known](const PostgresResult& row) {
+            KnownRecording& stored = known[row.text(0, 0)];
+            stored.id = row.integer(0, 1);
+            stored.checksums = checksumStateNamed(row.text(0, 2)).value_or(ChecksumState::NotStamped);
+            stored.file = {row.integer(0, 3), row.integer(0, 4), row.integer(0, 5), row.integer(0, 6),
+                           row.integer(0, 7)};
         });
     return known;
 }
@@ -378,10 +378,10 @@ std::vector<CatalogueEntry> PostgresCatalogue::search(const SearchQuery& query, 
         std::string("SELECT ") + kColumns + " FROM recordings" + conditions(query, folder, parameters);
     if (limit < 0 && offset == 0) {
         // Every match, put in order here: the server would sort them all (on disc when they are
-        // many) before sending the first.
+        // many) before sending the first, and it sends them as it finds them.
         std::deque<CatalogueEntry> entries;
-        connection_.forEachRow(select, parameters, [&entries](const PostgresResult& rows, int r) {
-            readEntry(rows, r, entries.emplace_back());
+        connection_.forEachRow(select, parameters, [&entries](const PostgresResult& row) {
+            readEntry(row, 0, entries.emplace_back());
         });
         return newestFirst(std::move(entries));
     }
@@ -436,9 +436,8 @@ std::vector<std::int64_t> PostgresCatalogue::matchingRows(const SearchQuery& que
     PostgresParameters parameters;
     const std::string sql = "SELECT id FROM recordings" + conditions(query, {}, parameters);
     std::vector<std::int64_t> rows;
-    connection_.forEachRow(sql, parameters, [&rows](const PostgresResult& result, int r) {
-        rows.push_back(result.integer(r, 0));
-    });
+    connection_.forEachRow(sql, parameters,
+                           [&rows](const PostgresResult& row) { rows.push_back(row.integer(0, 0)); });
     return rows;
 }
 

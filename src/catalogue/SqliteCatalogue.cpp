@@ -453,7 +453,7 @@ std::vector<CatalogueEntry> SqliteCatalogue::search(const SearchQuery& query, co
     }
     std::vector<CatalogueEntry> entries;
     std::int64_t skipped = 0;
-    if (walkNewestFirst(query, folder, offset + limit, [&](const SqliteStatement& row) {
+    if (limit >= 0 && walkNewestFirst(query, folder, offset + limit, [&](const SqliteStatement& row) {
             if (skipped < offset)
                 return ++skipped, true;
             if (static_cast<std::int64_t>(entries.size()) < limit)
