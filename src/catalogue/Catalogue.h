@@ -54,9 +54,10 @@ class Catalogue {
                                            std::int64_t offset, std::int64_t limit) {
         return backEnd_->search(query, folder, offset, limit);
     }
-    // How many recordings under `folder` (all when empty) match.
-    std::int64_t count(const SearchQuery& query, const std::string& folder = {}) {
-        return backEnd_->count(query, folder);
+    // How many recordings under `folder` (all when empty) match; with `atMost` (>= 0), counted no
+    // further than that, quick however many match.
+    std::int64_t count(const SearchQuery& query, const std::string& folder = {}, std::int64_t atMost = -1) {
+        return backEnd_->count(query, folder, atMost);
     }
     // Only the rows of the recordings that match, in no particular order.
     std::vector<std::int64_t> matchingRows(const SearchQuery& query) { return backEnd_->matchingRows(query); }

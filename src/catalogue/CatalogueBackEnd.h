@@ -4,6 +4,7 @@
 #include "catalogue/SearchQuery.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -41,11 +42,16 @@ class CatalogueBackEnd {
     // not read last, by path): `limit` of them from the `offset`th on (every one when `limit` < 0).
     virtual std::vector<CatalogueEntry> search(const SearchQuery& query, const std::string& folder,
                                                std::int64_t offset, std::int64_t limit) = 0;
-    // How many recordings under `folder` (all when empty) match.
-    virtual std::int64_t count(const SearchQuery& query, const std::string& folder) = 0;
+    // How many recordings under `folder` (all when empty) match, no more than `atMost` when that
+    // is >= 0.
+    virtual std::int64_t count(const SearchQuery& query, const std::string& folder, std::int64_t atMost) = 0;
     // Only the rows of the recordings that match, in no particular order.
     virtual std::vector<std::int64_t> matchingRows(const SearchQuery& query) = 0;
 };
+
+// The entries in a search's order: newest call first, those without a date (files that did not
+// read) last, then by path (as bytes).
+std::vector<CatalogueEntry> newestFirst(std::deque<CatalogueEntry> entries);
 
 // The rows whose path lies under `folder`: from "folder/" up to, not including, "folder0" ('0'
 // follows '/').

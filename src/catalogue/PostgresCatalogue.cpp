@@ -2,6 +2,7 @@
 
 #include "catalogue/PostgresText.h"
 
+#include <deque>
 #include <sqlite3.h>
 
 namespace kestrum {
@@ -52,6 +53,12 @@ constexpr int kStoredColumnCount = 27;
 
 // Rows a statement writes at once: its parameters stay well under the server's 65535.
 constexpr std::size_t kRowsAStatement = 500;
+
+// A page of a search is first looked for among this many times its last row of the newest rows,
+// but never more than kNewestRowsTried: a common word fills it there at once, whatever the
+// server guesses of how common a word's beginning is (it knows little of rare words).
+constexpr std::int64_t kNewestRowsAMatch = 20;
+constexpr std::int64_t kNewestRowsTried = 5000;
 
 // Writing a batch again after the server broke a deadlock or a serialization conflict with it.
 constexpr int kWriteAttempts = 5;
@@ -107,9 +114,8 @@ void addEntry(PostgresParameters& p, const CatalogueEntry& e, const std::string&
     p.typed(words, kTsvector);
 }
 
-// Reads an entry from a row of kColumns.
-CatalogueEntry readEntry(const PostgresResult& row, int r) {
-    CatalogueEntry e;
+// Reads an entry from a row of kColumns into `e`, a new entry.
+void readEntry(const PostgresResult& row, int r, CatalogueEntry& e) {
     e.id = row.integer(r, 0);
     e.path = row.text(r, 1);
     e.file.size = row.integer(r, 2);
@@ -118,7 +124,7 @@ CatalogueEntry readEntry(const PostgresResult& row, int r) {
     e.checksums = checksumStateNamed(row.text(r, 22)).value_or(ChecksumState::NotStamped);
     e.checksumProblem = row.text(r, 23);
     if (!row.isNull(r, 4))
-        return e;
+        return;
     e.version = static_cast<int>(row.integer(r, 5));
     e.exported = row.integer(r, 6) != 0;
     e.recorded = row.text(r, 7);
@@ -137,7 +143,6 @@ CatalogueEntry readEntry(const PostgresResult& row, int r) {
         e.durationSeconds = static_cast<int>(row.integer(r, 19));
     e.comments = row.text(r, 20);
     e.keywords = splitKeywords(row.text(r, 21));
-    return e;
 }
 
 bool isConflict(const PostgresError& error) {
@@ -369,21 +374,61 @@ std::string PostgresCatalogue::conditions(const SearchQuery& query, const std::s
 std::vector<CatalogueEntry> PostgresCatalogue::search(const SearchQuery& query, const std::string& folder,
                                                       std::int64_t offset, std::int64_t limit) {
     PostgresParameters parameters;
-    std::string sql = std::string("SELECT ") + kColumns + " FROM recordings" +
-                      conditions(query, folder, parameters) + " ORDER BY recorded DESC NULLS LAST, path";
-    if (limit >= 0)
-        sql += " LIMIT " + std::to_string(limit);
-    if (offset > 0)
-        sql += " OFFSET " + std::to_string(offset);
-    std::vector<CatalogueEntry> entries;
-    connection_.forEachRow(sql, parameters,
-                           [&entries](const PostgresResult& row) { entries.push_back(readEntry(row, 0)); });
+    const std::string select =
+        std::string("SELECT ") + kColumns + " FROM recordings" + conditions(query, folder, parameters);
+    if (limit < 0 && offset == 0) {
+        // Every match, put in order here: the server would sort them all (on disc when they are
+        // many) before sending the first, and it sends them as it finds them.
+        std::deque<CatalogueEntry> entries;
+        connection_.forEachRow(select, parameters, [&entries](const PostgresResult& row) {
+            readEntry(row, 0, entries.emplace_back());
+        });
+        return newestFirst(std::move(entries));
+    }
+    const std::string page = " ORDER BY recorded DESC NULLS LAST, path LIMIT " +
+                             (limit >= 0 ? std::to_string(limit) : std::string("ALL")) + " OFFSET " +
+                             std::to_string(offset);
+    std::vector<CatalogueEntry> entries = newestPage(query, folder, offset, limit, page);
+    if (entries.empty()) {
+        const PostgresResult rows = connection_.run(select + page, parameters);
+        entries.resize(static_cast<std::size_t>(rows.rows()));
+        for (int r = 0; r < rows.rows(); ++r)
+            readEntry(rows, r, entries[static_cast<std::size_t>(r)]);
+    }
     return entries;
 }
 
-std::int64_t PostgresCatalogue::count(const SearchQuery& query, const std::string& folder) {
+std::vector<CatalogueEntry> PostgresCatalogue::newestPage(const SearchQuery& query, const std::string& folder,
+                                                          std::int64_t offset, std::int64_t limit,
+                                                          const std::string& page) {
+    // The page among the newest rows: when it is full there, it is the page of all rows.
+    const std::string match = tsqueryText(words_, query.words);
+    const std::int64_t newest = std::min(kNewestRowsTried, kNewestRowsAMatch * (offset + limit));
+    if (match.empty() || limit <= 0 || offset + limit > newest)
+        return {};
     PostgresParameters parameters;
-    const std::string sql = "SELECT count(*) FROM recordings" + conditions(query, folder, parameters);
+    std::string sql = std::string("SELECT ") + kColumns + " FROM (SELECT * FROM recordings" +
+                      conditions({{}, query.from, query.to}, folder, parameters) +
+                      " ORDER BY recorded DESC NULLS LAST, path LIMIT " + std::to_string(newest) + ") newest";
+    parameters.text(match);
+    sql += " WHERE words @@ $" + std::to_string(parameters.size()) + "::tsquery" + page;
+    const PostgresResult rows = connection_.run(sql, parameters);
+    if (rows.rows() < limit)
+        return {};
+    std::vector<CatalogueEntry> entries(static_cast<std::size_t>(rows.rows()));
+    for (int r = 0; r < rows.rows(); ++r)
+        readEntry(rows, r, entries[static_cast<std::size_t>(r)]);
+    return entries;
+}
+
+std::int64_t PostgresCatalogue::count(const SearchQuery& query, const std::string& folder,
+                                      std::int64_t atMost) {
+    PostgresParameters parameters;
+    const std::string matching = "FROM recordings" + conditions(query, folder, parameters);
+    // Counting stops at the limit: the rows a common word finds need not all be visited.
+    const std::string sql = atMost < 0 ? "SELECT count(*) " + matching
+                                       : "SELECT count(*) FROM (SELECT 1 " + matching + " LIMIT " +
+                                             std::to_string(atMost) + ") counted";
     return connection_.run(sql, parameters).integer(0, 0);
 }
 

@@ -33,7 +33,7 @@ class PostgresCatalogue : public CatalogueBackEnd {
     void rollBackChanges() override;
     std::vector<CatalogueEntry> search(const SearchQuery& query, const std::string& folder,
                                        std::int64_t offset, std::int64_t limit) override;
-    std::int64_t count(const SearchQuery& query, const std::string& folder) override;
+    std::int64_t count(const SearchQuery& query, const std::string& folder, std::int64_t atMost) override;
     std::vector<std::int64_t> matchingRows(const SearchQuery& query) override;
 
   private:
@@ -48,6 +48,11 @@ class PostgresCatalogue : public CatalogueBackEnd {
     void rollBackQuietly();
     void storeRows(std::vector<const CatalogueEntry*>::const_iterator first,
                    std::vector<const CatalogueEntry*>::const_iterator last);
+    // A page of a search found among the newest rows, in the order of the index by date (`page`:
+    // its ORDER BY, LIMIT and OFFSET); empty when it is not full there, and then to be looked for
+    // among all rows.
+    std::vector<CatalogueEntry> newestPage(const SearchQuery& query, const std::string& folder,
+                                           std::int64_t offset, std::int64_t limit, const std::string& page);
     // The conditions of a search and their parameters.
     std::string conditions(const SearchQuery& query, const std::string& folder,
                            PostgresParameters& parameters);

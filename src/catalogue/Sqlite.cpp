@@ -94,6 +94,13 @@ std::string SqliteStatement::text(int column) const {
                : std::string();
 }
 
+std::string_view SqliteStatement::textView(int column) const {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    return bytes != nullptr
+               ? std::string_view(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)))
+               : std::string_view();
+}
+
 SqliteConnection::SqliteConnection(const std::string& path, int flags) {
     if (sqlite3_open_v2(path.c_str(), &connection_, flags, nullptr) != SQLITE_OK) {
         const std::string message = connection_ != nullptr ? sqlite3_errmsg(connection_) : "out of memory";

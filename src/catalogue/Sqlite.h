@@ -39,6 +39,8 @@ class SqliteStatement {
     bool isNull(int column) const;
     std::int64_t integer(int column) const;
     std::string text(int column) const;
+    // The same, valid until the statement moves on.
+    std::string_view textView(int column) const;
 
   private:
     sqlite3* connection_ = nullptr;

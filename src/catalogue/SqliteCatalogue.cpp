@@ -2,8 +2,12 @@
 
 #include "catalogue/CatalogueError.h"
 #include "catalogue/CatalogueFile.h"
+#include "catalogue/IndexWords.h"
+#include "catalogue/WordMatch.h"
 
+#include <algorithm>
 #include <array>
+#include <deque>
 #include <sqlite3.h>
 
 namespace kestrum {
@@ -34,6 +38,22 @@ constexpr int kColumnCount = 23;
 // files changed (a catalogue of layout 1, read as it is, lacks them).
 constexpr const char* kStampColumns = "changed, device, inode";
 constexpr int kStampColumnCount = 3;
+constexpr int kStoredColumnCount = kColumnCount + kStampColumnCount;
+
+// New rows written by one statement, when SQLite takes that many parameters.
+constexpr int kRowsAStatement = 200;
+
+// Where the columns the text index covers are in a row of "id, " followed by kColumns, in the
+// index's order.
+constexpr std::array<int, 13> kTextColumnsRead = {8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 20, 21};
+
+// Rows a walk newest first may test before it gives the search to the text index, and how many
+// it tests before it judges from the share that match whether it would get there.
+constexpr std::int64_t kRowsWalked = 10000;
+constexpr std::int64_t kRowsSampled = 500;
+
+// Fewer matching rows than this are read and put in order quicker than a walk by date finds them.
+constexpr std::int64_t kFewRows = 2500;
 
 // The columns the full-text index covers.
 constexpr const char* kTextColumns =
@@ -109,34 +129,45 @@ std::vector<std::string> splitKeywords(const std::string& text) {
     return keywords;
 }
 
+// The statement parameters of a row's columns: "?N" from `first` + 1 on.
+std::string rowParameters(int first) {
+    std::string text;
+    for (int i = 1; i <= kStoredColumnCount; ++i)
+        text += (i > 1 ? ", ?" : "?") + std::to_string(first + i);
+    return text;
+}
+
 std::optional<std::int64_t> noneWhenZero(std::int64_t value) {
     return value != 0 ? std::optional<std::int64_t>(value) : std::nullopt;
 }
 
-// Binds an entry's columns, in the order of kColumns and then kStampColumns, from parameter 1.
-void bindEntry(SqliteStatement& statement, const CatalogueEntry& e) {
-    statement.bind(1, e.path).bind(2, e.file.size).bind(3, e.file.modified);
-    statement.bind(22, checksumStateName(e.checksums));
-    statement.bind(kColumnCount + 1, e.file.changed).bind(kColumnCount + 2, e.file.device);
-    statement.bind(kColumnCount + 3, e.file.inode);
+// Binds an entry's columns, in the order of kColumns and then kStampColumns, from parameter
+// `first` + 1 on.
+void bindEntry(SqliteStatement& statement, const CatalogueEntry& e, int first = 0) {
+    statement.bind(first + 1, e.path).bind(first + 2, e.file.size).bind(first + 3, e.file.modified);
+    statement.bind(first + 22, checksumStateName(e.checksums));
+    statement.bind(first + kColumnCount + 1, e.file.changed).bind(first + kColumnCount + 2, e.file.device);
+    statement.bind(first + kColumnCount + 3, e.file.inode);
     if (!e.readable()) {
-        statement.bind(4, e.problem);
+        statement.bind(first + 4, e.problem);
         return; // the details stay NULL: nothing was read
     }
-    statement.bindNull(4).bind(5, std::int64_t{e.version}).bind(6, std::int64_t{e.exported ? 1 : 0});
-    statement.bind(7, e.recorded).bind(8, e.rid).bind(9, e.firstName).bind(10, e.middleName);
-    statement.bind(11, e.lastName).bind(12, e.dialledNumber).bind(13, e.stationName).bind(14, e.stationAni);
-    statement.bind(15, noneWhenZero(e.stationNumber)).bind(16, e.site).bind(17, e.secondSite);
-    statement.bind(18, e.system);
-    statement.bind(19, e.durationSeconds ? std::optional<std::int64_t>(*e.durationSeconds) : std::nullopt);
-    statement.bind(20, e.comments).bind(21, joinedKeywords(e.keywords));
+    statement.bindNull(first + 4).bind(first + 5, std::int64_t{e.version});
+    statement.bind(first + 6, std::int64_t{e.exported ? 1 : 0}).bind(first + 7, e.recorded);
+    statement.bind(first + 8, e.rid).bind(first + 9, e.firstName).bind(first + 10, e.middleName);
+    statement.bind(first + 11, e.lastName).bind(first + 12, e.dialledNumber);
+    statement.bind(first + 13, e.stationName).bind(first + 14, e.stationAni);
+    statement.bind(first + 15, noneWhenZero(e.stationNumber)).bind(first + 16, e.site);
+    statement.bind(first + 17, e.secondSite).bind(first + 18, e.system);
+    statement.bind(first + 19,
+                   e.durationSeconds ? std::optional<std::int64_t>(*e.durationSeconds) : std::nullopt);
+    statement.bind(first + 20, e.comments).bind(first + 21, joinedKeywords(e.keywords));
     if (!e.checksumProblem.empty())
-        statement.bind(23, e.checksumProblem);
+        statement.bind(first + 23, e.checksumProblem);
 }
 
-// Reads an entry from a row of "id, " followed by kColumns.
-CatalogueEntry readEntry(const SqliteStatement& row) {
-    CatalogueEntry e;
+// Reads an entry from a row of "id, " followed by kColumns into `e`, a new entry.
+void readEntry(const SqliteStatement& row, CatalogueEntry& e) {
     e.id = row.integer(0);
     e.path = row.text(1);
     e.file.size = row.integer(2);
@@ -145,7 +176,7 @@ CatalogueEntry readEntry(const SqliteStatement& row) {
     e.checksums = checksumStateNamed(row.text(22)).value_or(ChecksumState::NotStamped);
     e.checksumProblem = row.text(23);
     if (!row.isNull(4))
-        return e;
+        return;
     e.version = static_cast<int>(row.integer(5));
     e.exported = row.integer(6) != 0;
     e.recorded = row.text(7);
@@ -164,10 +195,15 @@ CatalogueEntry readEntry(const SqliteStatement& row) {
         e.durationSeconds = static_cast<int>(row.integer(19));
     e.comments = row.text(20);
     e.keywords = splitKeywords(row.text(21));
-    return e;
 }
 
 } // namespace
+
+SqliteCatalogue::SqliteCatalogue(SqliteConnection connection) : connection_(std::move(connection)) {
+    const int parameters = sqlite3_limit(connection_.handle(), SQLITE_LIMIT_VARIABLE_NUMBER, -1);
+    rowsAStatement_ =
+        static_cast<std::size_t>(std::clamp(parameters / kStoredColumnCount, 1, kRowsAStatement));
+}
 
 std::unique_ptr<SqliteCatalogue> SqliteCatalogue::openForWriting(const std::string& path) {
     std::unique_ptr<SqliteCatalogue> catalogue(new SqliteCatalogue(openCatalogueForWriting(path)));
@@ -226,6 +262,7 @@ void SqliteCatalogue::upgradeFrom(std::int64_t version) {
 }
 
 std::unordered_map<std::string, KnownRecording> SqliteCatalogue::recordingsUnder(const std::string& folder) {
+    insertPending();
     const auto [start, end] = pathRange(folder);
     SqliteStatement select =
         connection_.prepare(std::string("SELECT path, id, checksums, size, modified, ") + kStampColumns +
@@ -243,26 +280,61 @@ std::unordered_map<std::string, KnownRecording> SqliteCatalogue::recordingsUnder
 }
 
 void SqliteCatalogue::store(const CatalogueEntry& entry, std::int64_t replacing) {
-    SqliteStatement& statement = replacing != 0 ? update_ : insert_;
+    if (replacing == 0) {
+        pending_.push_back(entry);
+        // Outside a batch every change is written at once.
+        if (pending_.size() >= rowsAStatement_ || sqlite3_get_autocommit(connection_.handle()) != 0)
+            insertPending();
+        return;
+    }
+    insertPending(); // in the order they came
     // Prepared once, for the many rows of an indexing run.
-    if (!statement.prepared()) {
+    if (!update_.prepared()) {
         const std::string columns = std::string(kColumns) + ", " + kStampColumns;
+        update_ = connection_.prepare("UPDATE recordings SET (" + columns + ") = (" + rowParameters(0) +
+                                      ") WHERE id = ?" + std::to_string(kStoredColumnCount + 1));
+    }
+    update_.reset();
+    bindEntry(update_, entry);
+    update_.bind(kStoredColumnCount + 1, replacing);
+    update_.step();
+}
+
+SqliteStatement& SqliteCatalogue::insertStatement(std::size_t rows) {
+    const bool group = rows == rowsAStatement_;
+    SqliteStatement& statement = group ? insertGroup_ : insertRest_;
+    if (!statement.prepared() || (!group && restRows_ != rows)) {
         std::string values;
-        for (int i = 1; i <= kColumnCount + kStampColumnCount; ++i)
-            values += (i > 1 ? ", ?" : "?") + std::to_string(i);
-        statement = connection_.prepare(
-            replacing != 0 ? "UPDATE recordings SET (" + columns + ") = (" + values + ") WHERE id = ?" +
-                                 std::to_string(kColumnCount + kStampColumnCount + 1)
-                           : "INSERT INTO recordings (" + columns + ") VALUES (" + values + ")");
+        for (std::size_t row = 0; row < rows; ++row)
+            values +=
+                (row > 0 ? ", (" : "(") + rowParameters(static_cast<int>(row) * kStoredColumnCount) + ")";
+        statement = connection_.prepare(std::string("INSERT INTO recordings (") + kColumns + ", " +
+                                        kStampColumns + ") VALUES " + values);
+        if (!group)
+            restRows_ = rows;
     }
     statement.reset();
-    bindEntry(statement, entry);
-    if (replacing != 0)
-        statement.bind(kColumnCount + kStampColumnCount + 1, replacing);
-    statement.step();
+    return statement;
+}
+
+void SqliteCatalogue::insertPending() {
+    for (std::size_t first = 0; first < pending_.size(); first += rowsAStatement_) {
+        const std::size_t rows = std::min(rowsAStatement_, pending_.size() - first);
+        SqliteStatement& insert = insertStatement(rows);
+        for (std::size_t row = 0; row < rows; ++row)
+            bindEntry(insert, pending_[first + row], static_cast<int>(row) * kStoredColumnCount);
+        try {
+            insert.step();
+        } catch (const CatalogueError&) {
+            pending_.clear();
+            throw;
+        }
+    }
+    pending_.clear();
 }
 
 void SqliteCatalogue::storeChecksums(std::int64_t id, ChecksumState state, const std::string& problem) {
+    insertPending();
     SqliteStatement update =
         connection_.prepare("UPDATE recordings SET checksums = ?, checksum_problem = ? WHERE id = ?");
     update.bind(1, checksumStateName(state));
@@ -272,6 +344,7 @@ void SqliteCatalogue::storeChecksums(std::int64_t id, ChecksumState state, const
 }
 
 void SqliteCatalogue::remove(std::int64_t id) {
+    insertPending();
     connection_.prepare("DELETE FROM recordings WHERE id = ?").bind(1, id).step();
 }
 
@@ -280,27 +353,43 @@ void SqliteCatalogue::beginChanges() {
 }
 
 void SqliteCatalogue::commitChanges() {
+    insertPending();
     connection_.execute("COMMIT");
 }
 
 void SqliteCatalogue::rollBackChanges() {
+    pending_.clear();
     if (sqlite3_get_autocommit(connection_.handle()) == 0)
         connection_.execute("ROLLBACK");
 }
 
 SqliteStatement SqliteCatalogue::selectMatching(const SearchQuery& query, const std::string& folder,
-                                                const std::string& columns, const std::string& tail) {
+                                                const std::string& select, const std::string& tail,
+                                                Plan plan) {
+    insertPending(); // what this connection wrote is found too
     const std::string match = matchExpression(connection_.handle(), query.words);
-    std::string sql = "SELECT " + columns + " FROM recordings WHERE 1";
-    if (!match.empty())
-        sql += " AND id IN (SELECT rowid FROM recording_text WHERE recording_text MATCH :match)";
+    std::string conditions;
     if (!folder.empty())
-        sql += " AND path >= :under AND path < :beyond";
+        conditions += " AND path >= :under AND path < :beyond";
     if (!query.from.empty())
-        sql += " AND recorded >= :from";
+        conditions += " AND recorded >= :from";
     // Every time of the last day: '~' follows the blank before the time.
     if (!query.to.empty())
-        sql += " AND recorded < :to || '~'";
+        conditions += " AND recorded < :to || '~'";
+    std::string sql;
+    if (match.empty())
+        sql = select + " FROM recordings WHERE 1" + conditions;
+    else if (plan == Plan::LedByText && conditions.empty())
+        sql = select + " FROM recording_text WHERE recording_text MATCH :match";
+    else if (plan == Plan::LedByText)
+        sql = select +
+              " FROM recording_text JOIN recordings ON recordings.id = recording_text.rowid WHERE "
+              "recording_text MATCH :match" +
+              conditions;
+    else
+        sql = select + " FROM recordings" + (plan == Plan::ByDate ? " INDEXED BY recordings_by_date" : "") +
+              " WHERE id IN (SELECT rowid FROM recording_text WHERE recording_text MATCH :match)" +
+              conditions;
     SqliteStatement statement = connection_.prepare(sql + tail);
     int index = 1;
     if (!match.empty())
@@ -317,25 +406,89 @@ SqliteStatement SqliteCatalogue::selectMatching(const SearchQuery& query, const 
     return statement;
 }
 
+bool SqliteCatalogue::walkNewestFirst(const SearchQuery& query, const std::string& folder,
+                                      std::int64_t wanted,
+                                      const std::function<bool(const SqliteStatement& row)>& found) {
+    IndexWords words(connection_.handle());
+    WordMatch match(words, query.words);
+    if (!folder.empty() || match.empty())
+        return false;
+    SqliteStatement rows =
+        selectMatching({{}, query.from, query.to}, {}, std::string("SELECT id, ") + kColumns,
+                       " ORDER BY recorded DESC, path", Plan::ByDate);
+    std::vector<std::string_view> texts(kTextColumnsRead.size());
+    std::int64_t matched = 0;
+    for (std::int64_t walked = 1; rows.step(); ++walked) {
+        for (std::size_t column = 0; column < texts.size(); ++column)
+            texts[column] = rows.textView(kTextColumnsRead[column]);
+        if (match.matches(texts) && (++matched, !found(rows)))
+            return true;
+        // At the share of rows that match so far, the rows still to walk would be too many.
+        if (walked >= kRowsSampled && (wanted - matched) * walked > (kRowsWalked - walked) * matched)
+            return false;
+    }
+    return true;
+}
+
+std::int64_t SqliteCatalogue::countUpTo(const SearchQuery& query, const std::string& folder,
+                                        std::int64_t atMost) {
+    // Led by the text index, counting stops there: the rows a common word finds need not all be
+    // visited.
+    SqliteStatement counted = selectMatching(query, folder, "SELECT count(*) FROM (SELECT 1",
+                                             " LIMIT " + std::to_string(atMost) + ")", Plan::LedByText);
+    return counted.step() ? counted.integer(0) : 0;
+}
+
 std::vector<CatalogueEntry> SqliteCatalogue::search(const SearchQuery& query, const std::string& folder,
                                                     std::int64_t offset, std::int64_t limit) {
-    std::string order = " ORDER BY recorded IS NULL, recorded DESC, path";
-    if (limit >= 0 || offset > 0)
-        order += " LIMIT " + std::to_string(limit) + " OFFSET " + std::to_string(offset);
-    SqliteStatement select = selectMatching(query, folder, std::string("id, ") + kColumns, order);
+    const std::string select = std::string("SELECT id, ") + kColumns;
+    if (limit < 0 && offset == 0) {
+        // Every match: read in the table's order and put in order here, which is much quicker
+        // than SQLite's sorting so many rows of so many columns.
+        SqliteStatement rows = selectMatching(query, folder, select, "");
+        std::deque<CatalogueEntry> entries;
+        while (rows.step())
+            readEntry(rows, entries.emplace_back());
+        return newestFirst(std::move(entries));
+    }
     std::vector<CatalogueEntry> entries;
-    while (select.step())
-        entries.push_back(readEntry(select));
+    std::int64_t skipped = 0;
+    if (limit >= 0 && walkNewestFirst(query, folder, offset + limit, [&](const SqliteStatement& row) {
+            if (skipped < offset)
+                return ++skipped, true;
+            if (static_cast<std::int64_t>(entries.size()) < limit)
+                readEntry(row, entries.emplace_back());
+            return static_cast<std::int64_t>(entries.size()) < limit;
+        }))
+        return entries;
+    entries.clear();
+    // A page, newest first. Without a date (a file that did not read) is NULL, which SQLite puts
+    // last in a descending order. Of many rows over the whole catalogue, the walk by date finds the
+    // newest at once; a few are sooner read and put in order (within a folder, its rows first).
+    const bool many = folder.empty() && countUpTo(query, folder, kFewRows) == kFewRows;
+    SqliteStatement rows = selectMatching(query, folder, select,
+                                          " ORDER BY recorded DESC, path LIMIT " + std::to_string(limit) +
+                                              " OFFSET " + std::to_string(offset),
+                                          many ? Plan::ByDate : Plan::FromList);
+    while (rows.step())
+        readEntry(rows, entries.emplace_back());
     return entries;
 }
 
-std::int64_t SqliteCatalogue::count(const SearchQuery& query, const std::string& folder) {
-    SqliteStatement select = selectMatching(query, folder, "count(*)", "");
-    return select.step() ? select.integer(0) : 0;
+std::int64_t SqliteCatalogue::count(const SearchQuery& query, const std::string& folder,
+                                    std::int64_t atMost) {
+    if (atMost < 0) {
+        SqliteStatement counted = selectMatching(query, folder, "SELECT count(*)", "");
+        return counted.step() ? counted.integer(0) : 0;
+    }
+    std::int64_t found = 0;
+    if (walkNewestFirst(query, folder, atMost, [&](const SqliteStatement&) { return ++found < atMost; }))
+        return std::min(found, atMost);
+    return countUpTo(query, folder, atMost);
 }
 
 std::vector<std::int64_t> SqliteCatalogue::matchingRows(const SearchQuery& query) {
-    SqliteStatement select = selectMatching(query, {}, "id", "");
+    SqliteStatement select = selectMatching(query, {}, "SELECT id", "");
     std::vector<std::int64_t> rows;
     while (select.step())
         rows.push_back(select.integer(0));

@@ -326,6 +326,38 @@ TEST_F(MenuWindowTest, ShowsACatalogueAPageAtATimeAndFiltersInIt) {
         EXPECT_EQ(opened.back(), fs::canonical(recs).string() + "/1440.ZOQ");
         window->filterField->clear();
         EXPECT_EQ(window->shownRecordings().rowCount(), 200);
+
+        // What a filter finds is counted up to a limit: beyond it the menu says "more than", and
+        // the list still goes on to the last of them as it is scrolled.
+        constexpr int kMany = 1100;
+        catalogue.beginChanges();
+        for (int i = 0; i < kMany; ++i) {
+            kestrum::CatalogueEntry entry;
+            entry.path = fs::canonical(recs).string() + "/many/" + std::to_string(i) + ".ZOQ";
+            entry.version = 11;
+            entry.recorded = "1990-01-01 00:00:00";
+            entry.lastName = "Manyfold";
+            catalogue.store(entry);
+        }
+        catalogue.commitChanges();
+        const auto wide = std::make_unique<MenuWindow>(QString::fromStdString(recs.string()),
+                                                       reader.empty() ? writer : reader,
+                                                       [](const QByteArray&) { return QString(); });
+        QSignalSpy wideListed(wide.get(), &MenuWindow::listed);
+        wide->show();
+        ASSERT_TRUE(wideListed.wait(10000));
+        for (const char* filter : {"manyfold", "m"}) {
+            wide->filterField->setText(filter);
+            EXPECT_EQ(wide->shownRecordings().rowCount(), 200) << filter;
+            EXPECT_EQ(wide->statusLine->text(), "more than 1000 of 1550 recordings shown") << filter;
+        }
+        wide->filterField->setText("manyfold");
+        for (int scrolled = 0; scrolled < 8; ++scrolled) {
+            wide->table->scrollToBottom();
+            QApplication::processEvents();
+        }
+        EXPECT_EQ(wide->shownRecordings().rowCount(), kMany);
+        EXPECT_EQ(wide->statusLine->text(), "1100 of 1550 recordings shown");
     }
     if (!server)
         GTEST_SKIP() << "the file's catalogue was shown; the server's was not: " << whyNot;

@@ -23,6 +23,9 @@ struct FolderListing {
 
 // How many rows a page of a catalogue kept elsewhere holds: a screenful or two, fetched at once.
 inline constexpr std::int64_t kRowsAPage = 200;
+// How far the catalogue counts what a filter finds: beyond, the menu says "more than" that, so
+// that a word most calls hold is answered as quickly as a rare one.
+inline constexpr std::int64_t kFoundCountedUpTo = 1000;
 
 // A stamped copy's checksums, once checked.
 struct CheckedCopy {

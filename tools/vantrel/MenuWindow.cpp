@@ -125,6 +125,7 @@ MenuWindow::MenuWindow(const QString& folder, std::string database, OpenInPlayer
     setTabOrder(openButton, table);
 
     connect(filterField, &QLineEdit::textChanged, this, &MenuWindow::applyFilter);
+    connect(&recordings_, &RecordingTableModel::totalChanged, this, &MenuWindow::updateStatus);
     connect(&recordings_, &RecordingTableModel::pageFailed, this, [this](const QString& problem) {
         lastAction_ = problem;
         updateStatus();
@@ -185,7 +186,7 @@ void MenuWindow::showListing(std::shared_ptr<FolderListing> listing) {
         shown_.sort(-1);
         catalogueTotal_ = listing_->total;
         query_ = {};
-        recordings_.setPages(listing_->total, std::move(listing_->entries), pageSource());
+        recordings_.setPages(listing_->total, false, std::move(listing_->entries), pageSource());
     } else {
         recordings_.setEntries(std::move(listing_->entries));
     }
@@ -244,11 +245,16 @@ void MenuWindow::applyFilterOnCatalogue(const QStringList& words) {
         query.words.push_back(word.toStdString());
     // An error must not leave this slot (Qt would end the menu): the table stays as it was.
     try {
-        const std::int64_t total = listing_->catalogue->count(query, folderBytes_);
         std::vector<kestrum::CatalogueEntry> first =
             listing_->catalogue->searchPage(query, folderBytes_, 0, kRowsAPage);
+        // A page not full is all there is; else the catalogue counts, up to a limit.
+        const std::int64_t found =
+            static_cast<std::int64_t>(first.size()) < kRowsAPage
+                ? static_cast<std::int64_t>(first.size())
+                : listing_->catalogue->count(query, folderBytes_, kFoundCountedUpTo + 1);
         query_ = std::move(query);
-        recordings_.setPages(total, std::move(first), pageSource());
+        recordings_.setPages(std::min(found, kFoundCountedUpTo), found > kFoundCountedUpTo, std::move(first),
+                             pageSource());
     } catch (const kestrum::CatalogueError& error) {
         lastAction_ = QStringLiteral("The recordings could not be searched: %1")
                           .arg(QString::fromStdString(error.what()));
@@ -296,8 +302,11 @@ void MenuWindow::updateStatus() {
         // A catalogue's rows are counted there: the table holds only those fetched so far.
         const std::int64_t all = isPaged() ? catalogueTotal_ : recordings_.rowCount();
         const std::int64_t shown = isPaged() ? recordings_.total() : shown_.rowCount();
-        text = shown == all ? QStringLiteral("%1 recordings").arg(all)
-                            : QStringLiteral("%1 of %2 recordings shown").arg(shown).arg(all);
+        if (recordings_.moreThanTotal())
+            text = QStringLiteral("more than %1 of %2 recordings shown").arg(shown).arg(all);
+        else
+            text = shown == all ? QStringLiteral("%1 recordings").arg(all)
+                                : QStringLiteral("%1 of %2 recordings shown").arg(shown).arg(all);
         if (unreadable_ > 0)
             text += QStringLiteral("; %1 could not be read").arg(unreadable_);
         if (copiesChecked_ < copiesToCheck_)

@@ -66,11 +66,12 @@ void RecordingTableModel::setEntries(std::vector<CatalogueEntry> entries) {
     endResetModel();
 }
 
-void RecordingTableModel::setPages(std::int64_t total, std::vector<CatalogueEntry> first,
+void RecordingTableModel::setPages(std::int64_t total, bool moreThanTotal, std::vector<CatalogueEntry> first,
                                    PageSource nextPage) {
     beginResetModel();
     paged_ = true;
     total_ = total;
+    moreThanTotal_ = moreThanTotal;
     nextPage_ = std::move(nextPage);
     entries_ = std::move(first);
     rowOfId_.clear();
@@ -80,7 +81,8 @@ void RecordingTableModel::setPages(std::int64_t total, std::vector<CatalogueEntr
 }
 
 bool RecordingTableModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && paged_ && nextPage_ && static_cast<std::int64_t>(entries_.size()) < total_;
+    return !parent.isValid() && paged_ && nextPage_ &&
+           (moreThanTotal_ || static_cast<std::int64_t>(entries_.size()) < total_);
 }
 
 void RecordingTableModel::fetchMore(const QModelIndex& parent) {
@@ -96,7 +98,10 @@ void RecordingTableModel::fetchMore(const QModelIndex& parent) {
         return;
     }
     if (page.empty()) {
-        total_ = static_cast<std::int64_t>(entries_.size()); // fewer than counted: rows went since
+        // All there are (fewer than counted when rows went since).
+        total_ = static_cast<std::int64_t>(entries_.size());
+        moreThanTotal_ = false;
+        emit totalChanged();
         return;
     }
     const int first = static_cast<int>(entries_.size());
@@ -106,6 +111,10 @@ void RecordingTableModel::fetchMore(const QModelIndex& parent) {
         entries_.push_back(std::move(entry));
     }
     endInsertRows();
+    if (static_cast<std::int64_t>(entries_.size()) > total_) {
+        total_ = static_cast<std::int64_t>(entries_.size());
+        emit totalChanged();
+    }
 }
 
 void RecordingTableModel::setChecksums(std::int64_t id, ChecksumState state, const std::string& problem) {

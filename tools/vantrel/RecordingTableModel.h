@@ -38,12 +38,16 @@ class RecordingTableModel : public QAbstractTableModel {
         : QAbstractTableModel(parent), folder_(std::move(folder)) {}
 
     void setEntries(std::vector<kestrum::CatalogueEntry> entries);
-    // A catalogue too large to hold (vantrel --db): `total` rows, of which `first` are the first;
-    // the view asks for more as the user scrolls, and `nextPage` fetches them from `offset` on.
-    // A page that cannot be fetched ends the list there and is reported through `pageFailed`.
+    // A catalogue too large to hold (vantrel --db): `total` rows (or, with `moreThanTotal`, more
+    // than that), of which `first` are the first; the view asks for more as the user scrolls, and
+    // `nextPage` fetches them from `offset` on, until a page comes back empty. A page that cannot
+    // be fetched ends the list there and is reported through `pageFailed`.
     using PageSource = std::function<std::vector<kestrum::CatalogueEntry>(std::int64_t offset)>;
-    void setPages(std::int64_t total, std::vector<kestrum::CatalogueEntry> first, PageSource nextPage);
+    void setPages(std::int64_t total, bool moreThanTotal, std::vector<kestrum::CatalogueEntry> first,
+                  PageSource nextPage);
     std::int64_t total() const { return paged_ ? total_ : static_cast<std::int64_t>(entries_.size()); }
+    // Whether there are more rows than total() says: they were not all counted.
+    bool moreThanTotal() const { return paged_ && moreThanTotal_; }
     // A stamped copy's checksums, once checked.
     void setChecksums(std::int64_t id, kestrum::ChecksumState state, const std::string& problem);
 
@@ -60,6 +64,9 @@ class RecordingTableModel : public QAbstractTableModel {
 
   signals:
     void pageFailed(const QString& problem);
+    // A page fetched as the list scrolls told more of how many rows there are (total() and
+    // moreThanTotal()).
+    void totalChanged();
 
   private:
     QString text(const kestrum::CatalogueEntry& entry, int column) const;
@@ -69,6 +76,7 @@ class RecordingTableModel : public QAbstractTableModel {
     std::unordered_map<std::int64_t, int> rowOfId_;
     bool paged_ = false;
     std::int64_t total_ = 0;
+    bool moreThanTotal_ = false;
     PageSource nextPage_;
 };
 
