@@ -21,9 +21,11 @@ namespace {
 // The one player whose shutdown runs at process exit; an exit hook can reach nothing else.
 Player* playerForExit = nullptr;
 
-bool regularFileExists(const std::string& path) {
+// Whether the path names anything: what is no file the reader can read (a folder, a FIFO, a
+// device) is refused by the reader, with what it is.
+bool somethingExists(const std::string& path) {
     struct stat info {};
-    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
 }
 
 } // namespace
@@ -93,7 +95,7 @@ int Player::openForPlay() {
     splash_->show();
 
     RecordingState& rec = state_.recording;
-    if (!regularFileExists(rec.recordingPath))
+    if (!somethingExists(rec.recordingPath))
         return reporter_.fail("File not found\n%s", rec.recordingPath.c_str());
 
     splash_->setStepText("OPENING FILE");
