@@ -11,6 +11,12 @@ struct sqlite3;
 
 namespace kestrum {
 
+// A control character, which the words' matching treats as a blank between parts.
+inline bool isAsciiControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
 // The words of a text as the catalogue's full-text index keeps them: SQLite's own FTS5 tokenizer
 // (kTextTokenizer), letters and digits of every script folded to lower case without their accents,
 // punctuation, symbols and emoji left out. Both back ends take their words from it, so that a search

@@ -34,11 +34,6 @@ std::string quoted(std::string_view word) {
     return text + "'";
 }
 
-bool isAsciiControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
-
 std::string keywordText(const std::vector<std::string>& keywords) {
     std::string text;
     for (const std::string& keyword : keywords)

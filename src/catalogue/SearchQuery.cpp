@@ -7,15 +7,6 @@
 
 namespace kestrum {
 
-namespace {
-
-bool isAsciiControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
-
-} // namespace
-
 std::string matchExpression(sqlite3* connection, const std::vector<std::string>& words) {
     IndexWords tokenizer(connection);
     std::string expression;

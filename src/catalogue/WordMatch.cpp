@@ -4,15 +4,6 @@
 
 namespace kestrum {
 
-namespace {
-
-bool isAsciiControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
-
-} // namespace
-
 WordMatch::WordMatch(IndexWords& words, const std::vector<std::string>& searchWords) : words_(words) {
     for (const std::string& word : searchWords) {
         if (!words_.findsWordIn(word))
