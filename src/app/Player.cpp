@@ -230,11 +230,11 @@ void Player::followAnalysis() {
     if (!analysisStarted_) {
         analysisStarted_ = true;
         // The store no longer changes: the analysis reads it in place, beside the playing call.
-        analysis_ = std::async(std::launch::async, [samples = state_.store.samples(),
-                                                    format = state_.recording.playbackFormat] {
-            yieldToForeground();
-            return analyseCall(samples, format);
-        });
+        analysis_ = std::async(std::launch::async,
+                               [samples = state_.store.samples(), format = state_.recording.playbackFormat] {
+                                   yieldToForeground();
+                                   return analyseCall(samples, format);
+                               });
         return;
     }
     if (!analysis_.valid() || analysis_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
