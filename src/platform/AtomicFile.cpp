@@ -13,8 +13,10 @@ ReplaceResult writeAndReplace(TemporaryFile& file,
     if (!file.isOpen())
         return ReplaceResult::OpenFailed;
     bool written = true;
+    // An empty piece may have no storage at all (a null pointer, which fwrite must not be given).
     for (const std::span<const std::uint8_t> piece : pieces)
-        written = written && std::fwrite(piece.data(), 1, piece.size(), file.stream()) == piece.size();
+        written = written && (piece.empty() ||
+                              std::fwrite(piece.data(), 1, piece.size(), file.stream()) == piece.size());
     if (!file.finishWriting() || !written || !file.replaceTarget())
         return ReplaceResult::WriteFailed;
     return ReplaceResult::Replaced;
