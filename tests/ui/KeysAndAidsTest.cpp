@@ -7,6 +7,7 @@
 #include "widgets/SwitchSlider.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -107,6 +108,72 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
         EXPECT_TRUE(w.playButton->toolTip().endsWith("(Space)"));
         EXPECT_TRUE(w.playButton->accessibleDescription().endsWith("(Space)"));
         EXPECT_TRUE(w.markLoopEndButton->toolTip().endsWith("(])"));
+    });
+}
+
+// Paused, the keys and buttons that move the position move it and play nothing; Play goes on
+// from there (no rewind: the user chose the place) with the marks made meanwhile; at the end of
+// the call Back still works.
+TEST_F(KeysAndAidsTest, WhilePausedTheKeysMoveThePositionWithoutPlaying) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 120);
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        const auto press = [&](int key) {
+            QTest::keyClick(&w, static_cast<Qt::Key>(key));
+            w.refreshDisplay();
+        };
+        w.rewindBox->setValue(3);
+        session.moveTo(8000 * 60);
+        press(Qt::Key_Space);
+        ASSERT_FALSE(session.snapshot().playing());
+        struct Move {
+            int key;
+            std::uint64_t second; // where the position is after it
+            const char* shown;
+        };
+        const Move moves[] = {{Qt::Key_Left, 30, "Time  0:30"},
+                              {Qt::Key_Right, 60, "Time  1:00"},
+                              {Qt::Key_Right, 90, "Time  1:30"},
+                              {Qt::Key_Home, 0, "Time  0:00"},
+                              {Qt::Key_Right, 30, "Time  0:30"}};
+        for (const Move& move : moves) {
+            press(move.key);
+            EXPECT_EQ(session.snapshot().position, 8000u * move.second) << move.shown;
+            EXPECT_EQ(w.playTimeLabel->text().toStdString(), move.shown);
+            EXPECT_FALSE(session.snapshot().playing()) << move.shown;
+        }
+        EXPECT_TRUE(w.backButton->isEnabled());
+        EXPECT_TRUE(w.stepButton->isEnabled());
+        EXPECT_FALSE(w.stopButton->isEnabled());
+        press(Qt::Key_BracketLeft);
+        EXPECT_EQ(session.snapshot().loopBegin, 8000u * 30);
+        EXPECT_TRUE(w.markLoopEndButton->isEnabled());
+        press(Qt::Key_Space); // plays on from 0:30 itself, the mark kept
+        PlaybackSnapshot now = session.snapshot();
+        EXPECT_TRUE(now.playing());
+        EXPECT_EQ(now.position, 8000u * 30);
+        EXPECT_EQ(now.loopBegin, 8000u * 30);
+        session.moveTo(8000 * 40);
+        press(Qt::Key_BracketRight);
+        press(Qt::Key_Space);
+        press(Qt::Key_L);
+        EXPECT_TRUE(session.snapshot().loopPlaying()); // the loop marked across a pause
+
+        // The end of the call: Back hears the last words again.
+        press(Qt::Key_Space);
+        press(Qt::Key_Space);
+        session.moveTo(8000 * 119);
+        for (int pulls = 0; session.snapshot().playing() && pulls < 100; ++pulls) {
+            device.pull(4000);
+            w.refreshDisplay();
+        }
+        ASSERT_FALSE(session.snapshot().playing());
+        EXPECT_TRUE(w.backButton->isEnabled());
+        press(Qt::Key_Left);
+        EXPECT_EQ(session.snapshot().position, 8000u * 90);
+        EXPECT_FALSE(session.snapshot().playing());
     });
 }
 
