@@ -228,11 +228,11 @@ void Player::followAnalysis() {
     if (!analysisStarted_) {
         analysisStarted_ = true;
         // The store no longer changes: the analysis reads it in place, beside the playing call.
-        analysis_ = std::async(std::launch::async, [samples = state_.store.samples(),
-                                                    format = state_.recording.playbackFormat] {
-            yieldToForeground();
-            return analyseCall(samples, format);
-        });
+        analysis_ = std::async(std::launch::async,
+                               [samples = state_.store.samples(), format = state_.recording.playbackFormat] {
+                                   yieldToForeground();
+                                   return analyseCall(samples, format);
+                               });
         return;
     }
     if (!analysis_.valid() || analysis_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
@@ -256,13 +256,26 @@ void Player::saveWindowState(bool windowsAlive) {
     progress.windowStateSaved = true;
     if (state_.environment.viewerMode || !progress.windowSetupReached)
         return;
-    if (windowsAlive && state_.recording.additionsPending && reporter_.ask("Save New Additions?"))
+    // Asked here unless the closing window has asked it (a termination signal ends it unasked).
+    if (windowsAlive && state_.recording.additionsPending &&
+        (saveAnswer_ ? *saveAnswer_ : reporter_.ask("Save New Additions?")))
         ui_.saveWithProgress();
     if (windowsAlive)
         ui_.saveWindowState(state_.environment.initRecord);
     writeInitToDisk(state_.environment, reporter_);
     writeListeningSettings(state_.environment.userDirectory, kSettingsFileName, session_->snapshot().aids,
                            reporter_);
+}
+
+bool Player::confirmClose() {
+    if (state_.progress.shutdownDone || state_.environment.viewerMode ||
+        !state_.progress.windowSetupReached || !state_.recording.additionsPending)
+        return true;
+    const Messenger::Answer answer = reporter_.askOrCancel("Save New Additions?");
+    if (answer == Messenger::Answer::Cancel)
+        return false;
+    saveAnswer_ = answer == Messenger::Answer::Yes;
+    return true;
 }
 
 void Player::shutdown() {

@@ -4,6 +4,7 @@
 #include "app/PlayerState.h"
 #include "app/RecordingDetails.h"
 #include "platform/FormatText.h"
+#include "ui/TerminationSignals.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -530,6 +531,11 @@ void PlayerWindow::showEvent(QShowEvent* event) {
 }
 
 void PlayerWindow::closeEvent(QCloseEvent* event) {
+    // The user may put the close aside; a termination signal always ends the player.
+    if (!terminationRequested() && mayClose && !mayClose()) {
+        event->ignore();
+        return;
+    }
     // The shutdown sequence runs (once), and the window always closes.
     displayTimer->stop();
     shutdown_();

@@ -49,6 +49,8 @@ class PlayerWindow : public QMainWindow {
     // Brings every window up to date with the playback; the display timer and every transport
     // control call it.
     std::function<void()> refreshDisplay;
+    // Asked as the user closes the window: false keeps it open (the close put aside).
+    std::function<bool()> mayClose;
 
     // The call's details, top to bottom as laid out.
     struct DetailLines {
