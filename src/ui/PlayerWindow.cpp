@@ -4,6 +4,7 @@
 #include "app/PlayerState.h"
 #include "app/RecordingDetails.h"
 #include "platform/FormatText.h"
+#include "ui/GoToTimeDialog.h"
 #include "ui/TerminationSignals.h"
 #include "widgets/SwitchSlider.h"
 
@@ -13,6 +14,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -123,7 +125,21 @@ PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, s
     setMinimumSize(needed);
     resize(needed.expandedTo(QSize(607, 335)));
     connectControls();
+    makeGoTo();
     installKeys();
+}
+
+// The box of Ctrl+G and the progress bar that goes where it is clicked.
+void PlayerWindow::makeGoTo() {
+    goToTimeDialog = new GoToTimeDialog(this);
+    goToTimeDialog->callSeconds = [this] { return session_.clock().secondsOf(session_.snapshot().length); };
+    goToTimeDialog->goTo = [this](double seconds) { goToSeconds(seconds); };
+    setHint(progressBar, "Click to go to that point of the call (Ctrl+G: go to a time)");
+    progressBar->installEventFilter(this);
+}
+
+void PlayerWindow::goToSeconds(double seconds) {
+    act([&] { session_.goTo(session_.clock().framesAt(seconds)); });
 }
 
 // The call's details, one line each, and the line of who may listen.
@@ -289,6 +305,10 @@ void PlayerWindow::installKeys() {
     onKey(Qt::Key_BracketLeft, pressing(markLoopBeginButton));
     onKey(Qt::Key_BracketRight, pressing(markLoopEndButton));
     onKey(Qt::Key_L, pressing(playLoopButton));
+    onKey(QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
+        if (!session_.snapshot().loopPlaying())
+            goToTimeDialog->start();
+    });
     // The bar's top is loudest; a key moves it two of its 32 steps.
     onKey(Qt::Key_Up, [this] { volumeBar->setValue(volumeBar->value() - 2); });
     onKey(Qt::Key_Down, [this] { volumeBar->setValue(volumeBar->value() + 2); });
@@ -545,6 +565,14 @@ void PlayerWindow::closeEvent(QCloseEvent* event) {
 bool PlayerWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == volumeLabel && event->type() == QEvent::MouseButtonPress) {
         volumeBar->setFocus();
+        return true;
+    }
+    if (watched == progressBar && event->type() == QEvent::MouseButtonPress) {
+        const auto* click = static_cast<QMouseEvent*>(event);
+        if (click->button() == Qt::LeftButton && progressBar->width() > 0) {
+            const double length = session_.clock().secondsOf(session_.snapshot().length);
+            goToSeconds(length * std::clamp(click->position().x() / progressBar->width(), 0.0, 1.0));
+        }
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -17,6 +17,7 @@ class QTimer;
 
 namespace kestrum {
 
+class GoToTimeDialog;
 class SwitchSlider;
 struct PlayerState;
 struct ButtonModes;
@@ -100,6 +101,8 @@ class PlayerWindow : public QMainWindow {
     QCheckBox* skipSilenceBox;
     QLabel* rewindLabel;
     QSpinBox* rewindBox;
+    // Ctrl+G: a time to go to.
+    GoToTimeDialog* goToTimeDialog;
     // Refreshes the display every 100 ms; the sound does not depend on it.
     QTimer* displayTimer;
 
@@ -118,6 +121,9 @@ class PlayerWindow : public QMainWindow {
     void buildLayout();
     void connectControls();
     void installKeys();
+    void makeGoTo();
+    // Goes to a point of the call, playing on or staying paused; nothing in loop play.
+    void goToSeconds(double seconds);
     // The aids as the controls show them, handed to the playback.
     void aidsChanged();
     // The first showing: details, button modes, side windows, and play from the start.

@@ -1,8 +1,10 @@
 // The player's keys in its real windows (key presses through Qt's shortcut handling, as a
 // keyboard gives them) and the listening aids' controls.
 
+#include "app/PlaybackTexts.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
+#include "ui/GoToTimeDialog.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/SwitchSlider.h"
 
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -174,6 +177,70 @@ TEST_F(KeysAndAidsTest, WhilePausedTheKeysMoveThePositionWithoutPlaying) {
         press(Qt::Key_Left);
         EXPECT_EQ(session.snapshot().position, 8000u * 90);
         EXPECT_FALSE(session.snapshot().playing());
+    });
+}
+
+// Ctrl+G takes a time as m:ss, h:mm:ss or seconds; a text that is no time, or one past the end,
+// says so and moves nothing. A click on the progress bar goes to that point. Neither starts play.
+TEST_F(KeysAndAidsTest, CtrlGAndAClickOnTheProgressBarGoToATime) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 120);
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        GoToTimeDialog& box = *w.goToTimeDialog;
+        QTest::keyClick(&w, Qt::Key_Space); // paused
+        struct Typed {
+            const char* text;
+            std::optional<std::uint64_t> second; // where it goes; empty: the box stays with a message
+            const char* message;
+        };
+        const Typed typed[] = {
+            {"1:30", 90, ""},
+            {" 42 ", 42, ""},
+            {"0:01:05", 65, ""},
+            {"7.5", 7, ""},
+            {"abc", std::nullopt, "\"abc\" is not a time: type m:ss, h:mm:ss or seconds"},
+            {"1:75", std::nullopt, "\"1:75\" is not a time: type m:ss, h:mm:ss or seconds"},
+            {"-5", std::nullopt, "\"-5\" is not a time: type m:ss, h:mm:ss or seconds"},
+            {"2:00", std::nullopt, "2:00 is past the end of the call (2:00)"},
+            {"1:00:00", std::nullopt, "1:00:00 is past the end of the call (2:00)"},
+        };
+        for (const Typed& t : typed) {
+            const std::uint64_t before = session.snapshot().position;
+            QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+            ASSERT_TRUE(box.isVisible()) << t.text;
+            EXPECT_EQ(box.focusWidget(), box.timeEdit) << t.text;
+            QTest::keyClicks(box.timeEdit, t.text);
+            QTest::keyClick(box.timeEdit, Qt::Key_Return);
+            w.refreshDisplay();
+            const PlaybackSnapshot now = session.snapshot();
+            EXPECT_FALSE(now.playing()) << t.text;
+            if (t.second) {
+                EXPECT_FALSE(box.isVisible()) << t.text;
+                EXPECT_EQ(now.position / 8000, *t.second) << t.text;
+            } else {
+                EXPECT_TRUE(box.isVisible()) << t.text;
+                EXPECT_EQ(box.messageLabel->text().toStdString(), t.message);
+                EXPECT_EQ(now.position, before) << t.text;
+                QTest::keyClick(box.timeEdit, Qt::Key_Escape);
+                EXPECT_FALSE(box.isVisible()) << t.text;
+            }
+        }
+        // A click three quarters along the bar: 1:30 of the 2:00.
+        QProgressBar* bar = w.progressBar;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() * 3 / 4, bar->height() / 2));
+        EXPECT_NEAR(static_cast<double>(session.snapshot().position) / 8000, 90.0,
+                    120.0 / bar->width() + 0.01);
+        EXPECT_EQ(w.playTimeLabel->text().toStdString(),
+                  playTimeText(static_cast<int>(session.snapshot().position / 8000))); // shown at once
+        EXPECT_FALSE(session.snapshot().playing());
+        // Playing, a go-to plays on from there.
+        QTest::keyClick(&w, Qt::Key_Space);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
+        EXPECT_TRUE(session.snapshot().playing());
+        EXPECT_NEAR(static_cast<double>(session.snapshot().position) / 8000, 30.0,
+                    120.0 / bar->width() + 0.01);
     });
 }
 
