@@ -78,6 +78,7 @@ class Player {
     void workOutOpenedAudio();
     void followAnalysis();
     void saveWindowState(bool windowsAlive);
+    void keepResumePosition();
     void shutdown(bool windowsAlive);
     void registerShutdownAtExit();
     friend void shutdownAtExit();

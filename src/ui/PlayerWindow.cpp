@@ -113,6 +113,7 @@ PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, s
     makeDisplaysAndVolume(central);
     makeSwitches(central);
     makeAidControls(central);
+    makeResumeOffer(central);
 
     displayTimer = new QTimer(this);
     displayTimer->setObjectName("displayTimer");
@@ -136,6 +137,37 @@ void PlayerWindow::makeGoTo() {
     goToTimeDialog->goTo = [this](double seconds) { goToSeconds(seconds); };
     setHint(progressBar, "Click to go to that point of the call (Ctrl+G: go to a time)");
     progressBar->installEventFilter(this);
+}
+
+constexpr int kResumeOfferMilliseconds = 10000;
+
+void PlayerWindow::makeResumeOffer(QWidget* central) {
+    resumeButton = makeButton(central, "resumeButton", "", nullptr);
+    resumeButton->setIcon(QApplication::style()->standardIcon(QStyle::SP_MediaSeekForward));
+    resumeButton->hide();
+    resumeOfferTimer = new QTimer(this);
+    resumeOfferTimer->setSingleShot(true);
+    resumeOfferTimer->setInterval(kResumeOfferMilliseconds);
+    connect(resumeOfferTimer, &QTimer::timeout, resumeButton, &QWidget::hide);
+    connect(resumeButton, &QPushButton::clicked, this, [this] {
+        resumeOfferTimer->stop();
+        resumeButton->hide();
+        if (state_.resumeSeconds)
+            goToSeconds(*state_.resumeSeconds);
+    });
+}
+
+void PlayerWindow::offerResume() {
+    const PlaybackSnapshot shown = session_.snapshot();
+    const double length = session_.clock().secondsOf(shown.length);
+    if (!state_.resumeSeconds || *state_.resumeSeconds < 1 || *state_.resumeSeconds + 1 >= length)
+        return;
+    const QString time = QString::fromStdString(clockText(static_cast<int>(*state_.resumeSeconds)));
+    resumeButton->setText("Resume at " + time);
+    resumeButton->setAccessibleName(resumeButton->text());
+    setHint(resumeButton, withKey("Goes on from where you left this call", "R"));
+    resumeButton->show();
+    resumeOfferTimer->start();
 }
 
 void PlayerWindow::goToSeconds(double seconds) {
@@ -305,6 +337,10 @@ void PlayerWindow::installKeys() {
     onKey(Qt::Key_BracketLeft, pressing(markLoopBeginButton));
     onKey(Qt::Key_BracketRight, pressing(markLoopEndButton));
     onKey(Qt::Key_L, pressing(playLoopButton));
+    onKey(Qt::Key_R, [this] {
+        if (resumeButton->isVisible())
+            resumeButton->click();
+    });
     onKey(QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
         if (!session_.snapshot().loopPlaying())
             goToTimeDialog->start();
@@ -427,7 +463,7 @@ void PlayerWindow::buildLayout() {
 
     auto* transport = new QVBoxLayout;
     for (QPushButton* b : {playButton, restartButton, stopButton, backButton, stepButton, markLoopBeginButton,
-                           markLoopEndButton, playLoopButton})
+                           markLoopEndButton, playLoopButton, resumeButton})
         transport->addWidget(b);
     transport->addSpacing(8);
     for (QPushButton* b : {commentsButton, keywordsButton, waveformButton})
@@ -625,6 +661,7 @@ void PlayerWindow::firstShow() {
     volumeBar->setValue(session.snapshot().volume.barPosition());
     displayTimer->start();
     actOrClose([&] { return session.play(); });
+    offerResume();
 }
 
 } // namespace kestrum

@@ -85,6 +85,9 @@ class PlayerWindow : public QMainWindow {
     QPushButton* markLoopBeginButton;
     QPushButton* markLoopEndButton;
     QPushButton* playLoopButton;
+    // "Resume at m:ss": shown for the first ten seconds of a call the user left part way.
+    QPushButton* resumeButton;
+    QTimer* resumeOfferTimer;
     QLabel* playTimeLabel;
     QLabel* percentLabel;
     QSlider* volumeBar;
@@ -122,6 +125,9 @@ class PlayerWindow : public QMainWindow {
     void connectControls();
     void installKeys();
     void makeGoTo();
+    void makeResumeOffer(QWidget* central);
+    // Offers to go on where the user left the call, when they left it part way.
+    void offerResume();
     // Goes to a point of the call, playing on or staying paused; nothing in loop play.
     void goToSeconds(double seconds);
     // The aids as the controls show them, handed to the playback.

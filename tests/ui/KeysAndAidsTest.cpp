@@ -2,6 +2,7 @@
 // keyboard gives them) and the listening aids' controls.
 
 #include "app/PlaybackTexts.h"
+#include "platform/SystemServices.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
 #include "ui/GoToTimeDialog.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <filesystem>
@@ -242,6 +244,53 @@ TEST_F(KeysAndAidsTest, CtrlGAndAClickOnTheProgressBarGoToATime) {
         EXPECT_NEAR(static_cast<double>(session.snapshot().position) / 8000, 30.0,
                     120.0 / bar->width() + 0.01);
     });
+}
+
+// A call left part way offers, when reopened, to go on from there: the call starts from the
+// beginning and plays, and "Resume at m:ss" (or R) goes to where it was left, for ten seconds.
+// Viewer mode neither offers nor keeps anything; a call heard to its end is forgotten.
+TEST_F(KeysAndAidsTest, AReopenedCallOffersToResumeWhereItWasLeft) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 120);
+    const auto leaveAt = [&](std::uint64_t second) {
+        return [&, second](test::InspectingUi& ui) { ui.player->session().moveTo(8000 * second); };
+    };
+    runOn(builder, "", leaveAt(92));
+    PosixSystemServices system;
+    std::string user;
+    ASSERT_TRUE(system.userName(user, 64));
+    const std::filesystem::path kept = dir.path() / user / "Kestrum.POS";
+    ASSERT_TRUE(std::filesystem::is_regular_file(kept));
+    EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const std::string keptBefore = test::readFileText(kept.string());
+
+    runOn(builder, "^O1", [&](test::InspectingUi& ui) { // viewer mode: nothing offered
+        EXPECT_FALSE(ui.playerWindow()->resumeButton->isVisible());
+        ui.player->session().moveTo(8000 * 30);
+    });
+    EXPECT_EQ(test::readFileText(kept.string()), keptBefore); // and nothing kept
+
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        EXPECT_TRUE(session.snapshot().playing()); // from the start, as always
+        EXPECT_LT(session.snapshot().position, 8000u);
+        ASSERT_TRUE(w.resumeButton->isVisible());
+        EXPECT_EQ(w.resumeButton->text().toStdString(), "Resume at 1:32");
+        EXPECT_TRUE(w.resumeOfferTimer->isActive());
+        EXPECT_EQ(w.resumeOfferTimer->interval(), 10000);
+        QTest::keyClick(&w, Qt::Key_R);
+        w.refreshDisplay();
+        EXPECT_EQ(session.snapshot().position, 8000u * 92);
+        EXPECT_TRUE(session.snapshot().playing());
+        EXPECT_FALSE(w.resumeButton->isVisible());
+        QTest::keyClick(&w, Qt::Key_R); // once only
+        EXPECT_EQ(session.snapshot().position, 8000u * 92);
+        session.moveTo(8000 * 120); // heard to the end
+    });
+    runOn(builder, "",
+          [&](test::InspectingUi& ui) { EXPECT_FALSE(ui.playerWindow()->resumeButton->isVisible()); });
 }
 
 TEST_F(KeysAndAidsTest, TheAidsControlsDriveThePlaybackAndAreKeptForTheNextRun) {
