@@ -4,6 +4,7 @@
 #include "platform/FormatText.h"
 #include "platform/PrivateDirectory.h"
 #include "platform/Reporter.h"
+#include "platform/StateDirectory.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -93,6 +94,21 @@ int openUserDirectory(Environment& env, const std::string& userDirectory, Messen
     return 1;
 }
 
+// A folder named after the user in the working directory; but started from the desktop or a file
+// manager, in the home folder, the user's state folder (made with its parents as needed), not a
+// folder of their name among their own files.
+std::string userDirectoryPath(const Environment& env) {
+    if (isHomeDirectory(env.workingDirectory)) {
+        const std::string state = stateDirectoryOf("kestrum");
+        if (!state.empty()) {
+            // A parent that cannot be made leaves the folder's own opening to fail and say which.
+            (void)makeParentFolders(state);
+            return state;
+        }
+    }
+    return joinPath(env.workingDirectory, env.userName);
+}
+
 int takeLock(Environment& env, Messenger& messenger) {
     switch (env.lockFile.acquire(env.userDirectory, kLockFileName, kLockLine)) {
     case LockFile::Result::Held:
@@ -139,7 +155,7 @@ int prepareEnvironment(Environment& env, const Options& options, SystemServices&
     }
 
     // checkLockAccess
-    const std::string userDirectory = joinPath(env.workingDirectory, env.userName);
+    const std::string userDirectory = userDirectoryPath(env);
     Environment paths;
     paths.lockPath = joinPath(userDirectory, kLockFileName);
     paths.logPath = joinPath(userDirectory, kLogFileName);

@@ -2,6 +2,11 @@
 
 #include "platform/FormatText.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <vector>
+
 namespace kestrum {
 
 std::string playTimeText(int seconds) {
@@ -10,6 +15,62 @@ std::string playTimeText(int seconds) {
 
 std::string percentText(int percent) {
     return formatText("%02d%%", percent);
+}
+
+namespace {
+
+bool allDigits(const std::string& part) {
+    return !part.empty() && part.size() <= 6 &&
+           std::all_of(part.begin(), part.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+// Whole seconds, or seconds with a fraction: digits, and at most one point followed by digits.
+std::optional<double> secondsOfPart(const std::string& part) {
+    const std::size_t point = part.find('.');
+    if (point == std::string::npos)
+        return allDigits(part) ? std::optional<double>(std::atof(part.c_str())) : std::nullopt;
+    if (!allDigits(part.substr(0, point)) || !allDigits(part.substr(point + 1)))
+        return std::nullopt;
+    return std::atof(part.c_str());
+}
+
+} // namespace
+
+std::optional<double> secondsOfTypedTime(const std::string& typed) {
+    const std::size_t first = typed.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::nullopt;
+    const std::string text = typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
+    std::vector<std::string> parts;
+    for (std::size_t from = 0;;) {
+        const std::size_t colon = text.find(':', from);
+        parts.push_back(text.substr(from, colon == std::string::npos ? std::string::npos : colon - from));
+        if (colon == std::string::npos)
+            break;
+        from = colon + 1;
+    }
+    if (parts.size() > 3)
+        return std::nullopt;
+    const std::optional<double> seconds = secondsOfPart(parts.back());
+    if (!seconds || (parts.size() > 1 && *seconds >= 60))
+        return std::nullopt;
+    double total = *seconds;
+    double unit = 60;
+    for (std::size_t i = parts.size() - 1; i-- > 0; unit *= 60) {
+        if (!allDigits(parts[i]))
+            return std::nullopt;
+        const int value = std::atoi(parts[i].c_str());
+        if (parts.size() == 3 && i == 1 && value >= 60)
+            return std::nullopt;
+        total += value * unit;
+    }
+    return total;
+}
+
+std::string clockText(int seconds) {
+    if (seconds >= 3600)
+        return formatText("%d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return formatText("%d:%02d", seconds / 60, seconds % 60);
 }
 
 StepHints stepHints(int stepSizePosition) {

@@ -2,6 +2,7 @@
 
 #include "audio/PlaybackSession.h"
 
+#include <optional>
 #include <string>
 
 namespace kestrum {
@@ -13,6 +14,12 @@ namespace kestrum {
 std::string playTimeText(int seconds);
 // The percent text: at least two digits and a percent sign.
 std::string percentText(int percent);
+
+// A time typed to go to: m:ss, h:mm:ss or seconds (whole or with a fraction), spaces around it
+// allowed; empty for anything else (minutes or seconds of 60 or more after a colon included).
+std::optional<double> secondsOfTypedTime(const std::string& typed);
+// A time as m:ss, or h:mm:ss from an hour on, for the messages about a typed time.
+std::string clockText(int seconds);
 
 // The hints of the Back and Step buttons for a step-size position.
 struct StepHints {

@@ -1,6 +1,7 @@
 #include "app/Player.h"
 
 #include "app/ListeningSettings.h"
+#include "app/ResumePositions.h"
 #include "audio/AudioLoader.h"
 #include "audio/CodecLibrary.h"
 #include "platform/FormatText.h"
@@ -20,6 +21,21 @@ namespace {
 
 // The one player whose shutdown runs at process exit; an exit hook can reach nothing else.
 Player* playerForExit = nullptr;
+
+// The call as the resume positions know it: its full path and its size now.
+CallIdentity callIdentityOf(const std::string& path) {
+    CallIdentity call;
+    struct stat info {};
+    char* full = ::realpath(path.c_str(), nullptr);
+    if (full == nullptr || ::stat(full, &info) != 0) {
+        std::free(full);
+        return call;
+    }
+    call.path = full;
+    std::free(full);
+    call.size = static_cast<std::uint64_t>(info.st_size);
+    return call;
+}
 
 // Whether the path names anything: what is no file the reader can read (a folder, a FIFO, a
 // device) is refused by the reader, with what it is.
@@ -136,6 +152,7 @@ void Player::restoreWindowState() {
     Environment& env = state_.environment;
     // The listening aids as the user left them (viewer mode keeps the defaults).
     state_.aids = readListeningSettings(env.userDirectory, kSettingsFileName);
+    state_.resumeSeconds = resumeSecondsOf(env.userDirectory, callIdentityOf(state_.recording.recordingPath));
     session_->setAids(state_.aids);
     state_.openAtLastRun = WindowOpenFlags{};
     if (readInit(env) != 0) {
@@ -258,13 +275,43 @@ void Player::saveWindowState(bool windowsAlive) {
     progress.windowStateSaved = true;
     if (state_.environment.viewerMode || !progress.windowSetupReached)
         return;
-    if (windowsAlive && state_.recording.additionsPending && reporter_.ask("Save New Additions?"))
+    // Asked here unless the closing window has asked it (a termination signal ends it unasked).
+    if (windowsAlive && state_.recording.additionsPending &&
+        (saveAnswer_ ? *saveAnswer_ : reporter_.ask("Save New Additions?")))
         ui_.saveWithProgress();
     if (windowsAlive)
         ui_.saveWindowState(state_.environment.initRecord);
     writeInitToDisk(state_.environment, reporter_);
     writeListeningSettings(state_.environment.userDirectory, kSettingsFileName, session_->snapshot().aids,
                            reporter_);
+    keepResumePosition();
+}
+
+// Where the user leaves the call, under its size after any save; a call heard to its end is
+// forgotten, and a run left within its first second keeps what an earlier run left.
+void Player::keepResumePosition() {
+    const PlaybackSnapshot shown = session_->snapshot();
+    const FrameClock& clock = session_->clock();
+    if (shown.position < clock.framesPerSecond())
+        return;
+    const CallIdentity call = callIdentityOf(state_.recording.recordingPath);
+    if (call.path.empty())
+        return;
+    const bool heardToTheEnd = shown.position + clock.framesPerSecond() >= shown.length;
+    keepResumeSeconds(state_.environment.userDirectory, call,
+                      heardToTheEnd ? std::nullopt : std::optional<double>(clock.secondsOf(shown.position)),
+                      reporter_);
+}
+
+bool Player::confirmClose() {
+    if (state_.progress.shutdownDone || state_.environment.viewerMode ||
+        !state_.progress.windowSetupReached || !state_.recording.additionsPending)
+        return true;
+    const Messenger::Answer answer = reporter_.askOrCancel("Save New Additions?");
+    if (answer == Messenger::Answer::Cancel)
+        return false;
+    saveAnswer_ = answer == Messenger::Answer::Yes;
+    return true;
 }
 
 void Player::shutdown() {

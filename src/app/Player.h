@@ -17,6 +17,7 @@
 
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kestrum {
@@ -38,6 +39,10 @@ class Player {
     // Stops playback, releases the device, saves the init record (asking about unsaved additions
     // first), lets running exports end and removes the lock. Only the first call does anything.
     void shutdown();
+    // Asked as the user closes the player window, before the shutdown: with additions not saved,
+    // "Save New Additions?" with Yes, No and Cancel. False on Cancel: the player goes on, with
+    // everything typed kept; otherwise the shutdown acts on the answer given here.
+    bool confirmClose();
 
     // An exception escaped the run (start-up, an event handler, the shutdown): its text is logged
     // and shown, the shutdown runs (once), and the message loop, if running, ends.
@@ -73,6 +78,7 @@ class Player {
     void workOutOpenedAudio();
     void followAnalysis();
     void saveWindowState(bool windowsAlive);
+    void keepResumePosition();
     void shutdown(bool windowsAlive);
     void registerShutdownAtExit();
     friend void shutdownAtExit();
@@ -98,6 +104,8 @@ class Player {
     std::unique_ptr<LoaderThread> loading_;
     // The key presses and spectrogram, worked out once the whole call is in the store.
     bool analysisStarted_ = false;
+    // The answer to "Save New Additions?" given as the window closed, for the shutdown.
+    std::optional<bool> saveAnswer_;
     std::future<CallAnalysis> analysis_;
 };
 

@@ -10,6 +10,8 @@
 #include "audio/SpectrogramSummary.h"
 #include "recording/RecordingState.h"
 
+#include <optional>
+
 namespace kestrum {
 
 // How far the run has come; shutdown looks at these to know what to undo.
@@ -31,9 +33,10 @@ struct PlayerState {
     // Where telephone keys were pressed, in frames (never which keys): the waveform's marks, and
     // for any other view of the whole call.
     std::vector<FrameSpan> keyPresses;
-    SpectrogramSummary spectrogram; // of the store, for the waveform window
-    ListeningAids aids;             // as the user last left them (the settings file)
-    WindowOpenFlags openAtLastRun;  // from the init record
+    SpectrogramSummary spectrogram;      // of the store, for the waveform window
+    ListeningAids aids;                  // as the user last left them (the settings file)
+    WindowOpenFlags openAtLastRun;       // from the init record
+    std::optional<double> resumeSeconds; // where the user left this call last time
     RunProgress progress;
 };
 

@@ -61,13 +61,24 @@ void PlaybackSession::clearMarks() {
 }
 
 bool PlaybackSession::play() {
+    // Resuming a pause keeps the marks set before or during it (and the buttons that use them).
+    const bool resuming = paused_ && state_ == TransportState::Stopped;
+    const bool marked = controls_[TransportControl::MarkLoopEnd];
+    const bool looped = controls_[TransportControl::PlayLoop];
     enableForPlay();
-    clearMarks();
+    if (resuming) {
+        controls_.set(TransportControl::MarkLoopEnd, marked);
+        controls_.set(TransportControl::PlayLoop, looped);
+    } else {
+        clearMarks();
+    }
+    paused_ = false;
     if (position() >= length_ && !loading_)
         restart();
-    else if (state_ == TransportState::Stopped && aids_.rewindSeconds > 0)
-        // After a pause the last words are heard again.
+    else if (state_ == TransportState::Stopped && aids_.rewindSeconds > 0 && !movedWhileStopped_)
+        // After a pause the last words are heard again, unless the user has chosen where to go on.
         jumpTo(rewoundPosition(stepFramesOfSeconds(aids_.rewindSeconds)));
+    movedWhileStopped_ = false;
     // Play starts at the selected speed: the device is reopened when it runs at another rate.
     const Speed wanted = deviceSpeed();
     if ((!output_.isOpen() || output_.speed() != wanted) && !reopenDevice(wanted))
@@ -86,17 +97,40 @@ void PlaybackSession::resetDisplay() {
 void PlaybackSession::restart() {
     jumpTo(0);
     resetDisplay();
+    movedWhileStopped_ = state_ == TransportState::Stopped;
     publish();
 }
 
+// A pause keeps the position and the marks, and leaves what moves the position usable: Back,
+// Step and the marks act while paused, and Play goes on from where they left it.
 void PlaybackSession::stop() {
-    for (const TransportControl control :
-         {TransportControl::StopPause, TransportControl::Back, TransportControl::Step,
-          TransportControl::MarkLoopBegin, TransportControl::MarkLoopEnd, TransportControl::PlayLoop})
-        controls_.set(control, false);
-    clearMarks();
+    if (state_ == TransportState::LoopPlaying)
+        stopLoopPlay();
+    paused_ = state_ == TransportState::Playing || paused_;
     state_ = TransportState::Stopped;
+    movedWhileStopped_ = false;
+    enableForStopped();
     publish();
+}
+
+void PlaybackSession::enableForStopped() {
+    const bool atEnd = position() >= length_ && !loading_;
+    controls_.set(TransportControl::StopPause, false);
+    controls_.set(TransportControl::Back, true);
+    controls_.set(TransportControl::Step, !atEnd);
+    controls_.set(TransportControl::MarkLoopBegin, !atEnd || controls_[TransportControl::MarkLoopEnd]);
+}
+
+// A move while stopped shows at once where it went, as play shows it.
+void PlaybackSession::movedWhileStopped() {
+    if (state_ != TransportState::Stopped)
+        return;
+    movedWhileStopped_ = true;
+    const std::uint64_t at = position();
+    shownSecond_ = clock_.wholeSecondsOf(at);
+    const std::uint64_t onePercent = length_ / 100;
+    showProgress(onePercent > 0 ? static_cast<int>(std::min<std::uint64_t>(at / onePercent, 100)) : 0);
+    enableForStopped();
 }
 
 std::uint64_t PlaybackSession::stepFramesOfSeconds(int seconds) const {
@@ -150,12 +184,22 @@ void PlaybackSession::back(int stepSizePosition) {
     const std::uint64_t step = stepFrames(stepSizePosition);
     const std::uint64_t at = position();
     jumpTo(at < step ? 0 : at - step);
+    movedWhileStopped();
     publish();
 }
 
 void PlaybackSession::step(int stepSizePosition) {
     const std::uint64_t next = position() + stepFrames(stepSizePosition);
     jumpTo(next >= length_ ? lastSecond() : next);
+    movedWhileStopped();
+    publish();
+}
+
+void PlaybackSession::goTo(std::uint64_t frame) {
+    if (state_ == TransportState::LoopPlaying)
+        return;
+    jumpTo(frame >= length_ ? lastSecond() : frame);
+    movedWhileStopped();
     publish();
 }
 
@@ -174,12 +218,13 @@ void PlaybackSession::markLoopEnd() {
 void PlaybackSession::stopLoopPlay() {
     controls_.set(TransportControl::Play, true);
     controls_.set(TransportControl::Restart, true);
-    for (const TransportControl control :
-         {TransportControl::StopPause, TransportControl::Back, TransportControl::Step,
-          TransportControl::MarkLoopBegin, TransportControl::MarkLoopEnd})
-        controls_.set(control, false);
+    // Stopped in the loop, the position and the marks can be moved as in a pause.
+    controls_.set(TransportControl::MarkLoopEnd, true);
     controls_.set(TransportControl::PlayLoop, true);
     state_ = TransportState::Stopped;
+    paused_ = false;
+    movedWhileStopped_ = false;
+    enableForStopped();
     progress_ = 0;
 }
 
@@ -327,15 +372,15 @@ void PlaybackSession::endOfPlay() {
     state_ = TransportState::Stopped;
     // Play stops at the end, whatever the filters let through of the last frames' place.
     jumpTo(length_);
-    controls_.set(TransportControl::StopPause, false);
-    controls_.set(TransportControl::Back, false);
-    controls_.set(TransportControl::Step, false);
+    paused_ = false;
+    movedWhileStopped_ = false;
     // A loop begin marked since play started keeps its marks for loop play.
     if (!controls_[TransportControl::MarkLoopEnd]) {
-        controls_.set(TransportControl::MarkLoopBegin, false);
         controls_.set(TransportControl::PlayLoop, false);
         clearMarks();
     }
+    // Back goes on working at the end, to hear the last words again.
+    enableForStopped();
 }
 
 void PlaybackSession::updateDisplay() {

@@ -99,6 +99,9 @@ class PlaybackSession {
     void stop();
     void back(int stepSizePosition);
     void step(int stepSizePosition);
+    // Goes to a frame (one second before the end from the end on), playing on or staying stopped;
+    // nothing during loop play.
+    void goTo(std::uint64_t frame);
     void markLoopBegin();
     void markLoopEnd();
     void togglePlayLoop();
@@ -132,6 +135,10 @@ class PlaybackSession {
 
   private:
     void enableForPlay();
+    // The buttons while stopped: everything that moves the position, Step and a new loop
+    // begin not from the end.
+    void enableForStopped();
+    void movedWhileStopped();
     void clearMarks();
     void resetDisplay();
     void stopLoopPlay();
@@ -174,6 +181,8 @@ class PlaybackSession {
     std::uint64_t loopEnd_ = 0;
     bool held_ = false;
     bool browsing_ = false;
+    bool paused_ = false;            // stopped by a pause, whose marks Play keeps
+    bool movedWhileStopped_ = false; // the user chose where Play goes on: no rewind
     TransportControls controls_;
     Speed speed_;
     Volume volume_;

@@ -16,6 +16,13 @@ class Messenger {
     virtual void showInformation(const std::string& text) = 0;
     // True when the answer is Yes.
     virtual bool askQuestion(const std::string& text) = 0;
+
+    enum class Answer { Yes, No, Cancel };
+    // A yes/no question that may also be put aside (Cancel, or Escape in a box). Where no one can
+    // put it aside (unattended runs, the tools), it is the yes/no question.
+    virtual Answer askQuestionOrCancel(const std::string& text) {
+        return askQuestion(text) ? Answer::Yes : Answer::No;
+    }
 };
 
 } // namespace kestrum

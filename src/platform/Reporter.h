@@ -22,6 +22,9 @@ class Reporter {
     void logOnly(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // A yes/no question; questions are never logged.
     bool ask(const std::string& question) { return messenger_.askQuestion(question); }
+    Messenger::Answer askOrCancel(const std::string& question) {
+        return messenger_.askQuestionOrCancel(question);
+    }
 
     Messenger& messenger() { return messenger_; }
     LogSink& log() { return log_; }

@@ -4,6 +4,8 @@
 #include "app/PlayerState.h"
 #include "app/RecordingDetails.h"
 #include "platform/FormatText.h"
+#include "ui/GoToTimeDialog.h"
+#include "ui/TerminationSignals.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -110,6 +113,7 @@ PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, s
     makeDisplaysAndVolume(central);
     makeSwitches(central);
     makeAidControls(central);
+    makeResumeOffer(central);
 
     displayTimer = new QTimer(this);
     displayTimer->setObjectName("displayTimer");
@@ -122,7 +126,52 @@ PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, s
     setMinimumSize(needed);
     resize(needed.expandedTo(QSize(607, 335)));
     connectControls();
+    makeGoTo();
     installKeys();
+}
+
+// The box of Ctrl+G and the progress bar that goes where it is clicked.
+void PlayerWindow::makeGoTo() {
+    goToTimeDialog = new GoToTimeDialog(this);
+    goToTimeDialog->callSeconds = [this] { return session_.clock().secondsOf(session_.snapshot().length); };
+    goToTimeDialog->goTo = [this](double seconds) { goToSeconds(seconds); };
+    setHint(progressBar, "Click to go to that point of the call (Ctrl+G: go to a time)");
+    progressBar->installEventFilter(this);
+}
+
+constexpr int kResumeOfferMilliseconds = 10000;
+
+void PlayerWindow::makeResumeOffer(QWidget* central) {
+    resumeButton = makeButton(central, "resumeButton", "", nullptr);
+    resumeButton->setIcon(QApplication::style()->standardIcon(QStyle::SP_MediaSeekForward));
+    resumeButton->hide();
+    resumeOfferTimer = new QTimer(this);
+    resumeOfferTimer->setSingleShot(true);
+    resumeOfferTimer->setInterval(kResumeOfferMilliseconds);
+    connect(resumeOfferTimer, &QTimer::timeout, resumeButton, &QWidget::hide);
+    connect(resumeButton, &QPushButton::clicked, this, [this] {
+        resumeOfferTimer->stop();
+        resumeButton->hide();
+        if (state_.resumeSeconds)
+            goToSeconds(*state_.resumeSeconds);
+    });
+}
+
+void PlayerWindow::offerResume() {
+    const PlaybackSnapshot shown = session_.snapshot();
+    const double length = session_.clock().secondsOf(shown.length);
+    if (!state_.resumeSeconds || *state_.resumeSeconds < 1 || *state_.resumeSeconds + 1 >= length)
+        return;
+    const QString time = QString::fromStdString(clockText(static_cast<int>(*state_.resumeSeconds)));
+    resumeButton->setText("Resume at " + time);
+    resumeButton->setAccessibleName(resumeButton->text());
+    setHint(resumeButton, withKey("Goes on from where you left this call", "R"));
+    resumeButton->show();
+    resumeOfferTimer->start();
+}
+
+void PlayerWindow::goToSeconds(double seconds) {
+    act([&] { session_.goTo(session_.clock().framesAt(seconds)); });
 }
 
 // The call's details, one line each, and the line of who may listen.
@@ -288,6 +337,14 @@ void PlayerWindow::installKeys() {
     onKey(Qt::Key_BracketLeft, pressing(markLoopBeginButton));
     onKey(Qt::Key_BracketRight, pressing(markLoopEndButton));
     onKey(Qt::Key_L, pressing(playLoopButton));
+    onKey(Qt::Key_R, [this] {
+        if (resumeButton->isVisible())
+            resumeButton->click();
+    });
+    onKey(QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
+        if (!session_.snapshot().loopPlaying())
+            goToTimeDialog->start();
+    });
     // The bar's top is loudest; a key moves it two of its 32 steps.
     onKey(Qt::Key_Up, [this] { volumeBar->setValue(volumeBar->value() - 2); });
     onKey(Qt::Key_Down, [this] { volumeBar->setValue(volumeBar->value() + 2); });
@@ -406,7 +463,7 @@ void PlayerWindow::buildLayout() {
 
     auto* transport = new QVBoxLayout;
     for (QPushButton* b : {playButton, restartButton, stopButton, backButton, stepButton, markLoopBeginButton,
-                           markLoopEndButton, playLoopButton})
+                           markLoopEndButton, playLoopButton, resumeButton})
         transport->addWidget(b);
     transport->addSpacing(8);
     for (QPushButton* b : {commentsButton, keywordsButton, waveformButton})
@@ -530,6 +587,11 @@ void PlayerWindow::showEvent(QShowEvent* event) {
 }
 
 void PlayerWindow::closeEvent(QCloseEvent* event) {
+    // The user may put the close aside; a termination signal always ends the player.
+    if (!terminationRequested() && mayClose && !mayClose()) {
+        event->ignore();
+        return;
+    }
     // The shutdown sequence runs (once), and the window always closes.
     displayTimer->stop();
     shutdown_();
@@ -539,6 +601,14 @@ void PlayerWindow::closeEvent(QCloseEvent* event) {
 bool PlayerWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == volumeLabel && event->type() == QEvent::MouseButtonPress) {
         volumeBar->setFocus();
+        return true;
+    }
+    if (watched == progressBar && event->type() == QEvent::MouseButtonPress) {
+        const auto* click = static_cast<QMouseEvent*>(event);
+        if (click->button() == Qt::LeftButton && progressBar->width() > 0) {
+            const double length = session_.clock().secondsOf(session_.snapshot().length);
+            goToSeconds(length * std::clamp(click->position().x() / progressBar->width(), 0.0, 1.0));
+        }
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -591,6 +661,7 @@ void PlayerWindow::firstShow() {
     volumeBar->setValue(session.snapshot().volume.barPosition());
     displayTimer->start();
     actOrClose([&] { return session.play(); });
+    offerResume();
 }
 
 } // namespace kestrum

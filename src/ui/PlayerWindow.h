@@ -17,6 +17,7 @@ class QTimer;
 
 namespace kestrum {
 
+class GoToTimeDialog;
 class SwitchSlider;
 struct PlayerState;
 struct ButtonModes;
@@ -49,6 +50,8 @@ class PlayerWindow : public QMainWindow {
     // Brings every window up to date with the playback; the display timer and every transport
     // control call it.
     std::function<void()> refreshDisplay;
+    // Asked as the user closes the window: false keeps it open (the close put aside).
+    std::function<bool()> mayClose;
 
     // The call's details, top to bottom as laid out.
     struct DetailLines {
@@ -82,6 +85,9 @@ class PlayerWindow : public QMainWindow {
     QPushButton* markLoopBeginButton;
     QPushButton* markLoopEndButton;
     QPushButton* playLoopButton;
+    // "Resume at m:ss": shown for the first ten seconds of a call the user left part way.
+    QPushButton* resumeButton;
+    QTimer* resumeOfferTimer;
     QLabel* playTimeLabel;
     QLabel* percentLabel;
     QSlider* volumeBar;
@@ -98,6 +104,8 @@ class PlayerWindow : public QMainWindow {
     QCheckBox* skipSilenceBox;
     QLabel* rewindLabel;
     QSpinBox* rewindBox;
+    // Ctrl+G: a time to go to.
+    GoToTimeDialog* goToTimeDialog;
     // Refreshes the display every 100 ms; the sound does not depend on it.
     QTimer* displayTimer;
 
@@ -116,6 +124,12 @@ class PlayerWindow : public QMainWindow {
     void buildLayout();
     void connectControls();
     void installKeys();
+    void makeGoTo();
+    void makeResumeOffer(QWidget* central);
+    // Offers to go on where the user left the call, when they left it part way.
+    void offerResume();
+    // Goes to a point of the call, playing on or staying paused; nothing in loop play.
+    void goToSeconds(double seconds);
     // The aids as the controls show them, handed to the playback.
     void aidsChanged();
     // The first showing: details, button modes, side windows, and play from the start.

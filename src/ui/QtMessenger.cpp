@@ -51,6 +51,17 @@ bool QtMessenger::askQuestion(const std::string& text) {
     return showBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+Messenger::Answer QtMessenger::askQuestionOrCancel(const std::string& text) {
+    switch (showBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 void endOpenMessages() {
     // Each exec() returns once the loops inside it have ended, the innermost first.
     for (QMessageBox* box : std::vector<QMessageBox*>(openMessages))

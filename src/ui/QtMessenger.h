@@ -14,6 +14,8 @@ class QtMessenger : public Messenger {
     void showError(const std::string& text) override;
     void showInformation(const std::string& text) override;
     bool askQuestion(const std::string& text) override;
+    // Yes, No and Cancel; Escape is Cancel.
+    Answer askQuestionOrCancel(const std::string& text) override;
 };
 
 // Ends every message box (OK alone) a QtMessenger has open as its OK button would, for a

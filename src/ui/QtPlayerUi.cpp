@@ -66,6 +66,7 @@ void QtPlayerUi::createWindows(Player& player) {
 
 void QtPlayerUi::connectSideWindows() {
     player_->showSideWindows = [this](const ButtonModes& modes) { showSideWindows(modes); };
+    player_->mayClose = [this] { return owner_->confirmClose(); };
     player_->onCommentsButton = [this] { commentsButtonClicked(); };
     player_->onKeywordsButton = [this] { scannedWords_->toggle(player_.get()); };
     player_->onWaveformButton = [this] { waveform_->setVisible(!waveform_->isVisible()); };

@@ -36,6 +36,8 @@ bool terminationRequested() {
 
 TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* parent)
     : QObject(parent), onSignal_(std::move(onSignal)) {
+    // A run's request is its own: one that ended an earlier run in this process is not this one's.
+    signalled = 0;
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
         return;

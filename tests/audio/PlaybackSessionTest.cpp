@@ -75,8 +75,11 @@ TEST_F(PlaybackSessionTest, PlayStopAndRestartFollowTheStateTable) {
     EXPECT_EQ(now.state, TransportState::Stopped);
     EXPECT_FALSE(device.running()); // a paused device plays silence
     EXPECT_EQ(device.pull(100), std::vector<std::uint8_t>(100, 0x80));
-    for (const Control c : {Control::StopPause, Control::Back, Control::Step, Control::MarkLoopBegin,
-                            Control::MarkLoopEnd, Control::PlayLoop})
+    // Paused, what moves the position stays usable; no loop is marked.
+    EXPECT_FALSE(now.controls[Control::StopPause]);
+    for (const Control c : {Control::Back, Control::Step, Control::MarkLoopBegin})
+        EXPECT_TRUE(now.controls[c]);
+    for (const Control c : {Control::MarkLoopEnd, Control::PlayLoop})
         EXPECT_FALSE(now.controls[c]);
     EXPECT_EQ(now.position, 4000u); // pause keeps the position
 
@@ -116,8 +119,10 @@ TEST_F(PlaybackSessionTest, TheDeviceTakesEveryFrameInOrderAndPlayEndsAfterTheLa
     EXPECT_EQ(playbackTexts(now).percent, "100%");
     EXPECT_EQ(now.position, 3000u);
     EXPECT_FALSE(device.running());
-    for (const Control c : {Control::StopPause, Control::Back, Control::Step, Control::MarkLoopBegin,
-                            Control::MarkLoopEnd, Control::PlayLoop})
+    // At the end only Back moves: to hear the last words again.
+    EXPECT_TRUE(now.controls[Control::Back]);
+    for (const Control c :
+         {Control::StopPause, Control::Step, Control::MarkLoopBegin, Control::MarkLoopEnd, Control::PlayLoop})
         EXPECT_FALSE(now.controls[c]);
 
     // Play at the end starts again from the beginning.
@@ -251,6 +256,8 @@ TEST_F(PlaybackSessionTest, LoopPassesRunExactlyFromTheBeginMarkToTheEndMark) {
     EXPECT_TRUE(now.controls[Control::Restart]);
     EXPECT_TRUE(now.controls[Control::PlayLoop]);
     EXPECT_FALSE(now.controls[Control::StopPause]);
+    for (const Control c : {Control::Back, Control::Step, Control::MarkLoopBegin, Control::MarkLoopEnd})
+        EXPECT_TRUE(now.controls[c]); // stopped in the loop as in a pause
     EXPECT_EQ(now.progress, 0);
     EXPECT_EQ(now.loopBegin, 1000u);
     EXPECT_EQ(now.loopEnd, 1700u);

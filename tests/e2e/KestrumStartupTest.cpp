@@ -1,5 +1,6 @@
 // The real kestrum binary from command line to shutdown, unattended, on the offscreen platform.
 
+#include "platform/SystemServices.h"
 #include "support/ProcessRunner.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
@@ -79,6 +80,49 @@ TEST_F(KestrumStartupTest, AMissingRecordingIsReportedLoggedAndExits1) {
     EXPECT_EQ(log.rfind("ZOQ LUMBRA PLAYER\r\n", 0), 0u) << log;
     EXPECT_NE(log.find(" File not found\\n" + path + "\r\n"), std::string::npos) << log; // one line
     EXPECT_FALSE(fs::exists(user / "Kestrum.LCK"));
+}
+
+// Started in the home folder (from the desktop or a file manager), the player keeps its per-user
+// files in the user's state folder, made 0700 with its parents; elsewhere, in a folder named
+// after the user in the working directory.
+TEST_F(KestrumStartupTest, StartedInTheHomeFolderThePerUserFilesGoToTheStateFolder) {
+    test::TempDir other;
+    const std::string home = dir.path().string();
+    PosixSystemServices system;
+    std::string user;
+    ASSERT_TRUE(system.userName(user, 64));
+    struct Case {
+        std::string homeVariable;
+        std::string stateVariable; // empty: unset
+        fs::path expected;         // the folder holding the log
+    };
+    const Case cases[] = {
+        {home, "", dir.path() / ".local/state/kestrum"},
+        {home, (other.path() / "state").string(), other.path() / "state/kestrum"},
+        {other.path().string(), "", dir.path() / user},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dir.path() / ".local");
+        fs::remove_all(dir.path() / user);
+        fs::remove_all(other.path() / "state");
+        test::ProcessOptions runOptions = options();
+        runOptions.env["HOME"] = c.homeVariable;
+        if (c.stateVariable.empty())
+            runOptions.unsetEnv.push_back("XDG_STATE_HOME");
+        else
+            runOptions.env["XDG_STATE_HOME"] = c.stateVariable;
+        const test::ProcessResult result =
+            test::runProcess(KESTRUM_BINARY, {dir.file("absent.ZOQ")}, runOptions);
+        EXPECT_EQ(result.exitCode, 1) << c.expected;
+        EXPECT_TRUE(fs::is_regular_file(c.expected / "Kestrum.LOG")) << c.expected;
+        EXPECT_EQ(fs::status(c.expected).permissions() & fs::perms::all, fs::perms::owner_all) << c.expected;
+        if (c.expected != dir.path() / user) {
+            EXPECT_FALSE(fs::exists(dir.path() / user)) << c.expected;
+        }
+        if (c.stateVariable.empty() && c.homeVariable == home) { // the parents made for it are private too
+            EXPECT_EQ(fs::status(dir.path() / ".local").permissions() & fs::perms::all, fs::perms::owner_all);
+        }
+    }
 }
 
 TEST_F(KestrumStartupTest, AVersion2RecordingEndsSilentlyWithExit1) {

@@ -1,17 +1,23 @@
 // The player's keys in its real windows (key presses through Qt's shortcut handling, as a
 // keyboard gives them) and the listening aids' controls.
 
+#include "app/PlaybackTexts.h"
+#include "platform/SystemServices.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
+#include "ui/GoToTimeDialog.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <filesystem>
@@ -108,6 +114,183 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
         EXPECT_TRUE(w.playButton->accessibleDescription().endsWith("(Space)"));
         EXPECT_TRUE(w.markLoopEndButton->toolTip().endsWith("(])"));
     });
+}
+
+// Paused, the keys and buttons that move the position move it and play nothing; Play goes on
+// from there (no rewind: the user chose the place) with the marks made meanwhile; at the end of
+// the call Back still works.
+TEST_F(KeysAndAidsTest, WhilePausedTheKeysMoveThePositionWithoutPlaying) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 120);
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        const auto press = [&](int key) {
+            QTest::keyClick(&w, static_cast<Qt::Key>(key));
+            w.refreshDisplay();
+        };
+        w.rewindBox->setValue(3);
+        session.moveTo(8000 * 60);
+        press(Qt::Key_Space);
+        ASSERT_FALSE(session.snapshot().playing());
+        struct Move {
+            int key;
+            std::uint64_t second; // where the position is after it
+            const char* shown;
+        };
+        const Move moves[] = {{Qt::Key_Left, 30, "Time  0:30"},
+                              {Qt::Key_Right, 60, "Time  1:00"},
+                              {Qt::Key_Right, 90, "Time  1:30"},
+                              {Qt::Key_Home, 0, "Time  0:00"},
+                              {Qt::Key_Right, 30, "Time  0:30"}};
+        for (const Move& move : moves) {
+            press(move.key);
+            EXPECT_EQ(session.snapshot().position, 8000u * move.second) << move.shown;
+            EXPECT_EQ(w.playTimeLabel->text().toStdString(), move.shown);
+            EXPECT_FALSE(session.snapshot().playing()) << move.shown;
+        }
+        EXPECT_TRUE(w.backButton->isEnabled());
+        EXPECT_TRUE(w.stepButton->isEnabled());
+        EXPECT_FALSE(w.stopButton->isEnabled());
+        press(Qt::Key_BracketLeft);
+        EXPECT_EQ(session.snapshot().loopBegin, 8000u * 30);
+        EXPECT_TRUE(w.markLoopEndButton->isEnabled());
+        press(Qt::Key_Space); // plays on from 0:30 itself, the mark kept
+        PlaybackSnapshot now = session.snapshot();
+        EXPECT_TRUE(now.playing());
+        EXPECT_EQ(now.position, 8000u * 30);
+        EXPECT_EQ(now.loopBegin, 8000u * 30);
+        session.moveTo(8000 * 40);
+        press(Qt::Key_BracketRight);
+        press(Qt::Key_Space);
+        press(Qt::Key_L);
+        EXPECT_TRUE(session.snapshot().loopPlaying()); // the loop marked across a pause
+
+        // The end of the call: Back hears the last words again.
+        press(Qt::Key_Space);
+        press(Qt::Key_Space);
+        session.moveTo(8000 * 119);
+        for (int pulls = 0; session.snapshot().playing() && pulls < 100; ++pulls) {
+            device.pull(4000);
+            w.refreshDisplay();
+        }
+        ASSERT_FALSE(session.snapshot().playing());
+        EXPECT_TRUE(w.backButton->isEnabled());
+        press(Qt::Key_Left);
+        EXPECT_EQ(session.snapshot().position, 8000u * 90);
+        EXPECT_FALSE(session.snapshot().playing());
+    });
+}
+
+// Ctrl+G takes a time as m:ss, h:mm:ss or seconds; a text that is no time, or one past the end,
+// says so and moves nothing. A click on the progress bar goes to that point. Neither starts play.
+TEST_F(KeysAndAidsTest, CtrlGAndAClickOnTheProgressBarGoToATime) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 120);
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        GoToTimeDialog& box = *w.goToTimeDialog;
+        QTest::keyClick(&w, Qt::Key_Space); // paused
+        struct Typed {
+            const char* text;
+            std::optional<std::uint64_t> second; // where it goes; empty: the box stays with a message
+            const char* message;
+        };
+        const Typed typed[] = {
+            {"1:30", 90, ""},
+            {" 42 ", 42, ""},
+            {"0:01:05", 65, ""},
+            {"7.5", 7, ""},
+            {"abc", std::nullopt, "\"abc\" is not a time: type m:ss, h:mm:ss or seconds"},
+            {"1:75", std::nullopt, "\"1:75\" is not a time: type m:ss, h:mm:ss or seconds"},
+            {"-5", std::nullopt, "\"-5\" is not a time: type m:ss, h:mm:ss or seconds"},
+            {"2:00", std::nullopt, "2:00 is past the end of the call (2:00)"},
+            {"1:00:00", std::nullopt, "1:00:00 is past the end of the call (2:00)"},
+        };
+        for (const Typed& t : typed) {
+            const std::uint64_t before = session.snapshot().position;
+            QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+            ASSERT_TRUE(box.isVisible()) << t.text;
+            EXPECT_EQ(box.focusWidget(), box.timeEdit) << t.text;
+            QTest::keyClicks(box.timeEdit, t.text);
+            QTest::keyClick(box.timeEdit, Qt::Key_Return);
+            w.refreshDisplay();
+            const PlaybackSnapshot now = session.snapshot();
+            EXPECT_FALSE(now.playing()) << t.text;
+            if (t.second) {
+                EXPECT_FALSE(box.isVisible()) << t.text;
+                EXPECT_EQ(now.position / 8000, *t.second) << t.text;
+            } else {
+                EXPECT_TRUE(box.isVisible()) << t.text;
+                EXPECT_EQ(box.messageLabel->text().toStdString(), t.message);
+                EXPECT_EQ(now.position, before) << t.text;
+                QTest::keyClick(box.timeEdit, Qt::Key_Escape);
+                EXPECT_FALSE(box.isVisible()) << t.text;
+            }
+        }
+        // A click three quarters along the bar: 1:30 of the 2:00.
+        QProgressBar* bar = w.progressBar;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() * 3 / 4, bar->height() / 2));
+        EXPECT_NEAR(static_cast<double>(session.snapshot().position) / 8000, 90.0,
+                    120.0 / bar->width() + 0.01);
+        EXPECT_EQ(w.playTimeLabel->text().toStdString(),
+                  playTimeText(static_cast<int>(session.snapshot().position / 8000))); // shown at once
+        EXPECT_FALSE(session.snapshot().playing());
+        // Playing, a go-to plays on from there.
+        QTest::keyClick(&w, Qt::Key_Space);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
+        EXPECT_TRUE(session.snapshot().playing());
+        EXPECT_NEAR(static_cast<double>(session.snapshot().position) / 8000, 30.0,
+                    120.0 / bar->width() + 0.01);
+    });
+}
+
+// A call left part way offers, when reopened, to go on from there: the call starts from the
+// beginning and plays, and "Resume at m:ss" (or R) goes to where it was left, for ten seconds.
+// Viewer mode neither offers nor keeps anything; a call heard to its end is forgotten.
+TEST_F(KeysAndAidsTest, AReopenedCallOffersToResumeWhereItWasLeft) {
+    test::RecordingBuilder builder(9);
+    builder.audio = test::makeAudio(8000 * 120);
+    const auto leaveAt = [&](std::uint64_t second) {
+        return [&, second](test::InspectingUi& ui) { ui.player->session().moveTo(8000 * second); };
+    };
+    runOn(builder, "", leaveAt(92));
+    PosixSystemServices system;
+    std::string user;
+    ASSERT_TRUE(system.userName(user, 64));
+    const std::filesystem::path kept = dir.path() / user / "Kestrum.POS";
+    ASSERT_TRUE(std::filesystem::is_regular_file(kept));
+    EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const std::string keptBefore = test::readFileText(kept.string());
+
+    runOn(builder, "^O1", [&](test::InspectingUi& ui) { // viewer mode: nothing offered
+        EXPECT_FALSE(ui.playerWindow()->resumeButton->isVisible());
+        ui.player->session().moveTo(8000 * 30);
+    });
+    EXPECT_EQ(test::readFileText(kept.string()), keptBefore); // and nothing kept
+
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        EXPECT_TRUE(session.snapshot().playing()); // from the start, as always
+        EXPECT_LT(session.snapshot().position, 8000u);
+        ASSERT_TRUE(w.resumeButton->isVisible());
+        EXPECT_EQ(w.resumeButton->text().toStdString(), "Resume at 1:32");
+        EXPECT_TRUE(w.resumeOfferTimer->isActive());
+        EXPECT_EQ(w.resumeOfferTimer->interval(), 10000);
+        QTest::keyClick(&w, Qt::Key_R);
+        w.refreshDisplay();
+        EXPECT_EQ(session.snapshot().position, 8000u * 92);
+        EXPECT_TRUE(session.snapshot().playing());
+        EXPECT_FALSE(w.resumeButton->isVisible());
+        QTest::keyClick(&w, Qt::Key_R); // once only
+        EXPECT_EQ(session.snapshot().position, 8000u * 92);
+        session.moveTo(8000 * 120); // heard to the end
+    });
+    runOn(builder, "",
+          [&](test::InspectingUi& ui) { EXPECT_FALSE(ui.playerWindow()->resumeButton->isVisible()); });
 }
 
 TEST_F(KeysAndAidsTest, TheAidsControlsDriveThePlaybackAndAreKeptForTheNextRun) {

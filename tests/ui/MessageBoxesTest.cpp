@@ -4,14 +4,18 @@
 
 #include "app/PlayerState.h"
 #include "support/FakeMessenger.h"
+#include "ui/CommentWindows.h"
 #include "ui/QtExportUi.h"
 #include "ui/QtMessenger.h"
 #include "ui/QtPlayerUi.h"
 #include "ui/TerminationSignals.h"
+#include "ui/UiRunFixture.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -113,6 +117,48 @@ TEST(MessageBoxesTest, ATerminationSignalEndsTheMessagesButAsksTheQuestionOfUnsa
                         });
     EXPECT_TRUE(asked);
     EXPECT_TRUE(answer);
+}
+
+class CloseQuestionTest : public test::UiRunFixture {};
+
+// Closing with a comment typed and not saved: Escape or Cancel puts the close aside and keeps the
+// comment; Yes then saves it and the player ends.
+TEST_F(CloseQuestionTest, EscapeOrCancelOnSaveNewAdditionsKeepsThePlayerAndTheTypedWork) {
+    qunsetenv("KESTRUM_UNATTENDED");
+    QtMessenger realBoxes;
+    boxes = &realBoxes;
+    test::RecordingBuilder builder(10);
+    builder.audio = test::makeAudio(8000 * 5);
+    runOn(builder, "^C3", [&](test::InspectingUi& ui) {
+        PlayerWindow& player = *ui.playerWindow();
+        player.commentsButton->click();
+        QPlainTextEdit* comment = ui.newCommentsWindow()->newCommentsText;
+        comment->setPlainText("heard a name at 1:32");
+        const std::function<void(QMessageBox*)> answers[] = {
+            [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); },
+            [](QMessageBox* box) { box->button(QMessageBox::Cancel)->click(); },
+        };
+        for (const auto& answer : answers) {
+            QString asked;
+            whileABoxIsAnswered([&] { EXPECT_FALSE(player.close()); },
+                                [&](QMessageBox* box) {
+                                    ASSERT_NE(box, nullptr);
+                                    asked = box->text();
+                                    answer(box);
+                                });
+            EXPECT_EQ(asked.toStdString(), "Save New Additions?");
+            EXPECT_TRUE(player.isVisible());
+            EXPECT_TRUE(player.displayTimer->isActive()); // the player goes on
+            EXPECT_EQ(comment->toPlainText().toStdString(), "heard a name at 1:32");
+            EXPECT_TRUE(ui.player->state().recording.additionsPending);
+        }
+        whileABoxIsAnswered([&] { EXPECT_TRUE(player.close()); },
+                            [](QMessageBox* box) {
+                                ASSERT_NE(box, nullptr);
+                                box->button(QMessageBox::Yes)->click();
+                            });
+    });
+    EXPECT_NE(test::readFileText(path).find("heard a name at 1:32"), std::string::npos);
 }
 
 } // namespace

@@ -160,9 +160,11 @@ TEST_F(PlayerWindowTest, TheTransportButtonsActOnThePlaybackAndShowItsState) {
         w.playButton->click();
         w.stopButton->click();
         EXPECT_FALSE(device.running());
-        for (QPushButton* off : {w.stopButton, w.backButton, w.stepButton, w.markLoopBeginButton,
-                                 w.markLoopEndButton, w.playLoopButton})
+        // Paused, what moves the position stays usable; Play cleared the marks of the loop.
+        for (QPushButton* off : {w.stopButton, w.markLoopEndButton, w.playLoopButton})
             EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
+        for (QPushButton* on : {w.backButton, w.stepButton, w.markLoopBeginButton})
+            EXPECT_TRUE(on->isEnabled()) << on->objectName().toStdString();
         w.restartButton->click();
         EXPECT_EQ(w.playTimeLabel->text(), "Time  0:00");
         EXPECT_EQ(w.percentLabel->text(), "00%");

@@ -49,7 +49,8 @@ class UiRunFixture : public ::testing::Test {
         PosixSystemServices system;
         InspectingUi ui;
         ui.inspect = std::move(inspect);
-        Player player(messenger, system, soundDevice != nullptr ? *soundDevice : device, ui);
+        Player player(boxes != nullptr ? *boxes : messenger, system,
+                      soundDevice != nullptr ? *soundDevice : device, ui);
         device.beforeEachBuffer = [&player] { player.session().sound().waitUntilRendered(); };
         const int exitCode = player.run("^F" + path + options);
         device.beforeEachBuffer = nullptr;
@@ -62,6 +63,8 @@ class UiRunFixture : public ::testing::Test {
     FakeAudioOutput device;
     // A real device instead of the fake one, for the tests of what is heard.
     AudioOutput* soundDevice = nullptr;
+    // The real message boxes instead of the fake messenger, for the tests of what a box does.
+    Messenger* boxes = nullptr;
 };
 
 } // namespace kestrum::test
