@@ -268,26 +268,14 @@ void PlayerWindow::installKeys() {
         shortcut->setContext(Qt::ApplicationShortcut);
         connect(shortcut, &QShortcut::activated, this, std::move(action));
     };
-    const auto pressing = [](QPushButton* button) {
-        return [button] {
-            if (button->isEnabled())
-                button->click();
-        };
-    };
-    onKey(Qt::Key_Space, [this] {
-        const PlaybackSnapshot shown = session_.snapshot();
-        QPushButton* button = shown.loopPlaying() ? playLoopButton
-                              : shown.playing()   ? stopButton
-                                                  : playButton;
-        if (button->isEnabled())
-            button->click();
-    });
-    onKey(Qt::Key_Home, pressing(restartButton));
-    onKey(Qt::Key_Left, pressing(backButton));
-    onKey(Qt::Key_Right, pressing(stepButton));
-    onKey(Qt::Key_BracketLeft, pressing(markLoopBeginButton));
-    onKey(Qt::Key_BracketRight, pressing(markLoopEndButton));
-    onKey(Qt::Key_L, pressing(playLoopButton));
+    const auto pressing = [this](TransportControl control) { return [this, control] { press(control); }; };
+    onKey(Qt::Key_Space, [this] { playOrPause(); });
+    onKey(Qt::Key_Home, pressing(TransportControl::Restart));
+    onKey(Qt::Key_Left, pressing(TransportControl::Back));
+    onKey(Qt::Key_Right, pressing(TransportControl::Step));
+    onKey(Qt::Key_BracketLeft, pressing(TransportControl::MarkLoopBegin));
+    onKey(Qt::Key_BracketRight, pressing(TransportControl::MarkLoopEnd));
+    onKey(Qt::Key_L, pressing(TransportControl::PlayLoop));
     // The bar's top is loudest; a key moves it two of its 32 steps.
     onKey(Qt::Key_Up, [this] { volumeBar->setValue(volumeBar->value() - 2); });
     onKey(Qt::Key_Down, [this] { volumeBar->setValue(volumeBar->value() + 2); });
@@ -347,6 +335,43 @@ void PlayerWindow::connectControls() {
     connect(waveformButton, &QPushButton::clicked, this, forward(onWaveformButton));
     connect(exportButton, &QPushButton::clicked, this, forward(onExportButton));
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void PlayerWindow::press(TransportControl control) {
+    QPushButton* pressed = button(control);
+    if (pressed->isEnabled())
+        pressed->click();
+}
+
+void PlayerWindow::playOrPause() {
+    const PlaybackSnapshot shown = session_.snapshot();
+    press(shown.loopPlaying() ? TransportControl::PlayLoop
+          : shown.playing()   ? TransportControl::StopPause
+                              : TransportControl::Play);
+}
+
+void PlayerWindow::play() {
+    if (!session_.snapshot().playing())
+        press(TransportControl::Play);
+}
+
+void PlayerWindow::pause() {
+    if (session_.snapshot().playing())
+        playOrPause();
+}
+
+void PlayerWindow::setSpeed(Speed speed) {
+    playSpeedSwitch->setPosition(speed.position());
+}
+
+void PlayerWindow::setVolume(Volume volume) {
+    volumeBar->setValue(volume.barPosition());
+}
+
+void PlayerWindow::moveTo(std::uint64_t frame) {
+    if (session_.snapshot().loopPlaying())
+        return;
+    act([&] { session_.moveTo(frame); });
 }
 
 void PlayerWindow::aidsChanged() {

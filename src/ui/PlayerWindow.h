@@ -40,6 +40,19 @@ class PlayerWindow : public QMainWindow {
     // Shows a snapshot of the playback: time, progress, buttons, loop caption, speed and volume.
     void showPlayback(const PlaybackSnapshot& shown);
 
+    // The transport as the desktop's media controls and a foot pedal drive it: each does what its
+    // button, key or control does, and only when that button can be used.
+    void press(TransportControl control);
+    // Space: play, pause, or in loop play stop the loop.
+    void playOrPause();
+    // Play when stopped; pause (or stop the loop) when playing.
+    void play();
+    void pause();
+    void setSpeed(Speed speed);
+    void setVolume(Volume volume);
+    // Plays on (or waits, when stopped) from `frame`; not during loop play, whose marks hold it.
+    void moveTo(std::uint64_t frame);
+
     // What the buttons for the side windows do, and how the first showing reopens them.
     std::function<void()> onCommentsButton;
     std::function<void()> onKeywordsButton;

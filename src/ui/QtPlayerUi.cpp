@@ -5,6 +5,7 @@
 #include "ui/AnnotateDialog.h"
 #include "ui/CodecInstructions.h"
 #include "ui/CommentWindows.h"
+#include "ui/MediaPlayerBus.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtExportUi.h"
 #include "ui/RecordingWatch.h"
@@ -62,6 +63,8 @@ void QtPlayerUi::createWindows(Player& player) {
     exportUi_ = std::make_unique<QtExportUi>(player.messenger(), player.state(), *this);
     exportCommand_ = std::make_unique<ExportCommand>(player, *exportUi_);
     connectSideWindows();
+    mediaBus_ = std::make_unique<MediaPlayerBus>(MediaPlayerParts{*player_, player.session(), player.state()},
+                                                 player.reporter());
 }
 
 void QtPlayerUi::connectSideWindows() {
@@ -151,6 +154,8 @@ void QtPlayerUi::refreshDisplay() {
         waveform_->samplesAdded();
     const PlaybackSnapshot shown = owner_->session().refresh();
     player_->showPlayback(shown);
+    if (mediaBus_)
+        mediaBus_->playbackShown();
     waveform_->shadeSilences(shown.aids.skipSilence);
     // The waveform follows the play position wherever it moves, and shows the end when play ends.
     if (followedPosition_ != shown.position) {
@@ -172,6 +177,7 @@ void QtPlayerUi::stopDisplay() {
     if (player_)
         player_->displayTimer->stop();
     recordingWatch_.reset();
+    mediaBus_.reset(); // the desktop's controls go with the display
 }
 
 // What another program saves into the call shows in the comment and keyword windows; the playback
