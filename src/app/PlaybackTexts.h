@@ -2,6 +2,7 @@
 
 #include "audio/PlaybackSession.h"
 
+#include <optional>
 #include <string>
 
 namespace kestrum {
@@ -13,6 +14,13 @@ namespace kestrum {
 std::string playTimeText(int seconds);
 // The percent text: at least two digits and a percent sign.
 std::string percentText(int percent);
+
+// A place in the call as a comment names it: "[m:ss]", or "[h:mm:ss]" from an hour on. The comment
+// keeps it as ordinary text.
+std::string timestampText(int seconds);
+// The seconds of the timestamp that the character at `index` of `line` is part of (its brackets
+// included), if it is part of one.
+std::optional<int> timestampAt(const std::string& line, std::size_t index);
 
 // The hints of the Back and Step buttons for a step-size position.
 struct StepHints {

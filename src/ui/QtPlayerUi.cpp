@@ -1,6 +1,7 @@
 #include "ui/QtPlayerUi.h"
 
 #include "app/ExportCommand.h"
+#include "app/PlaybackTexts.h"
 #include "app/Player.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CodecInstructions.h"
@@ -84,6 +85,13 @@ void QtPlayerUi::connectSideWindows() {
     QObject::connect(newComments_.get(), &NewCommentsWindow::edited,
                      [this] { owner_->annotations().newCommentsEdited(); });
     QObject::connect(newComments_.get(), &NewCommentsWindow::saveRequested, [this] { saveFromWindows(); });
+    QObject::connect(newComments_.get(), &NewCommentsWindow::timestampRequested, [this] {
+        const PlaybackSession& session = owner_->session();
+        const int second = session.clock().wholeSecondsOf(session.snapshot().position);
+        newComments_->insertTimestamp(QString::fromStdString(timestampText(second)));
+    });
+    QObject::connect(existingComments_.get(), &ExistingCommentsWindow::playFromSecondsRequested,
+                     [this](int seconds) { playFromTimestamp(seconds); });
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::saveRequested, [this] { saveFromWindows(); });
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::playFromSecondsRequested,
                      [this](int seconds) { playFromList(seconds); });
@@ -287,6 +295,14 @@ void QtPlayerUi::saveWithProgress() {
     owner_->takeOpenedAudio();
     owner_->annotations().save();
     saving.close();
+}
+
+// As a keyword's second plays from the list; the start of the call too.
+void QtPlayerUi::playFromTimestamp(int seconds) {
+    if (waveform_->zoomingOrScrolling() || owner_->session().snapshot().loopPlaying())
+        return;
+    owner_->session().playFromSeconds(seconds);
+    refreshDisplay();
 }
 
 void QtPlayerUi::playFromList(int seconds) {

@@ -74,6 +74,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void showSideWindows(const ButtonModes& modes);
     void commentsButtonClicked();
     void playFromList(int seconds);
+    void playFromTimestamp(int seconds);
     void closeRequested();
     double totalSeconds() const;
     // The display tick: the player window and the waveform brought up to date with the playback.
