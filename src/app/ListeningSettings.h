@@ -14,8 +14,12 @@ namespace kestrum {
 // (every aid off); unknown lines are ignored, so older and newer players share the file.
 // A folder that is not open (viewer mode) gives the defaults.
 ListeningAids readListeningSettings(const PrivateDirectory& folder, const std::string& name);
-// Replaces the file (0600, through a temporary sibling). Nothing when the folder is not open
-// (viewer mode). Failures are logged only, as the init file's are.
+// The value of the file's last "key=value" line (other settings the user writes there, such as
+// pedalDevice=PATH); empty when there is none.
+std::string readSetting(const PrivateDirectory& folder, const std::string& name, const std::string& key);
+// Replaces the file (0600, through a temporary sibling): the aids' lines as they now are, every
+// other line as it was. Nothing when the folder is not open (viewer mode). Failures are logged
+// only, as the init file's are.
 void writeListeningSettings(const PrivateDirectory& folder, const std::string& name,
                             const ListeningAids& aids, Reporter& reporter);
 
