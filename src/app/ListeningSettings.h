@@ -8,6 +8,9 @@
 
 namespace kestrum {
 
+// The settings file's line naming the foot pedal's device: pedalDevice=PATH.
+inline constexpr const char* kPedalDeviceSetting = "pedalDevice";
+
 // The listening aids a user turned on, kept from one run to the next in a small text file beside
 // the init record (whose 96-byte layout stays as it is), the file `name` in the per-user directory:
 // one "name=value" line an aid. A file that is missing, unreadable or a link gives the defaults

@@ -33,6 +33,7 @@ struct PlayerState {
     std::vector<FrameSpan> keyPresses;
     SpectrogramSummary spectrogram; // of the store, for the waveform window
     ListeningAids aids;             // as the user last left them (the settings file)
+    std::string pedalDevice;        // the foot pedal the settings file names; empty: one found by itself
     WindowOpenFlags openAtLastRun;  // from the init record
     RunProgress progress;
 };

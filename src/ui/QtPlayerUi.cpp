@@ -6,6 +6,7 @@
 #include "ui/AnnotateDialog.h"
 #include "ui/CodecInstructions.h"
 #include "ui/CommentWindows.h"
+#include "ui/FootPedal.h"
 #include "ui/MediaPlayerBus.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtExportUi.h"
@@ -185,7 +186,8 @@ void QtPlayerUi::stopDisplay() {
     if (player_)
         player_->displayTimer->stop();
     recordingWatch_.reset();
-    mediaBus_.reset(); // the desktop's controls go with the display
+    mediaBus_.reset(); // the desktop's controls and the pedal go with the display
+    footPedal_.reset();
 }
 
 // What another program saves into the call shows in the comment and keyword windows; the playback
@@ -209,6 +211,7 @@ void QtPlayerUi::runMessageLoop() {
     if (closePending_)
         return;
     looping_ = true;
+    footPedal_ = std::make_unique<FootPedal>(*player_, owner_->reporter(), owner_->state().pedalDevice);
     player_->showMaximized();
     QApplication::exec();
     looping_ = false;

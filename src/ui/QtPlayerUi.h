@@ -14,6 +14,7 @@ class ExportCommand;
 class QtExportUi;
 class CodecInstructions;
 class ExistingCommentsWindow;
+class FootPedal;
 class MediaPlayerBus;
 class NewCommentsWindow;
 class PlayerWindow;
@@ -95,6 +96,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<ExportCommand> exportCommand_;
     std::unique_ptr<RecordingWatch> recordingWatch_;
     std::unique_ptr<MediaPlayerBus> mediaBus_;
+    std::unique_ptr<FootPedal> footPedal_;
     bool looping_ = false;
     std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred
     bool closePending_ = false;
