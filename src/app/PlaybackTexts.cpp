@@ -33,10 +33,14 @@ std::string percentText(int percent) {
     return formatText("%02d%%", percent);
 }
 
-std::string timestampText(int seconds) {
+std::string callTimeText(int seconds) {
     if (seconds >= 3600)
-        return formatText("[%d:%02d:%02d]", seconds / 3600, seconds / 60 % 60, seconds % 60);
-    return formatText("[%d:%02d]", seconds / 60, seconds % 60);
+        return formatText("%d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return formatText("%d:%02d", seconds / 60, seconds % 60);
+}
+
+std::string timestampText(int seconds) {
+    return "[" + callTimeText(seconds) + "]";
 }
 
 std::optional<int> timestampAt(const std::string& line, std::size_t index) {

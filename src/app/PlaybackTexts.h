@@ -15,6 +15,8 @@ std::string playTimeText(int seconds);
 // The percent text: at least two digits and a percent sign.
 std::string percentText(int percent);
 
+// A place in the call: "m:ss", or "h:mm:ss" from an hour on.
+std::string callTimeText(int seconds);
 // A place in the call as a comment names it: "[m:ss]", or "[h:mm:ss]" from an hour on. The comment
 // keeps it as ordinary text.
 std::string timestampText(int seconds);

@@ -4,6 +4,7 @@
 #include "app/PlayerState.h"
 #include "app/RecordingDetails.h"
 #include "platform/FormatText.h"
+#include "widgets/CallOverview.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -195,6 +196,10 @@ void PlayerWindow::makeTransportButtons(QWidget* central) {
     playLoopButton = makeButton(central, "playLoopButton", "Play &Loop", "Plays Or Stops Loop Play Back");
     setHint(playLoopButton, withKey(playLoopButton->toolTip(), "L"));
     playLoopButton->setEnabled(false);
+    callOverview = new CallOverview(central);
+    callOverview->setObjectName("callOverview");
+    setHint(callOverview, "The whole call: silences shaded, keywords and loop marked. Click or drag to "
+                          "play from there (with the focus: Left, Right, Page Up, Page Down, Home, End)");
 }
 
 // The time and percent shown, and the volume bar with its labels.
@@ -306,6 +311,8 @@ void PlayerWindow::connectControls() {
             [this, &session] { act([&] { session.markLoopEnd(); }); });
     connect(playLoopButton, &QPushButton::clicked, this,
             [this, &session] { act([&] { session.togglePlayLoop(); }); });
+    connect(callOverview, &CallOverview::positionRequested, this,
+            [this, &session](double seconds) { moveTo(session.clock().framesAt(seconds)); });
     connect(volumeBar, &QSlider::valueChanged, this,
             [this, &session](int position) { act([&] { session.setVolume(Volume::ofBar(position)); }); });
     connect(stepSizeSwitch, &SwitchSlider::positionChanged, this, [this] {
@@ -403,6 +410,7 @@ void PlayerWindow::buildLayout() {
     auto* root = new QVBoxLayout(centralWidget());
     auto* columns = new QHBoxLayout;
     root->addLayout(columns, 1);
+    root->addWidget(callOverview);
 
     auto* details = new QVBoxLayout;
     details->setSpacing(2);

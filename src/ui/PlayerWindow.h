@@ -17,6 +17,7 @@ class QTimer;
 
 namespace kestrum {
 
+class CallOverview;
 class SwitchSlider;
 struct PlayerState;
 struct ButtonModes;
@@ -95,6 +96,8 @@ class PlayerWindow : public QMainWindow {
     QPushButton* markLoopBeginButton;
     QPushButton* markLoopEndButton;
     QPushButton* playLoopButton;
+    // The whole call under the transport: a click, a drag or its keys move the play position.
+    CallOverview* callOverview;
     QLabel* playTimeLabel;
     QLabel* percentLabel;
     QSlider* volumeBar;

@@ -4,6 +4,7 @@
 #include "app/PlaybackTexts.h"
 #include "app/Player.h"
 #include "ui/AnnotateDialog.h"
+#include "ui/CallOverviewFeed.h"
 #include "ui/CodecInstructions.h"
 #include "ui/CommentWindows.h"
 #include "ui/FootPedal.h"
@@ -56,6 +57,7 @@ void QtPlayerUi::createWindows(Player& player) {
     const auto total = [this] { return totalSeconds(); };
     player_ =
         std::make_unique<PlayerWindow>(player.state(), player.session(), [&player] { player.shutdown(); });
+    overview_ = std::make_unique<CallOverviewFeed>(*player_->callOverview, player.state(), player.session());
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
     waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
@@ -163,6 +165,7 @@ void QtPlayerUi::refreshDisplay() {
         waveform_->samplesAdded();
     const PlaybackSnapshot shown = owner_->session().refresh();
     player_->showPlayback(shown);
+    overview_->show(shown);
     if (mediaBus_)
         mediaBus_->playbackShown();
     waveform_->shadeSilences(shown.aids.skipSilence);

@@ -10,6 +10,7 @@
 namespace kestrum {
 
 class AnnotateDialog;
+class CallOverviewFeed;
 class ExportCommand;
 class QtExportUi;
 class CodecInstructions;
@@ -97,6 +98,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<RecordingWatch> recordingWatch_;
     std::unique_ptr<MediaPlayerBus> mediaBus_;
     std::unique_ptr<FootPedal> footPedal_;
+    std::unique_ptr<CallOverviewFeed> overview_; // what the player window's call overview shows
     bool looping_ = false;
     std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred
     bool closePending_ = false;
