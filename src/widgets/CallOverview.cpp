@@ -16,9 +16,9 @@ namespace {
 
 constexpr int kFrame = 2; // the focus frame around the strip
 const QColor kBackground(0, 0, 0);
-const QColor kLoopBand(0, 170, 255, 60);
+const QColor kLoopBand(0, 200, 255, 40); // the loop's stretch, faintly
 const QColor kFrameColour(120, 120, 120);
-constexpr int kMarkFlag = 5; // a mark's flag along the strip's top, so a mark reads over the trace
+constexpr int kFlag = 5; // the height of a mark's flag, the loop's bar and the position's handles
 
 bool isOverviewKey(int key) {
     switch (key) {
@@ -181,23 +181,29 @@ void CallOverview::drawTrace(QPainter& painter, const QRect& area) {
     painter.drawImage(area.topLeft(), trace_);
 }
 
+// Keywords flagged along the top, the loop barred along the bottom, the play position with a
+// handle at each end: each reads over the trace.
 void CallOverview::drawMarks(QPainter& painter, const QRect& area) const {
     const auto line = [&](double seconds, const QColor& colour, int width) {
         const int x = xOf(seconds);
         painter.fillRect(QRect(x - (width - 1) / 2, area.top(), width, area.height()), colour);
         return x;
     };
-    if (loopBegin_ && loopEnd_)
-        painter.fillRect(QRect(QPoint(xOf(*loopBegin_), area.top()), QPoint(xOf(*loopEnd_), area.bottom())),
-                         kLoopBand);
+    if (loopBegin_ && loopEnd_) {
+        const QRect loop(QPoint(xOf(*loopBegin_), area.top()), QPoint(xOf(*loopEnd_), area.bottom()));
+        painter.fillRect(loop, kLoopBand);
+        painter.fillRect(loop.adjusted(0, loop.height() - kFlag, 0, 0), kLoopColour);
+    }
     for (const double mark : marks_) {
         const int x = line(mark, kMarkColour, 1);
-        painter.fillRect(QRect(x, area.top(), kMarkFlag, kMarkFlag), kMarkColour);
+        painter.fillRect(QRect(x, area.top(), kFlag, kFlag), kMarkColour);
     }
     for (const std::optional<double>& loop : {loopBegin_, loopEnd_})
         if (loop)
             line(*loop, kLoopColour, 1);
-    line(position_, kPositionColour, 2);
+    const int x = line(position_, kPositionColour, 2);
+    painter.fillRect(QRect(x - 2, area.top(), 6, kFlag - 1), kPositionColour);
+    painter.fillRect(QRect(x - 2, area.bottom() - kFlag + 2, 6, kFlag - 1), kPositionColour);
 }
 
 // --- the mouse and the keys ---------------------------------------------------------------
