@@ -39,7 +39,8 @@ bool isOverviewKey(int key) {
 CallOverview::CallOverview(QWidget* parent) : QWidget(parent) {
     installCallOverviewAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
+    // Reached by Tab; a click seeks without taking the window's Left and Right for the overview's own.
+    setFocusPolicy(Qt::TabFocus);
     setMinimumSize(200, 48);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAccessibleName("Call overview");

@@ -250,7 +250,7 @@ TEST_F(PlayerWindowTest, TheCallOverviewMarksTheCallAndMovesThePlayPositionByMou
         ASSERT_NE(overview, nullptr);
         EXPECT_TRUE(overview->isVisible());
         EXPECT_GT(overview->mapTo(&w, QPoint(0, 0)).y(), w.playLoopButton->mapTo(&w, QPoint(0, 0)).y());
-        EXPECT_EQ(overview->focusPolicy(), Qt::StrongFocus);
+        EXPECT_EQ(overview->focusPolicy(), Qt::TabFocus);
 
         // What it shows, and where: a keyword's byte offset is its time.
         EXPECT_DOUBLE_EQ(overview->length(), 60);
@@ -275,6 +275,7 @@ TEST_F(PlayerWindowTest, TheCallOverviewMarksTheCallAndMovesThePlayPositionByMou
         QTest::mouseClick(overview, Qt::LeftButton, {}, QPoint(overview->width() / 2, middle));
         EXPECT_NEAR(playsAt(), 30, 2 * column);
         EXPECT_TRUE(session.snapshot().playing());
+        EXPECT_NE(w.focusWidget(), overview); // the window's keys stay the window's
         w.markLoopBeginButton->click();
         QTest::mousePress(overview, Qt::LeftButton, {}, QPoint(overview->width() / 4, middle));
         EXPECT_NEAR(playsAt(), 15, 2 * column);
