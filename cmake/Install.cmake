@@ -10,6 +10,7 @@
 #   share/man/man1/kestrum.1.gz, zoqtool.1.gz, vantrel.1.gz   the manual pages
 #   share/bash-completion/completions/zoqtool     zoqtool's commands, options and files for bash
 #   share/doc/kestrum/README.md
+#   lib/udev/rules.d/70-kestrum-foot-pedal.rules  the seated user may read a foot pedal (uaccess)
 
 install(TARGETS kestrum zoqtool vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -25,6 +26,7 @@ install(FILES ${kestrum_desktop}/kestrum.desktop DESTINATION ${CMAKE_INSTALL_DAT
 install(FILES ${kestrum_desktop}/kestrum-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME kestrum.xml)
 install(FILES ${kestrum_desktop}/kestrum.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${kestrum_desktop}/70-kestrum-foot-pedal.rules DESTINATION lib/udev/rules.d)
 
 # Manual pages go compressed, as Debian keeps them (-n: no name or time in the header, so the
 # same page always compresses to the same bytes).

@@ -23,6 +23,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # reference decoder for tests, virtual display, keystrokes and screenshots, disc images
   ffmpeg xvfb xauth xdotool imagemagick xorriso
+  # the desktop's media controls under a private session bus: dbus-run-session (dbus-daemon), playerctl
+  dbus-bin dbus-daemon playerctl
   # the Debian package and its checks: shlibdeps, desktop entry, MIME type, manual pages
   dpkg-dev file desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
   groff-base man-db

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <unistd.h>
+#include <vector>
 
 namespace kestrum {
 
@@ -33,12 +35,23 @@ bool valueOf(const ListeningAids& aids, const Flag& flag) {
     return flag.filter != nullptr ? aids.filters.*flag.filter : aids.*flag.outside;
 }
 
-void applyLine(ListeningAids& aids, const std::string& line) {
+std::string nameOf(const std::string& line) {
     const std::size_t equals = line.find('=');
-    if (equals == std::string::npos)
+    return equals == std::string::npos ? std::string() : line.substr(0, equals);
+}
+
+// The aids' own lines; every other line belongs to someone else and is kept as it is.
+bool isAidLine(const std::string& line) {
+    const std::string name = nameOf(line);
+    return name == "rewindSeconds" || std::any_of(std::begin(kFlags), std::end(kFlags),
+                                                  [&](const Flag& flag) { return name == flag.name; });
+}
+
+void applyLine(ListeningAids& aids, const std::string& line) {
+    const std::string name = nameOf(line);
+    if (name.empty())
         return;
-    const std::string name = line.substr(0, equals);
-    const std::string value = line.substr(equals + 1);
+    const std::string value = line.substr(name.size() + 1);
     for (const Flag& flag : kFlags)
         if (name == flag.name)
             flagOf(aids, flag) = value == "1";
@@ -46,15 +59,14 @@ void applyLine(ListeningAids& aids, const std::string& line) {
         aids.rewindSeconds = std::min(value[0] - '0', kLongestRewindSeconds);
 }
 
-} // namespace
-
-ListeningAids readListeningSettings(const PrivateDirectory& folder, const std::string& name) {
-    ListeningAids aids;
+// The file's lines; none when it is missing, unreadable or a link, or the folder is not open.
+std::vector<std::string> settingsLines(const PrivateDirectory& folder, const std::string& name) {
+    std::vector<std::string> lines;
     if (!folder.isOpen())
-        return aids;
+        return lines;
     const int fd = folder.openForReading(name);
     if (fd < 0)
-        return aids;
+        return lines;
     std::string text(kLongestFile, '\0');
     const ssize_t got = ::read(fd, text.data(), text.size());
     ::close(fd);
@@ -64,10 +76,27 @@ ListeningAids readListeningSettings(const PrivateDirectory& folder, const std::s
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        applyLine(aids, text.substr(start, end - start));
+        lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }
+    return lines;
+}
+
+} // namespace
+
+ListeningAids readListeningSettings(const PrivateDirectory& folder, const std::string& name) {
+    ListeningAids aids;
+    for (const std::string& line : settingsLines(folder, name))
+        applyLine(aids, line);
     return aids;
+}
+
+std::string readSetting(const PrivateDirectory& folder, const std::string& name, const std::string& key) {
+    std::string value;
+    for (const std::string& line : settingsLines(folder, name))
+        if (nameOf(line) == key)
+            value = line.substr(key.size() + 1);
+    return value;
 }
 
 void writeListeningSettings(const PrivateDirectory& folder, const std::string& name,
@@ -75,6 +104,9 @@ void writeListeningSettings(const PrivateDirectory& folder, const std::string& n
     if (!folder.isOpen())
         return;
     std::string text;
+    for (const std::string& line : settingsLines(folder, name))
+        if (!line.empty() && !isAidLine(line))
+            text += line + '\n';
     for (const Flag& flag : kFlags)
         text += formatText("%s=%d\n", flag.name, valueOf(aids, flag) ? 1 : 0);
     text += formatText("rewindSeconds=%d\n", aids.rewindSeconds);

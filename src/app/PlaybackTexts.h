@@ -18,8 +18,14 @@ std::string percentText(int percent);
 // A time typed to go to: m:ss, h:mm:ss or seconds (whole or with a fraction), spaces around it
 // allowed; empty for anything else (minutes or seconds of 60 or more after a colon included).
 std::optional<double> secondsOfTypedTime(const std::string& typed);
-// A time as m:ss, or h:mm:ss from an hour on, for the messages about a typed time.
-std::string clockText(int seconds);
+// A place in the call: "m:ss", or "h:mm:ss" from an hour on.
+std::string callTimeText(int seconds);
+// A place in the call as a comment names it: "[m:ss]", or "[h:mm:ss]" from an hour on. The comment
+// keeps it as ordinary text.
+std::string timestampText(int seconds);
+// The seconds of the timestamp that the character at `index` of `line` is part of (its brackets
+// included), if it is part of one.
+std::optional<int> timestampAt(const std::string& line, std::size_t index);
 
 // The hints of the Back and Step buttons for a step-size position.
 struct StepHints {

@@ -153,6 +153,7 @@ void Player::restoreWindowState() {
     // The listening aids as the user left them (viewer mode keeps the defaults).
     state_.aids = readListeningSettings(env.userDirectory, kSettingsFileName);
     state_.resumeSeconds = resumeSecondsOf(env.userDirectory, callIdentityOf(state_.recording.recordingPath));
+    state_.pedalDevice = readSetting(env.userDirectory, kSettingsFileName, kPedalDeviceSetting);
     session_->setAids(state_.aids);
     state_.openAtLastRun = WindowOpenFlags{};
     if (readInit(env) != 0) {

@@ -35,6 +35,7 @@ struct PlayerState {
     std::vector<FrameSpan> keyPresses;
     SpectrogramSummary spectrogram;      // of the store, for the waveform window
     ListeningAids aids;                  // as the user last left them (the settings file)
+    std::string pedalDevice;             // the foot pedal the settings file names; empty: one found by itself
     WindowOpenFlags openAtLastRun;       // from the init record
     std::optional<double> resumeSeconds; // where the user left this call last time
     RunProgress progress;

@@ -1,8 +1,7 @@
 #include "convert/CallTags.h"
 
 #include "audio/FrameClock.h"
-#include "platform/FormatText.h"
-#include "recording/FieldText.h"
+#include "recording/CallNames.h"
 #include "recording/KeywordTable.h"
 #include "recording/Windows1252.h"
 
@@ -12,12 +11,6 @@
 namespace kestrum {
 
 namespace {
-
-template <std::size_t N> std::string shown(const std::array<char, N>& field) {
-    std::string text = windows1252ToUtf8(fieldText(field));
-    const std::size_t end = text.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
 
 void appendWord(std::string& to, const std::string& word, const char* separator) {
     if (word.empty())
@@ -38,15 +31,11 @@ std::string commentText(const std::string& stored) {
 } // namespace
 
 CallTags callTagsOf(const RecordingState& rec, std::uint64_t totalFrames) {
-    const Vrh3& h = rec.vrh3; // every version's header, converted to the newest layout
     CallTags tags;
-    tags.date = formatText("%04d-%02d-%02d", h.recYear, h.recMonth, h.recDay);
-    tags.title = shown(h.rid);
-    appendWord(tags.title,
-               formatText("%s %02d:%02d:%02d", tags.date.c_str(), h.recHour, h.recMinute, h.recSecond), " ");
-    appendWord(tags.artist, shown(h.firstName), " ");
-    appendWord(tags.artist, shown(h.middleName), " ");
-    appendWord(tags.artist, shown(h.lastName), " ");
+    const CallNames names = callNamesOf(rec);
+    tags.title = names.title;
+    tags.artist = names.artist;
+    tags.date = names.date;
     tags.comment = commentText(rec.commentText);
 
     // The keyword table keeps byte offsets into the audio.

@@ -1,9 +1,14 @@
 #include "ui/CommentWindows.h"
 
+#include "app/PlaybackTexts.h"
+
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QVBoxLayout>
 
 namespace kestrum {
@@ -29,6 +34,7 @@ ExistingCommentsWindow::ExistingCommentsWindow(QWidget* owner, std::function<dou
     closeButton = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Close This Window");
     totalTimeLabel = makeTotalTimeBox(this, "totalTimeLabel");
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
+    existingCommentsText->viewport()->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 5);
@@ -47,6 +53,21 @@ void ExistingCommentsWindow::showEvent(QShowEvent* event) {
     existingCommentsText->setFocus();
 }
 
+bool ExistingCommentsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == existingCommentsText->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const QTextCursor at =
+            existingCommentsText->cursorForPosition(static_cast<QMouseEvent*>(event)->pos());
+        const QString line = at.block().text();
+        // The index in UTF-8 of the character clicked: the timestamp itself is ASCII.
+        const auto index = static_cast<std::size_t>(line.left(at.positionInBlock()).toUtf8().size());
+        if (const std::optional<int> seconds = timestampAt(line.toStdString(), index)) {
+            emit playFromSecondsRequested(*seconds);
+            return true;
+        }
+    }
+    return SideWindow::eventFilter(watched, event);
+}
+
 NewCommentsWindow::NewCommentsWindow(QWidget* owner)
     : SideWindow(owner, "New Comments", QSize(275, 197), QSize(275, 197), 14) {
     setObjectName("newCommentsWindow");
@@ -57,6 +78,9 @@ NewCommentsWindow::NewCommentsWindow(QWidget* owner)
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
     connect(saveButton, &QPushButton::clicked, this, &NewCommentsWindow::saveRequested);
     connect(newCommentsText, &QPlainTextEdit::textChanged, this, &NewCommentsWindow::edited);
+    newCommentsText->installEventFilter(this);
+    newCommentsText->setToolTip(newCommentsText->toolTip() + " (Ctrl+T: the play time)");
+    newCommentsText->setAccessibleDescription(newCommentsText->toolTip());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 5);
@@ -67,6 +91,22 @@ NewCommentsWindow::NewCommentsWindow(QWidget* owner)
     row->addStretch(1);
     row->addWidget(saveButton);
     layout->addLayout(row);
+}
+
+// Ctrl+T is taken where the comment is typed, whichever window the desktop counts as active.
+bool NewCommentsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == newCommentsText && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_T && key->modifiers() == Qt::ControlModifier) {
+            emit timestampRequested();
+            return true;
+        }
+    }
+    return SideWindow::eventFilter(watched, event);
+}
+
+void NewCommentsWindow::insertTimestamp(const QString& timestamp) {
+    newCommentsText->insertPlainText(timestamp);
 }
 
 void NewCommentsWindow::showEvent(QShowEvent* event) {

@@ -23,8 +23,13 @@ class ExistingCommentsWindow : public SideWindow {
     QPushButton* closeButton;
     QLabel* totalTimeLabel;
 
+  signals:
+    // A timestamp in the comments ("[2:13]") was double-clicked: play from its second.
+    void playFromSecondsRequested(int seconds);
+
   protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     std::function<double()> totalSeconds_;
@@ -44,9 +49,15 @@ class NewCommentsWindow : public SideWindow {
   signals:
     void edited();
     void saveRequested();
+    // Ctrl+T: the play position is to go into the text at the cursor (insertTimestamp).
+    void timestampRequested();
+
+  public:
+    void insertTimestamp(const QString& timestamp);
 
   protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // Shown while the recording is rewritten.

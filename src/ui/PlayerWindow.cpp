@@ -6,6 +6,7 @@
 #include "platform/FormatText.h"
 #include "ui/GoToTimeDialog.h"
 #include "ui/TerminationSignals.h"
+#include "widgets/CallOverview.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -162,7 +163,7 @@ void PlayerWindow::offerResume() {
     const double length = session_.clock().secondsOf(shown.length);
     if (!state_.resumeSeconds || *state_.resumeSeconds < 1 || *state_.resumeSeconds + 1 >= length)
         return;
-    const QString time = QString::fromStdString(clockText(static_cast<int>(*state_.resumeSeconds)));
+    const QString time = QString::fromStdString(callTimeText(static_cast<int>(*state_.resumeSeconds)));
     resumeButton->setText("Resume at " + time);
     resumeButton->setAccessibleName(resumeButton->text());
     setHint(resumeButton, withKey("Goes on from where you left this call", "R"));
@@ -171,7 +172,7 @@ void PlayerWindow::offerResume() {
 }
 
 void PlayerWindow::goToSeconds(double seconds) {
-    act([&] { session_.goTo(session_.clock().framesAt(seconds)); });
+    moveTo(session_.clock().framesAt(seconds));
 }
 
 // The call's details, one line each, and the line of who may listen.
@@ -244,6 +245,10 @@ void PlayerWindow::makeTransportButtons(QWidget* central) {
     playLoopButton = makeButton(central, "playLoopButton", "Play &Loop", "Plays Or Stops Loop Play Back");
     setHint(playLoopButton, withKey(playLoopButton->toolTip(), "L"));
     playLoopButton->setEnabled(false);
+    callOverview = new CallOverview(central);
+    callOverview->setObjectName("callOverview");
+    setHint(callOverview, "The whole call: silences shaded, keywords and loop marked. Click or drag to "
+                          "play from there (with the focus: Left, Right, Page Up, Page Down, Home, End)");
 }
 
 // The time and percent shown, and the volume bar with its labels.
@@ -317,26 +322,14 @@ void PlayerWindow::installKeys() {
         shortcut->setContext(Qt::ApplicationShortcut);
         connect(shortcut, &QShortcut::activated, this, std::move(action));
     };
-    const auto pressing = [](QPushButton* button) {
-        return [button] {
-            if (button->isEnabled())
-                button->click();
-        };
-    };
-    onKey(Qt::Key_Space, [this] {
-        const PlaybackSnapshot shown = session_.snapshot();
-        QPushButton* button = shown.loopPlaying() ? playLoopButton
-                              : shown.playing()   ? stopButton
-                                                  : playButton;
-        if (button->isEnabled())
-            button->click();
-    });
-    onKey(Qt::Key_Home, pressing(restartButton));
-    onKey(Qt::Key_Left, pressing(backButton));
-    onKey(Qt::Key_Right, pressing(stepButton));
-    onKey(Qt::Key_BracketLeft, pressing(markLoopBeginButton));
-    onKey(Qt::Key_BracketRight, pressing(markLoopEndButton));
-    onKey(Qt::Key_L, pressing(playLoopButton));
+    const auto pressing = [this](TransportControl control) { return [this, control] { press(control); }; };
+    onKey(Qt::Key_Space, [this] { playOrPause(); });
+    onKey(Qt::Key_Home, pressing(TransportControl::Restart));
+    onKey(Qt::Key_Left, pressing(TransportControl::Back));
+    onKey(Qt::Key_Right, pressing(TransportControl::Step));
+    onKey(Qt::Key_BracketLeft, pressing(TransportControl::MarkLoopBegin));
+    onKey(Qt::Key_BracketRight, pressing(TransportControl::MarkLoopEnd));
+    onKey(Qt::Key_L, pressing(TransportControl::PlayLoop));
     onKey(Qt::Key_R, [this] {
         if (resumeButton->isVisible())
             resumeButton->click();
@@ -375,6 +368,8 @@ void PlayerWindow::connectControls() {
             [this, &session] { act([&] { session.markLoopEnd(); }); });
     connect(playLoopButton, &QPushButton::clicked, this,
             [this, &session] { act([&] { session.togglePlayLoop(); }); });
+    connect(callOverview, &CallOverview::positionRequested, this,
+            [this, &session](double seconds) { moveTo(session.clock().framesAt(seconds)); });
     connect(volumeBar, &QSlider::valueChanged, this,
             [this, &session](int position) { act([&] { session.setVolume(Volume::ofBar(position)); }); });
     connect(stepSizeSwitch, &SwitchSlider::positionChanged, this, [this] {
@@ -406,6 +401,43 @@ void PlayerWindow::connectControls() {
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
+void PlayerWindow::press(TransportControl control) {
+    QPushButton* pressed = button(control);
+    if (pressed->isEnabled())
+        pressed->click();
+}
+
+void PlayerWindow::playOrPause() {
+    const PlaybackSnapshot shown = session_.snapshot();
+    press(shown.loopPlaying() ? TransportControl::PlayLoop
+          : shown.playing()   ? TransportControl::StopPause
+                              : TransportControl::Play);
+}
+
+void PlayerWindow::play() {
+    if (!session_.snapshot().playing())
+        press(TransportControl::Play);
+}
+
+void PlayerWindow::pause() {
+    if (session_.snapshot().playing())
+        playOrPause();
+}
+
+void PlayerWindow::setSpeed(Speed speed) {
+    playSpeedSwitch->setPosition(speed.position());
+}
+
+void PlayerWindow::setVolume(Volume volume) {
+    volumeBar->setValue(volume.barPosition());
+}
+
+// Where the user sent the play position (a typed time, a click, the overview, the desktop's
+// controls): not during loop play; past the end, the last second.
+void PlayerWindow::moveTo(std::uint64_t frame) {
+    act([&] { session_.goTo(frame); });
+}
+
 void PlayerWindow::aidsChanged() {
     ListeningAids aids;
     aids.filters.keepPitch = keepPitchBox->isChecked();
@@ -435,6 +467,7 @@ void PlayerWindow::buildLayout() {
     auto* root = new QVBoxLayout(centralWidget());
     auto* columns = new QHBoxLayout;
     root->addLayout(columns, 1);
+    root->addWidget(callOverview);
 
     auto* details = new QVBoxLayout;
     details->setSpacing(2);

@@ -18,6 +18,7 @@ class QTimer;
 namespace kestrum {
 
 class GoToTimeDialog;
+class CallOverview;
 class SwitchSlider;
 struct PlayerState;
 struct ButtonModes;
@@ -40,6 +41,19 @@ class PlayerWindow : public QMainWindow {
     void saveSettings(InitRecord& record) const;
     // Shows a snapshot of the playback: time, progress, buttons, loop caption, speed and volume.
     void showPlayback(const PlaybackSnapshot& shown);
+
+    // The transport as the desktop's media controls and a foot pedal drive it: each does what its
+    // button, key or control does, and only when that button can be used.
+    void press(TransportControl control);
+    // Space: play, pause, or in loop play stop the loop.
+    void playOrPause();
+    // Play when stopped; pause (or stop the loop) when playing.
+    void play();
+    void pause();
+    void setSpeed(Speed speed);
+    void setVolume(Volume volume);
+    // Plays on (or waits, when stopped) from `frame`; not during loop play, whose marks hold it.
+    void moveTo(std::uint64_t frame);
 
     // What the buttons for the side windows do, and how the first showing reopens them.
     std::function<void()> onCommentsButton;
@@ -88,6 +102,8 @@ class PlayerWindow : public QMainWindow {
     // "Resume at m:ss": shown for the first ten seconds of a call the user left part way.
     QPushButton* resumeButton;
     QTimer* resumeOfferTimer;
+    // The whole call under the transport: a click, a drag or its keys move the play position.
+    CallOverview* callOverview;
     QLabel* playTimeLabel;
     QLabel* percentLabel;
     QSlider* volumeBar;

@@ -1,10 +1,14 @@
 #include "ui/QtPlayerUi.h"
 
 #include "app/ExportCommand.h"
+#include "app/PlaybackTexts.h"
 #include "app/Player.h"
 #include "ui/AnnotateDialog.h"
+#include "ui/CallOverviewFeed.h"
 #include "ui/CodecInstructions.h"
 #include "ui/CommentWindows.h"
+#include "ui/FootPedal.h"
+#include "ui/MediaPlayerBus.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtExportUi.h"
 #include "ui/RecordingWatch.h"
@@ -53,6 +57,7 @@ void QtPlayerUi::createWindows(Player& player) {
     const auto total = [this] { return totalSeconds(); };
     player_ =
         std::make_unique<PlayerWindow>(player.state(), player.session(), [&player] { player.shutdown(); });
+    overview_ = std::make_unique<CallOverviewFeed>(*player_->callOverview, player.state(), player.session());
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
     waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
@@ -62,6 +67,8 @@ void QtPlayerUi::createWindows(Player& player) {
     exportUi_ = std::make_unique<QtExportUi>(player.messenger(), player.state(), *this);
     exportCommand_ = std::make_unique<ExportCommand>(player, *exportUi_);
     connectSideWindows();
+    mediaBus_ = std::make_unique<MediaPlayerBus>(MediaPlayerParts{*player_, player.session(), player.state()},
+                                                 player.reporter());
 }
 
 void QtPlayerUi::connectSideWindows() {
@@ -82,6 +89,13 @@ void QtPlayerUi::connectSideWindows() {
     QObject::connect(newComments_.get(), &NewCommentsWindow::edited,
                      [this] { owner_->annotations().newCommentsEdited(); });
     QObject::connect(newComments_.get(), &NewCommentsWindow::saveRequested, [this] { saveFromWindows(); });
+    QObject::connect(newComments_.get(), &NewCommentsWindow::timestampRequested, [this] {
+        const PlaybackSession& session = owner_->session();
+        const int second = session.clock().wholeSecondsOf(session.snapshot().position);
+        newComments_->insertTimestamp(QString::fromStdString(timestampText(second)));
+    });
+    QObject::connect(existingComments_.get(), &ExistingCommentsWindow::playFromSecondsRequested,
+                     [this](int seconds) { playFromTimestamp(seconds); });
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::saveRequested, [this] { saveFromWindows(); });
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::playFromSecondsRequested,
                      [this](int seconds) { playFromList(seconds); });
@@ -152,6 +166,9 @@ void QtPlayerUi::refreshDisplay() {
         waveform_->samplesAdded();
     const PlaybackSnapshot shown = owner_->session().refresh();
     player_->showPlayback(shown);
+    overview_->show(shown);
+    if (mediaBus_)
+        mediaBus_->playbackShown();
     waveform_->shadeSilences(shown.aids.skipSilence);
     // The waveform follows the play position wherever it moves, and shows the end when play ends.
     if (followedPosition_ != shown.position) {
@@ -173,6 +190,8 @@ void QtPlayerUi::stopDisplay() {
     if (player_)
         player_->displayTimer->stop();
     recordingWatch_.reset();
+    mediaBus_.reset(); // the desktop's controls and the pedal go with the display
+    footPedal_.reset();
 }
 
 // What another program saves into the call shows in the comment and keyword windows; the playback
@@ -196,6 +215,7 @@ void QtPlayerUi::runMessageLoop() {
     if (closePending_)
         return;
     looping_ = true;
+    footPedal_ = std::make_unique<FootPedal>(*player_, owner_->reporter(), owner_->state().pedalDevice);
     player_->showMaximized();
     QApplication::exec();
     looping_ = false;
@@ -282,6 +302,14 @@ void QtPlayerUi::saveWithProgress() {
     owner_->takeOpenedAudio();
     owner_->annotations().save();
     saving.close();
+}
+
+// As a keyword's second plays from the list; the start of the call too.
+void QtPlayerUi::playFromTimestamp(int seconds) {
+    if (waveform_->zoomingOrScrolling() || owner_->session().snapshot().loopPlaying())
+        return;
+    owner_->session().playFromSeconds(seconds);
+    refreshDisplay();
 }
 
 void QtPlayerUi::playFromList(int seconds) {

@@ -10,10 +10,13 @@
 namespace kestrum {
 
 class AnnotateDialog;
+class CallOverviewFeed;
 class ExportCommand;
 class QtExportUi;
 class CodecInstructions;
 class ExistingCommentsWindow;
+class FootPedal;
+class MediaPlayerBus;
 class NewCommentsWindow;
 class PlayerWindow;
 class RecordingWatch;
@@ -73,6 +76,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void showSideWindows(const ButtonModes& modes);
     void commentsButtonClicked();
     void playFromList(int seconds);
+    void playFromTimestamp(int seconds);
     void closeRequested();
     double totalSeconds() const;
     // The display tick: the player window and the waveform brought up to date with the playback.
@@ -92,6 +96,9 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<QtExportUi> exportUi_;
     std::unique_ptr<ExportCommand> exportCommand_;
     std::unique_ptr<RecordingWatch> recordingWatch_;
+    std::unique_ptr<MediaPlayerBus> mediaBus_;
+    std::unique_ptr<FootPedal> footPedal_;
+    std::unique_ptr<CallOverviewFeed> overview_; // what the player window's call overview shows
     bool looping_ = false;
     std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred
     bool closePending_ = false;

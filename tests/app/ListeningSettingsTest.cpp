@@ -40,6 +40,16 @@ TEST(ListeningSettings, AreReadBackAsWrittenAndKeptPrivate) {
     EXPECT_FALSE(read.filters.keepPitch);
     EXPECT_EQ(read.rewindSeconds, 5);
 
+    // Lines the aids do not own (the foot pedal's, another version's) outlive a save, as they were.
+    const std::string others = "pedalDevice=/dev/input/by-id/pedal\nevenVoices=1\nfutureAid=1\n";
+    test::writeFileBytes(path, {others.begin(), others.end()});
+    EXPECT_EQ(readSetting(folder, "Kestrum.SET", "pedalDevice"), "/dev/input/by-id/pedal");
+    EXPECT_EQ(readSetting(folder, "Kestrum.SET", "futureAid"), "1");
+    EXPECT_EQ(readSetting(folder, "Kestrum.SET", "absent"), "");
+    writeListeningSettings(folder, "Kestrum.SET", aids, reporter);
+    EXPECT_EQ(test::readFileText(path), "pedalDevice=/dev/input/by-id/pedal\nfutureAid=1\nkeepPitch=1\n"
+                                        "evenVoices=0\nreduceNoise=1\nskipSilence=1\nrewindSeconds=2\n");
+
     // A link in its place is not read, and a write replaces the link, not what it points to.
     test::writeFileBytes(dir.file("elsewhere"), {'k', 'e', 'e', 'p', 'P', 'i', 't', 'c', 'h', '=', '1'});
     std::filesystem::remove(path);

@@ -33,7 +33,7 @@ deb=$(KESTRUM_PACKAGE_NO_BUILD=1 KESTRUM_BUILD_DIR=$build KESTRUM_PACKAGE_DIR=$w
 pass "built $(basename "$deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libsdl2-2.0-0 libavcodec59 libavformat59 libswresample4 libsqlite3-0 libspandsp2; do
+for library in libqt6widgets6 libqt6dbus6 libsdl2-2.0-0 libavcodec59 libavformat59 libswresample4 libsqlite3-0 libspandsp2; do
   [[ $depends == *"$library "* || $depends == *"$library," || $depends == *"$library" ]] ||
     fail "Depends lacks $library: $depends"
 done
@@ -48,6 +48,9 @@ done
 # The disc menu under its disc name is the installed vantrel.
 [[ $(readlink -f "$usr/lib/kestrum/Vantrel.Exe") == "$(readlink -f "$usr/bin/vantrel")" ]] ||
   fail "lib/kestrum/Vantrel.Exe is not bin/vantrel"
+# The seated user may read a foot pedal.
+grep -q 'ATTRS{idVendor}=="05f3", ATTRS{idProduct}=="00ff", TAG+="uaccess"' \
+  "$usr/lib/udev/rules.d/70-kestrum-foot-pedal.rules" || fail "no udev rule gives the seated user the foot pedal"
 
 # --- the installed programs -------------------------------------------------------------------
 

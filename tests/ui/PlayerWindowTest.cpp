@@ -4,6 +4,7 @@
 #include "ui/PlayerApplication.h"
 #include "ui/SplashScreen.h"
 #include "ui/UiRunFixture.h"
+#include "widgets/CallOverview.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QAccessible>
@@ -13,9 +14,11 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -225,6 +228,96 @@ TEST_F(PlayerWindowTest, EveryLabelIsHeardWithTheTextItShows) {
             }
         }
         EXPECT_GT(labels, 20);
+    });
+}
+
+// The call overview under the transport, as a user and a screen reader meet it: the whole call with
+// its silence shaded, its keywords and loop marked where they are, the play position moved by a
+// click, a drag or its keys.
+TEST_F(PlayerWindowTest, TheCallOverviewMarksTheCallAndMovesThePlayPositionByMouseAndKeys) {
+    test::RecordingBuilder builder(9);
+    builder.words = {test::makeWord("gun", {8000 * 12, 8000 * 45}), test::makeWord("cash", {8000 * 36})};
+    builder.audio = test::makeAudio(8000 * 60);
+    std::fill(builder.audio.begin() + 8000 * 20, builder.audio.begin() + 8000 * 26, std::uint8_t{0x80});
+    UiRunFixture::runOn(builder, "", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        w.refreshDisplay();
+        QWidget* named = nullptr;
+        for (QWidget* child : w.findChildren<QWidget*>())
+            if (accessibleName(child) == "Call overview")
+                named = child;
+        ASSERT_NE(named, nullptr);
+        auto* overview = qobject_cast<CallOverview*>(named);
+        ASSERT_NE(overview, nullptr);
+        EXPECT_TRUE(overview->isVisible());
+        EXPECT_GT(overview->mapTo(&w, QPoint(0, 0)).y(), w.playLoopButton->mapTo(&w, QPoint(0, 0)).y());
+        EXPECT_EQ(overview->focusPolicy(), Qt::TabFocus);
+
+        // What it shows, and where: a keyword's byte offset is its time.
+        EXPECT_DOUBLE_EQ(overview->length(), 60);
+        EXPECT_EQ(overview->marks(), (std::vector<double>{12, 36, 45}));
+        ASSERT_EQ(overview->shadedSpans().size(), 1u);
+        EXPECT_NEAR(overview->shadedSpans()[0].from, 20, 0.1);
+        EXPECT_NEAR(overview->shadedSpans()[0].to, 26, 0.1);
+        const int top = 3; // the strip's first row inside the focus frame
+        const auto drawnAt = [&](double seconds) {
+            return overview->grab().toImage().pixelColor(overview->xOf(seconds), top);
+        };
+        for (const double keyword : {12.0, 36.0, 45.0})
+            EXPECT_EQ(drawnAt(keyword), CallOverview::kMarkColour) << keyword;
+        EXPECT_EQ(drawnAt(23), CallOverview::kShadeColour);
+        EXPECT_NE(drawnAt(15), CallOverview::kMarkColour);
+        EXPECT_FALSE(overview->loopBegin());
+
+        // A click plays from where it is (half-way: 30 s of 60), a drag from where it ends.
+        const int middle = overview->height() / 2;
+        const double column = 60.0 / (overview->width() - 4); // seconds of one pixel column
+        const auto playsAt = [&] { return session.clock().secondsOf(session.snapshot().position); };
+        QTest::mouseClick(overview, Qt::LeftButton, {}, QPoint(overview->width() / 2, middle));
+        EXPECT_NEAR(playsAt(), 30, 2 * column);
+        EXPECT_TRUE(session.snapshot().playing());
+        EXPECT_NE(w.focusWidget(), overview); // the window's keys stay the window's
+        w.markLoopBeginButton->click();
+        QTest::mousePress(overview, Qt::LeftButton, {}, QPoint(overview->width() / 4, middle));
+        EXPECT_NEAR(playsAt(), 15, 2 * column);
+        QTest::mouseMove(overview, QPoint(overview->width() * 3 / 4, middle));
+        QTest::mouseRelease(overview, Qt::LeftButton, {}, QPoint(overview->width() * 3 / 4, middle));
+        EXPECT_NEAR(playsAt(), 45, 2 * column);
+        w.markLoopEndButton->click();
+        ASSERT_TRUE(overview->loopBegin() && overview->loopEnd());
+        EXPECT_NEAR(*overview->loopBegin(), 30, 2 * column);
+        EXPECT_NEAR(*overview->loopEnd(), 45, 2 * column);
+        EXPECT_EQ(drawnAt(*overview->loopBegin()), CallOverview::kLoopColour);
+        EXPECT_EQ(drawnAt(overview->position()), CallOverview::kPositionColour);
+
+        // With the focus its keys are its own: Left and Right a step, Home and End the ends.
+        overview->setFocus();
+        const auto press = [&](Qt::Key key) {
+            QTest::keyClick(overview, key);
+            w.refreshDisplay();
+        };
+        press(Qt::Key_Home);
+        EXPECT_EQ(session.snapshot().position, 0u);
+        press(Qt::Key_Right);
+        press(Qt::Key_Right);
+        EXPECT_EQ(session.snapshot().position, 8000u * 10); // not the Step button's 30 s
+        press(Qt::Key_Left);
+        EXPECT_EQ(session.snapshot().position, 8000u * 5);
+        press(Qt::Key_End); // the last second, as any jump to or past the end
+        EXPECT_EQ(session.snapshot().position, 8000u * 59);
+        press(Qt::Key_PageUp);
+        EXPECT_EQ(session.snapshot().position, 8000u * 53);
+
+        // A screen reader reads the position as a slider's value, and may set it.
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(overview);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->role(), QAccessible::Slider);
+        ASSERT_NE(accessible->valueInterface(), nullptr);
+        EXPECT_DOUBLE_EQ(accessible->valueInterface()->currentValue().toDouble(), 53);
+        EXPECT_EQ(accessible->text(QAccessible::Value), "0:53 of 1:00");
+        accessible->valueInterface()->setCurrentValue(12.0);
+        EXPECT_EQ(session.snapshot().position, 8000u * 12);
     });
 }
 

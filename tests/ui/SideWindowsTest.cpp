@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <optional>
 
 namespace kestrum {
 namespace {
@@ -399,6 +401,47 @@ TEST(SideWindowTexts, TotalTimeAndCommentDisplay) {
     EXPECT_EQ(commentTextForDisplay(std::string("a\r\nb\0c", 6)), QString("a\nb") + QChar(0x2400) + "c");
     EXPECT_EQ(commentTextForDisplay("\x80\x81\xFC"), QString::fromUtf8("\u20AC\u0081\u00FC"));
     EXPECT_EQ(commentTextFromWindow(QString::fromUtf8("x\n\u20AC\n")), "x\r\n\u20AC\r\n");
+}
+
+// Ctrl+T in the new comments writes the play time; a double-click on a time in the stored comments
+// plays from there, and on anything else does nothing.
+TEST_F(SideWindowsTest, TimestampsAreWrittenWithCtrlTAndFollowedByADoubleClick) {
+    test::RecordingBuilder builder(9);
+    builder.comments = "caller agrees [0:07] here\r\nsee [0:03]\r\nnot one [7] nor [1:61] nor 0:05\r\n";
+    builder.audio = test::makeAudio(80000); // 10 s
+    runOn(builder, "^C3", [&](InspectingUi& ui) {
+        PlaybackSession& session = ui.player->session();
+        ui.playerWindow()->commentsButton->click();
+        ui.playerWindow()->stepButton->click(); // past the end: a second before it, at 9 s
+        NewCommentsWindow& comments = *ui.newCommentsWindow();
+        comments.newCommentsText->setPlainText("at ");
+        comments.newCommentsText->moveCursor(QTextCursor::End);
+        QTest::keyClick(comments.newCommentsText, Qt::Key_T, Qt::ControlModifier);
+        EXPECT_EQ(comments.newCommentsText->toPlainText(), "at [0:09]");
+
+        QPlainTextEdit& existing = *ui.existingCommentsWindow()->existingCommentsText;
+        const auto doubleClick = [&](int line, int column) {
+            QTextCursor at(existing.document()->findBlockByNumber(line));
+            at.setPosition(at.position() + column);
+            QTest::mouseDClick(existing.viewport(), Qt::LeftButton, {},
+                               existing.cursorRect(at).center() + QPoint(2, 0));
+        };
+        const struct {
+            int line, column;
+            std::optional<int> second; // none: the position stays where it was
+        } clicks[] = {{0, 14, 7}, {1, 8, 3}, {0, 19, 7}, {2, 9, {}}, {2, 18, {}}, {2, 27, {}}, {0, 3, {}}};
+        for (const auto& click : clicks) {
+            session.stop();
+            const std::uint64_t before = session.snapshot().position;
+            doubleClick(click.line, click.column);
+            const PlaybackSnapshot after = session.snapshot();
+            EXPECT_EQ(after.position, click.second ? session.clock().framesAt(*click.second) : before)
+                << "line " << click.line << ", column " << click.column;
+            EXPECT_EQ(after.playing(), click.second.has_value()) << "line " << click.line;
+        }
+    });
+    // What is typed is ordinary text: the comment save keeps it as it is.
+    EXPECT_NE(test::readFileText(path).find("caller agrees [0:07] here"), std::string::npos);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "ui/CommentWindows.h"
 #include "ui/ScannedWordWindow.h"
 #include "ui/UiRunFixture.h"
+#include "widgets/CallOverview.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
 
@@ -180,6 +181,10 @@ TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWh
             EXPECT_NEAR(marks[i].to, keys[i].start + keys[i].seconds, 0.02);
         }
         EXPECT_EQ(ui.player->state().keyPresses.size(), keys.size());
+        // And in the call overview under the transport.
+        const std::vector<StripChart::Span>& overviewMarks = ui.playerWindow()->callOverview->keyPresses();
+        ASSERT_EQ(overviewMarks.size(), keys.size());
+        EXPECT_NEAR(overviewMarks.front().from, keys.front().start, 0.02);
 
         // Hidden until ticked; then under the chart, on the chart's time range however it moves.
         EXPECT_FALSE(wave.spectrogramView->isVisible());
