@@ -73,8 +73,9 @@ void GoToTimeDialog::goClicked() {
     }
     const double length = callSeconds ? callSeconds() : 0;
     if (*seconds >= length) {
-        showMessage(QString("%1 is past the end of the call (%2)")
-                        .arg(typed, QString::fromStdString(callTimeText(static_cast<int>(std::floor(length))))));
+        showMessage(
+            QString("%1 is past the end of the call (%2)")
+                .arg(typed, QString::fromStdString(callTimeText(static_cast<int>(std::floor(length))))));
         return;
     }
     accept();
