@@ -245,22 +245,10 @@ void Player::followLoading() {
 }
 
 void Player::followAnalysis() {
-    if (!analysisStarted_) {
-        analysisStarted_ = true;
-        // The store no longer changes: the analysis reads it in place, beside the playing call.
-        analysis_ = std::async(std::launch::async,
-                               [samples = state_.store.samples(), format = state_.recording.playbackFormat] {
-                                   yieldToForeground();
-                                   return analyseCall(samples, format);
-                               });
-        return;
-    }
-    if (!analysis_.valid() || analysis_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-        return;
-    CallAnalysis analysis = analysis_.get();
-    state_.keyPresses = std::move(analysis.keyPresses);
-    state_.spectrogram = std::move(analysis.spectrogram);
-    ui_.showCallAnalysis();
+    // The store no longer changes: the analyses read it in place, beside the playing call.
+    analysis_.start(state_.store.samples(), state_.recording.playbackFormat);
+    if (analysis_.collect(state_))
+        ui_.showCallAnalysis();
 }
 
 void Player::finishLoading() {
@@ -332,8 +320,7 @@ void Player::shutdown(bool windowsAlive) {
     if (windowsAlive && state_.progress.windowSetupReached)
         ui_.stopDisplay();
     loading_.reset();
-    if (analysis_.valid())
-        analysis_.wait(); // it reads the store
+    analysis_.wait(); // it reads the store
     state_.recording.closeRecordingFile();
     output_.release();
     saveWindowState(windowsAlive);

@@ -52,8 +52,10 @@ class Player {
     // shows): the stored audio's checksum taken, the peak summaries and the silence map grown with
     // the store, and, once the loader's thread has decoded the whole call (or failed part way: its
     // message is shown then, and what was decoded plays), the length it has; once the peaks are
-    // whole, the call's analysis started on a thread of its own, and shown when it is done.
+    // whole, the call's analysis started on threads of its own, and shown as it comes.
     void followLoading();
+    // The user asked to see the spectrogram: it is made (once) when the call is whole.
+    void wantSpectrogram() { analysis_.wantSpectrogram(); }
     // The stored audio's length and checksum in the recording state, worked out if need be: what
     // compares the file with the call opened (a save, a look at the file replaced) takes it first.
     void takeOpenedAudio();
@@ -102,11 +104,10 @@ class Player {
     std::future<StoredAudio> openedAudio_;
     // Decoding the rest of the call while it plays; null once it is all in.
     std::unique_ptr<LoaderThread> loading_;
-    // The key presses and spectrogram, worked out once the whole call is in the store.
-    bool analysisStarted_ = false;
     // The answer to "Save New Additions?" given as the window closed, for the shutdown.
     std::optional<bool> saveAnswer_;
-    std::future<CallAnalysis> analysis_;
+    // The key presses and spectrogram, worked out once the whole call is in the store.
+    CallAnalysis analysis_;
 };
 
 } // namespace kestrum

@@ -79,6 +79,7 @@ void QtPlayerUi::connectSideWindows() {
     player_->onWaveformButton = [this] { waveform_->setVisible(!waveform_->isVisible()); };
     waveform_->annotate = [this] { annotate_->exec(); };
     waveform_->playbackChanged = [this] { refreshDisplay(); };
+    waveform_->spectrogramWanted = [this] { owner_->wantSpectrogram(); };
     player_->onExportButton = [this] {
         // An export takes the whole call: one clicked while the call still loads waits for it.
         owner_->finishLoading();

@@ -231,8 +231,11 @@ void WaveformWindow::showCallAnalysis() {
 void WaveformWindow::spectrogramToggled(bool shown) {
     if (shown == spectrogramView->isVisible())
         return;
-    if (shown)
+    if (shown) {
         heightWithoutSpectrogram_ = height();
+        if (spectrogramWanted)
+            spectrogramWanted();
+    }
     spectrogramView->setVisible(shown);
     layout()->activate(); // the window's least size, with or without the view, before the resize
     resize(width(), shown ? height() + kSpectrogramHeight + layout()->spacing() : heightWithoutSpectrogram_);

@@ -69,9 +69,11 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     void samplesAdded();
     // Shades the recording's silent stretches, or takes the shading away.
     void shadeSilences(bool shaded);
-    // Marks where telephone keys were pressed (never which), and takes the spectrogram summary,
-    // once the call is analysed.
+    // Marks where telephone keys were pressed (never which), and draws the spectrogram summary,
+    // as the call's analysis comes in.
     void showCallAnalysis();
+    // The spectrogram was first asked for: its summary is made then, not with every call.
+    std::function<void()> spectrogramWanted;
     // Opens the annotation dialog modally; true when a keyword was added.
     std::function<void()> annotate;
     // The window changed the playback (paused it, moved its position): show it at once.

@@ -167,12 +167,15 @@ TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWh
     runOn(keyed, "", [&](InspectingUi& ui) {
         WaveformWindow& wave = openPaused(ui);
         // The analysis runs beside the playing call and shows with a display tick once done.
-        ASSERT_TRUE(test::waitUntil(
-            [&] {
-                QApplication::processEvents();
-                return !ui.player->state().spectrogram.empty();
-            },
-            20));
+        const auto analysed = [&](const std::function<bool()>& done) {
+            return test::waitUntil(
+                [&] {
+                    QApplication::processEvents();
+                    return done();
+                },
+                20);
+        };
+        ASSERT_TRUE(analysed([&] { return !ui.player->state().keyPresses.empty(); }));
         // Where the keys were pressed, as the player keeps it: places, never keys.
         const std::vector<StripChart::Span>& marks = wave.waveformChart->markedSpans();
         ASSERT_EQ(marks.size(), keys.size());
@@ -186,11 +189,14 @@ TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWh
         ASSERT_EQ(overviewMarks.size(), keys.size());
         EXPECT_NEAR(overviewMarks.front().from, keys.front().start, 0.02);
 
-        // Hidden until ticked; then under the chart, on the chart's time range however it moves.
+        // Hidden until ticked, and made only then (it takes half the call's size); then under the
+        // chart, on the chart's time range however it moves.
         EXPECT_FALSE(wave.spectrogramView->isVisible());
+        EXPECT_TRUE(ui.player->state().spectrogram.empty());
         const int height = wave.height();
         wave.spectrogramCheckBox->click();
         EXPECT_TRUE(wave.spectrogramView->isVisible());
+        ASSERT_TRUE(analysed([&] { return !ui.player->state().spectrogram.empty(); }));
         EXPECT_GT(wave.height(), height);
         wave.viewModeSwitch->setPosition(1); // Zoom
         wave.waveformChart->setXRange(1, 5);
