@@ -67,8 +67,15 @@ void QtPlayerUi::createWindows(Player& player) {
     exportUi_ = std::make_unique<QtExportUi>(player.messenger(), player.state(), *this);
     exportCommand_ = std::make_unique<ExportCommand>(player, *exportUi_);
     connectSideWindows();
-    mediaBus_ = std::make_unique<MediaPlayerBus>(MediaPlayerParts{*player_, player.session(), player.state()},
-                                                 player.reporter());
+}
+
+// The desktop's media controls and the foot pedal, once the call plays: connecting to the session
+// bus (and, without one, failing to) need not stand between the start and the first sound.
+void QtPlayerUi::linkDesktop() {
+    desktopLinked_ = true;
+    mediaBus_ = std::make_unique<MediaPlayerBus>(
+        MediaPlayerParts{*player_, owner_->session(), owner_->state()}, owner_->reporter());
+    footPedal_ = std::make_unique<FootPedal>(*player_, owner_->reporter(), owner_->state().pedalDevice);
 }
 
 void QtPlayerUi::connectSideWindows() {
@@ -168,6 +175,8 @@ void QtPlayerUi::refreshDisplay() {
     const PlaybackSnapshot shown = owner_->session().refresh();
     player_->showPlayback(shown);
     overview_->show(shown);
+    if (looping_ && !desktopLinked_)
+        linkDesktop();
     if (mediaBus_)
         mediaBus_->playbackShown();
     waveform_->shadeSilences(shown.aids.skipSilence);
@@ -216,7 +225,6 @@ void QtPlayerUi::runMessageLoop() {
     if (closePending_)
         return;
     looping_ = true;
-    footPedal_ = std::make_unique<FootPedal>(*player_, owner_->reporter(), owner_->state().pedalDevice);
     player_->showMaximized();
     QApplication::exec();
     looping_ = false;

@@ -73,6 +73,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void setSaveButtonsEnabled(bool enabled) override;
 
     void connectSideWindows();
+    void linkDesktop();
     void showSideWindows(const ButtonModes& modes);
     void commentsButtonClicked();
     void playFromList(int seconds);
@@ -100,6 +101,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<FootPedal> footPedal_;
     std::unique_ptr<CallOverviewFeed> overview_; // what the player window's call overview shows
     bool looping_ = false;
+    bool desktopLinked_ = false;                    // the media controls and the pedal, made once
     std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred
     bool closePending_ = false;
 };
