@@ -263,6 +263,7 @@ void PlayerWindow::makeDisplaysAndVolume(QWidget* central) {
     volumeBar->setObjectName("volumeBar");
     volumeBar->setRange(0, 32);
     volumeBar->setInvertedAppearance(true); // position 0, the loudest, at the top
+    volumeBar->setInvertedControls(true);   // so Up, with the focus on the bar, is louder
     volumeBar->setTickPosition(QSlider::TicksRight);
     volumeBar->setTickInterval(1);
     volumeBar->setValue(32);

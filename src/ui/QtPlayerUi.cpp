@@ -9,6 +9,7 @@
 #include "ui/CommentWindows.h"
 #include "ui/FootPedal.h"
 #include "ui/MediaPlayerBus.h"
+#include "ui/PlayerMnemonics.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtExportUi.h"
 #include "ui/RecordingWatch.h"
@@ -57,6 +58,9 @@ void QtPlayerUi::createWindows(Player& player) {
     const auto total = [this] { return totalSeconds(); };
     player_ =
         std::make_unique<PlayerWindow>(player.state(), player.session(), [&player] { player.shutdown(); });
+    // Its Alt+letter shortcuts work from the side windows as well.
+    playerMnemonics_ = std::make_unique<PlayerMnemonics>(*player_);
+    qApp->installEventFilter(playerMnemonics_.get());
     overview_ = std::make_unique<CallOverviewFeed>(*player_->callOverview, player.state(), player.session());
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);

@@ -6,9 +6,11 @@
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
 #include "ui/GoToTimeDialog.h"
+#include "ui/ScannedWordWindow.h"
 #include "ui/UiRunFixture.h"
 #include "widgets/SwitchSlider.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +23,7 @@
 #include <QtTest/QTest>
 
 #include <filesystem>
+#include <functional>
 
 namespace kestrum {
 namespace {
@@ -113,6 +116,76 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
         EXPECT_TRUE(w.playButton->toolTip().endsWith("(Space)"));
         EXPECT_TRUE(w.playButton->accessibleDescription().endsWith("(Space)"));
         EXPECT_TRUE(w.markLoopEndButton->toolTip().endsWith("(])"));
+    });
+}
+
+// A focused control keeps the keys it works with: Space ticks a check box, the arrows move a
+// slider; the player's keys act everywhere else. The player window's Alt+letter keys work from a
+// side window too, after the side window's own (Alt+C closes the side window, not the player).
+TEST_F(KeysAndAidsTest, AFocusedControlKeepsItsKeysAndThePlayersAltKeysWorkFromSideWindows) {
+    test::RecordingBuilder builder(10);
+    builder.audio = test::makeAudio(8000 * 120);
+    runOn(builder, "^S2^C3", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        ASSERT_TRUE(session.snapshot().playing());
+        struct Owned {
+            QWidget* control;
+            int key;
+            std::function<bool()> tookIt;
+        };
+        const Owned owned[] = {
+            {w.skipSilenceBox, Qt::Key_Space, [&] { return w.skipSilenceBox->isChecked(); }},
+            {w.rewindBox, Qt::Key_Up, [&] { return w.rewindBox->value() == 1; }},
+            {w.playSpeedSwitch->slider(), Qt::Key_Right,
+             [&] { return session.snapshot().speed.position() == 3; }},
+            {w.volumeBar, Qt::Key_Down, [&] { return session.snapshot().volume.barPosition() == 1; }},
+        };
+        for (const Owned& o : owned) {
+            const std::string name =
+                o.control->objectName().toStdString() + o.control->accessibleName().toStdString();
+            const PlaybackSnapshot before = session.snapshot();
+            o.control->setFocus();
+            QTest::keyClick(o.control, static_cast<Qt::Key>(o.key));
+            w.refreshDisplay();
+            EXPECT_TRUE(o.tookIt()) << name;
+            const PlaybackSnapshot after = session.snapshot();
+            EXPECT_TRUE(after.playing()) << name;                       // Space did not pause
+            EXPECT_LT(after.position - before.position, 8000u) << name; // nor an arrow step
+        }
+        w.volumeBar->setFocus();
+        QTest::keyClick(w.volumeBar, Qt::Key_Up); // the bar's top is loudest
+        EXPECT_EQ(session.snapshot().volume.barPosition(), 0);
+        w.playButton->setFocus(); // elsewhere the player's keys act
+        QTest::keyClick(w.playButton, Qt::Key_Space);
+        EXPECT_FALSE(session.snapshot().playing());
+
+        // Alt+letter from a side window, where its text has the focus: Play, Step, Scanned Words.
+        NewCommentsWindow& comments = *ui.newCommentsWindow();
+        QPlainTextEdit* text = comments.newCommentsText;
+        const auto altIn = [&](QWidget* window, QWidget* focus, Qt::Key key) {
+            window->show();
+            window->activateWindow();
+            QApplication::processEvents();
+            ASSERT_EQ(QApplication::activeWindow(), window);
+            focus->setFocus();
+            QTest::keyClick(focus, key, Qt::AltModifier);
+            w.refreshDisplay();
+        };
+        altIn(&comments, text, Qt::Key_P);
+        EXPECT_TRUE(session.snapshot().playing());
+        const std::uint64_t at = session.snapshot().position;
+        altIn(&comments, text, Qt::Key_T);
+        EXPECT_EQ(session.snapshot().position, at + 8000u * 30);
+        EXPECT_FALSE(ui.scannedWordWindow()->isVisible());
+        altIn(&comments, text, Qt::Key_W);
+        EXPECT_TRUE(ui.scannedWordWindow()->isVisible());
+        EXPECT_EQ(text->toPlainText(), "");
+        altIn(&comments, text, Qt::Key_C); // the side window's own Close Window (a mnemonic's click shows)
+        EXPECT_TRUE(comments.closeButton->isDown());
+        EXPECT_TRUE(w.isVisible());
+        altIn(ui.scannedWordWindow(), ui.scannedWordWindow()->closeButton, Qt::Key_V); // a label's control
+        EXPECT_EQ(w.focusWidget(), w.volumeBar);
     });
 }
 
