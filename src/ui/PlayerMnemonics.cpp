@@ -34,7 +34,7 @@ bool PlayerMnemonics::eventFilter(QObject* watched, QEvent* event) {
 
 bool PlayerMnemonics::pressMnemonic(const QKeyEvent& key) {
     for (QAbstractButton* button : playerWindow_.findChildren<QAbstractButton*>()) {
-        if (button->isVisible() && isMnemonicOf(button->text(), key)) {
+        if (button->window() == &playerWindow_ && button->isVisible() && isMnemonicOf(button->text(), key)) {
             if (button->isEnabled())
                 button->click();
             return true;
@@ -42,7 +42,8 @@ bool PlayerMnemonics::pressMnemonic(const QKeyEvent& key) {
     }
     for (QLabel* label : playerWindow_.findChildren<QLabel*>()) {
         QWidget* control = label->buddy();
-        if (control != nullptr && label->isVisible() && isMnemonicOf(label->text(), key)) {
+        if (control != nullptr && label->window() == &playerWindow_ && label->isVisible() &&
+            isMnemonicOf(label->text(), key)) {
             playerWindow_.activateWindow();
             control->setFocus(Qt::ShortcutFocusReason);
             return true;
