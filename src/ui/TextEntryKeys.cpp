@@ -41,7 +41,7 @@ bool isSliderKey(int key) {
 // Whether the focused control works with this key itself.
 bool keepsKey(const QObject* control, int key) {
     if (takesTypedText(control))
-        return true;
+        return key < Qt::Key_F1 || key > Qt::Key_F35; // a function key types nothing: F1 is help
     if (qobject_cast<const QCheckBox*>(control) != nullptr)
         return key == Qt::Key_Space;
     if (qobject_cast<const QAbstractSlider*>(control) != nullptr)

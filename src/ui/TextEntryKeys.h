@@ -6,8 +6,8 @@ namespace kestrum {
 
 // The player's keys work in every window, so they are application shortcuts; but a control with
 // the focus keeps the keys it works with: a field the user types in (a comment, a keyword, a
-// number) every key, a check box Space, a slider its arrows, Page Up, Page Down, Home and End.
-// Installed once on the application, this filter claims those keys for the control before any
+// number) every key but the function keys, a check box Space, a slider its arrows, Page Up, Page Down, Home
+// and End. Installed once on the application, this filter claims those keys for the control before any
 // shortcut sees them.
 class TextEntryKeys : public QObject {
     Q_OBJECT

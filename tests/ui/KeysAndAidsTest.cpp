@@ -6,8 +6,10 @@
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
 #include "ui/GoToTimeDialog.h"
+#include "ui/HelpWindow.h"
 #include "ui/ScannedWordWindow.h"
 #include "ui/UiRunFixture.h"
+#include "ui/WaveformWindow.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QApplication>
@@ -17,13 +19,16 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest/QTest>
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 
 namespace kestrum {
 namespace {
@@ -181,11 +186,56 @@ TEST_F(KeysAndAidsTest, AFocusedControlKeepsItsKeysAndThePlayersAltKeysWorkFromS
         altIn(&comments, text, Qt::Key_W);
         EXPECT_TRUE(ui.scannedWordWindow()->isVisible());
         EXPECT_EQ(text->toPlainText(), "");
+        ui.waveformWindow()->show(); // another side window's letters are its own
+        altIn(&comments, text, Qt::Key_G);
+        EXPECT_FALSE(ui.waveformWindow()->spectrogramCheckBox->isChecked());
         altIn(&comments, text, Qt::Key_C); // the side window's own Close Window (a mnemonic's click shows)
         EXPECT_TRUE(comments.closeButton->isDown());
         EXPECT_TRUE(w.isVisible());
         altIn(ui.scannedWordWindow(), ui.scannedWordWindow()->closeButton, Qt::Key_V); // a label's control
         EXPECT_EQ(w.focusWidget(), w.volumeBar);
+    });
+}
+
+// F1, from any window, lists every key the player window installed (read from its shortcuts, not
+// a copy), the Alt letters of its buttons, the listening aids with their hints, the foot pedal and
+// the media keys, in text a screen reader reaches by its name.
+TEST_F(KeysAndAidsTest, F1ShowsTheKeysAndTheAidsToEyesAndScreenReaders) {
+    test::RecordingBuilder builder(10);
+    builder.audio = test::makeAudio(8000 * 20);
+    runOn(builder, "^S2^C3", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        ui.newCommentsWindow()->show();
+        QTest::keyClick(ui.newCommentsWindow()->newCommentsText, Qt::Key_F1);
+        HelpWindow& help = *w.helpWindow;
+        ASSERT_TRUE(help.isVisible());
+        EXPECT_TRUE(ui.player->session().snapshot().playing());
+        EXPECT_FALSE(help.accessibleName().isEmpty());
+        EXPECT_FALSE(help.helpText->accessibleName().isEmpty());
+        const QString shown = help.helpText->toPlainText();
+        const QList<QShortcut*> shortcuts = w.findChildren<QShortcut*>(Qt::FindDirectChildrenOnly);
+        EXPECT_EQ(static_cast<std::size_t>(shortcuts.size()), w.keys().size());
+        for (const QShortcut* shortcut : shortcuts) {
+            const QString key = shortcut->key().toString(QKeySequence::NativeText);
+            EXPECT_TRUE(shown.contains(key + ": ")) << key.toStdString();
+        }
+        const char* lines[] = {"Space: play / pause",
+                               "Ctrl+G: go to a time",
+                               "F1: this help",
+                               "Alt+P: Play",
+                               "Alt+T: Step",
+                               "Alt+V: Volume",
+                               "Alt+K: Skip silence",
+                               "Middle pedal: hold to play",
+                               "Next, Previous: step forward"};
+        for (const char* line : lines)
+            EXPECT_TRUE(shown.contains(line)) << line << "\n" << shown.toStdString();
+        EXPECT_FALSE(shown.contains("Alt+C: Close Window")) << shown.toStdString(); // a side window's own
+        for (const QWidget* aid :
+             std::initializer_list<const QWidget*>{w.keepPitchBox, w.skipSilenceBox, w.rewindBox})
+            EXPECT_TRUE(shown.contains(aid->accessibleName() + ": " + aid->toolTip())) << shown.toStdString();
+        QTest::keyClick(help.helpText, Qt::Key_Escape);
+        EXPECT_FALSE(help.isVisible());
     });
 }
 
