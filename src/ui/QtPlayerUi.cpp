@@ -67,7 +67,7 @@ void QtPlayerUi::createWindows(Player& player) {
     waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
     existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get(), total);
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
-    annotate_ = std::make_unique<AnnotateDialog>(player_.get());
+    annotate_ = std::make_unique<AnnotateDialog>(waveform_.get());
     exportUi_ = std::make_unique<QtExportUi>(player.messenger(), player.state(), *this);
     exportCommand_ = std::make_unique<ExportCommand>(player, *exportUi_);
     connectSideWindows();
@@ -81,7 +81,11 @@ void QtPlayerUi::connectSideWindows() {
     player_->onCommentsButton = [this] { commentsButtonClicked(); };
     player_->onKeywordsButton = [this] { scannedWords_->toggle(player_.get()); };
     player_->onWaveformButton = [this] { waveform_->setVisible(!waveform_->isVisible()); };
-    waveform_->annotate = [this] { annotate_->exec(); };
+    // Asked from the waveform: the dialog opens over it, naming the time it will mark.
+    waveform_->annotate = [this] {
+        const PlaybackSession& session = owner_->session();
+        annotate_->ask(session.clock().secondsOf(session.snapshot().position));
+    };
     waveform_->playbackChanged = [this] { refreshDisplay(); };
     player_->onExportButton = [this] {
         // An export takes the whole call: one clicked while the call still loads waits for it.
@@ -263,7 +267,7 @@ void QtPlayerUi::commentsButtonClicked() {
         existingComments_->hide();
         return;
     }
-    if (owner_->state().options.commentMode == 3) {
+    if (newCommentsOffered(owner_->state().options)) {
         newComments_->placeCentred(nullptr);
         newComments_->show();
     }
