@@ -4,6 +4,10 @@
 
 namespace kestrum {
 
+bool newCommentsOffered(const Options& options) {
+    return options.commentMode == 3 && options.viewerMode == 0;
+}
+
 ButtonModes buttonModes(int version, const Options& options, const WindowOpenFlags& open) {
     ButtonModes modes;
     if (options.keywordMode != 0) {
@@ -14,7 +18,7 @@ ButtonModes buttonModes(int version, const Options& options, const WindowOpenFla
     if (options.commentMode != 0) {
         modes.textVisible = true;
         modes.textEnabled = options.commentMode >= 2;
-        modes.showNewComments = options.commentMode == 3 && open.newComments;
+        modes.showNewComments = newCommentsOffered(options) && open.newComments;
         modes.showExistingComments = options.commentMode >= 2 && open.existingComments;
     }
     if (options.exportMode != 0) {

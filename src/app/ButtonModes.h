@@ -28,6 +28,10 @@ struct ButtonModes {
     bool showExistingComments = false;
 };
 
+// Whether the New Comments window, where comments are typed, is offered: in comment mode 3, and
+// not in viewer mode, whose player saves nothing.
+bool newCommentsOffered(const Options& options);
+
 // The buttons by the comment, keyword and export modes and the recording's version: keywords can
 // be listed for versions 5, 6 and 8 to 11 only.
 ButtonModes buttonModes(int version, const Options& options, const WindowOpenFlags& open);

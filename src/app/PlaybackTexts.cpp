@@ -92,6 +92,11 @@ std::string callTimeText(int seconds) {
     return formatText("%d:%02d", seconds / 60, seconds % 60);
 }
 
+std::string callTimeTenthsText(double seconds) {
+    const auto tenths = static_cast<long long>(std::max(seconds, 0.0) * 10);
+    return callTimeText(static_cast<int>(tenths / 10)) + formatText(".%d", static_cast<int>(tenths % 10));
+}
+
 std::string timestampText(int seconds) {
     return "[" + callTimeText(seconds) + "]";
 }

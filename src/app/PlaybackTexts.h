@@ -20,6 +20,8 @@ std::string percentText(int percent);
 std::optional<double> secondsOfTypedTime(const std::string& typed);
 // A place in the call: "m:ss", or "h:mm:ss" from an hour on.
 std::string callTimeText(int seconds);
+// A place in the call to the tenth of a second (cut, not rounded): "m:ss.t", or "h:mm:ss.t".
+std::string callTimeTenthsText(double seconds);
 // A place in the call as a comment names it: "[m:ss]", or "[h:mm:ss]" from an hour on. The comment
 // keeps it as ordinary text.
 std::string timestampText(int seconds);

@@ -26,6 +26,9 @@ double energyOf(const std::uint8_t* bytes, std::uint64_t samples, bool sixteenBi
     return sum;
 }
 
+// The lowest level a window is given: digital silence has none.
+constexpr float kSilentDecibels = -120.0F;
+
 } // namespace
 
 void SilenceMap::build(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
@@ -33,11 +36,41 @@ void SilenceMap::build(std::span<const std::uint8_t> pcm, const WaveFormat& form
     complete(pcm, format);
 }
 
-void SilenceMap::closeStretch(std::uint64_t end) {
+double SilenceMap::thresholdDecibels() const {
+    const auto floorWindows = static_cast<std::size_t>(kFloorSeconds / kWindowSeconds);
+    if (levels_.empty() || (levels_.size() < floorWindows && !complete_))
+        return kThresholdDecibels;
+    std::vector<float> levels = levels_;
+    const auto share =
+        levels.begin() + static_cast<std::ptrdiff_t>(kFloorShare * static_cast<double>(levels.size()));
+    std::nth_element(levels.begin(), share, levels.end());
+    return std::clamp(static_cast<double>(*share) + kFloorMarginDecibels, kThresholdDecibels,
+                      kHighestThresholdDecibels);
+}
+
+void SilenceMap::findStretches() {
+    const double threshold = thresholdDecibels();
     const auto shortest = static_cast<std::uint64_t>(kShortestSeconds * framesPerSecond_);
-    if (inStretch_ && end - stretchStart_ >= shortest)
-        silences_.push_back({stretchStart_, end});
-    inStretch_ = false;
+    silences_.clear();
+    bool inStretch = false;
+    std::uint64_t stretchStart = 0;
+    const auto close = [&](std::uint64_t end) {
+        if (inStretch && end - stretchStart >= shortest)
+            silences_.push_back({stretchStart, end});
+        inStretch = false;
+    };
+    for (std::size_t i = 0; i < levels_.size(); ++i) {
+        const std::uint64_t start = i * window_;
+        if (levels_[i] >= threshold) {
+            close(start);
+        } else if (!inStretch) {
+            stretchStart = start;
+            inStretch = true;
+        }
+    }
+    // A stretch still silent where the scan stops is one only at the call's end.
+    if (complete_)
+        close(levels_.size() * window_ + trailingFrames_);
 }
 
 bool SilenceMap::extend(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
@@ -47,36 +80,34 @@ bool SilenceMap::extend(std::span<const std::uint8_t> pcm, const WaveFormat& for
     framesPerSecond_ = clock.framesPerSecond();
     const bool sixteenBit = format.bitsPerSample == 16;
     const double fullScale = sixteenBit ? 32768.0 : 128.0;
-    const std::uint64_t window =
-        std::max<std::uint64_t>(1, static_cast<std::uint64_t>(framesPerSecond_ * kWindowSeconds));
-    const std::uint64_t samplesPerWindow = window * clock.frameBytes() / (sixteenBit ? 2 : 1);
-    // Below the threshold: the mean square under fullScale^2 x 10^(dB / 10).
-    const double quietEnergy = std::pow(10.0, kThresholdDecibels / 10.0) * fullScale * fullScale *
-                               static_cast<double>(samplesPerWindow);
+    window_ = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(framesPerSecond_ * kWindowSeconds));
+    const std::uint64_t samplesPerWindow = window_ * clock.frameBytes() / (sixteenBit ? 2 : 1);
+    const double fullEnergy = fullScale * fullScale * static_cast<double>(samplesPerWindow);
 
     const std::uint64_t frames = clock.framesIn(pcm.size());
-    const std::size_t before = silences_.size();
-    for (; scannedFrames_ + window <= frames; scannedFrames_ += window) {
-        const bool quiet =
-            energyOf(pcm.data() + clock.bytesOf(scannedFrames_), samplesPerWindow, sixteenBit) < quietEnergy;
-        if (quiet && !inStretch_) {
-            stretchStart_ = scannedFrames_;
-            inStretch_ = true;
-        } else if (!quiet) {
-            closeStretch(scannedFrames_);
-        }
+    const std::size_t scanned = levels_.size();
+    for (std::uint64_t at = scanned * window_; at + window_ <= frames; at += window_) {
+        const double energy = energyOf(pcm.data() + clock.bytesOf(at), samplesPerWindow, sixteenBit);
+        levels_.push_back(
+            energy > 0 ? std::max(kSilentDecibels, static_cast<float>(10 * std::log10(energy / fullEnergy)))
+                       : kSilentDecibels);
     }
-    return silences_.size() != before;
+    trailingFrames_ = frames - levels_.size() * window_;
+    if (levels_.size() == scanned)
+        return false;
+    const std::vector<FrameSpan> before = silences_;
+    findStretches();
+    return silences_ != before;
 }
 
 bool SilenceMap::complete(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
     if (complete_)
         return false;
-    const std::size_t before = silences_.size();
+    const std::vector<FrameSpan> before = silences_;
     extend(pcm, format);
-    closeStretch(FrameClock(format).framesIn(pcm.size()));
     complete_ = true;
-    return silences_.size() != before;
+    findStretches();
+    return silences_ != before;
 }
 
 std::vector<FrameSpan> SilenceMap::skippable() const {

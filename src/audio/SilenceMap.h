@@ -15,14 +15,22 @@ struct FrameSpan {
     bool operator==(const FrameSpan&) const = default;
 };
 
-// The silent stretches of a recording, found as it loads (as the peak summaries are): runs
-// of 50 ms windows whose level stays below -35 dB of full scale for 2 seconds or more. On the
-// calls we have, speech sits between -9 and -30 dB in such windows and the pauses between words
-// near -45 dB, the floor of 8-bit sound.
+// The silent stretches of a recording, found as it loads (as the peak summaries are): runs of
+// 50 ms windows whose level stays below the call's threshold for 2 seconds or more. On a clean
+// line the threshold is -35 dB of full scale: speech sits between -9 and -30 dB in such windows
+// and the pauses between words near -45 dB, the floor of 8-bit sound. A line with hum or hiss has
+// a floor of its own, which no pause goes below: there the threshold follows it, a margin above
+// the level a tenth of the call's windows stay under (taken once ten seconds are scanned, and
+// again as more are), never above -20 dB. Speech rises well above such a floor in some window of
+// every two seconds.
 class SilenceMap {
   public:
     static constexpr double kWindowSeconds = 0.05;
     static constexpr double kThresholdDecibels = -35.0;
+    static constexpr double kFloorShare = 0.1;
+    static constexpr double kFloorMarginDecibels = 4.0;
+    static constexpr double kHighestThresholdDecibels = -20.0;
+    static constexpr double kFloorSeconds = 10.0;
     static constexpr double kShortestSeconds = 2.0;
     // Skipping keeps this much of a stretch at each side, so speech is never cut at its edges.
     static constexpr double kKeptSeconds = 0.3;
@@ -40,15 +48,18 @@ class SilenceMap {
     const std::vector<FrameSpan>& silences() const { return silences_; }
     // What skipping leaves out of each: the stretch less the kept part at each side.
     std::vector<FrameSpan> skippable() const;
+    // The level, in dB of full scale, below which a window is silent, as the call stands.
+    double thresholdDecibels() const;
 
   private:
-    void closeStretch(std::uint64_t end);
+    // The stretches again from the windows' levels: the threshold moves as the call loads.
+    void findStretches();
 
     std::vector<FrameSpan> silences_;
+    std::vector<float> levels_; // each whole window's level in dB of full scale, from the start
     std::uint32_t framesPerSecond_ = 0;
-    std::uint64_t scannedFrames_ = 0; // whole windows from the start
-    std::uint64_t stretchStart_ = 0;
-    bool inStretch_ = false;
+    std::uint64_t window_ = 1;         // frames in a window
+    std::uint64_t trailingFrames_ = 0; // scanned past the last whole window
     bool complete_ = false;
 };
 

@@ -90,9 +90,13 @@ AddKeywordResult mergeKeywordAddition(RecordingState& rec, const KeywordAddition
     return addKeywordPosition(rec, addition.word, addition.position);
 }
 
+std::string keywordListHeading() {
+    return formatText("%19s   %s", "Key Word", "Seconds From Beginning");
+}
+
 void buildScannedWordList(const RecordingState& rec, KeywordListDisplay& list) {
     list.clearKeywordList();
-    list.addKeywordLine(formatText("%19s   %s", "Key Word", "Seconds From Beginning"));
+    list.addKeywordLine(keywordListHeading());
     const std::uint32_t bytesPerSecond = rec.playbackFormat.avgBytesPerSec;
     for (int i = 0; i < rec.scannedWordTotal; ++i) {
         const ScannedWord& word = rec.scannedWords[static_cast<std::size_t>(i)];

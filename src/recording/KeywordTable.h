@@ -43,5 +43,7 @@ std::string keywordLine(const ScannedWord& word);
 // The keyword list: a title line, then each keyword right-aligned in 19 columns followed by its
 // positions in whole seconds of the playback format.
 void buildScannedWordList(const RecordingState& recording, KeywordListDisplay& list);
+// The list's first line, its heading.
+std::string keywordListHeading();
 
 } // namespace kestrum

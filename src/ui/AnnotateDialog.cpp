@@ -1,5 +1,6 @@
 #include "ui/AnnotateDialog.h"
 
+#include "app/PlaybackTexts.h"
 #include "widgets/SwitchSlider.h"
 
 #include <QEvent>
@@ -55,6 +56,11 @@ AnnotateDialog::AnnotateDialog(QWidget* owner)
     secondsBeforeLabel->setStyleSheet("QLabel { background-color: yellow; }");
     setHint(secondsBeforeLabel, "The Amount of Seconds to Start Playback Before this Position");
     secondsBeforeLabel->installEventFilter(this);
+    markLabel = new QLabel(this);
+    markLabel->setObjectName("markLabel");
+    markLabel->setTextFormat(Qt::PlainText);
+    markLabel->setAlignment(Qt::AlignCenter);
+    connect(secondsBeforeSwitch, &SwitchSlider::positionChanged, this, &AnnotateDialog::showMark);
 
     addButton = new QPushButton("&Add", this);
     addButton->setObjectName("addButton");
@@ -73,11 +79,13 @@ AnnotateDialog::AnnotateDialog(QWidget* owner)
     layout->addWidget(keywordEdit);
     layout->addWidget(secondsBeforeSwitch);
     layout->addWidget(secondsBeforeLabel);
+    layout->addWidget(markLabel);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(addButton);
     buttons->addWidget(cancelButton);
     layout->addLayout(buttons);
     resize(260, 186);
+    resize(sizeHint().expandedTo(size()));
 }
 
 bool AnnotateDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -92,6 +100,17 @@ bool AnnotateDialog::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+int AnnotateDialog::ask(double playSeconds) {
+    playSeconds_ = playSeconds;
+    showMark();
+    return exec();
+}
+
+void AnnotateDialog::showMark() {
+    const double marked = playSeconds_ - secondsBeforeSwitch->position();
+    markLabel->setText("Marks the call at " + QString::fromStdString(callTimeTenthsText(marked)));
 }
 
 void AnnotateDialog::addClicked() {

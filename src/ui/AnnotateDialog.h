@@ -20,6 +20,10 @@ class AnnotateDialog : public QDialog {
   public:
     explicit AnnotateDialog(QWidget* owner);
 
+    // Shows the dialog for a keyword at `playSeconds` of the call, saying where it will mark the
+    // call, and waits for Add or Cancel.
+    int ask(double playSeconds);
+
     // Called by Add with the keyword and the seconds before; true when the keyword was added.
     std::function<bool(const QString& keyword, int secondsBefore)> addScannedWord;
 
@@ -27,6 +31,8 @@ class AnnotateDialog : public QDialog {
     QLineEdit* keywordEdit;
     SwitchSlider* secondsBeforeSwitch;
     QLabel* secondsBeforeLabel;
+    // "Marks the call at m:ss.t": the play position less the seconds before.
+    QLabel* markLabel;
     QPushButton* addButton;
     QPushButton* cancelButton;
 
@@ -35,6 +41,9 @@ class AnnotateDialog : public QDialog {
 
   private:
     void addClicked();
+    void showMark();
+
+    double playSeconds_ = 0;
 };
 
 } // namespace kestrum

@@ -128,6 +128,7 @@ PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, s
     resize(needed.expandedTo(QSize(607, 335)));
     connectControls();
     makeGoTo();
+    helpWindow = new HelpWindow(this);
     installKeys();
 }
 
@@ -263,6 +264,7 @@ void PlayerWindow::makeDisplaysAndVolume(QWidget* central) {
     volumeBar->setObjectName("volumeBar");
     volumeBar->setRange(0, 32);
     volumeBar->setInvertedAppearance(true); // position 0, the loudest, at the top
+    volumeBar->setInvertedControls(true);   // so Up, with the focus on the bar, is louder
     volumeBar->setTickPosition(QSlider::TicksRight);
     volumeBar->setTickInterval(1);
     volumeBar->setValue(32);
@@ -315,40 +317,47 @@ void PlayerWindow::makeAidControls(QWidget* central) {
 }
 
 // The keys transcription players use, from every window of the player; each does what its control
-// does, and only when that control can be used.
+// does, and only when that control can be used. Each is kept with what it does, for the help.
 void PlayerWindow::installKeys() {
-    const auto onKey = [this](const QKeySequence& key, std::function<void()> action) {
+    const auto onKey = [this](const QKeySequence& key, const char* does, std::function<void()> action) {
         auto* shortcut = new QShortcut(key, this);
         shortcut->setContext(Qt::ApplicationShortcut);
         connect(shortcut, &QShortcut::activated, this, std::move(action));
+        keys_.push_back({key, QString::fromLatin1(does)});
     };
     const auto pressing = [this](TransportControl control) { return [this, control] { press(control); }; };
-    onKey(Qt::Key_Space, [this] { playOrPause(); });
-    onKey(Qt::Key_Home, pressing(TransportControl::Restart));
-    onKey(Qt::Key_Left, pressing(TransportControl::Back));
-    onKey(Qt::Key_Right, pressing(TransportControl::Step));
-    onKey(Qt::Key_BracketLeft, pressing(TransportControl::MarkLoopBegin));
-    onKey(Qt::Key_BracketRight, pressing(TransportControl::MarkLoopEnd));
-    onKey(Qt::Key_L, pressing(TransportControl::PlayLoop));
-    onKey(Qt::Key_R, [this] {
+    onKey(Qt::Key_Space, "play / pause (in loop play: stop the loop)", [this] { playOrPause(); });
+    onKey(Qt::Key_Home, "restart from the beginning", pressing(TransportControl::Restart));
+    onKey(Qt::Key_Left, "back by the step size", pressing(TransportControl::Back));
+    onKey(Qt::Key_Right, "step forward by the step size", pressing(TransportControl::Step));
+    onKey(Qt::Key_BracketLeft, "mark the loop's begin", pressing(TransportControl::MarkLoopBegin));
+    onKey(Qt::Key_BracketRight, "mark the loop's end", pressing(TransportControl::MarkLoopEnd));
+    onKey(Qt::Key_L, "play or stop the loop", pressing(TransportControl::PlayLoop));
+    onKey(Qt::Key_R, "resume where you left the call (while \"Resume at m:ss\" shows)", [this] {
         if (resumeButton->isVisible())
             resumeButton->click();
     });
-    onKey(QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
+    onKey(QKeySequence(Qt::CTRL | Qt::Key_G), "go to a time (m:ss, h:mm:ss or seconds)", [this] {
         if (!session_.snapshot().loopPlaying())
             goToTimeDialog->start();
     });
     // The bar's top is loudest; a key moves it two of its 32 steps.
-    onKey(Qt::Key_Up, [this] { volumeBar->setValue(volumeBar->value() - 2); });
-    onKey(Qt::Key_Down, [this] { volumeBar->setValue(volumeBar->value() + 2); });
+    onKey(Qt::Key_Up, "volume up", [this] { volumeBar->setValue(volumeBar->value() - 2); });
+    onKey(Qt::Key_Down, "volume down", [this] { volumeBar->setValue(volumeBar->value() + 2); });
     const auto changeSpeed = [this](int by) {
         return [this, by] {
             playSpeedSwitch->setPosition(std::clamp(playSpeedSwitch->position() + by, 0, Speed::kCount - 1));
         };
     };
-    onKey(Qt::Key_Plus, changeSpeed(1));
-    onKey(Qt::Key_Equal, changeSpeed(1)); // + without Shift on most keyboards
-    onKey(Qt::Key_Minus, changeSpeed(-1));
+    onKey(Qt::Key_Plus, "faster", changeSpeed(1));
+    onKey(Qt::Key_Equal, "faster (+ without Shift)", changeSpeed(1));
+    onKey(Qt::Key_Minus, "slower", changeSpeed(-1));
+    onKey(Qt::Key_F1, "this help", [this] { showHelp(); });
+}
+
+void PlayerWindow::showHelp() {
+    helpWindow->showHelp(keys_, *this,
+                         {keepPitchBox, evenVoicesBox, reduceNoiseBox, skipSilenceBox, rewindBox});
 }
 
 void PlayerWindow::connectControls() {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "audio/PlaybackSession.h"
+#include "ui/HelpWindow.h"
 
 #include <QMainWindow>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -54,6 +56,10 @@ class PlayerWindow : public QMainWindow {
     void setVolume(Volume volume);
     // Plays on (or waits, when stopped) from `frame`; not during loop play, whose marks hold it.
     void moveTo(std::uint64_t frame);
+    // The player's keys, as installed: the help lists these.
+    const std::vector<KeyHelp>& keys() const { return keys_; }
+    // F1: shows the help window.
+    void showHelp();
 
     // What the buttons for the side windows do, and how the first showing reopens them.
     std::function<void()> onCommentsButton;
@@ -122,6 +128,8 @@ class PlayerWindow : public QMainWindow {
     QSpinBox* rewindBox;
     // Ctrl+G: a time to go to.
     GoToTimeDialog* goToTimeDialog;
+    // F1: the keys and the listening aids.
+    HelpWindow* helpWindow;
     // Refreshes the display every 100 ms; the sound does not depend on it.
     QTimer* displayTimer;
 
@@ -162,6 +170,7 @@ class PlayerWindow : public QMainWindow {
     std::function<void()> shutdown_;
     bool shown_ = false;
     std::optional<bool> loopCaptionShown_;
+    std::vector<KeyHelp> keys_;
 };
 
 } // namespace kestrum

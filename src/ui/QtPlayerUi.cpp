@@ -9,6 +9,7 @@
 #include "ui/CommentWindows.h"
 #include "ui/FootPedal.h"
 #include "ui/MediaPlayerBus.h"
+#include "ui/PlayerMnemonics.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtExportUi.h"
 #include "ui/RecordingWatch.h"
@@ -57,13 +58,16 @@ void QtPlayerUi::createWindows(Player& player) {
     const auto total = [this] { return totalSeconds(); };
     player_ =
         std::make_unique<PlayerWindow>(player.state(), player.session(), [&player] { player.shutdown(); });
+    // Its Alt+letter shortcuts work from the side windows as well.
+    playerMnemonics_ = std::make_unique<PlayerMnemonics>(*player_);
+    qApp->installEventFilter(playerMnemonics_.get());
     overview_ = std::make_unique<CallOverviewFeed>(*player_->callOverview, player.state(), player.session());
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
     waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
     existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get(), total);
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
-    annotate_ = std::make_unique<AnnotateDialog>(player_.get());
+    annotate_ = std::make_unique<AnnotateDialog>(waveform_.get());
     exportUi_ = std::make_unique<QtExportUi>(player.messenger(), player.state(), *this);
     exportCommand_ = std::make_unique<ExportCommand>(player, *exportUi_);
     connectSideWindows();
@@ -84,7 +88,11 @@ void QtPlayerUi::connectSideWindows() {
     player_->onCommentsButton = [this] { commentsButtonClicked(); };
     player_->onKeywordsButton = [this] { scannedWords_->toggle(player_.get()); };
     player_->onWaveformButton = [this] { waveform_->setVisible(!waveform_->isVisible()); };
-    waveform_->annotate = [this] { annotate_->exec(); };
+    // Asked from the waveform: the dialog opens over it, naming the time it will mark.
+    waveform_->annotate = [this] {
+        const PlaybackSession& session = owner_->session();
+        annotate_->ask(session.clock().secondsOf(session.snapshot().position));
+    };
     waveform_->playbackChanged = [this] { refreshDisplay(); };
     waveform_->spectrogramWanted = [this] { owner_->wantSpectrogram(); };
     player_->onExportButton = [this] {
@@ -268,7 +276,7 @@ void QtPlayerUi::commentsButtonClicked() {
         existingComments_->hide();
         return;
     }
-    if (owner_->state().options.commentMode == 3) {
+    if (newCommentsOffered(owner_->state().options)) {
         newComments_->placeCentred(nullptr);
         newComments_->show();
     }

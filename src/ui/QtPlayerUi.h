@@ -18,6 +18,7 @@ class ExistingCommentsWindow;
 class FootPedal;
 class MediaPlayerBus;
 class NewCommentsWindow;
+class PlayerMnemonics;
 class PlayerWindow;
 class RecordingWatch;
 class ScannedWordWindow;
@@ -94,6 +95,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<AnnotateDialog> annotate_;
     std::unique_ptr<TerminationSignals> signals_;
     std::unique_ptr<TextEntryKeys> textEntryKeys_;
+    std::unique_ptr<PlayerMnemonics> playerMnemonics_;
     std::unique_ptr<QtExportUi> exportUi_;
     std::unique_ptr<ExportCommand> exportCommand_;
     std::unique_ptr<RecordingWatch> recordingWatch_;

@@ -1,5 +1,6 @@
 #include "ui/ScannedWordWindow.h"
 
+#include "recording/KeywordTable.h"
 #include "ui/CommentWindows.h"
 
 #include <QEvent>
@@ -9,7 +10,9 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace kestrum {
@@ -24,6 +27,7 @@ ScannedWordWindow::ScannedWordWindow(QWidget* owner, std::function<double()> tot
     fixed.setPixelSize(17);
     keywordList->setFont(fixed);
     keywordList->viewport()->installEventFilter(this);
+    widenForHeading();
 
     closeButton = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Closes this Window");
     saveButton = makeSideButton(this, "saveButton", "&Save", "Save", "Saves Changes to Recording");
@@ -42,6 +46,17 @@ ScannedWordWindow::ScannedWordWindow(QWidget* owner, std::function<double()> tot
     row->addStretch(1);
     row->addWidget(totalSecondsLabel);
     layout->addLayout(row);
+}
+
+// Wide enough at first for the list's heading, "Seconds From Beginning" and all, in its font.
+void ScannedWordWindow::widenForHeading() {
+    const int text =
+        keywordList->fontMetrics().horizontalAdvance(QString::fromStdString(keywordListHeading()));
+    const auto margins =
+        static_cast<int>(2 * keywordList->document()->documentMargin()) + 2 * keywordList->frameWidth();
+    const int needed = text + margins + keywordList->verticalScrollBar()->sizeHint().width();
+    if (width() < needed)
+        resize(needed, height());
 }
 
 void ScannedWordWindow::showEvent(QShowEvent* event) {

@@ -36,6 +36,8 @@ class ScannedWordWindow : public SideWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void widenForHeading();
+
     std::function<double()> totalSeconds_;
 };
 

@@ -4,9 +4,11 @@
 
 namespace kestrum {
 
-// The player's keys work in every window, so they are application shortcuts; but a field the user
-// types in (a comment, a keyword, a number) keeps every key while it has the focus. Installed once
-// on the application, this filter claims the keys for such a field before any shortcut sees them.
+// The player's keys work in every window, so they are application shortcuts; but a control with
+// the focus keeps the keys it works with: a field the user types in (a comment, a keyword, a
+// number) every key but the function keys, a check box Space, a slider its arrows, Page Up, Page Down, Home
+// and End. Installed once on the application, this filter claims those keys for the control before any
+// shortcut sees them.
 class TextEntryKeys : public QObject {
     Q_OBJECT
 

@@ -1,5 +1,5 @@
-// The silence map: stretches of 2 s or more below -35 dB found in any format, and the part of
-// each that skipping leaves out.
+// The silence map: stretches of 2 s or more below -35 dB (or, on a noisy line, below a margin above
+// its noise floor) found in any format, and the part of each that skipping leaves out.
 
 #include "audio/SilenceMap.h"
 #include "support/RealAudio.h"
@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <string>
 
 namespace kestrum {
 namespace {
@@ -62,6 +64,63 @@ TEST(SilenceMap, OnARealCallOnlyTheAddedGapIsSilence) {
     ASSERT_EQ(map.silences().size(), 1u);
     EXPECT_NEAR(static_cast<double>(map.silences()[0].begin), static_cast<double>(words), 1200);
     EXPECT_NEAR(static_cast<double>(map.silences()[0].end), static_cast<double>(words + 20 * 8000), 1200);
+}
+
+// Mains hum (50 Hz at -31 dB of full scale) and hiss (about -42 dB) on every sample, as a poor line adds
+// them.
+std::vector<std::uint8_t> onANoisyLine(const std::vector<std::uint8_t>& sound) {
+    std::minstd_rand random(27);
+    std::normal_distribution<double> hiss(0, 1.0);
+    const double hum = 128 * std::pow(10.0, -31 / 20.0) * std::sqrt(2.0);
+    std::vector<std::uint8_t> noisy;
+    for (std::size_t i = 0; i < sound.size(); ++i) {
+        const double value =
+            sound[i] + hum * std::sin(2 * M_PI * 50 * static_cast<double>(i) / 8000) + hiss(random);
+        noisy.push_back(static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L)));
+    }
+    return noisy;
+}
+
+// Syllables: 200 ms of a 300 Hz tone at `decibels`, 150 ms of nothing, for `seconds`.
+void appendSpeech(std::vector<std::uint8_t>& sound, double seconds, double decibels) {
+    for (double said = 0; said < seconds; said += 0.35) {
+        append(sound, 0.2, decibels);
+        append(sound, 0.15, -100);
+    }
+}
+
+TEST(SilenceMap, OnANoisyLineThePausesAreSilenceAndTheSpeechIsNot) {
+    // Speech, a pause of four seconds, speech: the pause is found, wherever its hum and hiss put
+    // the line's floor, and no speech is.
+    struct Call {
+        std::string name;
+        std::vector<std::uint8_t> speech;
+    };
+    std::vector<Call> calls;
+    for (const char* file : {"8k16bitpcm.wav", "8ktruespeech.wav", "8kgsm.wav", "8kadpcm.wav", "8kulaw.wav"})
+        calls.push_back({file, test::ffmpegDecode(test::dataFile(file))});
+    std::vector<std::uint8_t> syllables;
+    appendSpeech(syllables, 6, -24); // a quiet talker: peaks of -24 dB, 4 dB over the hum on average
+    calls.push_back({"syllables at -24 dB", syllables});
+    for (const Call& call : calls) {
+        SCOPED_TRACE(call.name);
+        std::vector<std::uint8_t> clean = call.speech;
+        const std::size_t pause = clean.size();
+        clean.insert(clean.end(), 4 * 8000, 0x80);
+        clean.insert(clean.end(), call.speech.begin(), call.speech.end());
+        SilenceMap map;
+        map.build(onANoisyLine(clean), kPcmDefaultFormat);
+        EXPECT_GT(map.thresholdDecibels(), -31.0); // the line's own floor, not -35 dB
+        ASSERT_EQ(map.silences().size(), 1u);
+        EXPECT_NEAR(static_cast<double>(map.silences()[0].begin), static_cast<double>(pause), 1200);
+        EXPECT_NEAR(static_cast<double>(map.silences()[0].end), static_cast<double>(pause + 4 * 8000), 1200);
+
+        // On a clean line nothing moves: the pause and nothing else, below -35 dB.
+        SilenceMap cleanMap;
+        cleanMap.build(clean, kPcmDefaultFormat);
+        EXPECT_EQ(cleanMap.thresholdDecibels(), SilenceMap::kThresholdDecibels);
+        ASSERT_EQ(cleanMap.silences().size(), 1u);
+    }
 }
 
 } // namespace

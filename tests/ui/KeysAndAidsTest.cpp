@@ -6,21 +6,29 @@
 #include "ui/AnnotateDialog.h"
 #include "ui/CommentWindows.h"
 #include "ui/GoToTimeDialog.h"
+#include "ui/HelpWindow.h"
+#include "ui/ScannedWordWindow.h"
 #include "ui/UiRunFixture.h"
+#include "ui/WaveformWindow.h"
 #include "widgets/SwitchSlider.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest/QTest>
 
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
 
 namespace kestrum {
 namespace {
@@ -113,6 +121,121 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
         EXPECT_TRUE(w.playButton->toolTip().endsWith("(Space)"));
         EXPECT_TRUE(w.playButton->accessibleDescription().endsWith("(Space)"));
         EXPECT_TRUE(w.markLoopEndButton->toolTip().endsWith("(])"));
+    });
+}
+
+// A focused control keeps the keys it works with: Space ticks a check box, the arrows move a
+// slider; the player's keys act everywhere else. The player window's Alt+letter keys work from a
+// side window too, after the side window's own (Alt+C closes the side window, not the player).
+TEST_F(KeysAndAidsTest, AFocusedControlKeepsItsKeysAndThePlayersAltKeysWorkFromSideWindows) {
+    test::RecordingBuilder builder(10);
+    builder.audio = test::makeAudio(8000 * 120);
+    runOn(builder, "^S2^C3", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        PlaybackSession& session = ui.player->session();
+        ASSERT_TRUE(session.snapshot().playing());
+        struct Owned {
+            QWidget* control;
+            int key;
+            std::function<bool()> tookIt;
+        };
+        const Owned owned[] = {
+            {w.skipSilenceBox, Qt::Key_Space, [&] { return w.skipSilenceBox->isChecked(); }},
+            {w.rewindBox, Qt::Key_Up, [&] { return w.rewindBox->value() == 1; }},
+            {w.playSpeedSwitch->slider(), Qt::Key_Right,
+             [&] { return session.snapshot().speed.position() == 3; }},
+            {w.volumeBar, Qt::Key_Down, [&] { return session.snapshot().volume.barPosition() == 1; }},
+        };
+        for (const Owned& o : owned) {
+            const std::string name =
+                o.control->objectName().toStdString() + o.control->accessibleName().toStdString();
+            const PlaybackSnapshot before = session.snapshot();
+            o.control->setFocus();
+            QTest::keyClick(o.control, static_cast<Qt::Key>(o.key));
+            w.refreshDisplay();
+            EXPECT_TRUE(o.tookIt()) << name;
+            const PlaybackSnapshot after = session.snapshot();
+            EXPECT_TRUE(after.playing()) << name;                       // Space did not pause
+            EXPECT_LT(after.position - before.position, 8000u) << name; // nor an arrow step
+        }
+        w.volumeBar->setFocus();
+        QTest::keyClick(w.volumeBar, Qt::Key_Up); // the bar's top is loudest
+        EXPECT_EQ(session.snapshot().volume.barPosition(), 0);
+        w.playButton->setFocus(); // elsewhere the player's keys act
+        QTest::keyClick(w.playButton, Qt::Key_Space);
+        EXPECT_FALSE(session.snapshot().playing());
+
+        // Alt+letter from a side window, where its text has the focus: Play, Step, Scanned Words.
+        NewCommentsWindow& comments = *ui.newCommentsWindow();
+        QPlainTextEdit* text = comments.newCommentsText;
+        const auto altIn = [&](QWidget* window, QWidget* focus, Qt::Key key) {
+            window->show();
+            window->activateWindow();
+            QApplication::processEvents();
+            ASSERT_EQ(QApplication::activeWindow(), window);
+            focus->setFocus();
+            QTest::keyClick(focus, key, Qt::AltModifier);
+            w.refreshDisplay();
+        };
+        altIn(&comments, text, Qt::Key_P);
+        EXPECT_TRUE(session.snapshot().playing());
+        const std::uint64_t at = session.snapshot().position;
+        altIn(&comments, text, Qt::Key_T);
+        EXPECT_EQ(session.snapshot().position, at + 8000u * 30);
+        EXPECT_FALSE(ui.scannedWordWindow()->isVisible());
+        altIn(&comments, text, Qt::Key_W);
+        EXPECT_TRUE(ui.scannedWordWindow()->isVisible());
+        EXPECT_EQ(text->toPlainText(), "");
+        ui.waveformWindow()->show(); // another side window's letters are its own
+        altIn(&comments, text, Qt::Key_G);
+        EXPECT_FALSE(ui.waveformWindow()->spectrogramCheckBox->isChecked());
+        altIn(&comments, text, Qt::Key_C); // the side window's own Close Window (a mnemonic's click shows)
+        EXPECT_TRUE(comments.closeButton->isDown());
+        EXPECT_TRUE(w.isVisible());
+        altIn(ui.scannedWordWindow(), ui.scannedWordWindow()->closeButton, Qt::Key_V); // a label's control
+        EXPECT_EQ(w.focusWidget(), w.volumeBar);
+    });
+}
+
+// F1, from any window, lists every key the player window installed (read from its shortcuts, not
+// a copy), the Alt letters of its buttons, the listening aids with their hints, the foot pedal and
+// the media keys, in text a screen reader reaches by its name.
+TEST_F(KeysAndAidsTest, F1ShowsTheKeysAndTheAidsToEyesAndScreenReaders) {
+    test::RecordingBuilder builder(10);
+    builder.audio = test::makeAudio(8000 * 20);
+    runOn(builder, "^S2^C3", [&](test::InspectingUi& ui) {
+        PlayerWindow& w = *ui.playerWindow();
+        ui.newCommentsWindow()->show();
+        QTest::keyClick(ui.newCommentsWindow()->newCommentsText, Qt::Key_F1);
+        HelpWindow& help = *w.helpWindow;
+        ASSERT_TRUE(help.isVisible());
+        EXPECT_TRUE(ui.player->session().snapshot().playing());
+        EXPECT_FALSE(help.accessibleName().isEmpty());
+        EXPECT_FALSE(help.helpText->accessibleName().isEmpty());
+        const QString shown = help.helpText->toPlainText();
+        const QList<QShortcut*> shortcuts = w.findChildren<QShortcut*>(Qt::FindDirectChildrenOnly);
+        EXPECT_EQ(static_cast<std::size_t>(shortcuts.size()), w.keys().size());
+        for (const QShortcut* shortcut : shortcuts) {
+            const QString key = shortcut->key().toString(QKeySequence::NativeText);
+            EXPECT_TRUE(shown.contains(key + ": ")) << key.toStdString();
+        }
+        const char* lines[] = {"Space: play / pause",
+                               "Ctrl+G: go to a time",
+                               "F1: this help",
+                               "Alt+P: Play",
+                               "Alt+T: Step",
+                               "Alt+V: Volume",
+                               "Alt+K: Skip silence",
+                               "Middle pedal: hold to play",
+                               "Next, Previous: step forward"};
+        for (const char* line : lines)
+            EXPECT_TRUE(shown.contains(line)) << line << "\n" << shown.toStdString();
+        EXPECT_FALSE(shown.contains("Alt+C: Close Window")) << shown.toStdString(); // a side window's own
+        for (const QWidget* aid :
+             std::initializer_list<const QWidget*>{w.keepPitchBox, w.skipSilenceBox, w.rewindBox})
+            EXPECT_TRUE(shown.contains(aid->accessibleName() + ": " + aid->toolTip())) << shown.toStdString();
+        QTest::keyClick(help.helpText, Qt::Key_Escape);
+        EXPECT_FALSE(help.isVisible());
     });
 }
 

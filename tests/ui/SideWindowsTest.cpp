@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -31,6 +32,8 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace kestrum {
 namespace {
@@ -182,6 +185,51 @@ TEST_F(SideWindowsTest, TheKeywordWindowOpensCentredOnThePlayerWindow) {
         words.move(5, 6);
         player.keywordsButton->click();
         EXPECT_EQ(words.pos(), QPoint(5, 6));
+    });
+}
+
+// The annotate dialog opens over the waveform it was asked from and names, to the tenth of a
+// second, where the keyword will go; the keyword window shows its whole heading at first; viewer
+// mode, which saves nothing, offers no box to type comments in.
+TEST_F(SideWindowsTest, TheAnnotateDialogNamesItsTimeTheKeywordHeadingFitsAndViewerModeTypesNoComments) {
+    test::RecordingBuilder builder(9);
+    builder.words = {test::makeWord("gun", {16000})};
+    builder.audio = test::makeAudio(80000);
+    builder.comments = "old line\r\n";
+    runOn(builder, "^C3", [&](InspectingUi& ui) {
+        PlayerWindow& player = *ui.playerWindow();
+        WaveformWindow& wave = *ui.waveformWindow();
+        ScannedWordWindow& words = *ui.scannedWordWindow();
+        player.keywordsButton->click();
+        QPlainTextEdit* list = words.keywordList;
+        const QString heading = list->document()->firstBlock().text();
+        ASSERT_TRUE(heading.endsWith("Seconds From Beginning"));
+        EXPECT_GE(list->viewport()->width(),
+                  list->fontMetrics().horizontalAdvance(heading) + 2 * list->document()->documentMargin());
+
+        player.waveformButton->click();
+        player.stopButton->click();
+        ui.player->session().moveTo(8000 * 3 + 3600); // 3.45 s
+        AnnotateDialog& dialog = *ui.annotateDialog();
+        std::vector<std::string> marks;
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(dialog.isVisible());
+            marks.push_back(dialog.markLabel->text().toStdString());
+            dialog.secondsBeforeSwitch->setPosition(2);
+            marks.push_back(dialog.markLabel->text().toStdString());
+            dialog.keywordEdit->setText("knife");
+            dialog.addButton->click();
+        });
+        emit wave.waveformChart->clicked();
+        EXPECT_EQ(dialog.parentWidget(), &wave);
+        EXPECT_EQ(marks, (std::vector<std::string>{"Marks the call at 0:03.4", "Marks the call at 0:01.4"}));
+        EXPECT_TRUE(list->toPlainText().endsWith("              knife    1 "))
+            << list->toPlainText().toStdString();
+    });
+    runOn(builder, "^O1^C3", [&](InspectingUi& ui) {
+        ui.playerWindow()->commentsButton->click();
+        EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
+        EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
     });
 }
 
