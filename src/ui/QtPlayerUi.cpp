@@ -14,6 +14,7 @@
 #include "ui/QtExportUi.h"
 #include "ui/RecordingWatch.h"
 #include "ui/ScannedWordWindow.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/SplashScreen.h"
 #include "ui/TerminationSignals.h"
 #include "ui/TextEntryKeys.h"
@@ -71,6 +72,10 @@ void QtPlayerUi::createWindows(Player& player) {
     exportUi_ = std::make_unique<QtExportUi>(player.messenger(), player.state(), *this);
     exportCommand_ = std::make_unique<ExportCommand>(player, *exportUi_);
     connectSideWindows();
+    // Where they open first, beside the player window: the comment windows together, the keywords.
+    newComments_->setBesideSlot(0);
+    existingComments_->setBesideSlot(1);
+    scannedWords_->setBesideSlot(2);
 }
 
 // The desktop's media controls and the foot pedal, once the call plays: connecting to the session
@@ -87,7 +92,10 @@ void QtPlayerUi::connectSideWindows() {
     player_->mayClose = [this] { return owner_->confirmClose(); };
     player_->onCommentsButton = [this] { commentsButtonClicked(); };
     player_->onKeywordsButton = [this] { scannedWords_->toggle(player_.get()); };
-    player_->onWaveformButton = [this] { waveform_->setVisible(!waveform_->isVisible()); };
+    player_->onWaveformButton = [this] {
+        showWaveformBesidePlayer();
+        waveform_->setVisible(!waveform_->isVisible());
+    };
     // Asked from the waveform: the dialog opens over it, naming the time it will mark.
     waveform_->annotate = [this] {
         const PlaybackSession& session = owner_->session();
@@ -233,7 +241,7 @@ void QtPlayerUi::runMessageLoop() {
     if (closePending_)
         return;
     looping_ = true;
-    player_->showMaximized();
+    player_->show(); // at its own size: a maximised window stretches the controls
     QApplication::exec();
     looping_ = false;
 }
@@ -257,17 +265,27 @@ void QtPlayerUi::closeRequested() {
 
 void QtPlayerUi::showSideWindows(const ButtonModes& modes) {
     const auto show = [this](SideWindow* window) {
-        window->placeCentred(player_.get());
+        window->placeBeside(player_.get());
         window->show();
     };
-    if (owner_->state().openAtLastRun.waveform)
+    if (owner_->state().openAtLastRun.waveform) {
+        showWaveformBesidePlayer();
         waveform_->show();
+    }
     if (modes.showKeywords)
         show(scannedWords_.get());
     if (modes.showNewComments)
         show(newComments_.get());
     if (modes.showExistingComments)
         show(existingComments_.get());
+}
+
+// The waveform window, the widest, opens first below the player window (or wherever it fits beside).
+void QtPlayerUi::showWaveformBesidePlayer() {
+    if (!waveform_->placed() && player_->isVisible()) {
+        const QPoint place = placementBeside(*waveform_, *player_, 0);
+        waveform_->place(place.x(), place.y());
+    }
 }
 
 void QtPlayerUi::commentsButtonClicked() {
@@ -277,10 +295,10 @@ void QtPlayerUi::commentsButtonClicked() {
         return;
     }
     if (newCommentsOffered(owner_->state().options)) {
-        newComments_->placeCentred(nullptr);
+        newComments_->placeBeside(player_.get());
         newComments_->show();
     }
-    existingComments_->placeCentred(player_.get());
+    existingComments_->placeBeside(player_.get());
     existingComments_->show();
 }
 

@@ -75,6 +75,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
 
     void connectSideWindows();
     void linkDesktop();
+    void showWaveformBesidePlayer();
     void showSideWindows(const ButtonModes& modes);
     void commentsButtonClicked();
     void playFromList(int seconds);

@@ -76,4 +76,28 @@ QRect placementOnScreens(const QWidget& window, int left, int top, std::optional
     return QRect(place, size);
 }
 
+QPoint placementBeside(const QWidget& window, const QWidget& beside, int slot) {
+    constexpr int kGap = 8;
+    constexpr int kSlotStep = 40;
+    const QRect player = beside.frameGeometry();
+    const QRect area = nearestArea(availableAreas(), player.center());
+    // A window not yet shown has no frame yet: leave room for a window manager's title and border.
+    const QSize size =
+        window.isVisible() ? window.frameGeometry().size() : window.size() + QSize(2 * kGap, 4 * kGap);
+    const int step = slot * kSlotStep;
+    const QPoint candidates[] = {
+        {player.right() + 1 + kGap, player.top() + step},
+        {player.left() - kGap - size.width(), player.top() + step},
+        {player.left() + step, player.bottom() + 1 + kGap},
+        {player.left() + step, player.top() - kGap - size.height()},
+    };
+    for (const QPoint& place : candidates)
+        if (area.contains(QRect(place, size)))
+            return place;
+    // No room beside it: as far to the right as the whole window stays on the screen.
+    return {
+        std::clamp(candidates[0].x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())),
+        std::clamp(candidates[0].y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()))};
+}
+
 } // namespace kestrum

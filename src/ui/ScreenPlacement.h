@@ -19,4 +19,10 @@ namespace kestrum {
 // No value, however large or small, is added to another: nothing overflows.
 QRect placementOnScreens(const QWidget& window, int left, int top, std::optional<QSize> storedSize);
 
+// Where a window opens first, beside `beside` (the player window) on that window's screen, so that
+// it covers none of it: to its right, else its left, else below, else above, the first where the
+// whole window fits; `slot` steps it down (or across, below and above) so that several side
+// windows do not open on each other. Where none fits, as far right as it stays wholly on the screen.
+QPoint placementBeside(const QWidget& window, const QWidget& beside, int slot);
+
 } // namespace kestrum

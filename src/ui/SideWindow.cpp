@@ -37,25 +37,23 @@ void SideWindow::restorePlacement(int height, int left, int top, int width) {
     placed_ = true;
 }
 
-void SideWindow::placeCentred(const QWidget* over) {
+void SideWindow::placeBeside(const QWidget* player) {
     if (placed_)
         return;
-    QRect area;
-    if (over != nullptr && over->isVisible())
-        area = over->frameGeometry();
-    else if (const QScreen* screen = QApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isValid())
-        move(area.center() - QPoint(width() / 2, height() / 2));
+    if (player != nullptr && player->isVisible()) {
+        move(placementBeside(*this, *player, besideSlot_));
+    } else if (const QScreen* screen = QApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
     placed_ = true;
 }
 
-void SideWindow::toggle(const QWidget* over) {
+void SideWindow::toggle(const QWidget* player) {
     if (isVisible()) {
         hide();
         return;
     }
-    placeCentred(over);
+    placeBeside(player);
     show();
 }
 

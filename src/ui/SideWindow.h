@@ -19,15 +19,19 @@ class SideWindow : public QWidget {
     // Places the window from stored values, brought within the screens (placementOnScreens): the
     // size always, the left and top only when they lie within the screen less a margin of 50 pixels.
     void restorePlacement(int height, int left, int top, int width);
-    // Centres the window on `over` (or on the screen) unless it was placed already.
-    void placeCentred(const QWidget* over);
+    // Puts the window beside the player window (placementBeside, in its slot) unless it was placed
+    // already; without the player window, centred on the screen.
+    void placeBeside(const QWidget* player);
     bool placed() const { return placed_; }
+    // Which of the side windows this is, for placementBeside: those that open together differ.
+    void setBesideSlot(int slot) { besideSlot_ = slot; }
 
-    // Shows the window (centred on `over` unless it was placed already), hides it when visible.
-    void toggle(const QWidget* over);
+    // Shows the window (beside the player window unless it was placed already), hides it when visible.
+    void toggle(const QWidget* player);
 
   private:
     bool placed_ = false;
+    int besideSlot_ = 0;
 };
 
 // Moves a window to a stored left and top, each only when it lies within the screen less a margin

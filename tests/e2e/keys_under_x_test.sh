@@ -4,7 +4,9 @@
 # driver and the settings from the init file it writes at close.
 #  - Space pauses: the sound stops before the call's end and silence follows;
 #  - Space again plays on, Right steps on to the end;
-#  - + + makes it Fast +50%, kept in the init file; - then leaves Fast +25%.
+#  - + + makes it Fast +50%, kept in the init file; - then leaves Fast +25%;
+#  - on a first run (no init file) the keyword and waveform windows open beside the player window,
+#    on the screen, covering none of it.
 # Usage: keys_under_x_test.sh PLAYER MAKEZOQ WAV. Exits 0 when every check passes.
 set -euo pipefail
 
@@ -48,9 +50,16 @@ run() {
         if [[ $key =~ ^[0-9.]+$ ]]; then sleep "$key"; else xdotool key "$key"; fi
       done
       sleep 0.5 # the effect of the last key reaches the sound file
+      # Where each window is, for the checks of placement: NAME X Y WIDTH HEIGHT a line.
+      for name in "LUMBRA PLAYER" "Scanned Word" "Audio Wave Form"; do
+        for id in $(xdotool search --onlyvisible --name "^$name" 2>/dev/null); do
+          eval "$(xdotool getwindowgeometry --shell "$id")"
+          echo "$name|$X|$Y|$WIDTH|$HEIGHT"
+        done
+      done >"$SDL_DISKAUDIOFILE.windows"
       kill -TERM "$pid"
       wait "$pid"
-    ' "$player" "$work/call.ZOQ" "$@")
+    ' "$player" "${call:-$work/call.ZOQ}" "$@")
 }
 
 # Bytes of the call heard: the sound, less the silence before and after it.
@@ -75,6 +84,23 @@ if (( sound < 8000 )); then fail "Space again did not play on: $sound bytes of s
 run speed plus plus 0.3 minus 0.3
 speed=$(od -An -tu4 -j88 -N4 "$work/speed/$(id -un)/Kestrum.DAT" | tr -d ' ')
 [[ $speed == 3 ]] || fail "+ + - left the speed at position $speed, not 3 (Fast +25%)"
+
+# A call with a keyword, so that its keyword window opens.
+"$makezoq" "$wav" "$work/keyword.ZOQ" --version 9 --keyword hello:1 >/dev/null
+call=$work/keyword.ZOQ run placement alt+w 0.5 alt+f 0.5
+# The player window is the largest of its name (the splash, gone by then, has the same one).
+IFS='|' read -r _ px py pw ph < <(grep '^LUMBRA PLAYER|' "$work/placement.raw.windows" | sort -t'|' -k4,4n | tail -1)
+for name in "Scanned Word" "Audio Wave Form"; do
+  line=$(grep "^$name|" "$work/placement.raw.windows" | head -1)
+  if [[ -z $line ]]; then fail "the $name window did not open"; continue; fi
+  IFS='|' read -r _ x y w h <<<"$line"
+  if (( x < px + pw && px < x + w && y < py + ph && py < y + h )); then
+    fail "on a first run the $name window ($x,$y ${w}x$h) opened over the player window ($px,$py ${pw}x$ph)"
+  fi
+  if (( x < 0 || y < 0 || x + w > 1280 || y + h > 1024 )); then
+    fail "on a first run the $name window ($x,$y ${w}x$h) is not wholly on the screen"
+  fi
+done
 
 if (( failures > 0 )); then
   echo "FAILED: $failures check(s) of the keys under X" >&2

@@ -166,7 +166,9 @@ TEST_F(SideWindowsTest, ADoubleClickDoesNothingWhileTheWaveformIsZoomedOrScrolle
     });
 }
 
-TEST_F(SideWindowsTest, TheKeywordWindowOpensCentredOnThePlayerWindow) {
+// Beside the player window where the screen has room (keys_under_x checks that on a real screen);
+// here, on the test platform's small screen, at least wholly on it.
+TEST_F(SideWindowsTest, TheKeywordWindowOpensOnThePlayersScreenAndReopensWhereItWasLeft) {
     test::RecordingBuilder builder(9);
     builder.words = {test::makeWord("gun", {16000})};
     builder.audio = test::makeAudio(8000);
@@ -176,8 +178,12 @@ TEST_F(SideWindowsTest, TheKeywordWindowOpensCentredOnThePlayerWindow) {
         player.move(20, 30);
         player.keywordsButton->click();
         ASSERT_TRUE(words.isVisible());
-        const QPoint offset = words.frameGeometry().center() - player.frameGeometry().center();
-        EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();
+        const QRect screen = player.screen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(words.frameGeometry()));
+        const QRect beside = words.frameGeometry();
+        if (screen.width() - player.frameGeometry().right() > beside.width()) {
+            EXPECT_FALSE(beside.intersects(player.frameGeometry()));
+        }
 
         // Once placed it reopens where it was left.
         player.keywordsButton->click();
