@@ -6,12 +6,12 @@
 #include "RecordingLoad.h"
 #include "StoreSeries.h"
 
+#include "audio/FrequencySummary.h"
 #include "audio/KeyPresses.h"
 #include "audio/PeakSummary.h"
 #include "audio/SampleStore.h"
-#include "audio/SpectrogramSummary.h"
 #include "recording/WaveFormat.h"
-#include "widgets/SpectrogramView.h"
+#include "widgets/FrequencyView.h"
 #include "widgets/StripChart.h"
 
 #include <QApplication>
@@ -88,33 +88,33 @@ int tracePixels(kestrum::StripChart& chart, const kestrum::StripChartSeries& ser
 }
 
 // The spectrogram summary as the waveform window gives it to the view.
-class SummarySource : public kestrum::SpectrogramSource {
+class SummarySource : public kestrum::FrequencySource {
   public:
-    SummarySource(const kestrum::SpectrogramSummary& summary, double framesPerSecond)
+    SummarySource(const kestrum::FrequencySummary& summary, double framesPerSecond)
         : summary_(summary), framesPerSecond_(framesPerSecond) {}
     double columnsPerSecond() const override {
         return framesPerSecond_ / static_cast<double>(summary_.framesPerColumn());
     }
     std::size_t columnCount() const override { return summary_.columnCount(); }
-    std::size_t rowCount() const override { return kestrum::SpectrogramSummary::kRows; }
+    std::size_t rowCount() const override { return kestrum::FrequencySummary::kRows; }
     double topFrequency() const override { return summary_.topFrequency(); }
     void loudest(std::size_t first, std::size_t last, std::uint8_t* rows) const override {
-        const kestrum::SpectrogramSummary::Column column = summary_.loudest(first, last);
+        const kestrum::FrequencySummary::Column column = summary_.loudest(first, last);
         std::copy(column.begin(), column.end(), rows);
     }
 
   private:
-    const kestrum::SpectrogramSummary& summary_;
+    const kestrum::FrequencySummary& summary_;
     double framesPerSecond_;
 };
 
-void drawSpectrogram(const kestrum::SpectrogramView& view, QImage& image) {
+void drawSpectrogram(const kestrum::FrequencyView& view, QImage& image) {
     QPainter painter(&image);
     view.render(painter, image.rect());
 }
 
 // Pixels of the plot that are not black, so that a view which draws no spectrogram fails.
-int spectrogramPixels(const kestrum::SpectrogramView& view, QImage& image) {
+int spectrogramPixels(const kestrum::FrequencyView& view, QImage& image) {
     drawSpectrogram(view, image);
     const QRect plot = kestrum::StripChart::plotArea(image.rect()).adjusted(2, 0, -2, 0);
     int lit = 0;
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
     const double buildSeconds = secondsOf([&] { peaks.build(store.samples()); });
 
     // So is the rest of what the player works out from the whole call.
-    kestrum::SpectrogramSummary spectrogram;
+    kestrum::FrequencySummary spectrogram;
     const kestrum::WaveFormat format = load.format;
     const double spectrogramSeconds = secondsOf([&] { spectrogram.build(store.samples(), format); });
     std::size_t presses = 0;
@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
     }
 
     const SummarySource source(spectrogram, load.samplesPerSecond);
-    kestrum::SpectrogramView view;
+    kestrum::FrequencyView view;
     view.setSource(&source);
     view.resize(options.width, options.spectrogramHeight);
     QImage spectrogramImage(options.width, options.spectrogramHeight, QImage::Format_ARGB32_Premultiplied);

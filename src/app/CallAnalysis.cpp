@@ -40,7 +40,7 @@ void CallAnalysis::wantSpectrogram() {
 void CallAnalysis::startSpectrogram() {
     spectrogram_ = std::async(std::launch::async, [samples = samples_, format = format_] {
         yieldToForeground();
-        SpectrogramSummary summary;
+        FrequencySummary summary;
         summary.build(samples, format);
         return summary;
     });

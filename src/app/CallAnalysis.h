@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/PlayerState.h"
+#include "audio/FrequencySummary.h"
 #include "audio/SilenceMap.h" // FrameSpan
-#include "audio/SpectrogramSummary.h"
 #include "recording/WaveFormat.h"
 
 #include <cstdint>
@@ -42,7 +42,7 @@ class CallAnalysis {
     bool started_ = false;
     bool spectrogramWanted_ = false;
     std::future<std::vector<FrameSpan>> keyPresses_;
-    std::future<SpectrogramSummary> spectrogram_;
+    std::future<FrequencySummary> spectrogram_;
 };
 
 } // namespace kestrum

@@ -3,11 +3,11 @@
 #include "app/ButtonModes.h"
 #include "app/CommandLine.h"
 #include "app/Environment.h"
+#include "audio/FrequencySummary.h"
 #include "audio/PeakSummary.h"
 #include "audio/PlaybackSession.h"
 #include "audio/SampleStore.h"
 #include "audio/SilenceMap.h"
-#include "audio/SpectrogramSummary.h"
 #include "recording/RecordingState.h"
 
 #include <optional>
@@ -33,7 +33,7 @@ struct PlayerState {
     // Where telephone keys were pressed, in frames (never which keys): the waveform's marks, and
     // for any other view of the whole call.
     std::vector<FrameSpan> keyPresses;
-    SpectrogramSummary spectrogram;      // of the store, for the waveform window
+    FrequencySummary spectrogram;        // of the store, for the waveform window
     ListeningAids aids;                  // as the user last left them (the settings file)
     std::string pedalDevice;             // the foot pedal the settings file names; empty: one found by itself
     WindowOpenFlags openAtLastRun;       // from the init record

@@ -54,26 +54,26 @@ StripChartSeries::Range SampleStoreSeries::range(std::size_t first, std::size_t 
     return {found.low, found.high};
 }
 
-double SpectrogramSummarySource::columnsPerSecond() const {
+double FrequencySummarySource::columnsPerSecond() const {
     const std::uint64_t frames = state_.spectrogram.framesPerColumn();
     return frames > 0 ? static_cast<double>(session_.clock().framesPerSecond()) / static_cast<double>(frames)
                       : 0;
 }
 
-std::size_t SpectrogramSummarySource::columnCount() const {
+std::size_t FrequencySummarySource::columnCount() const {
     return state_.spectrogram.columnCount();
 }
 
-std::size_t SpectrogramSummarySource::rowCount() const {
-    return SpectrogramSummary::kRows;
+std::size_t FrequencySummarySource::rowCount() const {
+    return FrequencySummary::kRows;
 }
 
-double SpectrogramSummarySource::topFrequency() const {
+double FrequencySummarySource::topFrequency() const {
     return state_.spectrogram.topFrequency();
 }
 
-void SpectrogramSummarySource::loudest(std::size_t first, std::size_t last, std::uint8_t* rows) const {
-    const SpectrogramSummary::Column column = state_.spectrogram.loudest(first, last);
+void FrequencySummarySource::loudest(std::size_t first, std::size_t last, std::uint8_t* rows) const {
+    const FrequencySummary::Column column = state_.spectrogram.loudest(first, last);
     std::copy(column.begin(), column.end(), rows);
 }
 
@@ -93,7 +93,7 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     waveformChart->setSeries(&series_);
     waveformChart->setMinimumSize(612, 308);
 
-    spectrogramView = new SpectrogramView(this);
+    spectrogramView = new FrequencyView(this);
     spectrogramView->setObjectName("spectrogramView");
     spectrogramView->setMinimumHeight(kSpectrogramHeight);
     spectrogramView->setVisible(false);
@@ -157,7 +157,7 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
     connect(waveformChart, &StripChart::clicked, this, &WaveformWindow::chartClicked);
     // The spectrogram shows what the chart shows, however its view was moved.
-    connect(waveformChart, &StripChart::xRangeChanged, spectrogramView, &SpectrogramView::setXRange);
+    connect(waveformChart, &StripChart::xRangeChanged, spectrogramView, &FrequencyView::setXRange);
     connect(spectrogramCheckBox, &QCheckBox::toggled, this, &WaveformWindow::spectrogramToggled);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audio/WaveformFollower.h"
-#include "widgets/SpectrogramView.h"
+#include "widgets/FrequencyView.h"
 #include "widgets/StripChart.h"
 
 #include <QWidget>
@@ -36,9 +36,9 @@ class SampleStoreSeries : public StripChartSeries {
 };
 
 // The spectrogram summary of the call as the spectrogram view draws it.
-class SpectrogramSummarySource : public SpectrogramSource {
+class FrequencySummarySource : public FrequencySource {
   public:
-    SpectrogramSummarySource(const PlayerState& state, const PlaybackSession& session)
+    FrequencySummarySource(const PlayerState& state, const PlaybackSession& session)
         : state_(state), session_(session) {}
     double columnsPerSecond() const override;
     std::size_t columnCount() const override;
@@ -80,7 +80,7 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     std::function<void()> playbackChanged;
 
     StripChart* waveformChart;
-    SpectrogramView* spectrogramView; // under the chart while the check box is ticked
+    FrequencyView* spectrogramView; // under the chart while the check box is ticked
     QCheckBox* spectrogramCheckBox;
     Knob* scaleKnob;
     QLabel* scaleLabel;
@@ -117,7 +117,7 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     const PlayerState& state_;
     PlaybackSession& session_;
     SampleStoreSeries series_;
-    SpectrogramSummarySource spectrogram_;
+    FrequencySummarySource spectrogram_;
     WaveformFollower follower_;
     bool placed_ = false;
     int heightWithoutSpectrogram_ = 0;

@@ -205,13 +205,13 @@ TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWh
         EXPECT_DOUBLE_EQ(wave.spectrogramView->xMaximum(), 4);
 
         // The first key, 4: its row tone (770 Hz) stands 20 dB and more above 3 kHz, where it has none.
-        const SpectrogramSummary& summary = ui.player->state().spectrogram;
+        const FrequencySummary& summary = ui.player->state().spectrogram;
         const auto column = [&](double seconds) {
             return static_cast<std::size_t>(seconds * 8000 / static_cast<double>(summary.framesPerColumn()));
         };
-        const SpectrogramSummary::Column levels = summary.loudest(column(2.01), column(2.06));
+        const FrequencySummary::Column levels = summary.loudest(column(2.01), column(2.06));
         const auto row = [&](double hertz) {
-            return static_cast<std::size_t>(hertz / summary.topFrequency() * SpectrogramSummary::kRows);
+            return static_cast<std::size_t>(hertz / summary.topFrequency() * FrequencySummary::kRows);
         };
         EXPECT_GT(levels[row(770)], levels[row(3000)] + 20 * 255 / 90);
         wave.spectrogramCheckBox->click();

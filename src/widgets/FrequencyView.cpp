@@ -1,4 +1,4 @@
-#include "widgets/SpectrogramView.h"
+#include "widgets/FrequencyView.h"
 
 #include "widgets/StripChart.h"
 
@@ -49,34 +49,34 @@ const std::array<QRgb, 256>& colourScale() {
 
 } // namespace
 
-SpectrogramView::SpectrogramView(QWidget* parent) : QWidget(parent) {
+FrequencyView::FrequencyView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 80);
     setAccessibleName("Spectrogram");
 }
 
-void SpectrogramView::setSource(const SpectrogramSource* source) {
+void FrequencyView::setSource(const FrequencySource* source) {
     source_ = source;
     update();
 }
 
-void SpectrogramView::setXRange(double minimum, double maximum) {
+void FrequencyView::setXRange(double minimum, double maximum) {
     xMin_ = minimum;
     xMax_ = maximum;
     update();
 }
 
-void SpectrogramView::setCursor(std::optional<double> seconds) {
+void FrequencyView::setCursor(std::optional<double> seconds) {
     cursor_ = seconds;
     update();
 }
 
-void SpectrogramView::paintEvent(QPaintEvent*) {
+void FrequencyView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     render(painter, rect());
 }
 
-void SpectrogramView::render(QPainter& painter, const QRect& area) const {
+void FrequencyView::render(QPainter& painter, const QRect& area) const {
     painter.fillRect(area, palette().window());
     const QRect chartPlot = StripChart::plotArea(area);
     const QRect plot(QPoint(chartPlot.left(), area.top() + kTopMargin),
@@ -109,7 +109,7 @@ void SpectrogramView::render(QPainter& painter, const QRect& area) const {
     }
 }
 
-void SpectrogramView::drawColumns(QPainter& painter, const QRect& plot) const {
+void FrequencyView::drawColumns(QPainter& painter, const QRect& plot) const {
     const double span = xMax_ - xMin_;
     if (source_ == nullptr || span <= 0 || plot.width() <= 0 || plot.height() <= 0)
         return;

@@ -16,7 +16,7 @@ namespace kestrum {
 // each row's level in dB of full scale from kFloorDecibels up as 0 to 255. Coarser levels keep the
 // loudest of every kMerge columns below them, so a short tone still shows in a view of the hour.
 // At 8000 Hz it takes about half the samples' own size.
-class SpectrogramSummary {
+class FrequencySummary {
   public:
     static constexpr std::size_t kRows = 64;
     static constexpr std::size_t kMerge = 8;

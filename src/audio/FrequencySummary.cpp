@@ -1,4 +1,4 @@
-#include "audio/SpectrogramSummary.h"
+#include "audio/FrequencySummary.h"
 
 #include "audio/FrameClock.h"
 #include "audio/MonoSamples.h"
@@ -50,24 +50,24 @@ std::vector<std::uint8_t> spectrumColumns(const MonoSignal& samples, std::size_t
     const std::size_t hop = size / 2;
     const std::size_t bins = size / 2;
     const std::size_t columns = samples.size() / hop;
-    std::vector<std::uint8_t> levels(columns * SpectrogramSummary::kRows);
+    std::vector<std::uint8_t> levels(columns * FrequencySummary::kRows);
     for (std::size_t column = 0; column < columns; ++column) {
         for (std::size_t i = 0; i < size; ++i) {
             const std::size_t at = column * hop + i;
             input[i] = at < samples.size() ? window[i] * static_cast<float>(samples[at]) : 0.0f;
         }
         transform(context.get(), output.data(), input.data(), sizeof(float));
-        for (std::size_t row = 0; row < SpectrogramSummary::kRows; ++row) {
-            const std::size_t first = row * bins / SpectrogramSummary::kRows;
-            const std::size_t last = std::max(first + 1, (row + 1) * bins / SpectrogramSummary::kRows);
+        for (std::size_t row = 0; row < FrequencySummary::kRows; ++row) {
+            const std::size_t first = row * bins / FrequencySummary::kRows;
+            const std::size_t last = std::max(first + 1, (row + 1) * bins / FrequencySummary::kRows);
             float power = 0;
             for (std::size_t bin = first; bin < last; ++bin)
                 power = std::max(power, output[bin].re * output[bin].re + output[bin].im * output[bin].im);
             const double decibels =
                 10 * std::log10(std::max(static_cast<double>(power), 1e-12) / (fullScale * fullScale));
             const double level =
-                (decibels - SpectrogramSummary::kFloorDecibels) / -SpectrogramSummary::kFloorDecibels * 255;
-            levels[column * SpectrogramSummary::kRows + row] =
+                (decibels - FrequencySummary::kFloorDecibels) / -FrequencySummary::kFloorDecibels * 255;
+            levels[column * FrequencySummary::kRows + row] =
                 static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
         }
     }
@@ -76,7 +76,7 @@ std::vector<std::uint8_t> spectrumColumns(const MonoSignal& samples, std::size_t
 
 } // namespace
 
-void SpectrogramSummary::build(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
+void FrequencySummary::build(std::span<const std::uint8_t> pcm, const WaveFormat& format) {
     levels_.clear();
     const FrameClock clock(format);
     const MonoSignal samples(pcm, format, clock.framesPerSecond());
@@ -100,14 +100,14 @@ void SpectrogramSummary::build(std::span<const std::uint8_t> pcm, const WaveForm
     }
 }
 
-std::size_t SpectrogramSummary::bytesUsed() const {
+std::size_t FrequencySummary::bytesUsed() const {
     std::size_t bytes = 0;
     for (const std::vector<std::uint8_t>& level : levels_)
         bytes += level.size();
     return bytes;
 }
 
-SpectrogramSummary::Column SpectrogramSummary::loudest(std::size_t first, std::size_t last) const {
+FrequencySummary::Column FrequencySummary::loudest(std::size_t first, std::size_t last) const {
     Column result{};
     last = std::min(last, columnCount());
     if (first >= last)

@@ -11,9 +11,9 @@ namespace kestrum {
 
 // What a spectrogram view draws: columns of levels (0 to 255) at a fixed number per second, each
 // with the same rows from 0 Hz up to a top frequency.
-class SpectrogramSource {
+class FrequencySource {
   public:
-    virtual ~SpectrogramSource() = default;
+    virtual ~FrequencySource() = default;
     virtual double columnsPerSecond() const = 0;
     virtual std::size_t columnCount() const = 0;
     virtual std::size_t rowCount() const = 0;
@@ -27,13 +27,13 @@ class SpectrogramSource {
 // (dark blue for quiet through red and yellow to white for loud), the play position as a line.
 // Each pixel column shows the loudest of the columns it covers, so drawing costs the same whatever
 // the span shown.
-class SpectrogramView : public QWidget {
+class FrequencyView : public QWidget {
     Q_OBJECT
 
   public:
-    explicit SpectrogramView(QWidget* parent = nullptr);
+    explicit FrequencyView(QWidget* parent = nullptr);
 
-    void setSource(const SpectrogramSource* source);
+    void setSource(const FrequencySource* source);
     void setXRange(double minimum, double maximum);
     void setCursor(std::optional<double> seconds);
     double xMinimum() const { return xMin_; }
@@ -48,7 +48,7 @@ class SpectrogramView : public QWidget {
   private:
     void drawColumns(QPainter& painter, const QRect& plot) const;
 
-    const SpectrogramSource* source_ = nullptr;
+    const FrequencySource* source_ = nullptr;
     double xMin_ = 0.0;
     double xMax_ = 10.0;
     std::optional<double> cursor_;
