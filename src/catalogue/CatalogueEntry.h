@@ -23,6 +23,10 @@ enum class ChecksumState {
 const char* checksumStateName(ChecksumState state);
 std::optional<ChecksumState> checksumStateNamed(std::string_view name);
 
+// The keywords as the catalogue's column holds them, one a line, and back.
+std::string joinedKeywords(const std::vector<std::string>& keywords);
+std::vector<std::string> splitKeywords(const std::string& text);
+
 // What the catalogue knows of one recording: where it is, the file as it was when read, and the
 // call's details, its text decoded from the recording's Windows-1252 into UTF-8.
 struct CatalogueEntry {

@@ -63,26 +63,6 @@ constexpr std::int64_t kNewestRowsTried = 5000;
 // Writing a batch again after the server broke a deadlock or a serialization conflict with it.
 constexpr int kWriteAttempts = 5;
 
-std::string joinedKeywords(const std::vector<std::string>& keywords) {
-    std::string text;
-    for (const std::string& keyword : keywords)
-        text += (text.empty() ? "" : "\n") + keyword;
-    return text;
-}
-
-std::vector<std::string> splitKeywords(const std::string& text) {
-    std::vector<std::string> keywords;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        keywords.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return keywords;
-}
-
 void addEntry(PostgresParameters& p, const CatalogueEntry& e, const std::string& words) {
     p.bytes(e.path).integer(e.file.size).integer(e.file.modified).integer(e.file.changed);
     p.integer(e.file.device).integer(e.file.inode);

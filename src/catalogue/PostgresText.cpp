@@ -34,13 +34,6 @@ std::string quoted(std::string_view word) {
     return text + "'";
 }
 
-std::string keywordText(const std::vector<std::string>& keywords) {
-    std::string text;
-    for (const std::string& keyword : keywords)
-        text += (text.empty() ? "" : "\n") + keyword;
-    return text;
-}
-
 } // namespace
 
 std::string tsvectorText(IndexWords& words, const CatalogueEntry& e) {
@@ -61,7 +54,7 @@ std::string tsvectorText(IndexWords& words, const CatalogueEntry& e) {
                                               std::to_string(e.secondSite),
                                               e.system,
                                               e.comments,
-                                              keywordText(e.keywords)};
+                                              joinedKeywords(e.keywords)};
     std::map<std::string, std::vector<int>, std::less<>> positions;
     std::size_t wordBytes = 0;
     int position = 0;

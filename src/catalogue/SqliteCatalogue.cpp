@@ -109,26 +109,6 @@ std::string schema() {
            "); END;\n";
 }
 
-std::string joinedKeywords(const std::vector<std::string>& keywords) {
-    std::string text;
-    for (const std::string& keyword : keywords)
-        text += (text.empty() ? "" : "\n") + keyword;
-    return text;
-}
-
-std::vector<std::string> splitKeywords(const std::string& text) {
-    std::vector<std::string> keywords;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        keywords.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return keywords;
-}
-
 // The statement parameters of a row's columns: "?N" from `first` + 1 on.
 std::string rowParameters(int first) {
     std::string text;
