@@ -15,8 +15,8 @@ namespace kestrum {
 // What the player works out from the whole call once its sound is loaded, each on a thread of its
 // own beside the playing call, at a lower priority: where telephone keys were pressed (the places
 // only: which keys is never kept, shown or logged), at once; and the spectrogram summary, only
-// once the user first asks to see it, as it takes some half the call's own size in memory (some
-// 164 MB for ten hours).
+// once the user first asks to see it, as it takes some half the call's own size in memory (164 MB more
+// while ten hours play).
 class CallAnalysis {
   public:
     CallAnalysis() = default;
