@@ -176,7 +176,9 @@ class PlaybackSession {
     std::uint64_t jumpedTo_ = 0; // where the last jump put the position
     bool continues_ = false;     // the last jump goes on from where the sound was heard
     std::uint64_t length_ = 0;   // about the length while loading
-    bool loading_ = false;
+    // Until the loader reports, the call is still to come: a renderer that took the empty plan
+    // would otherwise mark its end, and Play would end at once once the audio came.
+    bool loading_ = true;
     std::uint64_t loopBegin_ = 0;
     std::uint64_t loopEnd_ = 0;
     bool held_ = false;
