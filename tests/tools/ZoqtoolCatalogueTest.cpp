@@ -146,6 +146,13 @@ TEST_F(ZoqtoolCatalogueTest, PrintsCallsForPeopleNewestFirst) {
                              "/older/bad.ZOQ\n"
                              "  not read: File Edh read failed 98\n"
                              "3 found\n");
+
+    // A screen of the newest unless asked for more, saying that there are more.
+    const std::string newest = zoqtool({"search", "--db", dir.file("elsewhere.sqlite"), "--limit", "1"}).out;
+    EXPECT_EQ(newest.substr(newest.find('\n', newest.find("keywords"))),
+              "\nthe newest 1 shown; more were found: --limit N or --all shows them\n");
+    EXPECT_EQ(zoqtool({"search", "--db", dir.file("elsewhere.sqlite"), "--limit", "3"}).out, found.out);
+    EXPECT_EQ(zoqtool({"search", "--db", dir.file("elsewhere.sqlite"), "--all"}).out, found.out);
 }
 
 TEST_F(ZoqtoolCatalogueTest, AFolderTheUserCannotReadKeepsItsRowsAndIsNamed) {
@@ -191,6 +198,12 @@ TEST_F(ZoqtoolCatalogueTest, SaysWhatIsWrongWithTheCommandLineOrTheCatalogue) {
     EXPECT_EQ(zoqtool({"index", calls.string(), "--db"}).exitCode, 2);
     EXPECT_EQ(zoqtool({"search", "--from", "2004-02-30"}).exitCode, 2);
     EXPECT_EQ(zoqtool({"search", "--color"}).exitCode, 2);
+    for (const std::vector<std::string>& limit :
+         {std::vector<std::string>{"--limit", "0"}, {"--limit", "2x"}, {"--limit", "2", "--all"}}) {
+        std::vector<std::string> command{"search"};
+        command.insert(command.end(), limit.begin(), limit.end());
+        EXPECT_EQ(zoqtool(command).exitCode, 2) << limit[1];
+    }
 
     // A folder that is not there is not made, and no catalogue either.
     const test::ProcessResult missing = zoqtool({"index", dir.file("missing")});
@@ -346,6 +359,7 @@ TEST_F(ZoqtoolServerCatalogueTest, BothBackEndsFindTheSameCallsAndWriteTheSameJs
         {{"--from", "1999-01-01"}, {"caf\xE9.ZOQ", "first.ZOQ"}},
         {{"--to", "1998-03-05"}, {"second.ZOQ"}},
         {{"--from", "2004-03-05", "--to", "2004-03-05", "john"}, {"first.ZOQ"}},
+        {{"--limit", "2"}, {"caf\xE9.ZOQ", "first.ZOQ"}},
     };
     for (const auto& [arguments, found] : searches) {
         std::string trace;

@@ -1,4 +1,5 @@
 #include "CatalogueCommands.h"
+#include "NumberArguments.h"
 
 #include "CommandOptions.h"
 #include "JsonText.h"
@@ -176,14 +177,21 @@ int runIndex(const std::vector<std::string>& arguments) {
     return 0;
 }
 
+// What a search prints on a terminal unless asked for more: a screen of the newest calls; a
+// common word finds tens of thousands in a large archive, which nobody reads as a list.
+constexpr int kShownByDefault = 100;
+
 int runSearch(const std::vector<std::string>& arguments) {
     std::string database = kCatalogueName;
     SearchQuery query;
     bool json = false;
+    bool all = false;
+    std::string limitText;
     CommandOptions command(
-        "usage: zoqtool search [--db FILE|postgresql://...] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json] "
-        "[WORDS...]",
-        "Prints the recordings of the catalogue that match every word, newest call first.");
+        "usage: zoqtool search [--db FILE|postgresql://...] [--from YYYY-MM-DD] [--to YYYY-MM-DD] "
+        "[--limit N | --all] [--json] [WORDS...]",
+        "Prints the recordings of the catalogue that match every word, newest call first: the newest " +
+            std::to_string(kShownByDefault) + " unless --limit or --all asks for more (--json: all).");
     command.app.add_option("WORDS", query.words, "the starts of words of the calls' text");
     command.app
         .add_option("--db", database,
@@ -191,6 +199,8 @@ int runSearch(const std::vector<std::string>& arguments) {
         ->option_text("FILE|URI");
     command.app.add_option("--from", query.from, "calls of that day or later")->option_text("YYYY-MM-DD");
     command.app.add_option("--to", query.to, "calls of that day or earlier")->option_text("YYYY-MM-DD");
+    command.app.add_option("--limit", limitText, "print the newest N calls found")->option_text("N");
+    command.app.add_flag("--all", all, "print every call found");
     command.app.add_flag("--json", json, "print one JSON array of objects");
     if (const std::optional<int> ended = command.parse(arguments))
         return *ended;
@@ -200,14 +210,27 @@ int runSearch(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "zoqtool: %s wants a date as YYYY-MM-DD, not '%s'\n", option, date->c_str());
         return 2;
     }
+    int limit = json ? -1 : kShownByDefault;
+    if (command.app.count("--limit")) {
+        if (all)
+            return command.refuse("--limit and --all cannot be used together");
+        if (!parseWholeNumber(limitText, 1, 1000000000, limit))
+            return command.refuse("--limit wants a whole number of 1 or more, not '" + limitText + "'");
+    } else if (all) {
+        limit = -1;
+    }
     std::vector<CatalogueEntry> found;
     try {
         Catalogue catalogue = Catalogue::openForReading(database);
-        found = catalogue.search(query);
+        // One more than is printed says whether there are more.
+        found = limit < 0 ? catalogue.search(query) : catalogue.searchPage(query, {}, 0, limit + 1);
     } catch (const CatalogueError& error) {
         std::fprintf(stderr, "zoqtool: %s\n", shown(error.what()).c_str());
         return 1;
     }
+    const bool more = limit >= 0 && found.size() > static_cast<std::size_t>(limit);
+    if (more)
+        found.pop_back();
     if (json) {
         Json entries = Json::array();
         for (const CatalogueEntry& entry : found)
@@ -217,7 +240,10 @@ int runSearch(const std::vector<std::string>& arguments) {
     }
     for (const CatalogueEntry& entry : found)
         printEntry(entry);
-    std::printf("%zu found\n", found.size());
+    if (more)
+        std::printf("the newest %zu shown; more were found: --limit N or --all shows them\n", found.size());
+    else
+        std::printf("%zu found\n", found.size());
     return 0;
 }
 
