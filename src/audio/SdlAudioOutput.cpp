@@ -15,6 +15,13 @@ bool playable(const WaveFormat& format) {
            format.samplesPerSec <= 384000;
 }
 
+// SDL's callback, on the device's thread: the source fills the buffer.
+void SDLCALL pullFromSource(void* source, Uint8* stream, int length) {
+    static_cast<SoundSource*>(source)->fillSound({stream, static_cast<std::size_t>(length)});
+}
+
+static_assert(sizeof(SDL_AudioDeviceID) == sizeof(std::uint32_t));
+
 } // namespace
 
 std::uint16_t deviceBufferFrames(std::uint32_t framesPerSecond) {
@@ -39,10 +46,6 @@ SdlAudioOutput::~SdlAudioOutput() {
 int SdlAudioOutput::fail(int result) {
     lastError_ = SDL_GetError();
     return result;
-}
-
-void SDLCALL SdlAudioOutput::pull(void* source, Uint8* stream, int length) {
-    static_cast<SoundSource*>(source)->fillSound({stream, static_cast<std::size_t>(length)});
 }
 
 unsigned SdlAudioOutput::deviceCount() {
@@ -70,7 +73,7 @@ int SdlAudioOutput::open(int deviceIndex, const WaveFormat& format, SoundSource&
     wanted.format = format.bitsPerSample == 16 ? AUDIO_S16LSB : AUDIO_U8;
     wanted.channels = static_cast<Uint8>(format.channels);
     wanted.samples = deviceBufferFrames(format.samplesPerSec);
-    wanted.callback = &SdlAudioOutput::pull;
+    wanted.callback = &pullFromSource;
     wanted.userdata = &source;
     SDL_AudioSpec obtained{};
     const char* name = deviceIndex > 0 ? SDL_GetAudioDeviceName(deviceIndex, 0) : nullptr;

@@ -2,7 +2,8 @@
 
 #include "audio/AudioOutput.h"
 
-#include <SDL2/SDL_audio.h>
+#include <cstdint>
+#include <string>
 
 namespace kestrum {
 
@@ -29,11 +30,10 @@ class SdlAudioOutput : public AudioOutput {
     static constexpr int kBadFormat = 32;
 
   private:
-    static void SDLCALL pull(void* source, Uint8* stream, int length);
     int fail(int result);
 
     bool initialised_ = false;
-    SDL_AudioDeviceID device_ = 0;
+    std::uint32_t device_ = 0; // SDL's device id; SDL's headers stay inside this layer
     bool running_ = false;
     std::string lastError_;
 };
