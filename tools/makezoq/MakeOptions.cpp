@@ -141,6 +141,102 @@ std::function<bool(const std::string&, std::string&)> textInto(std::string& fiel
     };
 }
 
+using Handler = std::function<bool(const std::string&, std::string&)>;
+
+// Stores a whole-number option into `field` when it is from `min` to `max`; else says `why`.
+template <class Field> Handler wholeNumberInto(Field& field, long long min, long long max, std::string why) {
+    return [&field, min, max, why](const std::string& value, std::string& error) {
+        const auto number = parseInteger(value, min, max);
+        if (!number) {
+            error = why;
+            return false;
+        }
+        if constexpr (requires { field.has_value(); })
+            field = static_cast<int>(*number);
+        else
+            field = static_cast<Field>(*number);
+        return true;
+    };
+}
+
+// Stores a date or a time option (`form`: "YYYY-MM-DD", "HH:MM:SS") into its three fields.
+Handler tripleInto(std::array<std::optional<int>*, 3> fields, char separator,
+                   const std::array<std::array<int, 2>, 3>& ranges, std::string name, std::string form) {
+    return [fields, separator, ranges, name, form](const std::string& value, std::string& error) {
+        const auto parts = parseTriple(value, separator, ranges);
+        if (!parts) {
+            error = name + " wants " + form + ", not '" + value + "'";
+            return false;
+        }
+        for (std::size_t i = 0; i < 3; ++i)
+            *fields[i] = (*parts)[i];
+        return true;
+    };
+}
+
+// The options of the call's audio, comments and keywords.
+void addContentOptions(MakeOptions& options, std::map<std::string, Handler>& handlers) {
+    handlers["--version"] = wholeNumberInto(options.version, 9, 11, "--version is 9, 10 or 11");
+    handlers["--repeat-to"] = [&](const std::string& value, std::string& why) {
+        const auto seconds = parseSeconds(value);
+        if (!seconds) {
+            why = "--repeat-to wants a number of seconds, not '" + value + "'";
+            return false;
+        }
+        options.repeatToSeconds = *seconds;
+        return true;
+    };
+    handlers["--comment"] = [&](const std::string& value, std::string& why) {
+        std::string stored;
+        if (!storedText(value, "--comment", stored, why))
+            return false;
+        options.comments.push_back(stored);
+        return true;
+    };
+    handlers["--keyword"] = [&](const std::string& value, std::string& why) {
+        if (options.keywords.size() == kestrum::kMaxScannedWords) {
+            why = "at most " + std::to_string(kestrum::kMaxScannedWords) + " keywords";
+            return false;
+        }
+        auto keyword = parseKeyword(value, why);
+        if (keyword)
+            options.keywords.push_back(std::move(*keyword));
+        return keyword.has_value();
+    };
+}
+
+// The options of the header's fields.
+void addHeaderOptions(MakeOptions& options, std::map<std::string, Handler>& handlers) {
+    handlers["--rid"] = [&](const std::string& value, std::string& why) {
+        bool valid = !value.empty() && value.size() <= kMaxRidLength;
+        for (const char c : value)
+            valid = valid && isLetterOrDigit(c);
+        if (!valid) {
+            why = "--rid is 1 to " + std::to_string(kMaxRidLength) + " letters and digits";
+            return false;
+        }
+        options.rid = value;
+        return true;
+    };
+    handlers["--first"] = textInto(options.firstName, "--first", maxText<decltype(Vrh3::firstName)>());
+    handlers["--last"] = textInto(options.lastName, "--last", maxText<decltype(Vrh3::lastName)>());
+    handlers["--dialled"] = textInto(options.dialledNumber, "--dialled", maxText<decltype(Vrh3::destAni)>());
+    handlers["--station"] =
+        textInto(options.stationName, "--station", maxText<decltype(Vrh3::stationName)>());
+    handlers["--system"] = textInto(options.systemName, "--system", maxText<decltype(Vrh3::system)>());
+    handlers["--site"] = wholeNumberInto(options.site, 0, UINT32_MAX,
+                                         "--site wants a number from 0 to " + std::to_string(UINT32_MAX));
+    handlers["--date"] = tripleInto({&options.year, &options.month, &options.day}, '-',
+                                    {{{1, 32767}, {1, 12}, {1, 31}}}, "--date", "YYYY-MM-DD");
+    handlers["--time"] = tripleInto({&options.hour, &options.minute, &options.second}, ':',
+                                    {{{0, 23}, {0, 59}, {0, 59}}}, "--time", "HH:MM:SS");
+    handlers["--cost"] = wholeNumberInto(
+        options.cost, 0, INT32_MAX, "--cost wants a whole number from 0 to " + std::to_string(INT32_MAX));
+    handlers["--duration"] =
+        wholeNumberInto(options.durationSeconds, 0, INT16_MAX,
+                        "--duration wants whole seconds from 0 to " + std::to_string(INT16_MAX));
+}
+
 } // namespace
 
 const char* usageText() {
@@ -164,119 +260,9 @@ const char* usageText() {
 
 std::optional<MakeOptions> parseMakeOptions(const std::vector<std::string>& arguments, std::string& error) {
     MakeOptions options;
-    using Handler = std::function<bool(const std::string&, std::string&)>;
-    const std::map<std::string, Handler> handlers = {
-        {"--version",
-         [&](const std::string& value, std::string& why) {
-             const auto version = parseInteger(value, 9, 11);
-             if (!version) {
-                 why = "--version is 9, 10 or 11";
-                 return false;
-             }
-             options.version = static_cast<int>(*version);
-             return true;
-         }},
-        {"--repeat-to",
-         [&](const std::string& value, std::string& why) {
-             const auto seconds = parseSeconds(value);
-             if (!seconds) {
-                 why = "--repeat-to wants a number of seconds, not '" + value + "'";
-                 return false;
-             }
-             options.repeatToSeconds = *seconds;
-             return true;
-         }},
-        {"--comment",
-         [&](const std::string& value, std::string& why) {
-             std::string stored;
-             if (!storedText(value, "--comment", stored, why))
-                 return false;
-             options.comments.push_back(stored);
-             return true;
-         }},
-        {"--keyword",
-         [&](const std::string& value, std::string& why) {
-             if (options.keywords.size() == kestrum::kMaxScannedWords) {
-                 why = "at most " + std::to_string(kestrum::kMaxScannedWords) + " keywords";
-                 return false;
-             }
-             auto keyword = parseKeyword(value, why);
-             if (keyword)
-                 options.keywords.push_back(std::move(*keyword));
-             return keyword.has_value();
-         }},
-        {"--rid",
-         [&](const std::string& value, std::string& why) {
-             bool valid = !value.empty() && value.size() <= kMaxRidLength;
-             for (const char c : value)
-                 valid = valid && isLetterOrDigit(c);
-             if (!valid) {
-                 why = "--rid is 1 to " + std::to_string(kMaxRidLength) + " letters and digits";
-                 return false;
-             }
-             options.rid = value;
-             return true;
-         }},
-        {"--first", textInto(options.firstName, "--first", maxText<decltype(Vrh3::firstName)>())},
-        {"--last", textInto(options.lastName, "--last", maxText<decltype(Vrh3::lastName)>())},
-        {"--dialled", textInto(options.dialledNumber, "--dialled", maxText<decltype(Vrh3::destAni)>())},
-        {"--station", textInto(options.stationName, "--station", maxText<decltype(Vrh3::stationName)>())},
-        {"--system", textInto(options.systemName, "--system", maxText<decltype(Vrh3::system)>())},
-        {"--site",
-         [&](const std::string& value, std::string& why) {
-             const auto site = parseInteger(value, 0, UINT32_MAX);
-             if (!site) {
-                 why = "--site wants a number from 0 to " + std::to_string(UINT32_MAX);
-                 return false;
-             }
-             options.site = static_cast<std::uint32_t>(*site);
-             return true;
-         }},
-        {"--date",
-         [&](const std::string& value, std::string& why) {
-             const auto date = parseTriple(value, '-', {{{1, 32767}, {1, 12}, {1, 31}}});
-             if (!date) {
-                 why = "--date wants YYYY-MM-DD, not '" + value + "'";
-                 return false;
-             }
-             options.year = (*date)[0];
-             options.month = (*date)[1];
-             options.day = (*date)[2];
-             return true;
-         }},
-        {"--time",
-         [&](const std::string& value, std::string& why) {
-             const auto time = parseTriple(value, ':', {{{0, 23}, {0, 59}, {0, 59}}});
-             if (!time) {
-                 why = "--time wants HH:MM:SS, not '" + value + "'";
-                 return false;
-             }
-             options.hour = (*time)[0];
-             options.minute = (*time)[1];
-             options.second = (*time)[2];
-             return true;
-         }},
-        {"--cost",
-         [&](const std::string& value, std::string& why) {
-             const auto cost = parseInteger(value, 0, INT32_MAX);
-             if (!cost) {
-                 why = "--cost wants a whole number from 0 to " + std::to_string(INT32_MAX);
-                 return false;
-             }
-             options.cost = static_cast<std::int32_t>(*cost);
-             return true;
-         }},
-        {"--duration",
-         [&](const std::string& value, std::string& why) {
-             const auto duration = parseInteger(value, 0, INT16_MAX);
-             if (!duration) {
-                 why = "--duration wants whole seconds from 0 to " + std::to_string(INT16_MAX);
-                 return false;
-             }
-             options.durationSeconds = static_cast<int>(*duration);
-             return true;
-         }},
-    };
+    std::map<std::string, Handler> handlers;
+    addContentOptions(options, handlers);
+    addHeaderOptions(options, handlers);
 
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < arguments.size(); ++i) {

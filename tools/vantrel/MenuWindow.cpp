@@ -62,6 +62,31 @@ MenuWindow::MenuWindow(const QString& folder, std::string database, OpenInPlayer
     const QRect screenArea = screen()->availableGeometry();
     resize(std::min(1560, screenArea.width() * 95 / 100), std::min(720, screenArea.height() * 80 / 100));
 
+    QLabel* findLabel = makeFilterField();
+    makeTable();
+    // The status line is heard with its text; "Status" only describes it.
+    statusLine = new QLabel(this);
+    statusLine->setTextFormat(Qt::PlainText);
+    statusLine->setAccessibleDescription(QStringLiteral("Status"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(findLabel);
+    top->addWidget(filterField, 1);
+    top->addWidget(openButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(table, 1);
+    layout->addWidget(statusLine);
+    setTabOrder(filterField, openButton);
+    setTabOrder(openButton, table);
+
+    connectSignals();
+    filterField->setFocus();
+    startLoading();
+}
+
+// The filter field and its label ("Find:", which gives it Alt+F), and the Open button.
+QLabel* MenuWindow::makeFilterField() {
     auto* findLabel = new QLabel(QStringLiteral("&Find:"), this);
     findLabel->setTextFormat(Qt::PlainText);
     filterField = new QLineEdit(this);
@@ -79,6 +104,11 @@ MenuWindow::MenuWindow(const QString& folder, std::string database, OpenInPlayer
     openButton->setAccessibleDescription(QStringLiteral("Opens the selected recording in the player"));
     openButton->setEnabled(false);
 
+    return findLabel;
+}
+
+// The table of recordings: newest first, each column wide enough for a sample of its values.
+void MenuWindow::makeTable() {
     table = new QTableView(this);
     table->setModel(&shown_);
     table->setAccessibleName(QStringLiteral("Recordings"));
@@ -107,23 +137,9 @@ MenuWindow::MenuWindow(const QString& folder, std::string database, OpenInPlayer
     }
     table->setSortingEnabled(true);
     table->sortByColumn(RecordingTableModel::Recorded, Qt::DescendingOrder);
+}
 
-    // The status line is heard with its text; "Status" only describes it.
-    statusLine = new QLabel(this);
-    statusLine->setTextFormat(Qt::PlainText);
-    statusLine->setAccessibleDescription(QStringLiteral("Status"));
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(findLabel);
-    top->addWidget(filterField, 1);
-    top->addWidget(openButton);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(table, 1);
-    layout->addWidget(statusLine);
-    setTabOrder(filterField, openButton);
-    setTabOrder(openButton, table);
-
+void MenuWindow::connectSignals() {
     connect(filterField, &QLineEdit::textChanged, this, &MenuWindow::applyFilter);
     connect(&recordings_, &RecordingTableModel::totalChanged, this, &MenuWindow::updateStatus);
     connect(&recordings_, &RecordingTableModel::pageFailed, this, [this](const QString& problem) {
@@ -138,9 +154,6 @@ MenuWindow::MenuWindow(const QString& folder, std::string database, OpenInPlayer
     table->installEventFilter(this);
     auto* quit = new QShortcut(QKeySequence::Quit, this);
     connect(quit, &QShortcut::activated, this, &QWidget::close);
-
-    filterField->setFocus();
-    startLoading();
 }
 
 MenuWindow::~MenuWindow() {

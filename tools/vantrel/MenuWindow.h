@@ -55,6 +55,9 @@ class MenuWindow : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QLabel* makeFilterField();
+    void makeTable();
+    void connectSignals();
     void startLoading();
     void applyFilterOnCatalogue(const QStringList& words);
     bool isPaged() const { return listing_ != nullptr && listing_->paged && listing_->catalogue != nullptr; }
