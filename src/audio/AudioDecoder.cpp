@@ -1,12 +1,12 @@
 #include "audio/AudioDecoder.h"
 
 #include "audio/CodecLibrary.h"
+#include "audio/FfmpegHandles.h"
+#include "audio/Resampler.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
 }
 
 #include <algorithm>
@@ -71,23 +71,12 @@ std::size_t smallestPartBlock(AVCodecID id, const WaveFormat& source) {
     }
 }
 
-// Resamples `inSamples` samples of `planes` (none, to flush what the resampler holds) and appends
-// them as 8-bit PCM.
-int appendResampled(SwrContext* resampler, const std::uint8_t** planes, int inSamples, int channels,
-                    std::vector<std::uint8_t>& out) {
-    const int room = swr_get_out_samples(resampler, inSamples);
-    if (room < 0)
-        return room;
-    std::vector<std::int16_t> buffer(static_cast<std::size_t>(room + 16) *
-                                     static_cast<std::size_t>(channels));
-    std::uint8_t* outPlanes[1] = {reinterpret_cast<std::uint8_t*>(buffer.data())};
-    const int produced = swr_convert(resampler, outPlanes, room + 16, planes, inSamples);
-    if (produced < 0)
-        return produced;
-    const std::size_t count = static_cast<std::size_t>(produced) * static_cast<std::size_t>(channels);
+// Appends signed 16-bit samples as 8-bit PCM: (s >> 8) + 128.
+void appendAsEightBit(const std::int16_t* samples, std::size_t count, std::vector<std::uint8_t>& out) {
+    const std::size_t start = out.size();
+    out.resize(start + count);
     for (std::size_t i = 0; i < count; ++i)
-        out.push_back(static_cast<std::uint8_t>((buffer[i] >> 8) + 128));
-    return 0;
+        out[start + i] = static_cast<std::uint8_t>((samples[i] >> 8) + 128);
 }
 
 // The sample rates taken from a header. The decoders give their frames the header's rate (even
@@ -107,34 +96,27 @@ bool sourceRateRefused(std::uint32_t rate) {
 
 struct AudioDecoder::Codec {
     const CodecLibrary* library = nullptr;
-    AVCodecContext* context = nullptr;
-    AVCodecParserContext* parser = nullptr; // stream formats (MP3) find their frames through it
+    CodecContextOwner context;
+    ParserOwner parser; // stream formats (MP3) find their frames through it
     // The parser reads up to AV_INPUT_BUFFER_PADDING_SIZE bytes past the end of its input, so it is
     // given a copy followed by that many zeros.
     std::vector<std::uint8_t> parserInput;
-    AVPacket* packet = nullptr;
-    AVFrame* frame = nullptr;
-    SwrContext* resampler = nullptr;
-    // The frames the resampler was set up for: it reads as many planes as this layout has.
-    AVChannelLayout resamplerLayout{};
-    int resamplerFormat = AV_SAMPLE_FMT_NONE;
-    int resamplerRate = 0;
+    PacketOwner packet;
+    FrameOwner frame;
+    // Made for the first frame that needs one; it reads as many planes as that frame's layout has.
+    std::unique_ptr<Resampler> resampler;
+    std::vector<std::uint8_t> resampled; // its signed 16-bit output, before it becomes 8-bit
 
-    bool resamplerTakes(const AVFrame& decoded) const {
-        return decoded.format == resamplerFormat && decoded.sample_rate == resamplerRate &&
-               av_channel_layout_compare(&decoded.ch_layout, &resamplerLayout) == 0;
-    }
-
-    ~Codec() {
-        av_channel_layout_uninit(&resamplerLayout);
-        swr_free(&resampler);
-        av_frame_free(&frame);
-        if (library == nullptr)
-            return;
-        library->packetFree(&packet);
-        if (parser != nullptr)
-            library->parserClose(parser);
-        library->freeContext(&context);
+    // Appends what the resampler gives for `frames` frames of `planes` (null: what it holds back)
+    // as 8-bit PCM.
+    int appendResampled(const std::uint8_t* const* planes, int frames, std::vector<std::uint8_t>& out) {
+        resampled.clear();
+        const int made =
+            planes != nullptr ? resampler->append(planes, frames, resampled) : resampler->drain(resampled);
+        if (made < 0)
+            return made;
+        appendAsEightBit(reinterpret_cast<const std::int16_t*>(resampled.data()), resampled.size() / 2, out);
+        return 0;
     }
 };
 
@@ -168,14 +150,14 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
     self->target_ = target;
     Codec& codec = *self->codec_;
     codec.library = library;
-    codec.context = library->allocContext(decoder);
-    codec.packet = library->packetAlloc();
-    codec.frame = av_frame_alloc();
+    codec.context = CodecContextOwner(library->allocContext(decoder), {library->freeContext});
+    codec.packet = PacketOwner(library->packetAlloc(), {library->packetFree});
+    codec.frame = allocateFrame();
     if (codec.context == nullptr || codec.packet == nullptr || codec.frame == nullptr) {
         error = AVERROR(ENOMEM);
         return nullptr;
     }
-    AVCodecContext* context = codec.context;
+    AVCodecContext* context = codec.context.get();
     context->sample_rate = static_cast<int>(source.samplesPerSec);
     av_channel_layout_default(&context->ch_layout, std::max<int>(source.channels, 1));
     context->block_align = source.blockAlign;
@@ -192,7 +174,7 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const WaveFormat& source,
         context->extradata_size = static_cast<int>(extraData.size());
     }
     if (id == AV_CODEC_ID_MP3) {
-        codec.parser = library->parserInit(id);
+        codec.parser = ParserOwner(library->parserInit(id), {library->parserClose});
         if (codec.parser == nullptr)
             return nullptr;
         self->blockSize_ = 1;
@@ -224,9 +206,9 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
             flushed = left == 0;
             std::uint8_t* frameData = nullptr;
             int frameSize = 0;
-            const int taken = codec.library->parserParse(codec.parser, codec.context, &frameData, &frameSize,
-                                                         flushed ? nullptr : data, static_cast<int>(left),
-                                                         AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+            const int taken = codec.library->parserParse(
+                codec.parser.get(), codec.context.get(), &frameData, &frameSize, flushed ? nullptr : data,
+                static_cast<int>(left), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
             if (taken < 0)
                 return taken;
             data += taken;
@@ -234,7 +216,7 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
             if (frameSize > 0) {
                 codec.packet->data = frameData; // the parser's memory: copied by the decoder
                 codec.packet->size = frameSize;
-                const int sent = codec.library->sendPacket(codec.context, codec.packet);
+                const int sent = codec.library->sendPacket(codec.context.get(), codec.packet.get());
                 codec.packet->data = nullptr;
                 codec.packet->size = 0;
                 // A damaged frame is skipped, as players of such streams do.
@@ -264,26 +246,24 @@ long AudioDecoder::decode(std::span<const std::uint8_t> input, bool last, std::v
         }
     }
     if (last) {
-        codec.library->sendPacket(codec.context, nullptr);
+        codec.library->sendPacket(codec.context.get(), nullptr);
         if (const int received = receiveFrames(out); received < 0)
             return received;
-        if (codec.resampler != nullptr) {
-            // The resampler holds back its filter's delay until flushed.
-            av_frame_unref(codec.frame);
-            if (const int flushed = convertFrame(out); flushed < 0)
-                return flushed;
-        }
+        // The resampler holds back its filter's delay until drained.
+        if (codec.resampler != nullptr)
+            if (const int drained = codec.appendResampled(nullptr, 0, out); drained < 0)
+                return drained;
     }
     return static_cast<long>(used);
 }
 
 int AudioDecoder::sendPacket(std::span<const std::uint8_t> bytes) {
     Codec& codec = *codec_;
-    if (codec.library->newPacket(codec.packet, static_cast<int>(bytes.size())) < 0)
+    if (codec.library->newPacket(codec.packet.get(), static_cast<int>(bytes.size())) < 0)
         return AVERROR(ENOMEM);
     std::copy(bytes.begin(), bytes.end(), codec.packet->data);
-    const int sent = codec.library->sendPacket(codec.context, codec.packet);
-    codec.library->packetUnref(codec.packet);
+    const int sent = codec.library->sendPacket(codec.context.get(), codec.packet.get());
+    codec.library->packetUnref(codec.packet.get());
     return sent;
 }
 
@@ -307,76 +287,59 @@ long AudioDecoder::decodeFinalPartBlock(std::span<const std::uint8_t> partBlock,
 int AudioDecoder::receiveFrames(std::vector<std::uint8_t>& out) {
     Codec& codec = *codec_;
     for (;;) {
-        const int result = codec.library->receiveFrame(codec.context, codec.frame);
+        const int result = codec.library->receiveFrame(codec.context.get(), codec.frame.get());
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return 0;
         if (result < 0)
             return result;
         const int converted = convertFrame(out);
-        av_frame_unref(codec.frame);
+        av_frame_unref(codec.frame.get());
         if (converted < 0)
             return converted;
     }
 }
 
-// Appends one decoded frame (or, for an empty frame, the resampler's remainder) as 8-bit PCM.
+// Appends one decoded frame as 8-bit PCM.
 int AudioDecoder::convertFrame(std::vector<std::uint8_t>& out) {
     Codec& codec = *codec_;
-    AVFrame* frame = codec.frame;
+    const AVFrame* frame = codec.frame.get();
     const int targetChannels = std::max<int>(target_.channels, 1);
     const auto format = static_cast<AVSampleFormat>(frame->format);
     const bool sameShape = frame->nb_samples > 0 && frame->ch_layout.nb_channels == targetChannels &&
                            frame->sample_rate == static_cast<int>(target_.samplesPerSec) &&
                            (targetChannels == 1 || !av_sample_fmt_is_planar(format));
+    const std::size_t count =
+        static_cast<std::size_t>(frame->nb_samples) * static_cast<std::size_t>(targetChannels);
 
     if (codec.resampler == nullptr && sameShape &&
         (format == AV_SAMPLE_FMT_S16 || format == AV_SAMPLE_FMT_S16P)) {
-        const auto* samples = reinterpret_cast<const std::int16_t*>(frame->data[0]);
-        const std::size_t count =
-            static_cast<std::size_t>(frame->nb_samples) * static_cast<std::size_t>(targetChannels);
-        const std::size_t start = out.size();
-        out.resize(start + count);
-        for (std::size_t i = 0; i < count; ++i)
-            out[start + i] = static_cast<std::uint8_t>((samples[i] >> 8) + 128);
+        appendAsEightBit(reinterpret_cast<const std::int16_t*>(frame->data[0]), count, out);
         return 0;
     }
     if (codec.resampler == nullptr && sameShape &&
         (format == AV_SAMPLE_FMT_U8 || format == AV_SAMPLE_FMT_U8P)) {
-        const std::size_t count =
-            static_cast<std::size_t>(frame->nb_samples) * static_cast<std::size_t>(targetChannels);
         out.insert(out.end(), frame->data[0], frame->data[0] + count);
         return 0;
     }
+    if (frame->nb_samples == 0)
+        return 0;
 
     // A stream (MP3) may change its channels, rate or sample format from one frame to the next:
-    // what the resampler holds is flushed, and it is set up again for the new frames.
-    if (codec.resampler != nullptr && frame->nb_samples > 0 && !codec.resamplerTakes(*frame)) {
-        if (const int flushed = appendResampled(codec.resampler, nullptr, 0, targetChannels, out);
-            flushed < 0)
-            return flushed;
-        swr_free(&codec.resampler);
+    // what the resampler holds is drained, and it is set up again for the new frames.
+    if (codec.resampler != nullptr && !codec.resampler->takes(format, frame->sample_rate, frame->ch_layout)) {
+        if (const int drained = codec.appendResampled(nullptr, 0, out); drained < 0)
+            return drained;
+        codec.resampler.reset();
     }
     if (codec.resampler == nullptr) {
-        if (frame->nb_samples == 0)
-            return 0; // nothing was ever resampled: nothing to flush
-        AVChannelLayout outLayout;
-        av_channel_layout_default(&outLayout, targetChannels);
-        const int made = swr_alloc_set_opts2(&codec.resampler, &outLayout, AV_SAMPLE_FMT_S16,
-                                             static_cast<int>(target_.samplesPerSec), &frame->ch_layout,
-                                             format, frame->sample_rate, 0, nullptr);
-        if (made < 0)
-            return made;
-        if (const int ready = swr_init(codec.resampler); ready < 0)
-            return ready;
-        if (const int copied = av_channel_layout_copy(&codec.resamplerLayout, &frame->ch_layout); copied < 0)
-            return copied;
-        codec.resamplerFormat = format;
-        codec.resamplerRate = frame->sample_rate;
+        int error = 0;
+        codec.resampler = Resampler::open(
+            {format, frame->sample_rate, 0, &frame->ch_layout},
+            {AV_SAMPLE_FMT_S16, static_cast<int>(target_.samplesPerSec), targetChannels}, error);
+        if (codec.resampler == nullptr)
+            return error;
     }
-    const int inSamples = frame->nb_samples;
-    return appendResampled(codec.resampler,
-                           inSamples > 0 ? const_cast<const std::uint8_t**>(frame->extended_data) : nullptr,
-                           inSamples, targetChannels, out);
+    return codec.appendResampled(frame->extended_data, frame->nb_samples, out);
 }
 
 } // namespace kestrum

@@ -1,5 +1,6 @@
 #include "audio/FrequencySummary.h"
 
+#include "audio/FfmpegHandles.h"
 #include "audio/FrameClock.h"
 #include "audio/MonoSamples.h"
 
@@ -9,16 +10,11 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <numbers>
 
 namespace kestrum {
 
 namespace {
-
-struct TransformFree {
-    void operator()(AVTXContext* context) const { av_tx_uninit(&context); }
-};
 
 // About 32 ms of the call, a power of two.
 std::size_t windowFor(std::uint32_t rate) {
@@ -36,7 +32,7 @@ std::vector<std::uint8_t> spectrumColumns(const MonoSignal& samples, std::size_t
     if (av_tx_init(&made, &transform, AV_TX_FLOAT_RDFT, 0, static_cast<int>(size), &scale, AV_TX_UNALIGNED) <
         0)
         return {};
-    const std::unique_ptr<AVTXContext, TransformFree> context(made);
+    const TransformOwner context(made);
     std::vector<float> window(size), input(size);
     std::vector<AVComplexFloat> output(size / 2 + 1);
     double windowSum = 0;

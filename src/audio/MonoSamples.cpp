@@ -1,21 +1,13 @@
 #include "audio/MonoSamples.h"
 
 #include "audio/FrameClock.h"
+#include "audio/Resampler.h"
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
-
-#include <memory>
+#include <algorithm>
 
 namespace kestrum {
 
 namespace {
-
-struct ResamplerFree {
-    void operator()(SwrContext* resampler) const { swr_free(&resampler); }
-};
 
 // Every sample of the store as signed 16-bit, channels interleaved as stored.
 std::vector<std::int16_t> sixteenBitSamples(std::span<const std::uint8_t> pcm, bool sixteenBit) {
@@ -28,26 +20,22 @@ std::vector<std::int16_t> sixteenBitSamples(std::span<const std::uint8_t> pcm, b
 
 std::vector<std::int16_t> converted(const std::vector<std::int16_t>& samples, int channels, int fromRate,
                                     int toRate) {
-    AVChannelLayout inLayout;
-    AVChannelLayout outLayout = AV_CHANNEL_LAYOUT_MONO;
-    av_channel_layout_default(&inLayout, channels);
-    SwrContext* made = nullptr;
-    const int set = swr_alloc_set_opts2(&made, &outLayout, AV_SAMPLE_FMT_S16, toRate, &inLayout,
-                                        AV_SAMPLE_FMT_S16, fromRate, 0, nullptr);
-    const std::unique_ptr<SwrContext, ResamplerFree> resampler(made);
-    if (set < 0 || swr_init(resampler.get()) < 0)
+    int error = 0;
+    const std::unique_ptr<Resampler> resampler =
+        Resampler::open({AV_SAMPLE_FMT_S16, fromRate, channels}, {AV_SAMPLE_FMT_S16, toRate, 1}, error);
+    if (resampler == nullptr)
         return {};
     const int inFrames = static_cast<int>(samples.size() / static_cast<std::size_t>(channels));
-    const int room = swr_get_out_samples(resampler.get(), inFrames) + 32;
+    const int room = resampler->outputRoom(inFrames) + 32;
     std::vector<std::int16_t> out(static_cast<std::size_t>(room));
     const auto* in = reinterpret_cast<const std::uint8_t*>(samples.data());
     auto* target = reinterpret_cast<std::uint8_t*>(out.data());
-    const int produced = swr_convert(resampler.get(), &target, room, &in, inFrames);
+    const int produced = resampler->convert(&target, room, &in, inFrames);
     if (produced < 0)
         return {};
     // What the filter still holds, so the end of the call is not cut short.
     target = reinterpret_cast<std::uint8_t*>(out.data() + produced);
-    const int flushed = swr_convert(resampler.get(), &target, room - produced, nullptr, 0);
+    const int flushed = resampler->convert(&target, room - produced, nullptr, 0);
     out.resize(static_cast<std::size_t>(produced + std::max(flushed, 0)));
     return out;
 }

@@ -1,5 +1,7 @@
 #include "audio/SoundFilter.h"
 
+#include "audio/FfmpegError.h"
+#include "audio/FfmpegHandles.h"
 #include "audio/FilterLibrary.h"
 #include "platform/FormatText.h"
 
@@ -11,6 +13,7 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 
@@ -34,27 +37,38 @@ std::string decimal(double value) {
     return std::string(text.data(), end);
 }
 
-std::string ffmpegError(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
+// Puts the filters of `chain` between the graph's two ends.
+int parseChain(const FilterLibrary& library, AVFilterGraph* graph, const std::string& chain,
+               AVFilterContext* source, AVFilterContext* sink) {
+    // Each names the free end of the chain it meets: the chain's input is the source's output.
+    FilterInOutOwner outputs(library.inoutAlloc(), {library.inoutFree});
+    FilterInOutOwner inputs(library.inoutAlloc(), {library.inoutFree});
+    if (outputs == nullptr || inputs == nullptr)
+        return AVERROR(ENOMEM);
+    outputs->name = av_strdup("in");
+    outputs->filter_ctx = source;
+    inputs->name = av_strdup("out");
+    inputs->filter_ctx = sink;
+    // The parser takes the lists and gives back what it left unlinked, for the owners to free.
+    AVFilterInOut* unlinkedInputs = inputs.release();
+    AVFilterInOut* unlinkedOutputs = outputs.release();
+    const int result = library.graphParse(graph, chain.c_str(), &unlinkedInputs, &unlinkedOutputs, nullptr);
+    inputs.reset(unlinkedInputs);
+    outputs.reset(unlinkedOutputs);
+    return result;
 }
 
 } // namespace
 
 struct SoundFilter::Graph {
     const FilterLibrary* library = nullptr;
-    AVFilterGraph* graph = nullptr;
-    AVFilterContext* source = nullptr;
+    FilterGraphOwner graph;
+    AVFilterContext* source = nullptr; // the graph's, freed with it
     AVFilterContext* sink = nullptr;
     AVChannelLayout layout{};
     AVSampleFormat sampleFormat = AV_SAMPLE_FMT_U8;
     int sampleRate = 0;
-    ~Graph() {
-        if (library != nullptr)
-            library->graphFree(&graph);
-        av_channel_layout_uninit(&layout);
-    }
+    ~Graph() { av_channel_layout_uninit(&layout); }
 };
 
 std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const SoundFilterChoice& choice,
@@ -76,19 +90,23 @@ std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const S
     av_channel_layout_describe(&graph->layout, layoutName, sizeof layoutName);
     const char* sampleName = av_get_sample_fmt_name(graph->sampleFormat);
 
-    graph->graph = library->graphAlloc();
+    graph->graph = FilterGraphOwner(library->graphAlloc(), {library->graphFree});
+    if (graph->graph == nullptr) {
+        error = "out of memory for the sound filter";
+        return nullptr;
+    }
     // One thread: the graph runs on the sound renderer's thread, a little ahead of the device.
     graph->graph->nb_threads = 1;
     const std::string sourceArguments =
         formatText("time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", graph->sampleRate,
                    graph->sampleRate, sampleName, layoutName);
     int result = library->graphCreateFilter(&graph->source, library->getByName("abuffer"), "in",
-                                            sourceArguments.c_str(), nullptr, graph->graph);
+                                            sourceArguments.c_str(), nullptr, graph->graph.get());
     if (result >= 0)
         result = library->graphCreateFilter(&graph->sink, library->getByName("abuffersink"), "out", nullptr,
-                                            nullptr, graph->graph);
+                                            nullptr, graph->graph.get());
     if (result < 0) {
-        error = "the sound filter's ends cannot be made: " + ffmpegError(result);
+        error = "the sound filter's ends cannot be made: " + ffmpegErrorText(result);
         return nullptr;
     }
 
@@ -104,19 +122,11 @@ std::unique_ptr<SoundFilter> SoundFilter::open(const WaveFormat& format, const S
     add(formatText("aformat=sample_fmts=%s:sample_rates=%d:channel_layouts=%s", sampleName, graph->sampleRate,
                    layoutName));
 
-    AVFilterInOut* outputs = library->inoutAlloc();
-    AVFilterInOut* inputs = library->inoutAlloc();
-    outputs->name = av_strdup("in");
-    outputs->filter_ctx = graph->source;
-    inputs->name = av_strdup("out");
-    inputs->filter_ctx = graph->sink;
-    result = library->graphParse(graph->graph, chain.c_str(), &inputs, &outputs, nullptr);
-    library->inoutFree(&inputs);
-    library->inoutFree(&outputs);
+    result = parseChain(*library, graph->graph.get(), chain, graph->source, graph->sink);
     if (result >= 0)
-        result = library->graphConfig(graph->graph, nullptr);
+        result = library->graphConfig(graph->graph.get(), nullptr);
     if (result < 0) {
-        error = "the sound filter \"" + chain + "\" cannot be made: " + ffmpegError(result);
+        error = "the sound filter \"" + chain + "\" cannot be made: " + ffmpegErrorText(result);
         return nullptr;
     }
     const std::uint32_t frameBytes = std::uint32_t{format.channels} * (format.bitsPerSample / 8u);
@@ -132,7 +142,10 @@ bool SoundFilter::push(std::span<const std::uint8_t> frames) {
     const int count = static_cast<int>(frames.size() / frameBytes_);
     if (count == 0 || finished_)
         return true;
-    AVFrame* frame = av_frame_alloc();
+    const FrameOwner owned = allocateFrame();
+    AVFrame* frame = owned.get();
+    if (frame == nullptr)
+        return false;
     frame->nb_samples = count;
     frame->format = graph_->sampleFormat;
     frame->sample_rate = graph_->sampleRate;
@@ -144,7 +157,6 @@ bool SoundFilter::push(std::span<const std::uint8_t> frames) {
         std::memcpy(frame->data[0], frames.data(), static_cast<std::size_t>(count) * frameBytes_);
         result = graph_->library->bufferSourceAdd(graph_->source, frame);
     }
-    av_frame_free(&frame);
     nextTimestamp_ += count;
     if (result < 0)
         return false;
@@ -167,13 +179,14 @@ void SoundFilter::drainSink() {
         queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(queueStart_));
         queueStart_ = 0;
     }
-    AVFrame* frame = av_frame_alloc();
-    while (graph_->library->bufferSinkGet(graph_->sink, frame) >= 0) {
+    const FrameOwner frame = allocateFrame();
+    if (frame == nullptr)
+        return;
+    while (graph_->library->bufferSinkGet(graph_->sink, frame.get()) >= 0) {
         const std::size_t bytes = static_cast<std::size_t>(frame->nb_samples) * frameBytes_;
         queue_.insert(queue_.end(), frame->data[0], frame->data[0] + bytes);
-        av_frame_unref(frame);
+        av_frame_unref(frame.get());
     }
-    av_frame_free(&frame);
 }
 
 std::size_t SoundFilter::take(std::span<std::uint8_t> out) {
@@ -184,8 +197,8 @@ std::size_t SoundFilter::take(std::span<std::uint8_t> out) {
 }
 
 void SoundFilter::setTempo(double tempo) {
-    graph_->library->graphSendCommand(graph_->graph, kTimeStretcher, "tempo", decimal(tempo).c_str(), nullptr,
-                                      0, 0);
+    graph_->library->graphSendCommand(graph_->graph.get(), kTimeStretcher, "tempo", decimal(tempo).c_str(),
+                                      nullptr, 0, 0);
 }
 
 } // namespace kestrum

@@ -1,21 +1,18 @@
 #include "convert/AudioFileWriter.h"
 
-#include "platform/WriteAll.h"
+#include "audio/FfmpegError.h"
+#include "audio/Resampler.h"
+#include "convert/OutputContainer.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
 }
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kestrum {
 
@@ -23,29 +20,6 @@ namespace {
 
 // PCM encoders take frames of any size: this many samples a frame.
 constexpr int kPcmFrameSize = 4096;
-constexpr int kIoBufferSize = 1 << 16;
-
-std::string avError(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
-// The container writes through these into the open file.
-int writeToFile(void* opaque, std::uint8_t* bytes, int size) {
-    const int fd = *static_cast<int*>(opaque);
-    return writeAll(fd, bytes, static_cast<std::size_t>(size)) ? size : AVERROR(errno ? errno : EIO);
-}
-
-std::int64_t seekInFile(void* opaque, std::int64_t offset, int whence) {
-    const int fd = *static_cast<int*>(opaque);
-    if (whence & AVSEEK_SIZE) {
-        struct stat info {};
-        return ::fstat(fd, &info) == 0 ? info.st_size : AVERROR(errno);
-    }
-    const off_t position = ::lseek(fd, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
-    return position < 0 ? AVERROR(errno) : position;
-}
 
 // The call's own rate when the encoder takes any rate or this one; else the lowest it takes above
 // it; else its highest.
@@ -135,7 +109,6 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::open(const AudioFileFormat& fo
 
 bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& source, int fd,
                             std::string& error) {
-    fd_ = fd;
     chapterMarks_ = format.chapters;
     const int channels = std::max<int>(1, source.channels);
     sourceRate_ = static_cast<int>(source.samplesPerSec);
@@ -146,24 +119,22 @@ bool AudioFileWriter::setUp(const AudioFileFormat& format, const WaveFormat& sou
                 std::to_string(source.samplesPerSec) + " Hz) is not PCM that can be converted";
         return false;
     }
-    return openEncoder(format, channels, sourceFormat, error) && openOutput(error) &&
+    return openEncoder(format, fd, channels, sourceFormat, error) && openStream(error) &&
            openSampleConversion(channels, sourceFormat, error);
 }
 
-bool AudioFileWriter::openEncoder(const AudioFileFormat& format, int channels, int sourceFormat,
+bool AudioFileWriter::openEncoder(const AudioFileFormat& format, int fd, int channels, int sourceFormat,
                                   std::string& error) {
     const AVCodec* codec = avcodec_find_encoder_by_name(format.encoder);
     if (codec == nullptr) {
         error = std::string("this system's libavcodec has no ") + format.encoder + " encoder";
         return false;
     }
-    int result = avformat_alloc_output_context2(&container_, nullptr, format.muxer, nullptr);
-    if (result < 0 || container_ == nullptr) {
-        error = std::string("this system's libavformat has no ") + format.muxer + " muxer";
+    container_ = OutputContainer::open(format.muxer, fd, error);
+    if (container_ == nullptr)
         return false;
-    }
 
-    encoder_ = avcodec_alloc_context3(codec);
+    encoder_ = CodecContextOwner(avcodec_alloc_context3(codec), {avcodec_free_context});
     if (encoder_ == nullptr) {
         error = "out of memory for the encoder";
         return false;
@@ -174,12 +145,12 @@ bool AudioFileWriter::openEncoder(const AudioFileFormat& format, int channels, i
     encoder_->time_base = AVRational{1, encoder_->sample_rate};
     if (format.bitRate > 0)
         encoder_->bit_rate = format.bitRate;
-    if (container_->oformat->flags & AVFMT_GLOBALHEADER)
+    if (container_->context()->oformat->flags & AVFMT_GLOBALHEADER)
         encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if ((result = avcodec_open2(encoder_, codec, nullptr)) < 0) {
+    if (const int result = avcodec_open2(encoder_.get(), codec, nullptr); result < 0) {
         error = std::string("the ") + format.encoder + " encoder refused " +
                 std::to_string(encoder_->sample_rate) + " Hz, " + std::to_string(channels) +
-                " channel(s): " + avError(result);
+                " channel(s): " + ffmpegErrorText(result);
         return false;
     }
     const bool anyFrameSize =
@@ -188,43 +159,29 @@ bool AudioFileWriter::openEncoder(const AudioFileFormat& format, int channels, i
     return true;
 }
 
-bool AudioFileWriter::openOutput(std::string& error) {
-    stream_ = avformat_new_stream(container_, nullptr);
-    if (stream_ == nullptr || avcodec_parameters_from_context(stream_->codecpar, encoder_) < 0) {
+bool AudioFileWriter::openStream(std::string& error) {
+    stream_ = avformat_new_stream(container_->context(), nullptr);
+    if (stream_ == nullptr || avcodec_parameters_from_context(stream_->codecpar, encoder_.get()) < 0) {
         error = "out of memory for the stream";
         return false;
     }
     stream_->time_base = encoder_->time_base;
-
-    auto* ioBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-    io_ = ioBuffer == nullptr
-              ? nullptr
-              : avio_alloc_context(ioBuffer, kIoBufferSize, 1, &fd_, nullptr, writeToFile, seekInFile);
-    if (io_ == nullptr) {
-        av_free(ioBuffer);
-        error = "out of memory for the output";
-        return false;
-    }
-    container_->pb = io_;
-    container_->flags |= AVFMT_FLAG_CUSTOM_IO;
     return true;
 }
 
 bool AudioFileWriter::openSampleConversion(int channels, int sourceFormat, std::string& error) {
-    AVChannelLayout layout{};
-    av_channel_layout_default(&layout, channels);
-    int result =
-        swr_alloc_set_opts2(&resampler_, &encoder_->ch_layout, encoder_->sample_fmt, encoder_->sample_rate,
-                            &layout, static_cast<AVSampleFormat>(sourceFormat), sourceRate_, 0, nullptr);
-    av_channel_layout_uninit(&layout);
-    if (result < 0 || (result = swr_init(resampler_)) < 0) {
-        error = "cannot convert the call's samples for the encoder: " + avError(result);
+    int result = 0;
+    resampler_ =
+        Resampler::open({static_cast<AVSampleFormat>(sourceFormat), sourceRate_, channels},
+                        {encoder_->sample_fmt, encoder_->sample_rate, 0, &encoder_->ch_layout}, result);
+    if (resampler_ == nullptr) {
+        error = "cannot convert the call's samples for the encoder: " + ffmpegErrorText(result);
         return false;
     }
 
-    fifo_ = av_audio_fifo_alloc(encoder_->sample_fmt, channels, encoderFrameSize_ * 4);
-    frame_ = av_frame_alloc();
-    packet_ = av_packet_alloc();
+    fifo_.reset(av_audio_fifo_alloc(encoder_->sample_fmt, channels, encoderFrameSize_ * 4));
+    frame_ = allocateFrame();
+    packet_ = PacketOwner(av_packet_alloc(), {av_packet_free});
     if (fifo_ == nullptr || frame_ == nullptr || packet_ == nullptr) {
         error = "out of memory for the encoder's frames";
         return false;
@@ -233,61 +190,45 @@ bool AudioFileWriter::openSampleConversion(int channels, int sourceFormat, std::
     frame_->format = encoder_->sample_fmt;
     frame_->sample_rate = encoder_->sample_rate;
     if (av_channel_layout_copy(&frame_->ch_layout, &encoder_->ch_layout) < 0 ||
-        av_frame_get_buffer(frame_, 0) < 0) {
+        av_frame_get_buffer(frame_.get(), 0) < 0) {
         error = "out of memory for the encoder's frames";
         return false;
     }
     return true;
 }
 
-AudioFileWriter::~AudioFileWriter() {
-    for (AVPacket*& packet : waiting_)
-        av_packet_free(&packet);
-    if (converted_ != nullptr)
-        av_freep(&converted_[0]);
-    av_freep(&converted_);
-    av_packet_free(&packet_);
-    av_frame_free(&frame_);
-    if (fifo_ != nullptr)
-        av_audio_fifo_free(fifo_);
-    swr_free(&resampler_);
-    avcodec_free_context(&encoder_);
-    avformat_free_context(container_); // its chapters and metadata too, not the custom output
-    if (io_ != nullptr)
-        av_freep(&io_->buffer);
-    avio_context_free(&io_);
-}
+AudioFileWriter::~AudioFileWriter() = default;
 
 int AudioFileWriter::outputRate() const {
     return encoder_ != nullptr ? encoder_->sample_rate : 0;
 }
 
 bool AudioFileWriter::convertInto(const std::uint8_t* input, int inFrames, std::string& error) {
-    const int room = swr_get_out_samples(resampler_, inFrames);
+    const int room = resampler_->outputRoom(inFrames);
     if (room < 0) {
-        error = "cannot convert the call's samples: " + avError(room);
+        error = "cannot convert the call's samples: " + ffmpegErrorText(room);
         return false;
     }
     if (room > convertedCapacity_) {
-        if (converted_ != nullptr)
-            av_freep(&converted_[0]);
-        av_freep(&converted_);
+        converted_.reset();
         convertedCapacity_ = 0;
-        if (av_samples_alloc_array_and_samples(&converted_, nullptr, encoder_->ch_layout.nb_channels, room,
+        std::uint8_t** planes = nullptr;
+        if (av_samples_alloc_array_and_samples(&planes, nullptr, encoder_->ch_layout.nb_channels, room,
                                                encoder_->sample_fmt, 0) < 0) {
             error = "out of memory for converted samples";
             return false;
         }
+        converted_.reset(planes);
         convertedCapacity_ = room;
     }
     const std::uint8_t* planes[] = {input};
-    const int got = swr_convert(resampler_, converted_, convertedCapacity_,
-                                input != nullptr ? planes : nullptr, inFrames);
+    const int got = resampler_->convert(converted_.get(), convertedCapacity_,
+                                        input != nullptr ? planes : nullptr, inFrames);
     if (got < 0) {
-        error = "cannot convert the call's samples: " + avError(got);
+        error = "cannot convert the call's samples: " + ffmpegErrorText(got);
         return false;
     }
-    if (got > 0 && av_audio_fifo_write(fifo_, reinterpret_cast<void**>(converted_), got) < got) {
+    if (got > 0 && av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(converted_.get()), got) < got) {
         error = "out of memory for converted samples";
         return false;
     }
@@ -312,13 +253,14 @@ bool AudioFileWriter::write(std::span<const std::uint8_t> pcm, std::string& erro
 bool AudioFileWriter::encodeHeldSamples(bool flushing, std::string& error) {
     const bool smallLastFrame =
         encoder_->codec->capabilities & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
-    while (av_audio_fifo_size(fifo_) >= encoderFrameSize_ || (flushing && av_audio_fifo_size(fifo_) > 0)) {
-        if (av_frame_make_writable(frame_) < 0) {
+    while (av_audio_fifo_size(fifo_.get()) >= encoderFrameSize_ ||
+           (flushing && av_audio_fifo_size(fifo_.get()) > 0)) {
+        if (av_frame_make_writable(frame_.get()) < 0) {
             error = "out of memory for the encoder's frames";
             return false;
         }
-        const int count = std::min(av_audio_fifo_size(fifo_), encoderFrameSize_);
-        av_audio_fifo_read(fifo_, reinterpret_cast<void**>(frame_->data), count);
+        const int count = std::min(av_audio_fifo_size(fifo_.get()), encoderFrameSize_);
+        av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame_->data), count);
         frame_->nb_samples = count;
         if (count < encoderFrameSize_ && !smallLastFrame) {
             // An encoder that takes whole frames only gets the last one padded with silence.
@@ -328,24 +270,24 @@ bool AudioFileWriter::encodeHeldSamples(bool flushing, std::string& error) {
         }
         frame_->pts = nextPts_;
         nextPts_ += frame_->nb_samples;
-        if (!sendToEncoder(frame_, error))
+        if (!sendToEncoder(frame_.get(), error))
             return false;
     }
     return true;
 }
 
 bool AudioFileWriter::sendToEncoder(AVFrame* frame, std::string& error) {
-    int result = avcodec_send_frame(encoder_, frame);
+    int result = avcodec_send_frame(encoder_.get(), frame);
     if (result < 0) {
-        error = "the encoder failed: " + avError(result);
+        error = "the encoder failed: " + ffmpegErrorText(result);
         return false;
     }
-    while ((result = avcodec_receive_packet(encoder_, packet_)) == 0) {
-        if (!writePacket(packet_, error))
+    while ((result = avcodec_receive_packet(encoder_.get(), packet_.get())) == 0) {
+        if (!writePacket(packet_.get(), error))
             return false;
     }
     if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) {
-        error = "the encoder failed: " + avError(result);
+        error = "the encoder failed: " + ffmpegErrorText(result);
         return false;
     }
     return true;
@@ -353,23 +295,23 @@ bool AudioFileWriter::sendToEncoder(AVFrame* frame, std::string& error) {
 
 bool AudioFileWriter::writePacket(AVPacket* packet, std::string& error) {
     if (!headerWritten_) {
-        AVPacket* kept = av_packet_alloc();
+        PacketOwner kept(av_packet_alloc(), {av_packet_free});
         if (kept == nullptr) {
             av_packet_unref(packet);
             error = "out of memory for the encoded sound";
             return false;
         }
-        av_packet_move_ref(kept, packet);
-        waiting_.push_back(kept);
+        av_packet_move_ref(kept.get(), packet);
+        waiting_.push_back(std::move(kept));
         return true;
     }
     // The muxer may have chosen its own time base when it wrote the header.
     av_packet_rescale_ts(packet, encoder_->time_base, stream_->time_base);
     packet->stream_index = stream_->index;
-    const int result = av_write_frame(container_, packet);
+    const int result = av_write_frame(container_->context(), packet);
     av_packet_unref(packet);
-    if (result < 0 || io_->error < 0) {
-        error = "cannot write the file: " + avError(result < 0 ? result : io_->error);
+    if (result < 0 || container_->outputError() < 0) {
+        error = "cannot write the file: " + ffmpegErrorText(result < 0 ? result : container_->outputError());
         return false;
     }
     return true;
@@ -377,29 +319,28 @@ bool AudioFileWriter::writePacket(AVPacket* packet, std::string& error) {
 
 bool AudioFileWriter::writeHeader(const CallTags& tags, std::uint64_t totalFrames, std::string& error) {
     // Containers keep tags in their header (FLAC, MP3, WAV) or in their stream's (Ogg).
-    setTags(&container_->metadata, tags);
+    AVFormatContext* container = container_->context();
+    setTags(&container->metadata, tags);
     setTags(&stream_->metadata, tags);
-    if (chapterMarks_ == ChapterMarks::Chapters && !addChapters(container_, tags, sourceRate_, totalFrames)) {
+    if (chapterMarks_ == ChapterMarks::Chapters && !addChapters(container, tags, sourceRate_, totalFrames)) {
         error = "out of memory for the chapters";
         return false;
     }
     if (chapterMarks_ == ChapterMarks::CommentEntries) {
-        addChapterEntries(&container_->metadata, tags, sourceRate_);
+        addChapterEntries(&container->metadata, tags, sourceRate_);
         addChapterEntries(&stream_->metadata, tags, sourceRate_);
     }
-    const int result = avformat_write_header(container_, nullptr);
+    const int result = avformat_write_header(container, nullptr);
     if (result < 0) {
-        error = "cannot write the file's header: " + avError(result);
+        error = "cannot write the file's header: " + ffmpegErrorText(result);
         return false;
     }
     headerWritten_ = true;
-    std::vector<AVPacket*> waiting = std::move(waiting_);
+    std::vector<PacketOwner> waiting = std::move(waiting_);
     waiting_.clear();
     bool written = true;
-    for (AVPacket*& packet : waiting) {
-        written = written && writePacket(packet, error);
-        av_packet_free(&packet);
-    }
+    for (const PacketOwner& packet : waiting)
+        written = written && writePacket(packet.get(), error);
     return written;
 }
 
@@ -410,10 +351,10 @@ bool AudioFileWriter::finish(std::string& error) {
     }
     if (!convertInto(nullptr, 0, error) || !encodeHeldSamples(true, error) || !sendToEncoder(nullptr, error))
         return false;
-    const int result = av_write_trailer(container_);
-    avio_flush(io_);
-    if (result < 0 || io_->error < 0) {
-        error = "cannot write the file: " + avError(result < 0 ? result : io_->error);
+    const int result = av_write_trailer(container_->context());
+    container_->flush();
+    if (result < 0 || container_->outputError() < 0) {
+        error = "cannot write the file: " + ffmpegErrorText(result < 0 ? result : container_->outputError());
         return false;
     }
     return true;

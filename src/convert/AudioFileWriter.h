@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/FfmpegHandles.h"
 #include "convert/AudioFileFormat.h"
 #include "convert/CallTags.h"
 #include "recording/WaveFormat.h"
@@ -10,24 +11,20 @@
 #include <string>
 #include <vector>
 
-struct AVAudioFifo;
-struct AVCodecContext;
-struct AVFormatContext;
-struct AVFrame;
-struct AVIOContext;
-struct AVPacket;
 struct AVStream;
-struct SwrContext;
 
 namespace kestrum {
+
+class OutputContainer;
+class Resampler;
 
 // The one encoder pipeline for every kind of audio file: the call's PCM (the sample store's bytes,
 // in the playback format) goes through libswresample to the encoder's sample format and rate, is
 // cut into the encoder's frames, encoded by libavcodec and muxed by libavformat, with the tags as
 // the file's metadata and the chapter marks as its chapters where the container keeps them.
 //
-// The file is written to an open descriptor (a TemporaryFile's), which must be seekable: WAV,
-// FLAC and MP3 go back to fill in lengths, the stream summary and the seek table.
+// The file is written to an open descriptor (a TemporaryFile's), which must be seekable
+// (OutputContainer).
 //
 // The file's header (with the tags and chapters) is written when writeHeader() is called, which
 // may come after the samples: a call can be encoded while it is still being decoded, before its
@@ -63,11 +60,12 @@ class AudioFileWriter {
   private:
     AudioFileWriter() = default;
     bool setUp(const AudioFileFormat& format, const WaveFormat& source, int fd, std::string& error);
-    // The steps of setUp(): the encoder and its container, the stream and the output through the
-    // descriptor, and the conversion of the call's samples into the encoder's frames. The sample
+    // The steps of setUp(): the encoder and its container over the descriptor, the stream, and the
+    // conversion of the call's samples into the encoder's frames. The sample
     // format is libavutil's AVSampleFormat, which this header does not include.
-    bool openEncoder(const AudioFileFormat& format, int channels, int sourceFormat, std::string& error);
-    bool openOutput(std::string& error);
+    bool openEncoder(const AudioFileFormat& format, int fd, int channels, int sourceFormat,
+                     std::string& error);
+    bool openStream(std::string& error);
     bool openSampleConversion(int channels, int sourceFormat, std::string& error);
     // Writes a packet of the encoder's to the file, or keeps it until the header is written.
     bool writePacket(AVPacket* packet, std::string& error);
@@ -78,24 +76,22 @@ class AudioFileWriter {
     // Adds what the resampler gives for `inFrames` input frames (null input: its delay) to the FIFO.
     bool convertInto(const std::uint8_t* input, int inFrames, std::string& error);
 
-    int fd_ = -1;
     ChapterMarks chapterMarks_ = ChapterMarks::None;
     int sourceRate_ = 0;
     int sourceFrameBytes_ = 1;
     int encoderFrameSize_ = 0;
     std::int64_t nextPts_ = 0;
-    AVFormatContext* container_ = nullptr;
-    AVIOContext* io_ = nullptr;
-    AVStream* stream_ = nullptr;
-    AVCodecContext* encoder_ = nullptr;
-    SwrContext* resampler_ = nullptr;
-    AVAudioFifo* fifo_ = nullptr;
-    AVFrame* frame_ = nullptr;
-    AVPacket* packet_ = nullptr;
-    std::uint8_t** converted_ = nullptr; // the resampler's output planes
+    std::unique_ptr<OutputContainer> container_;
+    AVStream* stream_ = nullptr; // the container's
+    CodecContextOwner encoder_;
+    std::unique_ptr<Resampler> resampler_;
+    AudioFifoOwner fifo_;
+    FrameOwner frame_;
+    PacketOwner packet_;
+    SamplePlanesOwner converted_; // the resampler's output planes
     int convertedCapacity_ = 0;
     bool headerWritten_ = false;
-    std::vector<AVPacket*> waiting_; // packets encoded before the header was written
+    std::vector<PacketOwner> waiting_; // packets encoded before the header was written
 };
 
 } // namespace kestrum

@@ -9,6 +9,8 @@
 
 namespace kestrum {
 
+class Resampler;
+
 // The CD audio format: 16-bit signed little-endian PCM, stereo, 44100 frames per second.
 inline constexpr WaveFormat kCdAudioFormat{kTagPcm, 2, 44100, 176400, 4, 16, 0};
 
@@ -35,8 +37,8 @@ class CdAudioConverter {
 
   private:
     CdAudioConverter();
-    struct Resampler;
     std::unique_ptr<Resampler> resampler_;
+    std::size_t sourceFrameBytes_ = 1; // one byte a channel
 };
 
 } // namespace kestrum
