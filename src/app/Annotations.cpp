@@ -61,7 +61,7 @@ Annotations::Annotations(PlayerState& state, Reporter& reporter, AnnotationViews
       clock_(clock ? std::move(clock) : [] { return std::time(nullptr); }) {}
 
 bool Annotations::savingAllowed() const {
-    return state_.options.viewerMode == 0 && state_.options.readOnly == 0;
+    return !state_.options.viewerMode && !state_.options.readOnly;
 }
 
 void Annotations::additionMade() {

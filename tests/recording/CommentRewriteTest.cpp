@@ -294,12 +294,12 @@ TEST_F(CommentRewriteTest, SectionsAVersionDoesNotCarryStayAudio) {
 }
 
 TEST_F(CommentRewriteTest, ViewerAndReadOnlyModesNeverWrite) {
-    for (const int option : {0, 1}) {
+    for (const bool option : {false, true}) {
         RecordingBuilder builder(9);
         builder.audio = test::makeAudio(100);
         open(builder);
         state.options.viewerMode = option;
-        state.options.readOnly = 1 - option;
+        state.options.readOnly = !option;
         windows.saveEnabled = false;
         annotations.newCommentsEdited();
         EXPECT_FALSE(windows.saveEnabled);
