@@ -1,5 +1,6 @@
 #include "app/Player.h"
 
+#include "app/KeywordListLines.h"
 #include "app/ListeningSettings.h"
 #include "app/ResumePositions.h"
 #include "audio/AudioLoader.h"
@@ -115,8 +116,7 @@ int Player::openForPlay() {
         return reporter_.fail("File not found\n%s", rec.recordingPath.c_str());
 
     splash_->setStepText("OPENING FILE");
-    RecordingReader reader(rec, reporter_, displays_, displays_,
-                           {state_.options.headerOverrides(), state_.options.viewerMode});
+    RecordingReader reader(rec, reporter_, {state_.options.headerOverrides(), state_.options.viewerMode});
     if (reader.openRecording() != 0)
         return 1;
     // The sound this run plays: a save adds to this call only, not to another put in its place.
@@ -171,10 +171,10 @@ void Player::restoreWindowState() {
 int Player::loadRecording() {
     RecordingState& rec = state_.recording;
     AnnotationViews& windows = ui_.annotationViews();
-    RecordingReader reader(rec, reporter_, windows, windows,
-                           {state_.options.headerOverrides(), state_.options.viewerMode});
+    RecordingReader reader(rec, reporter_, {state_.options.headerOverrides(), state_.options.viewerMode});
     const auto progress = [this](const std::string& text) { splash_->setStepText(text); };
     const int failed = startLoadingRecordingAudio(reader, rec, state_.store, reporter_, progress, loading_);
+    showSectionsRead(rec, reader.sectionsRead(), windows);
     ui_.showPlayPosition();
     if (failed != 0)
         return 1;

@@ -3,6 +3,7 @@
 
 #include "recording/CommentRewrite.h"
 #include "app/Annotations.h"
+#include "app/KeywordListLines.h"
 #include "recording/RecordingReader.h"
 #include "recording/StoredAudio.h"
 #include "support/FakeMessenger.h"
@@ -42,9 +43,10 @@ class CommentRewriteTest : public ::testing::Test {
         original = builder.bytes();
         state.recording = RecordingState{};
         state.recording.recordingPath = path;
-        RecordingReader reader(state.recording, reporter, windows, windows, {});
+        RecordingReader reader(state.recording, reporter, {});
         ASSERT_EQ(reader.openRecording(), 0) << messenger.onlyText();
         ASSERT_EQ(reader.computeAudioLength(), 0) << messenger.onlyText();
+        showSectionsRead(state.recording, reader.sectionsRead(), windows);
         // As the player and zoqtool do: the sound opened, which a save adds to.
         state.recording.openedAudio =
             storedAudioOf(::fileno(state.recording.recordingFile.get()), state.recording);
