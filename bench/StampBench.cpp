@@ -22,8 +22,7 @@ int main(int argc, char** argv) {
     Reporter reporter(messenger, log);
     RecordingState recording;
     recording.recordingPath = argv[1];
-    TextDisplays ignored;
-    RecordingReader reader(recording, reporter, ignored, ignored, {});
+    RecordingReader reader(recording, reporter, {});
     if (reader.openRecording() != 0)
         return 1;
     recording.closeRecordingFile();

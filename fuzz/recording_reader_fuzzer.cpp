@@ -2,6 +2,7 @@
 // comment and keyword readers and the keyword list, as `zoqtool info` and the player read a file.
 // Every hostile file must end in the reader's own message, never a crash, hang or huge allocation.
 
+#include "app/KeywordListLines.h"
 #include "platform/Reporter.h"
 #include "recording/RecordingReader.h"
 #include "support/MemoryFile.h"
@@ -17,11 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrum::fuzz::SilentMessenger messenger;
     kestrum::NoLog log;
     kestrum::Reporter reporter(messenger, log);
-    kestrum::TextDisplays displays;
     kestrum::RecordingState recording;
     recording.recordingPath = file.path();
-    kestrum::RecordingReader reader(recording, reporter, displays, displays, {});
-    if (reader.openRecording() == 0)
-        reader.computeAudioLength();
+    kestrum::RecordingReader reader(recording, reporter, {});
+    if (reader.openRecording() != 0)
+        return 0;
+    reader.computeAudioLength();
+    // The keyword window's lines, as the player shows a table read.
+    if (reader.sectionsRead().keywords)
+        (void)kestrum::keywordListLines(recording);
     return 0;
 }

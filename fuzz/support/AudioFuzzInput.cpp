@@ -72,10 +72,9 @@ void loadRecordingAsPlayerDoes(const std::string& path, bool viewerMode) {
     SilentMessenger messenger;
     NoLog log;
     Reporter reporter(messenger, log);
-    TextDisplays displays;
     RecordingState recording;
     recording.recordingPath = path;
-    RecordingReader reader(recording, reporter, displays, displays, {HeaderOverrides{}, viewerMode});
+    RecordingReader reader(recording, reporter, {HeaderOverrides{}, viewerMode});
     if (reader.openRecording() != 0)
         return;
     SampleStore store;

@@ -2,6 +2,7 @@
 
 #include "platform/RegularFile.h"
 
+#include "app/KeywordListLines.h"
 #include "audio/FrameClock.h"
 #include "recording/CommentRewrite.h"
 #include "recording/KeywordTable.h"
@@ -61,7 +62,7 @@ Annotations::Annotations(PlayerState& state, Reporter& reporter, AnnotationViews
       clock_(clock ? std::move(clock) : [] { return std::time(nullptr); }) {}
 
 bool Annotations::savingAllowed() const {
-    return state_.options.viewerMode == 0 && state_.options.readOnly == 0;
+    return !state_.options.viewerMode && !state_.options.readOnly;
 }
 
 void Annotations::additionMade() {
@@ -97,7 +98,7 @@ int Annotations::save() {
     keywordsAdded_.clear();
     // What the file holds now, other writers' additions with this one's.
     views_.showExistingComments(state_.recording.commentText);
-    buildScannedWordList(state_.recording, views_);
+    showKeywordList(state_.recording, views_);
     views_.clearNewComments();
     state_.recording.additionsPending = false;
     return 0;
@@ -126,7 +127,7 @@ int Annotations::addScannedWord(const std::string& typed, int secondsBefore, std
         break;
     }
     keywordsAdded_.push_back(addition);
-    buildScannedWordList(rec, views_);
+    showKeywordList(rec, views_);
     additionMade();
     return 0;
 }
@@ -171,7 +172,7 @@ int Annotations::takeFileAsItStands(RecordingState& now) {
     if (rec.commentText != before.commentText)
         views_.showExistingComments(rec.commentText);
     if (!sameTable(rec, before))
-        buildScannedWordList(rec, views_);
+        showKeywordList(rec, views_);
     return 0;
 }
 

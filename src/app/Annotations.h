@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/AnnotationViews.h"
 #include "app/PlayerState.h"
 #include "platform/Reporter.h"
 #include "recording/KeywordTable.h"
-#include "recording/ReaderDisplays.h"
 #include "recording/StoredAudio.h"
 
 #include <cstdint>

@@ -4,26 +4,35 @@
 
 namespace kestrum {
 
+namespace {
+
+bool existingCommentsOpen(CommentMode mode) {
+    return mode == CommentMode::ReadExisting || mode == CommentMode::AddNew;
+}
+
+} // namespace
+
 bool newCommentsOffered(const Options& options) {
-    return options.commentMode == 3 && options.viewerMode == 0;
+    return options.commentMode == CommentMode::AddNew && !options.viewerMode;
 }
 
 ButtonModes buttonModes(int version, const Options& options, const WindowOpenFlags& open) {
     ButtonModes modes;
-    if (options.keywordMode != 0) {
+    if (options.keywordMode != KeywordMode::Hidden) {
         modes.scannedWordsVisible = true;
-        modes.scannedWordsEnabled = options.keywordMode == 2 && version >= 5 && version != 7;
+        modes.scannedWordsEnabled =
+            options.keywordMode == KeywordMode::Enabled && version >= 5 && version != 7;
         modes.showKeywords = modes.scannedWordsEnabled && open.keywords;
     }
-    if (options.commentMode != 0) {
+    if (options.commentMode != CommentMode::Hidden) {
         modes.textVisible = true;
-        modes.textEnabled = options.commentMode >= 2;
+        modes.textEnabled = existingCommentsOpen(options.commentMode);
         modes.showNewComments = newCommentsOffered(options) && open.newComments;
-        modes.showExistingComments = options.commentMode >= 2 && open.existingComments;
+        modes.showExistingComments = existingCommentsOpen(options.commentMode) && open.existingComments;
     }
-    if (options.exportMode != 0) {
+    if (options.exportMode != ExportMode::Hidden) {
         modes.exportVisible = true;
-        modes.exportEnabled = options.exportMode == 2;
+        modes.exportEnabled = options.exportMode == ExportMode::Enabled;
     }
     return modes;
 }
@@ -31,10 +40,10 @@ ButtonModes buttonModes(int version, const Options& options, const WindowOpenFla
 void adjustModesForPlatform(Options& options, std::uint32_t osPlatformId) {
     if (osPlatformId == kPlatformNtFamily)
         return;
-    if (options.commentMode == 3)
-        options.commentMode = 2;
-    if (options.exportMode == 2 && options.exportVariant == 1)
-        options.exportMode = 1;
+    if (options.commentMode == CommentMode::AddNew)
+        options.commentMode = CommentMode::ReadExisting;
+    if (options.exportMode == ExportMode::Enabled && options.exportVariant == ExportVariant::ExportList)
+        options.exportMode = ExportMode::Disabled;
 }
 
 } // namespace kestrum

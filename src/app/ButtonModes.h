@@ -28,7 +28,7 @@ struct ButtonModes {
     bool showExistingComments = false;
 };
 
-// Whether the New Comments window, where comments are typed, is offered: in comment mode 3, and
+// Whether the New Comments window, where comments are typed, is offered: in comment mode AddNew, and
 // not in viewer mode, whose player saves nothing.
 bool newCommentsOffered(const Options& options);
 

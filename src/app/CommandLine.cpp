@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <type_traits>
 
 namespace kestrum {
 
@@ -40,8 +41,15 @@ bool isAsciiLetterOrDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// Stores a number accepted for a letter in its field, as the field's own type: the modes' values
+// are numbered as the letters take them (see CommandLine.h), a flag is 0 or 1.
+template <auto Field> void store(Options& options, int number) {
+    using Value = std::remove_cvref_t<decltype(options.*Field)>;
+    options.*Field = static_cast<Value>(number);
+}
+
 struct IntegerOption {
-    int Options::*field;
+    void (*store)(Options&, int);
     int lowest;
     int highest;
 };
@@ -50,61 +58,61 @@ struct IntegerOption {
 bool integerOption(char letter, IntegerOption& option) {
     switch (letter) {
     case 'A':
-        option = {&Options::keyCountMode, 0, 3};
+        option = {&store<&Options::keyCountMode>, 0, 3};
         return true;
     case 'B':
-        option = {&Options::extra2Value, INT_MIN, INT_MAX};
+        option = {&store<&Options::extra2Value>, INT_MIN, INT_MAX};
         return true;
     case 'C':
-        option = {&Options::commentMode, 0, 3};
+        option = {&store<&Options::commentMode>, 0, 3};
         return true;
     case 'E':
-        option = {&Options::exportMode, 0, 2};
+        option = {&store<&Options::exportMode>, 0, 2};
         return true;
     case 'H':
-        option = {&Options::hourValue, -1, 23};
+        option = {&store<&Options::hourValue>, -1, 23};
         return true;
     case 'K':
-        option = {&Options::exportVariant, 0, 1};
+        option = {&store<&Options::exportVariant>, 0, 1};
         return true;
     case 'L':
-        option = {&Options::secondValue, -1, 59};
+        option = {&store<&Options::secondValue>, -1, 59};
         return true;
     case 'M':
-        option = {&Options::minuteValue, -1, 59};
+        option = {&store<&Options::minuteValue>, -1, 59};
         return true;
     case 'O':
-        option = {&Options::viewerMode, 0, 1};
+        option = {&store<&Options::viewerMode>, 0, 1};
         return true;
     case 'P':
-        option = {&Options::monthValue, -1, 12};
+        option = {&store<&Options::monthValue>, -1, 12};
         return true;
     case 'Q':
-        option = {&Options::dayValue, -1, 31};
+        option = {&store<&Options::dayValue>, -1, 31};
         return true;
     case 'R':
-        option = {&Options::readOnly, 0, 1};
+        option = {&store<&Options::readOnly>, 0, 1};
         return true;
     case 'S':
-        option = {&Options::keywordMode, 0, 2};
+        option = {&store<&Options::keywordMode>, 0, 2};
         return true;
     case 'U':
-        option = {&Options::costValue, -1, INT_MAX};
+        option = {&store<&Options::costValue>, -1, INT_MAX};
         return true;
     case 'V':
-        option = {&Options::durationValue, -1, INT_MAX};
+        option = {&store<&Options::durationValue>, -1, INT_MAX};
         return true;
     case 'W':
-        option = {&Options::diskWriterValue, INT_MIN, INT_MAX};
+        option = {&store<&Options::diskWriterValue>, INT_MIN, INT_MAX};
         return true;
     case 'X':
-        option = {&Options::compCodeValue, -1, 99};
+        option = {&store<&Options::compCodeValue>, -1, 99};
         return true;
     case 'Y':
-        option = {&Options::routeValue, -1, 999};
+        option = {&store<&Options::routeValue>, -1, 999};
         return true;
     case 'Z':
-        option = {&Options::yearValue, -1, 2100};
+        option = {&store<&Options::yearValue>, -1, 2100};
         return true;
     default:
         return false;
@@ -161,7 +169,7 @@ int parseOption(const std::string& piece, Options& options, Messenger& messenger
             messenger.showError(formatText("%c got %d from %s", letter, number, value.c_str()));
             return 1;
         }
-        options.*integer.field = number;
+        integer.store(options, number);
         return 0;
     }
     switch (letter) {
@@ -209,9 +217,9 @@ int parseCommandLine(const std::string& commandLine, Options& options, Messenger
     options.recordingPath.clear();
     options.recordedDateText.clear();
     options.recordedTimeText.clear();
-    options.exportMode = 0;
-    options.keywordMode = 0;
-    options.commentMode = 0;
+    options.exportMode = ExportMode::Hidden;
+    options.keywordMode = KeywordMode::Hidden;
+    options.commentMode = CommentMode::Hidden;
 
     while (!text.empty() &&
            (text.back() == '\n' || text.back() == '\r' || text.back() == '"' || text.back() == ' '))
@@ -233,9 +241,9 @@ int parseCommandLine(const std::string& commandLine, Options& options, Messenger
         start = end + 1;
     }
 
-    if (options.viewerMode == 1) {
-        options.readOnly = 1;
-        options.exportMode = 0;
+    if (options.viewerMode) {
+        options.readOnly = true;
+        options.exportMode = ExportMode::Hidden;
     }
     return 0;
 }

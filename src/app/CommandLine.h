@@ -8,32 +8,54 @@
 
 namespace kestrum {
 
+// What the lettered options with a few values ask for. Each value is named by what it does; the
+// letters take the numbers in the order listed here (the first is 0).
+
+// A: how many export keys are in use. Held for the run, read by nothing else.
+enum class KeyCountMode { AllByDefault, One, Two, All };
+// C: the comment button of the player window.
+enum class CommentMode {
+    Hidden,       // no button
+    Disabled,     // the button shows, greyed
+    ReadExisting, // the button opens the existing comments
+    AddNew,       // and new comments can be typed and saved
+};
+// E: the export button of the player window.
+enum class ExportMode { Hidden, Disabled, Enabled };
+// K: what the export button does: converts the call's audio for a disc, or adds the recording to
+// the export list.
+enum class ExportVariant { AudioForDisc, ExportList };
+// S: the keyword button of the player window; with Enabled a click on the waveform adds a keyword.
+enum class KeywordMode { Hidden, Disabled, Enabled };
+
 // The option values of one run, with their defaults. The command line is the only configuration.
 struct Options {
-    int keyCountMode = 0;                      // A
-    int extra2Value = 0;                       // B
-    int commentMode = 0;                       // C
-    std::string recordedDateText;              // D, shorter than 20 characters
-    int exportMode = 0;                        // E
-    std::string recordingPath;                 // F, shorter than 261 characters
-    std::array<std::string, 3> encryptionKeys; // G, 8 letters or digits each
-    int hourValue = -1;                        // H
-    int exportVariant = 0;                     // K
-    int secondValue = -1;                      // L
-    int minuteValue = -1;                      // M
-    std::string ridLabel = "Rid";              // N, shorter than 4 characters
-    int viewerMode = 0;                        // O
-    int monthValue = -1;                       // P
-    int dayValue = -1;                         // Q
-    int readOnly = 0;                          // R
-    int keywordMode = 0;                       // S
-    std::string recordedTimeText;              // T, shorter than 20 characters
-    int costValue = -1;                        // U
-    int durationValue = -1;                    // V
-    int diskWriterValue = -1;                  // W
-    int compCodeValue = -1;                    // X
-    int routeValue = -1;                       // Y
-    int yearValue = -1;                        // Z
+    KeyCountMode keyCountMode = KeyCountMode::AllByDefault;    // A
+    int extra2Value = 0;                                       // B
+    CommentMode commentMode = CommentMode::Hidden;             // C
+    std::string recordedDateText;                              // D, shorter than 20 characters
+    ExportMode exportMode = ExportMode::Hidden;                // E
+    std::string recordingPath;                                 // F, shorter than 261 characters
+    std::array<std::string, 3> encryptionKeys;                 // G, 8 letters or digits each
+    int hourValue = -1;                                        // H
+    ExportVariant exportVariant = ExportVariant::AudioForDisc; // K
+    int secondValue = -1;                                      // L
+    int minuteValue = -1;                                      // M
+    std::string ridLabel = "Rid";                              // N, shorter than 4 characters
+    // O: the player runs from an export disc, and saves, exports and writes nothing. The one place
+    // the run's viewer mode is kept.
+    bool viewerMode = false;
+    int monthValue = -1;                           // P
+    int dayValue = -1;                             // Q
+    bool readOnly = false;                         // R: comments and keywords cannot be saved
+    KeywordMode keywordMode = KeywordMode::Hidden; // S
+    std::string recordedTimeText;                  // T, shorter than 20 characters
+    int costValue = -1;                            // U
+    int durationValue = -1;                        // V
+    int diskWriterValue = -1;                      // W
+    int compCodeValue = -1;                        // X
+    int routeValue = -1;                           // Y
+    int yearValue = -1;                            // Z
 
     // The header values to apply to the converted header.
     HeaderOverrides headerOverrides() const;

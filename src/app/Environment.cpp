@@ -56,13 +56,13 @@ int refuseLongPath(const Environment& env, Messenger& messenger) {
 namespace {
 
 // The player's own facts: where it runs, as whom (not in viewer mode), on what platform.
-int identifyRun(Environment& env, SystemServices& system, Messenger& messenger) {
+int identifyRun(Environment& env, bool viewerMode, SystemServices& system, Messenger& messenger) {
     if (!system.currentDirectory(env.workingDirectory, kPathBufferSize - 1)) {
         messenger.showError("GetCurrentDirectory failed, cannot continue");
         return 1;
     }
     env.userName.clear();
-    if (!env.viewerMode && !system.userName(env.userName, kUserNameMaxLength)) {
+    if (!viewerMode && !system.userName(env.userName, kUserNameMaxLength)) {
         messenger.showError("GetUserName failed, cannot continue");
         return 1;
     }
@@ -130,14 +130,13 @@ int takeLock(Environment& env, Messenger& messenger) {
 
 int prepareEnvironment(Environment& env, const Options& options, SystemServices& system,
                        Messenger& messenger) {
-    env.viewerMode = options.viewerMode == 1;
     env.logPath.clear();
     env.initPath.clear();
     env.userDirectory.close();
-    if (identifyRun(env, system, messenger) != 0)
+    if (identifyRun(env, options.viewerMode, system, messenger) != 0)
         return 1;
 
-    if (env.viewerMode) {
+    if (options.viewerMode) {
         Environment paths;
         paths.logPath = joinPath(env.workingDirectory, kLogFileName);
         paths.initPath = joinPath(env.workingDirectory, kInitFileName);
@@ -205,8 +204,8 @@ int readInit(Environment& env) {
     return 0;
 }
 
-int writeInitToDisk(Environment& env, Reporter& reporter) {
-    if (env.initPath.empty() || env.viewerMode)
+int writeInitToDisk(Environment& env, const Options& options, Reporter& reporter) {
+    if (env.initPath.empty() || options.viewerMode)
         return 0;
     const layout::Bytes<InitRecord> bytes = layout::encode(env.initRecord);
     switch (replaceFileContents(env.userDirectory, kInitFileName, bytes)) {

@@ -38,7 +38,6 @@ struct Environment {
     std::string initPath;
     std::array<int, 4> versionNumbers{};
     std::string versionText;
-    bool viewerMode = false;
     InitRecord initRecord;
 };
 
@@ -58,6 +57,6 @@ int readProgramVersion(Environment& env, Messenger& messenger);
 // others may share: never through a link, a regular file only); 1 when there is none.
 int readInit(Environment& env);
 // Replaces the init file with the record; failures are logged only. Nothing in viewer mode.
-int writeInitToDisk(Environment& env, Reporter& reporter);
+int writeInitToDisk(Environment& env, const Options& options, Reporter& reporter);
 
 } // namespace kestrum

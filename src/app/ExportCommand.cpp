@@ -22,7 +22,7 @@ void ExportCommand::exportClicked() {
     PlaybackSession& session = player_.session();
     // A complete loop section is marked when loop play can start.
     const bool loopMarked = session.snapshot().controls[TransportControl::PlayLoop];
-    if (state.options.exportVariant == 1) {
+    if (state.options.exportVariant == ExportVariant::ExportList) {
         if (loopMarked) {
             // A list takes the whole recording: the loop section goes.
             session.clearLoopForWholeRecording();

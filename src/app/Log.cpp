@@ -31,7 +31,7 @@ std::string Log::formatLine(const std::string& versionText, std::time_t when, co
 }
 
 void Log::writeLog(const std::string& message) {
-    if (env_.logPath.empty() || env_.viewerMode)
+    if (env_.logPath.empty() || options_.viewerMode)
         return;
     const std::string line = formatLine(env_.versionText, std::time(nullptr), message);
     // Through the per-user directory held open, never by path: see Environment.

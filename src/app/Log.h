@@ -16,7 +16,7 @@ namespace kestrum {
 // or in viewer mode, and a failing write is never reported to the user.
 class Log : public LogSink {
   public:
-    explicit Log(const Environment& env) : env_(env) {}
+    Log(const Environment& env, const Options& options) : env_(env), options_(options) {}
     void writeLog(const std::string& message) override;
 
     // The line written for `message` at time `when`, with its CR LF.
@@ -25,7 +25,8 @@ class Log : public LogSink {
 
   private:
     const Environment& env_;
-    std::mutex mutex_; // export workers log from their own threads
+    const Options& options_; // for viewer mode
+    std::mutex mutex_;       // export workers log from their own threads
 };
 
 } // namespace kestrum

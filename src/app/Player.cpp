@@ -1,5 +1,6 @@
 #include "app/Player.h"
 
+#include "app/KeywordListLines.h"
 #include "app/ListeningSettings.h"
 #include "app/ResumePositions.h"
 #include "audio/AudioLoader.h"
@@ -53,8 +54,8 @@ void shutdownAtExit() {
 }
 
 Player::Player(Messenger& messenger, SystemServices& system, AudioOutput& device, PlayerUi& ui)
-    : messenger_(messenger), system_(system), ui_(ui), log_(state_.environment), reporter_(messenger, log_),
-      output_(device, reporter_, state_.recording.playbackFormat) {}
+    : messenger_(messenger), system_(system), ui_(ui), log_(state_.environment, state_.options),
+      reporter_(messenger, log_), output_(device, reporter_, state_.recording.playbackFormat) {}
 
 Player::~Player() {
     shutdown(false);
@@ -115,8 +116,7 @@ int Player::openForPlay() {
         return reporter_.fail("File not found\n%s", rec.recordingPath.c_str());
 
     splash_->setStepText("OPENING FILE");
-    RecordingReader reader(rec, reporter_, displays_, displays_,
-                           {state_.options.headerOverrides(), env.viewerMode});
+    RecordingReader reader(rec, reporter_, {state_.options.headerOverrides(), state_.options.viewerMode});
     if (reader.openRecording() != 0)
         return 1;
     // The sound this run plays: a save adds to this call only, not to another put in its place.
@@ -157,7 +157,7 @@ void Player::restoreWindowState() {
     session_->setAids(state_.aids);
     state_.openAtLastRun = WindowOpenFlags{};
     if (readInit(env) != 0) {
-        ui_.restoreWindowState(nullptr, env.viewerMode);
+        ui_.restoreWindowState(nullptr, state_.options.viewerMode);
         return;
     }
     const InitRecord& record = env.initRecord;
@@ -165,16 +165,16 @@ void Player::restoreWindowState() {
     state_.openAtLastRun.keywords = record.keywordOpen != 0;
     state_.openAtLastRun.waveform = record.waveformOpen != 0;
     state_.openAtLastRun.existingComments = record.existingCommentsOpen != 0;
-    ui_.restoreWindowState(&record, env.viewerMode);
+    ui_.restoreWindowState(&record, state_.options.viewerMode);
 }
 
 int Player::loadRecording() {
     RecordingState& rec = state_.recording;
     AnnotationViews& windows = ui_.annotationViews();
-    RecordingReader reader(rec, reporter_, windows, windows,
-                           {state_.options.headerOverrides(), state_.environment.viewerMode});
+    RecordingReader reader(rec, reporter_, {state_.options.headerOverrides(), state_.options.viewerMode});
     const auto progress = [this](const std::string& text) { splash_->setStepText(text); };
     const int failed = startLoadingRecordingAudio(reader, rec, state_.store, reporter_, progress, loading_);
+    showSectionsRead(rec, reader.sectionsRead(), windows);
     ui_.showPlayPosition();
     if (failed != 0)
         return 1;
@@ -191,9 +191,9 @@ int Player::loadRecording() {
         reporter_.logOnly("init SetPriorityClass HIGH_PRIORITY_CLASS");
 
     if (rec.scannedWordTotal != 0)
-        state_.options.keywordMode = 2;
-    if (rec.commentsPresent && state_.options.commentMode < 3)
-        state_.options.commentMode = 3;
+        state_.options.keywordMode = KeywordMode::Enabled;
+    if (rec.commentsPresent)
+        state_.options.commentMode = CommentMode::AddNew;
     // From here on, what other programs save into the call shows in the comment and keyword windows.
     ui_.watchRecording();
     return 0;
@@ -262,7 +262,7 @@ void Player::saveWindowState(bool windowsAlive) {
     if (progress.windowStateSaved)
         return;
     progress.windowStateSaved = true;
-    if (state_.environment.viewerMode || !progress.windowSetupReached)
+    if (state_.options.viewerMode || !progress.windowSetupReached)
         return;
     // Asked here unless the closing window has asked it (a termination signal ends it unasked).
     if (windowsAlive && state_.recording.additionsPending &&
@@ -270,7 +270,7 @@ void Player::saveWindowState(bool windowsAlive) {
         ui_.saveWithProgress();
     if (windowsAlive)
         ui_.saveWindowState(state_.environment.initRecord);
-    writeInitToDisk(state_.environment, reporter_);
+    writeInitToDisk(state_.environment, state_.options, reporter_);
     writeListeningSettings(state_.environment.userDirectory, kSettingsFileName, session_->snapshot().aids,
                            reporter_);
     keepResumePosition();
@@ -293,8 +293,8 @@ void Player::keepResumePosition() {
 }
 
 bool Player::confirmClose() {
-    if (state_.progress.shutdownDone || state_.environment.viewerMode ||
-        !state_.progress.windowSetupReached || !state_.recording.additionsPending)
+    if (state_.progress.shutdownDone || state_.options.viewerMode || !state_.progress.windowSetupReached ||
+        !state_.recording.additionsPending)
         return true;
     const Messenger::Answer answer = reporter_.askOrCancel("Save New Additions?");
     if (answer == Messenger::Answer::Cancel)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AnnotationViews.h"
 #include "app/Annotations.h"
 #include "app/CallAnalysis.h"
 #include "app/Log.h"
@@ -12,7 +13,6 @@
 #include "audio/SoundOutput.h"
 #include "platform/Reporter.h"
 #include "platform/SystemServices.h"
-#include "recording/ReaderDisplays.h"
 #include "recording/StoredAudio.h"
 
 #include <future>
@@ -93,7 +93,6 @@ class Player {
     Reporter reporter_;
     NoSplash noSplash_;
     SplashDisplay* splash_ = &noSplash_;
-    TextDisplays displays_; // where opening the file puts texts, before any window exists
     SoundOutput output_;
     std::unique_ptr<PlaybackSession> session_;
     std::unique_ptr<Annotations> annotations_;

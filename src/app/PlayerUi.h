@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/AnnotationViews.h"
 #include "app/Environment.h"
 #include "app/SplashDisplay.h"
-#include "recording/ReaderDisplays.h"
 
 namespace kestrum {
 

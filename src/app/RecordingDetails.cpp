@@ -79,7 +79,7 @@ RecordingDetails recordingDetails(const RecordingState& rec, const Options& opti
     switch (headerLayoutOf(rec.version())) {
     case HeaderLayout::Vrh3:
         commonLines(rec.vrh3, options, lines);
-        newestLines(rec.vrh3, options.viewerMode == 1, lines);
+        newestLines(rec.vrh3, options.viewerMode, lines);
         break;
     case HeaderLayout::Vrh2:
         commonLines(rec.vrh2, options, lines);

@@ -112,8 +112,7 @@ int startLoadingRecordingAudio(RecordingReader& reader, RecordingState& rec, Sam
 
 int openAndLoadRecording(RecordingState& recording, SampleStore& store, Reporter& reporter,
                          const SamplesAdded& added) {
-    TextDisplays ignored;
-    RecordingReader reader(recording, reporter, ignored, ignored, {});
+    RecordingReader reader(recording, reporter, {});
     if (reader.openRecording() != 0)
         return 1;
     return loadRecordingAudio(

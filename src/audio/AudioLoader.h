@@ -4,7 +4,6 @@
 #include "audio/LoaderThread.h"
 #include "audio/SampleStore.h"
 #include "platform/Reporter.h"
-#include "recording/ReaderDisplays.h"
 #include "recording/RecordingReader.h"
 #include "recording/RecordingState.h"
 

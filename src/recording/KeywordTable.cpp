@@ -1,6 +1,5 @@
 #include "recording/KeywordTable.h"
 
-#include "platform/FormatText.h"
 #include "recording/FieldText.h"
 
 #include <strings.h>
@@ -88,26 +87,6 @@ AddKeywordResult mergeKeywordAddition(RecordingState& rec, const KeywordAddition
     if (timesHeld(rec, addition.word, addition.position) > addition.timesHeld)
         return AddKeywordResult::Added;
     return addKeywordPosition(rec, addition.word, addition.position);
-}
-
-std::string keywordListHeading() {
-    return formatText("%19s   %s", "Key Word", "Seconds From Beginning");
-}
-
-void buildScannedWordList(const RecordingState& rec, KeywordListDisplay& list) {
-    list.clearKeywordList();
-    list.addKeywordLine(keywordListHeading());
-    const std::uint32_t bytesPerSecond = rec.playbackFormat.avgBytesPerSec;
-    for (int i = 0; i < rec.scannedWordTotal; ++i) {
-        const ScannedWord& word = rec.scannedWords[static_cast<std::size_t>(i)];
-        std::string line = formatText("%19s ", fieldText(word.word).c_str());
-        for (const std::uint32_t position : word.positions) {
-            if (position == 0)
-                break;
-            line += formatText("%4u ", bytesPerSecond ? position / bytesPerSecond : 0u);
-        }
-        list.addKeywordLine(line);
-    }
 }
 
 } // namespace kestrum

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "recording/ReaderDisplays.h"
 #include "recording/RecordingState.h"
 
 #include <cstdint>
@@ -39,11 +38,5 @@ AddKeywordResult mergeKeywordAddition(RecordingState& recording, const KeywordAd
 // the blanks around it go. Empty for a keyword of blanks alone. The catalogue and the chapter
 // marks of converted calls show keywords this way.
 std::string keywordLine(const ScannedWord& word);
-
-// The keyword list: a title line, then each keyword right-aligned in 19 columns followed by its
-// positions in whole seconds of the playback format.
-void buildScannedWordList(const RecordingState& recording, KeywordListDisplay& list);
-// The list's first line, its heading.
-std::string keywordListHeading();
 
 } // namespace kestrum

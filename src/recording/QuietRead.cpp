@@ -23,8 +23,7 @@ bool readRecordingQuietly(RecordingState& recording, bool withSections, std::str
     KeptMessage message;
     NoLog noLog;
     Reporter reporter(message, noLog);
-    TextDisplays ignored;
-    RecordingReader reader(recording, reporter, ignored, ignored, {});
+    RecordingReader reader(recording, reporter, {});
     const int opened = recording.recordingFile ? reader.readOpenedRecording() : reader.openRecording();
     const bool read = opened == 0 && (!withSections || reader.computeAudioLength() == 0);
     if (!read && problem != nullptr)

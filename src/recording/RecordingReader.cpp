@@ -3,7 +3,6 @@
 #include "platform/FormatText.h"
 #include "platform/RegularFile.h"
 #include "recording/FieldText.h"
-#include "recording/KeywordTable.h"
 #include "recording/Sections.h"
 #include "recording/VersionTable.h"
 
@@ -13,6 +12,7 @@
 #include <limits>
 #include <new>
 #include <unistd.h>
+#include <utility>
 
 namespace kestrum {
 
@@ -154,8 +154,7 @@ int RecordingReader::readOpenedRecording() {
 }
 
 int RecordingReader::readTextComments() {
-    comments_.clearExistingComments();
-    comments_.clearNewComments();
+    read_.comments = true;
     rec_.commentText.clear();
 
     const std::uint32_t length = textLengthOfVersion();
@@ -179,8 +178,7 @@ int RecordingReader::readTextComments() {
     if (got != length)
         return reporter_.fail("readTextComments failed read %d of %u", static_cast<int>(got), length);
 
-    rec_.commentText = text;
-    comments_.showExistingComments(text);
+    rec_.commentText = std::move(text);
     rec_.additionsPending = false;
     return 0;
 }
@@ -195,12 +193,8 @@ int RecordingReader::readScannedWords() {
                                   static_cast<long>(bytes.size()));
         rec_.scannedWords[static_cast<std::size_t>(i)] = layout::decode<ScannedWord>(bytes);
     }
-    buildScannedWordList();
+    read_.keywords = true;
     return 0;
-}
-
-void RecordingReader::buildScannedWordList() {
-    kestrum::buildScannedWordList(rec_, keywords_);
 }
 
 int RecordingReader::computeAudioLength() {

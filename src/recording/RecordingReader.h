@@ -2,7 +2,6 @@
 
 #include "platform/Reporter.h"
 #include "recording/HeaderUpgrade.h"
-#include "recording/ReaderDisplays.h"
 #include "recording/RecordingState.h"
 
 #include <cstddef>
@@ -14,23 +13,32 @@ struct ReaderOptions {
     bool viewerMode = false;
 };
 
+// The sections a reader read, for whoever shows them.
+struct SectionsRead {
+    // The comment section was read: the recording's comment text is what it held (empty when its
+    // read failed).
+    bool comments = false;
+    // The keyword table was read whole into the recording.
+    bool keywords = false;
+};
+
 // Opens and validates the recording, converts its header, and, when asked, reads its comments and
-// keywords and works out how many audio bytes follow. Every failure is logged and shown through
-// the reporter and returns 1. After success the file is left positioned for the next reader, and
-// after computeAudioLength at the first audio byte.
+// keywords into the recording and works out how many audio bytes follow. It shows nothing: its
+// callers show what it read (sectionsRead). Every failure is logged and shown through the reporter
+// and returns 1. After success the file is left positioned for the next reader, and after
+// computeAudioLength at the first audio byte.
 class RecordingReader {
   public:
-    RecordingReader(RecordingState& recording, Reporter& reporter, CommentsDisplay& comments,
-                    KeywordListDisplay& keywords, ReaderOptions options)
-        : rec_(recording), reporter_(reporter), comments_(comments), keywords_(keywords), options_(options) {}
+    RecordingReader(RecordingState& recording, Reporter& reporter, ReaderOptions options)
+        : rec_(recording), reporter_(reporter), options_(options) {}
 
     int openRecording();
     // What openRecording does once the file is open: for a file already open in the state.
     int readOpenedRecording();
     int readTextComments();
     int readScannedWords();
-    void buildScannedWordList();
     int computeAudioLength();
+    const SectionsRead& sectionsRead() const { return read_; }
 
   private:
     std::size_t readBytes(void* buffer, std::size_t size);
@@ -42,9 +50,8 @@ class RecordingReader {
 
     RecordingState& rec_;
     Reporter& reporter_;
-    CommentsDisplay& comments_;
-    KeywordListDisplay& keywords_;
     ReaderOptions options_;
+    SectionsRead read_;
 };
 
 // The playback format a header version calls for: its own audio format or 8-bit mono 8000 Hz PCM.

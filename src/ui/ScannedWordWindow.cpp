@@ -1,6 +1,6 @@
 #include "ui/ScannedWordWindow.h"
 
-#include "recording/KeywordTable.h"
+#include "app/KeywordListLines.h"
 #include "ui/CommentWindows.h"
 
 #include <QEvent>

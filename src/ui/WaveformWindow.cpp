@@ -333,8 +333,8 @@ bool WaveformWindow::zoomingOrScrolling() const {
 void WaveformWindow::chartClicked() {
     const PlayerState& state = state_;
     PlaybackSession& session = session_;
-    if (zoomingOrScrolling() || session.snapshot().loopPlaying() || state.options.viewerMode != 0 ||
-        state.options.keywordMode != 2)
+    if (zoomingOrScrolling() || session.snapshot().loopPlaying() || state.options.viewerMode ||
+        state.options.keywordMode != KeywordMode::Enabled)
         return;
     // The sound waits while the keyword is written, at the position where the chart was clicked.
     session.setHeld(true);

@@ -52,9 +52,9 @@ TEST(CommandLine, TheDefaultsHoldWhenNoOptionIsGiven) {
     EXPECT_EQ(o.hourValue, -1);
     EXPECT_EQ(o.yearValue, -1);
     EXPECT_EQ(o.diskWriterValue, -1);
-    EXPECT_EQ(o.viewerMode, 0);
-    EXPECT_EQ(o.readOnly, 0);
-    EXPECT_EQ(o.commentMode, 0);
+    EXPECT_FALSE(o.viewerMode);
+    EXPECT_FALSE(o.readOnly);
+    EXPECT_EQ(o.commentMode, CommentMode::Hidden);
     const HeaderOverrides values = o.headerOverrides();
     EXPECT_EQ(values.day, -1);
     EXPECT_EQ(values.extra2, 0);
@@ -65,11 +65,11 @@ TEST(CommandLine, OptionsAreLetteredPiecesBetweenCarets) {
     ASSERT_EQ(parsed.result, 0) << parsed.messenger.onlyText();
     const Options& o = parsed.options;
     EXPECT_EQ(o.recordingPath, "/calls/1.ZOQ");
-    EXPECT_EQ(o.commentMode, 3); // lower-case letters alike
-    EXPECT_EQ(o.keywordMode, 2);
-    EXPECT_EQ(o.exportMode, 1);
-    EXPECT_EQ(o.exportVariant, 1);
-    EXPECT_EQ(o.keyCountMode, 2);
+    EXPECT_EQ(o.commentMode, CommentMode::AddNew); // lower-case letters alike
+    EXPECT_EQ(o.keywordMode, KeywordMode::Enabled);
+    EXPECT_EQ(o.exportMode, ExportMode::Disabled);
+    EXPECT_EQ(o.exportVariant, ExportVariant::ExportList);
+    EXPECT_EQ(o.keyCountMode, KeyCountMode::Two);
     EXPECT_EQ(o.extra2Value, -7);
     EXPECT_EQ(o.diskWriterValue, 12);
     EXPECT_EQ(o.ridLabel, " Id");
@@ -79,21 +79,21 @@ TEST(CommandLine, OptionsAreLetteredPiecesBetweenCarets) {
 
 TEST(CommandLine, ALaterPieceOverridesAnEarlierOne) {
     const Options o = parse("^C1^F/a.ZOQ^C2^F/b.ZOQ").options;
-    EXPECT_EQ(o.commentMode, 2);
+    EXPECT_EQ(o.commentMode, CommentMode::ReadExisting);
     EXPECT_EQ(o.recordingPath, "/b.ZOQ");
 }
 
 TEST(CommandLine, ViewerModeForcesReadOnlyAndNoExport) {
     const Options o = parse("^F/disc/Recs/1.ZOQ^E2^O1").options;
     EXPECT_EQ(o.recordingPath, "/disc/Recs/1.ZOQ");
-    EXPECT_EQ(o.viewerMode, 1);
-    EXPECT_EQ(o.readOnly, 1);
-    EXPECT_EQ(o.exportMode, 0);
-    EXPECT_EQ(parse("^E2^O0").options.exportMode, 2);
+    EXPECT_TRUE(o.viewerMode);
+    EXPECT_TRUE(o.readOnly);
+    EXPECT_EQ(o.exportMode, ExportMode::Hidden);
+    EXPECT_EQ(parse("^E2^O0").options.exportMode, ExportMode::Enabled);
 }
 
 TEST(CommandLine, IntegersReadLikeDecimalNumbersUpToTheFirstOtherCharacter) {
-    EXPECT_EQ(parse("^S2x").options.keywordMode, 2);
+    EXPECT_EQ(parse("^S2x").options.keywordMode, KeywordMode::Enabled);
     EXPECT_EQ(parse("^H  +7").options.hourValue, 7);
     EXPECT_EQ(parse("^Hx").options.hourValue, 0); // no digits read as 0
     EXPECT_EQ(parse("^B99999999999").options.extra2Value, 2147483647);
@@ -150,10 +150,10 @@ TEST(CommandLine, TextValuesTooLongForTheirFieldAreIgnoredSilently) {
 
 TEST(CommandLine, TheLongCommandLineIsCutTo399Characters) {
     // "^C1^D" and 391 characters leave room for "^S2"; with 394 it starts at character 400.
-    EXPECT_EQ(parse("^C1^D" + std::string(391, 'd') + "^S2").options.keywordMode, 2);
+    EXPECT_EQ(parse("^C1^D" + std::string(391, 'd') + "^S2").options.keywordMode, KeywordMode::Enabled);
     const Options o = parse("^C1^D" + std::string(394, 'd') + "^S2").options;
-    EXPECT_EQ(o.keywordMode, 0);
-    EXPECT_EQ(o.commentMode, 1);
+    EXPECT_EQ(o.keywordMode, KeywordMode::Hidden);
+    EXPECT_EQ(o.commentMode, CommentMode::Disabled);
 
     // Without a caret the 400th character never reaches the path rule either.
     EXPECT_EQ(parse(std::string(399, 'a') + "^S2").options.recordingPath, "");

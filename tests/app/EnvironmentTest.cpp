@@ -150,7 +150,7 @@ TEST_F(EnvironmentTest, AnotherUserInTheSameDirectoryGetsSeparateFiles) {
 
 TEST_F(EnvironmentTest, ViewerModeCreatesNothingAndAsksForNoUser) {
     Options options;
-    options.viewerMode = 1;
+    options.viewerMode = true;
     ASSERT_EQ(prepare(env, options), 0);
     EXPECT_EQ(system.userQuestions, 0);
     EXPECT_EQ(env.userName, "");
@@ -170,7 +170,7 @@ TEST_F(EnvironmentTest, ViewerModeCreatesNothingAndAsksForNoUser) {
     env.initRecord.waveformKnobPosition = 7.0;
     test::FakeLog log;
     Reporter reporter(messenger, log);
-    EXPECT_EQ(writeInitToDisk(env, reporter), 0);
+    EXPECT_EQ(writeInitToDisk(env, options, reporter), 0);
     EXPECT_EQ(layout::decode<InitRecord>(
                   std::span<const std::uint8_t, 96>(test::readFileBytes(env.initPath).data(), 96))
                   .waveformKnobPosition,
@@ -242,7 +242,7 @@ TEST_F(EnvironmentTest, APathThatWouldNotFitItsFieldRefusesToStart) {
 
     messenger.shown.clear();
     Options viewer;
-    viewer.viewerMode = 1;
+    viewer.viewerMode = true;
     EXPECT_EQ(prepare(env, viewer), 1);
     EXPECT_EQ(env.logPath, "");
 }
@@ -270,7 +270,7 @@ TEST_F(EnvironmentTest, TheInitRecordRoundTripsFieldByField) {
     env.initRecord = record;
     test::FakeLog log;
     Reporter reporter(messenger, log);
-    ASSERT_EQ(writeInitToDisk(env, reporter), 0);
+    ASSERT_EQ(writeInitToDisk(env, {}, reporter), 0);
 
     const std::vector<std::uint8_t> bytes = test::readFileBytes(env.initPath);
     ASSERT_EQ(bytes.size(), 96u);
@@ -302,7 +302,7 @@ TEST_F(EnvironmentTest, AFailingInitWriteIsLoggedOnly) {
     env.initPath = (dir.path() / "gone" / "Kestrum.DAT").string();
     test::FakeLog log;
     Reporter reporter(messenger, log);
-    EXPECT_EQ(writeInitToDisk(env, reporter), 1);
+    EXPECT_EQ(writeInitToDisk(env, {}, reporter), 1);
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0], "writeInitToDisk could not open file " + env.initPath);
     EXPECT_TRUE(messenger.shown.empty());
@@ -350,7 +350,7 @@ TEST_F(EnvironmentTest, ThePerUserFilesAreTheUsersAloneAndNeverReachedThroughALi
     EXPECT_EQ(test::modeOf(env.lockPath), 0600u);
     test::FakeLog log;
     Reporter reporter(messenger, log);
-    ASSERT_EQ(writeInitToDisk(env, reporter), 0);
+    ASSERT_EQ(writeInitToDisk(env, {}, reporter), 0);
     EXPECT_EQ(test::modeOf(env.initPath), 0600u);
 
     // Links left where the settings are: never read through, and replaced by a write.
@@ -358,7 +358,7 @@ TEST_F(EnvironmentTest, ThePerUserFilesAreTheUsersAloneAndNeverReachedThroughALi
     fs::remove(env.initPath);
     fs::create_symlink(dir.file("outside"), env.initPath);
     EXPECT_EQ(readInit(env), 1);
-    ASSERT_EQ(writeInitToDisk(env, reporter), 0);
+    ASSERT_EQ(writeInitToDisk(env, {}, reporter), 0);
     EXPECT_FALSE(fs::is_symlink(env.initPath));
     EXPECT_EQ(test::readFileBytes(dir.file("outside")), std::vector<std::uint8_t>(96, 7));
 
@@ -386,9 +386,10 @@ TEST_F(EnvironmentTest, APerUserDirectorySwappedWhileThePlayerRunsGetsTheFilesNo
 
     test::FakeLog log;
     Reporter reporter(messenger, log);
-    Log(env).writeLog("Could not open file\n/calls/secret.ZOQ");
+    const Options options;
+    Log(env, options).writeLog("Could not open file\n/calls/secret.ZOQ");
     env.initRecord.playSpeedPosition = 4;
-    EXPECT_EQ(writeInitToDisk(env, reporter), 0);
+    EXPECT_EQ(writeInitToDisk(env, {}, reporter), 0);
     ListeningAids aids;
     aids.skipSilence = true;
     writeListeningSettings(env.userDirectory, kSettingsFileName, aids, reporter);

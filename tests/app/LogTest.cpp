@@ -22,7 +22,8 @@ class LogTest : public ::testing::Test {
     }
     test::TempDir dir;
     Environment env;
-    Log log{env};
+    Options options;
+    Log log{env, options};
 };
 
 TEST_F(LogTest, TheFirstMessageCreatesTheLogWithItsTitleLineAndEachMessageIsOneLine) {
@@ -53,7 +54,7 @@ TEST_F(LogTest, NothingIsWrittenBeforeTheEnvironmentIsReadyOrInViewerMode) {
     env.logPath.clear();
     log.writeLog("early");
     env.logPath = dir.file("Kestrum.LOG");
-    env.viewerMode = true;
+    options.viewerMode = true;
     log.writeLog("viewer");
     EXPECT_FALSE(std::filesystem::exists(env.logPath));
 }

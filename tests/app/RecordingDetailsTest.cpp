@@ -91,7 +91,7 @@ TEST(RecordingDetails, Versions9To11ShowEverythingTheirHeaderHolds) {
 
     // On a disc the archive lines stay empty; a month of 0 or less is no archive date.
     Options viewer;
-    viewer.viewerMode = 1;
+    viewer.viewerMode = true;
     const RecordingDetails onDisc = recordingDetails(rec, viewer);
     EXPECT_EQ(onDisc.archivedBy, "");
     EXPECT_EQ(onDisc.archivedAt, "");
@@ -111,20 +111,20 @@ TEST(RecordingDetails, TheCommandLineDateAndTimeReplaceTheRecordedLineOnlyTogeth
 
 TEST(ButtonModes, TheKeywordButtonIsEnabledOnlyForVersionsThatCarryKeywords) {
     Options options;
-    options.keywordMode = 2;
+    options.keywordMode = KeywordMode::Enabled;
     for (int version = 1; version <= 11; ++version) {
         const ButtonModes modes = buttonModes(version, options, {});
         EXPECT_TRUE(modes.scannedWordsVisible);
         EXPECT_EQ(modes.scannedWordsEnabled, version >= 5 && version != 7) << version;
     }
-    options.keywordMode = 1;
+    options.keywordMode = KeywordMode::Disabled;
     EXPECT_FALSE(buttonModes(8, options, {}).scannedWordsEnabled);
-    options.keywordMode = 0;
+    options.keywordMode = KeywordMode::Hidden;
     EXPECT_FALSE(buttonModes(8, options, {}).scannedWordsVisible);
 
     WindowOpenFlags open;
     open.keywords = true;
-    options.keywordMode = 2;
+    options.keywordMode = KeywordMode::Enabled;
     EXPECT_TRUE(buttonModes(8, options, open).showKeywords);
     EXPECT_FALSE(buttonModes(7, options, open).showKeywords);
 }
@@ -134,38 +134,38 @@ TEST(ButtonModes, CommentAndExportModes) {
     open.newComments = open.existingComments = true;
     Options options;
     EXPECT_FALSE(buttonModes(10, options, open).textVisible);
-    options.commentMode = 1;
+    options.commentMode = CommentMode::Disabled;
     ButtonModes modes = buttonModes(10, options, open);
     EXPECT_TRUE(modes.textVisible);
     EXPECT_FALSE(modes.textEnabled);
     EXPECT_FALSE(modes.showExistingComments);
-    options.commentMode = 2;
+    options.commentMode = CommentMode::ReadExisting;
     modes = buttonModes(10, options, open);
     EXPECT_TRUE(modes.textEnabled);
     EXPECT_TRUE(modes.showExistingComments);
     EXPECT_FALSE(modes.showNewComments);
-    options.commentMode = 3;
+    options.commentMode = CommentMode::AddNew;
     EXPECT_TRUE(buttonModes(10, options, open).showNewComments);
 
-    options.exportMode = 1;
+    options.exportMode = ExportMode::Disabled;
     modes = buttonModes(10, options, open);
     EXPECT_TRUE(modes.exportVisible);
     EXPECT_FALSE(modes.exportEnabled);
-    options.exportMode = 2;
+    options.exportMode = ExportMode::Enabled;
     EXPECT_TRUE(buttonModes(10, options, open).exportEnabled);
 }
 
 TEST(ButtonModes, OnlySystemsOutsideTheNtFamilyLowerTheModes) {
     Options options;
-    options.commentMode = 3;
-    options.exportMode = 2;
-    options.exportVariant = 1;
+    options.commentMode = CommentMode::AddNew;
+    options.exportMode = ExportMode::Enabled;
+    options.exportVariant = ExportVariant::ExportList;
     adjustModesForPlatform(options, 2);
-    EXPECT_EQ(options.commentMode, 3);
-    EXPECT_EQ(options.exportMode, 2);
+    EXPECT_EQ(options.commentMode, CommentMode::AddNew);
+    EXPECT_EQ(options.exportMode, ExportMode::Enabled);
     adjustModesForPlatform(options, 1);
-    EXPECT_EQ(options.commentMode, 2);
-    EXPECT_EQ(options.exportMode, 1);
+    EXPECT_EQ(options.commentMode, CommentMode::ReadExisting);
+    EXPECT_EQ(options.exportMode, ExportMode::Disabled);
 }
 
 } // namespace

@@ -208,7 +208,7 @@ class PlayerLoadsCompressedAudio : public ::testing::Test {
         builder.writeTo(path);
         rec = RecordingState{};
         rec.recordingPath = path;
-        RecordingReader reader(rec, reporter, displays, displays, {});
+        RecordingReader reader(rec, reporter, {});
         if (reader.openRecording() != 0) {
             ADD_FAILURE() << "openRecording: " << messenger.onlyText();
             return -1;
@@ -223,7 +223,6 @@ class PlayerLoadsCompressedAudio : public ::testing::Test {
     test::FakeMessenger messenger;
     test::FakeLog log;
     Reporter reporter{messenger, log};
-    TextDisplays displays;
     RecordingState rec;
     SampleStore store;
     std::vector<std::string> progress;
@@ -265,7 +264,7 @@ TEST_F(PlayerLoadsCompressedAudio, ALongCallGoesOnDecodingOnTheLoadersThreadInto
     const auto startLoading = [&](RecordingState& into, SampleStore& growing,
                                   std::unique_ptr<LoaderThread>& decoding) {
         into.recordingPath = path;
-        RecordingReader reader(into, reporter, displays, displays, {});
+        RecordingReader reader(into, reporter, {});
         ASSERT_EQ(reader.openRecording(), 0);
         progress.clear();
         ASSERT_EQ(startLoadingRecordingAudio(

@@ -64,7 +64,7 @@ class ExportWorkersTest : public ::testing::Test {
         builder.audio = test::makeAudio(640);
         builder.writeTo(working.file("call.ZOQ"));
         ui.recording.recordingPath = working.file("call.ZOQ");
-        RecordingReader reader(ui.recording, reporter, displays, displays, {});
+        RecordingReader reader(ui.recording, reporter, {});
         ASSERT_EQ(reader.openRecording(), 0);
         ASSERT_EQ(reader.computeAudioLength(), 0);
         ui.recording.closeRecordingFile();
@@ -80,7 +80,6 @@ class ExportWorkersTest : public ::testing::Test {
     test::FakeMessenger messenger;
     test::FakeLog log;
     Reporter reporter{messenger, log};
-    TextDisplays displays;
 };
 
 TEST_F(ExportWorkersTest, ANewListIsMadeWithWhatADiscNeedsAndTheRecordingStamped) {

@@ -46,7 +46,7 @@ class StampedCopyTest : public ::testing::Test {
         rec.recordingPath = source;
         ReaderOptions options;
         options.headerValues.cost = 99;
-        RecordingReader reader(rec, reporter, displays, displays, options);
+        RecordingReader reader(rec, reporter, options);
         EXPECT_EQ(reader.openRecording(), 0) << messenger.onlyText();
         EXPECT_EQ(reader.computeAudioLength(), 0) << messenger.onlyText();
         rec.closeRecordingFile();
@@ -75,7 +75,6 @@ class StampedCopyTest : public ::testing::Test {
     test::FakeMessenger messenger;
     test::FakeLog log;
     Reporter reporter{messenger, log};
-    TextDisplays displays;
     std::vector<std::string> statuses;
 };
 

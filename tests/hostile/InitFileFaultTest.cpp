@@ -35,7 +35,7 @@ class InitFileFaultTest : public ::testing::Test {
         test::FakeLog log;
         Reporter reporter(messenger, log);
         env.initRecord = saved;
-        EXPECT_EQ(writeInitToDisk(env, reporter), 0);
+        EXPECT_EQ(writeInitToDisk(env, {}, reporter), 0);
         savedBytes = test::readFileBytes(env.initPath);
         env.initRecord.playSpeedPosition = 4; // what the failing write tries to store
     }
@@ -49,7 +49,7 @@ class InitFileFaultTest : public ::testing::Test {
             test::FakeMessenger messenger;
             test::FakeLog log;
             Reporter reporter(messenger, log);
-            std::string said = "returned " + std::to_string(writeInitToDisk(env, reporter)) + "\n";
+            std::string said = "returned " + std::to_string(writeInitToDisk(env, {}, reporter)) + "\n";
             for (const std::string& line : log.lines)
                 said += "logged " + line + "\n";
             for (const auto& shown : messenger.shown)

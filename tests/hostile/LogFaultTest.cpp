@@ -40,7 +40,8 @@ class LogFaultTest : public ::testing::Test {
 
     test::TempDir dir;
     Environment env;
-    Log log{env};
+    Options options;
+    Log log{env, options};
 };
 
 TEST_F(LogFaultTest, AFullDiskLeavesOnlyWholeLines) {

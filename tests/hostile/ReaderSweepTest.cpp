@@ -28,10 +28,9 @@ ReadOutcome readInfo(const std::string& path) {
     test::FakeMessenger messenger;
     test::FakeLog log;
     Reporter reporter(messenger, log);
-    TextDisplays displays;
     ReadOutcome outcome;
     outcome.recording.recordingPath = path;
-    RecordingReader reader(outcome.recording, reporter, displays, displays, {});
+    RecordingReader reader(outcome.recording, reporter, {});
     outcome.failed = reader.openRecording() != 0 || reader.computeAudioLength() != 0;
     outcome.message = messenger.onlyText();
     EXPECT_LE(messenger.shown.size(), 1u) << "one failure, one message";
@@ -44,11 +43,10 @@ long decodedSamples(const std::string& path, std::string& message) {
     test::FakeMessenger messenger;
     test::FakeLog log;
     Reporter reporter(messenger, log);
-    TextDisplays displays;
     RecordingState recording;
     recording.recordingPath = path;
     SampleStore store;
-    RecordingReader reader(recording, reporter, displays, displays, {});
+    RecordingReader reader(recording, reporter, {});
     const int failed = reader.openRecording() != 0 ||
                        loadRecordingAudio(reader, recording, store, reporter, [](const std::string&) {}) != 0;
     message = messenger.onlyText();

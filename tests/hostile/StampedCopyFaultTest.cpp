@@ -89,10 +89,9 @@ TEST_F(StampedCopyFaultTest, ARecordingThatGoesAwayOrShrinksAfterItWasOpenedLeav
     test::FakeMessenger messenger;
     test::FakeLog log;
     Reporter reporter(messenger, log);
-    TextDisplays displays;
     RecordingState recording;
     recording.recordingPath = source;
-    RecordingReader reader(recording, reporter, displays, displays, {});
+    RecordingReader reader(recording, reporter, {});
     ASSERT_EQ(reader.openRecording(), 0);
     ASSERT_EQ(reader.computeAudioLength(), 0);
     recording.closeRecordingFile();

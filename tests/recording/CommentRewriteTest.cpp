@@ -3,6 +3,7 @@
 
 #include "recording/CommentRewrite.h"
 #include "app/Annotations.h"
+#include "app/KeywordListLines.h"
 #include "recording/RecordingReader.h"
 #include "recording/StoredAudio.h"
 #include "support/FakeMessenger.h"
@@ -42,9 +43,10 @@ class CommentRewriteTest : public ::testing::Test {
         original = builder.bytes();
         state.recording = RecordingState{};
         state.recording.recordingPath = path;
-        RecordingReader reader(state.recording, reporter, windows, windows, {});
+        RecordingReader reader(state.recording, reporter, {});
         ASSERT_EQ(reader.openRecording(), 0) << messenger.onlyText();
         ASSERT_EQ(reader.computeAudioLength(), 0) << messenger.onlyText();
+        showSectionsRead(state.recording, reader.sectionsRead(), windows);
         // As the player and zoqtool do: the sound opened, which a save adds to.
         state.recording.openedAudio =
             storedAudioOf(::fileno(state.recording.recordingFile.get()), state.recording);
@@ -294,12 +296,12 @@ TEST_F(CommentRewriteTest, SectionsAVersionDoesNotCarryStayAudio) {
 }
 
 TEST_F(CommentRewriteTest, ViewerAndReadOnlyModesNeverWrite) {
-    for (const int option : {0, 1}) {
+    for (const bool option : {false, true}) {
         RecordingBuilder builder(9);
         builder.audio = test::makeAudio(100);
         open(builder);
         state.options.viewerMode = option;
-        state.options.readOnly = 1 - option;
+        state.options.readOnly = !option;
         windows.saveEnabled = false;
         annotations.newCommentsEdited();
         EXPECT_FALSE(windows.saveEnabled);

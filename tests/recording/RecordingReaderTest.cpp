@@ -1,6 +1,7 @@
 // Opening, validating and reading recordings of every version, with and without export headers.
 
 #include "recording/RecordingReader.h"
+#include "app/KeywordListLines.h"
 #include "recording/FieldText.h"
 #include "recording/VersionTable.h"
 #include "support/FakeMessenger.h"
@@ -30,13 +31,16 @@ class RecordingReaderTest : public ::testing::Test {
     int openPath(ReaderOptions options) {
         rec = RecordingState{};
         rec.recordingPath = path;
-        reader = std::make_unique<RecordingReader>(rec, reporter, displays, displays, options);
+        reader = std::make_unique<RecordingReader>(rec, reporter, options);
         return reader->openRecording();
     }
-    // Opens the recording and runs the audio-length rule; fails the test when opening fails.
+    // Opens the recording and runs the audio-length rule, and shows what was read as the player
+    // does; fails the test when opening fails.
     int load(const RecordingBuilder& builder, ReaderOptions options = {}) {
         EXPECT_EQ(open(builder, options), 0) << messenger.onlyText();
-        return reader->computeAudioLength();
+        const int result = reader->computeAudioLength();
+        showSectionsRead(rec, reader->sectionsRead(), displays);
+        return result;
     }
     // The only message, which must also have been logged.
     std::string message() const {

@@ -3,6 +3,7 @@
 #include "CommandOptions.h"
 #include "NumberArguments.h"
 #include "app/Annotations.h"
+#include "app/KeywordListLines.h"
 #include "audio/FrameClock.h"
 #include "platform/LogSink.h"
 #include "platform/StderrMessenger.h"
@@ -35,9 +36,10 @@ struct OpenedRecording {
         if (!system.computerName(state.environment.computerName, 29, error))
             state.environment.computerName.clear();
         state.recording.recordingPath = path;
-        RecordingReader reader(state.recording, reporter, windows, windows, {});
+        RecordingReader reader(state.recording, reporter, {});
         if (reader.openRecording() != 0 || reader.computeAudioLength() != 0)
             return 1;
+        showSectionsRead(state.recording, reader.sectionsRead(), windows);
         // A save adds to this call only: not to another put in its place meanwhile.
         state.recording.openedAudio =
             storedAudioOf(::fileno(state.recording.recordingFile.get()), state.recording);

@@ -3,6 +3,7 @@
 #include "CommandOptions.h"
 #include "JsonText.h"
 #include "RecordFields.h"
+#include "app/KeywordListLines.h"
 #include "platform/EscapedText.h"
 #include "platform/LogSink.h"
 #include "platform/Reporter.h"
@@ -14,6 +15,7 @@
 #include <iostream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace zoqtool {
 
@@ -28,7 +30,7 @@ class NoLog : public kestrum::LogSink {
 
 struct ReadResult {
     RecordingState recording;
-    kestrum::TextDisplays displays;
+    std::vector<std::string> keywordLines; // the keyword window's, for versions with keywords
 };
 
 // Opens the recording and runs the audio-length rule with its readers, as the player does at
@@ -38,9 +40,11 @@ int readRecording(const std::string& path, ReadResult& result) {
     kestrum::NoLog log;
     kestrum::Reporter reporter(messenger, log);
     result.recording.recordingPath = path;
-    kestrum::RecordingReader reader(result.recording, reporter, result.displays, result.displays, {});
+    kestrum::RecordingReader reader(result.recording, reporter, {});
     if (reader.openRecording() != 0 || reader.computeAudioLength() != 0)
         return 1;
+    if (reader.sectionsRead().keywords)
+        result.keywordLines = kestrum::keywordListLines(result.recording);
     result.recording.closeRecordingFile();
     return 0;
 }
@@ -142,7 +146,7 @@ void printText(const ReadResult& result) {
     if (!line.empty())
         std::printf("  %s\n", shown(line).c_str());
     std::printf("scannedWords\n");
-    for (const std::string& keywordLine : result.displays.keywordLines)
+    for (const std::string& keywordLine : result.keywordLines)
         std::printf("  %s\n", shown(keywordLine).c_str());
 }
 

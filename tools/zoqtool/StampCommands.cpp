@@ -31,8 +31,7 @@ int runStamp(const std::vector<std::string>& arguments) {
     Reporter reporter(messenger, log);
     RecordingState recording;
     recording.recordingPath = path;
-    TextDisplays ignored;
-    RecordingReader reader(recording, reporter, ignored, ignored, {});
+    RecordingReader reader(recording, reporter, {});
     if (reader.openRecording() != 0)
         return 1;
     recording.closeRecordingFile();

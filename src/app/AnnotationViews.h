@@ -5,8 +5,8 @@
 
 namespace kestrum {
 
-// Where the reader puts the comment text (as stored: Windows-1252): the existing-comments and
-// new-comments windows.
+// The existing-comments and new-comments windows, given the comment text as stored (Windows-1252)
+// by what shows a recording read (showSectionsRead) and by a save.
 class CommentsDisplay {
   public:
     virtual ~CommentsDisplay() = default;
@@ -15,7 +15,7 @@ class CommentsDisplay {
     virtual void showExistingComments(const std::string& text) = 0;
 };
 
-// Where the keyword list text goes (as stored: Windows-1252): the keyword window's list, one line
+// The keyword window's list, given its lines (KeywordListLines) as stored: Windows-1252, one line
 // per entry.
 class KeywordListDisplay {
   public:
