@@ -1,6 +1,7 @@
 #include "app/ButtonModes.h"
 
 #include "platform/SystemServices.h"
+#include "recording/VersionTable.h"
 
 namespace kestrum {
 
@@ -20,8 +21,7 @@ ButtonModes buttonModes(int version, const Options& options, const WindowOpenFla
     ButtonModes modes;
     if (options.keywordMode != KeywordMode::Hidden) {
         modes.scannedWordsVisible = true;
-        modes.scannedWordsEnabled =
-            options.keywordMode == KeywordMode::Enabled && version >= 5 && version != 7;
+        modes.scannedWordsEnabled = options.keywordMode == KeywordMode::Enabled && keywordButtonLive(version);
         modes.showKeywords = modes.scannedWordsEnabled && open.keywords;
     }
     if (options.commentMode != CommentMode::Hidden) {

@@ -9,6 +9,7 @@
 #include "platform/Priority.h"
 #include "recording/RecordingReader.h"
 #include "recording/StoredAudio.h"
+#include "recording/VersionTable.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -123,7 +124,7 @@ int Player::openForPlay() {
     // Its checksum reads the whole file (a tenth of a second for ten hours of TrueSpeech), so it is
     // worked out once the call plays, on a descriptor of its own (takeOpenedAudio).
     openedAudioFile_ = ::dup(::fileno(rec.recordingFile.get()));
-    if (rec.version() == 2 || rec.version() == 3) {
+    if (versionInfo(rec.version()).audio == AudioStorage::Refused) {
         rec.closeRecordingFile();
         return 1;
     }

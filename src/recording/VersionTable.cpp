@@ -10,17 +10,17 @@ namespace kestrum {
 namespace {
 
 constexpr std::array<VersionInfo, 11> kVersions{{
-    /* 1 */ {HeaderLayout::Vrh, false, false, AudioStorage::Pcm8, true},
-    /* 2 */ {HeaderLayout::Vrh, false, false, AudioStorage::Refused, false},
-    /* 3 */ {HeaderLayout::Vrh, false, false, AudioStorage::Refused, false},
-    /* 4 */ {HeaderLayout::Vrh, true, false, AudioStorage::Compressed, false},
-    /* 5 */ {HeaderLayout::Vrh, true, true, AudioStorage::Pcm8, true},
-    /* 6 */ {HeaderLayout::Vrh, false, false, AudioStorage::Pcm8, false},
-    /* 7 */ {HeaderLayout::Vrh2, true, true, AudioStorage::Compressed, false},
-    /* 8 */ {HeaderLayout::Vrh2, true, true, AudioStorage::Pcm8, true},
-    /* 9 */ {HeaderLayout::Vrh3, true, true, AudioStorage::Pcm8, false},
-    /* 10 */ {HeaderLayout::Vrh3, true, true, AudioStorage::Compressed, false},
-    /* 11 */ {HeaderLayout::Vrh3, true, true, AudioStorage::Pcm8, true},
+    /* 1 */ {HeaderLayout::Vrh, false, false, AudioStorage::Pcm8, true, false},
+    /* 2 */ {HeaderLayout::Vrh, false, false, AudioStorage::Refused, false, false},
+    /* 3 */ {HeaderLayout::Vrh, false, false, AudioStorage::Refused, false, false},
+    /* 4 */ {HeaderLayout::Vrh, true, false, AudioStorage::Compressed, false, false},
+    /* 5 */ {HeaderLayout::Vrh, true, true, AudioStorage::Pcm8, true, true},
+    /* 6 */ {HeaderLayout::Vrh, false, false, AudioStorage::Pcm8, false, true},
+    /* 7 */ {HeaderLayout::Vrh2, true, true, AudioStorage::Compressed, false, false},
+    /* 8 */ {HeaderLayout::Vrh2, true, true, AudioStorage::Pcm8, true, true},
+    /* 9 */ {HeaderLayout::Vrh3, true, true, AudioStorage::Pcm8, false, true},
+    /* 10 */ {HeaderLayout::Vrh3, true, true, AudioStorage::Compressed, false, true},
+    /* 11 */ {HeaderLayout::Vrh3, true, true, AudioStorage::Pcm8, true, true},
 }};
 
 } // namespace
@@ -59,6 +59,10 @@ std::size_t headerSizeOfVersion(int version) {
 
 bool isCompressedVersion(int version) {
     return isKnownVersion(version) && versionInfo(version).audio == AudioStorage::Compressed;
+}
+
+bool keywordButtonLive(int version) {
+    return isKnownVersion(version) && versionInfo(version).keywordButtonLive;
 }
 
 } // namespace kestrum

@@ -15,6 +15,7 @@ struct VersionInfo {
     bool carriesScannedWords;
     AudioStorage audio;
     bool playbackFormatFromHeader; // otherwise 8-bit mono PCM at 8000 Hz
+    bool keywordButtonLive;        // the Keywords button is live for its calls
 };
 
 inline constexpr int kLowestVersion = 1;
@@ -29,5 +30,7 @@ const VersionInfo& versionInfo(int version);
 std::size_t headerSize(HeaderLayout layout);
 std::size_t headerSizeOfVersion(int version);
 bool isCompressedVersion(int version);
+// The keyword window may be opened for a call of this version (false for unknown versions).
+bool keywordButtonLive(int version);
 
 } // namespace kestrum
