@@ -4,7 +4,6 @@
 #include "app/PlaybackTexts.h"
 #include "app/Player.h"
 #include "ui/AnnotateDialog.h"
-#include "ui/CallOverviewFeed.h"
 #include "ui/CodecInstructions.h"
 #include "ui/CommentWindows.h"
 #include "ui/FootPedal.h"
@@ -57,12 +56,11 @@ void QtPlayerUi::createWindows(Player& player) {
     textEntryKeys_ = std::make_unique<TextEntryKeys>();
     qApp->installEventFilter(textEntryKeys_.get());
     const auto total = [this] { return totalSeconds(); };
-    player_ =
-        std::make_unique<PlayerWindow>(player.state(), player.session(), [&player] { player.shutdown(); });
+    player_ = std::make_unique<PlayerWindow>(player.state(), player.session());
+    QObject::connect(player_.get(), &PlayerWindow::closing, [&player] { player.shutdown(); });
     // Its Alt+letter shortcuts work from the side windows as well.
     playerMnemonics_ = std::make_unique<PlayerMnemonics>(*player_);
     qApp->installEventFilter(playerMnemonics_.get());
-    overview_ = std::make_unique<CallOverviewFeed>(*player_->callOverview, player.state(), player.session());
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
     waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
@@ -88,14 +86,20 @@ void QtPlayerUi::linkDesktop() {
 }
 
 void QtPlayerUi::connectSideWindows() {
-    player_->showSideWindows = [this](const ButtonModes& modes) { showSideWindows(modes); };
-    player_->mayClose = [this] { return owner_->confirmClose(); };
-    player_->onCommentsButton = [this] { commentsButtonClicked(); };
-    player_->onKeywordsButton = [this] { scannedWords_->toggle(player_.get()); };
-    player_->onWaveformButton = [this] {
+    PlayerWindow* player = player_.get();
+    QObject::connect(player, &PlayerWindow::firstShown,
+                     [this](const ButtonModes& modes) { showSideWindows(modes); });
+    QObject::connect(player, &PlayerWindow::closeAsked, [this] {
+        if (!owner_->confirmClose())
+            player_->putCloseAside();
+    });
+    QObject::connect(player, &PlayerWindow::commentsClicked, [this] { commentsButtonClicked(); });
+    QObject::connect(player, &PlayerWindow::keywordsClicked,
+                     [this] { scannedWords_->toggle(player_.get()); });
+    QObject::connect(player, &PlayerWindow::waveformClicked, [this] {
         showWaveformBesidePlayer();
         waveform_->setVisible(!waveform_->isVisible());
-    };
+    });
     // Asked from the waveform: the dialog opens over it, naming the time it will mark.
     waveform_->annotate = [this] {
         const PlaybackSession& session = owner_->session();
@@ -103,13 +107,13 @@ void QtPlayerUi::connectSideWindows() {
     };
     waveform_->playbackChanged = [this] { refreshDisplay(); };
     waveform_->spectrogramWanted = [this] { owner_->wantSpectrogram(); };
-    player_->onExportButton = [this] {
+    QObject::connect(player, &PlayerWindow::exportClicked, [this] {
         // An export takes the whole call: one clicked while the call still loads waits for it.
         owner_->finishLoading();
         exportCommand_->exportClicked();
         refreshDisplay();
-    };
-    player_->refreshDisplay = [this] { refreshDisplay(); };
+    });
+    QObject::connect(player, &PlayerWindow::playbackChanged, [this] { refreshDisplay(); });
     QObject::connect(newComments_.get(), &NewCommentsWindow::edited,
                      [this] { owner_->annotations().newCommentsEdited(); });
     QObject::connect(newComments_.get(), &NewCommentsWindow::saveRequested, [this] { saveFromWindows(); });
@@ -190,7 +194,6 @@ void QtPlayerUi::refreshDisplay() {
         waveform_->samplesAdded();
     const PlaybackSnapshot shown = owner_->session().refresh();
     player_->showPlayback(shown);
-    overview_->show(shown);
     if (looping_ && !desktopLinked_)
         linkDesktop();
     if (mediaBus_)
@@ -214,7 +217,7 @@ void QtPlayerUi::showCallAnalysis() {
 
 void QtPlayerUi::stopDisplay() {
     if (player_)
-        player_->displayTimer->stop();
+        player_->stopDisplay();
     recordingWatch_.reset();
     mediaBus_.reset(); // the desktop's controls and the pedal go with the display
     footPedal_.reset();

@@ -10,7 +10,6 @@
 namespace kestrum {
 
 class AnnotateDialog;
-class CallOverviewFeed;
 class ExportCommand;
 class QtExportUi;
 class CodecInstructions;
@@ -102,7 +101,6 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<RecordingWatch> recordingWatch_;
     std::unique_ptr<MediaPlayerBus> mediaBus_;
     std::unique_ptr<FootPedal> footPedal_;
-    std::unique_ptr<CallOverviewFeed> overview_; // what the player window's call overview shows
     bool looping_ = false;
     bool desktopLinked_ = false;                    // the media controls and the pedal, made once
     std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred

@@ -48,9 +48,9 @@ TEST_F(SideWindowsTest, TheCommentsButtonTogglesBothWindowsAndSaveWritesTheNewCo
     builder.audio = test::makeAudio(16000 / 240 * 32);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
-        EXPECT_TRUE(player.commentsButton->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(player, "commentsButton")->isEnabled());
         EXPECT_FALSE(ui.existingCommentsWindow()->isVisible());
-        player.commentsButton->click();
+        test::partOf<QPushButton>(player, "commentsButton")->click();
         EXPECT_TRUE(ui.newCommentsWindow()->isVisible());
         EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
         EXPECT_EQ(ui.existingCommentsWindow()->existingCommentsText->toPlainText(), "old line\n");
@@ -69,7 +69,7 @@ TEST_F(SideWindowsTest, TheCommentsButtonTogglesBothWindowsAndSaveWritesTheNewCo
         EXPECT_TRUE(shown.endsWith("\nfirst\nsecond\n")) << shown.toStdString();
 
         // Pressing the button while the existing comments show hides both.
-        player.commentsButton->click();
+        test::partOf<QPushButton>(player, "commentsButton")->click();
         EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
         EXPECT_FALSE(ui.existingCommentsWindow()->isVisible());
     });
@@ -83,7 +83,7 @@ TEST_F(SideWindowsTest, CommentModeTwoOpensOnlyTheExistingComments) {
     test::RecordingBuilder builder(9);
     builder.audio = test::makeAudio(8000);
     runOn(builder, "^C2", [&](InspectingUi& ui) {
-        ui.playerWindow()->commentsButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "commentsButton")->click();
         EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
         EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
     });
@@ -96,8 +96,9 @@ TEST_F(SideWindowsTest, AnAddedKeywordIsListedAndAskedAboutAtShutdown) {
     messenger.answer = true; // yes, save the additions
     runOn(builder, "", [&](InspectingUi& ui) {
         ScannedWordWindow& words = *ui.scannedWordWindow();
-        EXPECT_TRUE(ui.playerWindow()->keywordsButton->isEnabled()); // keywords present: mode 2
-        ui.playerWindow()->keywordsButton->click();
+        EXPECT_TRUE(test::partOf<QPushButton>(*ui.playerWindow(), "keywordsButton")
+                        ->isEnabled()); // keywords present: mode 2
+        test::partOf<QPushButton>(*ui.playerWindow(), "keywordsButton")->click();
         EXPECT_TRUE(words.isVisible());
         EXPECT_EQ(words.keywordList->toPlainText(),
                   "           Key Word   Seconds From Beginning\n                gun    2 ");
@@ -106,7 +107,8 @@ TEST_F(SideWindowsTest, AnAddedKeywordIsListedAndAskedAboutAtShutdown) {
         AnnotateDialog& dialog = *ui.annotateDialog();
         dialog.keywordEdit->setText("knife");
         dialog.secondsBeforeSwitch->setPosition(1);
-        ui.playerWindow()->stepButton->click(); // 30 s past the end: a second before it, at 9 s
+        test::partOf<QPushButton>(*ui.playerWindow(), "stepButton")
+            ->click(); // 30 s past the end: a second before it, at 9 s
         dialog.addButton->click();
         EXPECT_TRUE(words.keywordList->toPlainText().endsWith("              knife    8 "));
         EXPECT_TRUE(words.saveButton->isEnabled());
@@ -130,13 +132,13 @@ TEST_F(SideWindowsTest, ADoubleClickedSecondsValuePlaysFromThere) {
     builder.audio = test::makeAudio(80000);
     runOn(builder, "", [&](InspectingUi& ui) {
         PlaybackSession& session = ui.player->session();
-        ui.playerWindow()->stopButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "stopButton")->click();
         emit ui.scannedWordWindow()->playFromSecondsRequested(4);
         EXPECT_TRUE(session.snapshot().playing());
         EXPECT_EQ(session.snapshot().position, 4u * 8000);
         emit ui.scannedWordWindow()->playFromSecondsRequested(125); // past the end: a second before it
         EXPECT_EQ(session.snapshot().position, 80000u - 8000);
-        EXPECT_TRUE(ui.playerWindow()->stopButton->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(*ui.playerWindow(), "stopButton")->isEnabled());
     });
 }
 
@@ -148,7 +150,7 @@ TEST_F(SideWindowsTest, ADoubleClickDoesNothingWhileTheWaveformIsZoomedOrScrolle
         PlayerWindow& player = *ui.playerWindow();
         WaveformWindow& wave = *ui.waveformWindow();
         PlaybackSession& session = ui.player->session();
-        player.waveformButton->click();
+        test::partOf<QPushButton>(player, "waveformButton")->click();
         for (const int mode : {1, 2}) { // Zoom, Scroll
             SCOPED_TRACE(mode);
             wave.viewModeSwitch->setPosition(mode); // pauses playback
@@ -157,7 +159,8 @@ TEST_F(SideWindowsTest, ADoubleClickDoesNothingWhileTheWaveformIsZoomedOrScrolle
             emit ui.scannedWordWindow()->playFromSecondsRequested(4);
             EXPECT_FALSE(session.snapshot().playing());
             EXPECT_EQ(session.snapshot().position, position);
-            EXPECT_FALSE(player.playButton->isEnabled()); // still held by the view
+            EXPECT_FALSE(
+                test::partOf<QPushButton>(player, "playButton")->isEnabled()); // still held by the view
         }
         wave.viewModeSwitch->setPosition(0); // Run
         emit ui.scannedWordWindow()->playFromSecondsRequested(4);
@@ -176,7 +179,7 @@ TEST_F(SideWindowsTest, TheKeywordWindowOpensOnThePlayersScreenAndReopensWhereIt
         PlayerWindow& player = *ui.playerWindow();
         ScannedWordWindow& words = *ui.scannedWordWindow();
         player.move(20, 30);
-        player.keywordsButton->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
         ASSERT_TRUE(words.isVisible());
         const QRect screen = player.screen()->availableGeometry();
         EXPECT_TRUE(screen.contains(words.frameGeometry()));
@@ -186,10 +189,10 @@ TEST_F(SideWindowsTest, TheKeywordWindowOpensOnThePlayersScreenAndReopensWhereIt
         }
 
         // Once placed it reopens where it was left.
-        player.keywordsButton->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
         EXPECT_FALSE(words.isVisible());
         words.move(5, 6);
-        player.keywordsButton->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
         EXPECT_EQ(words.pos(), QPoint(5, 6));
     });
 }
@@ -206,15 +209,15 @@ TEST_F(SideWindowsTest, TheAnnotateDialogNamesItsTimeTheKeywordHeadingFitsAndVie
         PlayerWindow& player = *ui.playerWindow();
         WaveformWindow& wave = *ui.waveformWindow();
         ScannedWordWindow& words = *ui.scannedWordWindow();
-        player.keywordsButton->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
         QPlainTextEdit* list = words.keywordList;
         const QString heading = list->document()->firstBlock().text();
         ASSERT_TRUE(heading.endsWith("Seconds From Beginning"));
         EXPECT_GE(list->viewport()->width(),
                   list->fontMetrics().horizontalAdvance(heading) + 2 * list->document()->documentMargin());
 
-        player.waveformButton->click();
-        player.stopButton->click();
+        test::partOf<QPushButton>(player, "waveformButton")->click();
+        test::partOf<QPushButton>(player, "stopButton")->click();
         ui.player->session().moveTo(8000 * 3 + 3600); // 3.45 s
         AnnotateDialog& dialog = *ui.annotateDialog();
         std::vector<std::string> marks;
@@ -233,7 +236,7 @@ TEST_F(SideWindowsTest, TheAnnotateDialogNamesItsTimeTheKeywordHeadingFitsAndVie
             << list->toPlainText().toStdString();
     });
     runOn(builder, "^O1^C3", [&](InspectingUi& ui) {
-        ui.playerWindow()->commentsButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "commentsButton")->click();
         EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
         EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
     });
@@ -249,10 +252,10 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
     builder.audio = test::makeAudio(80000);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
-        player.commentsButton->click();
+        test::partOf<QPushButton>(player, "commentsButton")->click();
         EXPECT_EQ(ui.existingCommentsWindow()->existingCommentsText->toPlainText(),
                   QString::fromUtf8("caf\u00E9 \u20AC5 \u201Cok\u201D\n"));
-        player.keywordsButton->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
         EXPECT_TRUE(
             ui.scannedWordWindow()->keywordList->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF"
                                                                                           "e    2 ")));
@@ -270,7 +273,7 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
 
         // A keyword likewise: the dialog stays open and nothing is added.
         messenger.shown.clear();
-        player.stepButton->click(); // a play position past the start
+        test::partOf<QPushButton>(player, "stepButton")->click(); // a play position past the start
         AnnotateDialog& dialog = *ui.annotateDialog();
         dialog.keywordEdit->setText(QString::fromUtf8("\u0394elta"));
         dialog.addButton->click();
@@ -357,9 +360,9 @@ TEST_F(SideWindowsTest, AnotherReviewersAdditionsShowAtOnceAndStayWhenThePlayerS
     builder.audio = test::makeAudio(80000);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
-        player.commentsButton->click();
-        player.keywordsButton->click();
-        player.stepButton->click(); // past the end: a second before it, at 9 s
+        test::partOf<QPushButton>(player, "commentsButton")->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
+        test::partOf<QPushButton>(player, "stepButton")->click(); // past the end: a second before it, at 9 s
         ui.annotateDialog()->keywordEdit->setText("knife");
         ui.annotateDialog()->addButton->click();
         NewCommentsWindow& comments = *ui.newCommentsWindow();
@@ -424,7 +427,7 @@ TEST_F(SideWindowsTest, ACallWithOtherSoundPutInItsPlaceIsReportedAndNeitherShow
     other.comments = "another call\r\n";
     other.audio = test::makeAudio(40000);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
-        ui.playerWindow()->commentsButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "commentsButton")->click();
         other.writeTo(dir.file("other.ZOQ"));
         std::filesystem::rename(dir.file("other.ZOQ"), path);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !messenger.shown.empty(); }, 10000));
@@ -465,8 +468,9 @@ TEST_F(SideWindowsTest, TimestampsAreWrittenWithCtrlTAndFollowedByADoubleClick) 
     builder.audio = test::makeAudio(80000); // 10 s
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlaybackSession& session = ui.player->session();
-        ui.playerWindow()->commentsButton->click();
-        ui.playerWindow()->stepButton->click(); // past the end: a second before it, at 9 s
+        test::partOf<QPushButton>(*ui.playerWindow(), "commentsButton")->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "stepButton")
+            ->click(); // past the end: a second before it, at 9 s
         NewCommentsWindow& comments = *ui.newCommentsWindow();
         comments.newCommentsText->setPlainText("at ");
         comments.newCommentsText->moveCursor(QTextCursor::End);

@@ -34,8 +34,8 @@ class WaveformWindowTest : public test::UiRunFixture {
     }
     // Opens the waveform window with playback paused, as a user looking at the view would.
     static WaveformWindow& openPaused(InspectingUi& ui) {
-        ui.playerWindow()->waveformButton->click();
-        ui.playerWindow()->stopButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "waveformButton")->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "stopButton")->click();
         return *ui.waveformWindow();
     }
 };
@@ -64,12 +64,12 @@ TEST_F(WaveformWindowTest, ZoomAndScrollHoldTheTransportAndRunTakesThePositionFr
         WaveformWindow& wave = openPaused(ui);
         PlayerWindow& player = *ui.playerWindow();
         PlaybackSession& session = ui.player->session();
-        player.playButton->click(); // playing: entering zoom pauses it
+        test::partOf<QPushButton>(player, "playButton")->click(); // playing: entering zoom pauses it
         ASSERT_TRUE(session.snapshot().playing());
 
         wave.viewModeSwitch->setPosition(1); // Zoom
         EXPECT_FALSE(session.snapshot().playing());
-        EXPECT_FALSE(player.playButton->isEnabled());
+        EXPECT_FALSE(test::partOf<QPushButton>(player, "playButton")->isEnabled());
         EXPECT_FALSE(wave.scaleKnob->isEnabled());
         EXPECT_EQ(wave.zoomInOrLeftButton->text(), "Zoom &In");
         EXPECT_EQ(wave.zoomOutOrRightButton->text(), "Zoom &Out");
@@ -91,7 +91,7 @@ TEST_F(WaveformWindowTest, ZoomAndScrollHoldTheTransportAndRunTakesThePositionFr
 
         wave.viewModeSwitch->setPosition(0); // Run: centred on 6 s
         EXPECT_EQ(session.snapshot().position, 6u * 8000);
-        EXPECT_TRUE(player.playButton->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(player, "playButton")->isEnabled());
         EXPECT_TRUE(wave.scaleKnob->isEnabled());
         EXPECT_FALSE(wave.zoomInOrLeftButton->isEnabled());
         EXPECT_EQ(wave.waveformChart->verticalLineCount(), 1);
@@ -110,7 +110,7 @@ TEST_F(WaveformWindowTest, ZoomAndScrollHoldTheTransportAndRunTakesThePositionFr
         wave.viewModeSwitch->setPosition(1);
         wave.hide();
         EXPECT_EQ(wave.viewModeSwitch->position(), 0);
-        EXPECT_TRUE(player.playButton->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(player, "playButton")->isEnabled());
     });
 }
 
@@ -130,15 +130,15 @@ TEST_F(WaveformWindowTest, AChartClickAnnotatesOnlyInRunWithKeywordsAndNoLoopPla
         clickCounting(ui, [](InspectingUi& inner, WaveformWindow& wave) {
             wave.viewModeSwitch->setPosition(0);
             PlayerWindow& player = *inner.playerWindow();
-            player.playButton->click();
-            player.markLoopBeginButton->click();
-            player.markLoopEndButton->click();
-            player.playLoopButton->click();
+            test::partOf<QPushButton>(player, "playButton")->click();
+            test::partOf<QPushButton>(player, "markLoopBeginButton")->click();
+            test::partOf<QPushButton>(player, "markLoopEndButton")->click();
+            test::partOf<QPushButton>(player, "playLoopButton")->click();
         });
         EXPECT_EQ(opened, 1);
-        ui.playerWindow()->playLoopButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "playLoopButton")->click();
         // The sound waits while the dialog is open, and goes on after it as it did before.
-        ui.playerWindow()->playButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "playButton")->click();
         ui.waveformWindow()->annotate = [&] {
             ++opened;
             EXPECT_FALSE(device.running());
@@ -185,7 +185,8 @@ TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWh
         }
         EXPECT_EQ(ui.player->state().keyPresses.size(), keys.size());
         // And in the call overview under the transport.
-        const std::vector<StripChart::Span>& overviewMarks = ui.playerWindow()->callOverview->keyPresses();
+        const std::vector<StripChart::Span>& overviewMarks =
+            test::partOf<CallOverview>(*ui.playerWindow(), "callOverview")->keyPresses();
         ASSERT_EQ(overviewMarks.size(), keys.size());
         EXPECT_NEAR(overviewMarks.front().from, keys.front().start, 0.02);
 
@@ -263,7 +264,8 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
             EXPECT_TRUE(wave.isVisible());
             EXPECT_EQ(wave.viewModeSwitch->position(), 2);
             EXPECT_EQ(session.snapshot().position, position);
-            EXPECT_FALSE(player.playButton->isEnabled()); // still held by the view
+            EXPECT_FALSE(
+                test::partOf<QPushButton>(player, "playButton")->isEnabled()); // still held by the view
             EXPECT_DOUBLE_EQ(wave.waveformChart->xMinimum(), 5);
             EXPECT_EQ(wave.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
             ASSERT_NE(wave.windowHandle(), nullptr);
@@ -274,7 +276,7 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
 
         // Playing in Run, the same: playback goes on from where it stands.
         wave.viewModeSwitch->setPosition(0);
-        player.playButton->click();
+        test::partOf<QPushButton>(player, "playButton")->click();
         ui.setSideWindowsOnTop(false);
         ui.setSideWindowsOnTop(true);
         EXPECT_EQ(counter.hides, 0);
