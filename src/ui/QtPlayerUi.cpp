@@ -101,12 +101,13 @@ void QtPlayerUi::connectSideWindows() {
         waveform_->setVisible(!waveform_->isVisible());
     });
     // Asked from the waveform: the dialog opens over it, naming the time it will mark.
-    waveform_->annotate = [this] {
+    QObject::connect(waveform_.get(), &WaveformWindow::annotateRequested, [this] {
         const PlaybackSession& session = owner_->session();
         annotate_->ask(session.clock().secondsOf(session.snapshot().position));
-    };
-    waveform_->playbackChanged = [this] { refreshDisplay(); };
-    waveform_->spectrogramWanted = [this] { owner_->wantSpectrogram(); };
+    });
+    QObject::connect(waveform_.get(), &WaveformWindow::playbackChanged, [this] { refreshDisplay(); });
+    QObject::connect(waveform_.get(), &WaveformWindow::spectrogramWanted,
+                     [this] { owner_->wantSpectrogram(); });
     QObject::connect(player, &PlayerWindow::exportClicked, [this] {
         // An export takes the whole call: one clicked while the call still loads waits for it.
         owner_->finishLoading();
@@ -127,17 +128,19 @@ void QtPlayerUi::connectSideWindows() {
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::saveRequested, [this] { saveFromWindows(); });
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::playFromSecondsRequested,
                      [this](int seconds) { playFromList(seconds); });
-    annotate_->addScannedWord = [this](const QString& keyword, int secondsBefore) {
-        return owner_->annotations().addScannedWord(keyword.toStdString(), secondsBefore,
-                                                    owner_->session().snapshot().position) == 0;
-    };
+    QObject::connect(annotate_.get(), &AnnotateDialog::addRequested,
+                     [this](const QString& keyword, int secondsBefore) {
+                         if (owner_->annotations().addScannedWord(keyword.toStdString(), secondsBefore,
+                                                                  owner_->session().snapshot().position) == 0)
+                             annotate_->accept();
+                     });
 }
 
 void QtPlayerUi::setUpWindows() {
-    annotate_->keywordEdit->clear();
+    annotate_->clearKeyword();
     player_->setUp();
-    scannedWords_->totalSecondsLabel->clear();
-    existingComments_->totalTimeLabel->clear();
+    scannedWords_->clearTotal();
+    existingComments_->clearTotal();
 }
 
 void QtPlayerUi::restoreWindowState(const InitRecord* record, bool viewerMode) {
@@ -183,7 +186,7 @@ void QtPlayerUi::saveWindowState(InitRecord& record) {
     record.waveformOpen = waveform_->isVisible() ? 1 : 0;
     record.waveformTop = waveform_->y();
     record.waveformLeft = waveform_->x();
-    record.waveformKnobPosition = waveform_->scaleKnob->position();
+    record.waveformKnobPosition = waveform_->knobPosition();
     player_->saveSettings(record);
 }
 
@@ -364,34 +367,32 @@ void QtPlayerUi::playFromList(int seconds) {
 // --- AnnotationViews: the texts the reader and a save put into the windows ------------------
 
 void QtPlayerUi::clearExistingComments() {
-    existingComments_->existingCommentsText->clear();
+    existingComments_->clearComments();
 }
 
 void QtPlayerUi::clearNewComments() {
-    // Only the user's own edits make a save due.
-    const QSignalBlocker quiet(newComments_->newCommentsText);
-    newComments_->newCommentsText->clear();
+    newComments_->clearQuietly();
 }
 
 void QtPlayerUi::showExistingComments(const std::string& text) {
-    existingComments_->existingCommentsText->setPlainText(commentTextForDisplay(text));
+    existingComments_->showComments(commentTextForDisplay(text));
 }
 
 void QtPlayerUi::clearKeywordList() {
-    scannedWords_->keywordList->clear();
+    scannedWords_->clearList();
 }
 
 void QtPlayerUi::addKeywordLine(const std::string& line) {
-    scannedWords_->keywordList->appendPlainText(keywordLineForDisplay(line));
+    scannedWords_->addLine(line);
 }
 
 std::string QtPlayerUi::newCommentsText() const {
-    return commentTextFromWindow(newComments_->newCommentsText->toPlainText());
+    return commentTextFromWindow(newComments_->typedText());
 }
 
 void QtPlayerUi::setSaveButtonsEnabled(bool enabled) {
-    newComments_->saveButton->setEnabled(enabled);
-    scannedWords_->saveButton->setEnabled(enabled);
+    newComments_->setSaveEnabled(enabled);
+    scannedWords_->setSaveEnabled(enabled);
 }
 
 } // namespace kestrum

@@ -105,7 +105,7 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
 
         // Nor in a keyword field or the rewind box, where Up and Down are the field's own.
         ui.annotateDialog()->show();
-        QLineEdit* keyword = ui.annotateDialog()->keywordEdit;
+        QLineEdit* keyword = test::partOf<QLineEdit>(*ui.annotateDialog(), "keywordEdit");
         keyword->setFocus();
         QTest::keyClicks(keyword, "gun ");
         QTest::keyClick(keyword, Qt::Key_Down);
@@ -170,7 +170,7 @@ TEST_F(KeysAndAidsTest, AFocusedControlKeepsItsKeysAndThePlayersAltKeysWorkFromS
 
         // Alt+letter from a side window, where its text has the focus: Play, Step, Scanned Words.
         NewCommentsWindow& comments = *ui.newCommentsWindow();
-        QPlainTextEdit* text = comments.newCommentsText;
+        QPlainTextEdit* text = test::partOf<QPlainTextEdit>(comments, "newCommentsText");
         const auto altIn = [&](QWidget* window, QWidget* focus, Qt::Key key) {
             window->show();
             window->activateWindow();
@@ -191,11 +191,12 @@ TEST_F(KeysAndAidsTest, AFocusedControlKeepsItsKeysAndThePlayersAltKeysWorkFromS
         EXPECT_EQ(text->toPlainText(), "");
         ui.waveformWindow()->show(); // another side window's letters are its own
         altIn(&comments, text, Qt::Key_G);
-        EXPECT_FALSE(ui.waveformWindow()->spectrogramCheckBox->isChecked());
+        EXPECT_FALSE(test::partOf<QCheckBox>(*ui.waveformWindow(), "spectrogramCheckBox")->isChecked());
         altIn(&comments, text, Qt::Key_C); // the side window's own Close Window (a mnemonic's click shows)
-        EXPECT_TRUE(comments.closeButton->isDown());
+        EXPECT_TRUE(test::partOf<QPushButton>(comments, "closeButton")->isDown());
         EXPECT_TRUE(w.isVisible());
-        altIn(ui.scannedWordWindow(), ui.scannedWordWindow()->closeButton, Qt::Key_V); // a label's control
+        altIn(ui.scannedWordWindow(), test::partOf<QPushButton>(*ui.scannedWordWindow(), "closeButton"),
+              Qt::Key_V); // a label's control
         EXPECT_EQ(w.focusWidget(), test::partOf<QSlider>(w, "volumeBar"));
     });
 }
@@ -209,7 +210,7 @@ TEST_F(KeysAndAidsTest, F1ShowsTheKeysAndTheAidsToEyesAndScreenReaders) {
     runOn(builder, "^S2^C3", [&](test::InspectingUi& ui) {
         PlayerWindow& w = *ui.playerWindow();
         ui.newCommentsWindow()->show();
-        QTest::keyClick(ui.newCommentsWindow()->newCommentsText, Qt::Key_F1);
+        QTest::keyClick(test::partOf<QPlainTextEdit>(*ui.newCommentsWindow(), "newCommentsText"), Qt::Key_F1);
         HelpWindow& help = *test::partOf<HelpWindow>(w, "helpWindow");
         ASSERT_TRUE(help.isVisible());
         EXPECT_TRUE(ui.player->session().snapshot().playing());

@@ -132,7 +132,7 @@ TEST_F(CloseQuestionTest, EscapeOrCancelOnSaveNewAdditionsKeepsThePlayerAndTheTy
     runOn(builder, "^C3", [&](test::InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
         test::partOf<QPushButton>(player, "commentsButton")->click();
-        QPlainTextEdit* comment = ui.newCommentsWindow()->newCommentsText;
+        QPlainTextEdit* comment = test::partOf<QPlainTextEdit>(*ui.newCommentsWindow(), "newCommentsText");
         comment->setPlainText("heard a name at 1:32");
         const std::function<void(QMessageBox*)> answers[] = {
             [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); },
