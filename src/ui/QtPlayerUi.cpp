@@ -1,8 +1,11 @@
 #include "ui/QtPlayerUi.h"
 
+#include "app/Annotations.h"
 #include "app/ExportCommand.h"
 #include "app/PlaybackTexts.h"
-#include "app/Player.h"
+#include "app/PlayerActions.h"
+#include "app/PlayerState.h"
+#include "platform/Reporter.h"
 #include "ui/AnnotateDialog.h"
 #include "ui/CodecInstructions.h"
 #include "ui/CommentWindows.h"
@@ -50,7 +53,7 @@ double QtPlayerUi::totalSeconds() const {
     return session.clock().secondsOf(session.snapshot().length);
 }
 
-void QtPlayerUi::createWindows(Player& player) {
+void QtPlayerUi::createWindows(PlayerActions& player) {
     owner_ = &player;
     // The player's keys work in every window, but a field being typed in keeps them.
     textEntryKeys_ = std::make_unique<TextEntryKeys>();

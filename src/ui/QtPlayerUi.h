@@ -35,7 +35,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
 
     SplashDisplay& createSplash() override;
     void destroySplash() override;
-    void createWindows(Player& player) override;
+    void createWindows(PlayerActions& player) override;
     void setUpWindows() override;
     void restoreWindowState(const InitRecord* record, bool viewerMode) override;
     void saveWindowState(InitRecord& record) override;
@@ -84,7 +84,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     // The display tick: the player window and the waveform brought up to date with the playback.
     void refreshDisplay();
 
-    Player* owner_ = nullptr;
+    PlayerActions* owner_ = nullptr; // the run served: what the user does reaches it
     std::unique_ptr<SplashScreen> splash_;
     std::unique_ptr<PlayerWindow> player_;
     std::unique_ptr<NewCommentsWindow> newComments_;

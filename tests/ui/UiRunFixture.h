@@ -36,9 +36,9 @@ template <class Part> Part* partOf(const QObject& window, const char* name) {
 class InspectingUi : public QtPlayerUi {
   public:
     std::function<void(InspectingUi&)> inspect;
-    Player* player = nullptr;
+    PlayerActions* player = nullptr;
 
-    void createWindows(Player& owner) override {
+    void createWindows(PlayerActions& owner) override {
         player = &owner;
         QtPlayerUi::createWindows(owner);
     }
