@@ -1,13 +1,18 @@
 #include "app/ExportCommand.h"
 
-#include "app/Player.h"
+#include "app/PlayerActions.h"
+#include "app/PlayerState.h"
+#include "audio/PlaybackSession.h"
 #include "export/ExportList.h"
+#include "platform/LogSink.h"
+#include "platform/Messenger.h"
+#include "platform/Reporter.h"
 
 #include <algorithm>
 
 namespace kestrum {
 
-ExportCommand::ExportCommand(Player& player, ExportUi& ui)
+ExportCommand::ExportCommand(PlayerActions& player, ExportUi& ui)
     : player_(player), ui_(ui), list_(ui, player.log()), audio_(ui, player.log()) {}
 
 ExportSetting ExportCommand::setting() const {

@@ -8,14 +8,14 @@
 
 namespace kestrum {
 
-class Player;
+class PlayerActions;
 
 // The export button: one worker of the run's kind at a time, on a thread of the player's at the
 // lowest priority: the export list (option K1) or CD audio. The player ends its workers before it
 // goes (finishWorkers), so no worker outlives what it works with.
 class ExportCommand {
   public:
-    ExportCommand(Player& player, ExportUi& ui);
+    ExportCommand(PlayerActions& player, ExportUi& ui);
     ~ExportCommand() { finishWorkers(); }
     ExportCommand(const ExportCommand&) = delete;
     ExportCommand& operator=(const ExportCommand&) = delete;
@@ -35,7 +35,7 @@ class ExportCommand {
   private:
     ExportSetting setting() const;
 
-    Player& player_;
+    PlayerActions& player_;
     ExportUi& ui_;
     WorkerThread list_;
     WorkerThread audio_;

@@ -4,6 +4,7 @@
 #include "app/Annotations.h"
 #include "app/CallAnalysis.h"
 #include "app/Log.h"
+#include "app/PlayerActions.h"
 #include "app/PlayerState.h"
 #include "app/PlayerUi.h"
 #include "app/SplashDisplay.h"
@@ -25,10 +26,10 @@ namespace kestrum {
 // One run of the player: start-up in its fixed order, the windows' message loop, and the
 // shutdown sequence exactly once, whoever asks for it (closing the player window, a signal, the
 // end of the run, process exit).
-class Player {
+class Player : public PlayerActions {
   public:
     Player(Messenger& messenger, SystemServices& system, AudioOutput& device, PlayerUi& ui);
-    ~Player();
+    ~Player() override;
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
@@ -38,11 +39,11 @@ class Player {
 
     // Stops playback, releases the device, saves the init record (asking about unsaved additions
     // first), lets running exports end and removes the lock. Only the first call does anything.
-    void shutdown();
+    void shutdown() override;
     // Asked as the user closes the player window, before the shutdown: with additions not saved,
     // "Save New Additions?" with Yes, No and Cancel. False on Cancel: the player goes on, with
     // everything typed kept; otherwise the shutdown acts on the answer given here.
-    bool confirmClose();
+    bool confirmClose() override;
 
     // An exception escaped the run (start-up, an event handler, the shutdown): its text is logged
     // and shown, the shutdown runs (once), and the message loop, if running, ends.
@@ -53,23 +54,23 @@ class Player {
     // the store, and, once the loader's thread has decoded the whole call (or failed part way: its
     // message is shown then, and what was decoded plays), the length it has; once the peaks are
     // whole, the call's analysis started on threads of its own, and shown as it comes.
-    void followLoading();
+    void followLoading() override;
     // The user asked to see the spectrogram: it is made (once) when the call is whole.
-    void wantSpectrogram() { analysis_.wantSpectrogram(); }
+    void wantSpectrogram() override { analysis_.wantSpectrogram(); }
     // The stored audio's length and checksum in the recording state, worked out if need be: what
     // compares the file with the call opened (a save, a look at the file replaced) takes it first.
-    void takeOpenedAudio();
+    void takeOpenedAudio() override;
     // Waits for the whole call to be loaded (what needs all of it, an export, waits here).
-    void finishLoading();
+    void finishLoading() override;
     bool loading() const { return loading_ != nullptr; }
 
-    PlayerState& state() { return state_; }
-    Reporter& reporter() { return reporter_; }
-    Messenger& messenger() { return messenger_; }
+    PlayerState& state() override { return state_; }
+    Reporter& reporter() override { return reporter_; }
+    Messenger& messenger() override { return messenger_; }
     // The playback of the recording, from the moment the windows are made.
-    PlaybackSession& session() { return *session_; }
-    Annotations& annotations() { return *annotations_; }
-    LogSink& log() { return log_; }
+    PlaybackSession& session() override { return *session_; }
+    Annotations& annotations() override { return *annotations_; }
+    LogSink& log() override { return log_; }
 
   private:
     int openForPlay();

@@ -6,7 +6,7 @@
 
 namespace kestrum {
 
-class Player;
+class PlayerActions;
 
 // The windows of the player, as start-up and shutdown drive them. The desktop implementation
 // is Qt's; start-up itself knows nothing of widgets.
@@ -18,8 +18,9 @@ class PlayerUi {
     // Destroys the splash window once the player window is to show, so that no hidden second
     // window under the product's title stays behind for the run.
     virtual void destroySplash() = 0;
-    // Every window, hidden, in the order the player has always made them.
-    virtual void createWindows(Player& player) = 0;
+    // Every window, hidden, in the order the player has always made them; what the user does in
+    // them reaches the player through `player`.
+    virtual void createWindows(PlayerActions& player) = 0;
     // Places the player window and clears the texts the windows fill later.
     virtual void setUpWindows() = 0;
     // Applies the init record to the windows, or, with none, their first placement.

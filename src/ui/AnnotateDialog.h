@@ -2,8 +2,6 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -24,17 +22,13 @@ class AnnotateDialog : public QDialog {
     // call, and waits for Add or Cancel.
     int ask(double playSeconds);
 
-    // Called by Add with the keyword and the seconds before; true when the keyword was added.
-    std::function<bool(const QString& keyword, int secondsBefore)> addScannedWord;
+    // Start-up: no keyword typed.
+    void clearKeyword();
 
-    QLabel* keywordLabel;
-    QLineEdit* keywordEdit;
-    SwitchSlider* secondsBeforeSwitch;
-    QLabel* secondsBeforeLabel;
-    // "Marks the call at m:ss.t": the play position less the seconds before.
-    QLabel* markLabel;
-    QPushButton* addButton;
-    QPushButton* cancelButton;
+  signals:
+    // Add, with the keyword and the seconds before: a receiver that adds it closes the dialog
+    // (accept); one refused leaves it open.
+    void addRequested(const QString& keyword, int secondsBefore);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,6 +38,14 @@ class AnnotateDialog : public QDialog {
     void showMark();
 
     double playSeconds_ = 0;
+    QLabel* keywordLabel_;
+    QLineEdit* keywordEdit_;
+    SwitchSlider* secondsBeforeSwitch_;
+    QLabel* secondsBeforeLabel_;
+    // "Marks the call at m:ss.t": the play position less the seconds before.
+    QLabel* markLabel_;
+    QPushButton* addButton_;
+    QPushButton* cancelButton_;
 };
 
 } // namespace kestrum

@@ -29,28 +29,28 @@ const char* const kInstructionLines[] = {
 CodecInstructions::CodecInstructions(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      instructionsText(new QPlainTextEdit(this)), closeButton(new QPushButton("&Close Window", this)) {
+      instructionsText_(new QPlainTextEdit(this)), closeButton_(new QPushButton("&Close Window", this)) {
     setObjectName("codecInstructions");
     setWindowTitle("Codec Activation Instructions");
-    instructionsText->setObjectName("instructionsText");
-    instructionsText->setReadOnly(true);
-    instructionsText->setAccessibleName("Codec activation instructions");
-    QFont bold = instructionsText->font();
+    instructionsText_->setObjectName("instructionsText");
+    instructionsText_->setReadOnly(true);
+    instructionsText_->setAccessibleName("Codec activation instructions");
+    QFont bold = instructionsText_->font();
     bold.setPointSize(10);
     bold.setBold(true);
-    instructionsText->setFont(bold);
+    instructionsText_->setFont(bold);
     QStringList lines;
     for (const char* line : kInstructionLines)
         lines << QString::fromLatin1(line);
-    instructionsText->setPlainText(lines.join('\n'));
-    closeButton->setObjectName("closeButton");
-    closeButton->setAccessibleName("Close Window");
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    instructionsText_->setPlainText(lines.join('\n'));
+    closeButton_->setObjectName("closeButton");
+    closeButton_->setAccessibleName("Close Window");
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(instructionsText, 1);
+    layout->addWidget(instructionsText_, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(closeButton);
+    buttons->addWidget(closeButton_);
     buttons->addStretch(1);
     layout->addLayout(buttons);
     resize(563, 227);

@@ -15,8 +15,9 @@ class CodecInstructions : public QDialog {
   public:
     explicit CodecInstructions(QWidget* parent = nullptr);
 
-    QPlainTextEdit* instructionsText;
-    QPushButton* closeButton;
+  private:
+    QPlainTextEdit* instructionsText_;
+    QPushButton* closeButton_;
 };
 
 } // namespace kestrum

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
@@ -29,34 +30,46 @@ ExistingCommentsWindow::ExistingCommentsWindow(QWidget* owner, std::function<dou
     : SideWindow(owner, "Existing Comments", QSize(316, 207), QSize(267, 188), 14),
       totalSeconds_(std::move(totalSeconds)) {
     setObjectName("existingCommentsWindow");
-    existingCommentsText =
+    existingCommentsText_ =
         makeSideMemo(this, "existingCommentsText", true, "Comments Stored In Recording", "Existing comments");
-    closeButton = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Close This Window");
-    totalTimeLabel = makeTotalTimeBox(this, "totalTimeLabel");
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
-    existingCommentsText->viewport()->installEventFilter(this);
+    closeButton_ = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Close This Window");
+    totalTimeLabel_ = makeTotalTimeBox(this, "totalTimeLabel");
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::hide);
+    existingCommentsText_->viewport()->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 5);
-    layout->addWidget(existingCommentsText, 1);
+    layout->addWidget(existingCommentsText_, 1);
     auto* row = new QHBoxLayout;
     row->setContentsMargins(5, 0, 5, 0);
-    row->addWidget(closeButton);
+    row->addWidget(closeButton_);
     row->addStretch(1);
-    row->addWidget(totalTimeLabel);
+    row->addWidget(totalTimeLabel_);
     layout->addLayout(row);
 }
 
 void ExistingCommentsWindow::showEvent(QShowEvent* event) {
     SideWindow::showEvent(event);
-    totalTimeLabel->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
-    existingCommentsText->setFocus();
+    totalTimeLabel_->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
+    existingCommentsText_->setFocus();
+}
+
+void ExistingCommentsWindow::clearComments() {
+    existingCommentsText_->clear();
+}
+
+void ExistingCommentsWindow::showComments(const QString& text) {
+    existingCommentsText_->setPlainText(text);
+}
+
+void ExistingCommentsWindow::clearTotal() {
+    totalTimeLabel_->clear();
 }
 
 bool ExistingCommentsWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == existingCommentsText->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == existingCommentsText_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         const QTextCursor at =
-            existingCommentsText->cursorForPosition(static_cast<QMouseEvent*>(event)->pos());
+            existingCommentsText_->cursorForPosition(static_cast<QMouseEvent*>(event)->pos());
         const QString line = at.block().text();
         // The index in UTF-8 of the character clicked: the timestamp itself is ASCII.
         const auto index = static_cast<std::size_t>(line.left(at.positionInBlock()).toUtf8().size());
@@ -71,31 +84,31 @@ bool ExistingCommentsWindow::eventFilter(QObject* watched, QEvent* event) {
 NewCommentsWindow::NewCommentsWindow(QWidget* owner)
     : SideWindow(owner, "New Comments", QSize(275, 197), QSize(275, 197), 14) {
     setObjectName("newCommentsWindow");
-    newCommentsText = makeSideMemo(this, "newCommentsText", false, "Type New Comments Here", "New comments");
-    saveButton = makeSideButton(this, "saveButton", "&Save", "Save", "Permanently Add All New Comments");
-    saveButton->setEnabled(false);
-    closeButton = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Close This Window");
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
-    connect(saveButton, &QPushButton::clicked, this, &NewCommentsWindow::saveRequested);
-    connect(newCommentsText, &QPlainTextEdit::textChanged, this, &NewCommentsWindow::edited);
-    newCommentsText->installEventFilter(this);
-    newCommentsText->setToolTip(newCommentsText->toolTip() + " (Ctrl+T: the play time)");
-    newCommentsText->setAccessibleDescription(newCommentsText->toolTip());
+    newCommentsText_ = makeSideMemo(this, "newCommentsText", false, "Type New Comments Here", "New comments");
+    saveButton_ = makeSideButton(this, "saveButton", "&Save", "Save", "Permanently Add All New Comments");
+    saveButton_->setEnabled(false);
+    closeButton_ = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Close This Window");
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(saveButton_, &QPushButton::clicked, this, &NewCommentsWindow::saveRequested);
+    connect(newCommentsText_, &QPlainTextEdit::textChanged, this, &NewCommentsWindow::edited);
+    newCommentsText_->installEventFilter(this);
+    newCommentsText_->setToolTip(newCommentsText_->toolTip() + " (Ctrl+T: the play time)");
+    newCommentsText_->setAccessibleDescription(newCommentsText_->toolTip());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 5);
-    layout->addWidget(newCommentsText, 1);
+    layout->addWidget(newCommentsText_, 1);
     auto* row = new QHBoxLayout;
     row->setContentsMargins(5, 0, 5, 0);
-    row->addWidget(closeButton);
+    row->addWidget(closeButton_);
     row->addStretch(1);
-    row->addWidget(saveButton);
+    row->addWidget(saveButton_);
     layout->addLayout(row);
 }
 
 // Ctrl+T is taken where the comment is typed, whichever window the desktop counts as active.
 bool NewCommentsWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == newCommentsText && event->type() == QEvent::KeyPress) {
+    if (watched == newCommentsText_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_T && key->modifiers() == Qt::ControlModifier) {
             emit timestampRequested();
@@ -106,26 +119,39 @@ bool NewCommentsWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void NewCommentsWindow::insertTimestamp(const QString& timestamp) {
-    newCommentsText->insertPlainText(timestamp);
+    newCommentsText_->insertPlainText(timestamp);
+}
+
+QString NewCommentsWindow::typedText() const {
+    return newCommentsText_->toPlainText();
+}
+
+void NewCommentsWindow::clearQuietly() {
+    const QSignalBlocker quiet(newCommentsText_);
+    newCommentsText_->clear();
+}
+
+void NewCommentsWindow::setSaveEnabled(bool enabled) {
+    saveButton_->setEnabled(enabled);
 }
 
 void NewCommentsWindow::showEvent(QShowEvent* event) {
     SideWindow::showEvent(event);
-    newCommentsText->setFocus();
+    newCommentsText_->setFocus();
 }
 
 SavingFileWindow::SavingFileWindow(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
     setObjectName("savingFileWindow");
     setWindowTitle("Saving File");
-    savingLabel = new QLabel("Saving File Please Wait", this);
-    savingLabel->setObjectName("savingLabel");
-    QFont font = savingLabel->font();
+    savingLabel_ = new QLabel("Saving File Please Wait", this);
+    savingLabel_->setObjectName("savingLabel");
+    QFont font = savingLabel_->font();
     font.setPixelSize(13);
-    savingLabel->setFont(font);
-    savingLabel->setAlignment(Qt::AlignCenter);
+    savingLabel_->setFont(font);
+    savingLabel_->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(savingLabel);
+    layout->addWidget(savingLabel_);
     setFixedSize(171, 54);
 }
 

@@ -19,9 +19,10 @@ class ExistingCommentsWindow : public SideWindow {
   public:
     ExistingCommentsWindow(QWidget* owner, std::function<double()> totalSeconds);
 
-    QPlainTextEdit* existingCommentsText;
-    QPushButton* closeButton;
-    QLabel* totalTimeLabel;
+    void clearComments();
+    void showComments(const QString& text);
+    // Start-up: no total until the window shows.
+    void clearTotal();
 
   signals:
     // A timestamp in the comments ("[2:13]") was double-clicked: play from its second.
@@ -33,6 +34,9 @@ class ExistingCommentsWindow : public SideWindow {
 
   private:
     std::function<double()> totalSeconds_;
+    QPlainTextEdit* existingCommentsText_;
+    QPushButton* closeButton_;
+    QLabel* totalTimeLabel_;
 };
 
 // Where new comments are typed; Save writes them into the recording.
@@ -42,9 +46,11 @@ class NewCommentsWindow : public SideWindow {
   public:
     explicit NewCommentsWindow(QWidget* owner);
 
-    QPlainTextEdit* newCommentsText;
-    QPushButton* saveButton;
-    QPushButton* closeButton;
+    // What the user typed.
+    QString typedText() const;
+    // Empties the text without counting as an edit: only the user's own edits make a save due.
+    void clearQuietly();
+    void setSaveEnabled(bool enabled);
 
   signals:
     void edited();
@@ -58,6 +64,11 @@ class NewCommentsWindow : public SideWindow {
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QPlainTextEdit* newCommentsText_;
+    QPushButton* saveButton_;
+    QPushButton* closeButton_;
 };
 
 // Shown while the recording is rewritten.
@@ -67,7 +78,8 @@ class SavingFileWindow : public QDialog {
   public:
     explicit SavingFileWindow(QWidget* owner);
 
-    QLabel* savingLabel;
+  private:
+    QLabel* savingLabel_;
 };
 
 // A sunken aqua box for a total playing time.

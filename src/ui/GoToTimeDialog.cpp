@@ -15,63 +15,63 @@ namespace kestrum {
 GoToTimeDialog::GoToTimeDialog(QWidget* owner) : QDialog(owner) {
     setObjectName("goToTimeDialog");
     setWindowTitle("Go to time");
-    promptLabel = new QLabel("&Go to time (m:ss, h:mm:ss or seconds):", this);
-    timeEdit = new QLineEdit(this);
-    timeEdit->setObjectName("timeEdit");
-    timeEdit->setAccessibleName("Go to time");
-    promptLabel->setBuddy(timeEdit);
-    messageLabel = new QLabel(this);
-    messageLabel->setObjectName("messageLabel");
-    messageLabel->setTextFormat(Qt::PlainText);
-    messageLabel->setStyleSheet("QLabel { color: darkred; }");
-    messageLabel->hide();
-    goButton = new QPushButton("Go", this);
-    goButton->setDefault(true);
-    cancelButton = new QPushButton("Cancel", this);
+    promptLabel_ = new QLabel("&Go to time (m:ss, h:mm:ss or seconds):", this);
+    timeEdit_ = new QLineEdit(this);
+    timeEdit_->setObjectName("timeEdit");
+    timeEdit_->setAccessibleName("Go to time");
+    promptLabel_->setBuddy(timeEdit_);
+    messageLabel_ = new QLabel(this);
+    messageLabel_->setObjectName("messageLabel");
+    messageLabel_->setTextFormat(Qt::PlainText);
+    messageLabel_->setStyleSheet("QLabel { color: darkred; }");
+    messageLabel_->hide();
+    goButton_ = new QPushButton("Go", this);
+    goButton_->setDefault(true);
+    cancelButton_ = new QPushButton("Cancel", this);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(goButton);
-    buttons->addWidget(cancelButton);
+    buttons->addWidget(goButton_);
+    buttons->addWidget(cancelButton_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(promptLabel);
-    layout->addWidget(timeEdit);
-    layout->addWidget(messageLabel);
+    layout->addWidget(promptLabel_);
+    layout->addWidget(timeEdit_);
+    layout->addWidget(messageLabel_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(goButton, &QPushButton::clicked, this, [this] { goClicked(); });
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(goButton_, &QPushButton::clicked, this, [this] { goClicked(); });
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void GoToTimeDialog::start() {
-    timeEdit->clear();
-    messageLabel->clear();
-    messageLabel->hide();
-    timeEdit->setAccessibleDescription(QString());
+    timeEdit_->clear();
+    messageLabel_->clear();
+    messageLabel_->hide();
+    timeEdit_->setAccessibleDescription(QString());
     open();
     if (parentWidget() != nullptr)
         move(parentWidget()->frameGeometry().center() - rect().center());
-    timeEdit->setFocus();
+    timeEdit_->setFocus();
 }
 
 void GoToTimeDialog::showMessage(const QString& message) {
-    messageLabel->setText(message);
-    messageLabel->show();
+    messageLabel_->setText(message);
+    messageLabel_->show();
     // A screen reader hears it with the field.
-    timeEdit->setAccessibleDescription(message);
-    timeEdit->selectAll();
-    timeEdit->setFocus();
+    timeEdit_->setAccessibleDescription(message);
+    timeEdit_->selectAll();
+    timeEdit_->setFocus();
 }
 
 void GoToTimeDialog::goClicked() {
-    const QString typed = timeEdit->text().trimmed();
+    const QString typed = timeEdit_->text().trimmed();
     const std::optional<double> seconds = secondsOfTypedTime(typed.toStdString());
     if (!seconds) {
         showMessage(QString("\"%1\" is not a time: type m:ss, h:mm:ss or seconds").arg(typed));
         return;
     }
-    const double length = callSeconds ? callSeconds() : 0;
+    const double length = callSeconds_;
     if (*seconds >= length) {
         showMessage(
             QString("%1 is past the end of the call (%2)")
@@ -79,8 +79,7 @@ void GoToTimeDialog::goClicked() {
         return;
     }
     accept();
-    if (goTo)
-        goTo(*seconds);
+    emit goToRequested(*seconds);
 }
 
 } // namespace kestrum

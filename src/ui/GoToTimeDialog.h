@@ -2,8 +2,6 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -18,22 +16,25 @@ class GoToTimeDialog : public QDialog {
   public:
     explicit GoToTimeDialog(QWidget* owner);
 
-    // The call's length in seconds, and the move to a time within it.
-    std::function<double()> callSeconds;
-    std::function<void(double seconds)> goTo;
-
+    // The call's length: a time at or past it is refused.
+    void setCallSeconds(double seconds) { callSeconds_ = seconds; }
     // Shows the box empty, without a message, over its owner.
     void start();
 
-    QLabel* promptLabel;
-    QLineEdit* timeEdit;
-    QLabel* messageLabel;
-    QPushButton* goButton;
-    QPushButton* cancelButton;
+  signals:
+    // Go, with a time within the call.
+    void goToRequested(double seconds);
 
   private:
     void goClicked();
     void showMessage(const QString& message);
+
+    double callSeconds_ = 0;
+    QLabel* promptLabel_;
+    QLineEdit* timeEdit_;
+    QLabel* messageLabel_;
+    QPushButton* goButton_;
+    QPushButton* cancelButton_;
 };
 
 } // namespace kestrum

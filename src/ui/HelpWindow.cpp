@@ -57,18 +57,18 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner) {
     setObjectName("helpWindow");
     setWindowTitle("Keys and Listening Aids");
     setAccessibleName(windowTitle());
-    helpText = new QTextBrowser(this);
-    helpText->setObjectName("helpText");
-    helpText->setAccessibleName("Keys and listening aids");
-    helpText->setAccessibleDescription(
+    helpText_ = new QTextBrowser(this);
+    helpText_->setObjectName("helpText");
+    helpText_->setAccessibleName("Keys and listening aids");
+    helpText_->setAccessibleDescription(
         "The player's keys, the listening aids, the foot pedal and the media keys");
-    closeButton = new QPushButton("&Close Window", this);
-    closeButton->setObjectName("closeButton");
-    closeButton->setAccessibleName("Close Window");
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
+    closeButton_ = new QPushButton("&Close Window", this);
+    closeButton_->setObjectName("closeButton");
+    closeButton_->setAccessibleName("Close Window");
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::hide);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(helpText, 1);
-    layout->addWidget(closeButton, 0, Qt::AlignRight);
+    layout->addWidget(helpText_, 1);
+    layout->addWidget(closeButton_, 0, Qt::AlignRight);
     resize(520, 560);
 }
 
@@ -80,7 +80,7 @@ void HelpWindow::showHelp(const std::vector<KeyHelp>& keys, const QWidget& windo
     QString aidItems;
     for (const QWidget* aid : aids)
         aidItems += item(aid->accessibleName(), aid->toolTip());
-    helpText->setHtml(
+    helpText_->setHtml(
         section("Keys, in every window (a focused field, check box or slider keeps its own)", keyItems) +
         section("Alt and the underlined letter, from every window", mnemonicItems(window)) +
         section("Listening aids", aidItems) + section("A foot pedal", kPedalHelp) +
@@ -88,7 +88,7 @@ void HelpWindow::showHelp(const std::vector<KeyHelp>& keys, const QWidget& windo
     show();
     raise();
     activateWindow();
-    helpText->setFocus();
+    helpText_->setFocus();
 }
 
 } // namespace kestrum

@@ -31,8 +31,9 @@ class HelpWindow : public QDialog {
     void showHelp(const std::vector<KeyHelp>& keys, const QWidget& window,
                   const std::vector<const QWidget*>& aids);
 
-    QTextBrowser* helpText;
-    QPushButton* closeButton;
+  private:
+    QTextBrowser* helpText_;
+    QPushButton* closeButton_;
 };
 
 } // namespace kestrum

@@ -4,6 +4,7 @@
 #include "app/PlayerState.h"
 #include "app/RecordingDetails.h"
 #include "platform/FormatText.h"
+#include "ui/CallOverviewFeed.h"
 #include "ui/GoToTimeDialog.h"
 #include "ui/TerminationSignals.h"
 #include "widgets/CallOverview.h"
@@ -95,11 +96,10 @@ QLabel* makeLabel(QWidget* parent, const char* name, const char* caption) {
 
 } // namespace
 
-PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, std::function<void()> shutdown,
-                           QWidget* parent)
+PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      state_(state), session_(session), shutdown_(std::move(shutdown)) {
+      state_(state), session_(session) {
     setObjectName("playerWindow");
     setWindowTitle(QString::fromLatin1(kProductTitle));
     QFont font(QStringLiteral("Sans Serif"));
@@ -116,9 +116,9 @@ PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, s
     makeAidControls(central);
     makeResumeOffer(central);
 
-    displayTimer = new QTimer(this);
-    displayTimer->setObjectName("displayTimer");
-    displayTimer->setInterval(100);
+    displayTimer_ = new QTimer(this);
+    displayTimer_->setObjectName("displayTimer");
+    displayTimer_->setInterval(100);
 
     buildLayout();
     // The designed size where the layout fits in it; never so small that a line is cut.
@@ -128,32 +128,36 @@ PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, s
     resize(needed.expandedTo(QSize(607, 335)));
     connectControls();
     makeGoTo();
-    helpWindow = new HelpWindow(this);
+    helpWindow_ = new HelpWindow(this);
     installKeys();
+    overviewFeed_ = std::make_unique<CallOverviewFeed>(*callOverview_, state_, session_);
 }
+
+PlayerWindow::~PlayerWindow() = default;
 
 // The box of Ctrl+G and the progress bar that goes where it is clicked.
 void PlayerWindow::makeGoTo() {
-    goToTimeDialog = new GoToTimeDialog(this);
-    goToTimeDialog->callSeconds = [this] { return session_.clock().secondsOf(session_.snapshot().length); };
-    goToTimeDialog->goTo = [this](double seconds) { goToSeconds(seconds); };
-    setHint(progressBar, "Click to go to that point of the call (Ctrl+G: go to a time)");
-    progressBar->installEventFilter(this);
+    goToTimeDialog_ = new GoToTimeDialog(this);
+    connect(goToTimeDialog_, &GoToTimeDialog::goToRequested, this,
+            [this](double seconds) { goToSeconds(seconds); });
+    setHint(progressBar_, "Click to go to that point of the call (Ctrl+G: go to a time)");
+    progressBar_->installEventFilter(this);
 }
 
 constexpr int kResumeOfferMilliseconds = 10000;
 
 void PlayerWindow::makeResumeOffer(QWidget* central) {
-    resumeButton = makeButton(central, "resumeButton", "", nullptr);
-    resumeButton->setIcon(QApplication::style()->standardIcon(QStyle::SP_MediaSeekForward));
-    resumeButton->hide();
-    resumeOfferTimer = new QTimer(this);
-    resumeOfferTimer->setSingleShot(true);
-    resumeOfferTimer->setInterval(kResumeOfferMilliseconds);
-    connect(resumeOfferTimer, &QTimer::timeout, resumeButton, &QWidget::hide);
-    connect(resumeButton, &QPushButton::clicked, this, [this] {
-        resumeOfferTimer->stop();
-        resumeButton->hide();
+    resumeButton_ = makeButton(central, "resumeButton", "", nullptr);
+    resumeButton_->setIcon(QApplication::style()->standardIcon(QStyle::SP_MediaSeekForward));
+    resumeButton_->hide();
+    resumeOfferTimer_ = new QTimer(this);
+    resumeOfferTimer_->setObjectName("resumeOfferTimer");
+    resumeOfferTimer_->setSingleShot(true);
+    resumeOfferTimer_->setInterval(kResumeOfferMilliseconds);
+    connect(resumeOfferTimer_, &QTimer::timeout, resumeButton_, &QWidget::hide);
+    connect(resumeButton_, &QPushButton::clicked, this, [this] {
+        resumeOfferTimer_->stop();
+        resumeButton_->hide();
         if (state_.resumeSeconds)
             goToSeconds(*state_.resumeSeconds);
     });
@@ -165,11 +169,11 @@ void PlayerWindow::offerResume() {
     if (!state_.resumeSeconds || *state_.resumeSeconds < 1 || *state_.resumeSeconds + 1 >= length)
         return;
     const QString time = QString::fromStdString(callTimeText(static_cast<int>(*state_.resumeSeconds)));
-    resumeButton->setText("Resume at " + time);
-    resumeButton->setAccessibleName(resumeButton->text());
-    setHint(resumeButton, withKey("Goes on from where you left this call", "R"));
-    resumeButton->show();
-    resumeOfferTimer->start();
+    resumeButton_->setText("Resume at " + time);
+    resumeButton_->setAccessibleName(resumeButton_->text());
+    setHint(resumeButton_, withKey("Goes on from where you left this call", "R"));
+    resumeButton_->show();
+    resumeOfferTimer_->start();
 }
 
 void PlayerWindow::goToSeconds(double seconds) {
@@ -178,142 +182,144 @@ void PlayerWindow::goToSeconds(double seconds) {
 
 // The call's details, one line each, and the line of who may listen.
 void PlayerWindow::makeDetailLines(QWidget* central) {
-    detailLines.identifier =
+    detailLines_.identifier =
         makeDetailLine(central, "identifierLine", "The Unique ID Number For This Inmate");
-    detailLines.firstName = makeDetailLine(central, "firstNameLine", "The Inmates First and Middle Name");
-    detailLines.lastName = makeDetailLine(central, "lastNameLine", "The Inmates Last Name");
-    detailLines.trunkDestination =
+    detailLines_.firstName = makeDetailLine(central, "firstNameLine", "The Inmates First and Middle Name");
+    detailLines_.lastName = makeDetailLine(central, "lastNameLine", "The Inmates Last Name");
+    detailLines_.trunkDestination =
         makeDetailLine(central, "trunkDestinationLine", "The Telephone Number Dialed");
-    detailLines.recorded = makeDetailLine(central, "recordedLine", "The Date And Time Of The Call");
-    detailLines.site = makeDetailLine(central, "siteLine", "The Site and Living Unit Number");
-    detailLines.stationAni = makeDetailLine(central, "stationAniLine", "The Orginating Telephone Number");
-    detailLines.stationName = makeDetailLine(central, "stationNameLine", "The Orginating Telephone Name");
-    detailLines.cost = makeDetailLine(central, "costLine", "The Cost, Duration And Compleation Code");
-    detailLines.archivedBy = makeDetailLine(central, "archivedByLine", nullptr);
-    detailLines.archivedAt = makeDetailLine(central, "archivedAtLine", nullptr);
-    detailLines.archivedDate = makeDetailLine(central, "archivedDateLine", nullptr);
-    detailLines.ownership = makeDetailLine(central, "ownershipLine", nullptr);
-    detailLines.ownership->setAlignment(Qt::AlignCenter);
-    detailLines.ownership->setStyleSheet("QLabel { background-color: navy; color: white; font-size: 12px; }");
+    detailLines_.recorded = makeDetailLine(central, "recordedLine", "The Date And Time Of The Call");
+    detailLines_.site = makeDetailLine(central, "siteLine", "The Site and Living Unit Number");
+    detailLines_.stationAni = makeDetailLine(central, "stationAniLine", "The Orginating Telephone Number");
+    detailLines_.stationName = makeDetailLine(central, "stationNameLine", "The Orginating Telephone Name");
+    detailLines_.cost = makeDetailLine(central, "costLine", "The Cost, Duration And Compleation Code");
+    detailLines_.archivedBy = makeDetailLine(central, "archivedByLine", nullptr);
+    detailLines_.archivedAt = makeDetailLine(central, "archivedAtLine", nullptr);
+    detailLines_.archivedDate = makeDetailLine(central, "archivedDateLine", nullptr);
+    detailLines_.ownership = makeDetailLine(central, "ownershipLine", nullptr);
+    detailLines_.ownership->setAlignment(Qt::AlignCenter);
+    detailLines_.ownership->setStyleSheet(
+        "QLabel { background-color: navy; color: white; font-size: 12px; }");
 }
 
 // Export, close, the progress bar and the buttons that open the side windows.
 void PlayerWindow::makeWindowButtons(QWidget* central) {
-    exportButton =
+    exportButton_ =
         makeButton(central, "exportButton", "Add to CD &Export List", "Exports The Recording Off System");
-    exportButton->setMinimumWidth(187);
-    closeButton = makeButton(central, "closeButton", "&Close and Exit", "Ends The Player");
-    progressBar = new QProgressBar(central);
-    progressBar->setObjectName("progressBar");
-    progressBar->setRange(0, 100);
-    progressBar->setTextVisible(false);
-    progressBar->setAccessibleName("Play progress");
-    commentsButton =
+    exportButton_->setMinimumWidth(187);
+    closeButton_ = makeButton(central, "closeButton", "&Close and Exit", "Ends The Player");
+    progressBar_ = new QProgressBar(central);
+    progressBar_->setObjectName("progressBar");
+    progressBar_->setRange(0, 100);
+    progressBar_->setTextVisible(false);
+    progressBar_->setAccessibleName("Play progress");
+    commentsButton_ =
         makeButton(central, "commentsButton", "Comments &Info", "Displays The Text Coments Window");
-    keywordsButton =
+    keywordsButton_ =
         makeButton(central, "keywordsButton", "Scanned &Words", "Displays the Scanned Words Window");
-    waveformButton = makeButton(central, "waveformButton", "Wave &Form", "Displays The Wave Form Window");
+    waveformButton_ = makeButton(central, "waveformButton", "Wave &Form", "Displays The Wave Form Window");
 }
 
 // Play, restart, pause, back, step and the loop's buttons, each with its picture, hint and key.
 void PlayerWindow::makeTransportButtons(QWidget* central) {
     QStyle* style = QApplication::style();
-    playButton = makeButton(central, "playButton", "&Play", "Start Play Back");
-    setHint(playButton, withKey(playButton->toolTip(), "Space"));
-    playButton->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
-    restartButton = makeButton(central, "restartButton", "&Restart", "Returns to the Beginning of Recording");
-    setHint(restartButton, withKey(restartButton->toolTip(), "Home"));
-    restartButton->setIcon(style->standardIcon(QStyle::SP_MediaSkipBackward));
-    stopButton = makeButton(central, "stopButton", "&Stop / Pause", "Stops / Pauses Playback");
-    setHint(stopButton, withKey(stopButton->toolTip(), "Space"));
-    stopButton->setIcon(style->standardIcon(QStyle::SP_MediaPause));
-    backButton = makeButton(central, "backButton", "&Back", nullptr);
-    setHint(backButton, withKey("Steps Back 30 Seconds", "Left"));
-    backButton->setIcon(style->standardIcon(QStyle::SP_MediaSeekBackward));
-    stepButton = makeButton(central, "stepButton", "S&tep", nullptr);
-    setHint(stepButton, withKey("Steps Forward 30 Seconds", "Right"));
-    stepButton->setIcon(style->standardIcon(QStyle::SP_MediaSeekForward));
-    markLoopBeginButton = makeButton(central, "markLoopBeginButton", "&Mark Loop Begin",
-                                     "Marks The Begining Position For Loop Play");
-    setHint(markLoopBeginButton, withKey(markLoopBeginButton->toolTip(), "["));
-    markLoopBeginButton->setIcon(style->standardIcon(QStyle::SP_ArrowRight));
-    markLoopEndButton =
+    playButton_ = makeButton(central, "playButton", "&Play", "Start Play Back");
+    setHint(playButton_, withKey(playButton_->toolTip(), "Space"));
+    playButton_->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
+    restartButton_ =
+        makeButton(central, "restartButton", "&Restart", "Returns to the Beginning of Recording");
+    setHint(restartButton_, withKey(restartButton_->toolTip(), "Home"));
+    restartButton_->setIcon(style->standardIcon(QStyle::SP_MediaSkipBackward));
+    stopButton_ = makeButton(central, "stopButton", "&Stop / Pause", "Stops / Pauses Playback");
+    setHint(stopButton_, withKey(stopButton_->toolTip(), "Space"));
+    stopButton_->setIcon(style->standardIcon(QStyle::SP_MediaPause));
+    backButton_ = makeButton(central, "backButton", "&Back", nullptr);
+    setHint(backButton_, withKey("Steps Back 30 Seconds", "Left"));
+    backButton_->setIcon(style->standardIcon(QStyle::SP_MediaSeekBackward));
+    stepButton_ = makeButton(central, "stepButton", "S&tep", nullptr);
+    setHint(stepButton_, withKey("Steps Forward 30 Seconds", "Right"));
+    stepButton_->setIcon(style->standardIcon(QStyle::SP_MediaSeekForward));
+    markLoopBeginButton_ = makeButton(central, "markLoopBeginButton", "&Mark Loop Begin",
+                                      "Marks The Begining Position For Loop Play");
+    setHint(markLoopBeginButton_, withKey(markLoopBeginButton_->toolTip(), "["));
+    markLoopBeginButton_->setIcon(style->standardIcon(QStyle::SP_ArrowRight));
+    markLoopEndButton_ =
         makeButton(central, "markLoopEndButton", "Mark Loop En&d", "Marks The End Position For Loop Play");
-    setHint(markLoopEndButton, withKey(markLoopEndButton->toolTip(), "]"));
-    markLoopEndButton->setIcon(style->standardIcon(QStyle::SP_ArrowLeft));
-    markLoopEndButton->setEnabled(false);
+    setHint(markLoopEndButton_, withKey(markLoopEndButton_->toolTip(), "]"));
+    markLoopEndButton_->setIcon(style->standardIcon(QStyle::SP_ArrowLeft));
+    markLoopEndButton_->setEnabled(false);
     // No picture until loop play first starts.
-    playLoopButton = makeButton(central, "playLoopButton", "Play &Loop", "Plays Or Stops Loop Play Back");
-    setHint(playLoopButton, withKey(playLoopButton->toolTip(), "L"));
-    playLoopButton->setEnabled(false);
-    callOverview = new CallOverview(central);
-    callOverview->setObjectName("callOverview");
-    setHint(callOverview, "The whole call: silences shaded, keywords and loop marked. Click or drag to "
-                          "play from there (with the focus: Left, Right, Page Up, Page Down, Home, End)");
+    playLoopButton_ = makeButton(central, "playLoopButton", "Play &Loop", "Plays Or Stops Loop Play Back");
+    setHint(playLoopButton_, withKey(playLoopButton_->toolTip(), "L"));
+    playLoopButton_->setEnabled(false);
+    callOverview_ = new CallOverview(central);
+    callOverview_->setObjectName("callOverview");
+    setHint(callOverview_, "The whole call: silences shaded, keywords and loop marked. Click or drag to "
+                           "play from there (with the focus: Left, Right, Page Up, Page Down, Home, End)");
 }
 
 // The time and percent shown, and the volume bar with its labels.
 void PlayerWindow::makeDisplaysAndVolume(QWidget* central) {
-    playTimeLabel = makeLabel(central, "playTimeLabel", "");
-    playTimeLabel->setTextFormat(Qt::PlainText);
+    playTimeLabel_ = makeLabel(central, "playTimeLabel", "");
+    playTimeLabel_->setTextFormat(Qt::PlainText);
     // No fixed accessible name: a label's name is then its text, so a screen reader hears the time itself.
-    playTimeLabel->setAccessibleDescription("Play time");
-    percentLabel = makeLabel(central, "percentLabel", "");
-    percentLabel->setTextFormat(Qt::PlainText);
-    volumeBar = new QSlider(Qt::Vertical, central);
-    volumeBar->setObjectName("volumeBar");
-    volumeBar->setRange(0, 32);
-    volumeBar->setInvertedAppearance(true); // position 0, the loudest, at the top
-    volumeBar->setInvertedControls(true);   // so Up, with the focus on the bar, is louder
-    volumeBar->setTickPosition(QSlider::TicksRight);
-    volumeBar->setTickInterval(1);
-    volumeBar->setValue(32);
-    volumeBar->setAccessibleName("Volume");
-    setHint(volumeBar, withKey("Adjust The Speaker  Volume", "Up, Down"));
-    volumeLabel = makeLabel(central, "volumeLabel", "&Volume");
-    volumeLabel->setBuddy(volumeBar);
-    volumeLabel->installEventFilter(this);
-    volumePercentLabel = makeLabel(central, "volumePercentLabel", "100%");
-    volumePercentLabel->setTextFormat(Qt::PlainText);
+    playTimeLabel_->setAccessibleDescription("Play time");
+    percentLabel_ = makeLabel(central, "percentLabel", "");
+    percentLabel_->setTextFormat(Qt::PlainText);
+    volumeBar_ = new QSlider(Qt::Vertical, central);
+    volumeBar_->setObjectName("volumeBar");
+    volumeBar_->setRange(0, 32);
+    volumeBar_->setInvertedAppearance(true); // position 0, the loudest, at the top
+    volumeBar_->setInvertedControls(true);   // so Up, with the focus on the bar, is louder
+    volumeBar_->setTickPosition(QSlider::TicksRight);
+    volumeBar_->setTickInterval(1);
+    volumeBar_->setValue(32);
+    volumeBar_->setAccessibleName("Volume");
+    setHint(volumeBar_, withKey("Adjust The Speaker  Volume", "Up, Down"));
+    volumeLabel_ = makeLabel(central, "volumeLabel", "&Volume");
+    volumeLabel_->setBuddy(volumeBar_);
+    volumeLabel_->installEventFilter(this);
+    volumePercentLabel_ = makeLabel(central, "volumePercentLabel", "100%");
+    volumePercentLabel_->setTextFormat(Qt::PlainText);
 }
 
 // The play-speed and step-size switches with their labels.
 void PlayerWindow::makeSwitches(QWidget* central) {
-    playSpeedSwitch = new SwitchSlider(central);
-    playSpeedSwitch->setObjectName("playSpeedSwitch");
-    playSpeedSwitch->setPositionLabels("Slow -25%,Slow -12%,Normal,Fast +25%, Fast +50%");
-    playSpeedSwitch->setPositionQuietly(Speed().position());
-    playSpeedSwitch->slider()->setAccessibleName("Play speed");
-    setHint(playSpeedSwitch, withKey("Adjusts the Playback Speed", "+, -"));
-    playSpeedLabel = makeLabel(central, "playSpeedLabel", "Play Speed");
-    setHint(playSpeedLabel, "Adjusts the Playback Speed");
-    stepSizeSwitch = new SwitchSlider(central);
-    stepSizeSwitch->setObjectName("stepSizeSwitch");
-    stepSizeSwitch->setPositionLabels("05 Sec,10 Sec, 20 Sec,30 Sec,40 Sec");
-    stepSizeSwitch->setPositionQuietly(3);
-    stepSizeSwitch->slider()->setAccessibleName("Step size");
-    setHint(stepSizeSwitch, "Select the Size of the Back and Step in Seconds");
-    stepSizeLabel = makeLabel(central, "stepSizeLabel", " Step Size");
-    setHint(stepSizeLabel, "Select the Size of the Back and Step in Seconds");
+    playSpeedSwitch_ = new SwitchSlider(central);
+    playSpeedSwitch_->setObjectName("playSpeedSwitch");
+    playSpeedSwitch_->setPositionLabels("Slow -25%,Slow -12%,Normal,Fast +25%, Fast +50%");
+    playSpeedSwitch_->setPositionQuietly(Speed().position());
+    playSpeedSwitch_->slider()->setAccessibleName("Play speed");
+    setHint(playSpeedSwitch_, withKey("Adjusts the Playback Speed", "+, -"));
+    playSpeedLabel_ = makeLabel(central, "playSpeedLabel", "Play Speed");
+    setHint(playSpeedLabel_, "Adjusts the Playback Speed");
+    stepSizeSwitch_ = new SwitchSlider(central);
+    stepSizeSwitch_->setObjectName("stepSizeSwitch");
+    stepSizeSwitch_->setPositionLabels("05 Sec,10 Sec, 20 Sec,30 Sec,40 Sec");
+    stepSizeSwitch_->setPositionQuietly(3);
+    stepSizeSwitch_->slider()->setAccessibleName("Step size");
+    setHint(stepSizeSwitch_, "Select the Size of the Back and Step in Seconds");
+    stepSizeLabel_ = makeLabel(central, "stepSizeLabel", " Step Size");
+    setHint(stepSizeLabel_, "Select the Size of the Back and Step in Seconds");
 }
 
 // The listening aids: four check boxes and the rewind-on-resume box.
 void PlayerWindow::makeAidControls(QWidget* central) {
-    keepPitchBox = makeCheckBox(central, "keepPitchBox", "Keep pitc&h",
-                                "The speeds change the tempo only: the voice keeps its pitch");
-    evenVoicesBox = makeCheckBox(central, "evenVoicesBox", "Even &out voices",
-                                 "Brings quiet and loud talkers to a similar level");
-    reduceNoiseBox = makeCheckBox(central, "reduceNoiseBox", "Reduce &noise", "Takes off line hum and hiss");
-    skipSilenceBox = makeCheckBox(central, "skipSilenceBox", "S&kip silence",
-                                  "Jumps over silences of two seconds or more, keeping 0.3 s at each side");
-    rewindBox = new QSpinBox(central);
-    rewindBox->setObjectName("rewindBox");
-    rewindBox->setRange(0, kLongestRewindSeconds);
-    rewindBox->setSuffix(" s");
-    rewindBox->setAccessibleName("Rewind on resume");
-    setHint(rewindBox, "Play after a pause starts this many seconds earlier");
-    rewindLabel = makeLabel(central, "rewindLabel", "Rewind on res&ume");
-    rewindLabel->setBuddy(rewindBox);
+    keepPitchBox_ = makeCheckBox(central, "keepPitchBox", "Keep pitc&h",
+                                 "The speeds change the tempo only: the voice keeps its pitch");
+    evenVoicesBox_ = makeCheckBox(central, "evenVoicesBox", "Even &out voices",
+                                  "Brings quiet and loud talkers to a similar level");
+    reduceNoiseBox_ = makeCheckBox(central, "reduceNoiseBox", "Reduce &noise", "Takes off line hum and hiss");
+    skipSilenceBox_ = makeCheckBox(central, "skipSilenceBox", "S&kip silence",
+                                   "Jumps over silences of two seconds or more, keeping 0.3 s at each side");
+    rewindBox_ = new QSpinBox(central);
+    rewindBox_->setObjectName("rewindBox");
+    rewindBox_->setRange(0, kLongestRewindSeconds);
+    rewindBox_->setSuffix(" s");
+    rewindBox_->setAccessibleName("Rewind on resume");
+    setHint(rewindBox_, "Play after a pause starts this many seconds earlier");
+    rewindLabel_ = makeLabel(central, "rewindLabel", "Rewind on res&ume");
+    rewindLabel_->setBuddy(rewindBox_);
 }
 
 // The keys transcription players use, from every window of the player; each does what its control
@@ -334,19 +340,22 @@ void PlayerWindow::installKeys() {
     onKey(Qt::Key_BracketRight, "mark the loop's end", pressing(TransportControl::MarkLoopEnd));
     onKey(Qt::Key_L, "play or stop the loop", pressing(TransportControl::PlayLoop));
     onKey(Qt::Key_R, "resume where you left the call (while \"Resume at m:ss\" shows)", [this] {
-        if (resumeButton->isVisible())
-            resumeButton->click();
+        if (resumeButton_->isVisible())
+            resumeButton_->click();
     });
     onKey(QKeySequence(Qt::CTRL | Qt::Key_G), "go to a time (m:ss, h:mm:ss or seconds)", [this] {
-        if (!session_.snapshot().loopPlaying())
-            goToTimeDialog->start();
+        if (!session_.snapshot().loopPlaying()) {
+            goToTimeDialog_->setCallSeconds(session_.clock().secondsOf(session_.snapshot().length));
+            goToTimeDialog_->start();
+        }
     });
     // The bar's top is loudest; a key moves it two of its 32 steps.
-    onKey(Qt::Key_Up, "volume up", [this] { volumeBar->setValue(volumeBar->value() - 2); });
-    onKey(Qt::Key_Down, "volume down", [this] { volumeBar->setValue(volumeBar->value() + 2); });
+    onKey(Qt::Key_Up, "volume up", [this] { volumeBar_->setValue(volumeBar_->value() - 2); });
+    onKey(Qt::Key_Down, "volume down", [this] { volumeBar_->setValue(volumeBar_->value() + 2); });
     const auto changeSpeed = [this](int by) {
         return [this, by] {
-            playSpeedSwitch->setPosition(std::clamp(playSpeedSwitch->position() + by, 0, Speed::kCount - 1));
+            playSpeedSwitch_->setPosition(
+                std::clamp(playSpeedSwitch_->position() + by, 0, Speed::kCount - 1));
         };
     };
     onKey(Qt::Key_Plus, "faster", changeSpeed(1));
@@ -356,58 +365,49 @@ void PlayerWindow::installKeys() {
 }
 
 void PlayerWindow::showHelp() {
-    helpWindow->showHelp(keys_, *this,
-                         {keepPitchBox, evenVoicesBox, reduceNoiseBox, skipSilenceBox, rewindBox});
+    helpWindow_->showHelp(keys_, *this,
+                          {keepPitchBox_, evenVoicesBox_, reduceNoiseBox_, skipSilenceBox_, rewindBox_});
 }
 
 void PlayerWindow::connectControls() {
     PlaybackSession& session = session_;
-    connect(playButton, &QPushButton::clicked, this,
+    connect(playButton_, &QPushButton::clicked, this,
             [this, &session] { actOrClose([&] { return session.play(); }); });
-    connect(restartButton, &QPushButton::clicked, this,
+    connect(restartButton_, &QPushButton::clicked, this,
             [this, &session] { act([&] { session.restart(); }); });
-    connect(stopButton, &QPushButton::clicked, this, [this, &session] { act([&] { session.stop(); }); });
-    connect(backButton, &QPushButton::clicked, this,
-            [this, &session] { act([&] { session.back(stepSizeSwitch->position()); }); });
-    connect(stepButton, &QPushButton::clicked, this,
-            [this, &session] { act([&] { session.step(stepSizeSwitch->position()); }); });
-    connect(markLoopBeginButton, &QPushButton::clicked, this,
+    connect(stopButton_, &QPushButton::clicked, this, [this, &session] { act([&] { session.stop(); }); });
+    connect(backButton_, &QPushButton::clicked, this,
+            [this, &session] { act([&] { session.back(stepSizeSwitch_->position()); }); });
+    connect(stepButton_, &QPushButton::clicked, this,
+            [this, &session] { act([&] { session.step(stepSizeSwitch_->position()); }); });
+    connect(markLoopBeginButton_, &QPushButton::clicked, this,
             [this, &session] { act([&] { session.markLoopBegin(); }); });
-    connect(markLoopEndButton, &QPushButton::clicked, this,
+    connect(markLoopEndButton_, &QPushButton::clicked, this,
             [this, &session] { act([&] { session.markLoopEnd(); }); });
-    connect(playLoopButton, &QPushButton::clicked, this,
+    connect(playLoopButton_, &QPushButton::clicked, this,
             [this, &session] { act([&] { session.togglePlayLoop(); }); });
-    connect(callOverview, &CallOverview::positionRequested, this,
+    connect(callOverview_, &CallOverview::positionRequested, this,
             [this, &session](double seconds) { moveTo(session.clock().framesAt(seconds)); });
-    connect(volumeBar, &QSlider::valueChanged, this,
+    connect(volumeBar_, &QSlider::valueChanged, this,
             [this, &session](int position) { act([&] { session.setVolume(Volume::ofBar(position)); }); });
-    connect(stepSizeSwitch, &SwitchSlider::positionChanged, this, [this] {
-        const StepHints hints = stepHints(stepSizeSwitch->position());
-        setHint(backButton, withKey(text(hints.back), "Left"));
-        setHint(stepButton, withKey(text(hints.step), "Right"));
+    connect(stepSizeSwitch_, &SwitchSlider::positionChanged, this, [this] {
+        const StepHints hints = stepHints(stepSizeSwitch_->position());
+        setHint(backButton_, withKey(text(hints.back), "Left"));
+        setHint(stepButton_, withKey(text(hints.step), "Right"));
     });
-    connect(playSpeedSwitch, &SwitchSlider::positionChanged, this, [this, &session] {
-        const std::optional<Speed> speed = Speed::ofPosition(playSpeedSwitch->position());
+    connect(playSpeedSwitch_, &SwitchSlider::positionChanged, this, [this, &session] {
+        const std::optional<Speed> speed = Speed::ofPosition(playSpeedSwitch_->position());
         actOrClose([&] { return !speed || session.changeSpeed(*speed); });
     });
-    for (QCheckBox* box : {keepPitchBox, evenVoicesBox, reduceNoiseBox, skipSilenceBox})
+    for (QCheckBox* box : {keepPitchBox_, evenVoicesBox_, reduceNoiseBox_, skipSilenceBox_})
         connect(box, &QCheckBox::toggled, this, [this] { aidsChanged(); });
-    connect(rewindBox, &QSpinBox::valueChanged, this, [this] { aidsChanged(); });
-    connect(displayTimer, &QTimer::timeout, this, [this] {
-        if (refreshDisplay)
-            refreshDisplay();
-    });
-    const auto forward = [](const std::function<void()>& handler) {
-        return [&handler] {
-            if (handler)
-                handler();
-        };
-    };
-    connect(commentsButton, &QPushButton::clicked, this, forward(onCommentsButton));
-    connect(keywordsButton, &QPushButton::clicked, this, forward(onKeywordsButton));
-    connect(waveformButton, &QPushButton::clicked, this, forward(onWaveformButton));
-    connect(exportButton, &QPushButton::clicked, this, forward(onExportButton));
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(rewindBox_, &QSpinBox::valueChanged, this, [this] { aidsChanged(); });
+    connect(displayTimer_, &QTimer::timeout, this, &PlayerWindow::playbackChanged);
+    connect(commentsButton_, &QPushButton::clicked, this, &PlayerWindow::commentsClicked);
+    connect(keywordsButton_, &QPushButton::clicked, this, &PlayerWindow::keywordsClicked);
+    connect(waveformButton_, &QPushButton::clicked, this, &PlayerWindow::waveformClicked);
+    connect(exportButton_, &QPushButton::clicked, this, &PlayerWindow::exportClicked);
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void PlayerWindow::press(TransportControl control) {
@@ -434,11 +434,11 @@ void PlayerWindow::pause() {
 }
 
 void PlayerWindow::setSpeed(Speed speed) {
-    playSpeedSwitch->setPosition(speed.position());
+    playSpeedSwitch_->setPosition(speed.position());
 }
 
 void PlayerWindow::setVolume(Volume volume) {
-    volumeBar->setValue(volume.barPosition());
+    volumeBar_->setValue(volume.barPosition());
 }
 
 // Where the user sent the play position (a typed time, a click, the overview, the desktop's
@@ -449,18 +449,17 @@ void PlayerWindow::moveTo(std::uint64_t frame) {
 
 void PlayerWindow::aidsChanged() {
     ListeningAids aids;
-    aids.filters.keepPitch = keepPitchBox->isChecked();
-    aids.filters.evenVoices = evenVoicesBox->isChecked();
-    aids.filters.reduceNoise = reduceNoiseBox->isChecked();
-    aids.skipSilence = skipSilenceBox->isChecked();
-    aids.rewindSeconds = rewindBox->value();
+    aids.filters.keepPitch = keepPitchBox_->isChecked();
+    aids.filters.evenVoices = evenVoicesBox_->isChecked();
+    aids.filters.reduceNoise = reduceNoiseBox_->isChecked();
+    aids.skipSilence = skipSilenceBox_->isChecked();
+    aids.rewindSeconds = rewindBox_->value();
     actOrClose([&] { return session_.setAids(aids); });
 }
 
 void PlayerWindow::act(const std::function<void()>& action) {
     action();
-    if (refreshDisplay)
-        refreshDisplay();
+    emit playbackChanged();
 }
 
 void PlayerWindow::actOrClose(const std::function<bool()>& action) {
@@ -468,26 +467,25 @@ void PlayerWindow::actOrClose(const std::function<bool()>& action) {
         close();
         return;
     }
-    if (refreshDisplay)
-        refreshDisplay();
+    emit playbackChanged();
 }
 
 void PlayerWindow::buildLayout() {
     auto* root = new QVBoxLayout(centralWidget());
     auto* columns = new QHBoxLayout;
     root->addLayout(columns, 1);
-    root->addWidget(callOverview);
+    root->addWidget(callOverview_);
 
     auto* details = new QVBoxLayout;
     details->setSpacing(2);
     for (QLabel* line :
-         {detailLines.identifier, detailLines.firstName, detailLines.lastName, detailLines.trunkDestination,
-          detailLines.recorded, detailLines.site, detailLines.stationAni, detailLines.stationName,
-          detailLines.cost, detailLines.archivedBy, detailLines.archivedAt, detailLines.archivedDate,
-          detailLines.ownership})
+         {detailLines_.identifier, detailLines_.firstName, detailLines_.lastName,
+          detailLines_.trunkDestination, detailLines_.recorded, detailLines_.site, detailLines_.stationAni,
+          detailLines_.stationName, detailLines_.cost, detailLines_.archivedBy, detailLines_.archivedAt,
+          detailLines_.archivedDate, detailLines_.ownership})
         details->addWidget(line);
     auto* exportRow = new QHBoxLayout;
-    exportRow->addWidget(exportButton);
+    exportRow->addWidget(exportButton_);
     exportRow->addStretch(1);
     details->addLayout(exportRow);
     details->addStretch(1);
@@ -495,20 +493,20 @@ void PlayerWindow::buildLayout() {
 
     // Time and percent above the volume bar with its labels.
     auto* middle = new QGridLayout;
-    middle->addWidget(playTimeLabel, 0, 0, 1, 2);
-    middle->addWidget(percentLabel, 1, 0, 1, 2);
-    middle->addWidget(volumeBar, 2, 0, 3, 1, Qt::AlignHCenter);
-    middle->addWidget(volumeLabel, 2, 1);
-    middle->addWidget(volumePercentLabel, 3, 1);
+    middle->addWidget(playTimeLabel_, 0, 0, 1, 2);
+    middle->addWidget(percentLabel_, 1, 0, 1, 2);
+    middle->addWidget(volumeBar_, 2, 0, 3, 1, Qt::AlignHCenter);
+    middle->addWidget(volumeLabel_, 2, 1);
+    middle->addWidget(volumePercentLabel_, 3, 1);
     middle->setRowStretch(4, 1);
     columns->addLayout(middle);
 
     auto* transport = new QVBoxLayout;
-    for (QPushButton* b : {playButton, restartButton, stopButton, backButton, stepButton, markLoopBeginButton,
-                           markLoopEndButton, playLoopButton, resumeButton})
+    for (QPushButton* b : {playButton_, restartButton_, stopButton_, backButton_, stepButton_,
+                           markLoopBeginButton_, markLoopEndButton_, playLoopButton_, resumeButton_})
         transport->addWidget(b);
     transport->addSpacing(8);
-    for (QPushButton* b : {commentsButton, keywordsButton, waveformButton})
+    for (QPushButton* b : {commentsButton_, keywordsButton_, waveformButton_})
         transport->addWidget(b);
     transport->addStretch(1);
     columns->addLayout(transport);
@@ -516,47 +514,47 @@ void PlayerWindow::buildLayout() {
     // The two switches side by side, each under its label; Keep pitch beside the speeds.
     auto* switches = new QGridLayout;
     auto* speedHeading = new QHBoxLayout;
-    speedHeading->addWidget(playSpeedLabel);
+    speedHeading->addWidget(playSpeedLabel_);
     speedHeading->addStretch(1);
-    speedHeading->addWidget(keepPitchBox);
+    speedHeading->addWidget(keepPitchBox_);
     switches->addLayout(speedHeading, 0, 0);
-    switches->addWidget(playSpeedSwitch, 1, 0);
-    switches->addWidget(stepSizeLabel, 0, 1);
-    switches->addWidget(stepSizeSwitch, 1, 1);
+    switches->addWidget(playSpeedSwitch_, 1, 0);
+    switches->addWidget(stepSizeLabel_, 0, 1);
+    switches->addWidget(stepSizeSwitch_, 1, 1);
     switches->setHorizontalSpacing(24);
     root->addLayout(switches);
 
     auto* aids = new QHBoxLayout;
-    for (QWidget* aid : std::initializer_list<QWidget*>{evenVoicesBox, reduceNoiseBox, skipSilenceBox})
+    for (QWidget* aid : std::initializer_list<QWidget*>{evenVoicesBox_, reduceNoiseBox_, skipSilenceBox_})
         aids->addWidget(aid);
     aids->addStretch(1);
-    aids->addWidget(rewindLabel);
-    aids->addWidget(rewindBox);
+    aids->addWidget(rewindLabel_);
+    aids->addWidget(rewindBox_);
     root->addLayout(aids);
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(closeButton);
+    bottom->addWidget(closeButton_);
     bottom->addStretch(1);
     root->addLayout(bottom);
-    root->addWidget(progressBar);
+    root->addWidget(progressBar_);
 }
 
 void PlayerWindow::setUp() {
     move(1, 1);
-    playTimeLabel->setText(text(playTimeText(0)));
+    playTimeLabel_->setText(text(playTimeText(0)));
 }
 
 void PlayerWindow::restoreSettings(const InitRecord& record) {
-    stepSizeSwitch->setPosition(record.stepSizePosition);
+    stepSizeSwitch_->setPosition(record.stepSizePosition);
     // Quietly: the device follows the speed when play starts, not while the windows are made.
-    playSpeedSwitch->setPositionQuietly(record.playSpeedPosition);
-    if (const std::optional<Speed> speed = Speed::ofPosition(playSpeedSwitch->position()))
+    playSpeedSwitch_->setPositionQuietly(record.playSpeedPosition);
+    if (const std::optional<Speed> speed = Speed::ofPosition(playSpeedSwitch_->position()))
         session_.restoreSpeed(*speed);
 }
 
 void PlayerWindow::saveSettings(InitRecord& record) const {
-    record.stepSizePosition = stepSizeSwitch->position();
-    record.playSpeedPosition = playSpeedSwitch->position();
+    record.stepSizePosition = stepSizeSwitch_->position();
+    record.playSpeedPosition = playSpeedSwitch_->position();
 }
 
 // --- the playback shown ---------------------------------------------------------------------
@@ -564,30 +562,33 @@ void PlayerWindow::saveSettings(InitRecord& record) const {
 QPushButton* PlayerWindow::button(TransportControl control) const {
     switch (control) {
     case TransportControl::Play:
-        return playButton;
+        return playButton_;
     case TransportControl::Restart:
-        return restartButton;
+        return restartButton_;
     case TransportControl::StopPause:
-        return stopButton;
+        return stopButton_;
     case TransportControl::Back:
-        return backButton;
+        return backButton_;
     case TransportControl::Step:
-        return stepButton;
+        return stepButton_;
     case TransportControl::MarkLoopBegin:
-        return markLoopBeginButton;
+        return markLoopBeginButton_;
     case TransportControl::MarkLoopEnd:
-        return markLoopEndButton;
+        return markLoopEndButton_;
     case TransportControl::PlayLoop:
-        return playLoopButton;
+        return playLoopButton_;
     }
-    return playButton;
+    return playButton_;
 }
 
 void PlayerWindow::showPlayback(const PlaybackSnapshot& shown) {
+    overviewFeed_->show(shown);
+    // The call's length grows once a call that loads while it plays is whole.
+    goToTimeDialog_->setCallSeconds(session_.clock().secondsOf(shown.length));
     const PlaybackTexts texts = playbackTexts(shown);
-    playTimeLabel->setText(text(texts.time));
-    progressBar->setValue(shown.progress);
-    percentLabel->setText(text(texts.percent));
+    playTimeLabel_->setText(text(texts.time));
+    progressBar_->setValue(shown.progress);
+    percentLabel_->setText(text(texts.percent));
     for (const TransportControl control :
          {TransportControl::Play, TransportControl::Restart, TransportControl::StopPause,
           TransportControl::Back, TransportControl::Step, TransportControl::MarkLoopBegin,
@@ -596,26 +597,50 @@ void PlayerWindow::showPlayback(const PlaybackSnapshot& shown) {
     // The loop button says what it does next; its picture appears once loop play has started.
     const bool looping = shown.loopPlaying();
     if (loopCaptionShown_ != looping && (looping || loopCaptionShown_.has_value())) {
-        playLoopButton->setText(looping ? "Stop &Loop" : "Play &Loop");
-        playLoopButton->setAccessibleName(withoutMnemonic(playLoopButton->text()));
-        playLoopButton->setIcon(
+        playLoopButton_->setText(looping ? "Stop &Loop" : "Play &Loop");
+        playLoopButton_->setAccessibleName(withoutMnemonic(playLoopButton_->text()));
+        playLoopButton_->setIcon(
             QApplication::style()->standardIcon(looping ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
         loopCaptionShown_ = looping;
     }
-    if (playSpeedSwitch->position() != shown.speed.position())
-        playSpeedSwitch->setPositionQuietly(shown.speed.position()); // a speed that fell back to Normal
-    volumePercentLabel->setText(text(texts.volumePercent));
+    if (playSpeedSwitch_->position() != shown.speed.position())
+        playSpeedSwitch_->setPositionQuietly(shown.speed.position()); // a speed that fell back to Normal
+    volumePercentLabel_->setText(text(texts.volumePercent));
     // The aids as the playback has them (from the settings at start-up).
-    const std::pair<QCheckBox*, bool> boxes[] = {{keepPitchBox, shown.aids.filters.keepPitch},
-                                                 {evenVoicesBox, shown.aids.filters.evenVoices},
-                                                 {reduceNoiseBox, shown.aids.filters.reduceNoise},
-                                                 {skipSilenceBox, shown.aids.skipSilence}};
+    const std::pair<QCheckBox*, bool> boxes[] = {{keepPitchBox_, shown.aids.filters.keepPitch},
+                                                 {evenVoicesBox_, shown.aids.filters.evenVoices},
+                                                 {reduceNoiseBox_, shown.aids.filters.reduceNoise},
+                                                 {skipSilenceBox_, shown.aids.skipSilence}};
     for (const auto& [box, on] : boxes) {
         const QSignalBlocker quiet(box);
         box->setChecked(on);
     }
-    const QSignalBlocker quiet(rewindBox);
-    rewindBox->setValue(shown.aids.rewindSeconds);
+    const QSignalBlocker quiet(rewindBox_);
+    rewindBox_->setValue(shown.aids.rewindSeconds);
+}
+
+void PlayerWindow::stopDisplay() {
+    displayTimer_->stop();
+}
+
+void PlayerWindow::putCloseAside() {
+    closeAside_ = true;
+}
+
+QString PlayerWindow::exportCaption() const {
+    return exportButton_->text();
+}
+
+QColor PlayerWindow::exportCaptionColour() const {
+    return exportButton_->palette().color(QPalette::ButtonText);
+}
+
+void PlayerWindow::showExportCaption(const QString& caption, const QColor& colour) {
+    QPalette palette = exportButton_->palette();
+    palette.setColor(QPalette::ButtonText, colour);
+    exportButton_->setPalette(palette);
+    exportButton_->setText(caption);
+    exportButton_->setAccessibleName(QString(caption).remove('&'));
 }
 
 // --- the window's events ------------------------------------------------------------------
@@ -630,26 +655,29 @@ void PlayerWindow::showEvent(QShowEvent* event) {
 
 void PlayerWindow::closeEvent(QCloseEvent* event) {
     // The user may put the close aside; a termination signal always ends the player.
-    if (!terminationRequested() && mayClose && !mayClose()) {
+    closeAside_ = false;
+    if (!terminationRequested())
+        emit closeAsked();
+    if (closeAside_) {
         event->ignore();
         return;
     }
     // The shutdown sequence runs (once), and the window always closes.
-    displayTimer->stop();
-    shutdown_();
+    displayTimer_->stop();
+    emit closing();
     event->accept();
 }
 
 bool PlayerWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == volumeLabel && event->type() == QEvent::MouseButtonPress) {
-        volumeBar->setFocus();
+    if (watched == volumeLabel_ && event->type() == QEvent::MouseButtonPress) {
+        volumeBar_->setFocus();
         return true;
     }
-    if (watched == progressBar && event->type() == QEvent::MouseButtonPress) {
+    if (watched == progressBar_ && event->type() == QEvent::MouseButtonPress) {
         const auto* click = static_cast<QMouseEvent*>(event);
-        if (click->button() == Qt::LeftButton && progressBar->width() > 0) {
+        if (click->button() == Qt::LeftButton && progressBar_->width() > 0) {
             const double length = session_.clock().secondsOf(session_.snapshot().length);
-            goToSeconds(length * std::clamp(click->position().x() / progressBar->width(), 0.0, 1.0));
+            goToSeconds(length * std::clamp(click->position().x() / progressBar_->width(), 0.0, 1.0));
         }
         return true;
     }
@@ -661,22 +689,22 @@ void PlayerWindow::showDetails() {
     setWindowTitle(text(formatText("%s  %s", kProductTitle, state.environment.versionText.c_str())));
     const RecordingDetails details = recordingDetails(state.recording, state.options);
     const std::pair<QLabel*, const std::string*> lines[] = {
-        {detailLines.identifier, &details.identifier},
-        {detailLines.recorded, &details.recorded},
-        {detailLines.firstName, &details.firstName},
-        {detailLines.lastName, &details.lastName},
-        {detailLines.trunkDestination, &details.trunkDestination},
-        {detailLines.site, &details.site},
-        {detailLines.stationName, &details.stationName},
-        {detailLines.stationAni, &details.stationAni},
-        {detailLines.cost, &details.cost},
-        {detailLines.archivedBy, &details.archivedBy},
-        {detailLines.archivedAt, &details.archivedAt},
-        {detailLines.archivedDate, &details.archivedDate},
+        {detailLines_.identifier, &details.identifier},
+        {detailLines_.recorded, &details.recorded},
+        {detailLines_.firstName, &details.firstName},
+        {detailLines_.lastName, &details.lastName},
+        {detailLines_.trunkDestination, &details.trunkDestination},
+        {detailLines_.site, &details.site},
+        {detailLines_.stationName, &details.stationName},
+        {detailLines_.stationAni, &details.stationAni},
+        {detailLines_.cost, &details.cost},
+        {detailLines_.archivedBy, &details.archivedBy},
+        {detailLines_.archivedAt, &details.archivedAt},
+        {detailLines_.archivedDate, &details.archivedDate},
     };
     for (const auto& [label, line] : lines)
         label->setText(text(*line));
-    detailLines.ownership->setText(QString::fromLatin1(kOwnershipLine));
+    detailLines_.ownership->setText(QString::fromLatin1(kOwnershipLine));
 }
 
 void PlayerWindow::firstShow() {
@@ -686,22 +714,21 @@ void PlayerWindow::firstShow() {
     session.stop();
 
     const ButtonModes modes = buttonModes(state.recording.version(), state.options, state.openAtLastRun);
-    keywordsButton->setVisible(modes.scannedWordsVisible);
-    keywordsButton->setEnabled(modes.scannedWordsEnabled);
-    commentsButton->setVisible(modes.textVisible);
-    commentsButton->setEnabled(modes.textEnabled);
-    exportButton->setVisible(modes.exportVisible);
-    exportButton->setEnabled(modes.exportEnabled);
+    keywordsButton_->setVisible(modes.scannedWordsVisible);
+    keywordsButton_->setEnabled(modes.scannedWordsEnabled);
+    commentsButton_->setVisible(modes.textVisible);
+    commentsButton_->setEnabled(modes.textEnabled);
+    exportButton_->setVisible(modes.exportVisible);
+    exportButton_->setEnabled(modes.exportEnabled);
     if (modes.exportVisible) {
-        exportButton->setText("Add To CD &Export List");
-        exportButton->setAccessibleName(withoutMnemonic(exportButton->text()));
+        exportButton_->setText("Add To CD &Export List");
+        exportButton_->setAccessibleName(withoutMnemonic(exportButton_->text()));
     }
-    if (showSideWindows)
-        showSideWindows(modes);
+    emit firstShown(modes);
     showDetails();
     // The bar shows the volume the playback has (the bar written back moves it to a whole step).
-    volumeBar->setValue(session.snapshot().volume.barPosition());
-    displayTimer->start();
+    volumeBar_->setValue(session.snapshot().volume.barPosition());
+    displayTimer_->start();
     actOrClose([&] { return session.play(); });
     offerResume();
 }

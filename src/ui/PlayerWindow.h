@@ -1,11 +1,14 @@
 #pragma once
 
+#include "app/ButtonModes.h"
 #include "audio/PlaybackSession.h"
 #include "ui/HelpWindow.h"
 
+#include <QColor>
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -20,10 +23,10 @@ class QTimer;
 namespace kestrum {
 
 class GoToTimeDialog;
+class CallOverviewFeed;
 class CallOverview;
 class SwitchSlider;
 struct PlayerState;
-struct ButtonModes;
 struct InitRecord;
 
 // The main window: the call's details, the transport controls and the buttons that open the side
@@ -33,15 +36,16 @@ class PlayerWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    // The window shows the run's state, acts on its playback, and asks for the shutdown when it closes.
-    PlayerWindow(const PlayerState& state, PlaybackSession& session, std::function<void()> shutdown,
-                 QWidget* parent = nullptr);
+    // The window shows the run's state and acts on its playback.
+    PlayerWindow(const PlayerState& state, PlaybackSession& session, QWidget* parent = nullptr);
+    ~PlayerWindow() override;
 
     // Start-up's set-up of the window before the recording is loaded.
     void setUp();
     void restoreSettings(const InitRecord& record);
     void saveSettings(InitRecord& record) const;
-    // Shows a snapshot of the playback: time, progress, buttons, loop caption, speed and volume.
+    // Shows a snapshot of the playback: time, progress, buttons, loop caption, speed, volume and the
+    // call overview.
     void showPlayback(const PlaybackSnapshot& shown);
 
     // The transport as the desktop's media controls and a foot pedal drive it: each does what its
@@ -61,77 +65,29 @@ class PlayerWindow : public QMainWindow {
     // F1: shows the help window.
     void showHelp();
 
-    // What the buttons for the side windows do, and how the first showing reopens them.
-    std::function<void()> onCommentsButton;
-    std::function<void()> onKeywordsButton;
-    std::function<void()> onWaveformButton;
-    std::function<void()> onExportButton;
-    std::function<void(const ButtonModes&)> showSideWindows;
-    // Brings every window up to date with the playback; the display timer and every transport
-    // control call it.
-    std::function<void()> refreshDisplay;
-    // Asked as the user closes the window: false keeps it open (the close put aside).
-    std::function<bool()> mayClose;
+    // Stops the display timer: nothing is shown after the shutdown has begun.
+    void stopDisplay();
+    // During a close the user asked for (closeAsked): the window stays open.
+    void putCloseAside();
+    // The export button's caption and its colour, as the export shows its progress there.
+    QString exportCaption() const;
+    QColor exportCaptionColour() const;
+    void showExportCaption(const QString& caption, const QColor& colour);
 
-    // The call's details, top to bottom as laid out.
-    struct DetailLines {
-        QLabel* identifier;
-        QLabel* firstName;
-        QLabel* lastName;
-        QLabel* trunkDestination;
-        QLabel* recorded;
-        QLabel* site;
-        QLabel* stationAni;
-        QLabel* stationName;
-        QLabel* cost;
-        QLabel* archivedBy;
-        QLabel* archivedAt;
-        QLabel* archivedDate;
-        QLabel* ownership;
-    } detailLines;
-
-    QPushButton* exportButton;
-    QPushButton* closeButton;
-    QProgressBar* progressBar;
-    QPushButton* commentsButton;
-    QPushButton* keywordsButton;
-    QPushButton* waveformButton;
-
-    QPushButton* playButton;
-    QPushButton* restartButton;
-    QPushButton* stopButton;
-    QPushButton* backButton;
-    QPushButton* stepButton;
-    QPushButton* markLoopBeginButton;
-    QPushButton* markLoopEndButton;
-    QPushButton* playLoopButton;
-    // "Resume at m:ss": shown for the first ten seconds of a call the user left part way.
-    QPushButton* resumeButton;
-    QTimer* resumeOfferTimer;
-    // The whole call under the transport: a click, a drag or its keys move the play position.
-    CallOverview* callOverview;
-    QLabel* playTimeLabel;
-    QLabel* percentLabel;
-    QSlider* volumeBar;
-    QLabel* volumeLabel;
-    QLabel* volumePercentLabel;
-    SwitchSlider* playSpeedSwitch;
-    QLabel* playSpeedLabel;
-    SwitchSlider* stepSizeSwitch;
-    QLabel* stepSizeLabel;
-    // The listening aids.
-    QCheckBox* keepPitchBox;
-    QCheckBox* evenVoicesBox;
-    QCheckBox* reduceNoiseBox;
-    QCheckBox* skipSilenceBox;
-    QLabel* rewindLabel;
-    QSpinBox* rewindBox;
-    // Ctrl+G: a time to go to.
-    GoToTimeDialog* goToTimeDialog;
-    // F1: the keys and the listening aids.
-    HelpWindow* helpWindow;
-    // Refreshes the display every 100 ms; the sound does not depend on it.
-    QTimer* displayTimer;
+  signals:
+    void commentsClicked();
+    void keywordsClicked();
+    void waveformClicked();
+    void exportClicked();
+    // The first showing, with the buttons' modes: the side windows open at last run reopen.
+    void firstShown(const ButtonModes& modes);
+    // The display tick, and after every transport control: every window is to be brought up to
+    // date with the playback.
+    void playbackChanged();
+    // The user closes the window; a receiver may put the close aside (putCloseAside).
+    void closeAsked();
+    // The window closes: the shutdown is to run.
+    void closing();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -167,10 +123,71 @@ class PlayerWindow : public QMainWindow {
 
     const PlayerState& state_;
     PlaybackSession& session_;
-    std::function<void()> shutdown_;
     bool shown_ = false;
     std::optional<bool> loopCaptionShown_;
     std::vector<KeyHelp> keys_;
+    std::unique_ptr<CallOverviewFeed> overviewFeed_; // what the call overview shows
+    bool closeAside_ = false;
+
+    // The call's details, top to bottom as laid out.
+    struct DetailLines {
+        QLabel* identifier;
+        QLabel* firstName;
+        QLabel* lastName;
+        QLabel* trunkDestination;
+        QLabel* recorded;
+        QLabel* site;
+        QLabel* stationAni;
+        QLabel* stationName;
+        QLabel* cost;
+        QLabel* archivedBy;
+        QLabel* archivedAt;
+        QLabel* archivedDate;
+        QLabel* ownership;
+    } detailLines_;
+
+    QPushButton* exportButton_;
+    QPushButton* closeButton_;
+    QProgressBar* progressBar_;
+    QPushButton* commentsButton_;
+    QPushButton* keywordsButton_;
+    QPushButton* waveformButton_;
+
+    QPushButton* playButton_;
+    QPushButton* restartButton_;
+    QPushButton* stopButton_;
+    QPushButton* backButton_;
+    QPushButton* stepButton_;
+    QPushButton* markLoopBeginButton_;
+    QPushButton* markLoopEndButton_;
+    QPushButton* playLoopButton_;
+    // "Resume at m:ss": shown for the first ten seconds of a call the user left part way.
+    QPushButton* resumeButton_;
+    QTimer* resumeOfferTimer_;
+    // The whole call under the transport: a click, a drag or its keys move the play position.
+    CallOverview* callOverview_;
+    QLabel* playTimeLabel_;
+    QLabel* percentLabel_;
+    QSlider* volumeBar_;
+    QLabel* volumeLabel_;
+    QLabel* volumePercentLabel_;
+    SwitchSlider* playSpeedSwitch_;
+    QLabel* playSpeedLabel_;
+    SwitchSlider* stepSizeSwitch_;
+    QLabel* stepSizeLabel_;
+    // The listening aids.
+    QCheckBox* keepPitchBox_;
+    QCheckBox* evenVoicesBox_;
+    QCheckBox* reduceNoiseBox_;
+    QCheckBox* skipSilenceBox_;
+    QLabel* rewindLabel_;
+    QSpinBox* rewindBox_;
+    // Ctrl+G: a time to go to.
+    GoToTimeDialog* goToTimeDialog_;
+    // F1: the keys and the listening aids.
+    HelpWindow* helpWindow_;
+    // Refreshes the display every 100 ms; the sound does not depend on it.
+    QTimer* displayTimer_;
 };
 
 } // namespace kestrum

@@ -6,7 +6,6 @@
 #include "ui/QtPlayerUi.h"
 
 #include <QMessageBox>
-#include <QPushButton>
 #include <QThread>
 
 #include <optional>
@@ -113,21 +112,16 @@ bool QtExportUi::askNoByDefault(const std::string& question) {
 ExportUi::ButtonLook QtExportUi::exportButtonLook() {
     return fromGuiThread<ButtonLook>(
         [this] {
-            const QPushButton* button = windows_.playerWindow()->exportButton;
-            return ButtonLook{button->text().toStdString(),
-                              toBgr(button->palette().color(QPalette::ButtonText))};
+            const PlayerWindow& window = *windows_.playerWindow();
+            return ButtonLook{window.exportCaption().toStdString(), toBgr(window.exportCaptionColour())};
         },
         {});
 }
 
 void QtExportUi::setExportButtonLook(const ButtonLook& look) {
     onGuiThread([this, look] {
-        QPushButton* button = windows_.playerWindow()->exportButton;
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::ButtonText, fromBgr(look.colour));
-        button->setPalette(palette);
-        button->setText(QString::fromStdString(look.caption));
-        button->setAccessibleName(button->text().remove('&'));
+        windows_.playerWindow()->showExportCaption(QString::fromStdString(look.caption),
+                                                   fromBgr(look.colour));
     });
 }
 

@@ -1,10 +1,12 @@
 #include "ui/QtPlayerUi.h"
 
+#include "app/Annotations.h"
 #include "app/ExportCommand.h"
 #include "app/PlaybackTexts.h"
-#include "app/Player.h"
+#include "app/PlayerActions.h"
+#include "app/PlayerState.h"
+#include "platform/Reporter.h"
 #include "ui/AnnotateDialog.h"
-#include "ui/CallOverviewFeed.h"
 #include "ui/CodecInstructions.h"
 #include "ui/CommentWindows.h"
 #include "ui/FootPedal.h"
@@ -51,18 +53,17 @@ double QtPlayerUi::totalSeconds() const {
     return session.clock().secondsOf(session.snapshot().length);
 }
 
-void QtPlayerUi::createWindows(Player& player) {
+void QtPlayerUi::createWindows(PlayerActions& player) {
     owner_ = &player;
     // The player's keys work in every window, but a field being typed in keeps them.
     textEntryKeys_ = std::make_unique<TextEntryKeys>();
     qApp->installEventFilter(textEntryKeys_.get());
     const auto total = [this] { return totalSeconds(); };
-    player_ =
-        std::make_unique<PlayerWindow>(player.state(), player.session(), [&player] { player.shutdown(); });
+    player_ = std::make_unique<PlayerWindow>(player.state(), player.session());
+    QObject::connect(player_.get(), &PlayerWindow::closing, [&player] { player.shutdown(); });
     // Its Alt+letter shortcuts work from the side windows as well.
     playerMnemonics_ = std::make_unique<PlayerMnemonics>(*player_);
     qApp->installEventFilter(playerMnemonics_.get());
-    overview_ = std::make_unique<CallOverviewFeed>(*player_->callOverview, player.state(), player.session());
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
     waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
@@ -88,28 +89,35 @@ void QtPlayerUi::linkDesktop() {
 }
 
 void QtPlayerUi::connectSideWindows() {
-    player_->showSideWindows = [this](const ButtonModes& modes) { showSideWindows(modes); };
-    player_->mayClose = [this] { return owner_->confirmClose(); };
-    player_->onCommentsButton = [this] { commentsButtonClicked(); };
-    player_->onKeywordsButton = [this] { scannedWords_->toggle(player_.get()); };
-    player_->onWaveformButton = [this] {
+    PlayerWindow* player = player_.get();
+    QObject::connect(player, &PlayerWindow::firstShown,
+                     [this](const ButtonModes& modes) { showSideWindows(modes); });
+    QObject::connect(player, &PlayerWindow::closeAsked, [this] {
+        if (!owner_->confirmClose())
+            player_->putCloseAside();
+    });
+    QObject::connect(player, &PlayerWindow::commentsClicked, [this] { commentsButtonClicked(); });
+    QObject::connect(player, &PlayerWindow::keywordsClicked,
+                     [this] { scannedWords_->toggle(player_.get()); });
+    QObject::connect(player, &PlayerWindow::waveformClicked, [this] {
         showWaveformBesidePlayer();
         waveform_->setVisible(!waveform_->isVisible());
-    };
+    });
     // Asked from the waveform: the dialog opens over it, naming the time it will mark.
-    waveform_->annotate = [this] {
+    QObject::connect(waveform_.get(), &WaveformWindow::annotateRequested, [this] {
         const PlaybackSession& session = owner_->session();
         annotate_->ask(session.clock().secondsOf(session.snapshot().position));
-    };
-    waveform_->playbackChanged = [this] { refreshDisplay(); };
-    waveform_->spectrogramWanted = [this] { owner_->wantSpectrogram(); };
-    player_->onExportButton = [this] {
+    });
+    QObject::connect(waveform_.get(), &WaveformWindow::playbackChanged, [this] { refreshDisplay(); });
+    QObject::connect(waveform_.get(), &WaveformWindow::spectrogramWanted,
+                     [this] { owner_->wantSpectrogram(); });
+    QObject::connect(player, &PlayerWindow::exportClicked, [this] {
         // An export takes the whole call: one clicked while the call still loads waits for it.
         owner_->finishLoading();
         exportCommand_->exportClicked();
         refreshDisplay();
-    };
-    player_->refreshDisplay = [this] { refreshDisplay(); };
+    });
+    QObject::connect(player, &PlayerWindow::playbackChanged, [this] { refreshDisplay(); });
     QObject::connect(newComments_.get(), &NewCommentsWindow::edited,
                      [this] { owner_->annotations().newCommentsEdited(); });
     QObject::connect(newComments_.get(), &NewCommentsWindow::saveRequested, [this] { saveFromWindows(); });
@@ -123,17 +131,19 @@ void QtPlayerUi::connectSideWindows() {
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::saveRequested, [this] { saveFromWindows(); });
     QObject::connect(scannedWords_.get(), &ScannedWordWindow::playFromSecondsRequested,
                      [this](int seconds) { playFromList(seconds); });
-    annotate_->addScannedWord = [this](const QString& keyword, int secondsBefore) {
-        return owner_->annotations().addScannedWord(keyword.toStdString(), secondsBefore,
-                                                    owner_->session().snapshot().position) == 0;
-    };
+    QObject::connect(annotate_.get(), &AnnotateDialog::addRequested,
+                     [this](const QString& keyword, int secondsBefore) {
+                         if (owner_->annotations().addScannedWord(keyword.toStdString(), secondsBefore,
+                                                                  owner_->session().snapshot().position) == 0)
+                             annotate_->accept();
+                     });
 }
 
 void QtPlayerUi::setUpWindows() {
-    annotate_->keywordEdit->clear();
+    annotate_->clearKeyword();
     player_->setUp();
-    scannedWords_->totalSecondsLabel->clear();
-    existingComments_->totalTimeLabel->clear();
+    scannedWords_->clearTotal();
+    existingComments_->clearTotal();
 }
 
 void QtPlayerUi::restoreWindowState(const InitRecord* record, bool viewerMode) {
@@ -179,7 +189,7 @@ void QtPlayerUi::saveWindowState(InitRecord& record) {
     record.waveformOpen = waveform_->isVisible() ? 1 : 0;
     record.waveformTop = waveform_->y();
     record.waveformLeft = waveform_->x();
-    record.waveformKnobPosition = waveform_->scaleKnob->position();
+    record.waveformKnobPosition = waveform_->knobPosition();
     player_->saveSettings(record);
 }
 
@@ -190,7 +200,6 @@ void QtPlayerUi::refreshDisplay() {
         waveform_->samplesAdded();
     const PlaybackSnapshot shown = owner_->session().refresh();
     player_->showPlayback(shown);
-    overview_->show(shown);
     if (looping_ && !desktopLinked_)
         linkDesktop();
     if (mediaBus_)
@@ -214,7 +223,7 @@ void QtPlayerUi::showCallAnalysis() {
 
 void QtPlayerUi::stopDisplay() {
     if (player_)
-        player_->displayTimer->stop();
+        player_->stopDisplay();
     recordingWatch_.reset();
     mediaBus_.reset(); // the desktop's controls and the pedal go with the display
     footPedal_.reset();
@@ -361,34 +370,32 @@ void QtPlayerUi::playFromList(int seconds) {
 // --- AnnotationViews: the texts the reader and a save put into the windows ------------------
 
 void QtPlayerUi::clearExistingComments() {
-    existingComments_->existingCommentsText->clear();
+    existingComments_->clearComments();
 }
 
 void QtPlayerUi::clearNewComments() {
-    // Only the user's own edits make a save due.
-    const QSignalBlocker quiet(newComments_->newCommentsText);
-    newComments_->newCommentsText->clear();
+    newComments_->clearQuietly();
 }
 
 void QtPlayerUi::showExistingComments(const std::string& text) {
-    existingComments_->existingCommentsText->setPlainText(commentTextForDisplay(text));
+    existingComments_->showComments(commentTextForDisplay(text));
 }
 
 void QtPlayerUi::clearKeywordList() {
-    scannedWords_->keywordList->clear();
+    scannedWords_->clearList();
 }
 
 void QtPlayerUi::addKeywordLine(const std::string& line) {
-    scannedWords_->keywordList->appendPlainText(keywordLineForDisplay(line));
+    scannedWords_->addLine(line);
 }
 
 std::string QtPlayerUi::newCommentsText() const {
-    return commentTextFromWindow(newComments_->newCommentsText->toPlainText());
+    return commentTextFromWindow(newComments_->typedText());
 }
 
 void QtPlayerUi::setSaveButtonsEnabled(bool enabled) {
-    newComments_->saveButton->setEnabled(enabled);
-    scannedWords_->saveButton->setEnabled(enabled);
+    newComments_->setSaveEnabled(enabled);
+    scannedWords_->setSaveEnabled(enabled);
 }
 
 } // namespace kestrum

@@ -10,7 +10,6 @@
 namespace kestrum {
 
 class AnnotateDialog;
-class CallOverviewFeed;
 class ExportCommand;
 class QtExportUi;
 class CodecInstructions;
@@ -36,7 +35,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
 
     SplashDisplay& createSplash() override;
     void destroySplash() override;
-    void createWindows(Player& player) override;
+    void createWindows(PlayerActions& player) override;
     void setUpWindows() override;
     void restoreWindowState(const InitRecord* record, bool viewerMode) override;
     void saveWindowState(InitRecord& record) override;
@@ -85,7 +84,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     // The display tick: the player window and the waveform brought up to date with the playback.
     void refreshDisplay();
 
-    Player* owner_ = nullptr;
+    PlayerActions* owner_ = nullptr; // the run served: what the user does reaches it
     std::unique_ptr<SplashScreen> splash_;
     std::unique_ptr<PlayerWindow> player_;
     std::unique_ptr<NewCommentsWindow> newComments_;
@@ -102,7 +101,6 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<RecordingWatch> recordingWatch_;
     std::unique_ptr<MediaPlayerBus> mediaBus_;
     std::unique_ptr<FootPedal> footPedal_;
-    std::unique_ptr<CallOverviewFeed> overview_; // what the player window's call overview shows
     bool looping_ = false;
     bool desktopLinked_ = false;                    // the media controls and the pedal, made once
     std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred

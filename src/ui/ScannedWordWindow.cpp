@@ -21,47 +21,63 @@ ScannedWordWindow::ScannedWordWindow(QWidget* owner, std::function<double()> tot
     : SideWindow(owner, "Scanned Word", QSize(384, 229), QSize(314, 138), 14),
       totalSeconds_(std::move(totalSeconds)) {
     setObjectName("keywordWindow");
-    keywordList =
+    keywordList_ =
         makeSideMemo(this, "keywordList", true, "Double Click on Seconds to Start Playing", "Scanned words");
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPixelSize(17);
-    keywordList->setFont(fixed);
-    keywordList->viewport()->installEventFilter(this);
+    keywordList_->setFont(fixed);
+    keywordList_->viewport()->installEventFilter(this);
     widenForHeading();
 
-    closeButton = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Closes this Window");
-    saveButton = makeSideButton(this, "saveButton", "&Save", "Save", "Saves Changes to Recording");
-    saveButton->setEnabled(false);
-    totalSecondsLabel = makeTotalTimeBox(this, "totalSecondsLabel");
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
-    connect(saveButton, &QPushButton::clicked, this, &ScannedWordWindow::saveRequested);
+    closeButton_ = makeSideButton(this, "closeButton", "&Close Window", "Close Window", "Closes this Window");
+    saveButton_ = makeSideButton(this, "saveButton", "&Save", "Save", "Saves Changes to Recording");
+    saveButton_->setEnabled(false);
+    totalSecondsLabel_ = makeTotalTimeBox(this, "totalSecondsLabel");
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(saveButton_, &QPushButton::clicked, this, &ScannedWordWindow::saveRequested);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 5);
-    layout->addWidget(keywordList, 1);
+    layout->addWidget(keywordList_, 1);
     auto* row = new QHBoxLayout;
     row->setContentsMargins(5, 0, 5, 0);
-    row->addWidget(closeButton);
-    row->addWidget(saveButton);
+    row->addWidget(closeButton_);
+    row->addWidget(saveButton_);
     row->addStretch(1);
-    row->addWidget(totalSecondsLabel);
+    row->addWidget(totalSecondsLabel_);
     layout->addLayout(row);
 }
 
 // Wide enough at first for the list's heading, "Seconds From Beginning" and all, in its font.
 void ScannedWordWindow::widenForHeading() {
     const int text =
-        keywordList->fontMetrics().horizontalAdvance(QString::fromStdString(keywordListHeading()));
+        keywordList_->fontMetrics().horizontalAdvance(QString::fromStdString(keywordListHeading()));
     const auto margins =
-        static_cast<int>(2 * keywordList->document()->documentMargin()) + 2 * keywordList->frameWidth();
-    const int needed = text + margins + keywordList->verticalScrollBar()->sizeHint().width();
+        static_cast<int>(2 * keywordList_->document()->documentMargin()) + 2 * keywordList_->frameWidth();
+    const int needed = text + margins + keywordList_->verticalScrollBar()->sizeHint().width();
     if (width() < needed)
         resize(needed, height());
 }
 
+void ScannedWordWindow::clearList() {
+    keywordList_->clear();
+}
+
+void ScannedWordWindow::addLine(const std::string& line) {
+    keywordList_->appendPlainText(keywordLineForDisplay(line));
+}
+
+void ScannedWordWindow::setSaveEnabled(bool enabled) {
+    saveButton_->setEnabled(enabled);
+}
+
+void ScannedWordWindow::clearTotal() {
+    totalSecondsLabel_->clear();
+}
+
 void ScannedWordWindow::showEvent(QShowEvent* event) {
     SideWindow::showEvent(event);
-    totalSecondsLabel->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
+    totalSecondsLabel_->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
 }
 
 int ScannedWordWindow::secondsAt(const QString& line, int position) {
@@ -81,9 +97,9 @@ int ScannedWordWindow::secondsAt(const QString& line, int position) {
 }
 
 bool ScannedWordWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == keywordList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == keywordList_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         const auto* click = static_cast<QMouseEvent*>(event);
-        const QTextCursor cursor = keywordList->cursorForPosition(click->position().toPoint());
+        const QTextCursor cursor = keywordList_->cursorForPosition(click->position().toPoint());
         const QString line = cursor.block().text();
         int column = cursor.positionInBlock();
         // The click may land just after the character it was aimed at.

@@ -3,6 +3,7 @@
 #include "ui/SideWindow.h"
 
 #include <functional>
+#include <string>
 
 class QLabel;
 class QPlainTextEdit;
@@ -18,10 +19,12 @@ class ScannedWordWindow : public SideWindow {
   public:
     ScannedWordWindow(QWidget* owner, std::function<double()> totalSeconds);
 
-    QPlainTextEdit* keywordList;
-    QPushButton* closeButton;
-    QPushButton* saveButton;
-    QLabel* totalSecondsLabel;
+    // The list's lines, as stored (keywordLineForDisplay shows them).
+    void clearList();
+    void addLine(const std::string& line);
+    void setSaveEnabled(bool enabled);
+    // Start-up: no total until the window shows.
+    void clearTotal();
 
     // The seconds value a double-click at `position` in a list line picks, or 0 when the click is
     // on no seconds value (a keyword, the heading, a blank).
@@ -39,6 +42,10 @@ class ScannedWordWindow : public SideWindow {
     void widenForHeading();
 
     std::function<double()> totalSeconds_;
+    QPlainTextEdit* keywordList_;
+    QPushButton* closeButton_;
+    QPushButton* saveButton_;
+    QLabel* totalSecondsLabel_;
 };
 
 } // namespace kestrum

@@ -84,81 +84,81 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     setObjectName("waveformWindow");
     setWindowTitle("Audio Wave Form");
 
-    waveformChart = new StripChart(this);
-    waveformChart->setObjectName("waveformChart");
-    waveformChart->setToolTip("Click Left Mouse to Add an Annotation");
-    waveformChart->setAccessibleDescription(waveformChart->toolTip());
-    waveformChart->setXAxisTitle("Seconds");
-    waveformChart->setXRange(0, 10);
-    waveformChart->setSeries(&series_);
-    waveformChart->setMinimumSize(612, 308);
+    waveformChart_ = new StripChart(this);
+    waveformChart_->setObjectName("waveformChart");
+    waveformChart_->setToolTip("Click Left Mouse to Add an Annotation");
+    waveformChart_->setAccessibleDescription(waveformChart_->toolTip());
+    waveformChart_->setXAxisTitle("Seconds");
+    waveformChart_->setXRange(0, 10);
+    waveformChart_->setSeries(&series_);
+    waveformChart_->setMinimumSize(612, 308);
 
-    spectrogramView = new FrequencyView(this);
-    spectrogramView->setObjectName("spectrogramView");
-    spectrogramView->setMinimumHeight(kSpectrogramHeight);
-    spectrogramView->setVisible(false);
-    spectrogramCheckBox = new QCheckBox("Spectro&gram", this);
-    spectrogramCheckBox->setObjectName("spectrogramCheckBox");
-    spectrogramCheckBox->setToolTip("Shows the call's frequencies under the wave form: level as colour");
-    spectrogramCheckBox->setAccessibleDescription(spectrogramCheckBox->toolTip());
+    spectrogramView_ = new FrequencyView(this);
+    spectrogramView_->setObjectName("spectrogramView");
+    spectrogramView_->setMinimumHeight(kSpectrogramHeight);
+    spectrogramView_->setVisible(false);
+    spectrogramCheckBox_ = new QCheckBox("Spectro&gram", this);
+    spectrogramCheckBox_->setObjectName("spectrogramCheckBox");
+    spectrogramCheckBox_->setToolTip("Shows the call's frequencies under the wave form: level as colour");
+    spectrogramCheckBox_->setAccessibleDescription(spectrogramCheckBox_->toolTip());
 
-    scaleKnob = new Knob(this);
-    scaleKnob->setObjectName("scaleKnob");
-    scaleKnob->setMaximumPosition(100);
-    scaleKnob->setPosition(1);
-    scaleKnob->setToolTip("Changes the Scale on the Strip Chart");
-    scaleKnob->setAccessibleName("Scale");
-    scaleKnob->setAccessibleDescription(scaleKnob->toolTip());
-    scaleLabel = new QLabel("&Scale", this);
-    scaleLabel->setObjectName("scaleLabel");
-    scaleLabel->setBuddy(scaleKnob);
-    scaleLabel->installEventFilter(this);
+    scaleKnob_ = new Knob(this);
+    scaleKnob_->setObjectName("scaleKnob");
+    scaleKnob_->setMaximumPosition(100);
+    scaleKnob_->setPosition(1);
+    scaleKnob_->setToolTip("Changes the Scale on the Strip Chart");
+    scaleKnob_->setAccessibleName("Scale");
+    scaleKnob_->setAccessibleDescription(scaleKnob_->toolTip());
+    scaleLabel_ = new QLabel("&Scale", this);
+    scaleLabel_->setObjectName("scaleLabel");
+    scaleLabel_->setBuddy(scaleKnob_);
+    scaleLabel_->installEventFilter(this);
 
-    viewModeSwitch = new SwitchSlider(this);
-    viewModeSwitch->setObjectName("viewModeSwitch");
-    viewModeSwitch->setPositionLabels("Run,Zoom,Scroll");
-    viewModeSwitch->setPositionQuietly(kRun);
-    viewModeSwitch->slider()->setAccessibleName("View mode");
+    viewModeSwitch_ = new SwitchSlider(this);
+    viewModeSwitch_->setObjectName("viewModeSwitch");
+    viewModeSwitch_->setPositionLabels("Run,Zoom,Scroll");
+    viewModeSwitch_->setPositionQuietly(kRun);
+    viewModeSwitch_->slider()->setAccessibleName("View mode");
 
-    zoomInOrLeftButton = new QPushButton(this);
-    zoomInOrLeftButton->setObjectName("zoomInOrLeftButton");
-    zoomInOrLeftButton->setEnabled(false);
-    zoomOutOrRightButton = new QPushButton(this);
-    zoomOutOrRightButton->setObjectName("zoomOutOrRightButton");
-    zoomOutOrRightButton->setEnabled(false);
-    closeButton = new QPushButton("&Close Window", this);
-    closeButton->setObjectName("closeButton");
-    closeButton->setAccessibleName("Close Window");
-    closeButton->setToolTip("Closes this Window");
+    zoomInOrLeftButton_ = new QPushButton(this);
+    zoomInOrLeftButton_->setObjectName("zoomInOrLeftButton");
+    zoomInOrLeftButton_->setEnabled(false);
+    zoomOutOrRightButton_ = new QPushButton(this);
+    zoomOutOrRightButton_->setObjectName("zoomOutOrRightButton");
+    zoomOutOrRightButton_->setEnabled(false);
+    closeButton_ = new QPushButton("&Close Window", this);
+    closeButton_->setObjectName("closeButton");
+    closeButton_->setAccessibleName("Close Window");
+    closeButton_->setToolTip("Closes this Window");
 
     auto* layout = new QHBoxLayout(this);
     auto* traces = new QVBoxLayout;
-    traces->addWidget(waveformChart, 1);
-    traces->addWidget(spectrogramView);
+    traces->addWidget(waveformChart_, 1);
+    traces->addWidget(spectrogramView_);
     layout->addLayout(traces, 1);
     auto* controls = new QVBoxLayout;
     auto* knobRow = new QHBoxLayout;
-    knobRow->addWidget(scaleKnob);
-    knobRow->addWidget(scaleLabel);
+    knobRow->addWidget(scaleKnob_);
+    knobRow->addWidget(scaleLabel_);
     controls->addLayout(knobRow);
-    controls->addWidget(viewModeSwitch);
-    controls->addWidget(spectrogramCheckBox);
-    controls->addWidget(zoomInOrLeftButton);
-    controls->addWidget(zoomOutOrRightButton);
+    controls->addWidget(viewModeSwitch_);
+    controls->addWidget(spectrogramCheckBox_);
+    controls->addWidget(zoomInOrLeftButton_);
+    controls->addWidget(zoomOutOrRightButton_);
     controls->addStretch(1);
-    controls->addWidget(closeButton);
+    controls->addWidget(closeButton_);
     layout->addLayout(controls);
     resize(747, 348);
 
-    connect(scaleKnob, &Knob::positionChanged, this, &WaveformWindow::scaleChanged);
-    connect(viewModeSwitch, &SwitchSlider::positionChanged, this, &WaveformWindow::viewModeChanged);
-    connect(zoomInOrLeftButton, &QPushButton::clicked, this, &WaveformWindow::zoomInOrScrollLeft);
-    connect(zoomOutOrRightButton, &QPushButton::clicked, this, &WaveformWindow::zoomOutOrScrollRight);
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
-    connect(waveformChart, &StripChart::clicked, this, &WaveformWindow::chartClicked);
+    connect(scaleKnob_, &Knob::positionChanged, this, &WaveformWindow::scaleChanged);
+    connect(viewModeSwitch_, &SwitchSlider::positionChanged, this, &WaveformWindow::viewModeChanged);
+    connect(zoomInOrLeftButton_, &QPushButton::clicked, this, &WaveformWindow::zoomInOrScrollLeft);
+    connect(zoomOutOrRightButton_, &QPushButton::clicked, this, &WaveformWindow::zoomOutOrScrollRight);
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(waveformChart_, &StripChart::clicked, this, &WaveformWindow::chartClicked);
     // The spectrogram shows what the chart shows, however its view was moved.
-    connect(waveformChart, &StripChart::xRangeChanged, spectrogramView, &FrequencyView::setXRange);
-    connect(spectrogramCheckBox, &QCheckBox::toggled, this, &WaveformWindow::spectrogramToggled);
+    connect(waveformChart_, &StripChart::xRangeChanged, spectrogramView_, &FrequencyView::setXRange);
+    connect(spectrogramCheckBox_, &QCheckBox::toggled, this, &WaveformWindow::spectrogramToggled);
 }
 
 void WaveformWindow::place(int left, int top) {
@@ -167,27 +167,31 @@ void WaveformWindow::place(int left, int top) {
 }
 
 void WaveformWindow::setKnobPosition(double position) {
-    scaleKnob->setPosition(position);
+    scaleKnob_->setPosition(position);
+}
+
+double WaveformWindow::knobPosition() const {
+    return scaleKnob_->position();
 }
 
 void WaveformWindow::showSpan(double minimum, double maximum, double cursor) {
-    waveformChart->beginUpdate();
-    waveformChart->removeAllVerticalLines();
-    waveformChart->setXRange(minimum, maximum);
-    waveformChart->addVerticalLine(cursor, kPlayLineColour, 2, StripChart::Solid);
-    waveformChart->endUpdate();
-    spectrogramView->setCursor(cursor);
+    waveformChart_->beginUpdate();
+    waveformChart_->removeAllVerticalLines();
+    waveformChart_->setXRange(minimum, maximum);
+    waveformChart_->addVerticalLine(cursor, kPlayLineColour, 2, StripChart::Solid);
+    waveformChart_->endUpdate();
+    spectrogramView_->setCursor(cursor);
 }
 
 void WaveformWindow::hideEvent(QHideEvent* event) {
     // A hidden window is back in Run.
     QWidget::hideEvent(event);
-    viewModeSwitch->setPosition(kRun);
+    viewModeSwitch_->setPosition(kRun);
 }
 
 bool WaveformWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == scaleLabel && event->type() == QEvent::MouseButtonPress) {
-        scaleKnob->setFocus();
+    if (watched == scaleLabel_ && event->type() == QEvent::MouseButtonPress) {
+        scaleKnob_->setFocus();
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -205,7 +209,7 @@ void WaveformWindow::follow(std::uint64_t frame, bool atEnd) {
 
 void WaveformWindow::samplesAdded() {
     if (isVisible())
-        waveformChart->update();
+        waveformChart_->update();
 }
 
 void WaveformWindow::shadeSilences(bool shaded) {
@@ -215,7 +219,7 @@ void WaveformWindow::shadeSilences(bool shaded) {
         for (const FrameSpan& silence : state_.silences.silences())
             spans.push_back({clock.secondsOf(silence.begin), clock.secondsOf(silence.end)});
     }
-    waveformChart->setShadedSpans(std::move(spans));
+    waveformChart_->setShadedSpans(std::move(spans));
 }
 
 void WaveformWindow::showCallAnalysis() {
@@ -223,46 +227,44 @@ void WaveformWindow::showCallAnalysis() {
     std::vector<StripChart::Span> marks;
     for (const FrameSpan& press : state_.keyPresses)
         marks.push_back({clock.secondsOf(press.begin), clock.secondsOf(press.end)});
-    waveformChart->setMarkedSpans(std::move(marks));
-    spectrogramView->setSource(&spectrogram_);
+    waveformChart_->setMarkedSpans(std::move(marks));
+    spectrogramView_->setSource(&spectrogram_);
 }
 
 // The window grows by the spectrogram's height as it appears, and gives it back as it goes.
 void WaveformWindow::spectrogramToggled(bool shown) {
-    if (shown == spectrogramView->isVisible())
+    if (shown == spectrogramView_->isVisible())
         return;
     if (shown) {
         heightWithoutSpectrogram_ = height();
-        if (spectrogramWanted)
-            spectrogramWanted();
+        emit spectrogramWanted();
     }
-    spectrogramView->setVisible(shown);
+    spectrogramView_->setVisible(shown);
     layout()->activate(); // the window's least size, with or without the view, before the resize
     resize(width(), shown ? height() + kSpectrogramHeight + layout()->spacing() : heightWithoutSpectrogram_);
 }
 
 void WaveformWindow::scaleChanged() {
     const double centre =
-        waveformChart->xMinimum() + (waveformChart->xMaximum() - waveformChart->xMinimum()) * 0.5;
-    follower_.setScale(scaleKnob->positionFraction());
+        waveformChart_->xMinimum() + (waveformChart_->xMaximum() - waveformChart_->xMinimum()) * 0.5;
+    follower_.setScale(scaleKnob_->positionFraction());
     // Centred again on the whole second at the view's centre.
     follower_.follow(frameAt(std::floor(centre)), false);
 }
 
 void WaveformWindow::viewModeChanged() {
-    const int mode = viewModeSwitch->position();
+    const int mode = viewModeSwitch_->position();
     if (mode == kZoom || mode == kScroll)
         enterZoomOrScroll(mode);
     else
         enterRun();
-    if (playbackChanged)
-        playbackChanged();
+    emit playbackChanged();
 }
 
 void WaveformWindow::enterZoomOrScroll(int mode) {
     PlaybackSession& session = session_;
-    waveformChart->removeAllVerticalLines();
-    spectrogramView->setCursor(std::nullopt);
+    waveformChart_->removeAllVerticalLines();
+    spectrogramView_->setCursor(std::nullopt);
     const PlaybackSnapshot shown = session.snapshot();
     if (shown.loopPlaying())
         session.togglePlayLoop();
@@ -270,64 +272,64 @@ void WaveformWindow::enterZoomOrScroll(int mode) {
         session.stop();
     if (!zoomingOrScrolling()) {
         // The view is the user's now: play and loop play wait until Run.
-        scaleKnob->setEnabled(false);
+        scaleKnob_->setEnabled(false);
         session.setBrowsing(true);
-        zoomInOrLeftButton->setEnabled(true);
-        zoomOutOrRightButton->setEnabled(true);
+        zoomInOrLeftButton_->setEnabled(true);
+        zoomOutOrRightButton_->setEnabled(true);
     }
     if (mode == kZoom) {
-        waveformChart->setToolBarMode(StripChart::ZoomX);
-        zoomInOrLeftButton->setIcon(standardIcon(QStyle::SP_ArrowDown));
-        zoomInOrLeftButton->setText("Zoom &In");
-        zoomOutOrRightButton->setIcon(standardIcon(QStyle::SP_ArrowUp));
-        zoomOutOrRightButton->setText("Zoom &Out");
+        waveformChart_->setToolBarMode(StripChart::ZoomX);
+        zoomInOrLeftButton_->setIcon(standardIcon(QStyle::SP_ArrowDown));
+        zoomInOrLeftButton_->setText("Zoom &In");
+        zoomOutOrRightButton_->setIcon(standardIcon(QStyle::SP_ArrowUp));
+        zoomOutOrRightButton_->setText("Zoom &Out");
     } else {
-        waveformChart->setToolBarMode(StripChart::ScrollX);
-        zoomInOrLeftButton->setIcon(standardIcon(QStyle::SP_ArrowLeft));
-        zoomInOrLeftButton->setText("Scroll &Left");
-        zoomOutOrRightButton->setIcon(standardIcon(QStyle::SP_ArrowRight));
-        zoomOutOrRightButton->setText("Scroll &Right");
+        waveformChart_->setToolBarMode(StripChart::ScrollX);
+        zoomInOrLeftButton_->setIcon(standardIcon(QStyle::SP_ArrowLeft));
+        zoomInOrLeftButton_->setText("Scroll &Left");
+        zoomOutOrRightButton_->setIcon(standardIcon(QStyle::SP_ArrowRight));
+        zoomOutOrRightButton_->setText("Scroll &Right");
     }
-    zoomInOrLeftButton->setAccessibleName(zoomInOrLeftButton->text().remove('&'));
-    zoomOutOrRightButton->setAccessibleName(zoomOutOrRightButton->text().remove('&'));
+    zoomInOrLeftButton_->setAccessibleName(zoomInOrLeftButton_->text().remove('&'));
+    zoomOutOrRightButton_->setAccessibleName(zoomOutOrRightButton_->text().remove('&'));
 }
 
 void WaveformWindow::enterRun() {
     PlaybackSession& session = session_;
     session.setBrowsing(false);
-    scaleKnob->setEnabled(true);
-    zoomInOrLeftButton->setEnabled(false);
-    zoomOutOrRightButton->setEnabled(false);
+    scaleKnob_->setEnabled(true);
+    zoomInOrLeftButton_->setEnabled(false);
+    zoomOutOrRightButton_->setEnabled(false);
 
-    const double minimum = waveformChart->xMinimum();
-    const double maximum = waveformChart->xMaximum();
+    const double minimum = waveformChart_->xMinimum();
+    const double maximum = waveformChart_->xMaximum();
     const double centre = minimum + (maximum - minimum) * 0.5;
     // The play position moves to the centre of the view, within the recording at both ends.
     session.moveTo(frameAt(centre));
-    waveformChart->setToolBarMode(StripChart::Plot);
+    waveformChart_->setToolBarMode(StripChart::Plot);
     showSpan(minimum, maximum, centre);
 }
 
 void WaveformWindow::zoomInOrScrollLeft() {
-    if (viewModeSwitch->position() == kZoom) {
-        waveformChart->zoomXAxis(0.5);
+    if (viewModeSwitch_->position() == kZoom) {
+        waveformChart_->zoomXAxis(0.5);
         return;
     }
-    const double half = (waveformChart->xMaximum() - waveformChart->xMinimum()) * 0.5;
-    waveformChart->beginUpdate();
-    waveformChart->setXRange(waveformChart->xMinimum() - half, waveformChart->xMaximum() - half);
-    waveformChart->endUpdate();
+    const double half = (waveformChart_->xMaximum() - waveformChart_->xMinimum()) * 0.5;
+    waveformChart_->beginUpdate();
+    waveformChart_->setXRange(waveformChart_->xMinimum() - half, waveformChart_->xMaximum() - half);
+    waveformChart_->endUpdate();
 }
 
 void WaveformWindow::zoomOutOrScrollRight() {
-    if (viewModeSwitch->position() == kZoom)
-        waveformChart->zoomXAxis(2);
+    if (viewModeSwitch_->position() == kZoom)
+        waveformChart_->zoomXAxis(2);
     else
-        waveformChart->scrollXAxis((waveformChart->xMaximum() - waveformChart->xMinimum()) * 0.5);
+        waveformChart_->scrollXAxis((waveformChart_->xMaximum() - waveformChart_->xMinimum()) * 0.5);
 }
 
 bool WaveformWindow::zoomingOrScrolling() const {
-    return waveformChart->toolBarMode() != StripChart::Plot;
+    return waveformChart_->toolBarMode() != StripChart::Plot;
 }
 
 void WaveformWindow::chartClicked() {
@@ -338,8 +340,7 @@ void WaveformWindow::chartClicked() {
         return;
     // The sound waits while the keyword is written, at the position where the chart was clicked.
     session.setHeld(true);
-    if (annotate)
-        annotate();
+    emit annotateRequested();
     session.setHeld(false);
 }
 

@@ -6,7 +6,6 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -72,32 +71,25 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     // Marks where telephone keys were pressed (never which), and draws the spectrogram summary,
     // as the call's analysis comes in.
     void showCallAnalysis();
-    // The spectrogram was first asked for: its summary is made then, not with every call.
-    std::function<void()> spectrogramWanted;
-    // Opens the annotation dialog modally; true when a keyword was added.
-    std::function<void()> annotate;
-    // The window changed the playback (paused it, moved its position): show it at once.
-    std::function<void()> playbackChanged;
-
-    StripChart* waveformChart;
-    FrequencyView* spectrogramView; // under the chart while the check box is ticked
-    QCheckBox* spectrogramCheckBox;
-    Knob* scaleKnob;
-    QLabel* scaleLabel;
-    SwitchSlider* viewModeSwitch;
-    QPushButton* zoomInOrLeftButton;
-    QPushButton* zoomOutOrRightButton;
-    QPushButton* closeButton;
 
     // Zoom or Scroll: the view is the user's, and nothing else may start playback or annotate.
     bool zoomingOrScrolling() const;
 
     // The scale as the knob gives it, and the view's first placement (within the screen's limits).
     void setKnobPosition(double position);
+    double knobPosition() const;
     // The knob's scale as a fraction, 0 until the knob first moves.
     double scale() const { return follower_.scale(); }
     bool placed() const { return placed_; }
     void place(int left, int top);
+
+  signals:
+    // The spectrogram was first asked for: its summary is made then, not with every call.
+    void spectrogramWanted();
+    // A click on the chart asks for a keyword at the play position (the sound waits meanwhile).
+    void annotateRequested();
+    // The window changed the playback (paused it, moved its position): show it at once.
+    void playbackChanged();
 
   protected:
     void hideEvent(QHideEvent* event) override;
@@ -121,6 +113,15 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     WaveformFollower follower_;
     bool placed_ = false;
     int heightWithoutSpectrogram_ = 0;
+    StripChart* waveformChart_;
+    FrequencyView* spectrogramView_; // under the chart while the check box is ticked
+    QCheckBox* spectrogramCheckBox_;
+    Knob* scaleKnob_;
+    QLabel* scaleLabel_;
+    SwitchSlider* viewModeSwitch_;
+    QPushButton* zoomInOrLeftButton_;
+    QPushButton* zoomOutOrRightButton_;
+    QPushButton* closeButton_;
 };
 
 } // namespace kestrum

@@ -45,11 +45,11 @@ TEST_F(ExportToDiscTest, AnExportedRecordingVerifiesAndPlaysFromTheDisc) {
     builder.audio = test::makeAudio(32 * 250);
     messenger.answer = true; // every question: yes
     runOn(builder, "^K1^E2", [&](test::InspectingUi& ui) {
-        ASSERT_TRUE(ui.playerWindow()->exportButton->isEnabled());
-        ui.playerWindow()->exportButton->click();
+        ASSERT_TRUE(test::partOf<QPushButton>(*ui.playerWindow(), "exportButton")->isEnabled());
+        test::partOf<QPushButton>(*ui.playerWindow(), "exportButton")->click();
         EXPECT_TRUE(ui.exportCommand()->exportListRunning());
         // One worker of a kind at a time: a second click is ignored, a second start refused.
-        ui.playerWindow()->exportButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "exportButton")->click();
         EXPECT_EQ(ui.exportCommand()->startListExport(0), 1);
         ASSERT_FALSE(messenger.shown.empty());
         EXPECT_EQ(messenger.shown.back().text, "Application already running");
@@ -61,7 +61,8 @@ TEST_F(ExportToDiscTest, AnExportedRecordingVerifiesAndPlaysFromTheDisc) {
             },
             60);
         ASSERT_TRUE(done);
-        EXPECT_EQ(ui.playerWindow()->exportButton->text(), "Add To CD &Export List");
+        EXPECT_EQ(test::partOf<QPushButton>(*ui.playerWindow(), "exportButton")->text(),
+                  "Add To CD &Export List");
     });
 
     // The disc writer's output: an image of the list.
@@ -156,7 +157,7 @@ TEST_F(ExportToDiscTest, AnotherUsersDiscWriterInASharedWorkingDirectoryIsNotRun
     test::RecordingBuilder builder(10);
     builder.audio = test::makeAudio(8000);
     runOn(builder, "^E2", [&](test::InspectingUi& ui) {
-        ui.playerWindow()->exportButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "exportButton")->click();
         EXPECT_TRUE(test::waitUntil(
             [&] {
                 QApplication::processEvents();

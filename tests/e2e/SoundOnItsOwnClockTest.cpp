@@ -257,7 +257,7 @@ TEST_F(SoundOnItsOwnClockTest, ClosingThePlayerDuringAnExportEndsItWithNothingLe
             soundDevice = &sdl;
             EXPECT_EQ(runOn(builder, mode,
                             [&](test::InspectingUi& ui) {
-                                ui.playerWindow()->exportButton->click();
+                                test::partOf<QPushButton>(*ui.playerWindow(), "exportButton")->click();
                                 ASSERT_TRUE(ui.exportCommand()->exportListRunning() ||
                                             ui.exportCommand()->audioExportRunning());
                                 if (discProgramRunning) {

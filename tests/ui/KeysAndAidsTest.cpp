@@ -43,12 +43,12 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
         PlaybackSession& session = ui.player->session();
         const auto press = [&](QWidget* where, int key) {
             QTest::keyClick(where, static_cast<Qt::Key>(key));
-            w.refreshDisplay();
+            emit w.playbackChanged(); // a display tick
         };
         ASSERT_TRUE(session.snapshot().playing());
         press(&w, Qt::Key_Space);
         EXPECT_FALSE(session.snapshot().playing()); // as Stop / Pause
-        EXPECT_FALSE(w.stopButton->isEnabled());
+        EXPECT_FALSE(test::partOf<QPushButton>(w, "stopButton")->isEnabled());
         press(&w, Qt::Key_Space);
         EXPECT_TRUE(session.snapshot().playing()); // as Play
         press(&w, Qt::Key_Right);                  // as Step, by the step size (30 s)
@@ -71,7 +71,7 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
         EXPECT_EQ(session.snapshot().position, 0u);
 
         press(&w, Qt::Key_Down); // quieter: the bar two steps down
-        EXPECT_EQ(w.volumeBar->value(), 2);
+        EXPECT_EQ(test::partOf<QSlider>(w, "volumeBar")->value(), 2);
         EXPECT_EQ(session.snapshot().volume.barPosition(), 2);
         press(&w, Qt::Key_Up);
         EXPECT_EQ(session.snapshot().volume.barPosition(), 0);
@@ -83,7 +83,7 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
         EXPECT_EQ(session.snapshot().speed.position(), 1);
 
         // From a side window too.
-        w.keywordsButton->click();
+        test::partOf<QPushButton>(w, "keywordsButton")->click();
         ui.newCommentsWindow()->show();
         press(ui.newCommentsWindow(), Qt::Key_Space);
         EXPECT_TRUE(session.snapshot().playing());
@@ -105,22 +105,22 @@ TEST_F(KeysAndAidsTest, EachKeyDoesWhatItsControlDoesFromAnyWindow) {
 
         // Nor in a keyword field or the rewind box, where Up and Down are the field's own.
         ui.annotateDialog()->show();
-        QLineEdit* keyword = ui.annotateDialog()->keywordEdit;
+        QLineEdit* keyword = test::partOf<QLineEdit>(*ui.annotateDialog(), "keywordEdit");
         keyword->setFocus();
         QTest::keyClicks(keyword, "gun ");
         QTest::keyClick(keyword, Qt::Key_Down);
         EXPECT_EQ(keyword->text(), "gun ");
         EXPECT_EQ(session.snapshot().volume.barPosition(), before.volume.barPosition());
         ui.annotateDialog()->hide();
-        w.rewindBox->setFocus();
-        QTest::keyClick(w.rewindBox, Qt::Key_Up);
-        EXPECT_EQ(w.rewindBox->value(), 1);
+        test::partOf<QSpinBox>(w, "rewindBox")->setFocus();
+        QTest::keyClick(test::partOf<QSpinBox>(w, "rewindBox"), Qt::Key_Up);
+        EXPECT_EQ(test::partOf<QSpinBox>(w, "rewindBox")->value(), 1);
         EXPECT_EQ(session.snapshot().volume.barPosition(), before.volume.barPosition());
 
         // Each control's hint names its key, for a screen reader as for the eye.
-        EXPECT_TRUE(w.playButton->toolTip().endsWith("(Space)"));
-        EXPECT_TRUE(w.playButton->accessibleDescription().endsWith("(Space)"));
-        EXPECT_TRUE(w.markLoopEndButton->toolTip().endsWith("(])"));
+        EXPECT_TRUE(test::partOf<QPushButton>(w, "playButton")->toolTip().endsWith("(Space)"));
+        EXPECT_TRUE(test::partOf<QPushButton>(w, "playButton")->accessibleDescription().endsWith("(Space)"));
+        EXPECT_TRUE(test::partOf<QPushButton>(w, "markLoopEndButton")->toolTip().endsWith("(])"));
     });
 }
 
@@ -140,11 +140,14 @@ TEST_F(KeysAndAidsTest, AFocusedControlKeepsItsKeysAndThePlayersAltKeysWorkFromS
             std::function<bool()> tookIt;
         };
         const Owned owned[] = {
-            {w.skipSilenceBox, Qt::Key_Space, [&] { return w.skipSilenceBox->isChecked(); }},
-            {w.rewindBox, Qt::Key_Up, [&] { return w.rewindBox->value() == 1; }},
-            {w.playSpeedSwitch->slider(), Qt::Key_Right,
+            {test::partOf<QCheckBox>(w, "skipSilenceBox"), Qt::Key_Space,
+             [&] { return test::partOf<QCheckBox>(w, "skipSilenceBox")->isChecked(); }},
+            {test::partOf<QSpinBox>(w, "rewindBox"), Qt::Key_Up,
+             [&] { return test::partOf<QSpinBox>(w, "rewindBox")->value() == 1; }},
+            {test::partOf<SwitchSlider>(w, "playSpeedSwitch")->slider(), Qt::Key_Right,
              [&] { return session.snapshot().speed.position() == 3; }},
-            {w.volumeBar, Qt::Key_Down, [&] { return session.snapshot().volume.barPosition() == 1; }},
+            {test::partOf<QSlider>(w, "volumeBar"), Qt::Key_Down,
+             [&] { return session.snapshot().volume.barPosition() == 1; }},
         };
         for (const Owned& o : owned) {
             const std::string name =
@@ -152,22 +155,22 @@ TEST_F(KeysAndAidsTest, AFocusedControlKeepsItsKeysAndThePlayersAltKeysWorkFromS
             const PlaybackSnapshot before = session.snapshot();
             o.control->setFocus();
             QTest::keyClick(o.control, static_cast<Qt::Key>(o.key));
-            w.refreshDisplay();
+            emit w.playbackChanged(); // a display tick
             EXPECT_TRUE(o.tookIt()) << name;
             const PlaybackSnapshot after = session.snapshot();
             EXPECT_TRUE(after.playing()) << name;                       // Space did not pause
             EXPECT_LT(after.position - before.position, 8000u) << name; // nor an arrow step
         }
-        w.volumeBar->setFocus();
-        QTest::keyClick(w.volumeBar, Qt::Key_Up); // the bar's top is loudest
+        test::partOf<QSlider>(w, "volumeBar")->setFocus();
+        QTest::keyClick(test::partOf<QSlider>(w, "volumeBar"), Qt::Key_Up); // the bar's top is loudest
         EXPECT_EQ(session.snapshot().volume.barPosition(), 0);
-        w.playButton->setFocus(); // elsewhere the player's keys act
-        QTest::keyClick(w.playButton, Qt::Key_Space);
+        test::partOf<QPushButton>(w, "playButton")->setFocus(); // elsewhere the player's keys act
+        QTest::keyClick(test::partOf<QPushButton>(w, "playButton"), Qt::Key_Space);
         EXPECT_FALSE(session.snapshot().playing());
 
         // Alt+letter from a side window, where its text has the focus: Play, Step, Scanned Words.
         NewCommentsWindow& comments = *ui.newCommentsWindow();
-        QPlainTextEdit* text = comments.newCommentsText;
+        QPlainTextEdit* text = test::partOf<QPlainTextEdit>(comments, "newCommentsText");
         const auto altIn = [&](QWidget* window, QWidget* focus, Qt::Key key) {
             window->show();
             window->activateWindow();
@@ -175,7 +178,7 @@ TEST_F(KeysAndAidsTest, AFocusedControlKeepsItsKeysAndThePlayersAltKeysWorkFromS
             ASSERT_EQ(QApplication::activeWindow(), window);
             focus->setFocus();
             QTest::keyClick(focus, key, Qt::AltModifier);
-            w.refreshDisplay();
+            emit w.playbackChanged(); // a display tick
         };
         altIn(&comments, text, Qt::Key_P);
         EXPECT_TRUE(session.snapshot().playing());
@@ -188,12 +191,13 @@ TEST_F(KeysAndAidsTest, AFocusedControlKeepsItsKeysAndThePlayersAltKeysWorkFromS
         EXPECT_EQ(text->toPlainText(), "");
         ui.waveformWindow()->show(); // another side window's letters are its own
         altIn(&comments, text, Qt::Key_G);
-        EXPECT_FALSE(ui.waveformWindow()->spectrogramCheckBox->isChecked());
+        EXPECT_FALSE(test::partOf<QCheckBox>(*ui.waveformWindow(), "spectrogramCheckBox")->isChecked());
         altIn(&comments, text, Qt::Key_C); // the side window's own Close Window (a mnemonic's click shows)
-        EXPECT_TRUE(comments.closeButton->isDown());
+        EXPECT_TRUE(test::partOf<QPushButton>(comments, "closeButton")->isDown());
         EXPECT_TRUE(w.isVisible());
-        altIn(ui.scannedWordWindow(), ui.scannedWordWindow()->closeButton, Qt::Key_V); // a label's control
-        EXPECT_EQ(w.focusWidget(), w.volumeBar);
+        altIn(ui.scannedWordWindow(), test::partOf<QPushButton>(*ui.scannedWordWindow(), "closeButton"),
+              Qt::Key_V); // a label's control
+        EXPECT_EQ(w.focusWidget(), test::partOf<QSlider>(w, "volumeBar"));
     });
 }
 
@@ -206,13 +210,13 @@ TEST_F(KeysAndAidsTest, F1ShowsTheKeysAndTheAidsToEyesAndScreenReaders) {
     runOn(builder, "^S2^C3", [&](test::InspectingUi& ui) {
         PlayerWindow& w = *ui.playerWindow();
         ui.newCommentsWindow()->show();
-        QTest::keyClick(ui.newCommentsWindow()->newCommentsText, Qt::Key_F1);
-        HelpWindow& help = *w.helpWindow;
+        QTest::keyClick(test::partOf<QPlainTextEdit>(*ui.newCommentsWindow(), "newCommentsText"), Qt::Key_F1);
+        HelpWindow& help = *test::partOf<HelpWindow>(w, "helpWindow");
         ASSERT_TRUE(help.isVisible());
         EXPECT_TRUE(ui.player->session().snapshot().playing());
         EXPECT_FALSE(help.accessibleName().isEmpty());
-        EXPECT_FALSE(help.helpText->accessibleName().isEmpty());
-        const QString shown = help.helpText->toPlainText();
+        EXPECT_FALSE(test::partOf<QTextBrowser>(help, "helpText")->accessibleName().isEmpty());
+        const QString shown = test::partOf<QTextBrowser>(help, "helpText")->toPlainText();
         const QList<QShortcut*> shortcuts = w.findChildren<QShortcut*>(Qt::FindDirectChildrenOnly);
         EXPECT_EQ(static_cast<std::size_t>(shortcuts.size()), w.keys().size());
         for (const QShortcut* shortcut : shortcuts) {
@@ -231,10 +235,11 @@ TEST_F(KeysAndAidsTest, F1ShowsTheKeysAndTheAidsToEyesAndScreenReaders) {
         for (const char* line : lines)
             EXPECT_TRUE(shown.contains(line)) << line << "\n" << shown.toStdString();
         EXPECT_FALSE(shown.contains("Alt+C: Close Window")) << shown.toStdString(); // a side window's own
-        for (const QWidget* aid :
-             std::initializer_list<const QWidget*>{w.keepPitchBox, w.skipSilenceBox, w.rewindBox})
+        for (const QWidget* aid : std::initializer_list<const QWidget*>{
+                 test::partOf<QCheckBox>(w, "keepPitchBox"), test::partOf<QCheckBox>(w, "skipSilenceBox"),
+                 test::partOf<QSpinBox>(w, "rewindBox")})
             EXPECT_TRUE(shown.contains(aid->accessibleName() + ": " + aid->toolTip())) << shown.toStdString();
-        QTest::keyClick(help.helpText, Qt::Key_Escape);
+        QTest::keyClick(test::partOf<QTextBrowser>(help, "helpText"), Qt::Key_Escape);
         EXPECT_FALSE(help.isVisible());
     });
 }
@@ -250,9 +255,9 @@ TEST_F(KeysAndAidsTest, WhilePausedTheKeysMoveThePositionWithoutPlaying) {
         PlaybackSession& session = ui.player->session();
         const auto press = [&](int key) {
             QTest::keyClick(&w, static_cast<Qt::Key>(key));
-            w.refreshDisplay();
+            emit w.playbackChanged(); // a display tick
         };
-        w.rewindBox->setValue(3);
+        test::partOf<QSpinBox>(w, "rewindBox")->setValue(3);
         session.moveTo(8000 * 60);
         press(Qt::Key_Space);
         ASSERT_FALSE(session.snapshot().playing());
@@ -269,15 +274,15 @@ TEST_F(KeysAndAidsTest, WhilePausedTheKeysMoveThePositionWithoutPlaying) {
         for (const Move& move : moves) {
             press(move.key);
             EXPECT_EQ(session.snapshot().position, 8000u * move.second) << move.shown;
-            EXPECT_EQ(w.playTimeLabel->text().toStdString(), move.shown);
+            EXPECT_EQ(test::partOf<QLabel>(w, "playTimeLabel")->text().toStdString(), move.shown);
             EXPECT_FALSE(session.snapshot().playing()) << move.shown;
         }
-        EXPECT_TRUE(w.backButton->isEnabled());
-        EXPECT_TRUE(w.stepButton->isEnabled());
-        EXPECT_FALSE(w.stopButton->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(w, "backButton")->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(w, "stepButton")->isEnabled());
+        EXPECT_FALSE(test::partOf<QPushButton>(w, "stopButton")->isEnabled());
         press(Qt::Key_BracketLeft);
         EXPECT_EQ(session.snapshot().loopBegin, 8000u * 30);
-        EXPECT_TRUE(w.markLoopEndButton->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(w, "markLoopEndButton")->isEnabled());
         press(Qt::Key_Space); // plays on from 0:30 itself, the mark kept
         PlaybackSnapshot now = session.snapshot();
         EXPECT_TRUE(now.playing());
@@ -295,10 +300,10 @@ TEST_F(KeysAndAidsTest, WhilePausedTheKeysMoveThePositionWithoutPlaying) {
         session.moveTo(8000 * 119);
         for (int pulls = 0; session.snapshot().playing() && pulls < 100; ++pulls) {
             device.pull(4000);
-            w.refreshDisplay();
+            emit w.playbackChanged(); // a display tick
         }
         ASSERT_FALSE(session.snapshot().playing());
-        EXPECT_TRUE(w.backButton->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(w, "backButton")->isEnabled());
         press(Qt::Key_Left);
         EXPECT_EQ(session.snapshot().position, 8000u * 90);
         EXPECT_FALSE(session.snapshot().playing());
@@ -313,7 +318,7 @@ TEST_F(KeysAndAidsTest, CtrlGAndAClickOnTheProgressBarGoToATime) {
     runOn(builder, "", [&](test::InspectingUi& ui) {
         PlayerWindow& w = *ui.playerWindow();
         PlaybackSession& session = ui.player->session();
-        GoToTimeDialog& box = *w.goToTimeDialog;
+        GoToTimeDialog& box = *test::partOf<GoToTimeDialog>(w, "goToTimeDialog");
         QTest::keyClick(&w, Qt::Key_Space); // paused
         struct Typed {
             const char* text;
@@ -335,10 +340,10 @@ TEST_F(KeysAndAidsTest, CtrlGAndAClickOnTheProgressBarGoToATime) {
             const std::uint64_t before = session.snapshot().position;
             QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
             ASSERT_TRUE(box.isVisible()) << t.text;
-            EXPECT_EQ(box.focusWidget(), box.timeEdit) << t.text;
-            QTest::keyClicks(box.timeEdit, t.text);
-            QTest::keyClick(box.timeEdit, Qt::Key_Return);
-            w.refreshDisplay();
+            EXPECT_EQ(box.focusWidget(), test::partOf<QLineEdit>(box, "timeEdit")) << t.text;
+            QTest::keyClicks(test::partOf<QLineEdit>(box, "timeEdit"), t.text);
+            QTest::keyClick(test::partOf<QLineEdit>(box, "timeEdit"), Qt::Key_Return);
+            emit w.playbackChanged(); // a display tick
             const PlaybackSnapshot now = session.snapshot();
             EXPECT_FALSE(now.playing()) << t.text;
             if (t.second) {
@@ -346,18 +351,18 @@ TEST_F(KeysAndAidsTest, CtrlGAndAClickOnTheProgressBarGoToATime) {
                 EXPECT_EQ(now.position / 8000, *t.second) << t.text;
             } else {
                 EXPECT_TRUE(box.isVisible()) << t.text;
-                EXPECT_EQ(box.messageLabel->text().toStdString(), t.message);
+                EXPECT_EQ(test::partOf<QLabel>(box, "messageLabel")->text().toStdString(), t.message);
                 EXPECT_EQ(now.position, before) << t.text;
-                QTest::keyClick(box.timeEdit, Qt::Key_Escape);
+                QTest::keyClick(test::partOf<QLineEdit>(box, "timeEdit"), Qt::Key_Escape);
                 EXPECT_FALSE(box.isVisible()) << t.text;
             }
         }
         // A click three quarters along the bar: 1:30 of the 2:00.
-        QProgressBar* bar = w.progressBar;
+        QProgressBar* bar = test::partOf<QProgressBar>(w, "progressBar");
         QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() * 3 / 4, bar->height() / 2));
         EXPECT_NEAR(static_cast<double>(session.snapshot().position) / 8000, 90.0,
                     120.0 / bar->width() + 0.01);
-        EXPECT_EQ(w.playTimeLabel->text().toStdString(),
+        EXPECT_EQ(test::partOf<QLabel>(w, "playTimeLabel")->text().toStdString(),
                   playTimeText(static_cast<int>(session.snapshot().position / 8000))); // shown at once
         EXPECT_FALSE(session.snapshot().playing());
         // Playing, a go-to plays on from there.
@@ -389,7 +394,7 @@ TEST_F(KeysAndAidsTest, AReopenedCallOffersToResumeWhereItWasLeft) {
     const std::string keptBefore = test::readFileText(kept.string());
 
     runOn(builder, "^O1", [&](test::InspectingUi& ui) { // viewer mode: nothing offered
-        EXPECT_FALSE(ui.playerWindow()->resumeButton->isVisible());
+        EXPECT_FALSE(test::partOf<QPushButton>(*ui.playerWindow(), "resumeButton")->isVisible());
         ui.player->session().moveTo(8000 * 30);
     });
     EXPECT_EQ(test::readFileText(kept.string()), keptBefore); // and nothing kept
@@ -399,21 +404,22 @@ TEST_F(KeysAndAidsTest, AReopenedCallOffersToResumeWhereItWasLeft) {
         PlaybackSession& session = ui.player->session();
         EXPECT_TRUE(session.snapshot().playing()); // from the start, as always
         EXPECT_LT(session.snapshot().position, 8000u);
-        ASSERT_TRUE(w.resumeButton->isVisible());
-        EXPECT_EQ(w.resumeButton->text().toStdString(), "Resume at 1:32");
-        EXPECT_TRUE(w.resumeOfferTimer->isActive());
-        EXPECT_EQ(w.resumeOfferTimer->interval(), 10000);
+        ASSERT_TRUE(test::partOf<QPushButton>(w, "resumeButton")->isVisible());
+        EXPECT_EQ(test::partOf<QPushButton>(w, "resumeButton")->text().toStdString(), "Resume at 1:32");
+        EXPECT_TRUE(test::partOf<QTimer>(w, "resumeOfferTimer")->isActive());
+        EXPECT_EQ(test::partOf<QTimer>(w, "resumeOfferTimer")->interval(), 10000);
         QTest::keyClick(&w, Qt::Key_R);
-        w.refreshDisplay();
+        emit w.playbackChanged(); // a display tick
         EXPECT_EQ(session.snapshot().position, 8000u * 92);
         EXPECT_TRUE(session.snapshot().playing());
-        EXPECT_FALSE(w.resumeButton->isVisible());
+        EXPECT_FALSE(test::partOf<QPushButton>(w, "resumeButton")->isVisible());
         QTest::keyClick(&w, Qt::Key_R); // once only
         EXPECT_EQ(session.snapshot().position, 8000u * 92);
         session.moveTo(8000 * 120); // heard to the end
     });
-    runOn(builder, "",
-          [&](test::InspectingUi& ui) { EXPECT_FALSE(ui.playerWindow()->resumeButton->isVisible()); });
+    runOn(builder, "", [&](test::InspectingUi& ui) {
+        EXPECT_FALSE(test::partOf<QPushButton>(*ui.playerWindow(), "resumeButton")->isVisible());
+    });
 }
 
 TEST_F(KeysAndAidsTest, TheAidsControlsDriveThePlaybackAndAreKeptForTheNextRun) {
@@ -422,33 +428,36 @@ TEST_F(KeysAndAidsTest, TheAidsControlsDriveThePlaybackAndAreKeptForTheNextRun) 
     runOn(builder, "", [&](test::InspectingUi& ui) {
         PlayerWindow& w = *ui.playerWindow();
         PlaybackSession& session = ui.player->session();
-        for (QCheckBox* box : {w.keepPitchBox, w.evenVoicesBox, w.reduceNoiseBox, w.skipSilenceBox})
+        for (QCheckBox* box :
+             {test::partOf<QCheckBox>(w, "keepPitchBox"), test::partOf<QCheckBox>(w, "evenVoicesBox"),
+              test::partOf<QCheckBox>(w, "reduceNoiseBox"), test::partOf<QCheckBox>(w, "skipSilenceBox")})
             EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString(); // every aid off at first
-        EXPECT_EQ(w.rewindBox->value(), 0);
-        w.playSpeedSwitch->setPosition(4);
+        EXPECT_EQ(test::partOf<QSpinBox>(w, "rewindBox")->value(), 0);
+        test::partOf<SwitchSlider>(w, "playSpeedSwitch")->setPosition(4);
         EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
-        w.keepPitchBox->click(); // the device back at the recording's rate, the tempo in the filter
+        test::partOf<QCheckBox>(w, "keepPitchBox")
+            ->click(); // the device back at the recording's rate, the tempo in the filter
         EXPECT_TRUE(session.snapshot().aids.filters.keepPitch);
         EXPECT_EQ(device.opened.back().samplesPerSec, 8000u);
-        w.skipSilenceBox->click();
-        w.rewindBox->setValue(2);
+        test::partOf<QCheckBox>(w, "skipSilenceBox")->click();
+        test::partOf<QSpinBox>(w, "rewindBox")->setValue(2);
         EXPECT_TRUE(session.snapshot().aids.skipSilence);
         EXPECT_EQ(session.snapshot().aids.rewindSeconds, 2);
-        EXPECT_EQ(w.keepPitchBox->accessibleName(), "Keep pitch");
+        EXPECT_EQ(test::partOf<QCheckBox>(w, "keepPitchBox")->accessibleName(), "Keep pitch");
     });
     runOn(builder, "", [&](test::InspectingUi& ui) {
         PlayerWindow& w = *ui.playerWindow();
-        EXPECT_TRUE(w.keepPitchBox->isChecked());
-        EXPECT_TRUE(w.skipSilenceBox->isChecked());
-        EXPECT_FALSE(w.evenVoicesBox->isChecked());
-        EXPECT_EQ(w.rewindBox->value(), 2);
+        EXPECT_TRUE(test::partOf<QCheckBox>(w, "keepPitchBox")->isChecked());
+        EXPECT_TRUE(test::partOf<QCheckBox>(w, "skipSilenceBox")->isChecked());
+        EXPECT_FALSE(test::partOf<QCheckBox>(w, "evenVoicesBox")->isChecked());
+        EXPECT_EQ(test::partOf<QSpinBox>(w, "rewindBox")->value(), 2);
         EXPECT_TRUE(ui.player->session().snapshot().aids.filters.keepPitch);
         EXPECT_EQ(device.opened.back().samplesPerSec, 8000u); // Fast +50% without a higher rate
     });
     // A disc's player (viewer mode) starts with every aid off and keeps nothing.
     runOn(builder, "^O1", [&](test::InspectingUi& ui) {
-        EXPECT_FALSE(ui.playerWindow()->keepPitchBox->isChecked());
-        ui.playerWindow()->evenVoicesBox->click();
+        EXPECT_FALSE(test::partOf<QCheckBox>(*ui.playerWindow(), "keepPitchBox")->isChecked());
+        test::partOf<QCheckBox>(*ui.playerWindow(), "evenVoicesBox")->click();
     });
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "Kestrum.SET"));
 }

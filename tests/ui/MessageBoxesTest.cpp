@@ -131,8 +131,8 @@ TEST_F(CloseQuestionTest, EscapeOrCancelOnSaveNewAdditionsKeepsThePlayerAndTheTy
     builder.audio = test::makeAudio(8000 * 5);
     runOn(builder, "^C3", [&](test::InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
-        player.commentsButton->click();
-        QPlainTextEdit* comment = ui.newCommentsWindow()->newCommentsText;
+        test::partOf<QPushButton>(player, "commentsButton")->click();
+        QPlainTextEdit* comment = test::partOf<QPlainTextEdit>(*ui.newCommentsWindow(), "newCommentsText");
         comment->setPlainText("heard a name at 1:32");
         const std::function<void(QMessageBox*)> answers[] = {
             [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); },
@@ -148,7 +148,7 @@ TEST_F(CloseQuestionTest, EscapeOrCancelOnSaveNewAdditionsKeepsThePlayerAndTheTy
                                 });
             EXPECT_EQ(asked.toStdString(), "Save New Additions?");
             EXPECT_TRUE(player.isVisible());
-            EXPECT_TRUE(player.displayTimer->isActive()); // the player goes on
+            EXPECT_TRUE(test::partOf<QTimer>(player, "displayTimer")->isActive()); // the player goes on
             EXPECT_EQ(comment->toPlainText().toStdString(), "heard a name at 1:32");
             EXPECT_TRUE(ui.player->state().recording.additionsPending);
         }

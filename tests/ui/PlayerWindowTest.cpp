@@ -44,29 +44,32 @@ TEST_F(PlayerWindowTest, ShowsTheDetailLinesAndStartsPlaying) {
     builder.vrh3.compCode = 3;
     builder.audio = test::makeAudio(16000);
     bool inspected = false;
-    EXPECT_EQ(runOn(builder, "^NInm",
-                    [&](PlayerWindow& w) {
-                        inspected = true;
-                        EXPECT_TRUE(w.windowTitle().startsWith("LUMBRA PLAYER  v"));
-                        EXPECT_EQ(w.detailLines.identifier->text(), "Inm:  RID123");
-                        EXPECT_EQ(w.detailLines.recorded->text(), "Recorded:  3/05/2004   09:07:02");
-                        EXPECT_EQ(w.detailLines.firstName->text(), "First Name:  John");
-                        EXPECT_EQ(w.detailLines.lastName->text(), "Last Name:  Smith");
-                        EXPECT_EQ(w.detailLines.trunkDestination->text(),
-                                  "Trunk:  0   Destination ANI:  5551234");
-                        EXPECT_EQ(w.detailLines.site->text(), "Recorded By Site Number 7,0   System:  SYS1");
-                        EXPECT_EQ(w.detailLines.stationAni->text(), "Station ANI:  ");
-                        EXPECT_EQ(w.detailLines.stationName->text(), "Station Name:  Block A");
-                        EXPECT_EQ(w.detailLines.cost->text(),
-                                  "Cost:  12.34   Duration:  2:05   Completion Code:  3");
-                        EXPECT_EQ(w.detailLines.archivedBy->text(), "");
-                        EXPECT_FALSE(w.detailLines.ownership->text().isEmpty());
-                        EXPECT_TRUE(w.displayTimer->isActive());
-                        EXPECT_EQ(w.displayTimer->interval(), 100);
-                        EXPECT_FALSE(w.exportButton->isVisibleTo(&w)); // export mode 0
-                        EXPECT_FALSE(w.commentsButton->isVisibleTo(&w));
-                    }),
-              0);
+    EXPECT_EQ(
+        runOn(
+            builder, "^NInm",
+            [&](PlayerWindow& w) {
+                inspected = true;
+                EXPECT_TRUE(w.windowTitle().startsWith("LUMBRA PLAYER  v"));
+                EXPECT_EQ(test::partOf<QLabel>(w, "identifierLine")->text(), "Inm:  RID123");
+                EXPECT_EQ(test::partOf<QLabel>(w, "recordedLine")->text(), "Recorded:  3/05/2004   09:07:02");
+                EXPECT_EQ(test::partOf<QLabel>(w, "firstNameLine")->text(), "First Name:  John");
+                EXPECT_EQ(test::partOf<QLabel>(w, "lastNameLine")->text(), "Last Name:  Smith");
+                EXPECT_EQ(test::partOf<QLabel>(w, "trunkDestinationLine")->text(),
+                          "Trunk:  0   Destination ANI:  5551234");
+                EXPECT_EQ(test::partOf<QLabel>(w, "siteLine")->text(),
+                          "Recorded By Site Number 7,0   System:  SYS1");
+                EXPECT_EQ(test::partOf<QLabel>(w, "stationAniLine")->text(), "Station ANI:  ");
+                EXPECT_EQ(test::partOf<QLabel>(w, "stationNameLine")->text(), "Station Name:  Block A");
+                EXPECT_EQ(test::partOf<QLabel>(w, "costLine")->text(),
+                          "Cost:  12.34   Duration:  2:05   Completion Code:  3");
+                EXPECT_EQ(test::partOf<QLabel>(w, "archivedByLine")->text(), "");
+                EXPECT_FALSE(test::partOf<QLabel>(w, "ownershipLine")->text().isEmpty());
+                EXPECT_TRUE(test::partOf<QTimer>(w, "displayTimer")->isActive());
+                EXPECT_EQ(test::partOf<QTimer>(w, "displayTimer")->interval(), 100);
+                EXPECT_FALSE(test::partOf<QPushButton>(w, "exportButton")->isVisibleTo(&w)); // export mode 0
+                EXPECT_FALSE(test::partOf<QPushButton>(w, "commentsButton")->isVisibleTo(&w));
+            }),
+        0);
     EXPECT_TRUE(inspected);
     EXPECT_TRUE(messenger.shown.empty());
 }
@@ -83,15 +86,16 @@ TEST_F(PlayerWindowTest, TheHeadersTextIsReadAsWindows1252WhateverTheVersion) {
         builder.audio = test::makeAudio(4000);
         runOn(builder, "^D3/5/2004^T9:07", [&](PlayerWindow& w) {
             SCOPED_TRACE(version);
-            EXPECT_EQ(w.detailLines.lastName->text(), QString::fromUtf8("Last Name:  M\u00FCller"));
+            EXPECT_EQ(test::partOf<QLabel>(w, "lastNameLine")->text(),
+                      QString::fromUtf8("Last Name:  M\u00FCller"));
             if (version == 10) {
-                EXPECT_EQ(w.detailLines.firstName->text(),
+                EXPECT_EQ(test::partOf<QLabel>(w, "firstNameLine")->text(),
                           QString::fromUtf8("First Name:  \u201CJo\u201D   Middle Name:  \u20AC"));
-                EXPECT_EQ(w.detailLines.stationName->text(),
+                EXPECT_EQ(test::partOf<QLabel>(w, "stationNameLine")->text(),
                           QString::fromUtf8("Station Name:  Fl\u00FCgel \u2013 B"));
             }
             // Texts from the command line are shown as given.
-            EXPECT_EQ(w.detailLines.recorded->text(), "Recorded:  3/5/2004   9:07");
+            EXPECT_EQ(test::partOf<QLabel>(w, "recordedLine")->text(), "Recorded:  3/5/2004   9:07");
         });
     }
 }
@@ -101,12 +105,12 @@ TEST_F(PlayerWindowTest, TheKeywordButtonFollowsTheVersion) {
         test::RecordingBuilder builder(version);
         builder.audio = test::makeAudio(4000);
         runOn(builder, "^S2^C1^E2", [&](PlayerWindow& w) {
-            EXPECT_TRUE(w.keywordsButton->isVisibleTo(&w));
-            EXPECT_EQ(w.keywordsButton->isEnabled(), version == 8) << version;
-            EXPECT_TRUE(w.commentsButton->isVisibleTo(&w));
-            EXPECT_FALSE(w.commentsButton->isEnabled());
-            EXPECT_TRUE(w.exportButton->isEnabled());
-            EXPECT_EQ(w.exportButton->text(), "Add To CD &Export List");
+            EXPECT_TRUE(test::partOf<QPushButton>(w, "keywordsButton")->isVisibleTo(&w));
+            EXPECT_EQ(test::partOf<QPushButton>(w, "keywordsButton")->isEnabled(), version == 8) << version;
+            EXPECT_TRUE(test::partOf<QPushButton>(w, "commentsButton")->isVisibleTo(&w));
+            EXPECT_FALSE(test::partOf<QPushButton>(w, "commentsButton")->isEnabled());
+            EXPECT_TRUE(test::partOf<QPushButton>(w, "exportButton")->isEnabled());
+            EXPECT_EQ(test::partOf<QPushButton>(w, "exportButton")->text(), "Add To CD &Export List");
         });
     }
 }
@@ -116,16 +120,16 @@ TEST_F(PlayerWindowTest, TheVolumeBarStartsAtTheTopAndScalesTheSound) {
     builder.audio = test::makeAudio(4000);
     UiRunFixture::runOn(builder, "", [&](test::InspectingUi& ui) {
         PlayerWindow& w = *ui.playerWindow();
-        EXPECT_EQ(w.volumePercentLabel->text(), "100%");
-        EXPECT_EQ(w.volumeBar->value(), 0);
+        EXPECT_EQ(test::partOf<QLabel>(w, "volumePercentLabel")->text(), "100%");
+        EXPECT_EQ(test::partOf<QSlider>(w, "volumeBar")->value(), 0);
         EXPECT_EQ(device.pull(2),
                   std::vector<std::uint8_t>(builder.audio.begin(), builder.audio.begin() + 2));
-        w.volumeBar->setValue(16);
-        EXPECT_EQ(w.volumePercentLabel->text(), "50%");
+        test::partOf<QSlider>(w, "volumeBar")->setValue(16);
+        EXPECT_EQ(test::partOf<QLabel>(w, "volumePercentLabel")->text(), "50%");
         const std::vector<std::uint8_t> half = device.pull(2);
         EXPECT_EQ(half[0], 128 + (builder.audio[2] - 128) * 0x7FFF / 0xFFFF);
-        w.volumeBar->setValue(32);
-        EXPECT_EQ(w.volumePercentLabel->text(), "00%");
+        test::partOf<QSlider>(w, "volumeBar")->setValue(32);
+        EXPECT_EQ(test::partOf<QLabel>(w, "volumePercentLabel")->text(), "00%");
         EXPECT_EQ(device.pull(2), std::vector<std::uint8_t>(2, 0x80));
     });
 }
@@ -138,39 +142,43 @@ TEST_F(PlayerWindowTest, TheTransportButtonsActOnThePlaybackAndShowItsState) {
         PlaybackSession& session = ui.player->session();
         ASSERT_TRUE(session.snapshot().playing()); // the first showing plays
         EXPECT_TRUE(device.running());
-        w.stepButton->click(); // 30 s
+        test::partOf<QPushButton>(w, "stepButton")->click(); // 30 s
         EXPECT_EQ(session.snapshot().position, 8000u * 30);
-        EXPECT_EQ(w.playTimeLabel->text(), "Time  0:30");
-        EXPECT_EQ(w.percentLabel->text(), "50%");
-        w.markLoopBeginButton->click();
-        EXPECT_TRUE(w.markLoopEndButton->isEnabled());
+        EXPECT_EQ(test::partOf<QLabel>(w, "playTimeLabel")->text(), "Time  0:30");
+        EXPECT_EQ(test::partOf<QLabel>(w, "percentLabel")->text(), "50%");
+        test::partOf<QPushButton>(w, "markLoopBeginButton")->click();
+        EXPECT_TRUE(test::partOf<QPushButton>(w, "markLoopEndButton")->isEnabled());
         device.pull(8000);
-        w.markLoopEndButton->click();
-        ASSERT_TRUE(w.playLoopButton->isEnabled());
-        w.playLoopButton->click();
-        EXPECT_EQ(w.playLoopButton->text(), "Stop &Loop");
-        EXPECT_EQ(w.playLoopButton->accessibleName(), "Stop Loop");
-        EXPECT_FALSE(w.playButton->isEnabled());
-        EXPECT_FALSE(w.stepButton->isEnabled());
+        test::partOf<QPushButton>(w, "markLoopEndButton")->click();
+        ASSERT_TRUE(test::partOf<QPushButton>(w, "playLoopButton")->isEnabled());
+        test::partOf<QPushButton>(w, "playLoopButton")->click();
+        EXPECT_EQ(test::partOf<QPushButton>(w, "playLoopButton")->text(), "Stop &Loop");
+        EXPECT_EQ(test::partOf<QPushButton>(w, "playLoopButton")->accessibleName(), "Stop Loop");
+        EXPECT_FALSE(test::partOf<QPushButton>(w, "playButton")->isEnabled());
+        EXPECT_FALSE(test::partOf<QPushButton>(w, "stepButton")->isEnabled());
         EXPECT_EQ(device.pull(4), std::vector<std::uint8_t>(builder.audio.begin() + 8000 * 30,
                                                             builder.audio.begin() + 8000 * 30 + 4));
-        w.playLoopButton->click();
-        EXPECT_EQ(w.playLoopButton->text(), "Play &Loop");
-        EXPECT_TRUE(w.playButton->isEnabled());
+        test::partOf<QPushButton>(w, "playLoopButton")->click();
+        EXPECT_EQ(test::partOf<QPushButton>(w, "playLoopButton")->text(), "Play &Loop");
+        EXPECT_TRUE(test::partOf<QPushButton>(w, "playButton")->isEnabled());
         EXPECT_FALSE(device.running());
-        EXPECT_EQ(w.progressBar->value(), 0);
+        EXPECT_EQ(test::partOf<QProgressBar>(w, "progressBar")->value(), 0);
 
-        w.playButton->click();
-        w.stopButton->click();
+        test::partOf<QPushButton>(w, "playButton")->click();
+        test::partOf<QPushButton>(w, "stopButton")->click();
         EXPECT_FALSE(device.running());
         // Paused, what moves the position stays usable; Play cleared the marks of the loop.
-        for (QPushButton* off : {w.stopButton, w.markLoopEndButton, w.playLoopButton})
+        for (QPushButton* off :
+             {test::partOf<QPushButton>(w, "stopButton"), test::partOf<QPushButton>(w, "markLoopEndButton"),
+              test::partOf<QPushButton>(w, "playLoopButton")})
             EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
-        for (QPushButton* on : {w.backButton, w.stepButton, w.markLoopBeginButton})
+        for (QPushButton* on :
+             {test::partOf<QPushButton>(w, "backButton"), test::partOf<QPushButton>(w, "stepButton"),
+              test::partOf<QPushButton>(w, "markLoopBeginButton")})
             EXPECT_TRUE(on->isEnabled()) << on->objectName().toStdString();
-        w.restartButton->click();
-        EXPECT_EQ(w.playTimeLabel->text(), "Time  0:00");
-        EXPECT_EQ(w.percentLabel->text(), "00%");
+        test::partOf<QPushButton>(w, "restartButton")->click();
+        EXPECT_EQ(test::partOf<QLabel>(w, "playTimeLabel")->text(), "Time  0:00");
+        EXPECT_EQ(test::partOf<QLabel>(w, "percentLabel")->text(), "00%");
         EXPECT_FALSE(device.running()); // restart while stopped stays stopped
     });
 }
@@ -187,10 +195,10 @@ TEST_F(PlayerWindowTest, ControlsCarryTheirNamesHintsAndAccessibleNames) {
         EXPECT_EQ(play->toolTip(), "Start Play Back (Space)"); // the hint, and the key that does the same
         EXPECT_EQ(w.findChild<QPushButton*>("stopButton")->accessibleName(), "Stop / Pause");
         EXPECT_EQ(w.findChild<QPushButton*>("stepButton")->accessibleName(), "Step");
-        EXPECT_EQ(w.volumeBar->toolTip(), "Adjust The Speaker  Volume (Up, Down)");
-        EXPECT_EQ(w.playSpeedSwitch->positionLabels().size(), 5);
-        EXPECT_EQ(w.stepSizeSwitch->position(), 3);
-        EXPECT_EQ(w.backButton->toolTip(), "Steps Back 30 Seconds (Left)");
+        EXPECT_EQ(test::partOf<QSlider>(w, "volumeBar")->toolTip(), "Adjust The Speaker  Volume (Up, Down)");
+        EXPECT_EQ(test::partOf<SwitchSlider>(w, "playSpeedSwitch")->positionLabels().size(), 5);
+        EXPECT_EQ(test::partOf<SwitchSlider>(w, "stepSizeSwitch")->position(), 3);
+        EXPECT_EQ(test::partOf<QPushButton>(w, "backButton")->toolTip(), "Steps Back 30 Seconds (Left)");
         for (const char* name :
              {"restartButton", "backButton", "markLoopBeginButton", "markLoopEndButton", "playLoopButton",
               "commentsButton", "keywordsButton", "waveformButton", "exportButton", "closeButton"})
@@ -211,14 +219,14 @@ TEST_F(PlayerWindowTest, EveryLabelIsHeardWithTheTextItShows) {
     builder.audio = test::makeAudio(16000);
     UiRunFixture::runOn(builder, "^C3", [&](test::InspectingUi& ui) {
         PlayerWindow& w = *ui.playerWindow();
-        EXPECT_EQ(accessibleName(w.playTimeLabel), "Time  0:00");
+        EXPECT_EQ(accessibleName(test::partOf<QLabel>(w, "playTimeLabel")), "Time  0:00");
         ui.player->session().moveTo(8000 + 10);
-        w.refreshDisplay();
-        EXPECT_EQ(accessibleName(w.playTimeLabel), "Time  0:01");
-        EXPECT_EQ(accessibleName(w.percentLabel), "50%");
+        emit w.playbackChanged(); // a display tick
+        EXPECT_EQ(accessibleName(test::partOf<QLabel>(w, "playTimeLabel")), "Time  0:01");
+        EXPECT_EQ(accessibleName(test::partOf<QLabel>(w, "percentLabel")), "50%");
         // Every label of every window, the side windows' playing times among them.
-        w.keywordsButton->click();
-        w.commentsButton->click();
+        test::partOf<QPushButton>(w, "keywordsButton")->click();
+        test::partOf<QPushButton>(w, "commentsButton")->click();
         int labels = 0;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             for (QLabel* label : window->findChildren<QLabel*>()) {
@@ -242,7 +250,7 @@ TEST_F(PlayerWindowTest, TheCallOverviewMarksTheCallAndMovesThePlayPositionByMou
     UiRunFixture::runOn(builder, "", [&](test::InspectingUi& ui) {
         PlayerWindow& w = *ui.playerWindow();
         PlaybackSession& session = ui.player->session();
-        w.refreshDisplay();
+        emit w.playbackChanged(); // a display tick
         QWidget* named = nullptr;
         for (QWidget* child : w.findChildren<QWidget*>())
             if (accessibleName(child) == "Call overview")
@@ -251,7 +259,8 @@ TEST_F(PlayerWindowTest, TheCallOverviewMarksTheCallAndMovesThePlayPositionByMou
         auto* overview = qobject_cast<CallOverview*>(named);
         ASSERT_NE(overview, nullptr);
         EXPECT_TRUE(overview->isVisible());
-        EXPECT_GT(overview->mapTo(&w, QPoint(0, 0)).y(), w.playLoopButton->mapTo(&w, QPoint(0, 0)).y());
+        EXPECT_GT(overview->mapTo(&w, QPoint(0, 0)).y(),
+                  test::partOf<QPushButton>(w, "playLoopButton")->mapTo(&w, QPoint(0, 0)).y());
         EXPECT_EQ(overview->focusPolicy(), Qt::TabFocus);
 
         // What it shows, and where: a keyword's byte offset is its time.
@@ -278,13 +287,13 @@ TEST_F(PlayerWindowTest, TheCallOverviewMarksTheCallAndMovesThePlayPositionByMou
         EXPECT_NEAR(playsAt(), 30, 2 * column);
         EXPECT_TRUE(session.snapshot().playing());
         EXPECT_NE(w.focusWidget(), overview); // the window's keys stay the window's
-        w.markLoopBeginButton->click();
+        test::partOf<QPushButton>(w, "markLoopBeginButton")->click();
         QTest::mousePress(overview, Qt::LeftButton, {}, QPoint(overview->width() / 4, middle));
         EXPECT_NEAR(playsAt(), 15, 2 * column);
         QTest::mouseMove(overview, QPoint(overview->width() * 3 / 4, middle));
         QTest::mouseRelease(overview, Qt::LeftButton, {}, QPoint(overview->width() * 3 / 4, middle));
         EXPECT_NEAR(playsAt(), 45, 2 * column);
-        w.markLoopEndButton->click();
+        test::partOf<QPushButton>(w, "markLoopEndButton")->click();
         ASSERT_TRUE(overview->loopBegin() && overview->loopEnd());
         EXPECT_NEAR(*overview->loopBegin(), 30, 2 * column);
         EXPECT_NEAR(*overview->loopEnd(), 45, 2 * column);
@@ -295,7 +304,7 @@ TEST_F(PlayerWindowTest, TheCallOverviewMarksTheCallAndMovesThePlayPositionByMou
         overview->setFocus();
         const auto press = [&](Qt::Key key) {
             QTest::keyClick(overview, key);
-            w.refreshDisplay();
+            emit w.playbackChanged(); // a display tick
         };
         press(Qt::Key_Home);
         EXPECT_EQ(session.snapshot().position, 0u);
@@ -350,13 +359,13 @@ TEST_F(PlayerWindowTest, AnExceptionFromAnEventHandlerIsShownAndTheShutdownRunsO
     PosixSystemServices system;
     test::InspectingUi ui;
     ui.inspect = [&](test::InspectingUi& running) {
-        ASSERT_TRUE(running.playerWindow()->displayTimer->isActive());
+        ASSERT_TRUE(test::partOf<QTimer>(*running.playerWindow(), "displayTimer")->isActive());
         ThrowingObject faulty;
         QEvent event(QEvent::User);
         QCoreApplication::sendEvent(&faulty, &event);
         // Shown, and the shutdown has run: playback stopped, the lock gone.
         EXPECT_EQ(messenger.onlyText(), "the handler failed");
-        EXPECT_FALSE(running.playerWindow()->displayTimer->isActive());
+        EXPECT_FALSE(test::partOf<QTimer>(*running.playerWindow(), "displayTimer")->isActive());
         EXPECT_TRUE(running.player->state().progress.shutdownDone);
     };
     Player player(messenger, system, device, ui);
@@ -379,14 +388,14 @@ TEST_F(PlayerWindowTest, TheSwitchPositionsAreSavedAndRestoredThroughTheInitFile
     test::RecordingBuilder builder(9);
     builder.audio = test::makeAudio(4000);
     runOn(builder, "", [&](PlayerWindow& w) {
-        w.stepSizeSwitch->setPosition(1);
-        EXPECT_EQ(w.backButton->toolTip(), "Steps Back 10 Seconds (Left)");
-        w.playSpeedSwitch->setPosition(4);
+        test::partOf<SwitchSlider>(w, "stepSizeSwitch")->setPosition(1);
+        EXPECT_EQ(test::partOf<QPushButton>(w, "backButton")->toolTip(), "Steps Back 10 Seconds (Left)");
+        test::partOf<SwitchSlider>(w, "playSpeedSwitch")->setPosition(4);
         EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
     });
     runOn(builder, "", [&](PlayerWindow& w) {
-        EXPECT_EQ(w.stepSizeSwitch->position(), 1);
-        EXPECT_EQ(w.playSpeedSwitch->position(), 4);
+        EXPECT_EQ(test::partOf<SwitchSlider>(w, "stepSizeSwitch")->position(), 1);
+        EXPECT_EQ(test::partOf<SwitchSlider>(w, "playSpeedSwitch")->position(), 4);
         // Play starts at the restored speed.
         EXPECT_EQ(device.opened.back().samplesPerSec, 12000u);
     });

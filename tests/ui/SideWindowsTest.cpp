@@ -48,28 +48,33 @@ TEST_F(SideWindowsTest, TheCommentsButtonTogglesBothWindowsAndSaveWritesTheNewCo
     builder.audio = test::makeAudio(16000 / 240 * 32);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
-        EXPECT_TRUE(player.commentsButton->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(player, "commentsButton")->isEnabled());
         EXPECT_FALSE(ui.existingCommentsWindow()->isVisible());
-        player.commentsButton->click();
+        test::partOf<QPushButton>(player, "commentsButton")->click();
         EXPECT_TRUE(ui.newCommentsWindow()->isVisible());
         EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
-        EXPECT_EQ(ui.existingCommentsWindow()->existingCommentsText->toPlainText(), "old line\n");
-        EXPECT_TRUE(ui.existingCommentsWindow()->totalTimeLabel->text().startsWith("Total  0:"));
+        EXPECT_EQ(
+            test::partOf<QPlainTextEdit>(*ui.existingCommentsWindow(), "existingCommentsText")->toPlainText(),
+            "old line\n");
+        EXPECT_TRUE(test::partOf<QLabel>(*ui.existingCommentsWindow(), "totalTimeLabel")
+                        ->text()
+                        .startsWith("Total  0:"));
 
         NewCommentsWindow& comments = *ui.newCommentsWindow();
-        EXPECT_FALSE(comments.saveButton->isEnabled());
-        comments.newCommentsText->setPlainText("first\nsecond");
-        EXPECT_TRUE(comments.saveButton->isEnabled());
-        EXPECT_TRUE(ui.scannedWordWindow()->saveButton->isEnabled());
-        comments.saveButton->click();
-        EXPECT_FALSE(comments.saveButton->isEnabled());
-        EXPECT_EQ(comments.newCommentsText->toPlainText(), "");
-        const QString shown = ui.existingCommentsWindow()->existingCommentsText->toPlainText();
+        EXPECT_FALSE(test::partOf<QPushButton>(comments, "saveButton")->isEnabled());
+        test::partOf<QPlainTextEdit>(comments, "newCommentsText")->setPlainText("first\nsecond");
+        EXPECT_TRUE(test::partOf<QPushButton>(comments, "saveButton")->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(*ui.scannedWordWindow(), "saveButton")->isEnabled());
+        test::partOf<QPushButton>(comments, "saveButton")->click();
+        EXPECT_FALSE(test::partOf<QPushButton>(comments, "saveButton")->isEnabled());
+        EXPECT_EQ(test::partOf<QPlainTextEdit>(comments, "newCommentsText")->toPlainText(), "");
+        const QString shown =
+            test::partOf<QPlainTextEdit>(*ui.existingCommentsWindow(), "existingCommentsText")->toPlainText();
         EXPECT_TRUE(shown.startsWith("old line\n")) << shown.toStdString();
         EXPECT_TRUE(shown.endsWith("\nfirst\nsecond\n")) << shown.toStdString();
 
         // Pressing the button while the existing comments show hides both.
-        player.commentsButton->click();
+        test::partOf<QPushButton>(player, "commentsButton")->click();
         EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
         EXPECT_FALSE(ui.existingCommentsWindow()->isVisible());
     });
@@ -83,7 +88,7 @@ TEST_F(SideWindowsTest, CommentModeTwoOpensOnlyTheExistingComments) {
     test::RecordingBuilder builder(9);
     builder.audio = test::makeAudio(8000);
     runOn(builder, "^C2", [&](InspectingUi& ui) {
-        ui.playerWindow()->commentsButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "commentsButton")->click();
         EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
         EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
     });
@@ -96,20 +101,24 @@ TEST_F(SideWindowsTest, AnAddedKeywordIsListedAndAskedAboutAtShutdown) {
     messenger.answer = true; // yes, save the additions
     runOn(builder, "", [&](InspectingUi& ui) {
         ScannedWordWindow& words = *ui.scannedWordWindow();
-        EXPECT_TRUE(ui.playerWindow()->keywordsButton->isEnabled()); // keywords present: mode 2
-        ui.playerWindow()->keywordsButton->click();
+        EXPECT_TRUE(test::partOf<QPushButton>(*ui.playerWindow(), "keywordsButton")
+                        ->isEnabled()); // keywords present: mode 2
+        test::partOf<QPushButton>(*ui.playerWindow(), "keywordsButton")->click();
         EXPECT_TRUE(words.isVisible());
-        EXPECT_EQ(words.keywordList->toPlainText(),
+        EXPECT_EQ(test::partOf<QPlainTextEdit>(words, "keywordList")->toPlainText(),
                   "           Key Word   Seconds From Beginning\n                gun    2 ");
-        EXPECT_EQ(words.totalSecondsLabel->text(), "Total  0:10.00");
+        EXPECT_EQ(test::partOf<QLabel>(words, "totalSecondsLabel")->text(), "Total  0:10.00");
 
         AnnotateDialog& dialog = *ui.annotateDialog();
-        dialog.keywordEdit->setText("knife");
-        dialog.secondsBeforeSwitch->setPosition(1);
-        ui.playerWindow()->stepButton->click(); // 30 s past the end: a second before it, at 9 s
-        dialog.addButton->click();
-        EXPECT_TRUE(words.keywordList->toPlainText().endsWith("              knife    8 "));
-        EXPECT_TRUE(words.saveButton->isEnabled());
+        test::partOf<QLineEdit>(dialog, "keywordEdit")->setText("knife");
+        test::partOf<SwitchSlider>(dialog, "secondsBeforeSwitch")->setPosition(1);
+        test::partOf<QPushButton>(*ui.playerWindow(), "stepButton")
+            ->click(); // 30 s past the end: a second before it, at 9 s
+        test::partOf<QPushButton>(dialog, "addButton")->click();
+        EXPECT_TRUE(test::partOf<QPlainTextEdit>(words, "keywordList")
+                        ->toPlainText()
+                        .endsWith("              knife    8 "));
+        EXPECT_TRUE(test::partOf<QPushButton>(words, "saveButton")->isEnabled());
     });
     ASSERT_EQ(messenger.shown.size(), 1u);
     EXPECT_EQ(messenger.shown[0].text, "Save New Additions?");
@@ -130,13 +139,13 @@ TEST_F(SideWindowsTest, ADoubleClickedSecondsValuePlaysFromThere) {
     builder.audio = test::makeAudio(80000);
     runOn(builder, "", [&](InspectingUi& ui) {
         PlaybackSession& session = ui.player->session();
-        ui.playerWindow()->stopButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "stopButton")->click();
         emit ui.scannedWordWindow()->playFromSecondsRequested(4);
         EXPECT_TRUE(session.snapshot().playing());
         EXPECT_EQ(session.snapshot().position, 4u * 8000);
         emit ui.scannedWordWindow()->playFromSecondsRequested(125); // past the end: a second before it
         EXPECT_EQ(session.snapshot().position, 80000u - 8000);
-        EXPECT_TRUE(ui.playerWindow()->stopButton->isEnabled());
+        EXPECT_TRUE(test::partOf<QPushButton>(*ui.playerWindow(), "stopButton")->isEnabled());
     });
 }
 
@@ -148,18 +157,19 @@ TEST_F(SideWindowsTest, ADoubleClickDoesNothingWhileTheWaveformIsZoomedOrScrolle
         PlayerWindow& player = *ui.playerWindow();
         WaveformWindow& wave = *ui.waveformWindow();
         PlaybackSession& session = ui.player->session();
-        player.waveformButton->click();
+        test::partOf<QPushButton>(player, "waveformButton")->click();
         for (const int mode : {1, 2}) { // Zoom, Scroll
             SCOPED_TRACE(mode);
-            wave.viewModeSwitch->setPosition(mode); // pauses playback
+            test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(mode); // pauses playback
             ASSERT_FALSE(session.snapshot().playing());
             const std::uint64_t position = session.snapshot().position;
             emit ui.scannedWordWindow()->playFromSecondsRequested(4);
             EXPECT_FALSE(session.snapshot().playing());
             EXPECT_EQ(session.snapshot().position, position);
-            EXPECT_FALSE(player.playButton->isEnabled()); // still held by the view
+            EXPECT_FALSE(
+                test::partOf<QPushButton>(player, "playButton")->isEnabled()); // still held by the view
         }
-        wave.viewModeSwitch->setPosition(0); // Run
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(0); // Run
         emit ui.scannedWordWindow()->playFromSecondsRequested(4);
         EXPECT_TRUE(session.snapshot().playing());
         EXPECT_EQ(session.snapshot().position, 4u * 8000);
@@ -176,7 +186,7 @@ TEST_F(SideWindowsTest, TheKeywordWindowOpensOnThePlayersScreenAndReopensWhereIt
         PlayerWindow& player = *ui.playerWindow();
         ScannedWordWindow& words = *ui.scannedWordWindow();
         player.move(20, 30);
-        player.keywordsButton->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
         ASSERT_TRUE(words.isVisible());
         const QRect screen = player.screen()->availableGeometry();
         EXPECT_TRUE(screen.contains(words.frameGeometry()));
@@ -186,10 +196,10 @@ TEST_F(SideWindowsTest, TheKeywordWindowOpensOnThePlayersScreenAndReopensWhereIt
         }
 
         // Once placed it reopens where it was left.
-        player.keywordsButton->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
         EXPECT_FALSE(words.isVisible());
         words.move(5, 6);
-        player.keywordsButton->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
         EXPECT_EQ(words.pos(), QPoint(5, 6));
     });
 }
@@ -206,34 +216,34 @@ TEST_F(SideWindowsTest, TheAnnotateDialogNamesItsTimeTheKeywordHeadingFitsAndVie
         PlayerWindow& player = *ui.playerWindow();
         WaveformWindow& wave = *ui.waveformWindow();
         ScannedWordWindow& words = *ui.scannedWordWindow();
-        player.keywordsButton->click();
-        QPlainTextEdit* list = words.keywordList;
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
+        QPlainTextEdit* list = test::partOf<QPlainTextEdit>(words, "keywordList");
         const QString heading = list->document()->firstBlock().text();
         ASSERT_TRUE(heading.endsWith("Seconds From Beginning"));
         EXPECT_GE(list->viewport()->width(),
                   list->fontMetrics().horizontalAdvance(heading) + 2 * list->document()->documentMargin());
 
-        player.waveformButton->click();
-        player.stopButton->click();
+        test::partOf<QPushButton>(player, "waveformButton")->click();
+        test::partOf<QPushButton>(player, "stopButton")->click();
         ui.player->session().moveTo(8000 * 3 + 3600); // 3.45 s
         AnnotateDialog& dialog = *ui.annotateDialog();
         std::vector<std::string> marks;
         QTimer::singleShot(0, [&] {
             EXPECT_TRUE(dialog.isVisible());
-            marks.push_back(dialog.markLabel->text().toStdString());
-            dialog.secondsBeforeSwitch->setPosition(2);
-            marks.push_back(dialog.markLabel->text().toStdString());
-            dialog.keywordEdit->setText("knife");
-            dialog.addButton->click();
+            marks.push_back(test::partOf<QLabel>(dialog, "markLabel")->text().toStdString());
+            test::partOf<SwitchSlider>(dialog, "secondsBeforeSwitch")->setPosition(2);
+            marks.push_back(test::partOf<QLabel>(dialog, "markLabel")->text().toStdString());
+            test::partOf<QLineEdit>(dialog, "keywordEdit")->setText("knife");
+            test::partOf<QPushButton>(dialog, "addButton")->click();
         });
-        emit wave.waveformChart->clicked();
+        emit test::partOf<StripChart>(wave, "waveformChart")->clicked();
         EXPECT_EQ(dialog.parentWidget(), &wave);
         EXPECT_EQ(marks, (std::vector<std::string>{"Marks the call at 0:03.4", "Marks the call at 0:01.4"}));
         EXPECT_TRUE(list->toPlainText().endsWith("              knife    1 "))
             << list->toPlainText().toStdString();
     });
     runOn(builder, "^O1^C3", [&](InspectingUi& ui) {
-        ui.playerWindow()->commentsButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "commentsButton")->click();
         EXPECT_TRUE(ui.existingCommentsWindow()->isVisible());
         EXPECT_FALSE(ui.newCommentsWindow()->isVisible());
     });
@@ -249,43 +259,49 @@ TEST_F(SideWindowsTest, StoredTextShowsAsWindows1252AndTypedTextTheRecordingLack
     builder.audio = test::makeAudio(80000);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
-        player.commentsButton->click();
-        EXPECT_EQ(ui.existingCommentsWindow()->existingCommentsText->toPlainText(),
-                  QString::fromUtf8("caf\u00E9 \u20AC5 \u201Cok\u201D\n"));
-        player.keywordsButton->click();
-        EXPECT_TRUE(
-            ui.scannedWordWindow()->keywordList->toPlainText().endsWith(QString::fromUtf8("Stra\u00DF"
-                                                                                          "e    2 ")));
+        test::partOf<QPushButton>(player, "commentsButton")->click();
+        EXPECT_EQ(
+            test::partOf<QPlainTextEdit>(*ui.existingCommentsWindow(), "existingCommentsText")->toPlainText(),
+            QString::fromUtf8("caf\u00E9 \u20AC5 \u201Cok\u201D\n"));
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
+        EXPECT_TRUE(test::partOf<QPlainTextEdit>(*ui.scannedWordWindow(), "keywordList")
+                        ->toPlainText()
+                        .endsWith(QString::fromUtf8("Stra\u00DF"
+                                                    "e    2 ")));
 
         // A comment with a character the recording cannot hold: refused, the file untouched.
         const std::vector<std::uint8_t> before = test::readFileBytes(path);
         NewCommentsWindow& comments = *ui.newCommentsWindow();
-        comments.newCommentsText->setPlainText(QString::fromUtf8("\u03A9 and \u20AC"));
-        comments.saveButton->click();
+        test::partOf<QPlainTextEdit>(comments, "newCommentsText")
+            ->setPlainText(QString::fromUtf8("\u03A9 and \u20AC"));
+        test::partOf<QPushButton>(comments, "saveButton")->click();
         EXPECT_EQ(messenger.onlyText(), "Error, Comments Cannot Hold \"\u03A9\" (U+03A9): a recording keeps "
                                         "Windows-1252 characters only");
         EXPECT_EQ(test::readFileBytes(path), before);
-        EXPECT_EQ(comments.newCommentsText->toPlainText(), QString::fromUtf8("\u03A9 and \u20AC"));
+        EXPECT_EQ(test::partOf<QPlainTextEdit>(comments, "newCommentsText")->toPlainText(),
+                  QString::fromUtf8("\u03A9 and \u20AC"));
         EXPECT_TRUE(ui.player->state().recording.additionsPending);
 
         // A keyword likewise: the dialog stays open and nothing is added.
         messenger.shown.clear();
-        player.stepButton->click(); // a play position past the start
+        test::partOf<QPushButton>(player, "stepButton")->click(); // a play position past the start
         AnnotateDialog& dialog = *ui.annotateDialog();
-        dialog.keywordEdit->setText(QString::fromUtf8("\u0394elta"));
-        dialog.addButton->click();
+        test::partOf<QLineEdit>(dialog, "keywordEdit")->setText(QString::fromUtf8("\u0394elta"));
+        test::partOf<QPushButton>(dialog, "addButton")->click();
         EXPECT_EQ(messenger.onlyText(), "Error, Key Word Cannot Hold \"\u0394\" (U+0394): a recording keeps "
                                         "Windows-1252 characters only");
         EXPECT_EQ(ui.player->state().recording.scannedWordTotal, 1);
 
         // What the code page holds is stored one byte a character.
         messenger.shown.clear();
-        comments.newCommentsText->setPlainText(QString::fromUtf8("\u20AC and \u00E9"));
-        comments.saveButton->click();
+        test::partOf<QPlainTextEdit>(comments, "newCommentsText")
+            ->setPlainText(QString::fromUtf8("\u20AC and \u00E9"));
+        test::partOf<QPushButton>(comments, "saveButton")->click();
         EXPECT_TRUE(messenger.shown.empty()) << messenger.onlyText();
         EXPECT_NE(test::readFileText(path).find("\r\n\x80 and \xE9\r\n"), std::string::npos);
-        EXPECT_TRUE(ui.existingCommentsWindow()->existingCommentsText->toPlainText().endsWith(
-            QString::fromUtf8("\u20AC and \u00E9\n")));
+        EXPECT_TRUE(test::partOf<QPlainTextEdit>(*ui.existingCommentsWindow(), "existingCommentsText")
+                        ->toPlainText()
+                        .endsWith(QString::fromUtf8("\u20AC and \u00E9\n")));
     });
 }
 
@@ -357,13 +373,13 @@ TEST_F(SideWindowsTest, AnotherReviewersAdditionsShowAtOnceAndStayWhenThePlayerS
     builder.audio = test::makeAudio(80000);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlayerWindow& player = *ui.playerWindow();
-        player.commentsButton->click();
-        player.keywordsButton->click();
-        player.stepButton->click(); // past the end: a second before it, at 9 s
-        ui.annotateDialog()->keywordEdit->setText("knife");
-        ui.annotateDialog()->addButton->click();
+        test::partOf<QPushButton>(player, "commentsButton")->click();
+        test::partOf<QPushButton>(player, "keywordsButton")->click();
+        test::partOf<QPushButton>(player, "stepButton")->click(); // past the end: a second before it, at 9 s
+        test::partOf<QLineEdit>(*ui.annotateDialog(), "keywordEdit")->setText("knife");
+        test::partOf<QPushButton>(*ui.annotateDialog(), "addButton")->click();
         NewCommentsWindow& comments = *ui.newCommentsWindow();
-        comments.newCommentsText->setPlainText("mine");
+        test::partOf<QPlainTextEdit>(comments, "newCommentsText")->setPlainText("mine");
         const PlaybackSnapshot playback = ui.player->session().snapshot();
         const std::vector<std::uint8_t> sound(ui.player->state().store.samples().begin(),
                                               ui.player->state().store.samples().end());
@@ -373,8 +389,10 @@ TEST_F(SideWindowsTest, AnotherReviewersAdditionsShowAtOnceAndStayWhenThePlayerS
             const test::ProcessResult run = test::runProcess(ZOQTOOL_BINARY, other);
             ASSERT_EQ(run.exitCode, 0) << run.err;
         }
-        const QPlainTextEdit& existing = *ui.existingCommentsWindow()->existingCommentsText;
-        const QPlainTextEdit& keywords = *ui.scannedWordWindow()->keywordList;
+        const QPlainTextEdit& existing =
+            *test::partOf<QPlainTextEdit>(*ui.existingCommentsWindow(), "existingCommentsText");
+        const QPlainTextEdit& keywords =
+            *test::partOf<QPlainTextEdit>(*ui.scannedWordWindow(), "keywordList");
         ASSERT_TRUE(QTest::qWaitFor([&] { return keywords.toPlainText().contains("radio"); }, 10000));
         EXPECT_TRUE(existing.toPlainText().startsWith("first\n")) << existing.toPlainText().toStdString();
         EXPECT_TRUE(existing.toPlainText().endsWith("\ntheirs\n")) << existing.toPlainText().toStdString();
@@ -383,13 +401,13 @@ TEST_F(SideWindowsTest, AnotherReviewersAdditionsShowAtOnceAndStayWhenThePlayerS
                                                         "                gun    2 \n"
                                                         "              radio    3 \n"
                                                         "              knife    9 ");
-        EXPECT_EQ(comments.newCommentsText->toPlainText(), "mine");
-        EXPECT_TRUE(comments.saveButton->isEnabled());
+        EXPECT_EQ(test::partOf<QPlainTextEdit>(comments, "newCommentsText")->toPlainText(), "mine");
+        EXPECT_TRUE(test::partOf<QPushButton>(comments, "saveButton")->isEnabled());
         EXPECT_EQ(ui.player->session().snapshot(), playback);
         EXPECT_TRUE(std::equal(sound.begin(), sound.end(), ui.player->state().store.samples().begin(),
                                ui.player->state().store.samples().end()));
 
-        comments.saveButton->click();
+        test::partOf<QPushButton>(comments, "saveButton")->click();
         EXPECT_TRUE(existing.toPlainText().contains("\ntheirs\n") &&
                     existing.toPlainText().endsWith("\nmine\n"))
             << existing.toPlainText().toStdString();
@@ -424,7 +442,7 @@ TEST_F(SideWindowsTest, ACallWithOtherSoundPutInItsPlaceIsReportedAndNeitherShow
     other.comments = "another call\r\n";
     other.audio = test::makeAudio(40000);
     runOn(builder, "^C3", [&](InspectingUi& ui) {
-        ui.playerWindow()->commentsButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "commentsButton")->click();
         other.writeTo(dir.file("other.ZOQ"));
         std::filesystem::rename(dir.file("other.ZOQ"), path);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !messenger.shown.empty(); }, 10000));
@@ -433,17 +451,19 @@ TEST_F(SideWindowsTest, ACallWithOtherSoundPutInItsPlaceIsReportedAndNeitherShow
                   "this one: the sound opened plays on, and nothing added here can be "
                   "saved into it\n" +
                       path);
-        EXPECT_EQ(ui.existingCommentsWindow()->existingCommentsText->toPlainText(), "first\n");
+        EXPECT_EQ(
+            test::partOf<QPlainTextEdit>(*ui.existingCommentsWindow(), "existingCommentsText")->toPlainText(),
+            "first\n");
 
         // What is typed stays in the window; the other call is not written into.
         messenger.shown.clear();
         NewCommentsWindow& comments = *ui.newCommentsWindow();
-        comments.newCommentsText->setPlainText("mine");
-        comments.saveButton->click();
+        test::partOf<QPlainTextEdit>(comments, "newCommentsText")->setPlainText("mine");
+        test::partOf<QPushButton>(comments, "saveButton")->click();
         EXPECT_EQ(messenger.onlyText(), "UpdateTextComments another program has put a recording with other "
                                         "sound in its place, nothing is saved\n" +
                                             path);
-        EXPECT_EQ(comments.newCommentsText->toPlainText(), "mine");
+        EXPECT_EQ(test::partOf<QPlainTextEdit>(comments, "newCommentsText")->toPlainText(), "mine");
         EXPECT_TRUE(ui.player->state().recording.additionsPending);
     });
     EXPECT_EQ(test::readFileBytes(path), other.bytes());
@@ -465,15 +485,18 @@ TEST_F(SideWindowsTest, TimestampsAreWrittenWithCtrlTAndFollowedByADoubleClick) 
     builder.audio = test::makeAudio(80000); // 10 s
     runOn(builder, "^C3", [&](InspectingUi& ui) {
         PlaybackSession& session = ui.player->session();
-        ui.playerWindow()->commentsButton->click();
-        ui.playerWindow()->stepButton->click(); // past the end: a second before it, at 9 s
+        test::partOf<QPushButton>(*ui.playerWindow(), "commentsButton")->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "stepButton")
+            ->click(); // past the end: a second before it, at 9 s
         NewCommentsWindow& comments = *ui.newCommentsWindow();
-        comments.newCommentsText->setPlainText("at ");
-        comments.newCommentsText->moveCursor(QTextCursor::End);
-        QTest::keyClick(comments.newCommentsText, Qt::Key_T, Qt::ControlModifier);
-        EXPECT_EQ(comments.newCommentsText->toPlainText(), "at [0:09]");
+        test::partOf<QPlainTextEdit>(comments, "newCommentsText")->setPlainText("at ");
+        test::partOf<QPlainTextEdit>(comments, "newCommentsText")->moveCursor(QTextCursor::End);
+        QTest::keyClick(test::partOf<QPlainTextEdit>(comments, "newCommentsText"), Qt::Key_T,
+                        Qt::ControlModifier);
+        EXPECT_EQ(test::partOf<QPlainTextEdit>(comments, "newCommentsText")->toPlainText(), "at [0:09]");
 
-        QPlainTextEdit& existing = *ui.existingCommentsWindow()->existingCommentsText;
+        QPlainTextEdit& existing =
+            *test::partOf<QPlainTextEdit>(*ui.existingCommentsWindow(), "existingCommentsText");
         const auto doubleClick = [&](int line, int column) {
             QTextCursor at(existing.document()->findBlockByNumber(line));
             at.setPosition(at.position() + column);

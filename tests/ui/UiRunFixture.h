@@ -17,15 +17,28 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 namespace kestrum::test {
+
+// A part of a window found as a user's tools find it: by its object name, below `window`. A part
+// that is not there fails the test.
+template <class Part> Part* partOf(const QObject& window, const char* name) {
+    auto* part = window.findChild<Part*>(QString::fromLatin1(name));
+    if (part == nullptr) {
+        ADD_FAILURE() << "no part named " << name;
+        throw std::logic_error(std::string("no part named ") + name);
+    }
+    return part;
+}
 
 class InspectingUi : public QtPlayerUi {
   public:
     std::function<void(InspectingUi&)> inspect;
-    Player* player = nullptr;
+    PlayerActions* player = nullptr;
 
-    void createWindows(Player& owner) override {
+    void createWindows(PlayerActions& owner) override {
         player = &owner;
         QtPlayerUi::createWindows(owner);
     }

@@ -34,8 +34,8 @@ class WaveformWindowTest : public test::UiRunFixture {
     }
     // Opens the waveform window with playback paused, as a user looking at the view would.
     static WaveformWindow& openPaused(InspectingUi& ui) {
-        ui.playerWindow()->waveformButton->click();
-        ui.playerWindow()->stopButton->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "waveformButton")->click();
+        test::partOf<QPushButton>(*ui.playerWindow(), "stopButton")->click();
         return *ui.waveformWindow();
     }
 };
@@ -44,18 +44,20 @@ TEST_F(WaveformWindowTest, TheKnobSetsTheVisibleHalfSpanAroundTheView) {
     runOn(recording(), "", [&](InspectingUi& ui) {
         WaveformWindow& wave = openPaused(ui);
         ASSERT_TRUE(wave.isVisible());
-        EXPECT_DOUBLE_EQ(wave.scale(), 0.0);     // until the knob first moves
-        wave.waveformChart->setXRange(3.2, 3.4); // centred on 3.3 s
-        wave.scaleKnob->setPosition(10);
+        EXPECT_DOUBLE_EQ(wave.scale(), 0.0);                                  // until the knob first moves
+        test::partOf<StripChart>(wave, "waveformChart")->setXRange(3.2, 3.4); // centred on 3.3 s
+        test::partOf<Knob>(wave, "scaleKnob")->setPosition(10);
         EXPECT_DOUBLE_EQ(wave.scale(), 0.1);
         // The view centres on the whole second of its centre with a half span of (0.1 x 100 + 1) x 0.05 s.
-        EXPECT_NEAR(wave.waveformChart->xMinimum(), 3.0 - 0.55, 1e-9);
-        EXPECT_NEAR(wave.waveformChart->xMaximum(), 3.0 + 0.55, 1e-9);
+        EXPECT_NEAR(test::partOf<StripChart>(wave, "waveformChart")->xMinimum(), 3.0 - 0.55, 1e-9);
+        EXPECT_NEAR(test::partOf<StripChart>(wave, "waveformChart")->xMaximum(), 3.0 + 0.55, 1e-9);
         // A wide view redraws on every second call only: two turns show the widest, 10.1 s.
-        wave.scaleKnob->setPosition(99.9);
-        wave.scaleKnob->setPosition(100);
+        test::partOf<Knob>(wave, "scaleKnob")->setPosition(99.9);
+        test::partOf<Knob>(wave, "scaleKnob")->setPosition(100);
         EXPECT_DOUBLE_EQ(wave.scale(), 1.0);
-        EXPECT_NEAR(wave.waveformChart->xMaximum() - wave.waveformChart->xMinimum(), 10.1, 1e-9);
+        EXPECT_NEAR(test::partOf<StripChart>(wave, "waveformChart")->xMaximum() -
+                        test::partOf<StripChart>(wave, "waveformChart")->xMinimum(),
+                    10.1, 1e-9);
     });
 }
 
@@ -64,53 +66,54 @@ TEST_F(WaveformWindowTest, ZoomAndScrollHoldTheTransportAndRunTakesThePositionFr
         WaveformWindow& wave = openPaused(ui);
         PlayerWindow& player = *ui.playerWindow();
         PlaybackSession& session = ui.player->session();
-        player.playButton->click(); // playing: entering zoom pauses it
+        test::partOf<QPushButton>(player, "playButton")->click(); // playing: entering zoom pauses it
         ASSERT_TRUE(session.snapshot().playing());
 
-        wave.viewModeSwitch->setPosition(1); // Zoom
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(1); // Zoom
         EXPECT_FALSE(session.snapshot().playing());
-        EXPECT_FALSE(player.playButton->isEnabled());
-        EXPECT_FALSE(wave.scaleKnob->isEnabled());
-        EXPECT_EQ(wave.zoomInOrLeftButton->text(), "Zoom &In");
-        EXPECT_EQ(wave.zoomOutOrRightButton->text(), "Zoom &Out");
-        wave.waveformChart->setXRange(2, 6);
-        wave.zoomInOrLeftButton->click();
-        EXPECT_DOUBLE_EQ(wave.waveformChart->xMinimum(), 3);
-        EXPECT_DOUBLE_EQ(wave.waveformChart->xMaximum(), 5);
-        wave.zoomOutOrRightButton->click();
-        EXPECT_DOUBLE_EQ(wave.waveformChart->xMaximum(), 6);
+        EXPECT_FALSE(test::partOf<QPushButton>(player, "playButton")->isEnabled());
+        EXPECT_FALSE(test::partOf<Knob>(wave, "scaleKnob")->isEnabled());
+        EXPECT_EQ(test::partOf<QPushButton>(wave, "zoomInOrLeftButton")->text(), "Zoom &In");
+        EXPECT_EQ(test::partOf<QPushButton>(wave, "zoomOutOrRightButton")->text(), "Zoom &Out");
+        test::partOf<StripChart>(wave, "waveformChart")->setXRange(2, 6);
+        test::partOf<QPushButton>(wave, "zoomInOrLeftButton")->click();
+        EXPECT_DOUBLE_EQ(test::partOf<StripChart>(wave, "waveformChart")->xMinimum(), 3);
+        EXPECT_DOUBLE_EQ(test::partOf<StripChart>(wave, "waveformChart")->xMaximum(), 5);
+        test::partOf<QPushButton>(wave, "zoomOutOrRightButton")->click();
+        EXPECT_DOUBLE_EQ(test::partOf<StripChart>(wave, "waveformChart")->xMaximum(), 6);
 
-        wave.viewModeSwitch->setPosition(2); // Scroll: the saved state stays as saved on entering Zoom
-        EXPECT_EQ(wave.zoomInOrLeftButton->text(), "Scroll &Left");
-        wave.zoomInOrLeftButton->click();
-        EXPECT_DOUBLE_EQ(wave.waveformChart->xMinimum(), 0);
-        EXPECT_DOUBLE_EQ(wave.waveformChart->xMaximum(), 4);
-        wave.zoomOutOrRightButton->click();
-        wave.zoomOutOrRightButton->click();
-        EXPECT_DOUBLE_EQ(wave.waveformChart->xMinimum(), 4);
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")
+            ->setPosition(2); // Scroll: the saved state stays as saved on entering Zoom
+        EXPECT_EQ(test::partOf<QPushButton>(wave, "zoomInOrLeftButton")->text(), "Scroll &Left");
+        test::partOf<QPushButton>(wave, "zoomInOrLeftButton")->click();
+        EXPECT_DOUBLE_EQ(test::partOf<StripChart>(wave, "waveformChart")->xMinimum(), 0);
+        EXPECT_DOUBLE_EQ(test::partOf<StripChart>(wave, "waveformChart")->xMaximum(), 4);
+        test::partOf<QPushButton>(wave, "zoomOutOrRightButton")->click();
+        test::partOf<QPushButton>(wave, "zoomOutOrRightButton")->click();
+        EXPECT_DOUBLE_EQ(test::partOf<StripChart>(wave, "waveformChart")->xMinimum(), 4);
 
-        wave.viewModeSwitch->setPosition(0); // Run: centred on 6 s
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(0); // Run: centred on 6 s
         EXPECT_EQ(session.snapshot().position, 6u * 8000);
-        EXPECT_TRUE(player.playButton->isEnabled());
-        EXPECT_TRUE(wave.scaleKnob->isEnabled());
-        EXPECT_FALSE(wave.zoomInOrLeftButton->isEnabled());
-        EXPECT_EQ(wave.waveformChart->verticalLineCount(), 1);
+        EXPECT_TRUE(test::partOf<QPushButton>(player, "playButton")->isEnabled());
+        EXPECT_TRUE(test::partOf<Knob>(wave, "scaleKnob")->isEnabled());
+        EXPECT_FALSE(test::partOf<QPushButton>(wave, "zoomInOrLeftButton")->isEnabled());
+        EXPECT_EQ(test::partOf<StripChart>(wave, "waveformChart")->verticalLineCount(), 1);
 
         // Past the end: the end. Before the start: the start.
-        wave.viewModeSwitch->setPosition(2);
-        wave.waveformChart->setXRange(20, 30);
-        wave.viewModeSwitch->setPosition(0);
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(2);
+        test::partOf<StripChart>(wave, "waveformChart")->setXRange(20, 30);
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(0);
         EXPECT_EQ(session.snapshot().position, 80000u);
-        wave.viewModeSwitch->setPosition(2);
-        wave.waveformChart->setXRange(-8, -2);
-        wave.viewModeSwitch->setPosition(0);
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(2);
+        test::partOf<StripChart>(wave, "waveformChart")->setXRange(-8, -2);
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(0);
         EXPECT_EQ(session.snapshot().position, 0u);
 
         // Hiding the window returns it to Run.
-        wave.viewModeSwitch->setPosition(1);
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(1);
         wave.hide();
-        EXPECT_EQ(wave.viewModeSwitch->position(), 0);
-        EXPECT_TRUE(player.playButton->isEnabled());
+        EXPECT_EQ(test::partOf<SwitchSlider>(wave, "viewModeSwitch")->position(), 0);
+        EXPECT_TRUE(test::partOf<QPushButton>(player, "playButton")->isEnabled());
     });
 }
 
@@ -118,32 +121,37 @@ TEST_F(WaveformWindowTest, AChartClickAnnotatesOnlyInRunWithKeywordsAndNoLoopPla
     int opened = 0;
     const auto clickCounting = [&](InspectingUi& ui, auto&& prepare) {
         WaveformWindow& wave = openPaused(ui);
-        wave.annotate = [&] { ++opened; };
+        // The dialog's opening counted in its place.
+        QObject::disconnect(&wave, &WaveformWindow::annotateRequested, nullptr, nullptr);
+        QObject::connect(&wave, &WaveformWindow::annotateRequested, [&] { ++opened; });
         prepare(ui, wave);
-        emit wave.waveformChart->clicked();
+        emit test::partOf<StripChart>(wave, "waveformChart")->clicked();
     };
     runOn(recording(), "", [&](InspectingUi& ui) {
         clickCounting(ui, [](InspectingUi&, WaveformWindow&) {});
         EXPECT_EQ(opened, 1);
-        clickCounting(ui, [](InspectingUi&, WaveformWindow& wave) { wave.viewModeSwitch->setPosition(1); });
-        EXPECT_EQ(opened, 1);
-        clickCounting(ui, [](InspectingUi& inner, WaveformWindow& wave) {
-            wave.viewModeSwitch->setPosition(0);
-            PlayerWindow& player = *inner.playerWindow();
-            player.playButton->click();
-            player.markLoopBeginButton->click();
-            player.markLoopEndButton->click();
-            player.playLoopButton->click();
+        clickCounting(ui, [](InspectingUi&, WaveformWindow& wave) {
+            test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(1);
         });
         EXPECT_EQ(opened, 1);
-        ui.playerWindow()->playLoopButton->click();
+        clickCounting(ui, [](InspectingUi& inner, WaveformWindow& wave) {
+            test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(0);
+            PlayerWindow& player = *inner.playerWindow();
+            test::partOf<QPushButton>(player, "playButton")->click();
+            test::partOf<QPushButton>(player, "markLoopBeginButton")->click();
+            test::partOf<QPushButton>(player, "markLoopEndButton")->click();
+            test::partOf<QPushButton>(player, "playLoopButton")->click();
+        });
+        EXPECT_EQ(opened, 1);
+        test::partOf<QPushButton>(*ui.playerWindow(), "playLoopButton")->click();
         // The sound waits while the dialog is open, and goes on after it as it did before.
-        ui.playerWindow()->playButton->click();
-        ui.waveformWindow()->annotate = [&] {
+        test::partOf<QPushButton>(*ui.playerWindow(), "playButton")->click();
+        QObject::disconnect(ui.waveformWindow(), &WaveformWindow::annotateRequested, nullptr, nullptr);
+        QObject::connect(ui.waveformWindow(), &WaveformWindow::annotateRequested, [&] {
             ++opened;
             EXPECT_FALSE(device.running());
-        };
-        emit ui.waveformWindow()->waveformChart->clicked();
+        });
+        emit test::partOf<StripChart>(*ui.waveformWindow(), "waveformChart")->clicked();
         EXPECT_EQ(opened, 2);
         EXPECT_TRUE(ui.player->session().snapshot().playing());
         EXPECT_TRUE(device.running());
@@ -177,7 +185,8 @@ TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWh
         };
         ASSERT_TRUE(analysed([&] { return !ui.player->state().keyPresses.empty(); }));
         // Where the keys were pressed, as the player keeps it: places, never keys.
-        const std::vector<StripChart::Span>& marks = wave.waveformChart->markedSpans();
+        const std::vector<StripChart::Span>& marks =
+            test::partOf<StripChart>(wave, "waveformChart")->markedSpans();
         ASSERT_EQ(marks.size(), keys.size());
         for (std::size_t i = 0; i < keys.size(); ++i) {
             EXPECT_NEAR(marks[i].from, keys[i].start, 0.02);
@@ -185,24 +194,25 @@ TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWh
         }
         EXPECT_EQ(ui.player->state().keyPresses.size(), keys.size());
         // And in the call overview under the transport.
-        const std::vector<StripChart::Span>& overviewMarks = ui.playerWindow()->callOverview->keyPresses();
+        const std::vector<StripChart::Span>& overviewMarks =
+            test::partOf<CallOverview>(*ui.playerWindow(), "callOverview")->keyPresses();
         ASSERT_EQ(overviewMarks.size(), keys.size());
         EXPECT_NEAR(overviewMarks.front().from, keys.front().start, 0.02);
 
         // Hidden until ticked, and made only then (it takes half the call's size); then under the
         // chart, on the chart's time range however it moves.
-        EXPECT_FALSE(wave.spectrogramView->isVisible());
+        EXPECT_FALSE(test::partOf<FrequencyView>(wave, "spectrogramView")->isVisible());
         EXPECT_TRUE(ui.player->state().spectrogram.empty());
         const int height = wave.height();
-        wave.spectrogramCheckBox->click();
-        EXPECT_TRUE(wave.spectrogramView->isVisible());
+        test::partOf<QCheckBox>(wave, "spectrogramCheckBox")->click();
+        EXPECT_TRUE(test::partOf<FrequencyView>(wave, "spectrogramView")->isVisible());
         ASSERT_TRUE(analysed([&] { return !ui.player->state().spectrogram.empty(); }));
         EXPECT_GT(wave.height(), height);
-        wave.viewModeSwitch->setPosition(1); // Zoom
-        wave.waveformChart->setXRange(1, 5);
-        wave.zoomInOrLeftButton->click();
-        EXPECT_DOUBLE_EQ(wave.spectrogramView->xMinimum(), 2);
-        EXPECT_DOUBLE_EQ(wave.spectrogramView->xMaximum(), 4);
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(1); // Zoom
+        test::partOf<StripChart>(wave, "waveformChart")->setXRange(1, 5);
+        test::partOf<QPushButton>(wave, "zoomInOrLeftButton")->click();
+        EXPECT_DOUBLE_EQ(test::partOf<FrequencyView>(wave, "spectrogramView")->xMinimum(), 2);
+        EXPECT_DOUBLE_EQ(test::partOf<FrequencyView>(wave, "spectrogramView")->xMaximum(), 4);
 
         // The first key, 4: its row tone (770 Hz) stands 20 dB and more above 3 kHz, where it has none.
         const FrequencySummary& summary = ui.player->state().spectrogram;
@@ -214,8 +224,8 @@ TEST_F(WaveformWindowTest, KeyPressesAreMarkedAndTheSpectrogramShowsTheirTonesWh
             return static_cast<std::size_t>(hertz / summary.topFrequency() * FrequencySummary::kRows);
         };
         EXPECT_GT(levels[row(770)], levels[row(3000)] + 20 * 255 / 90);
-        wave.spectrogramCheckBox->click();
-        EXPECT_FALSE(wave.spectrogramView->isVisible());
+        test::partOf<QCheckBox>(wave, "spectrogramCheckBox")->click();
+        EXPECT_FALSE(test::partOf<FrequencyView>(wave, "spectrogramView")->isVisible());
         EXPECT_EQ(wave.height(), height);
     });
 }
@@ -224,12 +234,12 @@ TEST_F(WaveformWindowTest, ItsPlaceAndScaleAreKeptInTheInitFile) {
     runOn(recording(), "", [&](InspectingUi& ui) {
         WaveformWindow& wave = openPaused(ui);
         wave.move(40, 300);
-        wave.scaleKnob->setPosition(42.5);
+        test::partOf<Knob>(wave, "scaleKnob")->setPosition(42.5);
     });
     runOn(recording(), "", [&](InspectingUi& ui) {
         WaveformWindow& wave = *ui.waveformWindow();
         EXPECT_TRUE(wave.isVisible()); // open at the end of the last run
-        EXPECT_DOUBLE_EQ(wave.scaleKnob->position(), 42.5);
+        EXPECT_DOUBLE_EQ(test::partOf<Knob>(wave, "scaleKnob")->position(), 42.5);
         EXPECT_EQ(wave.pos(), QPoint(40, 300));
     });
 }
@@ -249,8 +259,8 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
         WaveformWindow& wave = openPaused(ui);
         PlayerWindow& player = *ui.playerWindow();
         PlaybackSession& session = ui.player->session();
-        wave.viewModeSwitch->setPosition(2); // Scroll
-        wave.waveformChart->setXRange(5, 7);
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(2); // Scroll
+        test::partOf<StripChart>(wave, "waveformChart")->setXRange(5, 7);
         const std::uint64_t position = session.snapshot().position;
         HideCounter counter;
         wave.installEventFilter(&counter);
@@ -261,10 +271,11 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
             ui.setSideWindowsOnTop(onTop);
             EXPECT_EQ(counter.hides, 0);
             EXPECT_TRUE(wave.isVisible());
-            EXPECT_EQ(wave.viewModeSwitch->position(), 2);
+            EXPECT_EQ(test::partOf<SwitchSlider>(wave, "viewModeSwitch")->position(), 2);
             EXPECT_EQ(session.snapshot().position, position);
-            EXPECT_FALSE(player.playButton->isEnabled()); // still held by the view
-            EXPECT_DOUBLE_EQ(wave.waveformChart->xMinimum(), 5);
+            EXPECT_FALSE(
+                test::partOf<QPushButton>(player, "playButton")->isEnabled()); // still held by the view
+            EXPECT_DOUBLE_EQ(test::partOf<StripChart>(wave, "waveformChart")->xMinimum(), 5);
             EXPECT_EQ(wave.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
             ASSERT_NE(wave.windowHandle(), nullptr);
             EXPECT_EQ(wave.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), onTop);
@@ -273,8 +284,8 @@ TEST_F(WaveformWindowTest, LeavingAndRegainingTheTopKeepsTheViewAndTheTransportA
         }
 
         // Playing in Run, the same: playback goes on from where it stands.
-        wave.viewModeSwitch->setPosition(0);
-        player.playButton->click();
+        test::partOf<SwitchSlider>(wave, "viewModeSwitch")->setPosition(0);
+        test::partOf<QPushButton>(player, "playButton")->click();
         ui.setSideWindowsOnTop(false);
         ui.setSideWindowsOnTop(true);
         EXPECT_EQ(counter.hides, 0);
@@ -287,7 +298,7 @@ TEST_F(WaveformWindowTest, ViewerModeWithoutAnInitFilePutsItBelowThePlayerAtTheW
     runOn(recording(), "^O1", [&](InspectingUi& ui) {
         WaveformWindow& wave = *ui.waveformWindow();
         EXPECT_EQ(wave.pos(), QPoint(1, 310));
-        EXPECT_DOUBLE_EQ(wave.scaleKnob->position(), 100);
+        EXPECT_DOUBLE_EQ(test::partOf<Knob>(wave, "scaleKnob")->position(), 100);
         EXPECT_EQ(ui.scannedWordWindow()->pos(), QPoint(400, 50));
     });
 }
@@ -313,7 +324,7 @@ TEST_F(WaveformWindowTest, AStoredPlaceBeyondTheScreenIsRefusedLikeTheSideWindow
         EXPECT_EQ(wave.x(), 40);
         EXPECT_NE(wave.y(), 4000);
         EXPECT_EQ(wave.y(), words.y());
-        EXPECT_DOUBLE_EQ(ui.waveformWindow()->scaleKnob->position(), 30);
+        EXPECT_DOUBLE_EQ(test::partOf<Knob>(*ui.waveformWindow(), "scaleKnob")->position(), 30);
     });
 
     stored.waveformLeft = 750;
