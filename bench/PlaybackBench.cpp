@@ -10,9 +10,8 @@
 //     percentile, while every aid and the speed are changed N times during play.
 
 #include "audio/AudioLoader.h"
-#include "audio/PlaybackSession.h"
+#include "audio/PlaybackStack.h"
 #include "audio/SdlAudioOutput.h"
-#include "audio/SoundOutput.h"
 #include "platform/LogSink.h"
 #include "platform/StderrMessenger.h"
 
@@ -135,12 +134,12 @@ int main(int argc, char** argv) {
         return 1;
 
     SdlAudioOutput device;
-    SoundOutput output(device, reporter, recording.playbackFormat);
-    PlaybackSession session(store, recording.playbackFormat, output, messenger);
+    PlaybackStack playback(device, reporter, messenger, store, recording.playbackFormat);
+    PlaybackSession& session = playback.makeSession();
     session.audioLoaded(recording.audioLength);
     TimedSource source(session.sound());
-    output.attachSource(source);
-    if (output.openSoundDevice() != 0)
+    playback.connect(&source);
+    if (playback.openDevice() != 0)
         return 1;
     const double bufferSeconds =
         static_cast<double>(deviceBufferFrames(recording.playbackFormat.samplesPerSec)) /
@@ -175,7 +174,7 @@ int main(int argc, char** argv) {
         silences.build(store.samples(), recording.playbackFormat);
         session.setSilences(silences.skippable());
         const int result = timeCallbacksWhileChanging(session, source, std::atoi(argv[4]));
-        output.release();
+        playback.release();
         return result;
     }
     session.restart();
@@ -203,7 +202,7 @@ int main(int argc, char** argv) {
     }
     const double cpuShare = (cpuSeconds() - cpuBefore) / secondsBetween(wallBefore, Clock::now());
     const bool stillPlaying = session.snapshot().playing();
-    output.release();
+    playback.release();
     if (!stillPlaying) {
         std::fprintf(stderr, "the recording ended before %s seconds of play\n", argv[2]);
         return 1;

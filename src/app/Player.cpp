@@ -56,7 +56,8 @@ void shutdownAtExit() {
 
 Player::Player(Messenger& messenger, SystemServices& system, AudioOutput& device, PlayerUi& ui)
     : messenger_(messenger), system_(system), ui_(ui), log_(state_.environment, state_.options),
-      reporter_(messenger, log_), output_(device, reporter_, state_.recording.playbackFormat) {}
+      reporter_(messenger, log_),
+      playback_(device, reporter_, messenger, state_.store, state_.recording.playbackFormat) {}
 
 Player::~Player() {
     shutdown(false);
@@ -88,8 +89,7 @@ int Player::run(const std::string& commandLine) {
         return 1;
     }
 
-    session_ =
-        std::make_unique<PlaybackSession>(state_.store, state_.recording.playbackFormat, output_, messenger_);
+    playback_.makeSession();
     ui_.createWindows(*this);
     annotations_ = std::make_unique<Annotations>(state_, reporter_, ui_.annotationViews());
 
@@ -130,7 +130,7 @@ int Player::openForPlay() {
     }
 
     splash_->setStepText("OPENING SOUND CARD");
-    if (output_.openSoundDevice() != 0 || !output_.isOpen())
+    if (playback_.openDevice() != 0 || !playback_.deviceOpen())
         return 1;
     return 0;
 }
@@ -155,7 +155,7 @@ void Player::restoreWindowState() {
     state_.aids = readListeningSettings(env.userDirectory, kSettingsFileName);
     state_.resumeSeconds = resumeSecondsOf(env.userDirectory, callIdentityOf(state_.recording.recordingPath));
     state_.pedalDevice = readSetting(env.userDirectory, kSettingsFileName, kPedalDeviceSetting);
-    session_->setAids(state_.aids);
+    playback_.session().setAids(state_.aids);
     state_.openAtLastRun = WindowOpenFlags{};
     if (readInit(env) != 0) {
         ui_.restoreWindowState(nullptr, state_.options.viewerMode);
@@ -180,13 +180,13 @@ int Player::loadRecording() {
     if (failed != 0)
         return 1;
     if (loading_)
-        session_->audioLoading(loading_->expectedEntries());
+        playback_.session().audioLoading(loading_->expectedEntries());
     else
-        session_->audioLoaded(rec.audioLength);
+        playback_.session().audioLoaded(rec.audioLength);
 
     // The device, open since start-up, takes its sound from the session from here on.
     splash_->setStepText("CREATING PLAY BUFFER");
-    output_.attachSource(session_->sound());
+    playback_.connect();
     splash_->hide();
     if (!raiseProcessPriority())
         reporter_.logOnly("init SetPriorityClass HIGH_PRIORITY_CLASS");
@@ -227,7 +227,7 @@ void Player::followLoading() {
         // A failure part way is shown now, in its own words; what was decoded plays on. (The
         // message box runs the event loop, so the ticks meanwhile find the loading done.)
         const std::unique_ptr<LoaderThread> done = std::move(loading_);
-        session_->audioLoaded(done->produced());
+        playback_.session().audioLoaded(done->produced());
         done->finish(state_.recording, reporter_);
     }
     // A slice at a time, so a long call fills the waveform over a few ticks rather than holding
@@ -240,7 +240,7 @@ void Player::followLoading() {
     const bool whole = !loading_ && slice.size() == samples.size();
     const WaveFormat& format = state_.recording.playbackFormat;
     if (whole ? state_.silences.complete(slice, format) : state_.silences.extend(slice, format))
-        session_->setSilences(state_.silences.skippable());
+        playback_.session().setSilences(state_.silences.skippable());
     if (whole)
         followAnalysis();
 }
@@ -272,16 +272,16 @@ void Player::saveWindowState(bool windowsAlive) {
     if (windowsAlive)
         ui_.saveWindowState(state_.environment.initRecord);
     writeInitToDisk(state_.environment, state_.options, reporter_);
-    writeListeningSettings(state_.environment.userDirectory, kSettingsFileName, session_->snapshot().aids,
-                           reporter_);
+    writeListeningSettings(state_.environment.userDirectory, kSettingsFileName,
+                           playback_.session().snapshot().aids, reporter_);
     keepResumePosition();
 }
 
 // Where the user leaves the call, under its size after any save; a call heard to its end is
 // forgotten, and a run left within its first second keeps what an earlier run left.
 void Player::keepResumePosition() {
-    const PlaybackSnapshot shown = session_->snapshot();
-    const FrameClock& clock = session_->clock();
+    const PlaybackSnapshot shown = playback_.session().snapshot();
+    const FrameClock& clock = playback_.session().clock();
     if (shown.position < clock.framesPerSecond())
         return;
     const CallIdentity call = callIdentityOf(state_.recording.recordingPath);
@@ -323,7 +323,7 @@ void Player::shutdown(bool windowsAlive) {
     loading_.reset();
     analysis_.wait(); // it reads the store
     state_.recording.closeRecordingFile();
-    output_.release();
+    playback_.release();
     saveWindowState(windowsAlive);
     if (windowsAlive)
         splash_->close();

@@ -10,8 +10,7 @@
 #include "app/SplashDisplay.h"
 #include "audio/AudioOutput.h"
 #include "audio/LoaderThread.h"
-#include "audio/PlaybackSession.h"
-#include "audio/SoundOutput.h"
+#include "audio/PlaybackStack.h"
 #include "platform/Reporter.h"
 #include "platform/SystemServices.h"
 #include "recording/StoredAudio.h"
@@ -68,7 +67,7 @@ class Player : public PlayerActions {
     Reporter& reporter() override { return reporter_; }
     Messenger& messenger() override { return messenger_; }
     // The playback of the recording, from the moment the windows are made.
-    PlaybackSession& session() override { return *session_; }
+    PlaybackSession& session() override { return playback_.session(); }
     Annotations& annotations() override { return *annotations_; }
     LogSink& log() override { return log_; }
 
@@ -94,8 +93,7 @@ class Player : public PlayerActions {
     Reporter reporter_;
     NoSplash noSplash_;
     SplashDisplay* splash_ = &noSplash_;
-    SoundOutput output_;
-    std::unique_ptr<PlaybackSession> session_;
+    PlaybackStack playback_;
     std::unique_ptr<Annotations> annotations_;
     // Loading the decoders' library beside the start-up.
     std::future<void> codecsLoaded_;

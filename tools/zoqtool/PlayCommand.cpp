@@ -4,9 +4,8 @@
 #include "NumberArguments.h"
 #include "app/PlaybackTexts.h"
 #include "audio/AudioLoader.h"
-#include "audio/PlaybackSession.h"
+#include "audio/PlaybackStack.h"
 #include "audio/SdlAudioOutput.h"
-#include "audio/SoundOutput.h"
 #include "audio/Speed.h"
 #include "platform/FormatText.h"
 #include "platform/LogSink.h"
@@ -151,16 +150,16 @@ int runPlay(const std::vector<std::string>& arguments) {
         return 1;
 
     SdlAudioOutput device;
-    SoundOutput output(device, reporter, recording.playbackFormat);
-    PlaybackSession session(store, recording.playbackFormat, output, messenger);
+    PlaybackStack playback(device, reporter, messenger, store, recording.playbackFormat);
+    PlaybackSession& session = playback.makeSession();
     session.audioLoaded(recording.audioLength);
     if (parsed.aids.skipSilence) {
         SilenceMap silences;
         silences.build(store.samples(), recording.playbackFormat);
         session.setSilences(silences.skippable());
     }
-    output.attachSource(session.sound());
-    if (output.openSoundDevice() != 0)
+    playback.connect();
+    if (playback.openDevice() != 0)
         return 1;
     session.restoreSpeed(parsed.speed);
     // Play from a second is Play after a pause there: a rewind starts that much earlier.
@@ -179,7 +178,6 @@ int runPlay(const std::vector<std::string>& arguments) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     std::printf("\n");
-    output.release();
     return 0;
 }
 
