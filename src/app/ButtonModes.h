@@ -33,7 +33,7 @@ struct ButtonModes {
 bool newCommentsOffered(const Options& options);
 
 // The buttons by the comment, keyword and export modes and the recording's version: keywords can
-// be listed for versions 5, 6 and 8 to 11 only.
+// be listed for the versions the version table says (keywordButtonLive).
 ButtonModes buttonModes(int version, const Options& options, const WindowOpenFlags& open);
 
 // The start-up adjustment for systems outside the NT family (a platform id other than 2).

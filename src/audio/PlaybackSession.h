@@ -115,7 +115,8 @@ class PlaybackSession {
     void moveTo(std::uint64_t frame);
     // The waveform window browsing the recording: play and loop play cannot start meanwhile.
     void setBrowsing(bool browsing);
-    // The sound held while a dialog is open, the transport as it was.
+    // The sound held, the transport as it was (playing stays playing): while a keyword is being
+    // written at a place clicked on the waveform, so the sound does not run on past it.
     void setHeld(bool held);
     // A disc list takes the whole recording: loop play stops and the marks go, from the start.
     void clearLoopForWholeRecording();
