@@ -12,6 +12,7 @@
 #include "ui/FootPedal.h"
 #include "ui/MediaPlayerBus.h"
 #include "ui/PlayerMnemonics.h"
+#include "ui/PlayerPresenter.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtExportUi.h"
 #include "ui/RecordingWatch.h"
@@ -59,7 +60,8 @@ void QtPlayerUi::createWindows(PlayerActions& player) {
     textEntryKeys_ = std::make_unique<TextEntryKeys>();
     qApp->installEventFilter(textEntryKeys_.get());
     const auto total = [this] { return totalSeconds(); };
-    player_ = std::make_unique<PlayerWindow>(player.state(), player.session());
+    player_ = std::make_unique<PlayerWindow>();
+    presenter_ = std::make_unique<PlayerPresenter>(*player_, player);
     QObject::connect(player_.get(), &PlayerWindow::closing, [&player] { player.shutdown(); });
     // Its Alt+letter shortcuts work from the side windows as well.
     playerMnemonics_ = std::make_unique<PlayerMnemonics>(*player_);
@@ -84,14 +86,15 @@ void QtPlayerUi::createWindows(PlayerActions& player) {
 void QtPlayerUi::linkDesktop() {
     desktopLinked_ = true;
     mediaBus_ = std::make_unique<MediaPlayerBus>(
-        MediaPlayerParts{*player_, owner_->session(), owner_->state()}, owner_->reporter());
-    footPedal_ = std::make_unique<FootPedal>(*player_, owner_->reporter(), owner_->state().pedalDevice);
+        MediaPlayerParts{*player_, *presenter_, owner_->session(), owner_->state()}, owner_->reporter());
+    footPedal_ = std::make_unique<FootPedal>(*presenter_, owner_->reporter(), owner_->state().pedalDevice);
 }
 
 void QtPlayerUi::connectSideWindows() {
     PlayerWindow* player = player_.get();
-    QObject::connect(player, &PlayerWindow::firstShown,
+    QObject::connect(presenter_.get(), &PlayerPresenter::firstShown,
                      [this](const ButtonModes& modes) { showSideWindows(modes); });
+    QObject::connect(presenter_.get(), &PlayerPresenter::playbackChanged, [this] { refreshDisplay(); });
     QObject::connect(player, &PlayerWindow::closeAsked, [this] {
         if (!owner_->confirmClose())
             player_->putCloseAside();
@@ -167,7 +170,7 @@ void QtPlayerUi::restoreWindowState(const InitRecord* record, bool viewerMode) {
     waveform_->place(record->waveformLeft, record->waveformTop);
     if (record->waveformKnobPosition >= 0 && record->waveformKnobPosition <= 100)
         waveform_->setKnobPosition(record->waveformKnobPosition);
-    player_->restoreSettings(*record);
+    presenter_->restoreSettings(*record);
 }
 
 void QtPlayerUi::saveWindowState(InitRecord& record) {
@@ -199,7 +202,7 @@ void QtPlayerUi::refreshDisplay() {
     if (owner_->state().peaks.sampleCount() != summarised)
         waveform_->samplesAdded();
     const PlaybackSnapshot shown = owner_->session().refresh();
-    player_->showPlayback(shown);
+    presenter_->show(shown);
     if (looping_ && !desktopLinked_)
         linkDesktop();
     if (mediaBus_)

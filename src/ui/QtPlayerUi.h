@@ -18,6 +18,7 @@ class FootPedal;
 class MediaPlayerBus;
 class NewCommentsWindow;
 class PlayerMnemonics;
+class PlayerPresenter;
 class PlayerWindow;
 class RecordingWatch;
 class ScannedWordWindow;
@@ -87,6 +88,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     PlayerActions* owner_ = nullptr; // the run served: what the user does reaches it
     std::unique_ptr<SplashScreen> splash_;
     std::unique_ptr<PlayerWindow> player_;
+    std::unique_ptr<PlayerPresenter> presenter_; // between the player window and the playback
     std::unique_ptr<NewCommentsWindow> newComments_;
     std::unique_ptr<ScannedWordWindow> scannedWords_;
     std::unique_ptr<WaveformWindow> waveform_;
