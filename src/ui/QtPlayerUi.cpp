@@ -49,9 +49,12 @@ void QtPlayerUi::destroySplash() {
     splash_.reset();
 }
 
-double QtPlayerUi::totalSeconds() const {
+// The call's playing time, as the comment and keyword windows show it when they open.
+void QtPlayerUi::showTotalSeconds() {
     const PlaybackSession& session = owner_->session();
-    return session.clock().secondsOf(session.snapshot().length);
+    const double total = session.clock().secondsOf(session.snapshot().length);
+    scannedWords_->setTotalSeconds(total);
+    existingComments_->setTotalSeconds(total);
 }
 
 void QtPlayerUi::createWindows(PlayerActions& player) {
@@ -59,7 +62,6 @@ void QtPlayerUi::createWindows(PlayerActions& player) {
     // The player's keys work in every window, but a field being typed in keeps them.
     textEntryKeys_ = std::make_unique<TextEntryKeys>();
     qApp->installEventFilter(textEntryKeys_.get());
-    const auto total = [this] { return totalSeconds(); };
     player_ = std::make_unique<PlayerWindow>();
     presenter_ = std::make_unique<PlayerPresenter>(*player_, player);
     QObject::connect(player_.get(), &PlayerWindow::closing, [&player] { player.shutdown(); });
@@ -67,9 +69,9 @@ void QtPlayerUi::createWindows(PlayerActions& player) {
     playerMnemonics_ = std::make_unique<PlayerMnemonics>(*player_);
     qApp->installEventFilter(playerMnemonics_.get());
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
-    scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
+    scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get());
     waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
-    existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get(), total);
+    existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get());
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
     annotate_ = std::make_unique<AnnotateDialog>(waveform_.get());
     exportUi_ = std::make_unique<QtExportUi>(player.messenger(), player.state(), *this);
@@ -100,8 +102,10 @@ void QtPlayerUi::connectSideWindows() {
             player_->putCloseAside();
     });
     QObject::connect(player, &PlayerWindow::commentsClicked, [this] { commentsButtonClicked(); });
-    QObject::connect(player, &PlayerWindow::keywordsClicked,
-                     [this] { scannedWords_->toggle(player_.get()); });
+    QObject::connect(player, &PlayerWindow::keywordsClicked, [this] {
+        showTotalSeconds();
+        scannedWords_->toggle(player_.get());
+    });
     QObject::connect(player, &PlayerWindow::waveformClicked, [this] {
         showWaveformBesidePlayer();
         waveform_->setVisible(!waveform_->isVisible());
@@ -276,6 +280,7 @@ void QtPlayerUi::closeRequested() {
 // --- the side windows ---------------------------------------------------------------------
 
 void QtPlayerUi::showSideWindows(const ButtonModes& modes) {
+    showTotalSeconds();
     const auto show = [this](SideWindow* window) {
         window->placeBeside(player_.get());
         window->show();
@@ -306,6 +311,7 @@ void QtPlayerUi::commentsButtonClicked() {
         existingComments_->hide();
         return;
     }
+    showTotalSeconds();
     if (newCommentsOffered(owner_->state().options)) {
         newComments_->placeBeside(player_.get());
         newComments_->show();

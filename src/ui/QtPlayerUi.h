@@ -81,7 +81,8 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void playFromList(int seconds);
     void playFromTimestamp(int seconds);
     void closeRequested();
-    double totalSeconds() const;
+    // The call's playing time handed to the windows that show it, before one of them shows.
+    void showTotalSeconds();
     // The display tick: the player window and the waveform brought up to date with the playback.
     void refreshDisplay();
 
