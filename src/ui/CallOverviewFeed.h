@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audio/PlaybackSession.h"
-#include "ui/WaveformWindow.h"
+#include "ui/CallSources.h"
 
 #include <cstddef>
 #include <optional>

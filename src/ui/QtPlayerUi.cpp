@@ -21,6 +21,7 @@
 #include "ui/SplashScreen.h"
 #include "ui/TerminationSignals.h"
 #include "ui/TextEntryKeys.h"
+#include "ui/WaveformPresenter.h"
 #include "ui/WaveformWindow.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
@@ -70,7 +71,8 @@ void QtPlayerUi::createWindows(PlayerActions& player) {
     qApp->installEventFilter(playerMnemonics_.get());
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
     scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get());
-    waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
+    waveform_ = std::make_unique<WaveformWindow>(player_.get());
+    waveformPresenter_ = std::make_unique<WaveformPresenter>(*waveform_, player);
     existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get());
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
     annotate_ = std::make_unique<AnnotateDialog>(waveform_.get());
@@ -116,8 +118,6 @@ void QtPlayerUi::connectSideWindows() {
         annotate_->ask(session.clock().secondsOf(session.snapshot().position));
     });
     QObject::connect(waveform_.get(), &WaveformWindow::playbackChanged, [this] { refreshDisplay(); });
-    QObject::connect(waveform_.get(), &WaveformWindow::spectrogramWanted,
-                     [this] { owner_->wantSpectrogram(); });
     QObject::connect(player, &PlayerWindow::exportClicked, [this] {
         // An export takes the whole call: one clicked while the call still loads waits for it.
         owner_->finishLoading();
@@ -211,21 +211,15 @@ void QtPlayerUi::refreshDisplay() {
         linkDesktop();
     if (mediaBus_)
         mediaBus_->playbackShown();
-    waveform_->shadeSilences(shown.aids.skipSilence);
-    // The waveform follows the play position wherever it moves, and shows the end when play ends.
-    if (followedPosition_ != shown.position) {
-        waveform_->follow(shown.position, shown.position == shown.length && !shown.playing());
-        followedPosition_ = shown.position;
-    }
+    waveformPresenter_->show(shown);
 }
 
 void QtPlayerUi::showPlayPosition() {
-    waveform_->follow(0, false);
-    followedPosition_ = 0;
+    waveformPresenter_->showPlayPosition();
 }
 
 void QtPlayerUi::showCallAnalysis() {
-    waveform_->showCallAnalysis();
+    waveformPresenter_->showCallAnalysis();
 }
 
 void QtPlayerUi::stopDisplay() {

@@ -3,9 +3,7 @@
 #include "app/ButtonModes.h"
 #include "app/PlayerUi.h"
 
-#include <cstdint>
 #include <memory>
-#include <optional>
 
 namespace kestrum {
 
@@ -25,6 +23,7 @@ class ScannedWordWindow;
 class SplashScreen;
 class TerminationSignals;
 class TextEntryKeys;
+class WaveformPresenter;
 class WaveformWindow;
 
 // The player's windows on Qt: made in start-up's order, the message loop run on the player
@@ -88,8 +87,10 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
 
     PlayerActions* owner_ = nullptr; // the run served: what the user does reaches it
     std::unique_ptr<SplashScreen> splash_;
-    std::unique_ptr<PlayerWindow> player_;
+    // The presenters outlive their windows, whose charts draw from what the presenters hold.
     std::unique_ptr<PlayerPresenter> presenter_; // between the player window and the playback
+    std::unique_ptr<WaveformPresenter> waveformPresenter_;
+    std::unique_ptr<PlayerWindow> player_;
     std::unique_ptr<NewCommentsWindow> newComments_;
     std::unique_ptr<ScannedWordWindow> scannedWords_;
     std::unique_ptr<WaveformWindow> waveform_;
@@ -105,8 +106,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<MediaPlayerBus> mediaBus_;
     std::unique_ptr<FootPedal> footPedal_;
     bool looping_ = false;
-    bool desktopLinked_ = false;                    // the media controls and the pedal, made once
-    std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred
+    bool desktopLinked_ = false; // the media controls and the pedal, made once
     bool closePending_ = false;
 };
 
