@@ -7,6 +7,7 @@
 #include "app/PlayerActions.h"
 #include "app/PlayerState.h"
 #include "app/PlayerUi.h"
+#include "app/RunnablePlayer.h"
 #include "app/SplashDisplay.h"
 #include "audio/AudioOutput.h"
 #include "audio/LoaderThread.h"
@@ -25,7 +26,7 @@ namespace kestrum {
 // One run of the player: start-up in its fixed order, the windows' message loop, and the
 // shutdown sequence exactly once, whoever asks for it (closing the player window, a signal, the
 // end of the run, process exit).
-class Player : public PlayerActions {
+class Player : public PlayerActions, public RunnablePlayer {
   public:
     Player(Messenger& messenger, SystemServices& system, AudioOutput& device, PlayerUi& ui);
     ~Player() override;
@@ -34,7 +35,7 @@ class Player : public PlayerActions {
 
     // Runs the player on the command line (the text after the program name); returns the exit
     // code: 1 when the command line, environment, version, recording or sound device fails.
-    int run(const std::string& commandLine);
+    int run(const std::string& commandLine) override;
 
     // Stops playback, releases the device, saves the init record (asking about unsaved additions
     // first), lets running exports end and removes the lock. Only the first call does anything.
@@ -46,7 +47,7 @@ class Player : public PlayerActions {
 
     // An exception escaped the run (start-up, an event handler, the shutdown): its text is logged
     // and shown, the shutdown runs (once), and the message loop, if running, ends.
-    void endAfterException(const std::string& what);
+    void endAfterException(const std::string& what) override;
 
     // On the windows' thread, with every display tick (the first as the player window first
     // shows): the stored audio's checksum taken, the peak summaries and the silence map grown with

@@ -1,8 +1,6 @@
 #include "ui/CallOverviewFeed.h"
 
-#include "app/PlaybackTexts.h"
 #include "app/PlayerState.h"
-#include "widgets/CallOverview.h"
 
 #include <algorithm>
 #include <vector>
@@ -19,43 +17,36 @@ LoopMarks loopMarksOf(const PlaybackSnapshot& shown) {
     return marks;
 }
 
-CallOverviewFeed::CallOverviewFeed(CallOverview& overview, const PlayerState& state,
-                                   const PlaybackSession& session)
-    : overview_(overview), state_(state), session_(session), series_(state, session) {
-    overview_.timeText = [](double seconds) {
-        return QString::fromStdString(callTimeText(static_cast<int>(seconds)));
-    };
-    overview_.setSeries(&series_);
-}
+CallOverviewFeed::CallOverviewFeed(const PlayerState& state, const PlaybackSession& session)
+    : state_(state), session_(session), series_(state, session) {}
 
-void CallOverviewFeed::show(const PlaybackSnapshot& shown) {
+CallOverviewContent CallOverviewFeed::contentFor(const PlaybackSnapshot& shown) {
     const FrameClock& clock = session_.clock();
-    overview_.setLength(clock.secondsOf(shown.length));
+    CallOverviewContent content;
+    content.lengthSeconds = clock.secondsOf(shown.length);
     // While the call loads, the peaks grow at each tick: the trace is drawn again as far as they go.
     if (state_.peaks.sampleCount() != summarised_) {
         summarised_ = state_.peaks.sampleCount();
-        overview_.seriesGrown();
+        content.seriesGrown = true;
     }
-    std::vector<StripChart::Span> silences;
     for (const FrameSpan& silence : state_.silences.silences())
-        silences.push_back({clock.secondsOf(silence.begin), clock.secondsOf(silence.end)});
-    overview_.setShadedSpans(std::move(silences));
-    std::vector<StripChart::Span> presses;
+        content.silences.push_back({clock.secondsOf(silence.begin), clock.secondsOf(silence.end)});
     for (const FrameSpan& press : state_.keyPresses)
-        presses.push_back({clock.secondsOf(press.begin), clock.secondsOf(press.end)});
-    overview_.setKeyPresses(std::move(presses));
-    showKeywords();
+        content.keyPresses.push_back({clock.secondsOf(press.begin), clock.secondsOf(press.end)});
+    content.keywords = keywordPlaces();
     const LoopMarks loop = loopMarksOf(shown);
     const auto seconds = [&clock](std::optional<std::uint64_t> frame) -> std::optional<double> {
         return frame ? std::optional<double>(clock.secondsOf(*frame)) : std::nullopt;
     };
-    overview_.setLoopMarks(seconds(loop.begin), seconds(loop.end));
-    overview_.setPosition(clock.secondsOf(shown.position));
+    content.loopBegin = seconds(loop.begin);
+    content.loopEnd = seconds(loop.end);
+    content.positionSeconds = clock.secondsOf(shown.position);
+    return content;
 }
 
 // The keyword table keeps byte offsets into the audio; a keyword added or read again shows at the
 // next tick.
-void CallOverviewFeed::showKeywords() {
+std::vector<double> CallOverviewFeed::keywordPlaces() const {
     const RecordingState& recording = state_.recording;
     const FrameClock& clock = session_.clock();
     std::vector<double> places;
@@ -68,7 +59,7 @@ void CallOverviewFeed::showKeywords() {
     }
     std::sort(places.begin(), places.end());
     places.erase(std::unique(places.begin(), places.end()), places.end());
-    overview_.setMarks(std::move(places));
+    return places;
 }
 
 } // namespace kestrum

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "audio/PlaybackSession.h"
-#include "ui/WaveformWindow.h"
+#include "ui/CallSources.h"
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace kestrum {
 
-class CallOverview;
 struct PlayerState;
 
 // Where a loop's marks stand, as far as they are set: the begin once marked (Mark Loop End can be
@@ -19,20 +19,33 @@ struct LoopMarks {
 };
 LoopMarks loopMarksOf(const PlaybackSnapshot& shown);
 
+// What the player window's call overview shows at one display tick, in seconds.
+struct CallOverviewContent {
+    double lengthSeconds = 0;
+    bool seriesGrown = false; // more peaks than at the last tick: the trace is drawn again
+    std::vector<StripChart::Span> silences;
+    std::vector<StripChart::Span> keyPresses;
+    std::vector<double> keywords; // each place once, in order
+    std::optional<double> loopBegin;
+    std::optional<double> loopEnd;
+    double positionSeconds = 0;
+};
+
 // What the player window's call overview shows, from the run's state and each snapshot of the
 // playback: the call's peaks as they load, its silent stretches, the keywords' places, the loop's
 // marks and the play position.
 class CallOverviewFeed {
   public:
-    CallOverviewFeed(CallOverview& overview, const PlayerState& state, const PlaybackSession& session);
+    CallOverviewFeed(const PlayerState& state, const PlaybackSession& session);
 
-    // The display tick: brings the overview up to date; cheap when nothing has changed.
-    void show(const PlaybackSnapshot& shown);
+    // The peak summaries, as the overview draws them.
+    const StripChartSeries& series() const { return series_; }
+    // The display tick: what the overview is to show now.
+    CallOverviewContent contentFor(const PlaybackSnapshot& shown);
 
   private:
-    void showKeywords();
+    std::vector<double> keywordPlaces() const;
 
-    CallOverview& overview_;
     const PlayerState& state_;
     const PlaybackSession& session_;
     SampleStoreSeries series_; // the peak summaries, as the waveform reads them

@@ -26,9 +26,8 @@ QLabel* makeTotalTimeBox(QWidget* parent, const char* name) {
     return box;
 }
 
-ExistingCommentsWindow::ExistingCommentsWindow(QWidget* owner, std::function<double()> totalSeconds)
-    : SideWindow(owner, "Existing Comments", QSize(316, 207), QSize(267, 188), 14),
-      totalSeconds_(std::move(totalSeconds)) {
+ExistingCommentsWindow::ExistingCommentsWindow(QWidget* owner)
+    : SideWindow(owner, "Existing Comments", QSize(316, 207), QSize(267, 188), 14) {
     setObjectName("existingCommentsWindow");
     existingCommentsText_ =
         makeSideMemo(this, "existingCommentsText", true, "Comments Stored In Recording", "Existing comments");
@@ -50,7 +49,7 @@ ExistingCommentsWindow::ExistingCommentsWindow(QWidget* owner, std::function<dou
 
 void ExistingCommentsWindow::showEvent(QShowEvent* event) {
     SideWindow::showEvent(event);
-    totalTimeLabel_->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
+    totalTimeLabel_->setText(totalTimeText(totalSeconds_));
     existingCommentsText_->setFocus();
 }
 

@@ -2,8 +2,6 @@
 
 #include "ui/SideWindow.h"
 
-#include <functional>
-
 #include <QDialog>
 
 class QLabel;
@@ -17,12 +15,14 @@ class ExistingCommentsWindow : public SideWindow {
     Q_OBJECT
 
   public:
-    ExistingCommentsWindow(QWidget* owner, std::function<double()> totalSeconds);
+    explicit ExistingCommentsWindow(QWidget* owner);
 
     void clearComments();
     void showComments(const QString& text);
     // Start-up: no total until the window shows.
     void clearTotal();
+    // The call's playing time, as it grows while the call loads: shown as the window shows.
+    void setTotalSeconds(double seconds) { totalSeconds_ = seconds; }
 
   signals:
     // A timestamp in the comments ("[2:13]") was double-clicked: play from its second.
@@ -33,7 +33,7 @@ class ExistingCommentsWindow : public SideWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    std::function<double()> totalSeconds_;
+    double totalSeconds_ = 0;
     QPlainTextEdit* existingCommentsText_;
     QPushButton* closeButton_;
     QLabel* totalTimeLabel_;

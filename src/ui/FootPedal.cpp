@@ -1,7 +1,7 @@
 #include "ui/FootPedal.h"
 
 #include "platform/Reporter.h"
-#include "ui/PlayerWindow.h"
+#include "ui/PlayerPresenter.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -20,8 +20,8 @@ constexpr int kLookAgainMilliseconds = 1000;
 
 } // namespace
 
-FootPedal::FootPedal(PlayerWindow& window, Reporter& reporter, std::string configuredPath)
-    : window_(window), reporter_(reporter), configuredPath_(std::move(configuredPath)),
+FootPedal::FootPedal(PlayerPresenter& transport, Reporter& reporter, std::string configuredPath)
+    : transport_(transport), reporter_(reporter), configuredPath_(std::move(configuredPath)),
       retry_(new QTimer(this)), repeat_(new QTimer(this)) {
     retry_->setInterval(kLookAgainMilliseconds);
     connect(retry_, &QTimer::timeout, this, &FootPedal::tryToOpen);
@@ -85,7 +85,7 @@ void FootPedal::closeDevice() {
     // A pedal that goes while held lets go of the play it held.
     if (playingHeld_) {
         playingHeld_ = false;
-        window_.pause();
+        transport_.pause();
     }
 }
 
@@ -93,9 +93,9 @@ void FootPedal::pedalMoved(const PedalEvent& event) {
     if (event.pedal == Pedal::Middle) {
         playingHeld_ = event.pressed;
         if (event.pressed)
-            window_.play();
+            transport_.play();
         else
-            window_.pause();
+            transport_.pause();
         return;
     }
     if (!event.pressed) {
@@ -112,7 +112,7 @@ void FootPedal::pedalMoved(const PedalEvent& event) {
 
 void FootPedal::stepHeld() {
     if (stepping_)
-        window_.press(*stepping_ == Pedal::Left ? TransportControl::Back : TransportControl::Step);
+        transport_.press(*stepping_ == Pedal::Left ? TransportControl::Back : TransportControl::Step);
 }
 
 } // namespace kestrum

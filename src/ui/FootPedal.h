@@ -12,10 +12,11 @@ class QTimer;
 
 namespace kestrum {
 
-class PlayerWindow;
+class PlayerPresenter;
 class Reporter;
 
-// A three-pedal transcription foot pedal driving the player window's transport: the middle pedal
+// A three-pedal transcription foot pedal driving the player window's transport (by its buttons'
+// rules, through the presenter): the middle pedal
 // held plays and released pauses; the left steps back and the right forward, again every half
 // second while held. The device is the one the settings file names (pedalDevice=PATH), or else
 // one found by itself (findFootPedal). It is read as it becomes readable, on the windows' thread,
@@ -25,7 +26,7 @@ class FootPedal : public QObject {
     Q_OBJECT
 
   public:
-    FootPedal(PlayerWindow& window, Reporter& reporter, std::string configuredPath);
+    FootPedal(PlayerPresenter& transport, Reporter& reporter, std::string configuredPath);
     ~FootPedal() override;
 
   private:
@@ -35,7 +36,7 @@ class FootPedal : public QObject {
     void pedalMoved(const PedalEvent& event);
     void stepHeld();
 
-    PlayerWindow& window_;
+    PlayerPresenter& transport_;
     Reporter& reporter_;
     const std::string configuredPath_;
     std::string path_;

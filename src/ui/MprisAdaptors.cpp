@@ -4,7 +4,9 @@
 #include "audio/PlaybackSession.h"
 #include "platform/Messenger.h"
 #include "recording/CallNames.h"
-#include "ui/PlayerWindow.h"
+#include "ui/PlayerPresenter.h"
+
+#include <QWidget>
 
 #include <QDBusObjectPath>
 #include <QFile>
@@ -86,7 +88,7 @@ double MprisPlayerAdaptor::rate() const {
 
 void MprisPlayerAdaptor::setRate(double rate) {
     if (rate > 0 && std::isfinite(rate))
-        parts_.window.setSpeed(speedNearest(rate));
+        parts_.transport.setSpeed(speedNearest(rate));
 }
 
 double MprisPlayerAdaptor::minimumRate() const {
@@ -106,7 +108,7 @@ void MprisPlayerAdaptor::setVolume(double volume) {
     if (!std::isfinite(volume))
         return;
     const double level = std::clamp(volume, 0.0, 1.0) * Volume::kSteps;
-    parts_.window.setVolume(Volume::ofBar(Volume::kSteps - static_cast<int>(std::lround(level))));
+    parts_.transport.setVolume(Volume::ofBar(Volume::kSteps - static_cast<int>(std::lround(level))));
 }
 
 qlonglong MprisPlayerAdaptor::position() const {
@@ -137,29 +139,29 @@ QVariantMap MprisPlayerAdaptor::changingProperties() const {
 }
 
 void MprisPlayerAdaptor::Play() {
-    parts_.window.play();
+    parts_.transport.play();
 }
 
 void MprisPlayerAdaptor::Pause() {
-    parts_.window.pause();
+    parts_.transport.pause();
 }
 
 void MprisPlayerAdaptor::PlayPause() {
-    parts_.window.playOrPause();
+    parts_.transport.playOrPause();
 }
 
 // Stopped is paused at the start.
 void MprisPlayerAdaptor::Stop() {
-    parts_.window.pause();
-    parts_.window.press(TransportControl::Restart);
+    parts_.transport.pause();
+    parts_.transport.press(TransportControl::Restart);
 }
 
 void MprisPlayerAdaptor::Next() {
-    parts_.window.press(TransportControl::Step);
+    parts_.transport.press(TransportControl::Step);
 }
 
 void MprisPlayerAdaptor::Previous() {
-    parts_.window.press(TransportControl::Back);
+    parts_.transport.press(TransportControl::Back);
 }
 
 std::uint64_t MprisPlayerAdaptor::framesAt(qlonglong microseconds) const {
@@ -167,7 +169,7 @@ std::uint64_t MprisPlayerAdaptor::framesAt(qlonglong microseconds) const {
 }
 
 void MprisPlayerAdaptor::moveTo(std::uint64_t frame) {
-    parts_.window.moveTo(frame);
+    parts_.transport.moveTo(frame);
     emit Seeked(position());
 }
 

@@ -7,17 +7,20 @@
 
 #include <cstdint>
 
+class QWidget;
+
 namespace kestrum {
 
-class PlayerWindow;
+class PlayerPresenter;
 class PlaybackSession;
 struct PlayerState;
 
-// What the desktop's media controls act on: the player window's transport (its buttons' rules),
-// the playback shown, and the call's details.
+// What the desktop's media controls act on: the player window (raised, closed), its transport
+// through the presenter (the buttons' rules), the playback shown, and the call's details.
 struct MediaPlayerParts {
-    PlayerWindow& window;
-    PlaybackSession& session;
+    QWidget& window;
+    PlayerPresenter& transport;
+    const PlaybackSession& session;
     const PlayerState& state;
 };
 

@@ -1,13 +1,13 @@
 #include "ui/PlayerApplication.h"
 
-#include "app/Player.h"
+#include "app/RunnablePlayer.h"
 #include "platform/ExceptionText.h"
 
 namespace kestrum {
 
 PlayerApplication::PlayerApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
-int PlayerApplication::runPlayer(Player& player, const std::string& commandLine) {
+int PlayerApplication::runPlayer(RunnablePlayer& player, const std::string& commandLine) {
     running_ = &player;
     int exitCode = 0;
     try {

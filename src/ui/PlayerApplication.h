@@ -6,7 +6,7 @@
 
 namespace kestrum {
 
-class Player;
+class RunnablePlayer;
 
 // The player's application object. An exception must not end the run unseen: one that escapes
 // start-up, the shutdown or an event handler while the windows run (Qt cannot carry it across its
@@ -19,12 +19,12 @@ class PlayerApplication : public QApplication {
     PlayerApplication(int& argc, char** argv);
 
     // Runs the player on its command line; returns the exit code.
-    int runPlayer(Player& player, const std::string& commandLine);
+    int runPlayer(RunnablePlayer& player, const std::string& commandLine);
 
     bool notify(QObject* receiver, QEvent* event) override;
 
   private:
-    Player* running_ = nullptr;
+    RunnablePlayer* running_ = nullptr;
 };
 
 } // namespace kestrum

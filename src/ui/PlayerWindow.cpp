@@ -1,10 +1,8 @@
 #include "ui/PlayerWindow.h"
 
+#include "app/InitRecord.h"
 #include "app/PlaybackTexts.h"
-#include "app/PlayerState.h"
 #include "app/RecordingDetails.h"
-#include "platform/FormatText.h"
-#include "ui/CallOverviewFeed.h"
 #include "ui/GoToTimeDialog.h"
 #include "ui/TerminationSignals.h"
 #include "widgets/CallOverview.h"
@@ -96,10 +94,9 @@ QLabel* makeLabel(QWidget* parent, const char* name, const char* caption) {
 
 } // namespace
 
-PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, QWidget* parent)
+PlayerWindow::PlayerWindow(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      state_(state), session_(session) {
+                              Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint) {
     setObjectName("playerWindow");
     setWindowTitle(QString::fromLatin1(kProductTitle));
     QFont font(QStringLiteral("Sans Serif"));
@@ -130,7 +127,6 @@ PlayerWindow::PlayerWindow(const PlayerState& state, PlaybackSession& session, Q
     makeGoTo();
     helpWindow_ = new HelpWindow(this);
     installKeys();
-    overviewFeed_ = std::make_unique<CallOverviewFeed>(*callOverview_, state_, session_);
 }
 
 PlayerWindow::~PlayerWindow() = default;
@@ -139,7 +135,7 @@ PlayerWindow::~PlayerWindow() = default;
 void PlayerWindow::makeGoTo() {
     goToTimeDialog_ = new GoToTimeDialog(this);
     connect(goToTimeDialog_, &GoToTimeDialog::goToRequested, this,
-            [this](double seconds) { goToSeconds(seconds); });
+            [this](double seconds) { emit positionChosen(seconds); });
     setHint(progressBar_, "Click to go to that point of the call (Ctrl+G: go to a time)");
     progressBar_->installEventFilter(this);
 }
@@ -158,26 +154,18 @@ void PlayerWindow::makeResumeOffer(QWidget* central) {
     connect(resumeButton_, &QPushButton::clicked, this, [this] {
         resumeOfferTimer_->stop();
         resumeButton_->hide();
-        if (state_.resumeSeconds)
-            goToSeconds(*state_.resumeSeconds);
+        emit positionChosen(resumeSeconds_);
     });
 }
 
-void PlayerWindow::offerResume() {
-    const PlaybackSnapshot shown = session_.snapshot();
-    const double length = session_.clock().secondsOf(shown.length);
-    if (!state_.resumeSeconds || *state_.resumeSeconds < 1 || *state_.resumeSeconds + 1 >= length)
-        return;
-    const QString time = QString::fromStdString(callTimeText(static_cast<int>(*state_.resumeSeconds)));
+void PlayerWindow::offerResume(double seconds) {
+    resumeSeconds_ = seconds;
+    const QString time = QString::fromStdString(callTimeText(static_cast<int>(seconds)));
     resumeButton_->setText("Resume at " + time);
     resumeButton_->setAccessibleName(resumeButton_->text());
     setHint(resumeButton_, withKey("Goes on from where you left this call", "R"));
     resumeButton_->show();
     resumeOfferTimer_->start();
-}
-
-void PlayerWindow::goToSeconds(double seconds) {
-    moveTo(session_.clock().framesAt(seconds));
 }
 
 // The call's details, one line each, and the line of who may listen.
@@ -254,6 +242,9 @@ void PlayerWindow::makeTransportButtons(QWidget* central) {
     playLoopButton_->setEnabled(false);
     callOverview_ = new CallOverview(central);
     callOverview_->setObjectName("callOverview");
+    callOverview_->timeText = [](double seconds) {
+        return QString::fromStdString(callTimeText(static_cast<int>(seconds)));
+    };
     setHint(callOverview_, "The whole call: silences shaded, keywords and loop marked. Click or drag to "
                            "play from there (with the focus: Left, Right, Page Up, Page Down, Home, End)");
 }
@@ -332,7 +323,7 @@ void PlayerWindow::installKeys() {
         keys_.push_back({key, QString::fromLatin1(does)});
     };
     const auto pressing = [this](TransportControl control) { return [this, control] { press(control); }; };
-    onKey(Qt::Key_Space, "play / pause (in loop play: stop the loop)", [this] { playOrPause(); });
+    onKey(Qt::Key_Space, "play / pause (in loop play: stop the loop)", [this] { emit playPauseRequested(); });
     onKey(Qt::Key_Home, "restart from the beginning", pressing(TransportControl::Restart));
     onKey(Qt::Key_Left, "back by the step size", pressing(TransportControl::Back));
     onKey(Qt::Key_Right, "step forward by the step size", pressing(TransportControl::Step));
@@ -344,8 +335,8 @@ void PlayerWindow::installKeys() {
             resumeButton_->click();
     });
     onKey(QKeySequence(Qt::CTRL | Qt::Key_G), "go to a time (m:ss, h:mm:ss or seconds)", [this] {
-        if (!session_.snapshot().loopPlaying()) {
-            goToTimeDialog_->setCallSeconds(session_.clock().secondsOf(session_.snapshot().length));
+        if (!loopPlaying_) {
+            goToTimeDialog_->setCallSeconds(callSeconds_);
             goToTimeDialog_->start();
         }
     });
@@ -370,34 +361,25 @@ void PlayerWindow::showHelp() {
 }
 
 void PlayerWindow::connectControls() {
-    PlaybackSession& session = session_;
-    connect(playButton_, &QPushButton::clicked, this,
-            [this, &session] { actOrClose([&] { return session.play(); }); });
-    connect(restartButton_, &QPushButton::clicked, this,
-            [this, &session] { act([&] { session.restart(); }); });
-    connect(stopButton_, &QPushButton::clicked, this, [this, &session] { act([&] { session.stop(); }); });
-    connect(backButton_, &QPushButton::clicked, this,
-            [this, &session] { act([&] { session.back(stepSizeSwitch_->position()); }); });
-    connect(stepButton_, &QPushButton::clicked, this,
-            [this, &session] { act([&] { session.step(stepSizeSwitch_->position()); }); });
-    connect(markLoopBeginButton_, &QPushButton::clicked, this,
-            [this, &session] { act([&] { session.markLoopBegin(); }); });
-    connect(markLoopEndButton_, &QPushButton::clicked, this,
-            [this, &session] { act([&] { session.markLoopEnd(); }); });
-    connect(playLoopButton_, &QPushButton::clicked, this,
-            [this, &session] { act([&] { session.togglePlayLoop(); }); });
-    connect(callOverview_, &CallOverview::positionRequested, this,
-            [this, &session](double seconds) { moveTo(session.clock().framesAt(seconds)); });
+    for (const TransportControl control :
+         {TransportControl::Play, TransportControl::Restart, TransportControl::StopPause,
+          TransportControl::Back, TransportControl::Step, TransportControl::MarkLoopBegin,
+          TransportControl::MarkLoopEnd, TransportControl::PlayLoop})
+        connect(button(control), &QPushButton::clicked, this,
+                [this, control] { emit transportPressed(control); });
+    connect(callOverview_, &CallOverview::positionRequested, this, &PlayerWindow::positionChosen);
     connect(volumeBar_, &QSlider::valueChanged, this,
-            [this, &session](int position) { act([&] { session.setVolume(Volume::ofBar(position)); }); });
+            [this](int position) { emit volumeMoved(Volume::ofBar(position)); });
     connect(stepSizeSwitch_, &SwitchSlider::positionChanged, this, [this] {
         const StepHints hints = stepHints(stepSizeSwitch_->position());
         setHint(backButton_, withKey(text(hints.back), "Left"));
         setHint(stepButton_, withKey(text(hints.step), "Right"));
     });
-    connect(playSpeedSwitch_, &SwitchSlider::positionChanged, this, [this, &session] {
-        const std::optional<Speed> speed = Speed::ofPosition(playSpeedSwitch_->position());
-        actOrClose([&] { return !speed || session.changeSpeed(*speed); });
+    connect(playSpeedSwitch_, &SwitchSlider::positionChanged, this, [this] {
+        if (const std::optional<Speed> speed = Speed::ofPosition(playSpeedSwitch_->position()))
+            emit speedChosen(*speed);
+        else
+            emit playbackChanged();
     });
     for (QCheckBox* box : {keepPitchBox_, evenVoicesBox_, reduceNoiseBox_, skipSilenceBox_})
         connect(box, &QCheckBox::toggled, this, [this] { aidsChanged(); });
@@ -416,35 +398,12 @@ void PlayerWindow::press(TransportControl control) {
         pressed->click();
 }
 
-void PlayerWindow::playOrPause() {
-    const PlaybackSnapshot shown = session_.snapshot();
-    press(shown.loopPlaying() ? TransportControl::PlayLoop
-          : shown.playing()   ? TransportControl::StopPause
-                              : TransportControl::Play);
-}
-
-void PlayerWindow::play() {
-    if (!session_.snapshot().playing())
-        press(TransportControl::Play);
-}
-
-void PlayerWindow::pause() {
-    if (session_.snapshot().playing())
-        playOrPause();
-}
-
-void PlayerWindow::setSpeed(Speed speed) {
-    playSpeedSwitch_->setPosition(speed.position());
-}
-
-void PlayerWindow::setVolume(Volume volume) {
+void PlayerWindow::moveVolumeBar(Volume volume) {
     volumeBar_->setValue(volume.barPosition());
 }
 
-// Where the user sent the play position (a typed time, a click, the overview, the desktop's
-// controls): not during loop play; past the end, the last second.
-void PlayerWindow::moveTo(std::uint64_t frame) {
-    act([&] { session_.goTo(frame); });
+void PlayerWindow::chooseSpeed(Speed speed) {
+    playSpeedSwitch_->setPosition(speed.position());
 }
 
 void PlayerWindow::aidsChanged() {
@@ -454,20 +413,7 @@ void PlayerWindow::aidsChanged() {
     aids.filters.reduceNoise = reduceNoiseBox_->isChecked();
     aids.skipSilence = skipSilenceBox_->isChecked();
     aids.rewindSeconds = rewindBox_->value();
-    actOrClose([&] { return session_.setAids(aids); });
-}
-
-void PlayerWindow::act(const std::function<void()>& action) {
-    action();
-    emit playbackChanged();
-}
-
-void PlayerWindow::actOrClose(const std::function<bool()>& action) {
-    if (!action()) {
-        close();
-        return;
-    }
-    emit playbackChanged();
+    emit aidsChosen(aids);
 }
 
 void PlayerWindow::buildLayout() {
@@ -544,12 +490,14 @@ void PlayerWindow::setUp() {
     playTimeLabel_->setText(text(playTimeText(0)));
 }
 
-void PlayerWindow::restoreSettings(const InitRecord& record) {
+std::optional<Speed> PlayerWindow::restoreSettings(const InitRecord& record) {
     stepSizeSwitch_->setPosition(record.stepSizePosition);
-    // Quietly: the device follows the speed when play starts, not while the windows are made.
     playSpeedSwitch_->setPositionQuietly(record.playSpeedPosition);
-    if (const std::optional<Speed> speed = Speed::ofPosition(playSpeedSwitch_->position()))
-        session_.restoreSpeed(*speed);
+    return Speed::ofPosition(playSpeedSwitch_->position());
+}
+
+int PlayerWindow::stepSizePosition() const {
+    return stepSizeSwitch_->position();
 }
 
 void PlayerWindow::saveSettings(InitRecord& record) const {
@@ -581,10 +529,26 @@ QPushButton* PlayerWindow::button(TransportControl control) const {
     return playButton_;
 }
 
-void PlayerWindow::showPlayback(const PlaybackSnapshot& shown) {
-    overviewFeed_->show(shown);
+void PlayerWindow::setOverviewSeries(const StripChartSeries* series) {
+    callOverview_->setSeries(series);
+}
+
+void PlayerWindow::showOverview(const CallOverviewContent& content) {
+    callOverview_->setLength(content.lengthSeconds);
+    if (content.seriesGrown)
+        callOverview_->seriesGrown();
+    callOverview_->setShadedSpans(content.silences);
+    callOverview_->setKeyPresses(content.keyPresses);
+    callOverview_->setMarks(content.keywords);
+    callOverview_->setLoopMarks(content.loopBegin, content.loopEnd);
+    callOverview_->setPosition(content.positionSeconds);
+}
+
+void PlayerWindow::showPlayback(const PlaybackSnapshot& shown, double callSeconds) {
     // The call's length grows once a call that loads while it plays is whole.
-    goToTimeDialog_->setCallSeconds(session_.clock().secondsOf(shown.length));
+    callSeconds_ = callSeconds;
+    loopPlaying_ = shown.loopPlaying();
+    goToTimeDialog_->setCallSeconds(callSeconds);
     const PlaybackTexts texts = playbackTexts(shown);
     playTimeLabel_->setText(text(texts.time));
     progressBar_->setValue(shown.progress);
@@ -649,7 +613,7 @@ void PlayerWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
-        firstShow();
+        emit firstShown();
     }
 }
 
@@ -676,18 +640,16 @@ bool PlayerWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == progressBar_ && event->type() == QEvent::MouseButtonPress) {
         const auto* click = static_cast<QMouseEvent*>(event);
         if (click->button() == Qt::LeftButton && progressBar_->width() > 0) {
-            const double length = session_.clock().secondsOf(session_.snapshot().length);
-            goToSeconds(length * std::clamp(click->position().x() / progressBar_->width(), 0.0, 1.0));
+            emit positionChosen(callSeconds_ *
+                                std::clamp(click->position().x() / progressBar_->width(), 0.0, 1.0));
         }
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void PlayerWindow::showDetails() {
-    const PlayerState& state = state_;
-    setWindowTitle(text(formatText("%s  %s", kProductTitle, state.environment.versionText.c_str())));
-    const RecordingDetails details = recordingDetails(state.recording, state.options);
+void PlayerWindow::showDetails(const std::string& title, const RecordingDetails& details) {
+    setWindowTitle(text(title));
     const std::pair<QLabel*, const std::string*> lines[] = {
         {detailLines_.identifier, &details.identifier},
         {detailLines_.recorded, &details.recorded},
@@ -707,13 +669,7 @@ void PlayerWindow::showDetails() {
     detailLines_.ownership->setText(QString::fromLatin1(kOwnershipLine));
 }
 
-void PlayerWindow::firstShow() {
-    const PlayerState& state = state_;
-    PlaybackSession& session = session_;
-    session.restart();
-    session.stop();
-
-    const ButtonModes modes = buttonModes(state.recording.version(), state.options, state.openAtLastRun);
+void PlayerWindow::showButtonModes(const ButtonModes& modes) {
     keywordsButton_->setVisible(modes.scannedWordsVisible);
     keywordsButton_->setEnabled(modes.scannedWordsEnabled);
     commentsButton_->setVisible(modes.textVisible);
@@ -724,13 +680,10 @@ void PlayerWindow::firstShow() {
         exportButton_->setText("Add To CD &Export List");
         exportButton_->setAccessibleName(withoutMnemonic(exportButton_->text()));
     }
-    emit firstShown(modes);
-    showDetails();
-    // The bar shows the volume the playback has (the bar written back moves it to a whole step).
-    volumeBar_->setValue(session.snapshot().volume.barPosition());
+}
+
+void PlayerWindow::startDisplay() {
     displayTimer_->start();
-    actOrClose([&] { return session.play(); });
-    offerResume();
 }
 
 } // namespace kestrum

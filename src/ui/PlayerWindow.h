@@ -2,14 +2,14 @@
 
 #include "app/ButtonModes.h"
 #include "audio/PlaybackSession.h"
+#include "ui/CallOverviewFeed.h"
 #include "ui/HelpWindow.h"
 
 #include <QColor>
 #include <QMainWindow>
 
-#include <functional>
-#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QCheckBox;
@@ -23,43 +23,46 @@ class QTimer;
 namespace kestrum {
 
 class GoToTimeDialog;
-class CallOverviewFeed;
 class CallOverview;
 class SwitchSlider;
-struct PlayerState;
 struct InitRecord;
+struct RecordingDetails;
 
 // The main window: the call's details, the transport controls and the buttons that open the side
-// windows. It holds no playback state: its controls act on the player's playback session, and its
-// display timer shows the session's snapshots.
+// windows. It holds no playback state: it says through signals what the user did with its
+// controls, and is given what it shows (the details, the button modes, each snapshot of the
+// playback); its display timer asks for the display to be brought up to date.
 class PlayerWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    // The window shows the run's state and acts on its playback.
-    PlayerWindow(const PlayerState& state, PlaybackSession& session, QWidget* parent = nullptr);
+    explicit PlayerWindow(QWidget* parent = nullptr);
     ~PlayerWindow() override;
 
     // Start-up's set-up of the window before the recording is loaded.
     void setUp();
-    void restoreSettings(const InitRecord& record);
+    // The switches' positions from the init file, the speed's quietly; the speed the switch shows.
+    std::optional<Speed> restoreSettings(const InitRecord& record);
     void saveSettings(InitRecord& record) const;
-    // Shows a snapshot of the playback: time, progress, buttons, loop caption, speed, volume and the
-    // call overview.
-    void showPlayback(const PlaybackSnapshot& shown);
+    // The step size's switch position, as Back and Step go by it.
+    int stepSizePosition() const;
 
-    // The transport as the desktop's media controls and a foot pedal drive it: each does what its
-    // button, key or control does, and only when that button can be used.
-    void press(TransportControl control);
-    // Space: play, pause, or in loop play stop the loop.
-    void playOrPause();
-    // Play when stopped; pause (or stop the loop) when playing.
-    void play();
-    void pause();
-    void setSpeed(Speed speed);
-    void setVolume(Volume volume);
-    // Plays on (or waits, when stopped) from `frame`; not during loop play, whose marks hold it.
-    void moveTo(std::uint64_t frame);
+    // Shows a snapshot of the playback: time, progress, buttons, loop caption, speed, volume and
+    // aids; `callSeconds` is the call's length as far as it is known.
+    void showPlayback(const PlaybackSnapshot& shown, double callSeconds);
+    // The call overview's trace (peak summaries) and what it shows at this tick.
+    void setOverviewSeries(const StripChartSeries* series);
+    void showOverview(const CallOverviewContent& content);
+    // The first showing: the title, the call's detail lines, the buttons' modes.
+    void showDetails(const std::string& title, const RecordingDetails& details);
+    void showButtonModes(const ButtonModes& modes);
+    // As if the user moved the volume bar or the speed switch: volumeMoved or speedChosen follows.
+    void moveVolumeBar(Volume volume);
+    void chooseSpeed(Speed speed);
+    // "Resume at m:ss" for the first ten seconds; clicked, it goes to `seconds`.
+    void offerResume(double seconds);
+    // Starts the display timer (its ticks: playbackChanged).
+    void startDisplay();
     // The player's keys, as installed: the help lists these.
     const std::vector<KeyHelp>& keys() const { return keys_; }
     // F1: shows the help window.
@@ -75,14 +78,22 @@ class PlayerWindow : public QMainWindow {
     void showExportCaption(const QString& caption, const QColor& colour);
 
   signals:
+    // A transport button was clicked (a key clicks its button, when it can be used).
+    void transportPressed(TransportControl control);
+    // Space: play, pause, or in loop play stop the loop.
+    void playPauseRequested();
+    // A place of the call to play from (or wait at): the overview, the progress bar, Ctrl+G, Resume.
+    void positionChosen(double seconds);
+    void volumeMoved(Volume volume);
+    void speedChosen(Speed speed);
+    void aidsChosen(const ListeningAids& aids);
     void commentsClicked();
     void keywordsClicked();
     void waveformClicked();
     void exportClicked();
-    // The first showing, with the buttons' modes: the side windows open at last run reopen.
-    void firstShown(const ButtonModes& modes);
-    // The display tick, and after every transport control: every window is to be brought up to
-    // date with the playback.
+    // The first showing: the details, modes and playback are due.
+    void firstShown();
+    // The display tick: every window is to be brought up to date with the playback.
     void playbackChanged();
     // The user closes the window; a receiver may put the close aside (putCloseAside).
     void closeAsked();
@@ -106,28 +117,20 @@ class PlayerWindow : public QMainWindow {
     void installKeys();
     void makeGoTo();
     void makeResumeOffer(QWidget* central);
-    // Offers to go on where the user left the call, when they left it part way.
-    void offerResume();
-    // Goes to a point of the call, playing on or staying paused; nothing in loop play.
-    void goToSeconds(double seconds);
-    // The aids as the controls show them, handed to the playback.
+    // The aids as the controls show them, said through aidsChosen.
     void aidsChanged();
-    // The first showing: details, button modes, side windows, and play from the start.
-    void firstShow();
-    void showDetails();
-    // Runs a transport action and shows its effect at once.
-    void act(const std::function<void()>& action);
-    // Play and a speed change end the player when the sound device fails.
-    void actOrClose(const std::function<bool()>& action);
+    // A key's button clicked, when it can be used.
+    void press(TransportControl control);
     QPushButton* button(TransportControl control) const;
 
-    const PlayerState& state_;
-    PlaybackSession& session_;
     bool shown_ = false;
     std::optional<bool> loopCaptionShown_;
     std::vector<KeyHelp> keys_;
-    std::unique_ptr<CallOverviewFeed> overviewFeed_; // what the call overview shows
     bool closeAside_ = false;
+    // As last shown: the call's length, loop play, and the place Resume goes to.
+    double callSeconds_ = 0;
+    bool loopPlaying_ = false;
+    double resumeSeconds_ = 0;
 
     // The call's details, top to bottom as laid out.
     struct DetailLines {

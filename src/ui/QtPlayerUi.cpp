@@ -12,6 +12,7 @@
 #include "ui/FootPedal.h"
 #include "ui/MediaPlayerBus.h"
 #include "ui/PlayerMnemonics.h"
+#include "ui/PlayerPresenter.h"
 #include "ui/PlayerWindow.h"
 #include "ui/QtExportUi.h"
 #include "ui/RecordingWatch.h"
@@ -20,6 +21,7 @@
 #include "ui/SplashScreen.h"
 #include "ui/TerminationSignals.h"
 #include "ui/TextEntryKeys.h"
+#include "ui/WaveformPresenter.h"
 #include "ui/WaveformWindow.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
@@ -48,9 +50,12 @@ void QtPlayerUi::destroySplash() {
     splash_.reset();
 }
 
-double QtPlayerUi::totalSeconds() const {
+// The call's playing time, as the comment and keyword windows show it when they open.
+void QtPlayerUi::showTotalSeconds() {
     const PlaybackSession& session = owner_->session();
-    return session.clock().secondsOf(session.snapshot().length);
+    const double total = session.clock().secondsOf(session.snapshot().length);
+    scannedWords_->setTotalSeconds(total);
+    existingComments_->setTotalSeconds(total);
 }
 
 void QtPlayerUi::createWindows(PlayerActions& player) {
@@ -58,16 +63,17 @@ void QtPlayerUi::createWindows(PlayerActions& player) {
     // The player's keys work in every window, but a field being typed in keeps them.
     textEntryKeys_ = std::make_unique<TextEntryKeys>();
     qApp->installEventFilter(textEntryKeys_.get());
-    const auto total = [this] { return totalSeconds(); };
-    player_ = std::make_unique<PlayerWindow>(player.state(), player.session());
+    player_ = std::make_unique<PlayerWindow>();
+    presenter_ = std::make_unique<PlayerPresenter>(*player_, player);
     QObject::connect(player_.get(), &PlayerWindow::closing, [&player] { player.shutdown(); });
     // Its Alt+letter shortcuts work from the side windows as well.
     playerMnemonics_ = std::make_unique<PlayerMnemonics>(*player_);
     qApp->installEventFilter(playerMnemonics_.get());
     newComments_ = std::make_unique<NewCommentsWindow>(player_.get());
-    scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get(), total);
-    waveform_ = std::make_unique<WaveformWindow>(player.state(), player.session(), player_.get());
-    existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get(), total);
+    scannedWords_ = std::make_unique<ScannedWordWindow>(player_.get());
+    waveform_ = std::make_unique<WaveformWindow>(player_.get());
+    waveformPresenter_ = std::make_unique<WaveformPresenter>(*waveform_, player);
+    existingComments_ = std::make_unique<ExistingCommentsWindow>(player_.get());
     codecInstructions_ = std::make_unique<CodecInstructions>(player_.get());
     annotate_ = std::make_unique<AnnotateDialog>(waveform_.get());
     exportUi_ = std::make_unique<QtExportUi>(player.messenger(), player.state(), *this);
@@ -84,21 +90,24 @@ void QtPlayerUi::createWindows(PlayerActions& player) {
 void QtPlayerUi::linkDesktop() {
     desktopLinked_ = true;
     mediaBus_ = std::make_unique<MediaPlayerBus>(
-        MediaPlayerParts{*player_, owner_->session(), owner_->state()}, owner_->reporter());
-    footPedal_ = std::make_unique<FootPedal>(*player_, owner_->reporter(), owner_->state().pedalDevice);
+        MediaPlayerParts{*player_, *presenter_, owner_->session(), owner_->state()}, owner_->reporter());
+    footPedal_ = std::make_unique<FootPedal>(*presenter_, owner_->reporter(), owner_->state().pedalDevice);
 }
 
 void QtPlayerUi::connectSideWindows() {
     PlayerWindow* player = player_.get();
-    QObject::connect(player, &PlayerWindow::firstShown,
+    QObject::connect(presenter_.get(), &PlayerPresenter::firstShown,
                      [this](const ButtonModes& modes) { showSideWindows(modes); });
+    QObject::connect(presenter_.get(), &PlayerPresenter::playbackChanged, [this] { refreshDisplay(); });
     QObject::connect(player, &PlayerWindow::closeAsked, [this] {
         if (!owner_->confirmClose())
             player_->putCloseAside();
     });
     QObject::connect(player, &PlayerWindow::commentsClicked, [this] { commentsButtonClicked(); });
-    QObject::connect(player, &PlayerWindow::keywordsClicked,
-                     [this] { scannedWords_->toggle(player_.get()); });
+    QObject::connect(player, &PlayerWindow::keywordsClicked, [this] {
+        showTotalSeconds();
+        scannedWords_->toggle(player_.get());
+    });
     QObject::connect(player, &PlayerWindow::waveformClicked, [this] {
         showWaveformBesidePlayer();
         waveform_->setVisible(!waveform_->isVisible());
@@ -109,8 +118,6 @@ void QtPlayerUi::connectSideWindows() {
         annotate_->ask(session.clock().secondsOf(session.snapshot().position));
     });
     QObject::connect(waveform_.get(), &WaveformWindow::playbackChanged, [this] { refreshDisplay(); });
-    QObject::connect(waveform_.get(), &WaveformWindow::spectrogramWanted,
-                     [this] { owner_->wantSpectrogram(); });
     QObject::connect(player, &PlayerWindow::exportClicked, [this] {
         // An export takes the whole call: one clicked while the call still loads waits for it.
         owner_->finishLoading();
@@ -167,7 +174,7 @@ void QtPlayerUi::restoreWindowState(const InitRecord* record, bool viewerMode) {
     waveform_->place(record->waveformLeft, record->waveformTop);
     if (record->waveformKnobPosition >= 0 && record->waveformKnobPosition <= 100)
         waveform_->setKnobPosition(record->waveformKnobPosition);
-    player_->restoreSettings(*record);
+    presenter_->restoreSettings(*record);
 }
 
 void QtPlayerUi::saveWindowState(InitRecord& record) {
@@ -199,26 +206,20 @@ void QtPlayerUi::refreshDisplay() {
     if (owner_->state().peaks.sampleCount() != summarised)
         waveform_->samplesAdded();
     const PlaybackSnapshot shown = owner_->session().refresh();
-    player_->showPlayback(shown);
+    presenter_->show(shown);
     if (looping_ && !desktopLinked_)
         linkDesktop();
     if (mediaBus_)
         mediaBus_->playbackShown();
-    waveform_->shadeSilences(shown.aids.skipSilence);
-    // The waveform follows the play position wherever it moves, and shows the end when play ends.
-    if (followedPosition_ != shown.position) {
-        waveform_->follow(shown.position, shown.position == shown.length && !shown.playing());
-        followedPosition_ = shown.position;
-    }
+    waveformPresenter_->show(shown);
 }
 
 void QtPlayerUi::showPlayPosition() {
-    waveform_->follow(0, false);
-    followedPosition_ = 0;
+    waveformPresenter_->showPlayPosition();
 }
 
 void QtPlayerUi::showCallAnalysis() {
-    waveform_->showCallAnalysis();
+    waveformPresenter_->showCallAnalysis();
 }
 
 void QtPlayerUi::stopDisplay() {
@@ -273,6 +274,7 @@ void QtPlayerUi::closeRequested() {
 // --- the side windows ---------------------------------------------------------------------
 
 void QtPlayerUi::showSideWindows(const ButtonModes& modes) {
+    showTotalSeconds();
     const auto show = [this](SideWindow* window) {
         window->placeBeside(player_.get());
         window->show();
@@ -303,6 +305,7 @@ void QtPlayerUi::commentsButtonClicked() {
         existingComments_->hide();
         return;
     }
+    showTotalSeconds();
     if (newCommentsOffered(owner_->state().options)) {
         newComments_->placeBeside(player_.get());
         newComments_->show();

@@ -3,9 +3,7 @@
 #include "app/ButtonModes.h"
 #include "app/PlayerUi.h"
 
-#include <cstdint>
 #include <memory>
-#include <optional>
 
 namespace kestrum {
 
@@ -18,12 +16,14 @@ class FootPedal;
 class MediaPlayerBus;
 class NewCommentsWindow;
 class PlayerMnemonics;
+class PlayerPresenter;
 class PlayerWindow;
 class RecordingWatch;
 class ScannedWordWindow;
 class SplashScreen;
 class TerminationSignals;
 class TextEntryKeys;
+class WaveformPresenter;
 class WaveformWindow;
 
 // The player's windows on Qt: made in start-up's order, the message loop run on the player
@@ -80,12 +80,16 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     void playFromList(int seconds);
     void playFromTimestamp(int seconds);
     void closeRequested();
-    double totalSeconds() const;
+    // The call's playing time handed to the windows that show it, before one of them shows.
+    void showTotalSeconds();
     // The display tick: the player window and the waveform brought up to date with the playback.
     void refreshDisplay();
 
     PlayerActions* owner_ = nullptr; // the run served: what the user does reaches it
     std::unique_ptr<SplashScreen> splash_;
+    // The presenters outlive their windows, whose charts draw from what the presenters hold.
+    std::unique_ptr<PlayerPresenter> presenter_; // between the player window and the playback
+    std::unique_ptr<WaveformPresenter> waveformPresenter_;
     std::unique_ptr<PlayerWindow> player_;
     std::unique_ptr<NewCommentsWindow> newComments_;
     std::unique_ptr<ScannedWordWindow> scannedWords_;
@@ -102,8 +106,7 @@ class QtPlayerUi : public PlayerUi, private AnnotationViews {
     std::unique_ptr<MediaPlayerBus> mediaBus_;
     std::unique_ptr<FootPedal> footPedal_;
     bool looping_ = false;
-    bool desktopLinked_ = false;                    // the media controls and the pedal, made once
-    std::optional<std::uint64_t> followedPosition_; // where the waveform was last centred
+    bool desktopLinked_ = false; // the media controls and the pedal, made once
     bool closePending_ = false;
 };
 

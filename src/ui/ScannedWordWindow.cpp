@@ -17,9 +17,8 @@
 
 namespace kestrum {
 
-ScannedWordWindow::ScannedWordWindow(QWidget* owner, std::function<double()> totalSeconds)
-    : SideWindow(owner, "Scanned Word", QSize(384, 229), QSize(314, 138), 14),
-      totalSeconds_(std::move(totalSeconds)) {
+ScannedWordWindow::ScannedWordWindow(QWidget* owner)
+    : SideWindow(owner, "Scanned Word", QSize(384, 229), QSize(314, 138), 14) {
     setObjectName("keywordWindow");
     keywordList_ =
         makeSideMemo(this, "keywordList", true, "Double Click on Seconds to Start Playing", "Scanned words");
@@ -77,7 +76,7 @@ void ScannedWordWindow::clearTotal() {
 
 void ScannedWordWindow::showEvent(QShowEvent* event) {
     SideWindow::showEvent(event);
-    totalSecondsLabel_->setText(totalTimeText(totalSeconds_ ? totalSeconds_() : 0.0));
+    totalSecondsLabel_->setText(totalTimeText(totalSeconds_));
 }
 
 int ScannedWordWindow::secondsAt(const QString& line, int position) {

@@ -2,7 +2,6 @@
 
 #include "ui/SideWindow.h"
 
-#include <functional>
 #include <string>
 
 class QLabel;
@@ -17,7 +16,7 @@ class ScannedWordWindow : public SideWindow {
     Q_OBJECT
 
   public:
-    ScannedWordWindow(QWidget* owner, std::function<double()> totalSeconds);
+    explicit ScannedWordWindow(QWidget* owner);
 
     // The list's lines, as stored (keywordLineForDisplay shows them).
     void clearList();
@@ -25,6 +24,8 @@ class ScannedWordWindow : public SideWindow {
     void setSaveEnabled(bool enabled);
     // Start-up: no total until the window shows.
     void clearTotal();
+    // The call's playing time, as it grows while the call loads: shown as the window shows.
+    void setTotalSeconds(double seconds) { totalSeconds_ = seconds; }
 
     // The seconds value a double-click at `position` in a list line picks, or 0 when the click is
     // on no seconds value (a keyword, the heading, a blank).
@@ -41,7 +42,7 @@ class ScannedWordWindow : public SideWindow {
   private:
     void widenForHeading();
 
-    std::function<double()> totalSeconds_;
+    double totalSeconds_ = 0;
     QPlainTextEdit* keywordList_;
     QPushButton* closeButton_;
     QPushButton* saveButton_;

@@ -1,6 +1,5 @@
 #include "ui/WaveformWindow.h"
 
-#include "app/PlayerState.h"
 #include "ui/SideWindow.h"
 #include "widgets/Knob.h"
 #include "widgets/SwitchSlider.h"
@@ -32,55 +31,9 @@ QIcon standardIcon(QStyle::StandardPixmap glyph) {
 
 } // namespace
 
-// One point a byte of the store, so seconds are the frames' seconds whatever a frame holds.
-double SampleStoreSeries::pointsPerSecond() const {
-    const FrameClock& clock = session_.clock();
-    return static_cast<double>(clock.framesPerSecond()) * clock.frameBytes();
-}
-
-// While the call loads, what the peak summaries have taken in so far: the chart and its
-// summaries grow together.
-std::size_t SampleStoreSeries::pointCount() const {
-    return state_.peaks.sampleCount();
-}
-
-std::uint8_t SampleStoreSeries::point(std::size_t index) const {
-    return state_.store.sample(index);
-}
-
-StripChartSeries::Range SampleStoreSeries::range(std::size_t first, std::size_t last) const {
-    const PlayerState& state = state_;
-    const SampleRange found = state.peaks.range(state.store.samples().first(pointCount()), first, last);
-    return {found.low, found.high};
-}
-
-double FrequencySummarySource::columnsPerSecond() const {
-    const std::uint64_t frames = state_.spectrogram.framesPerColumn();
-    return frames > 0 ? static_cast<double>(session_.clock().framesPerSecond()) / static_cast<double>(frames)
-                      : 0;
-}
-
-std::size_t FrequencySummarySource::columnCount() const {
-    return state_.spectrogram.columnCount();
-}
-
-std::size_t FrequencySummarySource::rowCount() const {
-    return FrequencySummary::kRows;
-}
-
-double FrequencySummarySource::topFrequency() const {
-    return state_.spectrogram.topFrequency();
-}
-
-void FrequencySummarySource::loudest(std::size_t first, std::size_t last, std::uint8_t* rows) const {
-    const FrequencySummary::Column column = state_.spectrogram.loudest(first, last);
-    std::copy(column.begin(), column.end(), rows);
-}
-
-WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& session, QWidget* owner)
+WaveformWindow::WaveformWindow(QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
-      state_(state), session_(session), series_(state, session), spectrogram_(state, session),
-      follower_(*this, state.recording.playbackFormat.samplesPerSec) {
+      follower_(*this, 0) {
     setObjectName("waveformWindow");
     setWindowTitle("Audio Wave Form");
 
@@ -90,7 +43,6 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     waveformChart_->setAccessibleDescription(waveformChart_->toolTip());
     waveformChart_->setXAxisTitle("Seconds");
     waveformChart_->setXRange(0, 10);
-    waveformChart_->setSeries(&series_);
     waveformChart_->setMinimumSize(612, 308);
 
     spectrogramView_ = new FrequencyView(this);
@@ -161,6 +113,11 @@ WaveformWindow::WaveformWindow(const PlayerState& state, PlaybackSession& sessio
     connect(spectrogramCheckBox_, &QCheckBox::toggled, this, &WaveformWindow::spectrogramToggled);
 }
 
+void WaveformWindow::setSeries(const StripChartSeries* series, std::uint32_t framesPerSecond) {
+    waveformChart_->setSeries(series);
+    follower_.setFramesPerSecond(framesPerSecond);
+}
+
 void WaveformWindow::place(int left, int top) {
     moveWithinScreen(*this, left, top);
     placed_ = true;
@@ -197,12 +154,6 @@ bool WaveformWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// The frame at a time of the view, within the recording.
-std::uint64_t WaveformWindow::frameAt(double seconds) const {
-    const PlaybackSession& session = session_;
-    return std::min(session.clock().framesAt(seconds), session.snapshot().length);
-}
-
 void WaveformWindow::follow(std::uint64_t frame, bool atEnd) {
     follower_.follow(frame, atEnd);
 }
@@ -212,23 +163,14 @@ void WaveformWindow::samplesAdded() {
         waveformChart_->update();
 }
 
-void WaveformWindow::shadeSilences(bool shaded) {
-    std::vector<StripChart::Span> spans;
-    if (shaded) {
-        const FrameClock& clock = session_.clock();
-        for (const FrameSpan& silence : state_.silences.silences())
-            spans.push_back({clock.secondsOf(silence.begin), clock.secondsOf(silence.end)});
-    }
-    waveformChart_->setShadedSpans(std::move(spans));
+void WaveformWindow::shadeSilences(std::vector<StripChart::Span> silences) {
+    waveformChart_->setShadedSpans(std::move(silences));
 }
 
-void WaveformWindow::showCallAnalysis() {
-    const FrameClock& clock = session_.clock();
-    std::vector<StripChart::Span> marks;
-    for (const FrameSpan& press : state_.keyPresses)
-        marks.push_back({clock.secondsOf(press.begin), clock.secondsOf(press.end)});
-    waveformChart_->setMarkedSpans(std::move(marks));
-    spectrogramView_->setSource(&spectrogram_);
+void WaveformWindow::showCallAnalysis(std::vector<StripChart::Span> keyPresses,
+                                      const FrequencySource* spectrogram) {
+    waveformChart_->setMarkedSpans(std::move(keyPresses));
+    spectrogramView_->setSource(spectrogram);
 }
 
 // The window grows by the spectrogram's height as it appears, and gives it back as it goes.
@@ -249,7 +191,7 @@ void WaveformWindow::scaleChanged() {
         waveformChart_->xMinimum() + (waveformChart_->xMaximum() - waveformChart_->xMinimum()) * 0.5;
     follower_.setScale(scaleKnob_->positionFraction());
     // Centred again on the whole second at the view's centre.
-    follower_.follow(frameAt(std::floor(centre)), false);
+    emit centreWanted(std::floor(centre));
 }
 
 void WaveformWindow::viewModeChanged() {
@@ -262,18 +204,12 @@ void WaveformWindow::viewModeChanged() {
 }
 
 void WaveformWindow::enterZoomOrScroll(int mode) {
-    PlaybackSession& session = session_;
     waveformChart_->removeAllVerticalLines();
     spectrogramView_->setCursor(std::nullopt);
-    const PlaybackSnapshot shown = session.snapshot();
-    if (shown.loopPlaying())
-        session.togglePlayLoop();
-    else if (shown.playing())
-        session.stop();
+    // The view is the user's now: play and loop play wait until Run.
+    emit browsingStarted(!zoomingOrScrolling());
     if (!zoomingOrScrolling()) {
-        // The view is the user's now: play and loop play wait until Run.
         scaleKnob_->setEnabled(false);
-        session.setBrowsing(true);
         zoomInOrLeftButton_->setEnabled(true);
         zoomOutOrRightButton_->setEnabled(true);
     }
@@ -295,8 +231,6 @@ void WaveformWindow::enterZoomOrScroll(int mode) {
 }
 
 void WaveformWindow::enterRun() {
-    PlaybackSession& session = session_;
-    session.setBrowsing(false);
     scaleKnob_->setEnabled(true);
     zoomInOrLeftButton_->setEnabled(false);
     zoomOutOrRightButton_->setEnabled(false);
@@ -305,7 +239,7 @@ void WaveformWindow::enterRun() {
     const double maximum = waveformChart_->xMaximum();
     const double centre = minimum + (maximum - minimum) * 0.5;
     // The play position moves to the centre of the view, within the recording at both ends.
-    session.moveTo(frameAt(centre));
+    emit runResumedAt(centre);
     waveformChart_->setToolBarMode(StripChart::Plot);
     showSpan(minimum, maximum, centre);
 }
@@ -333,15 +267,12 @@ bool WaveformWindow::zoomingOrScrolling() const {
 }
 
 void WaveformWindow::chartClicked() {
-    const PlayerState& state = state_;
-    PlaybackSession& session = session_;
-    if (zoomingOrScrolling() || session.snapshot().loopPlaying() || state.options.viewerMode ||
-        state.options.keywordMode != KeywordMode::Enabled)
+    if (zoomingOrScrolling() || !annotationAllowed_)
         return;
     // The sound waits while the keyword is written, at the position where the chart was clicked.
-    session.setHeld(true);
+    emit soundHeld(true);
     emit annotateRequested();
-    session.setHeld(false);
+    emit soundHeld(false);
 }
 
 } // namespace kestrum

@@ -6,7 +6,9 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -15,48 +17,20 @@ class QPushButton;
 namespace kestrum {
 
 class Knob;
-class PlaybackSession;
-struct PlayerState;
 class SwitchSlider;
 
-// The sample store as the strip chart draws it, through the peak summaries.
-class SampleStoreSeries : public StripChartSeries {
-  public:
-    SampleStoreSeries(const PlayerState& state, const PlaybackSession& session)
-        : state_(state), session_(session) {}
-    double pointsPerSecond() const override;
-    std::size_t pointCount() const override;
-    std::uint8_t point(std::size_t index) const override;
-    Range range(std::size_t first, std::size_t last) const override;
-
-  private:
-    const PlayerState& state_;
-    const PlaybackSession& session_;
-};
-
-// The spectrogram summary of the call as the spectrogram view draws it.
-class FrequencySummarySource : public FrequencySource {
-  public:
-    FrequencySummarySource(const PlayerState& state, const PlaybackSession& session)
-        : state_(state), session_(session) {}
-    double columnsPerSecond() const override;
-    std::size_t columnCount() const override;
-    std::size_t rowCount() const override;
-    double topFrequency() const override;
-    void loudest(std::size_t first, std::size_t last, std::uint8_t* rows) const override;
-
-  private:
-    const PlayerState& state_;
-    const PlaybackSession& session_;
-};
-
 // The recording's samples against time, kept centred on the play position
-// while playing (Run), zoomed or scrolled by hand (Zoom, Scroll), and clicked to annotate.
+// while playing (Run), zoomed or scrolled by hand (Zoom, Scroll), and clicked to annotate. It holds
+// no playback: it is given the call's trace, its silences and analysis and whether a keyword may
+// be added, and says through signals what the user did with the view.
 class WaveformWindow : public QWidget, public WaveformDisplay {
     Q_OBJECT
 
   public:
-    WaveformWindow(const PlayerState& state, PlaybackSession& session, QWidget* owner);
+    explicit WaveformWindow(QWidget* owner);
+
+    // The call's samples as the chart draws them, and the frames a second they count in.
+    void setSeries(const StripChartSeries* series, std::uint32_t framesPerSecond);
 
     // WaveformDisplay
     bool isVisible() const override { return QWidget::isVisible(); }
@@ -66,11 +40,13 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     void follow(std::uint64_t frame, bool atEnd);
     // More of the call has loaded: the chart draws it.
     void samplesAdded();
-    // Shades the recording's silent stretches, or takes the shading away.
-    void shadeSilences(bool shaded);
+    // Shades the recording's silent stretches (none: the shading goes), in seconds.
+    void shadeSilences(std::vector<StripChart::Span> silences);
     // Marks where telephone keys were pressed (never which), and draws the spectrogram summary,
     // as the call's analysis comes in.
-    void showCallAnalysis();
+    void showCallAnalysis(std::vector<StripChart::Span> keyPresses, const FrequencySource* spectrogram);
+    // Whether a chart click may ask for a keyword now (keywords can be added, no loop play).
+    void setAnnotationAllowed(bool allowed) { annotationAllowed_ = allowed; }
 
     // Zoom or Scroll: the view is the user's, and nothing else may start playback or annotate.
     bool zoomingOrScrolling() const;
@@ -86,8 +62,16 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
   signals:
     // The spectrogram was first asked for: its summary is made then, not with every call.
     void spectrogramWanted();
-    // A click on the chart asks for a keyword at the play position (the sound waits meanwhile).
+    // A click on the chart asks for a keyword at the play position (the sound waits meanwhile:
+    // soundHeld(true) before, soundHeld(false) after).
     void annotateRequested();
+    void soundHeld(bool held);
+    // Zoom or Scroll was chosen: the playback stops; `entering` from Run, it is held until Run.
+    void browsingStarted(bool entering);
+    // Run again: the playback is released and goes on from the view's centre.
+    void runResumedAt(double seconds);
+    // The knob changed the scale: the view is to be centred again on the second `seconds`.
+    void centreWanted(double seconds);
     // The window changed the playback (paused it, moved its position): show it at once.
     void playbackChanged();
 
@@ -104,13 +88,9 @@ class WaveformWindow : public QWidget, public WaveformDisplay {
     void zoomInOrScrollLeft();
     void zoomOutOrScrollRight();
     void chartClicked();
-    std::uint64_t frameAt(double seconds) const;
 
-    const PlayerState& state_;
-    PlaybackSession& session_;
-    SampleStoreSeries series_;
-    FrequencySummarySource spectrogram_;
     WaveformFollower follower_;
+    bool annotationAllowed_ = false;
     bool placed_ = false;
     int heightWithoutSpectrogram_ = 0;
     StripChart* waveformChart_;
