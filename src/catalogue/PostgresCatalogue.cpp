@@ -75,8 +75,10 @@ constexpr std::int64_t kNewestRowsMost = 5000;
 // beginning finds): a walk by date, which reads every row on the way; reading the rows recorded
 // from a date on that should hold kDatedRowsMargin times the page's rows, which the server finds
 // in both its index of words and its index of dates; or reading every row that holds the words and
-// putting those in order.
-constexpr double kRowReadCost = 8;
+// putting those in order. A search's session is new, and its first read of a row costs it about as
+// much as sixteen of those steps; a row of the index by date, read twice (for the date, then for
+// the rows from it), about one.
+constexpr double kRowReadCost = 16;
 constexpr double kDatedRowCost = 1;
 constexpr std::int64_t kDatedRowsMargin = 2;
 
