@@ -126,6 +126,10 @@ PostgresResult::~PostgresResult() {
     PQclear(result_);
 }
 
+int PostgresResult::columns() const {
+    return result_ != nullptr ? PQnfields(result_) : 0;
+}
+
 int PostgresResult::rows() const {
     return result_ != nullptr ? PQntuples(result_) : 0;
 }

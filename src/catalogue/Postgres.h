@@ -65,6 +65,7 @@ class PostgresResult {
     ~PostgresResult();
 
     int rows() const;
+    int columns() const;
     bool isNull(int row, int column) const;
     // A number of any integer type, or a boolean (1 or 0); 0 for NULL.
     std::int64_t integer(int row, int column) const;

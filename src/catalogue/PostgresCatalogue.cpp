@@ -2,7 +2,9 @@
 
 #include "catalogue/PostgresText.h"
 
+#include <algorithm>
 #include <deque>
+#include <optional>
 #include <sqlite3.h>
 
 namespace kestrum {
@@ -43,6 +45,7 @@ constexpr const char* kColumns =
     "last_name, "
     "dialled_number, station_name, station_ani, station_number, site, second_site, system, duration, "
     "comments, keywords, checksums, checksum_problem";
+constexpr int kColumnCount = 24;
 
 // The columns a row is written with, in the order storeRows binds them.
 constexpr const char* kStoredColumns =
@@ -54,11 +57,38 @@ constexpr int kStoredColumnCount = 27;
 // Rows a statement writes at once: its parameters stay well under the server's 65535.
 constexpr std::size_t kRowsAStatement = 500;
 
-// A page of a search is first looked for among this many times its last row of the newest rows,
-// but never more than kNewestRowsTried: a common word fills it there at once, whatever the
-// server guesses of how common a word's beginning is (it knows little of rare words).
-constexpr std::int64_t kNewestRowsAMatch = 20;
-constexpr std::int64_t kNewestRowsTried = 5000;
+// The order of a search's rows: newest first, those without a date (which did not read) last.
+constexpr const char* kNewestFirst = " ORDER BY recorded DESC NULLS LAST, path";
+
+// A page of a search is first looked for among this many times its last row of the newest rows
+// (at least kNewestRowsLeast): a word on an eighth of the calls or more fills it there at once,
+// whatever the server guesses of how common a word's beginning is (it knows little of rare words),
+// and how many match there tells how far back the page reaches. A page beyond kNewestRowsMost rows
+// is left to the server's own plan.
+constexpr std::int64_t kNewestRowsAMatch = 8;
+constexpr std::int64_t kNewestRowsLeast = 400;
+constexpr std::int64_t kNewestRowsMost = 5000;
+
+// Past the newest rows, a page is found by the plan that, at the shares of rows that matched among
+// the newest (all words, and each word alone), should cost least, in steps about as long as adding
+// a row to a list of the rows that hold a word (which the server does for every row a word's
+// beginning finds): a walk by date, which reads every row on the way; reading the rows recorded
+// from a date on that should hold kDatedRowsMargin times the page's rows, which the server finds
+// in both its index of words and its index of dates; or reading every row that holds the words and
+// putting those in order. A search's session is new, and its first read of a row costs it about as
+// much as sixteen of those steps; a row of the index by date, read twice (for the date, then for
+// the rows from it), about one.
+constexpr double kRowReadCost = 16;
+constexpr double kDatedRowCost = 1;
+constexpr std::int64_t kDatedRowsMargin = 2;
+
+// Plans of the server that read only the rows its indexes give (no walk of the index by date, no
+// reading the whole table), for a search whose plan is chosen here.
+constexpr const char* kIndexesOnly =
+    "BEGIN; SET LOCAL enable_indexscan = off; SET LOCAL enable_seqscan = off";
+// The plan of a walk by date: the index by date, each row tested as it comes.
+constexpr const char* kWalkByDate =
+    "BEGIN; SET LOCAL enable_bitmapscan = off; SET LOCAL enable_seqscan = off";
 
 // Writing a batch again after the server broke a deadlock or a serialization conflict with it.
 constexpr int kWriteAttempts = 5;
@@ -123,6 +153,13 @@ void readEntry(const PostgresResult& row, int r, CatalogueEntry& e) {
         e.durationSeconds = static_cast<int>(row.integer(r, 19));
     e.comments = row.text(r, 20);
     e.keywords = splitKeywords(row.text(r, 21));
+}
+
+std::vector<CatalogueEntry> readRows(const PostgresResult& rows, std::int64_t skipped = 0) {
+    std::vector<CatalogueEntry> entries;
+    for (int r = static_cast<int>(skipped); r < rows.rows(); ++r)
+        readEntry(rows, r, entries.emplace_back());
+    return entries;
 }
 
 bool isConflict(const PostgresError& error) {
@@ -365,40 +402,124 @@ std::vector<CatalogueEntry> PostgresCatalogue::search(const SearchQuery& query, 
         });
         return newestFirst(std::move(entries));
     }
-    const std::string page = " ORDER BY recorded DESC NULLS LAST, path LIMIT " +
+    const std::string page = std::string(kNewestFirst) + " LIMIT " +
                              (limit >= 0 ? std::to_string(limit) : std::string("ALL")) + " OFFSET " +
                              std::to_string(offset);
-    std::vector<CatalogueEntry> entries = newestPage(query, folder, offset, limit, page);
-    if (entries.empty()) {
-        const PostgresResult rows = connection_.run(select + page, parameters);
-        entries.resize(static_cast<std::size_t>(rows.rows()));
-        for (int r = 0; r < rows.rows(); ++r)
-            readEntry(rows, r, entries[static_cast<std::size_t>(r)]);
-    }
-    return entries;
+    // Without words every row matches, and the walk by date finds the page at once.
+    if (limit > 0 && offset + limit <= kNewestRowsMost && !tsqueryText(words_, query.words).empty())
+        return pageOfWords(query, folder, offset, limit);
+    return readRows(connection_.run(select + page, parameters));
 }
 
-std::vector<CatalogueEntry> PostgresCatalogue::newestPage(const SearchQuery& query, const std::string& folder,
-                                                          std::int64_t offset, std::int64_t limit,
-                                                          const std::string& page) {
-    // The page among the newest rows: when it is full there, it is the page of all rows.
-    const std::string match = tsqueryText(words_, query.words);
-    const std::int64_t newest = std::min(kNewestRowsTried, kNewestRowsAMatch * (offset + limit));
-    if (match.empty() || limit <= 0 || offset + limit > newest)
-        return {};
+std::vector<CatalogueEntry> PostgresCatalogue::pageOfWords(const SearchQuery& query,
+                                                           const std::string& folder, std::int64_t offset,
+                                                           std::int64_t limit) {
+    const std::int64_t wanted = offset + limit;
+    NewestRows newest = newestPage(
+        query, folder, std::clamp(kNewestRowsAMatch * wanted, kNewestRowsLeast, kNewestRowsMost), wanted);
+    // Fewer rows than were asked for are all the rows of those dates and folder.
+    if (newest.matched >= wanted || newest.rows < newest.asked)
+        return {newest.page.begin() + std::min<std::ptrdiff_t>(offset, std::ssize(newest.page)),
+                newest.page.end()};
+    const double rows = static_cast<double>(std::max(newest.tableRows, newest.rows));
+    const double share = static_cast<double>(newest.matched) / static_cast<double>(newest.rows);
+    // A row of the list of a word's rows, for every word, and the rows that hold them all.
+    const double wordsCost =
+        rows * static_cast<double>(newest.wordMatches) / static_cast<double>(newest.rows);
+    const double everyMatchCost =
+        wordsCost + kRowReadCost * rows * std::max(share, 0.5 / static_cast<double>(newest.rows));
+    const std::string order = std::string(kNewestFirst) + " LIMIT ";
+    if (newest.matched > 0) {
+        const auto datedRows =
+            static_cast<std::int64_t>(static_cast<double>(kDatedRowsMargin * wanted) / share);
+        const double walkCost = kRowReadCost * static_cast<double>(wanted) / share;
+        const double datedCost = wordsCost + kDatedRowCost * static_cast<double>(datedRows) +
+                                 kRowReadCost * static_cast<double>(kDatedRowsMargin * wanted);
+        if (walkCost <= std::min(datedCost, everyMatchCost))
+            return readRows(planned(kWalkByDate, query, folder, {},
+                                    order + std::to_string(limit) + " OFFSET " + std::to_string(offset)));
+        const std::optional<std::string> from =
+            datedCost < everyMatchCost ? dateOfRow(query, folder, datedRows) : std::nullopt;
+        if (from) {
+            const PostgresResult found =
+                planned(kIndexesOnly, query, folder, *from, order + std::to_string(wanted));
+            // The rows before the date come after all of these: when they fill the page, it is
+            // the page of all rows.
+            if (found.rows() == wanted)
+                return readRows(found, offset);
+        }
+    }
+    return readRows(planned(kIndexesOnly, query, folder, {},
+                            order + std::to_string(limit) + " OFFSET " + std::to_string(offset)));
+}
+
+PostgresCatalogue::NewestRows PostgresCatalogue::newestPage(const SearchQuery& query,
+                                                            const std::string& folder, std::int64_t newest,
+                                                            std::int64_t wanted) {
     PostgresParameters parameters;
-    std::string sql = std::string("SELECT ") + kColumns + " FROM (SELECT * FROM recordings" +
-                      conditions({{}, query.from, query.to}, folder, parameters) +
-                      " ORDER BY recorded DESC NULLS LAST, path LIMIT " + std::to_string(newest) + ") newest";
-    parameters.text(match);
-    sql += " WHERE words @@ $" + std::to_string(parameters.size()) + "::tsquery" + page;
+    const auto matching = [&parameters](std::string match) {
+        parameters.text(std::move(match));
+        return "words @@ $" + std::to_string(parameters.size()) + "::tsquery";
+    };
+    std::string sql = "WITH newest AS MATERIALIZED (SELECT * FROM recordings" +
+                      conditions({{}, query.from, query.to}, folder, parameters) + kNewestFirst + " LIMIT " +
+                      std::to_string(newest) + ")";
+    const std::string all = matching(tsqueryText(words_, query.words));
+    // One row even when none matches: the counts, and the matching rows' columns before them.
+    sql += " SELECT page.*, counted.* FROM (SELECT count(*) AS rows, count(*) FILTER (WHERE " + all +
+           ") AS matched, (SELECT reltuples::bigint FROM pg_class WHERE oid = 'recordings'::regclass) AS "
+           "table_rows";
+    for (const std::string& word : query.words)
+        if (std::string match = tsqueryText(words_, {word}); !match.empty())
+            sql += ", count(*) FILTER (WHERE " + matching(std::move(match)) + ")";
+    sql += " FROM newest) counted LEFT JOIN LATERAL (SELECT " + std::string(kColumns) +
+           " FROM newest WHERE " + all + kNewestFirst + " LIMIT " + std::to_string(wanted) +
+           ") page ON true" + " ORDER BY page.recorded DESC NULLS LAST, page.path";
     const PostgresResult rows = connection_.run(sql, parameters);
-    if (rows.rows() < limit)
-        return {};
-    std::vector<CatalogueEntry> entries(static_cast<std::size_t>(rows.rows()));
-    for (int r = 0; r < rows.rows(); ++r)
-        readEntry(rows, r, entries[static_cast<std::size_t>(r)]);
-    return entries;
+    NewestRows found;
+    found.asked = newest;
+    found.rows = rows.integer(0, kColumnCount);
+    found.matched = rows.integer(0, kColumnCount + 1);
+    found.tableRows = rows.integer(0, kColumnCount + 2);
+    for (int word = kColumnCount + 3; word < rows.columns(); ++word)
+        found.wordMatches += rows.integer(0, word);
+    if (!rows.isNull(0, 0))
+        found.page = readRows(rows);
+    return found;
+}
+
+std::optional<std::string> PostgresCatalogue::dateOfRow(const SearchQuery& query, const std::string& folder,
+                                                        std::int64_t row) {
+    // Read from the index by date alone.
+    PostgresParameters parameters;
+    const PostgresResult rows = connection_.run(
+        "SELECT recorded FROM recordings" + conditions({{}, query.from, query.to}, folder, parameters) +
+            kNewestFirst + " OFFSET " + std::to_string(row - 1) + " LIMIT 1",
+        parameters);
+    if (rows.rows() == 0 || rows.isNull(0, 0))
+        return std::nullopt;
+    return rows.text(0, 0);
+}
+
+PostgresResult PostgresCatalogue::planned(const char* plan, const SearchQuery& query,
+                                          const std::string& folder, const std::string& from,
+                                          const std::string& page) {
+    PostgresParameters parameters;
+    std::string sql =
+        std::string("SELECT ") + kColumns + " FROM recordings" + conditions(query, folder, parameters);
+    if (!from.empty()) {
+        parameters.text(from);
+        sql += " AND recorded >= $" + std::to_string(parameters.size());
+    }
+    connection_.execute(plan);
+    try {
+        PostgresResult rows = connection_.run(sql + page, parameters);
+        connection_.run("COMMIT");
+        return rows;
+    } catch (const CatalogueError&) {
+        rollBackQuietly();
+        throw;
+    }
 }
 
 std::int64_t PostgresCatalogue::count(const SearchQuery& query, const std::string& folder,

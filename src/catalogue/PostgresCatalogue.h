@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace kestrum {
@@ -48,11 +49,30 @@ class PostgresCatalogue : public CatalogueBackEnd {
     void rollBackQuietly();
     void storeRows(std::vector<const CatalogueEntry*>::const_iterator first,
                    std::vector<const CatalogueEntry*>::const_iterator last);
-    // A page of a search found among the newest rows, in the order of the index by date (`page`:
-    // its ORDER BY, LIMIT and OFFSET); empty when it is not full there, and then to be looked for
-    // among all rows.
-    std::vector<CatalogueEntry> newestPage(const SearchQuery& query, const std::string& folder,
-                                           std::int64_t offset, std::int64_t limit, const std::string& page);
+    // A page of a search by words, found among the newest rows when they hold it, else among the
+    // rows from a date on, else among all rows that hold the words.
+    std::vector<CatalogueEntry> pageOfWords(const SearchQuery& query, const std::string& folder,
+                                            std::int64_t offset, std::int64_t limit);
+    // What a page found among the newest rows of the dates and folder.
+    struct NewestRows {
+        std::vector<CatalogueEntry> page; // the first rows of the page that match there
+        std::int64_t asked = 0;           // the newest rows looked among
+        std::int64_t rows = 0;            // the rows there were, up to `asked`
+        std::int64_t matched = 0;         // of those, the rows that match all the words
+        std::int64_t wordMatches = 0;     // and that match each word, added up
+        std::int64_t tableRows = 0;       // the server's estimate of the rows of the catalogue
+    };
+    // The first `wanted` rows that match among the `newest` rows of the dates and folder.
+    NewestRows newestPage(const SearchQuery& query, const std::string& folder, std::int64_t newest,
+                          std::int64_t wanted);
+    // The date of the row'th newest row of the dates and folder; none when there are fewer rows or
+    // it has no date.
+    std::optional<std::string> dateOfRow(const SearchQuery& query, const std::string& folder,
+                                         std::int64_t row);
+    // The rows of a search (recorded on `from` or later, when given) with `page` (its order and
+    // limits), by the plan `plan` sets up (a transaction's BEGIN and its planner settings).
+    PostgresResult planned(const char* plan, const SearchQuery& query, const std::string& folder,
+                           const std::string& from, const std::string& page);
     // The conditions of a search and their parameters.
     std::string conditions(const SearchQuery& query, const std::string& folder,
                            PostgresParameters& parameters);

@@ -7,11 +7,13 @@
 #include "catalogue/StampedRecordings.h"
 #include "recording/FieldText.h"
 #include "support/OtherUser.h"
+#include "support/PostgresServer.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -174,6 +176,77 @@ TEST_F(CatalogueTest, APageWalkedNewestFirstFindsWhatTheTextIndexFinds) {
         ASSERT_EQ(page.size(), 2u);
         EXPECT_EQ(page[0].path, all[1].path);
         EXPECT_EQ(page[1].path, all[2].path);
+    }
+}
+
+TEST_F(CatalogueTest, APageOfManyCallsOnAServerIsTheFilesWhicheverWayTheServerLooksForIt) {
+    std::string whyNot;
+    const std::unique_ptr<test::PostgresServer> server = test::PostgresServer::start(whyNot);
+    if (!server)
+        GTEST_SKIP() << whyNot;
+    server->makeTeamCatalogue();
+    const std::string indexer =
+        server->address(test::kTeamDatabase, test::kTeamIndexer, test::kTeamIndexerPassword);
+    const std::string reviewer =
+        server->address(test::kTeamDatabase, test::kTeamReviewer, test::kTeamReviewerPassword);
+    // Many calls, two to a date, the newest first; their words in shares that send a page of ten
+    // each way the server looks for it: found among the newest calls (alpha), walked by date (alpha
+    // and beta together, each common), read from a date on (gamma), from a date on that turns out
+    // to hold too few and then among all (delta, crowded among the newest only), and read all and
+    // put in order (epsilon, rare). The file's catalogue gives the same pages.
+    constexpr int kCalls = 12000;
+    std::vector<CatalogueEntry> entries(kCalls);
+    for (int i = 0; i < kCalls; ++i) {
+        CatalogueEntry& entry = entries[static_cast<std::size_t>(i)];
+        entry.path = fs::weakly_canonical(dir.path()).string() + "/many/" + std::to_string(i) + ".ZOQ";
+        entry.version = 11;
+        const std::time_t when = 1600000000 - static_cast<std::time_t>(i / 2) * 600;
+        std::tm parts{};
+        gmtime_r(&when, &parts);
+        char recorded[32];
+        std::strftime(recorded, sizeof recorded, "%Y-%m-%d %H:%M:%S", &parts);
+        entry.recorded = recorded;
+        entry.lastName = "Caller";
+        for (const auto& [word, holds] : std::initializer_list<std::pair<const char*, bool>>{
+                 {"alpha", i % 2 == 0},
+                 {"beta", i % 2 == 1 || i % 50 == 0},
+                 {"gamma", i % 50 == 7},
+                 {"delta", (i < 400 && i % 50 == 9) || i % 1000 == 509},
+                 {"epsilon", i % 997 == 500}})
+            if (holds)
+                entry.comments += std::string(word) + " ";
+    }
+    const std::string sqlite = dir.file("many.sqlite");
+    for (const std::string& target : {sqlite, indexer}) {
+        Catalogue catalogue = Catalogue::openForWriting(target);
+        catalogue.beginChanges();
+        for (const CatalogueEntry& entry : entries)
+            catalogue.store(entry);
+        catalogue.commitChanges();
+    }
+    server->runSql("ANALYZE recordings", test::kTeamDatabase); // as the server's own upkeep would
+    Catalogue fromFile = Catalogue::openForReading(sqlite);
+    Catalogue fromServer = Catalogue::openForReading(reviewer);
+    const auto paths = [](const std::vector<CatalogueEntry>& page) {
+        std::vector<std::string> names;
+        for (const CatalogueEntry& entry : page)
+            names.push_back(fs::path(entry.path).filename().string());
+        return names;
+    };
+    const SearchQuery searches[] = {
+        {{"alpha"}, "", ""},  {{"alpha", "beta"}, "", ""}, {{"gamma"}, "", ""},
+        {{"delta"}, "", ""},  {{"epsilon"}, "", ""},       {{"gamma"}, "2020-08-10", "2020-09-01"},
+        {{"caller"}, "", ""}, {{"zeta"}, "", ""},
+    };
+    for (const SearchQuery& query : searches) {
+        SCOPED_TRACE(query.words.back() + " " + query.from);
+        const auto found = std::ssize(fromFile.search(query));
+        EXPECT_EQ(found, std::ssize(fromServer.search(query)));
+        for (const std::int64_t offset : {0, 4, 15}) {
+            const std::vector<std::string> page = paths(fromFile.searchPage(query, {}, offset, 10));
+            EXPECT_EQ(paths(fromServer.searchPage(query, {}, offset, 10)), page) << offset;
+            EXPECT_EQ(std::ssize(page), std::clamp<std::ptrdiff_t>(found - offset, 0, 10)) << offset;
+        }
     }
 }
 
