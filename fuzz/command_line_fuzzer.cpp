@@ -10,6 +10,11 @@
 
 namespace {
 
+using kestrum::CommentMode;
+using kestrum::ExportMode;
+using kestrum::ExportVariant;
+using kestrum::KeyCountMode;
+using kestrum::KeywordMode;
 using kestrum::Options;
 
 void require(bool holds, const char* what) {
@@ -30,6 +35,10 @@ bool isKeyOrEmpty(const std::string& key) {
     return true;
 }
 
+template <class Mode> bool inRange(Mode mode, Mode last) {
+    return static_cast<int>(mode) >= 0 && static_cast<int>(mode) <= static_cast<int>(last);
+}
+
 // The limits the option letters promise (see Options).
 void checkAccepted(const Options& options) {
     require(options.recordingPath.size() < kestrum::kPathBufferSize, "F fits its field");
@@ -38,14 +47,17 @@ void checkAccepted(const Options& options) {
     require(options.ridLabel.size() < 4, "N fits its field");
     for (const std::string& key : options.encryptionKeys)
         require(isKeyOrEmpty(key), "G keys are 8 letters or digits");
-    require(options.commentMode >= 0 && options.commentMode <= 3, "C in 0-3");
-    require(options.exportMode >= 0 && options.exportMode <= 2, "E in 0-2");
-    require(options.keywordMode >= 0 && options.keywordMode <= 2, "S in 0-2");
+    // The parser casts the accepted numbers into the modes: none may fall outside their names.
+    require(inRange(options.commentMode, CommentMode::AddNew), "C in 0-3");
+    require(inRange(options.exportMode, ExportMode::Enabled), "E in 0-2");
+    require(inRange(options.keywordMode, KeywordMode::Enabled), "S in 0-2");
+    require(inRange(options.keyCountMode, KeyCountMode::All), "A in 0-3");
+    require(inRange(options.exportVariant, ExportVariant::ExportList), "K in 0-1");
     require(options.hourValue >= -1 && options.hourValue <= 23, "H in -1..23");
     require(options.monthValue != 0 && options.dayValue != 0, "P and Q refuse 0");
     require(options.yearValue == -1 || (options.yearValue >= 2001 && options.yearValue <= 2100),
             "Z is -1 or 2001-2100");
-    require(options.viewerMode == 0 || (options.readOnly == 1 && options.exportMode == 0),
+    require(!options.viewerMode || (options.readOnly && options.exportMode == ExportMode::Hidden),
             "viewer mode is read-only and exports nothing");
 }
 
