@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
@@ -134,10 +135,13 @@ int main(int argc, char** argv) {
         return 1;
 
     SdlAudioOutput device;
+    // Made before the stack, so that it goes after the device has stopped pulling from it, on
+    // every way out.
+    std::optional<TimedSource> timed;
     PlaybackStack playback(device, reporter, messenger, store, recording.playbackFormat);
     PlaybackSession& session = playback.makeSession();
     session.audioLoaded(recording.audioLength);
-    TimedSource source(session.sound());
+    TimedSource& source = timed.emplace(session.sound());
     playback.connect(&source);
     if (playback.openDevice() != 0)
         return 1;
