@@ -43,6 +43,7 @@ class Catalogue {
     void beginChanges() { backEnd_->beginChanges(); }
     void commitChanges() { backEnd_->commitChanges(); }
     void rollBackChanges() { backEnd_->rollBackChanges(); }
+    void tidyAfterIndexing() { backEnd_->tidyAfterIndexing(); }
 
     // The recordings that match, newest call first (those that did not read last, by path).
     std::vector<CatalogueEntry> search(const SearchQuery& query) {

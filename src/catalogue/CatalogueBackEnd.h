@@ -37,6 +37,8 @@ class CatalogueBackEnd {
     virtual void beginChanges() = 0;
     virtual void commitChanges() = 0;
     virtual void rollBackChanges() = 0;
+    // After an index run: readies the catalogue for searching when the run changed much of it.
+    virtual void tidyAfterIndexing() {}
 
     // The recordings under `folder` (all when empty) that match, newest call first (those that did
     // not read last, by path): `limit` of them from the `offset`th on (every one when `limit` < 0).

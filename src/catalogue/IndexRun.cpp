@@ -133,6 +133,7 @@ IndexCounts indexFolder(Catalogue& catalogue, const std::string& folder, const I
         }
     }
     batches.finish();
+    catalogue.tidyAfterIndexing();
     return counts;
 }
 

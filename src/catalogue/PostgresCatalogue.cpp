@@ -13,9 +13,9 @@ namespace {
 
 using namespace postgres_type;
 
-// The layout of the tables; catalogue_layout holds it. A later layout adds its steps here, as the
-// SQLite catalogue does.
-constexpr std::int64_t kLayoutVersion = 1;
+// The layout of the tables; catalogue_layout holds it. Layout 2 added the list of words
+// (catalogue_words); a later layout adds its steps here, as the SQLite catalogue does.
+constexpr std::int64_t kLayoutVersion = 2;
 
 // Every catalogue a server holds takes this lock to make or check its tables, so two indexers
 // starting at once do not both make them ("KstC").
@@ -37,6 +37,8 @@ constexpr const char* kSchema =
     "CREATE INDEX recordings_newest_first ON recordings (recorded DESC NULLS LAST, path);"
     "CREATE INDEX recordings_words ON recordings USING gin (words);"
     "CREATE TABLE catalogue_layout (layout integer NOT NULL);"
+    "CREATE TABLE catalogue_words (word bytea PRIMARY KEY);"
+    "COMMENT ON TABLE catalogue_words IS 'every word of the recordings'' words, for searches by prefix';"
     "COMMENT ON TABLE recordings IS 'the catalogue of recorded calls: one row per recording file';";
 
 // The columns a search reads, in the order of SQLite's, after the row's id.
@@ -70,30 +72,50 @@ constexpr std::int64_t kNewestRowsLeast = 400;
 constexpr std::int64_t kNewestRowsMost = 5000;
 
 // Past the newest rows, a page is found by the plan that, at the shares of rows that matched among
-// the newest (all words, and each word alone), should cost least, in steps about as long as adding
-// a row to a list of the rows that hold a word (which the server does for every row a word's
-// beginning finds): a walk by date, which reads every row on the way; reading the rows recorded
-// from a date on that should hold kDatedRowsMargin times the page's rows, which the server finds
-// in both its index of words and its index of dates; or reading every row that holds the words and
-// putting those in order. A search's session is new, and its first read of a row costs it about as
-// much as sixteen of those steps; a row of the index by date, read twice (for the date, then for
-// the rows from it), about one.
-constexpr double kRowReadCost = 16;
-constexpr double kDatedRowCost = 1;
+// the newest (all words, and each word alone), should cost least, in steps about as long as the
+// server takes to read one entry of the list of rows that hold a word: a walk by date, which reads
+// every row on the way; reading the rows recorded from a date on that should hold kDatedRowsMargin
+// times the page's rows, which the server finds in both its index of words and its index of dates;
+// or reading every row that holds the words and putting those in order. A search's session is new,
+// and its first read of a row costs it about as much as 64 of those steps; a row of the index by
+// date, read twice (for the date, then for the rows from it), about 8. A prefix the server matches
+// itself (not named by its words) costs it some 5 steps an entry: it gathers every entry of every
+// word that begins with it before it looks at any.
+constexpr double kRowReadCost = 64;
+constexpr double kDatedRowCost = 8;
+constexpr double kPrefixEntryCost = 5;
 constexpr std::int64_t kDatedRowsMargin = 2;
+// Dates a page is looked for from, each further back, before every row that matches is read.
+constexpr int kDatedAttempts = 3;
 
 // Plans of the server that read only the rows its indexes give (no walk of the index by date, no
-// reading the whole table), for a search whose plan is chosen here.
-constexpr const char* kIndexesOnly =
-    "BEGIN; SET LOCAL enable_indexscan = off; SET LOCAL enable_seqscan = off";
+// reading the whole table), for a search whose plan is chosen here; to the end of its transaction.
+constexpr const char* kIndexesOnly = "SET LOCAL enable_indexscan = off; SET LOCAL enable_seqscan = off";
 // The plan of a walk by date: the index by date, each row tested as it comes.
-constexpr const char* kWalkByDate =
-    "BEGIN; SET LOCAL enable_bitmapscan = off; SET LOCAL enable_seqscan = off";
+constexpr const char* kWalkByDate = "SET LOCAL enable_bitmapscan = off; SET LOCAL enable_seqscan = off";
+
+// The step from layout 1: the list of words, of the rows there are.
+constexpr const char* kAddWordList =
+    "CREATE TABLE catalogue_words (word bytea PRIMARY KEY);"
+    "COMMENT ON TABLE catalogue_words IS 'every word of the recordings'' words, for searches by prefix';"
+    "INSERT INTO catalogue_words SELECT convert_to(word, 'UTF8') FROM ts_stat('SELECT words FROM "
+    "recordings');"
+    "INSERT INTO catalogue_layout VALUES (2);";
+
+// A prefix is named by its words in a search when it begins at most this many: beyond that the
+// server's own matching of a prefix costs little more than the words would.
+constexpr int kWordsOfAPrefix = 64;
+
+// Words a statement adds to the list at once.
+constexpr std::size_t kWordsAStatement = 5000;
+
+// Rows an index run changes before it vacuums the table (tidyAfterIndexing).
+constexpr std::int64_t kRowsWorthTidying = 1000;
 
 // Writing a batch again after the server broke a deadlock or a serialization conflict with it.
 constexpr int kWriteAttempts = 5;
 
-void addEntry(PostgresParameters& p, const CatalogueEntry& e, const std::string& words) {
+void addEntry(PostgresParameters& p, const CatalogueEntry& e, std::string words) {
     p.bytes(e.path).integer(e.file.size).integer(e.file.modified).integer(e.file.changed);
     p.integer(e.file.device).integer(e.file.inode);
     if (!e.readable()) {
@@ -121,7 +143,7 @@ void addEntry(PostgresParameters& p, const CatalogueEntry& e, const std::string&
         p.null(kBytea);
     else
         p.bytes(e.checksumProblem);
-    p.typed(words, kTsvector);
+    p.typed(std::move(words), kTsvector);
 }
 
 // Reads an entry from a row of kColumns into `e`, a new entry.
@@ -201,6 +223,11 @@ void PostgresCatalogue::prepare(bool mayWrite) {
                        connection_.run("SELECT max(layout) FROM catalogue_layout").integer(0, 0);
                    layout < 1 || layout > kLayoutVersion) {
             throw CatalogueError(name + " was made by another version of this program");
+        } else if (layout == 1 && mayWrite) {
+            connection_.execute(kAddWordList);
+        } else if (layout == 1) {
+            // Read as it is, the prefixes left to the server, until an indexer brings it up to date.
+            hasWordList_ = false;
         }
         connection_.run("COMMIT");
     } catch (const CatalogueError&) {
@@ -296,21 +323,45 @@ void PostgresCatalogue::writeChanges() {
             }
         }
     }
+    rowsChanged_ += std::ssize(stored_) + std::ssize(removed_);
     stored_.clear();
     checksums_.clear();
     removed_.clear();
+}
+
+void PostgresCatalogue::tidyAfterIndexing() {
+    // The server's own upkeep comes some time after many rows were written, and until then every
+    // search pays for it: it reads through the GIN index's list of rows still to be merged into
+    // it, reads the table for dates its visibility map does not yet vouch for, and plans without
+    // statistics of the new rows. A vacuum of the table now ends that.
+    if (rowsChanged_ < kRowsWorthTidying)
+        return;
+    try {
+        const std::int64_t tableRows =
+            connection_.run("SELECT reltuples::bigint FROM pg_class WHERE oid = 'recordings'::regclass")
+                .integer(0, 0);
+        if (tableRows <= 0 || rowsChanged_ * 10 >= tableRows)
+            connection_.execute("VACUUM (ANALYZE) recordings");
+    } catch (const PostgresError&) {
+        // The rows are written: the server's own upkeep will do this later.
+    }
 }
 
 void PostgresCatalogue::writeChangesOnce() {
     if (stored_.empty() && checksums_.empty() && removed_.empty())
         return;
     connection_.run("BEGIN");
-    std::vector<const CatalogueEntry*> rows;
-    for (const auto& [path, entry] : stored_)
-        rows.push_back(&entry);
+    std::vector<StoredRow> rows;
+    std::set<std::string> words;
+    for (const auto& [path, entry] : stored_) {
+        IndexedText text = indexedText(words_, entry);
+        words.insert(text.words.begin(), text.words.end());
+        rows.push_back({&entry, std::move(text.tsvector)});
+    }
     for (std::size_t first = 0; first < rows.size(); first += kRowsAStatement)
         storeRows(rows.begin() + static_cast<std::ptrdiff_t>(first),
                   rows.begin() + static_cast<std::ptrdiff_t>(std::min(rows.size(), first + kRowsAStatement)));
+    storeWords(words);
     for (const auto& [id, checked] : checksums_) {
         PostgresParameters parameters;
         parameters.text(checksumStateName(checked.first));
@@ -333,13 +384,13 @@ void PostgresCatalogue::writeChangesOnce() {
     connection_.run("COMMIT");
 }
 
-void PostgresCatalogue::storeRows(std::vector<const CatalogueEntry*>::const_iterator first,
-                                  std::vector<const CatalogueEntry*>::const_iterator last) {
+void PostgresCatalogue::storeRows(std::vector<StoredRow>::iterator first,
+                                  std::vector<StoredRow>::iterator last) {
     PostgresParameters parameters;
     std::string values;
     int parameter = 1;
     for (auto row = first; row != last; ++row) {
-        addEntry(parameters, **row, tsvectorText(words_, **row));
+        addEntry(parameters, *row->entry, std::move(row->words));
         values += values.empty() ? "(" : ", (";
         for (int column = 0; column < kStoredColumnCount; ++column, ++parameter)
             values += (column > 0 ? ", $" : "$") + std::to_string(parameter);
@@ -360,10 +411,25 @@ void PostgresCatalogue::storeRows(std::vector<const CatalogueEntry*>::const_iter
                     parameters);
 }
 
+void PostgresCatalogue::storeWords(const std::set<std::string>& words) {
+    // In byte order, as every writer adds them, so that two writers adding the same words wait on
+    // each other in one direction only.
+    for (auto first = words.begin(); first != words.end();) {
+        PostgresParameters parameters;
+        std::string values;
+        for (; first != words.end() && parameters.size() < kWordsAStatement; ++first) {
+            parameters.bytes(*first);
+            values += (values.empty() ? "($" : ", ($") + std::to_string(parameters.size()) + ")";
+        }
+        connection_.run("INSERT INTO catalogue_words (word) VALUES " + values + " ON CONFLICT DO NOTHING",
+                        parameters);
+    }
+}
+
 std::string PostgresCatalogue::conditions(const SearchQuery& query, const std::string& folder,
                                           PostgresParameters& parameters) {
     std::string sql = " WHERE true";
-    const std::string match = tsqueryText(words_, query.words);
+    const std::string match = matchText(query.words);
     const auto next = [&parameters] { return "$" + std::to_string(parameters.size()); };
     if (!match.empty()) {
         parameters.text(match);
@@ -388,8 +454,58 @@ std::string PostgresCatalogue::conditions(const SearchQuery& query, const std::s
     return sql;
 }
 
+template <typename Read> auto PostgresCatalogue::reading(Read read) -> decltype(read()) {
+    // One view of the catalogue for every statement of a search, the words of its prefixes
+    // included, so that a batch an indexer commits meanwhile is seen whole or not at all.
+    connection_.run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    try {
+        auto result = read();
+        connection_.run("COMMIT");
+        wordsBeginning_.clear();
+        return result;
+    } catch (const CatalogueError&) {
+        wordsBeginning_.clear();
+        rollBackQuietly();
+        throw;
+    }
+}
+
+std::string PostgresCatalogue::matchText(const std::vector<std::string>& searchWords) {
+    if (!hasWordList_)
+        return tsqueryText(words_, searchWords);
+    return tsqueryText(words_, searchWords, [this](const std::string& prefix) {
+        auto known = wordsBeginning_.find(prefix);
+        if (known == wordsBeginning_.end())
+            known = wordsBeginning_.emplace(prefix, wordsBeginning(prefix)).first;
+        return known->second;
+    });
+}
+
+std::vector<std::string> PostgresCatalogue::wordsBeginning(const std::string& prefix) {
+    // The words from the prefix on, up to the first that does not begin with it: a word is UTF-8,
+    // whose bytes are all below 0xFF.
+    std::string end = prefix;
+    ++end.back();
+    PostgresParameters parameters;
+    parameters.bytes(prefix).bytes(end);
+    const PostgresResult found = connection_.run(
+        "SELECT word FROM catalogue_words WHERE word >= $1 AND word < $2 ORDER BY word LIMIT " +
+            std::to_string(kWordsOfAPrefix + 1),
+        parameters);
+    std::vector<std::string> words;
+    if (found.rows() <= kWordsOfAPrefix)
+        for (int row = 0; row < found.rows(); ++row)
+            words.push_back(found.text(row, 0));
+    return words;
+}
+
 std::vector<CatalogueEntry> PostgresCatalogue::search(const SearchQuery& query, const std::string& folder,
                                                       std::int64_t offset, std::int64_t limit) {
+    return reading([&] { return searchNow(query, folder, offset, limit); });
+}
+
+std::vector<CatalogueEntry> PostgresCatalogue::searchNow(const SearchQuery& query, const std::string& folder,
+                                                         std::int64_t offset, std::int64_t limit) {
     PostgresParameters parameters;
     const std::string select =
         std::string("SELECT ") + kColumns + " FROM recordings" + conditions(query, folder, parameters);
@@ -406,7 +522,7 @@ std::vector<CatalogueEntry> PostgresCatalogue::search(const SearchQuery& query, 
                              (limit >= 0 ? std::to_string(limit) : std::string("ALL")) + " OFFSET " +
                              std::to_string(offset);
     // Without words every row matches, and the walk by date finds the page at once.
-    if (limit > 0 && offset + limit <= kNewestRowsMost && !tsqueryText(words_, query.words).empty())
+    if (limit > 0 && offset + limit <= kNewestRowsMost && !matchText(query.words).empty())
         return pageOfWords(query, folder, offset, limit);
     return readRows(connection_.run(select + page, parameters));
 }
@@ -423,30 +539,39 @@ std::vector<CatalogueEntry> PostgresCatalogue::pageOfWords(const SearchQuery& qu
                 newest.page.end()};
     const double rows = static_cast<double>(std::max(newest.tableRows, newest.rows));
     const double share = static_cast<double>(newest.matched) / static_cast<double>(newest.rows);
-    // A row of the list of a word's rows, for every word, and the rows that hold them all.
-    const double wordsCost =
-        rows * static_cast<double>(newest.wordMatches) / static_cast<double>(newest.rows);
+    // An entry of the list of a word's rows, for every word, and the rows that hold them all.
+    const double wordsCost = rows * newest.wordEntries / static_cast<double>(newest.rows);
     const double everyMatchCost =
         wordsCost + kRowReadCost * rows * std::max(share, 0.5 / static_cast<double>(newest.rows));
     const std::string order = std::string(kNewestFirst) + " LIMIT ";
     if (newest.matched > 0) {
-        const auto datedRows =
-            static_cast<std::int64_t>(static_cast<double>(kDatedRowsMargin * wanted) / share);
+        const auto datedCost = [&](std::int64_t datedRows) {
+            return wordsCost + kDatedRowCost * static_cast<double>(datedRows) +
+                   kRowReadCost * static_cast<double>(kDatedRowsMargin * wanted);
+        };
+        const auto rowsToHold = [&](double matchingShare) {
+            return static_cast<std::int64_t>(static_cast<double>(kDatedRowsMargin * wanted) / matchingShare);
+        };
         const double walkCost = kRowReadCost * static_cast<double>(wanted) / share;
-        const double datedCost = wordsCost + kDatedRowCost * static_cast<double>(datedRows) +
-                                 kRowReadCost * static_cast<double>(kDatedRowsMargin * wanted);
-        if (walkCost <= std::min(datedCost, everyMatchCost))
+        if (walkCost <= std::min(datedCost(rowsToHold(share)), everyMatchCost))
             return readRows(planned(kWalkByDate, query, folder, {},
                                     order + std::to_string(limit) + " OFFSET " + std::to_string(offset)));
-        const std::optional<std::string> from =
-            datedCost < everyMatchCost ? dateOfRow(query, folder, datedRows) : std::nullopt;
-        if (from) {
+        // When the rows from the date hold fewer than the page, they tell the share better than
+        // the newest did, and a date further back is tried while that costs less than the rest.
+        for (auto [attempt, datedRows] = std::pair{0, rowsToHold(share)};
+             attempt < kDatedAttempts && datedCost(datedRows) < everyMatchCost; ++attempt) {
+            const std::optional<std::string> from = dateOfRow(query, folder, datedRows);
+            if (!from)
+                break; // fewer rows than that: all of them are read below
             const PostgresResult found =
                 planned(kIndexesOnly, query, folder, *from, order + std::to_string(wanted));
             // The rows before the date come after all of these: when they fill the page, it is
             // the page of all rows.
             if (found.rows() == wanted)
                 return readRows(found, offset);
+            datedRows = found.rows() > 0
+                            ? rowsToHold(static_cast<double>(found.rows()) / static_cast<double>(datedRows))
+                            : datedRows * 8;
         }
     }
     return readRows(planned(kIndexesOnly, query, folder, {},
@@ -464,14 +589,17 @@ PostgresCatalogue::NewestRows PostgresCatalogue::newestPage(const SearchQuery& q
     std::string sql = "WITH newest AS MATERIALIZED (SELECT * FROM recordings" +
                       conditions({{}, query.from, query.to}, folder, parameters) + kNewestFirst + " LIMIT " +
                       std::to_string(newest) + ")";
-    const std::string all = matching(tsqueryText(words_, query.words));
+    const std::string all = matching(matchText(query.words));
     // One row even when none matches: the counts, and the matching rows' columns before them.
     sql += " SELECT page.*, counted.* FROM (SELECT count(*) AS rows, count(*) FILTER (WHERE " + all +
            ") AS matched, (SELECT reltuples::bigint FROM pg_class WHERE oid = 'recordings'::regclass) AS "
            "table_rows";
+    std::vector<double> entryCosts;
     for (const std::string& word : query.words)
-        if (std::string match = tsqueryText(words_, {word}); !match.empty())
+        if (std::string match = matchText({word}); !match.empty()) {
+            entryCosts.push_back(match.find(":*") == std::string::npos ? 1 : kPrefixEntryCost);
             sql += ", count(*) FILTER (WHERE " + matching(std::move(match)) + ")";
+        }
     sql += " FROM newest) counted LEFT JOIN LATERAL (SELECT " + std::string(kColumns) +
            " FROM newest WHERE " + all + kNewestFirst + " LIMIT " + std::to_string(wanted) +
            ") page ON true" + " ORDER BY page.recorded DESC NULLS LAST, page.path";
@@ -481,8 +609,9 @@ PostgresCatalogue::NewestRows PostgresCatalogue::newestPage(const SearchQuery& q
     found.rows = rows.integer(0, kColumnCount);
     found.matched = rows.integer(0, kColumnCount + 1);
     found.tableRows = rows.integer(0, kColumnCount + 2);
-    for (int word = kColumnCount + 3; word < rows.columns(); ++word)
-        found.wordMatches += rows.integer(0, word);
+    for (std::size_t word = 0; word < entryCosts.size(); ++word)
+        found.wordEntries += entryCosts[word] *
+                             static_cast<double>(rows.integer(0, kColumnCount + 3 + static_cast<int>(word)));
     if (!rows.isNull(0, 0))
         found.page = readRows(rows);
     return found;
@@ -512,34 +641,31 @@ PostgresResult PostgresCatalogue::planned(const char* plan, const SearchQuery& q
         sql += " AND recorded >= $" + std::to_string(parameters.size());
     }
     connection_.execute(plan);
-    try {
-        PostgresResult rows = connection_.run(sql + page, parameters);
-        connection_.run("COMMIT");
-        return rows;
-    } catch (const CatalogueError&) {
-        rollBackQuietly();
-        throw;
-    }
+    return connection_.run(sql + page, parameters);
 }
 
 std::int64_t PostgresCatalogue::count(const SearchQuery& query, const std::string& folder,
                                       std::int64_t atMost) {
-    PostgresParameters parameters;
-    const std::string matching = "FROM recordings" + conditions(query, folder, parameters);
-    // Counting stops at the limit: the rows a common word finds need not all be visited.
-    const std::string sql = atMost < 0 ? "SELECT count(*) " + matching
-                                       : "SELECT count(*) FROM (SELECT 1 " + matching + " LIMIT " +
-                                             std::to_string(atMost) + ") counted";
-    return connection_.run(sql, parameters).integer(0, 0);
+    return reading([&] {
+        PostgresParameters parameters;
+        const std::string matching = "FROM recordings" + conditions(query, folder, parameters);
+        // Counting stops at the limit: the rows a common word finds need not all be visited.
+        const std::string sql = atMost < 0 ? "SELECT count(*) " + matching
+                                           : "SELECT count(*) FROM (SELECT 1 " + matching + " LIMIT " +
+                                                 std::to_string(atMost) + ") counted";
+        return connection_.run(sql, parameters).integer(0, 0);
+    });
 }
 
 std::vector<std::int64_t> PostgresCatalogue::matchingRows(const SearchQuery& query) {
-    PostgresParameters parameters;
-    const std::string sql = "SELECT id FROM recordings" + conditions(query, {}, parameters);
-    std::vector<std::int64_t> rows;
-    connection_.forEachRow(sql, parameters,
-                           [&rows](const PostgresResult& row) { rows.push_back(row.integer(0, 0)); });
-    return rows;
+    return reading([&] {
+        PostgresParameters parameters;
+        const std::string sql = "SELECT id FROM recordings" + conditions(query, {}, parameters);
+        std::vector<std::int64_t> rows;
+        connection_.forEachRow(sql, parameters,
+                               [&rows](const PostgresResult& row) { rows.push_back(row.integer(0, 0)); });
+        return rows;
+    });
 }
 
 } // namespace kestrum

@@ -32,6 +32,8 @@ class PostgresCatalogue : public CatalogueBackEnd {
     void beginChanges() override;
     void commitChanges() override;
     void rollBackChanges() override;
+    // Vacuums and analyses the recordings when the run changed a tenth of them or more.
+    void tidyAfterIndexing() override;
     std::vector<CatalogueEntry> search(const SearchQuery& query, const std::string& folder,
                                        std::int64_t offset, std::int64_t limit) override;
     std::int64_t count(const SearchQuery& query, const std::string& folder, std::int64_t atMost) override;
@@ -47,8 +49,22 @@ class PostgresCatalogue : public CatalogueBackEnd {
     void writeChanges();
     void writeChangesOnce();
     void rollBackQuietly();
-    void storeRows(std::vector<const CatalogueEntry*>::const_iterator first,
-                   std::vector<const CatalogueEntry*>::const_iterator last);
+    // A row to write, with its tsvector.
+    struct StoredRow {
+        const CatalogueEntry* entry;
+        std::string words;
+    };
+    void storeRows(std::vector<StoredRow>::iterator first, std::vector<StoredRow>::iterator last);
+    // Adds the words of a batch's rows to the list of words.
+    void storeWords(const std::set<std::string>& words);
+    // Runs `read` in a transaction of its own that sees one state of the catalogue.
+    template <typename Read> auto reading(Read read) -> decltype(read());
+    std::vector<CatalogueEntry> searchNow(const SearchQuery& query, const std::string& folder,
+                                          std::int64_t offset, std::int64_t limit);
+    // The tsquery of search words, with the words its prefixes begin where the list of words names
+    // them (kept for the transaction).
+    std::string matchText(const std::vector<std::string>& searchWords);
+    std::vector<std::string> wordsBeginning(const std::string& prefix);
     // A page of a search by words, found among the newest rows when they hold it, else among the
     // rows from a date on, else among all rows that hold the words.
     std::vector<CatalogueEntry> pageOfWords(const SearchQuery& query, const std::string& folder,
@@ -59,7 +75,7 @@ class PostgresCatalogue : public CatalogueBackEnd {
         std::int64_t asked = 0;           // the newest rows looked among
         std::int64_t rows = 0;            // the rows there were, up to `asked`
         std::int64_t matched = 0;         // of those, the rows that match all the words
-        std::int64_t wordMatches = 0;     // and that match each word, added up
+        double wordEntries = 0;           // and that match each word, added up, in steps of reading them
         std::int64_t tableRows = 0;       // the server's estimate of the rows of the catalogue
     };
     // The first `wanted` rows that match among the `newest` rows of the dates and folder.
@@ -70,7 +86,7 @@ class PostgresCatalogue : public CatalogueBackEnd {
     std::optional<std::string> dateOfRow(const SearchQuery& query, const std::string& folder,
                                          std::int64_t row);
     // The rows of a search (recorded on `from` or later, when given) with `page` (its order and
-    // limits), by the plan `plan` sets up (a transaction's BEGIN and its planner settings).
+    // limits), by the plan `plan` sets up (planner settings, to the end of the transaction).
     PostgresResult planned(const char* plan, const SearchQuery& query, const std::string& folder,
                            const std::string& from, const std::string& page);
     // The conditions of a search and their parameters.
@@ -80,7 +96,10 @@ class PostgresCatalogue : public CatalogueBackEnd {
     PostgresConnection connection_;
     SqliteConnection wordsConnection_; // SQLite's tokenizer, for IndexWords
     IndexWords words_;
+    bool hasWordList_ = true; // false in a catalogue of layout 1, until an indexer adds the list
+    std::map<std::string, std::vector<std::string>> wordsBeginning_;
     bool inChanges_ = false;
+    std::int64_t rowsChanged_ = 0;                 // stored or removed since the catalogue was opened
     std::map<std::string, CatalogueEntry> stored_; // by path, in the order rows are written
     std::map<std::int64_t, std::pair<ChecksumState, std::string>> checksums_;
     std::set<std::int64_t> removed_;

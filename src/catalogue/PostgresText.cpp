@@ -34,9 +34,21 @@ std::string quoted(std::string_view word) {
     return text + "'";
 }
 
+// The tsquery of a word's last part, which matches every word that begins with it.
+std::string prefixText(const std::string& prefix, const WordsBeginning& wordsBeginning) {
+    const std::vector<std::string> named =
+        wordsBeginning ? wordsBeginning(prefix) : std::vector<std::string>{};
+    if (named.empty())
+        return quoted(prefix) + ":*";
+    std::string text;
+    for (const std::string& word : named)
+        text += (text.empty() ? "(" : " | ") + quoted(word);
+    return text + ")";
+}
+
 } // namespace
 
-std::string tsvectorText(IndexWords& words, const CatalogueEntry& e) {
+IndexedText indexedText(IndexWords& words, const CatalogueEntry& e) {
     if (!e.readable())
         return {};
     // The columns of SQLite's index, in its order; the numbers as SQLite writes them, the station
@@ -75,16 +87,21 @@ std::string tsvectorText(IndexWords& words, const CatalogueEntry& e) {
         });
         position = std::min(position + 1, kLastPosition); // a gap between columns
     }
-    std::string text;
+    IndexedText text;
+    std::string& vector = text.tsvector;
     for (const auto& [word, at] : positions) {
-        text += (text.empty() ? "" : " ") + quoted(word) + ":";
+        if (!vector.empty())
+            vector += ' ';
+        vector.append(quoted(word)).append(":");
         for (std::size_t i = 0; i < at.size(); ++i)
-            text += (i > 0 ? "," : "") + std::to_string(at[i]);
+            vector.append(i > 0 ? "," : "").append(std::to_string(at[i]));
+        text.words.push_back(word);
     }
     return text;
 }
 
-std::string tsqueryText(IndexWords& words, const std::vector<std::string>& searchWords) {
+std::string tsqueryText(IndexWords& words, const std::vector<std::string>& searchWords,
+                        const WordsBeginning& wordsBeginning) {
     std::string query;
     for (const std::string& word : searchWords) {
         if (!words.findsWordIn(word))
@@ -92,13 +109,15 @@ std::string tsqueryText(IndexWords& words, const std::vector<std::string>& searc
         // As SQLite's match expression has it: a control character separates parts as a blank does.
         std::string text = word;
         std::replace_if(text.begin(), text.end(), isAsciiControl, ' ');
-        std::string phrase;
-        words.forEachWord(text, [&phrase](std::string_view part) {
-            phrase += (phrase.empty() ? "" : " <-> ") + quoted(cut(part));
-        });
-        if (phrase.empty())
+        std::vector<std::string> parts;
+        words.forEachWord(text, [&parts](std::string_view part) { parts.emplace_back(cut(part)); });
+        if (parts.empty())
             continue;
-        query += (query.empty() ? "" : " & ") + ("(" + phrase + ":*)");
+        std::string phrase;
+        for (std::size_t i = 0; i + 1 < parts.size(); ++i)
+            phrase += quoted(parts[i]) + " <-> ";
+        phrase += prefixText(parts.back(), wordsBeginning);
+        query += (query.empty() ? "" : " & ") + ("(" + phrase + ")");
     }
     return query;
 }

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -248,6 +249,80 @@ TEST_F(CatalogueTest, APageOfManyCallsOnAServerIsTheFilesWhicheverWayTheServerLo
             EXPECT_EQ(std::ssize(page), std::clamp<std::ptrdiff_t>(found - offset, 0, 10)) << offset;
         }
     }
+}
+
+TEST_F(CatalogueTest, PrefixesFindTheSameCallsOnAServerOfTheFirstLayoutAndOnceItsListOfWordsIsMade) {
+    std::string whyNot;
+    const std::unique_ptr<test::PostgresServer> server = test::PostgresServer::start(whyNot);
+    if (!server)
+        GTEST_SKIP() << whyNot;
+    server->makeTeamCatalogue();
+    const std::string indexer =
+        server->address(test::kTeamDatabase, test::kTeamIndexer, test::kTeamIndexerPassword);
+    const std::string reviewer =
+        server->address(test::kTeamDatabase, test::kTeamReviewer, test::kTeamReviewerPassword);
+    // Words that share beginnings: eighty names of one (more than a search names one by one),
+    // three words of another, numbers of two parts, accents; and a call whose name changed, whose
+    // old words stay in the server's list.
+    const std::string sqlite = dir.file("prefixes.sqlite");
+    const auto storeCalls = [&](const std::string& target, const std::string& renamed) {
+        Catalogue catalogue = Catalogue::openForWriting(target);
+        catalogue.beginChanges();
+        for (int i = 0; i < 80; ++i) {
+            CatalogueEntry entry;
+            entry.path =
+                fs::weakly_canonical(dir.path()).string() + "/prefixes/" + std::to_string(i) + ".ZOQ";
+            entry.version = 11;
+            entry.recorded = "2020-01-01 00:" + std::to_string(10 + i % 50) + ":00";
+            entry.lastName = i == 0 ? renamed : "Word" + std::to_string(i);
+            entry.firstName = i % 2 == 0 ? "J\xC3\xBCrgen" : "Juan";
+            entry.comments = std::array{"statement", "station", "state"}[i % 3];
+            entry.dialledNumber = "555-01" + std::to_string(i % 7);
+            catalogue.store(entry);
+        }
+        catalogue.commitChanges();
+    };
+    storeCalls(sqlite, "Otherwise");
+    storeCalls(indexer, "Wordsmith");
+    storeCalls(indexer, "Otherwise");
+    Catalogue fromFile = Catalogue::openForReading(sqlite);
+    const auto paths = [](const std::vector<CatalogueEntry>& page) {
+        std::vector<std::string> names;
+        for (const CatalogueEntry& entry : page)
+            names.push_back(fs::path(entry.path).filename().string());
+        return names;
+    };
+    const SearchQuery searches[] = {
+        {{"word"}, "", ""},          {{"word7"}, "", ""},          {{"wordsm"}, "", ""},
+        {{"stat"}, "", ""},          {{"stati", "word1"}, "", ""}, {{"555-01"}, "", ""},
+        {{"555-013", "ju"}, "", ""}, {{"jurg", "state"}, "", ""},  {{"statements"}, "", ""},
+        {{"oth", "stat"}, "", ""},
+    };
+    const auto expectTheFilesAnswers = [&](const char* when) {
+        Catalogue fromServer = Catalogue::openForReading(reviewer);
+        for (const SearchQuery& query : searches) {
+            SCOPED_TRACE(std::string(when) + ": " + query.words.front() + " " + query.words.back());
+            EXPECT_EQ(paths(fromServer.search(query)), paths(fromFile.search(query)));
+            EXPECT_EQ(paths(fromServer.searchPage(query, {}, 3, 5)),
+                      paths(fromFile.searchPage(query, {}, 3, 5)));
+            EXPECT_EQ(fromServer.count(query), fromFile.count(query));
+        }
+    };
+    expectTheFilesAnswers("with its list of words");
+
+    // As the first layout had it: no list of words. A reviewer reads it as it is; an indexer
+    // makes the list, of every word of every call it holds.
+    server->runSql("DROP TABLE catalogue_words; UPDATE catalogue_layout SET layout = 1", test::kTeamDatabase);
+    expectTheFilesAnswers("the first layout");
+    Catalogue::openForWriting(indexer);
+    EXPECT_EQ(server->queryValue("SELECT string_agg(layout::text, ' ' ORDER BY layout) FROM catalogue_layout",
+                                 test::kTeamDatabase),
+              "1 2");
+    EXPECT_EQ(
+        server->queryValue("SELECT count(*) FROM catalogue_words WHERE word >= 'word' AND word < 'wore'",
+                           test::kTeamDatabase),
+        "79");
+    expectTheFilesAnswers("its list of words made");
 }
 
 TEST_F(CatalogueTest, ReadsOnlyWhatChangedAndForgetsWhatWentAway) {
