@@ -3,6 +3,7 @@
 #include "catalogue/PostgresText.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <optional>
 #include <sqlite3.h>
@@ -77,11 +78,12 @@ constexpr std::int64_t kNewestRowsMost = 5000;
 // every row on the way; reading the rows recorded from a date on that should hold kDatedRowsMargin
 // times the page's rows, which the server finds in both its index of words and its index of dates;
 // or reading every row that holds the words and putting those in order. A search's session is new,
-// and its first read of a row costs it about as much as 64 of those steps; a row of the index by
-// date, read twice (for the date, then for the rows from it), about 8. A prefix the server matches
-// itself (not named by its words) costs it some 5 steps an entry: it gathers every entry of every
-// word that begins with it before it looks at any.
-constexpr double kRowReadCost = 64;
+// and its first read of a row costs it about as much as 128 of those steps (64 from the server's
+// memory, some 250 from the system's cache of the disc); a row of the index by date, read twice
+// (for the date, then for the rows from it), about 8, as a page of it holds a hundred. A prefix the
+// server matches itself (not named by its words) costs it some 5 steps an entry: it gathers every
+// entry of every word that begins with it before it looks at any.
+constexpr double kRowReadCost = 128;
 constexpr double kDatedRowCost = 8;
 constexpr double kPrefixEntryCost = 5;
 constexpr std::int64_t kDatedRowsMargin = 2;
@@ -538,13 +540,18 @@ std::vector<CatalogueEntry> PostgresCatalogue::pageOfWords(const SearchQuery& qu
         return {newest.page.begin() + std::min<std::ptrdiff_t>(offset, std::ssize(newest.page)),
                 newest.page.end()};
     const double rows = static_cast<double>(std::max(newest.tableRows, newest.rows));
-    const double share = static_cast<double>(newest.matched) / static_cast<double>(newest.rows);
+    // The newest rows' share, unless the server's statistics of the words say more: a word that
+    // is rare among the newest may be common further back, and reading every row that holds it
+    // then costs far more than looking for the page from a date on, which when too recent is
+    // tried again further back.
+    const double share = std::max(static_cast<double>(newest.matched) / static_cast<double>(newest.rows),
+                                  estimatedRows(query) / rows);
     // An entry of the list of a word's rows, for every word, and the rows that hold them all.
     const double wordsCost = rows * newest.wordEntries / static_cast<double>(newest.rows);
     const double everyMatchCost =
         wordsCost + kRowReadCost * rows * std::max(share, 0.5 / static_cast<double>(newest.rows));
     const std::string order = std::string(kNewestFirst) + " LIMIT ";
-    if (newest.matched > 0) {
+    if (share > 0) {
         const auto datedCost = [&](std::int64_t datedRows) {
             return wordsCost + kDatedRowCost * static_cast<double>(datedRows) +
                    kRowReadCost * static_cast<double>(kDatedRowsMargin * wanted);
@@ -615,6 +622,19 @@ PostgresCatalogue::NewestRows PostgresCatalogue::newestPage(const SearchQuery& q
     if (!rows.isNull(0, 0))
         found.page = readRows(rows);
     return found;
+}
+
+double PostgresCatalogue::estimatedRows(const SearchQuery& query) {
+    PostgresParameters parameters;
+    parameters.text(matchText(query.words));
+    const std::string plan =
+        connection_
+            .run("EXPLAIN (FORMAT JSON) SELECT 1 FROM recordings WHERE words @@ $1::tsquery", parameters)
+            .text(0, 0);
+    // The first node's, which is the whole plan's.
+    constexpr std::string_view kRows = "\"Plan Rows\": ";
+    const std::size_t at = plan.find(kRows);
+    return at == std::string::npos ? 0 : std::strtod(plan.c_str() + at + kRows.size(), nullptr);
 }
 
 std::optional<std::string> PostgresCatalogue::dateOfRow(const SearchQuery& query, const std::string& folder,

@@ -81,6 +81,8 @@ class PostgresCatalogue : public CatalogueBackEnd {
     // The first `wanted` rows that match among the `newest` rows of the dates and folder.
     NewestRows newestPage(const SearchQuery& query, const std::string& folder, std::int64_t newest,
                           std::int64_t wanted);
+    // The server's estimate of the rows that hold the words, from its statistics.
+    double estimatedRows(const SearchQuery& query);
     // The date of the row'th newest row of the dates and folder; none when there are fewer rows or
     // it has no date.
     std::optional<std::string> dateOfRow(const SearchQuery& query, const std::string& folder,
