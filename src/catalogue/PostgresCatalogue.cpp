@@ -38,8 +38,6 @@ constexpr const char* kSchema =
     "CREATE INDEX recordings_newest_first ON recordings (recorded DESC NULLS LAST, path);"
     "CREATE INDEX recordings_words ON recordings USING gin (words);"
     "CREATE TABLE catalogue_layout (layout integer NOT NULL);"
-    "CREATE TABLE catalogue_words (word bytea PRIMARY KEY);"
-    "COMMENT ON TABLE catalogue_words IS 'every word of the recordings'' words, for searches by prefix';"
     "COMMENT ON TABLE recordings IS 'the catalogue of recorded calls: one row per recording file';";
 
 // The columns a search reads, in the order of SQLite's, after the row's id.
@@ -90,16 +88,36 @@ constexpr std::int64_t kDatedRowsMargin = 2;
 // Dates a page is looked for from, each further back, before every row that matches is read.
 constexpr int kDatedAttempts = 3;
 
+// A search's transaction: one view of the catalogue for all its statements; and, as a search reads
+// a few thousand rows at most by the plans chosen here, none of the server's compiling of its
+// plans (some 20 ms) or helper processes to read in parallel, which a plan of a high cost would
+// otherwise start.
+constexpr const char* kSearchTransaction =
+    "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off; "
+    "SET LOCAL max_parallel_workers_per_gather = 0";
+
 // Plans of the server that read only the rows its indexes give (no walk of the index by date, no
 // reading the whole table), for a search whose plan is chosen here; to the end of its transaction.
 constexpr const char* kIndexesOnly = "SET LOCAL enable_indexscan = off; SET LOCAL enable_seqscan = off";
 // The plan of a walk by date: the index by date, each row tested as it comes.
 constexpr const char* kWalkByDate = "SET LOCAL enable_bitmapscan = off; SET LOCAL enable_seqscan = off";
 
-// The step from layout 1: the list of words, of the rows there are.
-constexpr const char* kAddWordList =
+// The list of words (layout 2): every word of every row, each once, kept by the server itself
+// whoever writes a row, in byte order so that two writers adding the same words wait on each
+// other in one direction only. A word no row holds any more stays: it costs a search a term that
+// matches nothing. Made with the tables, and by the step from layout 1, which lists the words of
+// the rows there are.
+constexpr const char* kWordList =
     "CREATE TABLE catalogue_words (word bytea PRIMARY KEY);"
     "COMMENT ON TABLE catalogue_words IS 'every word of the recordings'' words, for searches by prefix';"
+    "CREATE FUNCTION catalogue_list_words() RETURNS trigger LANGUAGE plpgsql SET search_path FROM CURRENT "
+    "AS $$ BEGIN INSERT INTO catalogue_words SELECT DISTINCT convert_to(lexeme, 'UTF8') AS word FROM "
+    "written, unnest(written.words) ORDER BY word ON CONFLICT DO NOTHING; RETURN NULL; END $$;"
+    "CREATE TRIGGER recordings_added AFTER INSERT ON recordings REFERENCING NEW TABLE AS written FOR EACH "
+    "STATEMENT EXECUTE FUNCTION catalogue_list_words();"
+    "CREATE TRIGGER recordings_changed AFTER UPDATE ON recordings REFERENCING NEW TABLE AS written FOR "
+    "EACH STATEMENT EXECUTE FUNCTION catalogue_list_words();";
+constexpr const char* kListTheWords =
     "INSERT INTO catalogue_words SELECT convert_to(word, 'UTF8') FROM ts_stat('SELECT words FROM "
     "recordings');"
     "INSERT INTO catalogue_layout VALUES (2);";
@@ -108,16 +126,13 @@ constexpr const char* kAddWordList =
 // server's own matching of a prefix costs little more than the words would.
 constexpr int kWordsOfAPrefix = 64;
 
-// Words a statement adds to the list at once.
-constexpr std::size_t kWordsAStatement = 5000;
-
 // Rows an index run changes before it vacuums the table (tidyAfterIndexing).
 constexpr std::int64_t kRowsWorthTidying = 1000;
 
 // Writing a batch again after the server broke a deadlock or a serialization conflict with it.
 constexpr int kWriteAttempts = 5;
 
-void addEntry(PostgresParameters& p, const CatalogueEntry& e, std::string words) {
+void addEntry(PostgresParameters& p, const CatalogueEntry& e, const std::string& words) {
     p.bytes(e.path).integer(e.file.size).integer(e.file.modified).integer(e.file.changed);
     p.integer(e.file.device).integer(e.file.inode);
     if (!e.readable()) {
@@ -145,7 +160,7 @@ void addEntry(PostgresParameters& p, const CatalogueEntry& e, std::string words)
         p.null(kBytea);
     else
         p.bytes(e.checksumProblem);
-    p.typed(std::move(words), kTsvector);
+    p.typed(words, kTsvector);
 }
 
 // Reads an entry from a row of kColumns into `e`, a new entry.
@@ -220,13 +235,15 @@ void PostgresCatalogue::prepare(bool mayWrite) {
             if (!mayWrite)
                 throw CatalogueError(name + " holds no recordings");
             connection_.execute(kSchema);
+            connection_.execute(kWordList);
             connection_.run("INSERT INTO catalogue_layout VALUES (" + std::to_string(kLayoutVersion) + ")");
         } else if (const std::int64_t layout =
                        connection_.run("SELECT max(layout) FROM catalogue_layout").integer(0, 0);
                    layout < 1 || layout > kLayoutVersion) {
             throw CatalogueError(name + " was made by another version of this program");
         } else if (layout == 1 && mayWrite) {
-            connection_.execute(kAddWordList);
+            connection_.execute(kWordList);
+            connection_.execute(kListTheWords);
         } else if (layout == 1) {
             // Read as it is, the prefixes left to the server, until an indexer brings it up to date.
             hasWordList_ = false;
@@ -241,7 +258,8 @@ void PostgresCatalogue::prepare(bool mayWrite) {
 void PostgresCatalogue::refuseRoleThatCannotWrite() {
     const PostgresResult may = connection_.run("SELECT has_table_privilege('recordings', 'INSERT') AND "
                                                "has_table_privilege('recordings', 'UPDATE') AND "
-                                               "has_table_privilege('recordings', 'DELETE')");
+                                               "has_table_privilege('recordings', 'DELETE') AND "
+                                               "has_table_privilege('catalogue_words', 'INSERT')");
     if (may.integer(0, 0) == 0)
         throw CatalogueError("the catalogue " + connection_.name() + " cannot be written by the role " +
                              connection_.role() +
@@ -353,17 +371,12 @@ void PostgresCatalogue::writeChangesOnce() {
     if (stored_.empty() && checksums_.empty() && removed_.empty())
         return;
     connection_.run("BEGIN");
-    std::vector<StoredRow> rows;
-    std::set<std::string> words;
-    for (const auto& [path, entry] : stored_) {
-        IndexedText text = indexedText(words_, entry);
-        words.insert(text.words.begin(), text.words.end());
-        rows.push_back({&entry, std::move(text.tsvector)});
-    }
+    std::vector<const CatalogueEntry*> rows;
+    for (const auto& [path, entry] : stored_)
+        rows.push_back(&entry);
     for (std::size_t first = 0; first < rows.size(); first += kRowsAStatement)
         storeRows(rows.begin() + static_cast<std::ptrdiff_t>(first),
                   rows.begin() + static_cast<std::ptrdiff_t>(std::min(rows.size(), first + kRowsAStatement)));
-    storeWords(words);
     for (const auto& [id, checked] : checksums_) {
         PostgresParameters parameters;
         parameters.text(checksumStateName(checked.first));
@@ -386,13 +399,13 @@ void PostgresCatalogue::writeChangesOnce() {
     connection_.run("COMMIT");
 }
 
-void PostgresCatalogue::storeRows(std::vector<StoredRow>::iterator first,
-                                  std::vector<StoredRow>::iterator last) {
+void PostgresCatalogue::storeRows(std::vector<const CatalogueEntry*>::const_iterator first,
+                                  std::vector<const CatalogueEntry*>::const_iterator last) {
     PostgresParameters parameters;
     std::string values;
     int parameter = 1;
     for (auto row = first; row != last; ++row) {
-        addEntry(parameters, *row->entry, std::move(row->words));
+        addEntry(parameters, **row, tsvectorText(words_, **row));
         values += values.empty() ? "(" : ", (";
         for (int column = 0; column < kStoredColumnCount; ++column, ++parameter)
             values += (column > 0 ? ", $" : "$") + std::to_string(parameter);
@@ -411,21 +424,6 @@ void PostgresCatalogue::storeRows(std::vector<StoredRow>::iterator first,
                         " ON CONFLICT (path) DO UPDATE SET (" + columns.substr(columns.find(", ") + 2) +
                         ") = ROW(" + excluded + ")",
                     parameters);
-}
-
-void PostgresCatalogue::storeWords(const std::set<std::string>& words) {
-    // In byte order, as every writer adds them, so that two writers adding the same words wait on
-    // each other in one direction only.
-    for (auto first = words.begin(); first != words.end();) {
-        PostgresParameters parameters;
-        std::string values;
-        for (; first != words.end() && parameters.size() < kWordsAStatement; ++first) {
-            parameters.bytes(*first);
-            values += (values.empty() ? "($" : ", ($") + std::to_string(parameters.size()) + ")";
-        }
-        connection_.run("INSERT INTO catalogue_words (word) VALUES " + values + " ON CONFLICT DO NOTHING",
-                        parameters);
-    }
 }
 
 std::string PostgresCatalogue::conditions(const SearchQuery& query, const std::string& folder,
@@ -459,7 +457,7 @@ std::string PostgresCatalogue::conditions(const SearchQuery& query, const std::s
 template <typename Read> auto PostgresCatalogue::reading(Read read) -> decltype(read()) {
     // One view of the catalogue for every statement of a search, the words of its prefixes
     // included, so that a batch an indexer commits meanwhile is seen whole or not at all.
-    connection_.run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    connection_.execute(kSearchTransaction);
     try {
         auto result = read();
         connection_.run("COMMIT");

@@ -49,14 +49,8 @@ class PostgresCatalogue : public CatalogueBackEnd {
     void writeChanges();
     void writeChangesOnce();
     void rollBackQuietly();
-    // A row to write, with its tsvector.
-    struct StoredRow {
-        const CatalogueEntry* entry;
-        std::string words;
-    };
-    void storeRows(std::vector<StoredRow>::iterator first, std::vector<StoredRow>::iterator last);
-    // Adds the words of a batch's rows to the list of words.
-    void storeWords(const std::set<std::string>& words);
+    void storeRows(std::vector<const CatalogueEntry*>::const_iterator first,
+                   std::vector<const CatalogueEntry*>::const_iterator last);
     // Runs `read` in a transaction of its own that sees one state of the catalogue.
     template <typename Read> auto reading(Read read) -> decltype(read());
     std::vector<CatalogueEntry> searchNow(const SearchQuery& query, const std::string& folder,

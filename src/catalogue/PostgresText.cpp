@@ -48,7 +48,7 @@ std::string prefixText(const std::string& prefix, const WordsBeginning& wordsBeg
 
 } // namespace
 
-IndexedText indexedText(IndexWords& words, const CatalogueEntry& e) {
+std::string tsvectorText(IndexWords& words, const CatalogueEntry& e) {
     if (!e.readable())
         return {};
     // The columns of SQLite's index, in its order; the numbers as SQLite writes them, the station
@@ -87,15 +87,11 @@ IndexedText indexedText(IndexWords& words, const CatalogueEntry& e) {
         });
         position = std::min(position + 1, kLastPosition); // a gap between columns
     }
-    IndexedText text;
-    std::string& vector = text.tsvector;
+    std::string text;
     for (const auto& [word, at] : positions) {
-        if (!vector.empty())
-            vector += ' ';
-        vector.append(quoted(word)).append(":");
+        text += (text.empty() ? "" : " ") + quoted(word) + ":";
         for (std::size_t i = 0; i < at.size(); ++i)
-            vector.append(i > 0 ? "," : "").append(std::to_string(at[i]));
-        text.words.push_back(word);
+            text += (i > 0 ? "," : "") + std::to_string(at[i]);
     }
     return text;
 }

@@ -12,17 +12,12 @@ namespace kestrum {
 // The full-text index on PostgreSQL, made of the words the SQLite index keeps (IndexWords), so
 // that both find the same calls: the server's own parser and dictionaries never see the text.
 
-// The words of an entry's indexed text: its tsvector, as PostgreSQL reads it ('word':1,2
-// 'other':3), each word with its positions, the columns SQLite's index covers in its order, a
-// position left out between two columns so that a phrase never runs from one into the next, as it
-// cannot in SQLite; within the server's limits: a word of at most 2046 bytes, 255 positions a word,
-// positions up to 16383, a megabyte of words in all. And those words each once, in byte order, as
-// the catalogue's list of words keeps them.
-struct IndexedText {
-    std::string tsvector;
-    std::vector<std::string> words;
-};
-IndexedText indexedText(IndexWords& words, const CatalogueEntry& entry);
+// The tsvector of an entry's indexed text, as PostgreSQL reads it ('word':1,2 'other':3): each word
+// with its positions, the columns SQLite's index covers in its order, a position left out between
+// two columns so that a phrase never runs from one into the next, as it cannot in SQLite. Within
+// the server's limits: a word of at most 2046 bytes, 255 positions a word, positions up to 16383,
+// a megabyte of words in all.
+std::string tsvectorText(IndexWords& words, const CatalogueEntry& entry);
 
 // The words the catalogue holds that begin with `prefix`; empty when it holds none, or more than
 // is worth naming one by one (the server then matches the prefix itself).

@@ -311,17 +311,22 @@ TEST_F(CatalogueTest, PrefixesFindTheSameCallsOnAServerOfTheFirstLayoutAndOnceIt
     expectTheFilesAnswers("with its list of words");
 
     // As the first layout had it: no list of words. A reviewer reads it as it is; an indexer
-    // makes the list, of every word of every call it holds.
-    server->runSql("DROP TABLE catalogue_words; UPDATE catalogue_layout SET layout = 1", test::kTeamDatabase);
+    // makes the list, of every word of every call it holds, and keeps it as it writes (a word
+    // new to the list, among listed words of its beginning).
+    server->runSql("DROP TABLE catalogue_words; DROP FUNCTION catalogue_list_words CASCADE; "
+                   "UPDATE catalogue_layout SET layout = 1",
+                   test::kTeamDatabase);
     expectTheFilesAnswers("the first layout");
-    Catalogue::openForWriting(indexer);
+    storeCalls(indexer, "Word7b");
+    storeCalls(dir.file("prefixes-renamed.sqlite"), "Word7b");
+    fromFile = Catalogue::openForReading(dir.file("prefixes-renamed.sqlite"));
     EXPECT_EQ(server->queryValue("SELECT string_agg(layout::text, ' ' ORDER BY layout) FROM catalogue_layout",
                                  test::kTeamDatabase),
               "1 2");
     EXPECT_EQ(
         server->queryValue("SELECT count(*) FROM catalogue_words WHERE word >= 'word' AND word < 'wore'",
                            test::kTeamDatabase),
-        "79");
+        "80");
     expectTheFilesAnswers("its list of words made");
 }
 
