@@ -46,6 +46,25 @@ std::vector<std::string> lastNames(const std::vector<CatalogueEntry>& entries) {
     return names;
 }
 
+std::vector<std::string> fileNames(const std::vector<CatalogueEntry>& entries) {
+    std::vector<std::string> names;
+    for (const CatalogueEntry& entry : entries)
+        names.push_back(fs::path(entry.path).filename().string());
+    return names;
+}
+
+// The addresses of a team's catalogue: its indexing role's and a reviewer's.
+struct TeamAddresses {
+    std::string indexer, reviewer;
+};
+
+// Makes the team's catalogue on `server`, as the README sets it up.
+TeamAddresses teamCatalogue(const test::PostgresServer& server) {
+    server.makeTeamCatalogue();
+    return {server.address(test::kTeamDatabase, test::kTeamIndexer, test::kTeamIndexerPassword),
+            server.address(test::kTeamDatabase, test::kTeamReviewer, test::kTeamReviewerPassword)};
+}
+
 class CatalogueTest : public ::testing::Test {
   protected:
     CatalogueTest() {
@@ -185,11 +204,7 @@ TEST_F(CatalogueTest, APageOfManyCallsOnAServerIsTheFilesWhicheverWayTheServerLo
     const std::unique_ptr<test::PostgresServer> server = test::PostgresServer::start(whyNot);
     if (!server)
         GTEST_SKIP() << whyNot;
-    server->makeTeamCatalogue();
-    const std::string indexer =
-        server->address(test::kTeamDatabase, test::kTeamIndexer, test::kTeamIndexerPassword);
-    const std::string reviewer =
-        server->address(test::kTeamDatabase, test::kTeamReviewer, test::kTeamReviewerPassword);
+    const TeamAddresses team = teamCatalogue(*server);
     // Many calls, two to a date, the newest first; their words in shares that send a page of ten
     // each way the server looks for it: found among the newest calls (alpha), walked by date (alpha
     // and beta together, each common), read from a date on (gamma), from a date on that turns out
@@ -218,7 +233,7 @@ TEST_F(CatalogueTest, APageOfManyCallsOnAServerIsTheFilesWhicheverWayTheServerLo
                 entry.comments += std::string(word) + " ";
     }
     const std::string sqlite = dir.file("many.sqlite");
-    for (const std::string& target : {sqlite, indexer}) {
+    for (const std::string& target : {sqlite, team.indexer}) {
         Catalogue catalogue = Catalogue::openForWriting(target);
         catalogue.beginChanges();
         for (const CatalogueEntry& entry : entries)
@@ -227,13 +242,7 @@ TEST_F(CatalogueTest, APageOfManyCallsOnAServerIsTheFilesWhicheverWayTheServerLo
     }
     server->runSql("ANALYZE recordings", test::kTeamDatabase); // as the server's own upkeep would
     Catalogue fromFile = Catalogue::openForReading(sqlite);
-    Catalogue fromServer = Catalogue::openForReading(reviewer);
-    const auto paths = [](const std::vector<CatalogueEntry>& page) {
-        std::vector<std::string> names;
-        for (const CatalogueEntry& entry : page)
-            names.push_back(fs::path(entry.path).filename().string());
-        return names;
-    };
+    Catalogue fromServer = Catalogue::openForReading(team.reviewer);
     const SearchQuery searches[] = {
         {{"alpha"}, "", ""},  {{"alpha", "beta"}, "", ""}, {{"gamma"}, "", ""},
         {{"delta"}, "", ""},  {{"epsilon"}, "", ""},       {{"gamma"}, "2020-08-10", "2020-09-01"},
@@ -244,8 +253,8 @@ TEST_F(CatalogueTest, APageOfManyCallsOnAServerIsTheFilesWhicheverWayTheServerLo
         const auto found = std::ssize(fromFile.search(query));
         EXPECT_EQ(found, std::ssize(fromServer.search(query)));
         for (const std::int64_t offset : {0, 4, 15}) {
-            const std::vector<std::string> page = paths(fromFile.searchPage(query, {}, offset, 10));
-            EXPECT_EQ(paths(fromServer.searchPage(query, {}, offset, 10)), page) << offset;
+            const std::vector<std::string> page = fileNames(fromFile.searchPage(query, {}, offset, 10));
+            EXPECT_EQ(fileNames(fromServer.searchPage(query, {}, offset, 10)), page) << offset;
             EXPECT_EQ(std::ssize(page), std::clamp<std::ptrdiff_t>(found - offset, 0, 10)) << offset;
         }
     }
@@ -256,11 +265,7 @@ TEST_F(CatalogueTest, PrefixesFindTheSameCallsOnAServerOfTheFirstLayoutAndOnceIt
     const std::unique_ptr<test::PostgresServer> server = test::PostgresServer::start(whyNot);
     if (!server)
         GTEST_SKIP() << whyNot;
-    server->makeTeamCatalogue();
-    const std::string indexer =
-        server->address(test::kTeamDatabase, test::kTeamIndexer, test::kTeamIndexerPassword);
-    const std::string reviewer =
-        server->address(test::kTeamDatabase, test::kTeamReviewer, test::kTeamReviewerPassword);
+    const TeamAddresses team = teamCatalogue(*server);
     // Words that share beginnings: eighty names of one (more than a search names one by one),
     // three words of another, numbers of two parts, accents; and a call whose name changed, whose
     // old words stay in the server's list.
@@ -283,15 +288,9 @@ TEST_F(CatalogueTest, PrefixesFindTheSameCallsOnAServerOfTheFirstLayoutAndOnceIt
         catalogue.commitChanges();
     };
     storeCalls(sqlite, "Otherwise");
-    storeCalls(indexer, "Wordsmith");
-    storeCalls(indexer, "Otherwise");
+    storeCalls(team.indexer, "Wordsmith");
+    storeCalls(team.indexer, "Otherwise");
     Catalogue fromFile = Catalogue::openForReading(sqlite);
-    const auto paths = [](const std::vector<CatalogueEntry>& page) {
-        std::vector<std::string> names;
-        for (const CatalogueEntry& entry : page)
-            names.push_back(fs::path(entry.path).filename().string());
-        return names;
-    };
     const SearchQuery searches[] = {
         {{"word"}, "", ""},          {{"word7"}, "", ""},          {{"wordsm"}, "", ""},
         {{"stat"}, "", ""},          {{"stati", "word1"}, "", ""}, {{"555-01"}, "", ""},
@@ -299,25 +298,25 @@ TEST_F(CatalogueTest, PrefixesFindTheSameCallsOnAServerOfTheFirstLayoutAndOnceIt
         {{"oth", "stat"}, "", ""},
     };
     const auto expectTheFilesAnswers = [&](const char* when) {
-        Catalogue fromServer = Catalogue::openForReading(reviewer);
+        Catalogue fromServer = Catalogue::openForReading(team.reviewer);
         for (const SearchQuery& query : searches) {
             SCOPED_TRACE(std::string(when) + ": " + query.words.front() + " " + query.words.back());
-            EXPECT_EQ(paths(fromServer.search(query)), paths(fromFile.search(query)));
-            EXPECT_EQ(paths(fromServer.searchPage(query, {}, 3, 5)),
-                      paths(fromFile.searchPage(query, {}, 3, 5)));
+            EXPECT_EQ(fileNames(fromServer.search(query)), fileNames(fromFile.search(query)));
+            EXPECT_EQ(fileNames(fromServer.searchPage(query, {}, 3, 5)),
+                      fileNames(fromFile.searchPage(query, {}, 3, 5)));
             EXPECT_EQ(fromServer.count(query), fromFile.count(query));
         }
     };
     expectTheFilesAnswers("with its list of words");
 
-    // As the first layout had it: no list of words. A reviewer reads it as it is; an indexer
+    // As the first layout had it: no list of words. A team.reviewer reads it as it is; an team.indexer
     // makes the list, of every word of every call it holds, and keeps it as it writes (a word
     // new to the list, among listed words of its beginning).
     server->runSql("DROP TABLE catalogue_words; DROP FUNCTION catalogue_list_words CASCADE; "
                    "UPDATE catalogue_layout SET layout = 1",
                    test::kTeamDatabase);
     expectTheFilesAnswers("the first layout");
-    storeCalls(indexer, "Word7b");
+    storeCalls(team.indexer, "Word7b");
     storeCalls(dir.file("prefixes-renamed.sqlite"), "Word7b");
     fromFile = Catalogue::openForReading(dir.file("prefixes-renamed.sqlite"));
     EXPECT_EQ(server->queryValue("SELECT string_agg(layout::text, ' ' ORDER BY layout) FROM catalogue_layout",
